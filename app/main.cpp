@@ -1,0 +1,27 @@
+// Morvalex: the program starts with its splash window.
+
+#include "core/bGlobal.h"
+#include "core/frmErrorHandler.h"
+#include "core/frmSplash.h"
+#include "explorer/frmDatabaseExplorer.h"
+#include "platform/ui/QtHost.h"
+
+#include <QApplication>
+#include <QIcon>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Morvalex"));
+    QApplication::setOrganizationName(QStringLiteral("Vizavodizo"));
+    QApplication::setApplicationVersion(QStringLiteral("4.0.0.%1").arg(MORVALEX_BUILD_NUMBER));
+    QApplication::setWindowIcon(QIcon(bGlobal::AppPath() + QStringLiteral("/images/morvalex.svg")));
+
+    platform::ui::QtHost host;
+    platform::ui::setHost(&host);
+    frmErrorHandler::Install();
+    frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().show(); };
+
+    frmSplash::instance().Form_Load();
+    if (!frmDatabaseExplorer::exists()) return bGlobal::gErrorOccurred ? 1 : 0;
+    return app.exec();
+}

@@ -1,0 +1,10 @@
+# One INTERFACE target carries the language level, warnings and definitions that every
+# target of the project links.
+add_library(morvalex_common INTERFACE)
+target_compile_features(morvalex_common INTERFACE cxx_std_20)
+target_compile_options(morvalex_common INTERFACE -Wall -Wextra)
+target_compile_definitions(morvalex_common INTERFACE
+  MORVALEX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
+  MORVALEX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+  MORVALEX_BUILD_NUMBER=${PROJECT_VERSION_TWEAK})
+target_include_directories(morvalex_common INTERFACE ${PROJECT_SOURCE_DIR})

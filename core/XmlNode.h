@@ -1,0 +1,77 @@
+#pragma once
+// A node of a document held by cXML. The node keeps its document alive, so a node
+// stays valid after the cXML that made it has loaded another document (as DOM node
+// references do). An empty XmlNode stands for "Nothing".
+
+#include <QList>
+#include <QString>
+#include <memory>
+
+struct _xmlDoc;
+struct _xmlNode;
+
+class XmlNode;
+using XmlNodeList = QList<XmlNode>;
+
+class XmlNode {
+public:
+    XmlNode() = default;
+    XmlNode(std::shared_ptr<_xmlDoc> doc, _xmlNode* node) : m_doc(std::move(doc)), m_node(node) {}
+
+    bool isNull() const { return m_node == nullptr; }
+    explicit operator bool() const { return m_node != nullptr; }
+    bool operator==(const XmlNode& o) const { return m_node == o.m_node; }
+
+    // Element, attribute or processing-instruction name; "#text", "#cdata-section",
+    // "#comment" or "#document" for the others.
+    QString nodeName() const;
+    bool isElement() const;
+
+    bool hasAttribute(const QString& name) const;
+    // The attribute's text, "" when absent.
+    QString attribute(const QString& name) const;
+    void setAttribute(const QString& name, const QString& value);
+    void removeAttribute(const QString& name);
+    // Attribute names and values in document order.
+    QList<std::pair<QString, QString>> attributes() const;
+
+    // The text of the node and all its descendants.
+    QString text() const;
+    void setText(const QString& text);
+    // The node's markup.
+    QString xml() const;
+
+    XmlNode parentNode() const;
+    XmlNode ownerDocumentElement() const;
+    // All children (elements, text, CDATA, comments) / element children only.
+    XmlNodeList childNodes() const;
+    XmlNodeList childElements() const;
+    bool hasChildNodes() const;
+
+    // XSL-Pattern selection relative to this node (0-based positions, "$eq$").
+    XmlNode selectSingleNode(const QString& pattern) const;
+    XmlNodeList selectNodes(const QString& pattern) const;
+
+    // An unattached copy in the same document.
+    XmlNode cloneNode(bool deep) const;
+    // Appends child under this node; a node of another document is copied in first.
+    // Returns the node that now stands in this document.
+    XmlNode appendChild(const XmlNode& child);
+    // Detaches this node from its parent and frees it. The XmlNode becomes empty.
+    void remove();
+
+    _xmlNode* raw() const { return m_node; }
+    const std::shared_ptr<_xmlDoc>& document() const { return m_doc; }
+
+private:
+    std::shared_ptr<_xmlDoc> m_doc;
+    _xmlNode* m_node = nullptr;
+};
+
+namespace xmlutil {
+// Evaluates an XSL-Pattern from a context node of doc. Throws platform::RuntimeError
+// for a malformed pattern.
+XmlNodeList select(const std::shared_ptr<_xmlDoc>& doc, _xmlNode* context, const QString& pattern,
+                   bool firstOnly);
+QString nodeToString(_xmlNode* node);
+}  // namespace xmlutil

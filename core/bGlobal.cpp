@@ -1,0 +1,374 @@
+#include "core/bGlobal.h"
+
+#include "core/FileUtil.h"
+#include "core/Forms.h"
+#include "core/StartupInfo.h"
+#include "core/cXML.h"
+#include "platform/crypto/Crypto.h"
+#include "platform/os/Os.h"
+#include "platform/ui/Host.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <cstdio>
+
+#ifndef MORVALEX_INSTALL_DATADIR
+#define MORVALEX_INSTALL_DATADIR "/usr/local/share/morvalex"
+#endif
+
+namespace bGlobal {
+
+qint32 gBuildNumber = MORVALEX_BUILD_NUMBER;
+QString gReportsFolder;
+bool gErrorOccurred = false;
+QString gShownNames;
+std::array<int, 14> gDBPanelIndex{};
+QString gOSName;
+QStringList gDBTypeNames;
+QStringList gDBEngineCodes;
+QString gPassPhrase1;
+QString gPassPhrase2;
+QString gPassPhrase3;
+QString gPassPhrase4;
+QString gCurrentUser;
+std::shared_ptr<cGUID> oGUID;
+std::shared_ptr<cXML> oQueriesXML;
+std::shared_ptr<cXML> oStructureXML;
+std::shared_ptr<cXML> oLHXML;
+std::shared_ptr<cXML> oHistoryXML;
+std::shared_ptr<cXML> oIndexXML;
+QString gTempPath;
+qint16 gConnectionIndex = 0;
+qint16 gGroupIndex = 0;
+qint16 gTableIndex = 0;
+QString gPreviewXPath;
+QString gReportNameSpace;
+bool gPrinterFriendly = false;
+bool gMultiplePages = true;
+qint16 gObjectsPerPage = 5;
+QString gReportCSSFile;
+bool gOwnXSL = false;
+QString gReportXSLFile;
+QString gIndexXSLFile;
+qint16 gOutputType = 1;
+QString gReportNameSpaceURI;
+QString gReportTemplateFile;
+qint16 gDatabaseType = 0;
+QString gServerName;
+QString gDatabaseName;
+QString gDataSource;
+QString gWorkgroupDBPath;
+QString gAuthentication;
+QString gLoginName;
+QString gPassword;
+QString gAccessPassword;
+QString gConnectionString;
+bool gImportStoredProcedures = true;
+bool gImportTriggers = true;
+QString gStructureFilePath;
+QString gDecimalSymbol;
+QString gHelpFile;
+QString gApplicationTitle;
+
+namespace {
+
+QString g_appPathOverride;
+QString g_dataPathOverride;
+ErrorDialog g_errorDialog;
+
+// The four pass phrases: letters and digits in groups separated by single blanks.
+const QString kPassPhrase1 = QStringLiteral("Kv7rTq Lm3Xa Pq8Zr2Wd Yh4Ns9 Tb6C Rw2Fk7Jd Gz5Qm");
+const QString kPassPhrase2 = QStringLiteral("Hn4Rb8Tz2 Wq7Lk3Vp9Xs1 Dm5Gc Yt8Jf Ks2B Nv6Qw4P");
+const QString kPassPhrase3 = QStringLiteral("Fz3Wm8Qa Tk6Rn2 Pb9L Xs4Hv7Jc2Dg Mq5Yt8K Ra3Nw6Zf1");
+const QString kPassPhrase4 = QStringLiteral("Jc8Vn2T Gw5Xq9Lb3Mh Sd7Kp Zr4Ft6Yw Qn1H Bm9Tc2Vx5");
+
+QString stripSlash(QString p) {
+    while (p.size() > 1 && p.endsWith(QLatin1Char('/'))) p.chop(1);
+    return p;
+}
+
+}  // namespace
+
+QString PassPhrase(int n) {
+    switch (n) {
+    case 1: return kPassPhrase1;
+    case 2: return kPassPhrase2;
+    case 3: return kPassPhrase3;
+    case 4: return kPassPhrase4;
+    default: return {};
+    }
+}
+
+// ---- folders -------------------------------------------------------------------------
+
+QString AppPath() {
+    if (!g_appPathOverride.isEmpty()) return g_appPathOverride;
+    const QString home = qEnvironmentVariable("MORVALEX_HOME");
+    if (!home.isEmpty()) return stripSlash(home);
+    // A build tree keeps the resources next to the executable.
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/resources");
+    if (QCoreApplication::instance() && QFileInfo(beside + QStringLiteral("/queries.mxq")).exists()) return beside;
+    return QStringLiteral(MORVALEX_INSTALL_DATADIR);
+}
+
+QString DataPath() {
+    QString path = g_dataPathOverride;
+    if (path.isEmpty()) path = qEnvironmentVariable("MORVALEX_HOME");
+    if (path.isEmpty()) {
+        QString base = qEnvironmentVariable("XDG_DATA_HOME");
+        if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.local/share");
+        path = base + QStringLiteral("/morvalex");
+    }
+    path = stripSlash(path);
+    QDir().mkpath(path);
+    return path;
+}
+
+void SetAppPathForTesting(const QString& appPath, const QString& dataPath) {
+    g_appPathOverride = stripSlash(appPath);
+    g_dataPathOverride = stripSlash(dataPath);
+}
+
+// ---- start-up ------------------------------------------------------------------------
+
+void FillDatabaseTypeTables() {
+    gDBTypeNames = QStringLiteral(
+                       "|SQL Server 2000|SQL Server 7.0|SQL Server 6.5|Oracle 9i|Oracle 8i|Oracle 7.x|Personal Oracle"
+                       "|MS Access XP|MS Access 2000|MS Access (97, 95 or 2.0)|IBM DB2 Version 7|OTHERS|Morvalex XML")
+                       .split(QLatin1Char('|'));
+    gDBEngineCodes = QStringLiteral("|SQLSERVER|SQLSERVER|SQLSERVER65|ORACLE|ORACLE|ORACLE|ORACLE|ACCESS|ACCESS|ACCESS|IBMDB2")
+                         .split(QLatin1Char('|'));
+    gDBPanelIndex = {0, 0, 0, 0, 1, 1, 1, 1, 3, 3, 3, 2, 4, 5};
+}
+
+void Main() {
+    Trap(QStringLiteral("bGlobal.Main"), [] {
+        gErrorOccurred = false;
+        gHelpFile = AppPath() + QStringLiteral("/help/index.html");
+        gApplicationTitle = QStringLiteral("Morvalex %1.%2").arg(MORVALEX_VERSION_MAJOR).arg(MORVALEX_VERSION_MINOR);
+        gBuildNumber = MORVALEX_BUILD_NUMBER;
+        gOSName = bOSInfo::GetCurrentOS();
+        FillDatabaseTypeTables();
+        gReportTemplateFile = AppPath() + QStringLiteral("/MorvalexTop.template");
+        gPassPhrase1 = PassPhrase(1);
+        gPassPhrase2 = PassPhrase(2);
+        gPassPhrase3 = PassPhrase(3);
+        gPassPhrase4 = PassPhrase(4);
+        SetDatabaseQueries();
+        gImportStoredProcedures = true;
+        gImportTriggers = true;
+        gTempPath = QDir::tempPath();
+        if (!gTempPath.endsWith(QLatin1Char('/'))) gTempPath += QLatin1Char('/');
+        gCurrentUser = GetCurrentUser();
+        {
+            CLocalInfo info;
+            gDecimalSymbol = info.GetDecimalSymbol();
+        }
+        SetDefaultReportOptions();
+    });
+}
+
+void SetDefaultReportOptions() {
+    Trap(QStringLiteral("bGlobal.SetDefaultReportOptions"), [] {
+        gReportNameSpace.clear();
+        gPrinterFriendly = false;
+        gMultiplePages = true;
+        gObjectsPerPage = 5;
+        gReportCSSFile = QStringLiteral("styles/Professional yellow.css");
+        gReportXSLFile = AppPath() + QStringLiteral("/styles/morvreport.xsl");
+        gIndexXSLFile = gReportXSLFile;
+        gOutputType = 1;
+    });
+}
+
+QString GetCurrentUser() {
+    return TrapValue(QStringLiteral("bGlobal.GetCurrentUser"), [] {
+        QString name = platform::os::userName();
+        name.remove(QChar(0));
+        return name.trimmed();
+    }, QString());
+}
+
+// ---- enciphered texts ----------------------------------------------------------------
+
+QString EncryptText(const QString& text, const QString& passPhrase) {
+    try {
+        const auto r = platform::crypto::encrypt(text, passPhrase);
+        if (r.status != platform::crypto::Status::Ok) return QStringLiteral("-3");
+        return r.text.isEmpty() ? QStringLiteral("-1") : r.text;
+    } catch (const std::exception&) {
+        return QStringLiteral("-2");
+    }
+}
+
+QString DecryptText(const QString& text, const QString& passPhrase) {
+    if (text.isEmpty()) return QStringLiteral("-1");
+    try {
+        const auto r = platform::crypto::decrypt(text, passPhrase);
+        switch (r.status) {
+        case platform::crypto::Status::Ok: return r.text;
+        case platform::crypto::Status::BadData: return QStringLiteral("-2");
+        case platform::crypto::Status::LibraryError: return QStringLiteral("-3");
+        }
+        return QStringLiteral("-3");
+    } catch (const std::exception&) {
+        return QStringLiteral("-4");
+    }
+}
+
+bool IsFailureCode(const QString& result) {
+    static const QStringList codes = {QStringLiteral("-1"), QStringLiteral("-2"), QStringLiteral("-3"),
+                                      QStringLiteral("-4"), QStringLiteral("-5")};
+    return codes.contains(result);
+}
+
+bool SetDatabaseQueries() {
+    return TrapValue(QStringLiteral("Main.SetDatabaseQueries"), [] {
+        oQueriesXML = std::make_shared<cXML>();
+        const QString text = ReadTextFile(AppPath() + QStringLiteral("/queries.mxq"));
+        const QString plain = DecryptText(text, gPassPhrase2);
+        if (IsFailureCode(plain)) {
+            Critical(QStringLiteral("Queries.mxq is corrupted, please check"));
+            platform::ui::endProgram(1);
+        }
+        oQueriesXML->LoadXMLContent(plain);
+        return true;
+    }, false);
+}
+
+// ---- temporary files, connection strings, validation ---------------------------------
+
+namespace {
+QString connectionPath(int group, int connection) {
+    return QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[%1]/DATABASECONNECTION[%2]").arg(group).arg(connection);
+}
+}  // namespace
+
+void SaveTempFile() {
+    Trap(QStringLiteral("Main.SaveTempFile"), [] {
+        if (!oStructureXML || !oGUID) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
+        const QString path = gTempPath + oGUID->GetGUID() + QStringLiteral(".xml");
+        WriteTextFileAtomic(path, oStructureXML->GetXMLContent());
+        if (!oLHXML) return;
+        XmlNode node = oLHXML->FindNode(connectionPath(gGroupIndex, gConnectionIndex));
+        if (!node) return;
+        if (!node.hasAttribute(QStringLiteral("TempXMLFileName")))
+            throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
+        node.setAttribute(QStringLiteral("TempXMLFileName"), path);
+    });
+}
+
+void ClearAllTemporaryFiles() {
+    Trap(QStringLiteral("bGlobal.ClearAllTemporaryFiles"), [] {
+        QStringList fixed;
+        if (!gTempPath.isEmpty()) fixed << gTempPath + QStringLiteral("tempmorvpreview.html");
+        const QString data = DataPath();
+        for (const char* name : {"temp.html", "temp.xml", "tempwordcontent.html", "temp1.xml", "temp1.html",
+                                 "temp2.xml", "temp2.html"})
+            fixed << data + QLatin1Char('/') + QLatin1String(name);
+        for (const QString& path : fixed) DeleteFileIfExists(path);
+
+        if (oLHXML && oLHXML->HasDocument()) {
+            for (const XmlNode& c : oLHXML->GetNodes(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP/DATABASECONNECTION"))) {
+                if (!c.hasAttribute(QStringLiteral("TempXMLFileName"))) continue;
+                const QString path = c.attribute(QStringLiteral("TempXMLFileName")).trimmed();
+                if (!path.isEmpty()) DeleteFileIfExists(path);
+            }
+        }
+        oLHXML.reset();
+        oHistoryXML.reset();
+        oGUID.reset();
+    });
+}
+
+namespace {
+// The rest of a part after the first "=" that follows position from; the whole part
+// when no "=" follows.
+QString valueAfter(const QString& part, qsizetype from) {
+    const qsizetype eq = part.indexOf(QLatin1Char('='), from);
+    return eq < 0 ? part : part.mid(eq + 1);
+}
+}  // namespace
+
+void ParseConnectionString(const QString& sConnectionString) {
+    Trap(QStringLiteral("bGlobal.ParseConnectionString"), [&] {
+        const bool catalogueMode = sConnectionString.toLower().contains(QStringLiteral("initial catalog"));
+        for (const QString& part : sConnectionString.split(QLatin1Char(';'))) {
+            const QString lower = part.toLower();
+            if (catalogueMode) {
+                if (const qsizetype k = lower.indexOf(QStringLiteral("initial catalog")); k >= 0) {
+                    gDatabaseName = valueAfter(part, k);
+                    gDataSource = gDatabaseName;
+                }
+                if (const qsizetype k = lower.indexOf(QStringLiteral("data source")); k >= 0) gServerName = valueAfter(part, k);
+            } else if (lower.contains(QStringLiteral("data source"))) {
+                const qsizetype lastSep = std::max(part.lastIndexOf(QLatin1Char('\\')), part.lastIndexOf(QLatin1Char('/')));
+                const qsizetype dot = lastSep >= 0 ? part.indexOf(QLatin1Char('.'), lastSep) : -1;
+                if (lastSep >= 0 && dot > lastSep) {
+                    gDatabaseName = part.mid(lastSep + 1, dot - lastSep - 1);
+                } else if (const qsizetype eq = part.indexOf(QLatin1Char('=')); eq >= 0) {
+                    gDatabaseName = part.mid(eq + 1);
+                }
+                gDataSource = gDatabaseName;
+            }
+            if (const qsizetype k = lower.indexOf(QStringLiteral("user id")); k >= 0) gLoginName = valueAfter(part, k).toUpper();
+            if (const qsizetype k = lower.indexOf(QStringLiteral("password")); k >= 0) gPassword = valueAfter(part, k);
+        }
+    });
+}
+
+bool ValidateXML(const QString& filePath, QString& sXMLContent, bool bShowMessage, const QString& extension) {
+    return TrapValue(QStringLiteral("bGlobal.ValidateXML"), [&] {
+        QString expected = extension;
+        if (expected.startsWith(QLatin1Char('.'))) expected = expected.mid(1);
+        if (QFileInfo(filePath).suffix().compare(expected, Qt::CaseInsensitive) != 0) {
+            if (bShowMessage) Critical(QStringLiteral("Select a valid xml file."));
+            return false;
+        }
+        sXMLContent = sXMLContent.trimmed();
+        bool valid = !sXMLContent.isEmpty();
+        for (const char* token : {"<DATABASE", "DatabaseEngine", "ServerType", "DatabaseType", "DatabaseName", "ServerName"})
+            valid = valid && sXMLContent.contains(QLatin1String(token));
+        if (valid) valid = oStructureXML && oStructureXML->HasDocument() && oStructureXML->FindNode(QStringLiteral("DATABASE"));
+        if (!valid) {
+            if (bShowMessage) Critical(QStringLiteral("Invalid morvalex structure file"));
+            return false;
+        }
+        return true;
+    }, false);
+}
+
+void UnloadAllForms(const QString& keep) {
+    Trap(QStringLiteral("bGlobal.UnloadAllForms"), [&] {
+        for (Form* form : Forms::Loaded())
+            if (form->FormName().compare(keep, Qt::CaseInsensitive) != 0) form->Unload();
+    });
+}
+
+// ---- error reporting ------------------------------------------------------------------
+
+void SetErrorDialog(ErrorDialog dialog) { g_errorDialog = std::move(dialog); }
+
+void ShowError(long number, const QString& description, const QString& source, QObject*) {
+    gErrorOccurred = true;
+    if (g_errorDialog) {
+        g_errorDialog(number, description, source);
+        return;
+    }
+    std::fprintf(stderr, "%s: error %ld in %s: %s\n", qPrintable(kAppTitle), number, qPrintable(source),
+                 qPrintable(description));
+    platform::ui::endProgram(1);
+}
+
+std::pair<long, QString> Describe(const std::exception& e) {
+    if (const auto* r = dynamic_cast<const platform::RuntimeError*>(&e)) return {r->number(), r->description()};
+    return {platform::err::InvalidArgument, QString::fromLocal8Bit(e.what())};
+}
+
+void Critical(const QString& text) {
+    platform::ui::host().message(text, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, kAppTitle);
+}
+
+}  // namespace bGlobal

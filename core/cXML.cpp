@@ -1,0 +1,415 @@
+#include "core/cXML.h"
+
+#include "core/FileUtil.h"
+#include "core/bGlobal.h"
+#include "platform/Error.h"
+#include "platform/ui/Host.h"
+
+#include <QFile>
+#include <cstring>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <libxml/xmlsave.h>
+#include <libxslt/security.h>
+#include <libxslt/transform.h>
+#include <libxslt/xsltInternals.h>
+#include <libxslt/xsltutils.h>
+
+using platform::RuntimeError;
+
+namespace {
+
+const xmlChar* X(const QByteArray& b) { return reinterpret_cast<const xmlChar*>(b.constData()); }
+
+std::shared_ptr<_xmlDoc> own(xmlDocPtr doc) {
+    return doc ? std::shared_ptr<_xmlDoc>(doc, xmlFreeDoc) : nullptr;
+}
+
+// Parses text as the program's documents are parsed: no network, no external
+// entities or DTD loading, whitespace-only text dropped. A document that carries a
+// DTD is refused: none of the program's documents has one, and refusing it closes the
+// door on entity expansion.
+std::shared_ptr<_xmlDoc> parse(const QByteArray& bytes, const QByteArray& url) {
+    xmlSetStructuredErrorFunc(nullptr, [](void*, xmlErrorPtr) {});
+    xmlDocPtr doc = xmlReadMemory(bytes.constData(), int(bytes.size()), url.isEmpty() ? nullptr : url.constData(),
+                                  nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOWARNING | XML_PARSE_NOERROR);
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    if (!doc) return nullptr;
+    if (doc->intSubset || doc->extSubset || !xmlDocGetRootElement(doc)) {
+        xmlFreeDoc(doc);
+        return nullptr;
+    }
+    return own(doc);
+}
+
+[[noreturn]] void noDocument() { throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required")); }
+
+}  // namespace
+
+void ApplyAttributeList(_xmlNode* element, const QStringList& aAttributes) {
+    for (const QString& entry : aAttributes) {
+        if (entry.isEmpty()) continue;
+        const qsizetype eq = entry.indexOf(QLatin1Char('='));
+        if (eq < 0) throw RuntimeError(platform::err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
+        xmlSetProp(element, X(entry.left(eq).toUtf8()), X(entry.mid(eq + 1).toUtf8()));
+    }
+}
+
+cXML::cXML() = default;
+cXML::~cXML() = default;
+
+void cXML::NewDocument() {
+    m_doc = own(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+    m_root = nullptr;
+    m_declaration = true;
+}
+
+void cXML::RequireDocument() const {
+    if (!m_doc) noDocument();
+}
+
+// A load that fails leaves an empty document: queries on it find nothing.
+bool cXML::LoadXMLContent(const QString& sTempXMLContent) {
+    auto doc = parse(sTempXMLContent.toUtf8(), {});
+    m_root = nullptr;
+    if (!doc) {
+        NewDocument();
+        m_declaration = false;
+        return false;
+    }
+    m_doc = doc;
+    m_declaration = sTempXMLContent.trimmed().startsWith(QStringLiteral("<?xml"));
+    return true;
+}
+
+bool cXML::LoadXMLFile(const QString& sXMLFileName) {
+    QFile file(sXMLFileName);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    auto doc = bytes.isEmpty() ? nullptr : parse(bytes, QFile::encodeName(sXMLFileName));
+    m_root = nullptr;
+    if (!doc) {
+        NewDocument();
+        m_declaration = false;
+        return false;
+    }
+    m_doc = doc;
+    m_declaration = bytes.trimmed().startsWith("<?xml");
+    return true;
+}
+
+XmlNode cXML::InitXMLFile(const QString& sRootName, const QStringList& aAttributes) {
+    return bGlobal::TrapValue(QStringLiteral("InitXMLFile"), [&] {
+        NewDocument();
+        m_root = xmlNewDocNode(m_doc.get(), nullptr, X(sRootName.toUtf8()), nullptr);
+        ApplyAttributeList(m_root, aAttributes);
+        if (!bGlobal::gReportNameSpace.isEmpty()) AddNameSpace(bGlobal::gReportNameSpace, bGlobal::gReportNameSpaceURI);
+        xmlDocSetRootElement(m_doc.get(), m_root);
+        return XmlNode(m_doc, m_root);
+    }, XmlNode());
+}
+
+XmlNode cXML::CreateElement(const QString& sElementName, const QStringList& aAttributes) {
+    return bGlobal::TrapValue(QStringLiteral("CreateElement"), [&] {
+        RequireDocument();
+        m_current = xmlNewDocNode(m_doc.get(), nullptr, X(sElementName.toUtf8()), nullptr);
+        ApplyAttributeList(m_current, aAttributes);
+        return XmlNode(m_doc, m_current);
+    }, XmlNode());
+}
+
+bool cXML::AppendChild(const QString& sParentNodeName, int iParentNodeNumber) {
+    return bGlobal::TrapValue(QStringLiteral("AppendChild"), [&] {
+        RequireDocument();
+        if (!m_current) noDocument();
+        XmlNode parent = FindNode(sParentNodeName + QLatin1Char('[') + QString::number(iParentNodeNumber) + QLatin1Char(']'));
+        if (!parent) return false;
+        if (m_current->parent) xmlUnlinkNode(m_current);
+        xmlAddChild(parent.raw(), m_current);
+        return true;
+    }, false);
+}
+
+XmlNode cXML::CreateCDataElement(const QString& sCDATAContent) {
+    return bGlobal::TrapValue(QStringLiteral("cXML.CreateCDataElement"), [&] {
+        RequireDocument();
+        const QByteArray text = sCDATAContent.toUtf8();
+        m_cdata = xmlNewCDataBlock(m_doc.get(), X(text), int(text.size()));
+        return XmlNode(m_doc, m_cdata);
+    }, XmlNode());
+}
+
+void cXML::AppendCDataElement(const QString& sNodeName, int iNodeNumber) {
+    bGlobal::Trap(QStringLiteral("AppendCDataElement"), [&] {
+        RequireDocument();
+        if (!m_cdata) noDocument();
+        XmlNode parent = FindNode(sNodeName + QLatin1Char('[') + QString::number(iNodeNumber) + QLatin1Char(']'));
+        if (!parent) noDocument();
+        if (m_cdata->parent) xmlUnlinkNode(m_cdata);
+        xmlAddChild(parent.raw(), m_cdata);
+    });
+}
+
+void cXML::CreateXMLFile(const QString& sFileName) {
+    try {
+        RequireDocument();
+        WriteTextFileAtomic(sFileName, GetXMLContent());
+    } catch (const RuntimeError& e) {
+        if (e.number() == platform::err::PermissionDenied) {
+            bGlobal::Critical(QStringLiteral("You do not have enough permissions to save the xml file."));
+            return;
+        }
+        bGlobal::ShowError(e.number(), e.description(), QStringLiteral("CreateXMLFile"));
+    } catch (const std::exception& e) {
+        const auto [n, d] = bGlobal::Describe(e);
+        bGlobal::ShowError(n, d, QStringLiteral("CreateXMLFile"));
+    }
+}
+
+QString cXML::GetHTMLOutput(const QString& sXSLFileName) {
+    cXML xsl;
+    if (!xsl.LoadXMLFile(sXSLFileName)) return {};
+    return ApplyXSL(xsl);
+}
+
+void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
+    try {
+        RequireDocument();
+        m_outDoc = own(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+        XmlNode database = FindNode(QStringLiteral("DATABASE"));
+        if (!database) noDocument();
+        m_srcDatabase = database.raw();
+        if (!bSelected) {
+            m_outDatabase = xmlDocCopyNode(m_srcDatabase, m_outDoc.get(), 1);
+        } else {
+            m_outDatabase = xmlDocCopyNode(m_srcDatabase, m_outDoc.get(), 2);
+            AddSelectedChildren();
+        }
+        xmlDocSetRootElement(m_outDoc.get(), m_outDatabase);
+        RemoveUnwantedAttributes(m_outDatabase);
+        WriteTextFileAtomic(sPXMLFileName, xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_outDoc.get())));
+        m_outDoc.reset();
+        m_outDatabase = m_srcDatabase = nullptr;
+    } catch (const std::exception& e) {
+        m_outDoc.reset();
+        m_outDatabase = m_srcDatabase = nullptr;
+        const auto [n, d] = bGlobal::Describe(e);
+        if (n == platform::err::PermissionDenied) {
+            bGlobal::Critical(QStringLiteral("You dont have permission to save the xml in the selected folder."));
+            return;
+        }
+        bGlobal::ShowError(n, d, QStringLiteral("SaveAsSingleXML"));
+    }
+}
+
+namespace {
+// An object is selected when its Report attribute, read as a number, is 1. A value
+// that is not a number is a type-mismatch error, as reading it as a number would be.
+bool isSelected(xmlNodePtr node) {
+    xmlChar* v = xmlGetProp(node, reinterpret_cast<const xmlChar*>("Report"));
+    if (!v) return false;
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(v)).trimmed();
+    xmlFree(v);
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    if (!ok) throw RuntimeError(platform::err::TypeMismatch, QStringLiteral("Type mismatch"));
+    return number == 1;
+}
+
+bool named(xmlNodePtr node, const char* name) {
+    return node->type == XML_ELEMENT_NODE && xmlStrcmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0;
+}
+}  // namespace
+
+void cXML::AddSelectedChildren() {
+    try {
+        for (xmlNodePtr table = m_srcDatabase->children; table; table = table->next) {
+            if (!named(table, "TABLE") || !isSelected(table)) continue;
+            xmlNodePtr copy = xmlAddChild(m_outDatabase, xmlDocCopyNode(table, m_outDoc.get(), 2));
+            for (const char* kind : {"COLUMN", "INDEX", "TRIGGER", "FOREIGNKEY"}) {
+                const bool all = std::strcmp(kind, "COLUMN") == 0;
+                for (xmlNodePtr child = table->children; child; child = child->next)
+                    if (named(child, kind) && (all || isSelected(child)))
+                        xmlAddChild(copy, xmlDocCopyNode(child, m_outDoc.get(), 1));
+            }
+        }
+        for (const char* kind : {"VIEW", "STOREDPROCEDURE"})
+            for (xmlNodePtr child = m_srcDatabase->children; child; child = child->next)
+                if (named(child, kind) && isSelected(child))
+                    xmlAddChild(m_outDatabase, xmlDocCopyNode(child, m_outDoc.get(), 1));
+    } catch (const std::exception& e) {
+        const auto [n, d] = bGlobal::Describe(e);
+        bGlobal::ShowError(n, d, QStringLiteral("AddSelectedChildren"));
+        throw;
+    }
+}
+
+void cXML::RemoveUnwantedAttributes(_xmlNode* node) {
+    for (xmlNodePtr child = node->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE) continue;
+        for (const char* name : {"Report", "Migrate"})
+            if (xmlAttrPtr a = xmlHasProp(child, reinterpret_cast<const xmlChar*>(name))) xmlRemoveProp(a);
+        if (child->children) RemoveUnwantedAttributes(child);
+    }
+}
+
+QString cXML::GetXMLContent() {
+    return bGlobal::TrapValue(QStringLiteral("cXML.GetXMLContent"), [&] {
+        RequireDocument();
+        QString body = xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_doc.get()));
+        return m_declaration ? QStringLiteral("<?xml version=\"1.0\"?>\n") + body : body;
+    }, QString());
+}
+
+void cXML::AddNameSpace(const QString& sNameSpaceName, const QString& sURI) {
+    bGlobal::Trap(QStringLiteral("cXML.AddNameSpace"), [&] {
+        if (!m_root) noDocument();
+        if (!sURI.isEmpty())
+            xmlNewNs(m_root, X(sURI.toUtf8()), X(sNameSpaceName.toUtf8()));
+        else
+            xmlSetProp(m_root, X((QStringLiteral("xmlns:") + sNameSpaceName).toUtf8()), X(QByteArray()));
+    });
+}
+
+void cXML::SetCDataContent(const QString& sCDATAContent, const QString& sTargetXPath) {
+    bGlobal::Trap(QStringLiteral("cXML.SetCDataContent"), [&] {
+        XmlNode target = FindNode(sTargetXPath);
+        if (!target) noDocument();
+        const QByteArray text = sCDATAContent.toUtf8();
+        xmlAddChild(target.raw(), xmlNewCDataBlock(m_doc.get(), X(text), int(text.size())));
+    });
+}
+
+XmlNode cXML::FindNode(const QString& sXPath) {
+    return bGlobal::TrapValue(QStringLiteral("cXML.FindNode"), [&] {
+        RequireDocument();
+        const XmlNodeList l = xmlutil::select(m_doc, nullptr, sXPath, true);
+        return l.isEmpty() ? XmlNode() : l.first();
+    }, XmlNode());
+}
+
+void cXML::ChangeAttributeValue(XmlNode sSourceNode, const QString& sNewAttributeValue) {
+    bGlobal::Trap(QStringLiteral("cXML.ChangeAttributeValue"), [&] {
+        if (!sSourceNode.isElement() || !sSourceNode.raw()->properties) noDocument();
+        xmlAttrPtr first = sSourceNode.raw()->properties;
+        xmlSetProp(sSourceNode.raw(), first->name, X(sNewAttributeValue.toUtf8()));
+    });
+}
+
+QString cXML::ApplyXSL(cXML& oXSLDOM) {
+    QString out;
+    bool ok = false;
+    if (m_doc && oXSLDOM.m_doc) {
+        // libxslt takes the style-sheet document over, so it gets a copy.
+        xmlDocPtr sheetDoc = xmlCopyDoc(oXSLDOM.m_doc.get(), 1);
+        xsltStylesheetPtr sheet = sheetDoc ? xsltParseStylesheetDoc(sheetDoc) : nullptr;
+        if (!sheet && sheetDoc) xmlFreeDoc(sheetDoc);
+        if (sheet) {
+            xsltSecurityPrefsPtr prefs = xsltNewSecurityPrefs();
+            xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_FILE, xsltSecurityForbid);
+            xsltSetSecurityPrefs(prefs, XSLT_SECPREF_CREATE_DIRECTORY, xsltSecurityForbid);
+            xsltSetSecurityPrefs(prefs, XSLT_SECPREF_WRITE_NETWORK, xsltSecurityForbid);
+            xsltSetSecurityPrefs(prefs, XSLT_SECPREF_READ_NETWORK, xsltSecurityForbid);
+            xsltTransformContextPtr ctxt = xsltNewTransformContext(sheet, m_doc.get());
+            xsltSetCtxtSecurityPrefs(prefs, ctxt);
+            xmlDocPtr result = xsltApplyStylesheetUser(sheet, m_doc.get(), nullptr, nullptr, nullptr, ctxt);
+            const bool failed = ctxt->state == XSLT_STATE_ERROR || ctxt->state == XSLT_STATE_STOPPED;
+            xsltFreeTransformContext(ctxt);
+            xsltFreeSecurityPrefs(prefs);
+            if (result && !failed) {
+                xmlChar* buf = nullptr;
+                int len = 0;
+                if (xsltSaveResultToString(&buf, &len, result, sheet) == 0) {
+                    out = QString::fromUtf8(reinterpret_cast<const char*>(buf), len);
+                    ok = true;
+                }
+                if (buf) xmlFree(buf);
+            }
+            if (result) xmlFreeDoc(result);
+            xsltFreeStylesheet(sheet);
+        }
+    }
+    if (!ok) {
+        platform::ui::host().message(
+            QStringLiteral("Please check the xsl that you have chosen to apply. Try again with the default xsl."),
+            platform::ui::Icon::Critical, platform::ui::Buttons::Ok, bGlobal::kAppTitle);
+        return {};
+    }
+    return out;
+}
+
+void cXML::RemoveNode(const QString& sRemoveXPath) {
+    bGlobal::Trap(QStringLiteral("cXML.RemoveNode"), [&] {
+        XmlNode node = FindNode(sRemoveXPath);
+        if (!node) noDocument();
+        const QString nodeText = node.xml();
+        QString content = GetXMLContent();
+        content.remove(nodeText);
+        LoadXMLContent(content);
+    });
+}
+
+XmlNode cXML::AppendNode(const XmlNode& oSourceNode, const QString& sParentXPath) {
+    return bGlobal::TrapValue(QStringLiteral("cXML.AppendNode"), [&] {
+        XmlNode parent = FindNode(sParentXPath);
+        if (!parent || !oSourceNode) noDocument();
+        return parent.appendChild(oSourceNode);
+    }, XmlNode());
+}
+
+XmlNodeList cXML::GetNodes(const QString& sXPath) {
+    return bGlobal::TrapValue(QStringLiteral("cXML.GetNodes"), [&] {
+        if (sXPath.isEmpty()) return XmlNodeList();
+        RequireDocument();
+        return xmlutil::select(m_doc, nullptr, sXPath, false);
+    }, XmlNodeList());
+}
+
+QString cXML::RemoveXPath(const QString& sParentXPath, const QString& sChildXPath) {
+    return bGlobal::TrapValue(QStringLiteral("cXML.RemoveXPath"), [&] {
+        XmlNode parent = FindNode(sParentXPath);
+        if (!parent) return QString();
+        XmlNode child = parent.selectSingleNode(sChildXPath);
+        if (!child || child.parentNode().raw() != parent.raw()) return QString();
+        const QString text = child.xml();
+        child.remove();
+        return text;
+    }, QString());
+}
+
+bool cXML::AddXSLProcessingInstruction(const QString& sTempXSLFileName) {
+    return bGlobal::TrapValue(QStringLiteral("cXML.AddXSLProcessingInstruction"), [&] {
+        RequireDocument();
+        const QString data = QStringLiteral("type=\"text/xsl\" href=\"") + sTempXSLFileName + QLatin1Char('"');
+        xmlNodePtr pi = xmlNewDocPI(m_doc.get(), reinterpret_cast<const xmlChar*>("xml-stylesheet"), X(data.toUtf8()));
+        xmlNodePtr added = m_root && m_root->parent ? xmlAddPrevSibling(m_root, pi)
+                                                    : xmlAddChild(reinterpret_cast<xmlNodePtr>(m_doc.get()), pi);
+        return added != nullptr;
+    }, false);
+}
+
+bool cXML::CloseXML() { return true; }
+
+bool cXML::AppendRootNode(const XmlNode& oTempRootNode, const QString& sTempXSLFile) {
+    return bGlobal::TrapValue(QStringLiteral("cXML.AppendRootNode"), [&] {
+        if (!oTempRootNode) noDocument();
+        NewDocument();
+        if (!sTempXSLFile.isEmpty()) AddXSLProcessingInstruction(sTempXSLFile);
+        xmlNodePtr root = xmlDocCopyNode(oTempRootNode.raw(), m_doc.get(), 1);
+        xmlAddChild(reinterpret_cast<xmlNodePtr>(m_doc.get()), root);
+        m_root = root;
+        return true;
+    }, false);
+}
+
+XmlNode cXML::CreateNewAttribute(const QString& sTempAttributeName, const QString& sTempAttributeValue) {
+    return bGlobal::TrapValue(QStringLiteral("cXML.CreateNewAttribute"), [&] {
+        RequireDocument();
+        xmlAttrPtr attr = xmlNewDocProp(m_doc.get(), X(sTempAttributeName.toUtf8()), X(sTempAttributeValue.toUtf8()));
+        return XmlNode(m_doc, reinterpret_cast<xmlNodePtr>(attr));
+    }, XmlNode());
+}
+
+XmlNode cXML::DocumentElement() const {
+    if (!m_doc) return {};
+    return XmlNode(m_doc, xmlDocGetRootElement(m_doc.get()));
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Shows the error report text; closing it ends the program.
+
+#include "core/Forms.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+
+class frmDisplayError : public QDialog, public Form {
+    Q_OBJECT
+public:
+    static frmDisplayError& instance();
+    static bool exists();
+
+    QString FormName() const override { return QStringLiteral("frmDisplayError"); }
+    void Unload() override;
+
+    void DisplayError(const QString& sErrorDetails);
+    void cmdClose_Click();
+
+    QLabel* lblError = nullptr;
+    QPlainTextEdit* txtErrorReport = nullptr;
+    QPushButton* cmdClose = nullptr;
+
+private:
+    frmDisplayError();
+    void reject() override { cmdClose_Click(); }
+};

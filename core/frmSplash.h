@@ -1,0 +1,36 @@
+#pragma once
+// The start-up window: fills the global state, then after 5000 ms closes and opens the
+// main window.
+
+#include "core/Forms.h"
+
+#include <QDialog>
+#include <functional>
+
+class QLabel;
+class QTimer;
+
+class frmSplash : public QDialog, public Form {
+    Q_OBJECT
+public:
+    static frmSplash& instance();
+    static bool exists();
+
+    QString FormName() const override { return QStringLiteral("frmSplash"); }
+    void Unload() override;
+
+    // Load: picture, caption, shared objects, reports folder, bGlobal::Main, then the
+    // window is shown modally (returns when it closes).
+    void Form_Load();
+    void tmSplash_Timer();
+
+    // Opens the main window; the program installs it (the core cannot see the explorer).
+    static inline std::function<void()> showMainWindow;
+
+    QLabel* imgSplashImage = nullptr;
+    QTimer* tmSplash = nullptr;
+
+private:
+    frmSplash();
+    void FixReportsFolder();
+};

@@ -1,0 +1,50 @@
+#include "platform/ui/Host.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace platform::ui {
+namespace {
+
+class ConsoleHost : public Host {
+public:
+    Answer message(const QString& text, Icon, Buttons buttons, const QString& title) override {
+        std::fprintf(stderr, "[%s] %s\n", qPrintable(title), qPrintable(text));
+        switch (buttons) {
+        case Buttons::YesNo:
+        case Buttons::YesNoCancel: return Answer::Yes;
+        case Buttons::RetryCancel: return Answer::Cancel;
+        default: return Answer::Ok;
+        }
+    }
+    QString openFile(const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
+    QString browseFolder(const QString&, const QString&) override { return {}; }
+    bool openUrl(const QString&) override { return false; }
+    void showHelp(const QString&, int) override {}
+    void setClipboardText(const QString& text) override { m_clip = text; }
+    QString clipboardText() override { return m_clip; }
+    void showModal(QObject*) override {}
+    [[noreturn]] void endProgram(int code) override {
+        std::fflush(nullptr);
+        std::exit(code);
+    }
+
+private:
+    QString m_clip;
+};
+
+ConsoleHost g_console;
+Host* g_host = nullptr;
+
+}  // namespace
+
+Host& host() { return g_host ? *g_host : g_console; }
+void setHost(Host* h) { g_host = h; }
+
+void endProgram(int code) {
+    host().endProgram(code);
+    std::abort();
+}
+
+}  // namespace platform::ui

@@ -1,0 +1,52 @@
+#pragma once
+// The one door from program logic to the desktop: message boxes, file and folder
+// dialogs, the shell, help, the clipboard, modal windows and ending the program.
+// Logic code never calls Qt's dialogs or exit() itself; it asks host(). The program
+// installs a Qt implementation at start; tests install a ScriptedHost.
+
+#include <QString>
+#include <QStringList>
+
+class QObject;
+
+namespace platform::ui {
+
+enum class Icon { None, Critical, Question, Exclamation, Information };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+// Thrown by a host whose endProgram() must not return (the scripted host in tests);
+// deliberately not a std::exception, so error traps let it pass.
+struct ProgramEnded {
+    int code = 0;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    virtual Answer message(const QString& text, Icon icon, Buttons buttons, const QString& title) = 0;
+    // Each returns the chosen path, or an empty string when the user cancelled.
+    virtual QString openFile(const QString& title, const QString& filter, const QString& folder) = 0;
+    virtual QString saveFile(const QString& title, const QString& filter, const QString& folder,
+                             const QString& suggestedName) = 0;
+    virtual QString browseFolder(const QString& title, const QString& folder) = 0;
+    // Opens a file, folder, URL or mailto: text with the desktop's handler.
+    virtual bool openUrl(const QString& target) = 0;
+    virtual void showHelp(const QString& helpFile, int contextId) = 0;
+    virtual void setClipboardText(const QString& text) = 0;
+    virtual QString clipboardText() = 0;
+    // Shows a window (a QWidget) modally and returns when it closes.
+    virtual void showModal(QObject* window) = 0;
+    // Ends the program. Does not return.
+    [[noreturn]] virtual void endProgram(int code) = 0;
+};
+
+Host& host();
+// Installs the host; the caller keeps ownership. Passing nullptr restores the default
+// (a console host that answers Ok/Yes and writes messages to stderr).
+void setHost(Host* h);
+// Ends the program through the installed host; never returns.
+[[noreturn]] void endProgram(int code);
+
+}  // namespace platform::ui

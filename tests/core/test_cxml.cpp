@@ -1,0 +1,206 @@
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using testsupport::AppFolder;
+using testsupport::ReadFile;
+
+namespace {
+
+// A reported error ends the program: under the scripted host ShowError's fallback
+// calls endProgram, which throws ProgramEnded.
+struct CXml : ::testing::Test {
+    AppFolder folder;
+    platform::ui::ScopedScriptedHost host;
+};
+
+void load(cXML& x, const char* text) { ASSERT_TRUE(x.LoadXMLContent(QString::fromUtf8(text))); }
+
+}  // namespace
+
+TEST_F(CXml, AttributeListsSplitAtFirstEquals) {
+    cXML x;
+    XmlNode root = x.InitXMLFile(QStringLiteral("ROOT"), {QStringLiteral("Description=a=b"), QString(), QStringLiteral("Empty="),
+                                                          QStringLiteral("Name=first"), QStringLiteral("Name=last")});
+    EXPECT_EQ(root.attribute(QStringLiteral("Description")), QStringLiteral("a=b"));
+    EXPECT_TRUE(root.hasAttribute(QStringLiteral("Empty")));
+    EXPECT_EQ(root.attribute(QStringLiteral("Empty")), QString());
+    EXPECT_EQ(root.attribute(QStringLiteral("Name")), QStringLiteral("last"));
+    EXPECT_TRUE(x.GetXMLContent().startsWith(QStringLiteral("<?xml version=\"1.0\"?>")));
+    // An entry without "=" is an error, which ends the program.
+    EXPECT_THROW(x.CreateElement(QStringLiteral("X"), {QStringLiteral("NoEquals")}), platform::ui::ProgramEnded);
+    EXPECT_TRUE(bGlobal::gErrorOccurred);
+    EXPECT_EQ(host->prompts.last().kind, QStringLiteral("end"));
+}
+
+TEST_F(CXml, AppendChildCountsPositionsFromZero) {
+    cXML x;
+    x.InitXMLFile(QStringLiteral("DATABASESTRUCTURES"), {});
+    for (int g = 0; g < 2; ++g) {
+        x.CreateElement(QStringLiteral("DATABASEGROUP"), {QStringLiteral("Name=G%1").arg(g)});
+        ASSERT_TRUE(x.AppendChild(QStringLiteral("DATABASESTRUCTURES"), 0));
+    }
+    x.CreateElement(QStringLiteral("DATABASECONNECTION"), {QStringLiteral("Name=C")});
+    EXPECT_TRUE(x.AppendChild(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP"), 1));
+    EXPECT_EQ(x.FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[1]/DATABASECONNECTION[0]"))
+                  .parentNode().attribute(QStringLiteral("Name")),
+              QStringLiteral("G1"));
+    x.CreateElement(QStringLiteral("DATABASECONNECTION"), {});
+    EXPECT_FALSE(x.AppendChild(QStringLiteral("/DATABASESTRUCTURES/DATABASEGROUP"), 2));
+    // CDATA follows the same rule.
+    x.CreateCDataElement(QStringLiteral("create trigger t <BR/> begin end"));
+    x.AppendCDataElement(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP"), 0);
+    EXPECT_EQ(x.FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]")).text(),
+              QStringLiteral("create trigger t <BR/> begin end"));
+    EXPECT_TRUE(x.GetXMLContent().contains(QStringLiteral("<![CDATA[create trigger t <BR/> begin end]]>")));
+}
+
+TEST_F(CXml, SaveXmlOfSelectedObjectsKeepsOrderAndDropsFlags) {
+    cXML x;
+    load(x, R"(<DATABASE DatabaseName="shop" Report="1" Migrate="1">
+        <VIEW Name="v1" Report="1" Migrate="0"/>
+        <TABLE Name="a" Report="1" Migrate="1">
+          <FOREIGNKEY Name="fk" Report="1"/>
+          <TRIGGER Name="tr" Report="1"/>
+          <INDEX Name="ix1" Report="0"/>
+          <COLUMN Name="c1" Report="0"/>
+          <INDEX Name="ix2" Report="1"/>
+          <CHECK Name="ck" Report="1"/>
+          <COLUMN Name="c2" Report="1"/>
+        </TABLE>
+        <TABLE Name="b" Report="0"><INDEX Name="ixb" Report="1"/><COLUMN Name="cb"/></TABLE>
+        <STOREDPROCEDURE Name="p1" Report="1"/>
+        <STOREDPROCEDURE Name="p2" Report="0"/>
+        <VIEW Name="v2" Report="0"/>
+      </DATABASE>)");
+    const QString path = folder.file(QStringLiteral("out.xml"));
+    x.SaveXML(path, true);
+    cXML out;
+    ASSERT_TRUE(out.LoadXMLFile(path));
+    QStringList order;
+    for (const XmlNode& n : out.GetNodes(QStringLiteral("//*"))) order << n.nodeName() + QLatin1Char(':') + n.attribute(QStringLiteral("Name"));
+    EXPECT_EQ(order.join(QLatin1Char(' ')),
+              QStringLiteral("DATABASE: TABLE:a COLUMN:c1 COLUMN:c2 INDEX:ix2 TRIGGER:tr FOREIGNKEY:fk VIEW:v1 STOREDPROCEDURE:p1"));
+    const XmlNode db = out.FindNode(QStringLiteral("DATABASE"));
+    EXPECT_EQ(db.attribute(QStringLiteral("Report")), QStringLiteral("1"));
+    EXPECT_EQ(db.attribute(QStringLiteral("Migrate")), QStringLiteral("1"));
+    EXPECT_TRUE(out.GetNodes(QStringLiteral("DATABASE//*[@Report or @Migrate]")).isEmpty());
+
+    // Not selected: everything is written, still without the flags below DATABASE.
+    x.SaveXML(path, false);
+    ASSERT_TRUE(out.LoadXMLFile(path));
+    EXPECT_EQ(out.GetNodes(QStringLiteral("//INDEX")).size(), 3);
+    EXPECT_TRUE(out.GetNodes(QStringLiteral("DATABASE//*[@Report]")).isEmpty());
+}
+
+TEST_F(CXml, SaveXmlWithNoSelectedTablesWritesViewsAndProcedures) {
+    cXML x;
+    load(x, R"(<DATABASE DatabaseName="d"><TABLE Name="t" Report="0"><INDEX Name="i" Report="1"/></TABLE>
+        <VIEW Name="v" Report="1"/><STOREDPROCEDURE Name="p" Report="1"/></DATABASE>)");
+    const QString path = folder.file(QStringLiteral("out.xml"));
+    x.SaveXML(path, true);
+    EXPECT_EQ(ReadFile(path), QStringLiteral("<DATABASE DatabaseName=\"d\"><VIEW Name=\"v\"/><STOREDPROCEDURE Name=\"p\"/></DATABASE>\n"));
+}
+
+TEST_F(CXml, SaveXmlIntoUnwritableFolderTellsTheUser) {
+    if (geteuid() == 0) {
+        // root writes anywhere; a path under a file stands in for a denied folder.
+        cXML x;
+    load(x, "<DATABASE/>");
+        testsupport::WriteFile(folder.file(QStringLiteral("plain")), QStringLiteral("x"));
+        EXPECT_THROW(x.SaveXML(folder.file(QStringLiteral("plain/out.xml")), false), platform::ui::ProgramEnded);
+        return;
+    }
+    QDir().mkpath(folder.file(QStringLiteral("locked")));
+    QFile::setPermissions(folder.file(QStringLiteral("locked")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    cXML x;
+    load(x, "<DATABASE/>");
+    x.SaveXML(folder.file(QStringLiteral("locked/out.xml")), false);
+    EXPECT_EQ(host->messages(), QStringList{QStringLiteral("You dont have permission to save the xml in the selected folder.")});
+}
+
+TEST_F(CXml, QueriesAndRemoval) {
+    cXML x;
+    load(x, "<R><A n='1'><B/></A><A n='2'/></R>");
+    EXPECT_TRUE(x.GetNodes(QString()).isEmpty());
+    EXPECT_EQ(x.GetNodes(QStringLiteral("R/A")).size(), 2);
+    EXPECT_EQ(x.FindNode(QStringLiteral("R/A[@n $eq$ '2']")).attribute(QStringLiteral("n")), QStringLiteral("2"));
+    EXPECT_TRUE(x.FindNode(QStringLiteral("R/A[5]")).isNull());
+    const QString before = x.GetXMLContent();
+    EXPECT_EQ(x.RemoveXPath(QStringLiteral("R/A[0]"), QStringLiteral("C")), QString());
+    EXPECT_EQ(x.RemoveXPath(QStringLiteral("R/Z"), QStringLiteral("B")), QString());
+    EXPECT_EQ(x.GetXMLContent(), before);
+    EXPECT_EQ(x.RemoveXPath(QStringLiteral("R/A[0]"), QStringLiteral("B")), QStringLiteral("<B/>"));
+    EXPECT_FALSE(x.FindNode(QStringLiteral("R/A/B")));
+    // A malformed path is an error that ends the program.
+    EXPECT_THROW(x.FindNode(QStringLiteral("R/A[")), platform::ui::ProgramEnded);
+}
+
+TEST_F(CXml, RootNodeDocumentsAndStyleSheetInstruction) {
+    cXML src;
+    load(src, "<DATABASE><TABLE Name='t'/></DATABASE>");
+    cXML preview;
+    ASSERT_TRUE(preview.AppendRootNode(src.FindNode(QStringLiteral("DATABASE/TABLE")), QString()));
+    EXPECT_EQ(preview.GetXMLContent(), QStringLiteral("<?xml version=\"1.0\"?>\n<TABLE Name=\"t\"/>\n"));
+    ASSERT_TRUE(preview.AppendRootNode(src.FindNode(QStringLiteral("DATABASE")), QStringLiteral("styles/preview.xsl")));
+    EXPECT_EQ(preview.GetXMLContent(),
+              QStringLiteral("<?xml version=\"1.0\"?>\n<?xml-stylesheet type=\"text/xsl\" href=\"styles/preview.xsl\"?>\n"
+                             "<DATABASE><TABLE Name=\"t\"/></DATABASE>\n"));
+    // The source is untouched and the node lives on after its document is replaced.
+    XmlNode table = src.FindNode(QStringLiteral("DATABASE/TABLE"));
+    src.LoadXMLContent(QStringLiteral("<OTHER/>"));
+    EXPECT_EQ(table.attribute(QStringLiteral("Name")), QStringLiteral("t"));
+}
+
+TEST_F(CXml, NamespaceOnEveryNewDocument) {
+    bGlobal::gReportNameSpace = QStringLiteral("morv");
+    bGlobal::gReportNameSpaceURI = QStringLiteral("urn:morvalex");
+    cXML x;
+    x.InitXMLFile(QStringLiteral("DATABASEINDEX"), {});
+    EXPECT_TRUE(x.GetXMLContent().contains(QStringLiteral("<DATABASEINDEX xmlns:morv=\"urn:morvalex\"/>")));
+}
+
+TEST_F(CXml, RefusesMalformedAndHostileXml) {
+    testsupport::WriteFile(folder.file(QStringLiteral("secret.txt")), QStringLiteral("TOPSECRET"));
+    const QString external = QStringLiteral("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x SYSTEM \"file://%1\">]><r>&x;</r>")
+                                 .arg(folder.file(QStringLiteral("secret.txt")));
+    QString laughs = QStringLiteral("<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\">");
+    for (int i = 1; i < 10; ++i)
+        laughs += QStringLiteral("<!ENTITY a%1 \"%2\">").arg(i).arg(QStringLiteral("&a%1;").arg(i == 1 ? QString() : QString::number(i - 1)).repeated(10));
+    laughs += QStringLiteral("]><r>&a9;</r>");
+    const QString cases[] = {QString(), QStringLiteral("<a>"), QStringLiteral("<a></b>"), QStringLiteral("text"),
+                             QStringLiteral("<a/><b/>"), external, laughs,
+                             QStringLiteral("<!DOCTYPE r SYSTEM \"http://127.0.0.1:9/x.dtd\"><r/>")};
+    for (const QString& text : cases) {
+        cXML x;
+        EXPECT_FALSE(x.LoadXMLContent(text)) << qPrintable(text.left(80));
+    }
+    cXML x;
+    EXPECT_FALSE(x.LoadXMLFile(folder.file(QStringLiteral("missing.xml"))));
+}
+
+TEST_F(CXml, ApplyXslTransformsAndReportsABadStyleSheet) {
+    cXML doc;
+    load(doc, "<DATABASE DatabaseName='shop'><TABLE Name='a&lt;b'/></DATABASE>");
+    cXML xsl;
+    load(xsl, R"(<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+        <xsl:output method="html"/>
+        <xsl:template match="/"><p><xsl:value-of select="DATABASE/@DatabaseName"/>:<xsl:value-of select="DATABASE/TABLE/@Name"/></p></xsl:template>
+      </xsl:stylesheet>)");
+    EXPECT_EQ(doc.ApplyXSL(xsl).trimmed(), QStringLiteral("<p>shop:a&lt;b</p>"));
+    cXML notXsl;
+    load(notXsl, "<nothing/>");
+    EXPECT_EQ(doc.ApplyXSL(notXsl), QString());
+    EXPECT_EQ(host->messages(),
+              QStringList{QStringLiteral("Please check the xsl that you have chosen to apply. Try again with the default xsl.")});
+    // A style sheet may not write files.
+    cXML writer;
+    load(writer, R"(<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform"
+        xmlns:exsl="http://exslt.org/common" extension-element-prefixes="exsl">
+        <xsl:template match="/"><exsl:document href="pwned.txt">x</exsl:document></xsl:template></xsl:stylesheet>)");
+    doc.ApplyXSL(writer);
+    EXPECT_FALSE(QFile::exists(QStringLiteral("pwned.txt")));
+}

@@ -1,0 +1,100 @@
+#include "core/bGlobal.h"
+#include "core/frmDisplayError.h"
+#include "core/frmErrorHandler.h"
+#include "explorer/frmDatabaseExplorer.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QPushButton>
+#include <QPlainTextEdit>
+#include <gtest/gtest.h>
+
+using namespace bGlobal;
+using platform::ui::ProgramEnded;
+
+namespace {
+struct Errors : ::testing::Test {
+    testsupport::AppFolder folder;
+    platform::ui::ScopedScriptedHost host;
+    void SetUp() override { frmErrorHandler::Install(); }
+    // Reports an error and, when the dialog shows, clicks the named button.
+    void reportAndClick(const char* button, long number = 91, const QString& description = QStringLiteral("Object required")) {
+        host->onModal = [button](QObject* w) {
+            if (w->objectName() == QLatin1String("frmErrorHandler"))
+                w->findChild<QPushButton*>(QLatin1String(button))->click();
+            else if (w->objectName() == QLatin1String("frmDisplayError"))
+                w->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+        };
+        Trap(QStringLiteral("cXML.FindNode"), [&] { throw platform::RuntimeError(number, description); });
+    }
+};
+
+QString lines(const QStringList& l) { return l.join(QStringLiteral("\r\n")); }
+}  // namespace
+
+TEST_F(Errors, DontSendClearsTemporaryFilesUnloadsTheMainWindowAndEnds) {
+    testsupport::WriteFile(folder.file(QStringLiteral("temp.html")), QStringLiteral("x"));
+    frmDatabaseExplorer::instance();
+    EXPECT_THROW(reportAndClick("cmdDontSend"), ProgramEnded);
+    EXPECT_TRUE(gErrorOccurred);
+    EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("temp.html"))));
+    EXPECT_FALSE(frmDatabaseExplorer::exists());
+    EXPECT_FALSE(frmErrorHandler::exists());
+    EXPECT_EQ(host->prompts.last().kind, QStringLiteral("end"));
+}
+
+TEST_F(Errors, SendReportWritesTheLogAndHandsTheMailOn) {
+    EXPECT_THROW(reportAndClick("cmdSendReport", 3265, QString()), ProgramEnded);
+    const QString log = testsupport::ReadFile(folder.file(QStringLiteral("errors.log")));
+    const QRegularExpression shape(QStringLiteral(
+        "^mailto:[^&]+&subject=Morvalex Error Report&Body=Morvalex 4.0 Vizavodizo\r\nError Date: [^%]+%0D"
+        "Error Number: 3265 %0DError Description:  %0DError Source: cXML.FindNode%0DBuild Number: 402\r\n$"));
+    EXPECT_TRUE(shape.match(log).hasMatch()) << qPrintable(log);
+    ASSERT_EQ(host->openedUrls.size(), 1);
+    const QString url = host->openedUrls.first();
+    EXPECT_TRUE(url.startsWith(QStringLiteral("mailto:") + frmErrorHandler::kReportAddress + QStringLiteral("?subject=Morvalex%20Error%20Report&body=")));
+    EXPECT_TRUE(url.contains(QStringLiteral("Error%20Number%3A%203265%0D%0A")));
+    // A second report overwrites the log.
+    gErrorOccurred = false;
+    EXPECT_THROW(reportAndClick("cmdSendReport", 5, QStringLiteral("second")), ProgramEnded);
+    const QString second = testsupport::ReadFile(folder.file(QStringLiteral("errors.log")));
+    EXPECT_EQ(second.count(QStringLiteral("mailto:")), 1);
+    EXPECT_TRUE(second.contains(QStringLiteral("Error Description: second %0D")));
+}
+
+TEST_F(Errors, ViewErrorShowsTheReportWithLineBreaksThenEnds) {
+    QString shown;
+    testsupport::WriteFile(folder.file(QStringLiteral("temp.html")), QStringLiteral("x"));
+    host->onModal = [&](QObject* w) {
+        if (w->objectName() == QLatin1String("frmErrorHandler")) {
+            w->findChild<QPushButton*>(QStringLiteral("cmdViewError"))->click();
+        } else {
+            shown = w->findChild<QPlainTextEdit*>(QStringLiteral("txtErrorReport"))->toPlainText();
+            w->findChild<QPushButton*>(QStringLiteral("cmdClose"))->click();
+        }
+    };
+    EXPECT_THROW(ShowError(70, QStringLiteral("Permission denied"), QStringLiteral("frmSplash.Form_Load")), ProgramEnded);
+    const QStringList l = shown.split(QLatin1Char('\n'));
+    ASSERT_EQ(l.size(), 6) << qPrintable(shown);
+    EXPECT_EQ(l[0], QStringLiteral("Morvalex 4.0 Vizavodizo"));
+    EXPECT_TRUE(l[1].startsWith(QStringLiteral("Error Date: ")));
+    EXPECT_EQ(l.mid(2), (QStringList{QStringLiteral("Error Number: 70"), QStringLiteral("Error Description: Permission denied"),
+                                     QStringLiteral("Error Source: frmSplash.Form_Load"), QStringLiteral("Build Number: 402")}));
+    EXPECT_FALSE(shown.contains(QStringLiteral("%0D")));
+    // Temporary files stay on this path.
+    EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("temp.html"))));
+    EXPECT_FALSE(frmDisplayError::exists());
+}
+
+TEST_F(Errors, ReportTextLinesInOrder) {
+    host->onModal = nullptr;
+    ShowError(-2147217843, QStringLiteral("Login failed"), QStringLiteral("cADODB.ADOConnect"));
+    ASSERT_TRUE(frmErrorHandler::exists());
+    const QStringList l = frmErrorHandler::instance().ReportText().split(QStringLiteral("\r\n"));
+    EXPECT_EQ(l.size(), 6);
+    EXPECT_EQ(l[2], QStringLiteral("Error Number: -2147217843"));
+    EXPECT_EQ(lines(l.mid(3)), lines({QStringLiteral("Error Description: Login failed"), QStringLiteral("Error Source: cADODB.ADOConnect"),
+                                      QStringLiteral("Build Number: 402")}));
+    frmErrorHandler::instance().Unload();
+}

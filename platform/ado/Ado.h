@@ -1,0 +1,156 @@
+#pragma once
+// ADO-style database access over unixODBC: Connection, Recordset, Command and the
+// schema rowsets, with the names, type codes and error numbers the program expects.
+//
+// Errors are thrown as platform::RuntimeError; the connection's Errors() collection
+// holds the driver's diagnostics of the last failed call (first entry decides).
+// Nothing here shows a dialog. Recordsets are read whole into memory (a client-side
+// cursor) and stay usable after the connection closes.
+//
+// Connection strings: a string holding "Driver=" or "DSN=" goes to ODBC unchanged;
+// the OLE DB strings of SQLOLEDB, OraOLEDB.Oracle, MSDAORA.1, Microsoft.Jet.OLEDB.4.0
+// and IBMDADB2.1 are translated for the installed drivers; an unknown provider or a
+// missing driver is error 3706.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <memory>
+
+namespace platform::ado {
+
+// ADO DataTypeEnum values.
+enum DataType {
+    adEmpty = 0, adSmallInt = 2, adInteger = 3, adSingle = 4, adDouble = 5, adCurrency = 6, adDate = 7,
+    adBSTR = 8, adBoolean = 11, adVariant = 12, adDecimal = 14, adTinyInt = 16, adUnsignedTinyInt = 17,
+    adUnsignedSmallInt = 18, adUnsignedInt = 19, adBigInt = 20, adUnsignedBigInt = 21, adGUID = 72,
+    adBinary = 128, adChar = 129, adWChar = 130, adNumeric = 131, adDBDate = 133, adDBTime = 134,
+    adDBTimeStamp = 135, adVarChar = 200, adLongVarChar = 201, adVarWChar = 202, adLongVarWChar = 203,
+    adVarBinary = 204, adLongVarBinary = 205
+};
+
+// OLE DB schema identifiers (SchemaEnum).
+enum Schema {
+    adSchemaColumns = 4, adSchemaCheckConstraints = 5, adSchemaConstraintColumnUsage = 6,
+    adSchemaIndexes = 12, adSchemaTables = 20, adSchemaProviderTypes = 22, adSchemaViews = 23,
+    adSchemaViewColumnUsage = 24, adSchemaForeignKeys = 27, adSchemaPrimaryKeys = 28
+};
+
+enum ObjectState { adStateClosed = 0, adStateOpen = 1 };
+enum CursorLocation { adUseServer = 2, adUseClient = 3 };
+
+// Error numbers (HRESULTs as signed 32-bit values).
+constexpr long adErrGeneric = -2147467259;       // 0x80004005: cannot reach server or database
+constexpr long adErrLoginFailed = -2147217843;   // 0x80040E4D
+constexpr long adErrCommandFailed = -2147217900; // 0x80040E14: the database rejected the command
+constexpr long adErrProviderNotFound = 3706;
+constexpr long adErrNotSupported = 3251;
+constexpr long adErrItemNotFound = 3265;
+constexpr long adErrClosed = 3704;               // operation not allowed when the object is closed
+
+struct Error {
+    long Number = 0;
+    QString Description;
+    QString SQLState;
+    long NativeError = 0;
+    QString Source;
+};
+
+class Recordset {
+public:
+    Recordset() = default;
+    // Builds an open recordset from rows held in memory.
+    Recordset(QStringList names, QList<int> types, QList<QVariantList> rows);
+
+    int State() const { return m_open ? adStateOpen : adStateClosed; }
+    bool BOF() const;
+    bool EOF() const;
+    void MoveFirst();
+    void MoveNext();
+    int RecordCount() const { return int(m_rows.size()); }
+
+    int FieldCount() const { return int(m_names.size()); }
+    QString FieldName(int index) const;
+    int FieldType(int index) const;
+    // The value of the named field in the current row, the name compared ignoring
+    // case; a null QVariant for Null. Throws 3265 when there is no such field, 3021
+    // when there is no current row.
+    QVariant Fields(const QString& name) const;
+    QVariant Fields(int index) const;
+    bool HasField(const QString& name) const;
+
+    // The rows from the current one to the end as text: fields joined by
+    // columnDelimiter, each row followed by rowDelimiter, Null as nullExpr. Moves to
+    // EOF, as ADO does.
+    QString GetString(const QString& columnDelimiter = QStringLiteral("\t"),
+                      const QString& rowDelimiter = QStringLiteral("\r"), const QString& nullExpr = QString());
+    void Close() { m_open = false; }
+
+    const QList<QVariantList>& Rows() const { return m_rows; }
+    const QStringList& Names() const { return m_names; }
+
+private:
+    int indexOf(const QString& name) const;
+    QStringList m_names;
+    QList<int> m_types;
+    QList<QVariantList> m_rows;
+    int m_pos = 0;
+    bool m_open = false;
+};
+using RecordsetPtr = std::shared_ptr<Recordset>;
+
+class ConnectionImpl;
+
+class Connection {
+public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QString ConnectionString;
+    int CursorLocation = adUseServer;
+    int ConnectionTimeout = 15;
+    int CommandTimeout = 30;
+
+    int State() const;
+    // Opens the connection with ConnectionString (or the given one). Throws
+    // RuntimeError with the mapped number: 28000 -> adErrLoginFailed, 08xxx ->
+    // adErrGeneric, IM002 / unknown provider -> 3706.
+    void Open(const QString& connectionString = QString(), const QString& userId = QString(),
+              const QString& password = QString());
+    void Close();
+    // Runs a statement. A statement that returns rows gives an open recordset; one that
+    // returns none gives a closed recordset. recordsAffected receives the row count
+    // where the driver reports one. Throws adErrCommandFailed (or the mapped number).
+    RecordsetPtr Execute(const QString& commandText, long* recordsAffected = nullptr);
+    // A schema rowset with the OLE DB column names. Restrictions follow the rowset's
+    // restriction order; a null QVariant (or a missing entry) means no restriction.
+    // Throws 3251 for a rowset this connection cannot give.
+    RecordsetPtr OpenSchema(int schema, const QVariantList& restrictions = QVariantList());
+
+    const QList<Error>& Errors() const;
+    // What the driver says it talks to ("PostgreSQL", "SQLite", ...), after Open.
+    QString DbmsName() const;
+    // The ODBC connection string actually used, after Open.
+    QString OdbcConnectionString() const;
+
+private:
+    std::unique_ptr<ConnectionImpl> d;
+};
+
+// A command on an open connection; the text runs as given.
+class Command {
+public:
+    Connection* ActiveConnection = nullptr;
+    QString CommandText;
+    RecordsetPtr Execute(long* recordsAffected = nullptr);
+};
+
+// Translates an OLE DB connection string into an ODBC one for the installed drivers;
+// strings with "Driver=" or "DSN=" come back unchanged. Throws 3706 for an unknown
+// provider or a provider whose driver is not installed.
+QString TranslateConnectionString(const QString& connectionString);
+
+}  // namespace platform::ado

@@ -64,8 +64,9 @@ public:
     Recordset(QStringList names, QList<int> types, QList<QVariantList> rows);
 
     int State() const { return m_open ? adStateOpen : adStateClosed; }
-    bool BOF() const;
-    bool EOF() const;
+    // ADO's BOF and EOF; named so because EOF is a macro of the C library.
+    bool IsBOF() const;
+    bool IsEOF() const;
     void MoveFirst();
     void MoveNext();
     int RecordCount() const { return int(m_rows.size()); }

@@ -1,0 +1,739 @@
+#include "import/cADODB.h"
+
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "import/CatalogueQuery.h"
+#include "platform/ui/Host.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QRegularExpression>
+
+using namespace bGlobal;
+using platform::RuntimeError;
+using platform::ado::RecordsetPtr;
+
+namespace {
+
+// A catalogue value as the text written into the documents: Null is empty, Booleans
+// are "True"/"False", dates follow the locale.
+QString text(const QVariant& v) {
+    if (v.isNull() || !v.isValid()) return {};
+    switch (v.typeId()) {
+    case QMetaType::Bool: return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QDateTime: return QLocale::system().toString(v.toDateTime(), QLocale::ShortFormat);
+    case QMetaType::QDate: return QLocale::system().toString(v.toDate(), QLocale::ShortFormat);
+    case QMetaType::Double: return QString::number(v.toDouble(), 'g', 15);
+    default: return v.toString();
+    }
+}
+
+// True when a value reads as a number (Booleans count, as True is -1).
+bool numeric(const QVariant& v, double* out = nullptr) {
+    if (v.isNull() || !v.isValid()) return false;
+    if (v.typeId() == QMetaType::Bool) {
+        if (out) *out = v.toBool() ? -1 : 0;
+        return true;
+    }
+    bool ok = false;
+    const double d = v.toString().trimmed().toDouble(&ok);
+    if (ok && out) *out = d;
+    return ok;
+}
+
+bool isTrue(const QVariant& v) {
+    double d = 0;
+    if (v.typeId() == QMetaType::Bool) return v.toBool();
+    if (numeric(v, &d)) return d != 0;
+    return v.toString().trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
+}
+
+bool atEnd(const RecordsetPtr& rs) { return !rs || rs->State() != platform::ado::adStateOpen || rs->IsBOF() || rs->IsEOF(); }
+
+qint16 next(qint16 n) {
+    if (n == 32767) throw RuntimeError(6, QStringLiteral("Overflow"));
+    return qint16(n + 1);
+}
+
+QString now() { return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat); }
+
+QString brLines(QString s, bool loneCarriageReturn, bool loneLineFeed) {
+    s.replace(QStringLiteral("\r\n"), QStringLiteral("<BR/>"));
+    if (loneCarriageReturn) s.replace(QLatin1Char('\r'), QStringLiteral("<BR/>"));
+    if (loneLineFeed) s.replace(QLatin1Char('\n'), QStringLiteral("<BR/>"));
+    return s;
+}
+
+QVariantList restriction(int position, const QString& value) {
+    QVariantList r;
+    for (int i = 0; i < position; ++i) r << QVariant();
+    r << value;
+    return r;
+}
+
+bool readsProcedures(int type) { return (type >= 1 && type <= 7) || type == 11; }
+
+}  // namespace
+
+cADODB::cADODB() = default;
+cADODB::~cADODB() = default;
+
+bool cADODB::Raise(QString objectName, QString objectType, QString importStatus, qint16 increment, QString message) {
+    if (WhileImporting) WhileImporting(objectName, objectType, importStatus, increment, message, m_cancel);
+    return m_cancel;
+}
+
+QString cADODB::ConnectionPath() const {
+    return QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[%1]/DATABASECONNECTION").arg(gGroupIndex);
+}
+
+void cADODB::AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position) {
+    if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
+    oLHXML->CreateElement(element, attributes);
+    oLHXML->AppendChild(parentPath, position);
+}
+
+void cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
+                                 int position) {
+    oStructureXML->CreateElement(element, attributes);
+    oStructureXML->AppendChild(parentPath, position);
+}
+
+void cADODB::AddScript(const QString& ownerPath, int position, const QString& script) {
+    AddStructureElement(QStringLiteral("SQLSCRIPT"), {}, ownerPath, position);
+    oStructureXML->CreateCDataElement(script);
+    oStructureXML->AppendCDataElement(ownerPath + QStringLiteral("[%1]/SQLSCRIPT").arg(position), 0);
+}
+
+// ---- connection and driver -------------------------------------------------------------
+
+bool cADODB::ADOConnect() {
+    try {
+        m_connection.CursorLocation = platform::ado::adUseClient;
+        if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
+        m_connection.ConnectionString = m_connectionString;
+        m_connection.Open();
+        return true;
+    } catch (const std::exception& e) {
+        auto [number, description] = Describe(e);
+        if (!m_connection.Errors().isEmpty()) number = m_connection.Errors().first().Number;
+        const auto box = [](const QString& message, const QString& title) {
+            platform::ui::host().message(message, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, title);
+        };
+        if (number == platform::ado::adErrGeneric)
+            box(QStringLiteral("Please check the server name and database name and try again."), kAppTitle);
+        else if (number == platform::ado::adErrLoginFailed)
+            box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
+        else if (number == platform::ado::adErrProviderNotFound)
+            box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
+                gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
+        else
+            ShowError(number, description, QStringLiteral("ADOConnect"));
+        if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
+        return false;
+    }
+}
+
+bool cADODB::GenerateXML() {
+    return TrapValue(QStringLiteral("GenerateXML"), [&] {
+        if (gConnectionString != QLatin1String("XML")) {
+            if (m_connection.State() != platform::ado::adStateOpen) return false;
+            if (Raise(gDatabaseName, QStringLiteral("Database"), QStringLiteral("Importing"), 20,
+                      QStringLiteral("Initializing XML...")))
+                return false;
+            StartXML();
+            GenerateTablesXML();
+            if (m_cancel) return false;
+            GenerateViewsXML();
+            if (gImportStoredProcedures) GenerateStoredProceduresXML();
+            Raise(gDatabaseName, QStringLiteral("Database"), QStringLiteral("Imported"), 20,
+                  QStringLiteral("XML generated, please click finish to view the structure in database explorer"));
+        } else {
+            if (Raise(gDatabaseName, QStringLiteral("Database"), QStringLiteral("Importing"), 20,
+                      QStringLiteral("Generating XML...")))
+                return false;
+            oStructureXML = std::make_shared<cXML>();
+            oStructureXML->LoadXMLFile(gDataSource);
+            Raise(gDatabaseName, QStringLiteral("Database"), QStringLiteral("Imported"), 20, QStringLiteral("XML generated..."));
+        }
+        return !m_cancel;
+    }, false);
+}
+
+void cADODB::StartXML() {
+    Trap(QStringLiteral("StartXML"), [&] {
+        oStructureXML = std::make_shared<cXML>();
+        const QString typeName = gDBTypeNames.value(gDatabaseType);
+        const QString stamp = now();
+        m_rootAttributes = {QStringLiteral("Name="),
+                            QStringLiteral("DatabaseEngine=") + typeName,
+                            QStringLiteral("DatabaseType=%1").arg(gDatabaseType),
+                            QStringLiteral("DatabaseName=") + gDatabaseName,
+                            QStringLiteral("ServerName=") + gServerName,
+                            QStringLiteral("Time=") + stamp,
+                            QStringLiteral("CreatedOn=") + stamp,
+                            QStringLiteral("DatabaseType=%1").arg(gDatabaseType),
+                            QStringLiteral("ServerType=") + typeName,
+                            QStringLiteral("CreatedBy=") + gCurrentUser};
+        if (gDatabaseType == dbSQLServer2000) {
+            for (int i = 0; i < 6; ++i) m_rootAttributes << QString();
+            GetServerInfo();
+        }
+        oStructureXML->InitXMLFile(QStringLiteral("DATABASE"), m_rootAttributes);
+    });
+}
+
+bool cADODB::GetServerInfo() {
+    return TrapValue(QStringLiteral("cADODB.GetServerInfo"), [&] {
+        if (gDatabaseType != dbSQLServer2000) return false;
+        RecordsetPtr rs = m_connection.Execute(QStringLiteral(
+            "select Cast(@@DBTS as datetime) As DBTS,@@LOCK_TIMEOUT As Lock_Timeout,@@MAX_CONNECTIONS As "
+            "Max_Connections,@@MAX_PRECISION As Max_Precision,@@LANGUAGE AS Language"));
+        if (atEnd(rs)) return false;
+        const struct {
+            const char* field;
+            const char* attribute;
+        } values[] = {{"DBTS", "TimeStamp"}, {"Lock_Timeout", "Lock_Timeout"}, {"Max_Connections", "Max_Connections"},
+                      {"Max_Precision", "Max_Precision"}, {"Language", "Language"}};
+        int slot = 10;
+        for (const auto& v : values) {
+            const QVariant value = rs->Fields(QLatin1String(v.field));
+            m_rootAttributes[slot++] = QLatin1String(v.attribute) + QLatin1Char('=') +
+                                       (value.isNull() ? QStringLiteral("N/A") : text(value));
+        }
+        return true;
+    }, false);
+}
+
+// ---- tables, columns, primary keys --------------------------------------------------------
+
+void cADODB::GenerateTablesXML() {
+    Trap(QStringLiteral("GenerateTablesXML"), [&] {
+        m_table = 0;
+        if (gDatabaseType >= dbAccessXP && gDatabaseType <= dbAccess97) {
+            GenerateAccessTables();
+            return;
+        }
+        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Tables);
+        if (entry.exists() && !entry.hasType()) return;
+        RecordsetPtr rs;
+        QString nameField = QStringLiteral("TABLE_NAME"), createdField = QStringLiteral("DATE_CREATED");
+        if (!entry.exists() || entry.type().toUpper() == QLatin1String("ADO")) {
+            rs = m_connection.OpenSchema(platform::ado::adSchemaTables, restriction(3, QStringLiteral("TABLE")));
+        } else {
+            nameField = entry.column(1);
+            createdField = entry.column(2);
+            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Tables));
+        }
+        if (atEnd(rs)) return;
+        const int g = gGroupIndex, c = gConnectionIndex;
+        const QString connection = ConnectionPath();
+        for (; !rs->IsEOF(); rs->MoveNext()) {
+            const QString name = text(rs->Fields(nameField));
+            const QString created = text(rs->Fields(createdField));
+            if (m_table == 0)
+                AddTreeEntry(QStringLiteral("TABLES"),
+                             {QStringLiteral("Name=Tables"), QStringLiteral("Key=Tables|%1|%2").arg(g).arg(c),
+                              QStringLiteral("RHXPath=4"), QStringLiteral("Description=Tables available in database ") + gDatabaseName},
+                             connection, c);
+            if (Raise(name, QStringLiteral("Table"), QStringLiteral("Importing"), 20, QString())) return;
+            AddTreeEntry(QStringLiteral("TABLE"),
+                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
+                          QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
+                         connection + QStringLiteral("[%1]/TABLES").arg(c), 0);
+            AddStructureElement(QStringLiteral("TABLE"),
+                                {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created,
+                                 QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
+                                QStringLiteral("DATABASE"), 0);
+            ReadColumns(name);
+            if (m_cancel) return;
+            GenerateIndexXML(name);
+            if (m_cancel) return;
+            GenerateForeignKeyElement(name);
+            if (gImportTriggers) {
+                if (m_cancel) return;
+                GenerateTriggersXML(name);
+            }
+            m_table = next(m_table);
+        }
+    });
+}
+
+void cADODB::ReadColumns(const QString& tableName) {
+    const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Columns);
+    RecordsetPtr rs;
+    QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("COLUMN_NAME"), QStringLiteral("ORDINAL_POSITION"),
+                          QStringLiteral("COLUMN_DEFAULT"), QStringLiteral("IS_NULLABLE"), QStringLiteral("DATA_TYPE"),
+                          QStringLiteral("CHARACTER_MAXIMUM_LENGTH"), QStringLiteral("NUMERIC_PRECISION"),
+                          QStringLiteral("DATETIME_PRECISION")};
+    if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
+        rs = m_connection.OpenSchema(platform::ado::adSchemaColumns, restriction(2, tableName));
+    } else {
+        for (int i = 0; i < fields.size(); ++i) fields[i] = entry.column(i);
+        rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Columns, tableName));
+    }
+    if (atEnd(rs)) return;
+    for (; !rs->IsEOF(); rs->MoveNext()) {
+        const QString column = text(rs->Fields(fields[1]));
+        m_columnLength = 0;
+        qint32 characterLength = 0, datetimePrecision = 0, numericPrecision = 0;
+        const QVariant vChar = rs->Fields(fields[6]), vDate = rs->Fields(fields[8]), vNum = rs->Fields(fields[7]);
+        if (!vChar.isNull()) m_columnLength = characterLength = vChar.toInt();
+        else if (!vDate.isNull()) m_columnLength = datetimePrecision = vDate.toInt();
+        else if (!vNum.isNull()) m_columnLength = numericPrecision = vNum.toInt();
+
+        const QVariant vType = rs->Fields(fields[5]);
+        double code = 0;
+        QString dataType;
+        if (IsNumber(text(vType)) && numeric(vType, &code))
+            dataType = GetFieldType(qint32(code), characterLength, datetimePrecision, numericPrecision);
+        else
+            dataType = text(vType);
+
+        const QString columnDefault = text(rs->Fields(fields[3]));
+        const QVariant vNull = rs->Fields(fields[4]);
+        double nullable = 0;
+        QString nullAllowed;
+        if (numeric(vNull, &nullable))
+            nullAllowed = nullable == 0 ? QStringLiteral("False") : QStringLiteral("True");
+        else
+            nullAllowed = text(vNull).trimmed().toUpper() == QLatin1String("NO") ? QStringLiteral("False") : QStringLiteral("True");
+
+        if (m_cancel) return;
+        const QString primaryKey = GetPrimaryKey(tableName, column);
+        if (m_cancel) return;
+        const QString check = text(GetCheckConstraints(tableName, column));
+        if (m_cancel) return;
+        AddStructureElement(QStringLiteral("COLUMN"),
+                            {QStringLiteral("Name=") + column, QStringLiteral("Datatype=") + dataType,
+                             QStringLiteral("Length=%1").arg(m_columnLength),
+                             QStringLiteral("Ordinal_Position=") + text(rs->Fields(fields[2])),
+                             QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
+                             QStringLiteral("Check_Constraint=") + check, QStringLiteral("Primary_Key=") + primaryKey},
+                            QStringLiteral("DATABASE/TABLE"), m_table);
+    }
+}
+
+QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnName) {
+    return TrapValue(QStringLiteral("GetPrimaryKey"), [&] {
+        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::PrimaryKeys);
+        RecordsetPtr rs;
+        QString columnField = QStringLiteral("COLUMN_NAME"), keyField = QStringLiteral("PK_NAME");
+        if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
+            rs = m_connection.OpenSchema(platform::ado::adSchemaPrimaryKeys, restriction(2, sTableName));
+        } else {
+            entry.column(0);
+            columnField = entry.column(1);
+            keyField = entry.column(2);
+            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::PrimaryKeys, sTableName));
+        }
+        QString result;
+        if (atEnd(rs)) return result;
+        for (; !rs->IsEOF(); rs->MoveNext()) {
+            if (Raise(QStringLiteral(" in ") + sTableName, QStringLiteral("primary key"), QStringLiteral("Checking for "), 20,
+                      QStringLiteral("Primary key(s) in ") + sTableName))
+                return result;
+            QString column = text(rs->Fields(columnField)).toUpper();
+            if (column.startsWith(QLatin1Char('+'))) column = column.mid(1);
+            if (column == sColumnName.toUpper()) return text(rs->Fields(keyField));
+            result.clear();
+        }
+        return result;
+    }, QString());
+}
+
+QString cADODB::GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH, qint32 lDATETIME_PRECISION,
+                             qint32 lNUMERIC_PRECISION) {
+    return TrapValue(QStringLiteral("GetFieldType"), [&] {
+        RecordsetPtr rs = m_connection.OpenSchema(platform::ado::adSchemaProviderTypes);
+        if (atEnd(rs)) return QString();
+        for (; !rs->IsEOF(); rs->MoveNext()) {
+            if (rs->Fields(QStringLiteral("DATA_TYPE")).toInt() != lFieldType) continue;
+            QString name = text(rs->Fields(QStringLiteral("TYPE_NAME")));
+            for (qint32 length : {lCHARACTER_MAXIMUM_LENGTH, lNUMERIC_PRECISION, lDATETIME_PRECISION})
+                if (length != 0) {
+                    m_columnLength = length;
+                    break;
+                }
+            if (gDatabaseType >= dbAccessXP && gDatabaseType <= dbAccess97) {
+                const QString lower = name.toLower();
+                if (lower == QLatin1String("longtext")) name = m_columnLength == 0 ? QStringLiteral("Memo") : QStringLiteral("Text");
+                else if (lower == QLatin1String("bit")) name = QStringLiteral("YesNo");
+                else if (lower == QLatin1String("long")) name = QStringLiteral("Long Integer");
+            }
+            return name;
+        }
+        return QString();
+    }, QString());
+}
+
+// ---- indexes and triggers ------------------------------------------------------------------
+
+void cADODB::GenerateIndexXML(const QString& sTableName) {
+    Trap(QStringLiteral("GenerateIndexXML"), [&] {
+        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Indexes);
+        if (!entry.exists()) return;
+        const bool fallback = entry.type() == QLatin1String("ADO");
+        RecordsetPtr rs;
+        QString nameField = QStringLiteral("INDEX_NAME"), columnField = QStringLiteral("COLUMN_NAME"), descriptionField;
+        if (fallback) {
+            rs = m_connection.OpenSchema(platform::ado::adSchemaIndexes, restriction(4, sTableName));
+        } else {
+            nameField = entry.column(0);
+            columnField = entry.column(1);
+            descriptionField = entry.column(2);
+            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Indexes, sTableName));
+        }
+        if (atEnd(rs)) return;
+        const int g = gGroupIndex, c = gConnectionIndex, t = m_table;
+        const QString tablePath = ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(c);
+        qint16 i = 0;
+        QString previous;
+        for (; !rs->IsEOF(); rs->MoveNext()) {
+            if (i == 0 && previous.isEmpty())
+                AddTreeEntry(QStringLiteral("INDEXES"),
+                             {QStringLiteral("Name=Indexes"), QStringLiteral("Key=Indexes|%1|%2|%3").arg(g).arg(c).arg(t),
+                              QStringLiteral("RHXPath=5") + gDecimalSymbol + QString::number(t)},
+                             tablePath, t);
+            const QString indexName = text(rs->Fields(nameField));
+            const QString nameEntry = QStringLiteral("Name=") + indexName;
+            QString columns = text(rs->Fields(columnField));
+            columns.replace(QLatin1Char('+'), QLatin1Char(','));
+            columns = columns.trimmed();
+            if (columns.startsWith(QLatin1Char(','))) columns = columns.mid(1);
+            if (Raise(indexName, QStringLiteral("Index"), QStringLiteral("Importing"), 20, QString())) return;
+            if (nameEntry == previous) {
+                // A further column of the index just written (the schema rowset gives one
+                // row per indexed column): add it to the element's column list.
+                if (fallback && i > 0) {
+                    XmlNode written = oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[%1]/INDEX[%2]").arg(t).arg(i - 1));
+                    if (written && !columns.isEmpty())
+                        written.setAttribute(QStringLiteral("Column_Name"),
+                                             written.attribute(QStringLiteral("Column_Name")) + QLatin1Char(',') + columns);
+                }
+                continue;
+            }
+            previous = nameEntry;
+            QString description;
+            if (!descriptionField.isEmpty()) {
+                description = text(rs->Fields(descriptionField));
+            } else {
+                QStringList words;
+                if (isTrue(rs->Fields(QStringLiteral("UNIQUE")))) words << QStringLiteral("Unique");
+                if (isTrue(rs->Fields(QStringLiteral("PRIMARY_KEY")))) words << QStringLiteral("Primary Key");
+                if (isTrue(rs->Fields(QStringLiteral("CLUSTERED")))) words << QStringLiteral("Clustered");
+                description = words.join(QLatin1Char(','));
+            }
+            AddStructureElement(QStringLiteral("INDEX"),
+                                {nameEntry, QStringLiteral("Column_Name=") + columns, QStringLiteral("Description=") + description,
+                                 QStringLiteral("Table_Name=") + sTableName, QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
+                                QStringLiteral("DATABASE/TABLE"), t);
+            AddTreeEntry(QStringLiteral("INDEX"),
+                         {QStringLiteral("Name=") + indexName,
+                          QStringLiteral("Key=%1|%2|%3|%4|%5").arg(indexName).arg(g).arg(c).arg(t).arg(i),
+                          QStringLiteral("RHXPath=DATABASE/TABLE[%1]/INDEX[%2]").arg(t).arg(i)},
+                         tablePath + QStringLiteral("[%1]/INDEXES").arg(t), 0);
+            i = next(i);
+        }
+    });
+}
+
+void cADODB::GenerateTriggersXML(const QString& sTableName) {
+    Trap(QStringLiteral("GenerateTriggersXML"), [&] {
+        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Triggers);
+        if (!entry.exists() || !readsProcedures(gDatabaseType)) return;
+        const QString nameField = entry.column(0);
+        for (int k = 1; k <= 5; ++k) entry.column(k);
+        RecordsetPtr rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
+        if (atEnd(rs)) return;
+        const int g = gGroupIndex, c = gConnectionIndex, t = m_table;
+        const QString tablePath = ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(c);
+        qint16 i = 0;
+        for (; !rs->IsEOF(); rs->MoveNext()) {
+            const QString name = text(rs->Fields(nameField));
+            if (i == 0)
+                AddTreeEntry(QStringLiteral("TRIGGERS"),
+                             {QStringLiteral("Name=Triggers"), QStringLiteral("Key=Triggers|%1|%2|%3").arg(g).arg(c).arg(t),
+                              QStringLiteral("RHXPath=6") + gDecimalSymbol + QString::number(t)},
+                             tablePath, t);
+            AddTreeEntry(QStringLiteral("TRIGGER"),
+                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(g).arg(c).arg(t).arg(i),
+                          QStringLiteral("RHXPath=DATABASE/TABLE[%1]/TRIGGER[%2]").arg(t).arg(i)},
+                         tablePath + QStringLiteral("[%1]/TRIGGERS").arg(t), 0);
+            if (Raise(name, QStringLiteral("Trigger"), QStringLiteral("Importing"), 20, QString())) return;
+            const QStringList attributes = {QStringLiteral("Name=") + name, QStringLiteral("Table_Name=") + sTableName,
+                                            QStringLiteral("Report=1"), QStringLiteral("Migrate=0")};
+            const catalogue::Entry textEntry = catalogue::Lookup(gDatabaseType, catalogue::TriggerText);
+            const QString command = catalogue::BuildCommand(textEntry, catalogue::TriggerText, name);
+            if (command.isEmpty()) return;
+            RecordsetPtr body = m_connection.Execute(command);
+            const QString script = atEnd(body) ? QString()
+                                               : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), true, true);
+            AddStructureElement(QStringLiteral("TRIGGER"), attributes, QStringLiteral("DATABASE/TABLE"), t);
+            AddScript(QStringLiteral("DATABASE/TABLE[%1]/TRIGGER").arg(t), i, script);
+            i = next(i);
+        }
+    });
+}
+
+// ---- views and stored procedures -------------------------------------------------------------
+
+void cADODB::GenerateViewsXML() {
+    Trap(QStringLiteral("GenerateViewsXML"), [&] {
+        if (m_cancel) return;
+        if (gDatabaseType >= dbAccessXP && gDatabaseType <= dbAccess97) {
+            GenerateAccessViewsXML();
+            return;
+        }
+        const int type = gDatabaseType;
+        if (!((type >= 1 && type <= 5) || type == 7 || type == 11)) return;
+        const catalogue::Entry entry = catalogue::Lookup(type, catalogue::Views);
+        const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+        QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("VIEW_DEFINITION"), QStringLiteral("IS_UPDATABLE"),
+                              QStringLiteral("DATE_CREATED")};
+        RecordsetPtr rs;
+        if (fallback) {
+            rs = m_connection.OpenSchema(platform::ado::adSchemaViews);
+        } else {
+            for (int i = 0; i < 4; ++i) fields[i] = entry.column(i);
+            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Views));
+        }
+        if (atEnd(rs)) return;
+        const int g = gGroupIndex, c = gConnectionIndex;
+        const QString connection = ConnectionPath();
+        for (; !rs->IsEOF(); rs->MoveNext()) {
+            const QString name = text(rs->Fields(fields[0]));
+            if (m_view == 0)
+                AddTreeEntry(QStringLiteral("VIEWS"),
+                             {QStringLiteral("Name=Views"), QStringLiteral("Key=Views|%1|%2").arg(g).arg(c), QStringLiteral("RHXPath=8")},
+                             connection, c);
+            if (Raise(name, QStringLiteral("View"), QStringLiteral("Importing"), 20, QString())) return;
+            AddTreeEntry(QStringLiteral("VIEW"),
+                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_view),
+                          QStringLiteral("RHXPath=DATABASE/VIEW[%1]").arg(m_view)},
+                         connection + QStringLiteral("[%1]/VIEWS").arg(c), 0);
+            AddStructureElement(QStringLiteral("VIEW"),
+                                {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + text(rs->Fields(fields[3])),
+                                 QStringLiteral("Updatable=") + text(rs->Fields(fields[2])), QStringLiteral("Report=1"),
+                                 QStringLiteral("Migrate=0")},
+                                QStringLiteral("DATABASE"), 0);
+            AddScript(QStringLiteral("DATABASE/VIEW"), m_view, brLines(text(rs->Fields(fields[1])), false, false));
+
+            const catalogue::Entry columnsEntry = catalogue::Lookup(type, catalogue::ViewColumns);
+            if (columnsEntry.exists() && !columnsEntry.type().isEmpty()) {
+                RecordsetPtr columns;
+                QString tableField = QStringLiteral("TABLE_NAME"), columnField = QStringLiteral("COLUMN_NAME");
+                if (fallback) {
+                    columns = m_connection.OpenSchema(platform::ado::adSchemaViewColumnUsage, restriction(2, name));
+                } else {
+                    columnsEntry.column(0);
+                    tableField = columnsEntry.column(1);
+                    columnField = columnsEntry.column(2);
+                    columns = m_connection.Execute(catalogue::BuildCommand(columnsEntry, catalogue::ViewColumns, name));
+                }
+                if (!atEnd(columns)) {
+                    Raise(name, QString(), QString(), 20, QStringLiteral("Fetchings columns of ") + name);
+                    for (; !columns->IsEOF(); columns->MoveNext()) {
+                        const QString nameEntry = QStringLiteral("Name=") + text(columns->Fields(columnField));
+                        AddStructureElement(QStringLiteral("COLUMN"),
+                                            {nameEntry, QStringLiteral("SourceTable=") + text(columns->Fields(tableField))},
+                                            QStringLiteral("DATABASE/VIEW"), m_view);
+                        Raise(nameEntry, QStringLiteral("Column"), QString(), 20, QStringLiteral("Column Name ") + nameEntry);
+                    }
+                }
+            }
+            m_view = next(m_view);
+        }
+    });
+}
+
+void cADODB::GenerateStoredProceduresXML() {
+    Trap(QStringLiteral("GenerateStoredProceduresXML"), [&] {
+        if (m_cancel) return;
+        qint16 s = 0;
+        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Procedures);
+        if (!entry.exists() || !readsProcedures(gDatabaseType)) return;
+        QStringList fields;
+        for (int i = 0; i < 4; ++i) fields << entry.column(i);
+        RecordsetPtr rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Procedures));
+        if (atEnd(rs)) return;
+        const int g = gGroupIndex, c = gConnectionIndex;
+        const QString connection = ConnectionPath();
+        QString previous;
+        bool first = true;
+        for (; !rs->IsEOF(); rs->MoveNext()) {
+            const QString name = text(rs->Fields(fields[0]));
+            if (s == 0 && first)
+                AddTreeEntry(QStringLiteral("STOREDPROCEDURES"),
+                             {QStringLiteral("Name=Stored Procedures"), QStringLiteral("Key=Stored Procedures|%1|%2").arg(g).arg(c),
+                              QStringLiteral("RHXPath=9")},
+                             connection, c);
+            first = false;
+            if (Raise(name, QStringLiteral("Stored Procedure"), QStringLiteral("Importing"), 20, QString())) return;
+            const QString nameEntry = QStringLiteral("Name=") + name;
+            const QStringList attributes = {nameEntry, QStringLiteral("CreatedOn=") + text(rs->Fields(fields[2])),
+                                            QStringLiteral("LastModified=") + text(rs->Fields(fields[3])),
+                                            QStringLiteral("Type=") + text(rs->Fields(fields[1])), QStringLiteral("Report=1"),
+                                            QStringLiteral("Migrate=0")};
+            const catalogue::Entry textEntry = catalogue::Lookup(gDatabaseType, catalogue::ProcedureText);
+            const QString command = catalogue::BuildCommand(textEntry, catalogue::ProcedureText, name);
+            if (command.isEmpty()) return;
+            RecordsetPtr body = m_connection.Execute(command);
+            const QString script = atEnd(body) ? QString()
+                                               : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), false, true);
+            if (nameEntry != previous) {
+                AddTreeEntry(QStringLiteral("STOREDPROCEDURE"),
+                             {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(s),
+                              QStringLiteral("RHXPath=DATABASE/STOREDPROCEDURE[%1]").arg(s)},
+                             connection + QStringLiteral("[%1]/STOREDPROCEDURES").arg(c), 0);
+                AddStructureElement(QStringLiteral("STOREDPROCEDURE"), attributes, QStringLiteral("DATABASE"), 0);
+                AddScript(QStringLiteral("DATABASE/STOREDPROCEDURE"), s, script);
+                s = next(s);
+            } else {
+                oStructureXML->SetCDataContent(script, QStringLiteral("DATABASE/STOREDPROCEDURE[%1]/SQLSCRIPT").arg(s - 1));
+            }
+            previous = nameEntry;
+        }
+    });
+}
+
+// ---- foreign keys and check constraints -------------------------------------------------------
+
+bool cADODB::IsNumber(const QString& value) {
+    return TrapValue(QStringLiteral("cADODB.IsNumber"),
+                     [&] { return QRegularExpression(QStringLiteral("[0-9]+")).match(value).hasMatch(); }, false);
+}
+
+void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
+    Trap(QStringLiteral("cADODB.GenerateForeignKeyElement"), [&] {
+        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::ForeignKeys);
+        if (!entry.exists()) return;
+        const QString type = entry.type();
+        if (Raise(QStringLiteral(" in ") + sTableName, QStringLiteral("foreign key(s)"), QStringLiteral("Checking for "), 20,
+                  QStringLiteral("Foreign key(s) in ") + sTableName))
+            return;
+        QStringList fields = {QStringLiteral("FK_NAME"),      QStringLiteral("PK_TABLE_NAME"), QStringLiteral("FK_TABLE_NAME"),
+                              QStringLiteral("FK_COLUMN_NAME"), QStringLiteral("UPDATE_RULE"), QStringLiteral("DELETE_RULE"),
+                              QStringLiteral("PK_COLUMN_NAME")};
+        const QString dropTemp = QStringLiteral("if exists (select * from sysobjects where id = object_id('dbo.spMorvTemp') "
+                                                "and sysstat & 0xf = 4) drop procedure dbo.spMorvTemp");
+        const bool temporaryProcedure = type == QLatin1String("SP") && gDatabaseType == dbSQLServer65;
+        RecordsetPtr rs;
+        if (type == QLatin1String("ADO")) {
+            rs = m_connection.OpenSchema(platform::ado::adSchemaForeignKeys, restriction(2, sTableName));
+        } else {
+            for (int i = 0; i < 7; ++i) fields[i] = entry.column(i);
+            if (temporaryProcedure) {
+                platform::ado::Command command;
+                command.ActiveConnection = &m_connection;
+                command.CommandText = dropTemp;
+                command.Execute();
+                command.CommandText = QStringLiteral("Create procedure spMorvTemp @fktable sysname=null as set nocount on "
+                                                     "execute sp_fkeys @fktable_name=@fktable");
+                command.Execute();
+                QString condition = entry.condition();
+                condition.replace(QStringLiteral("MORVXXX"), catalogue::QuoteLiteral(sTableName));
+                rs = m_connection.Execute(QStringLiteral("spMorvTemp ") + condition);
+            } else {
+                rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::ForeignKeys, sTableName));
+            }
+        }
+        if (!atEnd(rs)) {
+            const int g = gGroupIndex, c = gConnectionIndex, t = m_table;
+            const QString tablePath = ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(c);
+            qint16 i = 0;
+            for (; !rs->IsEOF(); rs->MoveNext()) {
+                const QString name = text(rs->Fields(fields[0]));
+                if (i == 0)
+                    AddTreeEntry(QStringLiteral("FOREIGNKEYS"),
+                                 {QStringLiteral("Name=Foreign Keys"), QStringLiteral("Key=Foreign Keys|%1|%2|%3").arg(g).arg(c).arg(t),
+                                  QStringLiteral("RHXPath=7") + gDecimalSymbol + QString::number(t)},
+                                 tablePath, t);
+                AddTreeEntry(QStringLiteral("FOREIGNKEY"),
+                             {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(g).arg(c).arg(t).arg(i),
+                              QStringLiteral("RHXPath=DATABASE/TABLE[%1]/FOREIGNKEY[%2]").arg(t).arg(i)},
+                             tablePath + QStringLiteral("[%1]/FOREIGNKEYS").arg(t), 0);
+                AddStructureElement(QStringLiteral("FOREIGNKEY"),
+                                    {QStringLiteral("Name=") + name, QStringLiteral("RelatedColumn=") + text(rs->Fields(fields[3])),
+                                     QStringLiteral("PrimaryKeyTable=") + text(rs->Fields(fields[1])),
+                                     QStringLiteral("ForeignKeyTable=") + text(rs->Fields(fields[2])),
+                                     QStringLiteral("UpdateRule=") + text(rs->Fields(fields[4])),
+                                     QStringLiteral("DeleteRule=") + text(rs->Fields(fields[5])),
+                                     QStringLiteral("PrimaryKeyColumn=") + text(rs->Fields(fields[6])), QStringLiteral("Report=1"),
+                                     QStringLiteral("Migrate=0")},
+                                    QStringLiteral("DATABASE/TABLE"), t);
+                i = next(i);
+            }
+        }
+        if (temporaryProcedure) {
+            platform::ado::Command command;
+            command.ActiveConnection = &m_connection;
+            command.CommandText = dropTemp;
+            command.Execute();
+        }
+    });
+}
+
+QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& sColumnName) {
+    try {
+        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::CheckConstraints);
+        if (Raise(QStringLiteral(" in ") + sTableName, QStringLiteral("check constraints(s)"), QStringLiteral("Checking for "), 20,
+                  QStringLiteral("Check constraint(s) in ") + sTableName))
+            return QVariant();
+        QString nameField = QStringLiteral("CONSTRAINT_NAME"), tableField, columnField, clauseField = QStringLiteral("CHECK_CLAUSE");
+        RecordsetPtr rs;
+        if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
+            rs = m_connection.OpenSchema(platform::ado::adSchemaCheckConstraints);
+        } else {
+            nameField = entry.column(0);
+            tableField = entry.column(1);
+            columnField = entry.column(2);
+            clauseField = entry.column(3);
+            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::CheckConstraints, sTableName));
+        }
+        if (atEnd(rs)) return QVariant();
+        for (; !rs->IsEOF(); rs->MoveNext()) {
+            const QString constraint = text(rs->Fields(nameField));
+            QString table, column;
+            bool fromFields = !tableField.isEmpty() && !columnField.isEmpty();
+            if (fromFields && (!rs->HasField(tableField) || !rs->HasField(columnField)) && !constraint.isEmpty()) {
+                // The row source lacks a named field: find the constraint's column through
+                // the constraint-column-usage rowset instead.
+                QVariantList r;
+                for (int k = 0; k < 6; ++k) r << QVariant();
+                r << constraint;
+                RecordsetPtr usage = m_connection.OpenSchema(platform::ado::adSchemaConstraintColumnUsage, r);
+                if (atEnd(usage)) return QVariant(QString());
+                table = text(usage->Fields(QStringLiteral("TABLE_NAME"))).toUpper();
+                column = text(usage->Fields(QStringLiteral("COLUMN_NAME"))).toUpper();
+            } else if (fromFields) {
+                table = text(rs->Fields(tableField)).toUpper();
+                column = text(rs->Fields(columnField)).toUpper();
+            } else {
+                if (!constraint.contains(QLatin1Char('.'))) return QVariant(QString());
+                const QStringList parts = constraint.split(QLatin1Char('.'));
+                const auto unbracket = [](QString s) { return s.remove(QLatin1Char('[')).remove(QLatin1Char(']')); };
+                table = unbracket(parts.value(0));
+                column = unbracket(parts.value(1));
+            }
+            if (table.startsWith(QLatin1Char('+'))) table = table.mid(1);
+            const bool match = fromFields ? (column == sColumnName.toUpper() && table == sTableName.toUpper())
+                                          : (column == sColumnName && table == sTableName);
+            if (match) return rs->Fields(clauseField);
+        }
+        return QVariant(QString());
+    } catch (const platform::RuntimeError& e) {
+        if (e.number() == platform::ado::adErrNotSupported) return QVariant();
+        ShowError(e.number(), e.description(), QStringLiteral("cADODB.GetCheckConstraints"));
+        return QVariant();
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        ShowError(n, d, QStringLiteral("cADODB.GetCheckConstraints"));
+        return QVariant();
+    }
+}
+
+// ---- Access ------------------------------------------------------------------------------------
+
+void cADODB::GenerateAccessTables() {}
+void cADODB::GenerateAccessViewsXML() {}

@@ -1,0 +1,68 @@
+#pragma once
+// The catalogue reader: one object per import of one database. It opens its own
+// connection with the string it is given, writes the structure document
+// (bGlobal::oStructureXML) and adds folder and item entries for the connection to the
+// tree document (bGlobal::oLHXML, which the caller must hold), raising WhileImporting
+// for every object. A handler that sets Cancel stops the import at the next check.
+
+#include "platform/ado/Ado.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+
+class cADODB {
+public:
+    using WhileImportingHandler = std::function<void(QString& ObjectName, QString& ObjectType, QString& ImportStatus,
+                                                     qint16& iIncrementValue, QString& DisplayMessage, bool& Cancel)>;
+    // The event; the caller sets it before ADOConnect.
+    WhileImportingHandler WhileImporting;
+
+    cADODB();
+    ~cADODB();
+    cADODB(const cADODB&) = delete;
+    cADODB& operator=(const cADODB&) = delete;
+
+    void GenerateTablesXML();
+    void GenerateViewsXML();
+    void GenerateTriggersXML(const QString& sTableName);
+    void GenerateStoredProceduresXML();
+    void GenerateIndexXML(const QString& sTableName);
+    QString GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH, qint32 lDATETIME_PRECISION,
+                         qint32 lNUMERIC_PRECISION);
+    bool GenerateXML();
+    void StartXML();
+    bool ADOConnect();
+    void GenerateAccessViewsXML();
+    QString SetConnection() const { return m_connectionString; }
+    void SetConnection(const QString& sConnStr) { m_connectionString = sConnStr; }
+    bool GetServerInfo();
+
+    bool Cancelled() const { return m_cancel; }
+    platform::ado::Connection& Connection() { return m_connection; }
+
+private:
+    QString GetPrimaryKey(const QString& sTableName, const QString& sColumnName);
+    bool IsNumber(const QString& text);
+    void GenerateForeignKeyElement(const QString& sTableName);
+    QVariant GetCheckConstraints(const QString& sTableName, const QString& sColumnName);
+    void GenerateAccessTables();
+
+    // Raises WhileImporting with this object's cancel flag; true when cancelled.
+    bool Raise(QString objectName, QString objectType, QString importStatus, qint16 increment, QString message);
+    void ReadColumns(const QString& tableName);
+    // Appends an element to the tree document under path at position.
+    void AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
+    void AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
+    void AddScript(const QString& ownerPath, int position, const QString& text);
+    QString ConnectionPath() const;
+
+    platform::ado::Connection m_connection;
+    QString m_connectionString;
+    QStringList m_rootAttributes;
+    bool m_cancel = false;
+    qint16 m_table = 0;  // t: position of the table being read
+    qint16 m_view = 0;   // v: position of the next view
+    qint32 m_columnLength = 0;
+};

@@ -4,6 +4,7 @@
 #include "core/frmErrorHandler.h"
 #include "core/frmSplash.h"
 #include "explorer/frmDatabaseExplorer.h"
+#include "import/ui/frmDatabaseConnection.h"
 #include "platform/ui/QtHost.h"
 
 #include <QApplication>
@@ -19,7 +20,8 @@ int main(int argc, char** argv) {
     platform::ui::QtHost host;
     platform::ui::setHost(&host);
     frmErrorHandler::Install();
-    frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().show(); };
+    frmDatabaseConnection::Install();
+    frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().Show(); };
 
     frmSplash::instance().Form_Load();
     if (!frmDatabaseExplorer::exists()) return bGlobal::gErrorOccurred ? 1 : 0;

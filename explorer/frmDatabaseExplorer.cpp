@@ -1,10 +1,141 @@
 #include "explorer/frmDatabaseExplorer.h"
 
+#include "core/TreeFill.h"
 #include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "explorer/ExplorerWidgets.h"
+#include "explorer/HistoryFile.h"
+#include "explorer/TreeDocument.h"
+#include "platform/ui/Host.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using namespace bGlobal;
 
 namespace {
+
 frmDatabaseExplorer* g_instance = nullptr;
+
+constexpr float kTwipsPerPixel = 15.0f;
+int px(float twips) { return int(twips / kTwipsPerPixel); }
+
+// Visual Basic key codes and shift masks.
+constexpr int vbKeyE = 69;
+constexpr int vbKeyF1 = 112;
+constexpr int vbKeyF5 = 116;
+
+int vbKeyCode(int qtKey) {
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return vbKeyF1 + (qtKey - Qt::Key_F1);
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9)) return qtKey;
+    return 0;
 }
+
+int vbShift(Qt::KeyboardModifiers m) {
+    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
+}
+
+int vbButton(Qt::MouseButton b) {
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
+
+[[noreturn]] void objectRequired() {
+    throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
+}
+
+// Pane geometry in twips (the window's design values).
+constexpr float kBarWidth = 60;         // pctSeperator
+constexpr float kHBarHeight = 75;       // pctHSeperator
+constexpr float kBarMin = 1500;         // both bars
+constexpr float kBarMax = 8000;         // pctSeperator
+constexpr float kHBarMax = 6000;        // pctHSeperator
+constexpr float kTabStrip = 360;        // the tab control's strip above its pages
+constexpr float kQueryTextTop = 810;    // txtQuery, in the tab control
+constexpr int kMarginPx = 6;            // inner margins of the query page
+constexpr int kRightMarginPx = 4;       // between the right pane and the window edge
+
+const QStringList kTreeImageKeys = {
+    QStringLiteral("TABLES"), QStringLiteral("TABLE"), QStringLiteral("TRIGGERS"), QStringLiteral("TRIGGER"),
+    QStringLiteral("INDEXES"), QStringLiteral("INDEX"), QStringLiteral("VIEWS"), QStringLiteral("VIEW"),
+    QStringLiteral("STOREDPROCEDURES"), QStringLiteral("STOREDPROCEDURE"), QStringLiteral("FOREIGNKEYS"),
+    QStringLiteral("FOREIGNKEY"), QStringLiteral("CONSOLEROOT"), QStringLiteral("DATABASECONNECTION"),
+    QStringLiteral("DATABASECONNECTION_STOPPED"), QStringLiteral("DATABASEGROUP"), QStringLiteral("PRIMARYKEY")};
+const QStringList kToolImageKeys = {QStringLiteral("DATABASEGROUP"), QStringLiteral("DATABASECONNECTION"),
+                                    QStringLiteral("SAVE"), QStringLiteral("PRINT"), QStringLiteral("STOP"),
+                                    QStringLiteral("QUERY"), QStringLiteral("EXECUTE"), QStringLiteral("TEMPLATE")};
+
+QString animationFile() { return AppPath() + QStringLiteral("/images/gears.svg"); }
+
+// A procedure of the load path: a component that cannot be created ends the program
+// after its own message; anything else goes to the error reporter.
+template <class F>
+void loadGuard(const QString& src, F&& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        if (n == 429 || n == 339) {
+            Critical(QStringLiteral("Activex controls required for Morvalex is not installed properly, \r\nCheck and try again later."));
+            platform::ui::endProgram(1);
+        }
+        ShowError(n, d, src);
+    }
+}
+
+QToolBar* newToolBar(const QString& name, QWidget* parent) {
+    auto* bar = new QToolBar(parent);
+    bar->setObjectName(name);
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    bar->setIconSize(QSize(16, 16));
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    return bar;
+}
+
+QPlainTextEdit* newTextBox(const QString& name, bool readOnly, bool wrap, QWidget* parent) {
+    auto* box = new QPlainTextEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(readOnly);
+    box->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    return box;
+}
+
+}  // namespace
+
+// ---- the shared instance ---------------------------------------------------------------
 
 frmDatabaseExplorer& frmDatabaseExplorer::instance() {
     if (!g_instance) g_instance = new frmDatabaseExplorer();
@@ -15,14 +146,881 @@ bool frmDatabaseExplorer::exists() { return g_instance != nullptr; }
 
 frmDatabaseExplorer::frmDatabaseExplorer() {
     setObjectName(QStringLiteral("frmDatabaseExplorer"));
-    setWindowTitle(bGlobal::kAppTitle);
-    resize(1024, 720);
+    setWindowTitle(kAppTitle);
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    imlTreeIcons = new ImageList(this);
+    imlTreeIcons->setObjectName(QStringLiteral("imlTreeIcons"));
+    imlTreeIcons->LoadFolder(AppPath() + QStringLiteral("/images/icons"), kTreeImageKeys);
+    imlToolImage = new ImageList(this);
+    imlToolImage->setObjectName(QStringLiteral("imlToolImage"));
+    imlToolImage->LoadFolder(AppPath() + QStringLiteral("/images/icons"), kToolImageKeys);
+
+    tmAnimate = new QTimer(this);
+    tmAnimate->setObjectName(QStringLiteral("tmAnimate"));
+    tmAnimate->setInterval(250);
+    connect(tmAnimate, &QTimer::timeout, this, &frmDatabaseExplorer::tmAnimate_Timer);
+
+    BuildMenus();
+    BuildToolbar();
+    BuildPanes();
+    BuildStatusBar();
+
+    // The design's client area is 11880 x 8190 twips; the menu bar comes on top.
+    resize(px(11880), px(8190) + menuBar()->sizeHint().height());
+    setMinimumSize(640, 420);
+
+    // The window sees keys before its controls do.
+    qApp->installEventFilter(this);
     Forms::Register(this);
 }
 
-void frmDatabaseExplorer::Unload() {
-    hide();
+frmDatabaseExplorer::~frmDatabaseExplorer() {
     Forms::Unregister(this);
     if (g_instance == this) g_instance = nullptr;
+}
+
+void frmDatabaseExplorer::Show() {
+    if (!m_loaded) {
+        m_loaded = true;
+        Form_Load();
+    }
+    if (g_instance == this && !m_unloading) show();
+}
+
+void frmDatabaseExplorer::Unload() {
+    if (m_unloading) return;
+    m_unloading = true;
+    if (m_loaded) {
+        Form_QueryUnload();
+        Form_Unload();
+    }
+    tmAnimate->stop();
+    if (m_clock) m_clock->stop();
+    Forms::Unregister(this);
+    if (g_instance == this) g_instance = nullptr;
+    if (isVisible()) close();
     deleteLater();
 }
+
+void frmDatabaseExplorer::closeEvent(QCloseEvent* e) {
+    // Closing never is refused: the history is written and the window unloads.
+    if (!m_unloading) Unload();
+    e->accept();
+}
+
+// ---- building the controls -----------------------------------------------------------
+
+QAction* frmDatabaseExplorer::AddItem(QMenu* menu, MenuItems& items, const QString& arrayName, int index,
+                                      const QString& caption, void (frmDatabaseExplorer::*handler)(int)) {
+    auto* item = new QAction(caption, menu);
+    item->setObjectName(arrayName + QLatin1Char('_') + QString::number(index));
+    if (caption == QLatin1String("-")) item->setSeparator(true);
+    connect(item, &QAction::triggered, this, [this, handler, index] { (this->*handler)(index); });
+    menu->addAction(item);
+    items.insert(index, item);
+    return item;
+}
+
+void frmDatabaseExplorer::BuildMenus() {
+    using Self = frmDatabaseExplorer;
+    auto fill = [&](QMenu* menu, MenuItems& items, const char* array, void (Self::*handler)(int),
+                    std::initializer_list<std::pair<int, const char*>> entries) {
+        for (const auto& [index, caption] : entries)
+            AddItem(menu, items, QLatin1String(array), index, QString::fromUtf8(caption), handler);
+    };
+    auto newMenu = [&](const char* name, const char* title) {
+        auto* menu = new QMenu(QString::fromUtf8(title), this);
+        menu->setObjectName(QLatin1String(name));
+        return menu;
+    };
+
+    mnuApplication = newMenu("mnuApplication", "File");
+    fill(mnuApplication, mnuSubFile, "mnuSubFile", &Self::mnuSubFile_Click,
+         {{0, "&Open MXS File"}, {1, "&Save MXS File"}, {2, "Save &As MXS File"}, {3, "-"}, {4, "New &Group"},
+          {5, "New Database &Structure"}, {6, "-"}, {7, "E&xit"}});
+    mnuReport = newMenu("mnuReport", "&Report");
+    fill(mnuReport, mnuSubReport, "mnuSubReport", &Self::mnuSubReport_Click,
+         {{1, "Save as &HTML"}, {2, "Save as &XML"}, {3, "Save as &Word Document"}, {4, "-"}, {5, "Report &Options"}});
+    for (int i : {1, 2, 3}) mnuSubReport.value(i)->setEnabled(false);
+    mnuMainQuery = newMenu("mnuMainQuery", "&Query");
+    fill(mnuMainQuery, mnuSubMainQuery, "mnuSubMainQuery", &Self::mnuSubMainQuery_Click,
+         {{0, "&New"}, {1, "&Open"}, {2, "&Save"}, {3, "Save &As"}, {4, "-"}, {5, "Save Output As &HTML"}, {6, "-"},
+          {7, "&Execute"}});
+    mnuHelp = newMenu("mnuHelp", "&Help");
+    fill(mnuHelp, mnuSubHelp, "mnuSubHelp", &Self::mnuSubHelp_Click, {{0, "&Morvalex Help"}, {2, "-"}, {3, "&About Morvalex"}});
+    for (QMenu* m : {mnuApplication, mnuReport, mnuMainQuery, mnuHelp}) menuBar()->addMenu(m);
+
+    // Popups: never in the menu bar.
+    mnuLevel[1] = newMenu("mnuLevel_1", "Level1");
+    fill(mnuLevel[1], mnuSubLevel1, "mnuSubLevel1", &Self::mnuSubLevel1_Click,
+         {{0, "New &Group"}, {1, "New &Database Structure"}, {2, "-"}, {3, "&Remove All Groups"},
+          {4, "&Expand All Groups"}, {5, "&Collapse All Groups"}});
+    mnuSubLevel1.value(1)->setVisible(false);
+    mnuLevel[2] = newMenu("mnuLevel_2", "Level2");
+    fill(mnuLevel[2], mnuSubLevel2, "mnuSubLevel2", &Self::mnuSubLevel2_Click,
+         {{0, "New Database &Structure"}, {1, "Re&name Group"}, {2, "&Remove"}, {3, "&Expand All"}, {4, "C&ollapse All"},
+          {5, "&Copy Names"}});
+    mnuLevel[3] = newMenu("mnuLevel_3", "Level3");
+    fill(mnuLevel[3], mnuSubLevel3, "mnuSubLevel3", &Self::mnuSubLevel3_Click,
+         {{0, "Re&fresh"}, {1, "&Save"}, {2, "&Remove"}, {3, "E&xpand All"}, {4, "C&ollapse All"}, {5, "-"},
+          {6, "&Migrate"}, {7, "P&roperties"}});
+    mnuSubLevel3.value(1)->setVisible(false);
+    mnuLevel[4] = newMenu("mnuLevel_4", "Level4");
+    fill(mnuLevel[4], mnuSubLevel4, "mnuSubLevel4", &Self::mnuSubLevel4_Click,
+         {{0, "E&xpand All"}, {1, "C&ollapse All"}, {2, "Copy &Names"}, {3, "-"}, {4, "&Migrate"}, {5, "Open &All Rows"}});
+    mnuToolbar = newMenu("mnuToolbar", "Toolbar Menu");
+    fill(mnuToolbar, mnuSubToolbar, "mnuSubToolbar", &Self::mnuSubToolbar_Click,
+         {{1, "Save as &HTML"}, {2, "Save as &XML"}, {3, "Save as &Word Document"}});
+    mnuPreviewTool = newMenu("mnuPreviewTool", "Preview Toolbar");
+    fill(mnuPreviewTool, mnuSubPreviewTool, "mnuSubPreviewTool", &Self::mnuSubPreviewTool_Click,
+         {{0, "Save as &HTML"}, {1, "Save as &XML"}, {2, "Save as &Word"}});
+    mnuTemplate = newMenu("mnuTemplate", "Template");
+    fill(mnuTemplate, mnuSubTemplate, "mnuSubTemplate", &Self::mnuSubTemplate_Click, {{0, "Dummy"}});
+    mnuQuery = newMenu("mnuQuery", "Query");
+    fill(mnuQuery, mnuSubQuery, "mnuSubQuery", &Self::mnuSubQuery_Click, {{0, "&New"}, {1, "&Open"}, {2, "&Save"}, {3, "Save &As"}});
+    mnuOutput = newMenu("mnuOutput", "Output");
+    fill(mnuOutput, mnuSubOutput, "mnuSubOutput", &Self::mnuSubOutput_Click, {{0, "Save As &HTML"}});
+}
+
+QToolButton* frmDatabaseExplorer::AddButton(QToolBar* toolbar, const QString& key, const QString& caption,
+                                            const QString& tip, QMenu* dropDown,
+                                            void (frmDatabaseExplorer::*handler)(QToolButton*)) {
+    auto* button = new QToolButton(toolbar);
+    button->setObjectName(key);
+    button->setText(caption);
+    button->setToolTip(tip);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setAutoRaise(true);
+    if (dropDown) {
+        // The arrow opens the popup below the button, where the drop-down placement
+        // puts it.
+        button->setMenu(dropDown);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+    connect(button, &QToolButton::clicked, this, [this, handler, button] { (this->*handler)(button); });
+    toolbar->addWidget(button);
+    return button;
+}
+
+QToolButton* frmDatabaseExplorer::Button(QToolBar* toolbar, const QString& key) {
+    return toolbar ? toolbar->findChild<QToolButton*>(key, Qt::FindDirectChildrenOnly) : nullptr;
+}
+
+void frmDatabaseExplorer::BuildToolbar() {
+    tlbAdmin = newToolBar(QStringLiteral("tlbAdmin"), this);
+    tlbAdmin->setWindowTitle(QStringLiteral("Main toolbar"));
+    tlbAdmin->setContextMenuPolicy(Qt::PreventContextMenu);
+    addToolBar(Qt::TopToolBarArea, tlbAdmin);
+    AddButton(tlbAdmin, QStringLiteral("NewGroup"), QStringLiteral("New &Group    "), QStringLiteral("Create new group"),
+              nullptr, &frmDatabaseExplorer::tlbAdmin_ButtonClick);
+    AddButton(tlbAdmin, QStringLiteral("NewDatabase"), QStringLiteral("New &Database"), QStringLiteral("New Connection"),
+              nullptr, &frmDatabaseExplorer::tlbAdmin_ButtonClick);
+    tlbAdmin->addSeparator();
+    AddButton(tlbAdmin, QStringLiteral("SaveReport"), QStringLiteral("&Save Report   "), QStringLiteral("Report as HTML"),
+              mnuToolbar, &frmDatabaseExplorer::tlbAdmin_ButtonClick);
+}
+
+void frmDatabaseExplorer::BuildPanes() {
+    m_mainArea = new QWidget(this);
+    m_mainArea->setObjectName(QStringLiteral("mainArea"));
+    setCentralWidget(m_mainArea);
+
+    trvMain = new QTreeWidget(m_mainArea);
+    trvMain->setObjectName(QStringLiteral("trvMain"));
+    trvMain->setHeaderHidden(true);
+    trvMain->setColumnCount(1);
+    trvMain->setUniformRowHeights(true);
+    trvMain->setIconSize(QSize(16, 16));
+    trvMain->setContextMenuPolicy(Qt::PreventContextMenu);
+    // Long names scroll sideways rather than being cut short.
+    trvMain->header()->setStretchLastSection(false);
+    trvMain->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    trvMain->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    connect(trvMain, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node, int) { trvMain_NodeClick(node); });
+
+    pctSeperator = new SplitterBar(Qt::Vertical, m_mainArea);
+    pctSeperator->setObjectName(QStringLiteral("pctSeperator"));
+    pctSeperator->onMouseDown = [this](int b, int s, float x, float y) { pctSeperator_MouseDown(b, s, x, y); };
+    pctSeperator->onMouseMove = [this](int b, int s, float x, float y) { pctSeperator_MouseMove(b, s, x, y); };
+    pctSeperator->onMouseUp = [this](int b, int s, float x, float y) { pctSeperator_MouseUp(b, s, x, y); };
+
+    ssRHPanel = new QTabWidget(m_mainArea);
+    ssRHPanel->setObjectName(QStringLiteral("ssRHPanel"));
+    ssRHPanel->setDocumentMode(false);
+
+    // Tab 0: the object list, or the script of one object, and the busy picture.
+    auto* details = new QWidget;
+    details->setObjectName(QStringLiteral("tabDetails"));
+    auto* detailsLayout = new QVBoxLayout(details);
+    detailsLayout->setContentsMargins(kMarginPx, kMarginPx, kMarginPx, kMarginPx);
+    lblListTitle = new QLabel(QStringLiteral("Check the objects to be included in the report."), details);
+    lblListTitle->setObjectName(QStringLiteral("lblListTitle"));
+    detailsLayout->addWidget(lblListTitle);
+    auto* listCell = new QGridLayout;
+    listCell->setContentsMargins(0, 0, 0, 0);
+    lsvDescription = new QTreeWidget(details);
+    lsvDescription->setObjectName(QStringLiteral("lsvDescription"));
+    lsvDescription->setRootIsDecorated(false);
+    lsvDescription->setUniformRowHeights(true);
+    lsvDescription->setAlternatingRowColors(true);
+    lsvDescription->setIconSize(QSize(16, 16));
+    lsvDescription->setColumnCount(1);
+    lsvDescription->setHeaderLabels({QString()});
+    txtSQLScript = newTextBox(QStringLiteral("txtSQLScript"), true, true, details);
+    txtSQLScript->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    txtSQLScript->hide();
+    pctAnimation = new QWidget(details);
+    pctAnimation->setObjectName(QStringLiteral("pctAnimation"));
+    pctAnimation->setFixedSize(px(2805), px(2265));
+    pctAnimation->setAutoFillBackground(true);
+    auto* animationLayout = new QVBoxLayout(pctAnimation);
+    animationLayout->setContentsMargins(0, 0, 0, 0);
+    wbAnimation = new BusyPicture(pctAnimation);
+    wbAnimation->setObjectName(QStringLiteral("wbAnimation"));
+    animationLayout->addWidget(wbAnimation);
+    pctAnimation->hide();
+    listCell->addWidget(lsvDescription, 0, 0);
+    listCell->addWidget(txtSQLScript, 0, 0);
+    listCell->addWidget(pctAnimation, 0, 0, Qt::AlignCenter);
+    detailsLayout->addLayout(listCell, 1);
+    ssRHPanel->addTab(details, QStringLiteral("D&etails"));
+
+    // Tab 1: the document preview.
+    auto* preview = new QWidget;
+    preview->setObjectName(QStringLiteral("tabDocumentPreview"));
+    auto* previewLayout = new QVBoxLayout(preview);
+    previewLayout->setContentsMargins(kMarginPx, kMarginPx / 2, kMarginPx, kMarginPx);
+    auto* previewTools = new QHBoxLayout;
+    tlbTemplate = newToolBar(QStringLiteral("tlbTemplate"), preview);
+    AddButton(tlbTemplate, QStringLiteral("Template"), QStringLiteral("&Template"), QString(), mnuTemplate,
+              &frmDatabaseExplorer::tlbTemplate_ButtonClick);
+    tlbPreview = newToolBar(QStringLiteral("tlbPreview"), preview);
+    AddButton(tlbPreview, QStringLiteral("SaveThisPage"), QStringLiteral("Save this &page"), QString(), mnuPreviewTool,
+              &frmDatabaseExplorer::tlbPreview_ButtonClick);
+    tlbPrint = newToolBar(QStringLiteral("tlbPrint"), preview);
+    AddButton(tlbPrint, QStringLiteral("PrintThisPage"), QStringLiteral("&Print this page"), QString(), nullptr,
+              &frmDatabaseExplorer::tlbPrint_ButtonClick);
+    for (QToolBar* t : {tlbTemplate, tlbPreview, tlbPrint}) previewTools->addWidget(t);
+    previewTools->addStretch(1);
+    previewLayout->addLayout(previewTools);
+    wbReport = new WebBrowser(preview);
+    wbReport->setObjectName(QStringLiteral("wbReport"));
+    previewLayout->addWidget(wbReport, 1);
+    ssRHPanel->addTab(preview, QStringLiteral("Document &Preview"));
+
+    // Tab 2: the XML preview.
+    auto* xml = new QWidget;
+    xml->setObjectName(QStringLiteral("tabXMLPreview"));
+    auto* xmlLayout = new QVBoxLayout(xml);
+    xmlLayout->setContentsMargins(kMarginPx, kMarginPx / 2, kMarginPx, kMarginPx);
+    auto* xmlTools = new QHBoxLayout;
+    tlbXMLPreviewSave = newToolBar(QStringLiteral("tlbXMLPreviewSave"), xml);
+    AddButton(tlbXMLPreviewSave, QStringLiteral("SavePreview"), QStringLiteral("Save this &XML"), QString(), mnuPreviewTool,
+              &frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick);
+    tlbXMLPreviewPrint = newToolBar(QStringLiteral("tlbXMLPreviewPrint"), xml);
+    AddButton(tlbXMLPreviewPrint, QStringLiteral("PrintPreview"), QStringLiteral("&Print this XML"), QString(), nullptr,
+              &frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick);
+    xmlTools->addWidget(tlbXMLPreviewSave);
+    xmlTools->addWidget(tlbXMLPreviewPrint);
+    xmlTools->addStretch(1);
+    xmlLayout->addLayout(xmlTools);
+    wbXMLPreview = new WebBrowser(xml);
+    wbXMLPreview->setObjectName(QStringLiteral("wbXMLPreview"));
+    xmlLayout->addWidget(wbXMLPreview, 1);
+    ssRHPanel->addTab(xml, QStringLiteral("&XML Preview"));
+
+    // Tab 3: the query pane, laid out by the horizontal splitter (LayoutQueryPage).
+    m_queryPage = new QWidget;
+    m_queryPage->setObjectName(QStringLiteral("tabExecuteQuery"));
+    lblCurrentDatabaseName = new QLabel(QStringLiteral("Database Name:"), m_queryPage);
+    lblCurrentDatabaseName->setObjectName(QStringLiteral("lblCurrentDatabaseName"));
+    QFont bold = lblCurrentDatabaseName->font();
+    bold.setBold(true);
+    lblCurrentDatabaseName->setFont(bold);
+    pctTools = new QWidget(m_queryPage);
+    pctTools->setObjectName(QStringLiteral("pctTools"));
+    auto* toolsLayout = new QHBoxLayout(pctTools);
+    toolsLayout->setContentsMargins(0, 0, 0, 0);
+    toolsLayout->setSpacing(0);
+    tlbQuery = newToolBar(QStringLiteral("tlbQuery"), pctTools);
+    AddButton(tlbQuery, QStringLiteral("Query"), QStringLiteral("&Query"), QString(), mnuQuery, &frmDatabaseExplorer::tlbQuery_ButtonClick);
+    tlbResult = newToolBar(QStringLiteral("tlbResult"), pctTools);
+    AddButton(tlbResult, QStringLiteral("Output"), QStringLiteral("&Output"), QString(), mnuOutput, &frmDatabaseExplorer::tlbResult_ButtonClick);
+    tlbExecute = newToolBar(QStringLiteral("tlbExecute"), pctTools);
+    AddButton(tlbExecute, QStringLiteral("Execute"), QStringLiteral("&Execute"), QString(), nullptr,
+              &frmDatabaseExplorer::tlbExecute_ButtonClick);
+    for (QToolBar* t : {tlbQuery, tlbResult, tlbExecute}) toolsLayout->addWidget(t);
+    txtQuery = newTextBox(QStringLiteral("txtQuery"), false, false, m_queryPage);
+    txtQuery->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    pctHSeperator = new SplitterBar(Qt::Horizontal, m_queryPage);
+    pctHSeperator->setObjectName(QStringLiteral("pctHSeperator"));
+    pctHSeperator->onMouseDown = [this](int b, int s, float x, float y) { pctHSeperator_MouseDown(b, s, x, y); };
+    pctHSeperator->onMouseMove = [this](int b, int s, float x, float y) { pctHSeperator_MouseMove(b, s, x, y); };
+    pctHSeperator->onMouseUp = [this](int b, int s, float x, float y) { pctHSeperator_MouseUp(b, s, x, y); };
+    ssQueryResult = new QTabWidget(m_queryPage);
+    ssQueryResult->setObjectName(QStringLiteral("ssQueryResult"));
+    dgResult = new QTableView;
+    dgResult->setObjectName(QStringLiteral("dgResult"));
+    dgResult->setAlternatingRowColors(true);
+    ssQueryResult->addTab(dgResult, QStringLiteral("Output"));
+    txtMessages = newTextBox(QStringLiteral("txtMessages"), true, false, nullptr);
+    ssQueryResult->addTab(txtMessages, QStringLiteral("Messages"));
+    ssRHPanel->addTab(m_queryPage, QStringLiteral("&Execute Query"));
+
+    connect(ssRHPanel, &QTabWidget::currentChanged, this, [this](int) {
+        const int previous = m_previousTab;
+        m_previousTab = ssRHPanel->currentIndex();
+        ssRHPanel_Click(previous);
+    });
+}
+
+void frmDatabaseExplorer::BuildStatusBar() {
+    sbMorvalex = statusBar();
+    sbMorvalex->setObjectName(QStringLiteral("sbMorvalex"));
+    sbMorvalex->setSizeGripEnabled(true);
+    const char* designTexts[] = {"", "Morvalex 4.0", "", "", "NUM", "CAPS", "INS"};
+    for (int i = 1; i <= 6; ++i) {
+        auto* panel = new QLabel(QString::fromUtf8(designTexts[i]), sbMorvalex);
+        panel->setObjectName(QStringLiteral("sbMorvalex_Panel%1").arg(i));
+        panel->setContentsMargins(6, 0, 6, 0);
+        sbPanels[i] = panel;
+        if (i == 1)
+            sbMorvalex->addWidget(panel, 1);
+        else
+            sbMorvalex->addPermanentWidget(panel);
+    }
+    for (int i : {4, 5, 6}) sbPanels[i]->setEnabled(false);
+    m_clock = new QTimer(this);
+    m_clock->setInterval(1000);
+    connect(m_clock, &QTimer::timeout, this, &frmDatabaseExplorer::UpdateClock);
+    m_clock->start();
+    UpdateClock();
+}
+
+void frmDatabaseExplorer::UpdateClock() {
+    const QLocale locale = QLocale::system();
+    const QDateTime now = QDateTime::currentDateTime();
+    sbPanels[2]->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    sbPanels[3]->setText(locale.toString(now.time(), QLocale::ShortFormat));
+}
+
+QString frmDatabaseExplorer::PanelText(int panel) const {
+    return panel >= 1 && panel <= 6 ? sbPanels[panel]->text() : QString();
+}
+
+// ---- layout -----------------------------------------------------------------------------
+
+void frmDatabaseExplorer::LayoutMainArea() {
+    const int w = m_mainArea->width(), h = m_mainArea->height();
+    trvMain->setGeometry(0, 0, qMax(0, px(m_treeWidth)), h);
+    pctSeperator->setGeometry(px(m_barLeft), 0, px(kBarWidth), h);
+    const int left = px(m_panelLeft);
+    ssRHPanel->setGeometry(left, 0, qMax(0, w - left - kRightMarginPx), h);
+}
+
+void frmDatabaseExplorer::LayoutQueryPage() {
+    // Positions in the tab control are in twips; the page starts below its strip.
+    const auto pageY = [](float twips) { return px(twips - kTabStrip); };
+    const int w = m_queryPage->width(), h = m_queryPage->height();
+    const int inner = qMax(0, w - 2 * kMarginPx);
+    const QSize tools = pctTools->sizeHint();
+    const int toolsLeft = qMax(kMarginPx, w - kMarginPx - tools.width());
+    pctTools->setGeometry(toolsLeft, 2, tools.width(), tools.height());
+    lblCurrentDatabaseName->setGeometry(kMarginPx, 2, qMax(0, toolsLeft - 2 * kMarginPx), tools.height());
+    const int queryTop = qMax(pageY(kQueryTextTop), 2 + tools.height() + 2);
+    const int barTop = pageY(m_hBarTop);
+    txtQuery->setGeometry(kMarginPx, queryTop, inner, qMax(0, qMin(px(m_queryTextHeight), barTop - queryTop)));
+    pctHSeperator->setGeometry(kMarginPx, barTop, inner, px(kHBarHeight));
+    const int resultTop = pageY(m_queryResultTop);
+    ssQueryResult->setGeometry(kMarginPx, resultTop, inner, qMax(0, h - resultTop - kMarginPx));
+}
+
+bool frmDatabaseExplorer::eventFilter(QObject* watched, QEvent* e) {
+    switch (e->type()) {
+    case QEvent::KeyPress:
+        if (watched->isWidgetType()) {
+            auto* w = static_cast<QWidget*>(watched);
+            QWidget* focus = QApplication::focusWidget();
+            // A key goes first to the focus widget (or to the window without one);
+            // the window takes it there, before the control does.
+            const bool first = focus && focus->window() == this ? w == focus : w == this;
+            if (w->window() == this && first) {
+                auto* key = static_cast<QKeyEvent*>(e);
+                if (const int code = vbKeyCode(key->key())) Form_KeyDown(code, vbShift(key->modifiers()));
+            }
+        }
+        break;
+    case QEvent::Resize:
+        if (watched == m_mainArea) LayoutMainArea();
+        if (watched == m_queryPage) LayoutQueryPage();
+        break;
+    case QEvent::MouseButtonPress:
+        if (trvMain && watched == trvMain->viewport()) {
+            auto* mouse = static_cast<QMouseEvent*>(e);
+            trvMain_MouseDown(vbButton(mouse->button()), vbShift(mouse->modifiers()), mouse->position().toPoint());
+        }
+        break;
+    default: break;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void frmDatabaseExplorer::PopupBelow(QToolButton* button, QMenu* menu) {
+    if (!button || !menu) return;
+    menu->popup(button->mapToGlobal(QPoint(0, button->height())));
+}
+
+// ---- load and unload ---------------------------------------------------------------------
+
+void frmDatabaseExplorer::Form_Load() {
+    loadGuard(source("Form_Load"), [&] {
+        // Qt layouts keep the controls laid out when the window is resized.
+        gHelpFile = AppPath() + QStringLiteral("/help/index.html");
+        setWindowTitle(kAppTitle + QLatin1Char(' ') + kCompany);
+        ssRHPanel->setCurrentIndex(0);
+        EnableMainQuery(false);
+        for (QAction* a : {mnuSubLevel3.value(6), mnuSubLevel4.value(4), mnuSubLevel4.value(3), mnuSubLevel4.value(5)})
+            a->setVisible(true);
+        ssRHPanel->setTabVisible(3, true);
+        mnuMainQuery->menuAction()->setVisible(true);
+        wbAnimation->Navigate(QStringLiteral("about:blank"));
+        if (wbReport->Busy()) wbReport->Stop();
+        wbReport->Navigate(QStringLiteral("about:blank"));
+        wbXMLPreview->Navigate(QStringLiteral("about:blank"));
+        mnuSubPreviewTool.value(1)->setEnabled(false);
+        MapToolbarImages();
+        oLHXML = std::make_shared<cXML>();
+        oHistoryXML = std::make_shared<cXML>();
+        // The query tab opens its connection when it runs a statement.
+        mQueryRecordset = std::make_shared<platform::ado::Recordset>();
+        for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, false);
+        iCurrentNodeIndex = 1;
+        ssRHPanel->setCurrentIndex(0);
+        SaveMenus(false);
+        LoadHistoryXML();
+        ssRHPanel->setCurrentIndex(0);
+        AddCSSFileNames();
+        HandleCLP();
+    });
+}
+
+void frmDatabaseExplorer::LoadHistoryXML() {
+    Trap(source("LoadHistoryXML"), [&] {
+        if (!oLHXML) objectRequired();
+        oHistoryXML = std::make_shared<cXML>();
+        const HistoryFile::LoadResult result = HistoryFile::Load(*oHistoryXML, *oLHXML);
+        switch (result.found) {
+        case HistoryFile::Found::None:
+            // First run: the default group is the current group.
+            gGroupIndex = 0;
+            PopulateLHXML();
+            show();
+            if (ShowImportWizard) ShowImportWizard(QStringLiteral("NEW"));
+            break;
+        case HistoryFile::Found::Read:
+            PopulateLHXML();
+            break;
+        case HistoryFile::Found::Damaged:
+            PopulateLHXML();
+            if (result.keptAs.isEmpty()) {
+                m_keepHistoryFile = true;
+                Critical(QStringLiteral("The history file could not be read. It is left as it is and will not be "
+                                        "changed in this session."));
+            } else {
+                Critical(QStringLiteral("The history file could not be read. It has been kept as \"") +
+                         QDir::toNativeSeparators(result.keptAs) + QStringLiteral("\" and a new history is started."));
+            }
+            break;
+        }
+    });
+}
+
+void frmDatabaseExplorer::Form_QueryUnload() {
+    try {
+        if (!gErrorOccurred && !m_keepHistoryFile && oLHXML && oHistoryXML) {
+            GenerateHistory();
+            // A history that could not be built completely is not written.
+            if (!gErrorOccurred) {
+                const auto saved = HistoryFile::Save(*oHistoryXML, [](const QString& text, const QString& pass) {
+                    return EncryptText(text, pass);
+                });
+                if (saved == HistoryFile::Saved::CipherFailed)
+                    Critical(QStringLiteral("The history could not be enciphered, so the history file has been left as it was."));
+            }
+        }
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        if (n == platform::err::PermissionDenied)
+            Critical(QStringLiteral("You dont have permission to create the history file"));
+        else
+            ShowError(n, d, source("Form_QueryUnload"));
+    }
+    mbClosing = true;
+}
+
+void frmDatabaseExplorer::GenerateHistory() {
+    Trap(source("GenerateHistory"), [&] { HistoryFile::Generate(*oLHXML, *oHistoryXML); });
+}
+
+void frmDatabaseExplorer::Form_Unload() {
+    Trap(source("Form_Unload"), [&] {
+        mQueryConnection.reset();
+        mQueryRecordset.reset();
+        if (!gErrorOccurred) ClearAllTemporaryFiles();
+        UnloadAllForms(FormName());
+        oADO.reset();
+    });
+}
+
+// ---- the tree document -------------------------------------------------------------------
+
+void frmDatabaseExplorer::RenameCurrentGroup(const QString& sPGroupName) {
+    Trap(source("RenameCurrentGroup"), [&] {
+        if (!oLHXML) objectRequired();
+        TreeDocument::RenameGroup(*oLHXML, gGroupIndex, sPGroupName);
+        PopulateLHXML();
+    });
+}
+
+void frmDatabaseExplorer::PopulateLHXML() {
+    Trap(source("PopulateLHXML"), [&] {
+        AddTreeViewRoot();
+        gShownNames.clear();
+        if (!oLHXML) objectRequired();
+        const XmlNode node = oLHXML->HasDocument() ? oLHXML->FindNode(QStringLiteral("DATABASESTRUCTURES")) : XmlNode();
+        DisplayNodes(*this, node);
+    });
+}
+
+void frmDatabaseExplorer::AddNewGroupName(const QString& sPGroupName) {
+    Trap(source("AddNewGroupName"), [&] {
+        if (!oLHXML) objectRequired();
+        TreeDocument::AddGroup(*oLHXML, sPGroupName);
+        PopulateLHXML();
+    });
+}
+
+void frmDatabaseExplorer::AddNewDBConnection(const QString& sConnectionString) {
+    Trap(source("AddNewDBConnection"), [&] {
+        if (!oLHXML) objectRequired();
+        TreeDocument::AddDBConnection(*oLHXML, sConnectionString);
+    });
+}
+
+void frmDatabaseExplorer::AddTreeViewRoot() {
+    Trap(source("AddTreeViewRoot"), [&] {
+        TreeNodes::Clear(trvMain);
+        QTreeWidgetItem* root = TreeNodes::Add(trvMain, nullptr, QStringLiteral("Database Structures"),
+                                               QStringLiteral("Morvalex Database Structures"), QStringLiteral("CONSOLEROOT"),
+                                               imlTreeIcons->Image(QStringLiteral("CONSOLEROOT")));
+        TreeNodes::EnsureVisible(root);
+        TreeNodes::SetTag(root, QStringLiteral("1"));
+    });
+}
+
+bool frmDatabaseExplorer::GenerateLHXML() {
+    return TrapValue(source("GenerateLHXML"), [&] {
+        if (!oLHXML || !oStructureXML) objectRequired();
+        TreeDocument::AddFileConnection(*oLHXML, *oStructureXML);
+        return true;
+    }, false);
+}
+
+void frmDatabaseExplorer::FetchXMLDBInfo() {
+    Trap(source("FetchXMLDBInfo"), [&] {
+        if (oStructureXML) TreeDocument::FetchXMLDBInfo(*oStructureXML);
+    });
+}
+
+void frmDatabaseExplorer::FocusConnection() {
+    Trap(source("FocusConnection"), [&] {
+        QTreeWidgetItem* node = TreeNodes::FindByIndex(trvMain, iCurrentNodeIndex);
+        if (!node) throw platform::RuntimeError(35600, QStringLiteral("Index out of bounds"));
+        trvMain->setCurrentItem(node);
+        trvMain_NodeClick(node);
+    });
+}
+
+// ---- menus, toolbars and panes ----------------------------------------------------------
+
+void frmDatabaseExplorer::SaveMenus(bool bEnable) {
+    Trap(source("SaveMenus"), [&] {
+        Button(tlbAdmin, QStringLiteral("SaveReport"))->setEnabled(bEnable);
+        if (!mnuSubReport.isEmpty())
+            for (int i = mnuSubReport.firstKey(); i <= mnuSubReport.lastKey() - 2; ++i)
+                if (QAction* item = mnuSubReport.value(i)) item->setEnabled(bEnable);
+        mnuSubFile.value(1)->setEnabled(bEnable);
+        mnuSubFile.value(2)->setEnabled(bEnable);
+    });
+}
+
+void frmDatabaseExplorer::EnableMainQuery(bool bEnable) {
+    Trap(source("EnableMainQuery"), [&] {
+        for (QAction* item : std::as_const(mnuSubMainQuery))
+            if (item->text() != QLatin1String("-")) item->setEnabled(bEnable);
+    });
+}
+
+void frmDatabaseExplorer::EnableControls(bool bEnable) {
+    Trap(source("EnableControls"), [&] {
+        trvMain->setEnabled(bEnable);
+        tlbAdmin->setEnabled(bEnable);
+        for (QMenu* menu : {mnuApplication, mnuMainQuery, mnuReport, mnuHelp}) menu->menuAction()->setEnabled(bEnable);
+    });
+}
+
+void frmDatabaseExplorer::StartAnimation() {
+    Trap(source("StartAnimation"), [&] {
+        const QString picture = animationFile();
+        if (!QFileInfo::exists(picture)) return;
+        ssRHPanel->setCurrentIndex(0);
+        tmAnimate->start();
+        EnableControls(false);
+        wbAnimation->Navigate(picture);
+        pctAnimation->show();
+        pctAnimation->raise();
+    });
+}
+
+void frmDatabaseExplorer::StopAnimation() {
+    Trap(source("StopAnimation"), [&] {
+        tmAnimate->stop();
+        pctAnimation->hide();
+        EnableControls(true);
+        wbAnimation->Navigate(QStringLiteral("about:blank"));
+    });
+}
+
+void frmDatabaseExplorer::tmAnimate_Timer() {
+    Trap(source("tmAnimate_Timer"), [&] { wbAnimation->Refresh(); });
+}
+
+bool frmDatabaseExplorer::AddCSSFileNames() {
+    return TrapValue(source("AddCSSFileNames"), [&] {
+        const QDir styles(AppPath() + QStringLiteral("/styles"));
+        if (!styles.exists()) throw platform::RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found"));
+        for (const QFileInfo& file :
+             styles.entryInfoList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase)) {
+            const QString extension = file.suffix();
+            if (extension != QLatin1String("css")) continue;
+            QString caption = file.fileName();
+            caption.remove(QLatin1Char('.') + extension, Qt::CaseSensitive);
+            AddItem(mnuTemplate, mnuSubTemplate, QStringLiteral("mnuSubTemplate"), mnuSubTemplate.lastKey() + 1, caption,
+                    &frmDatabaseExplorer::mnuSubTemplate_Click);
+        }
+        AddItem(mnuTemplate, mnuSubTemplate, QStringLiteral("mnuSubTemplate"), mnuSubTemplate.lastKey() + 1,
+                QStringLiteral("Advanced Options"), &frmDatabaseExplorer::mnuSubTemplate_Click);
+        return true;
+    }, false);
+}
+
+void frmDatabaseExplorer::MapToolbarImages() {
+    Trap(source("MapToolbarImages"), [&] {
+        const struct {
+            QToolBar* toolbar;
+            const char* button;
+            const char* picture;
+        } map[] = {{tlbAdmin, "NewGroup", "DATABASEGROUP"}, {tlbAdmin, "NewDatabase", "DATABASECONNECTION"},
+                   {tlbAdmin, "SaveReport", "SAVE"},        {tlbTemplate, "Template", "TEMPLATE"},
+                   {tlbPreview, "SaveThisPage", "SAVE"},    {tlbPrint, "PrintThisPage", "PRINT"},
+                   {tlbXMLPreviewSave, "SavePreview", "SAVE"}, {tlbXMLPreviewPrint, "PrintPreview", "PRINT"},
+                   {tlbQuery, "Query", "QUERY"},            {tlbResult, "Output", "SAVE"},
+                   {tlbExecute, "Execute", "EXECUTE"}};
+        for (const auto& m : map) {
+            QToolButton* button = Button(m.toolbar, QLatin1String(m.button));
+            if (!button) objectRequired();
+            button->setIcon(imlToolImage->Image(QLatin1String(m.picture)));
+        }
+    });
+}
+
+void frmDatabaseExplorer::Form_KeyDown(int KeyCode, int Shift) {
+    Trap(source("Form_KeyDown"), [&] {
+        if (KeyCode == vbKeyF5 || (KeyCode == vbKeyE && Shift == 2)) {
+            // The execute button runs the command; it is disabled with its tab.
+            if (ssRHPanel->isTabEnabled(3)) Button(tlbExecute, QStringLiteral("Execute"))->click();
+        } else if (KeyCode == vbKeyF1) {
+            KeyHelp();
+        }
+    });
+}
+
+void frmDatabaseExplorer::KeyHelp() {
+    Trap(source("KeyHelp"), [&] {
+        const QWidget* active = QApplication::focusWidget();
+        int context = active && active->window() == this ? active->property("HelpContextID").toInt() : 0;
+        if (context == 0) context = property("HelpContextID").toInt();
+        platform::ui::host().showHelp(gHelpFile, context);
+    });
+}
+
+void frmDatabaseExplorer::mnuSubHelp_Click(int Index) {
+    Trap(source("mnuSubHelp_Click"), [&] {
+        switch (Index) {
+        case 0: Form_KeyDown(vbKeyF1, 0); break;
+        case 3:
+            // The about box, shown modally over this window, is not part of the
+            // program yet.
+            break;
+        default: break;
+        }
+    });
+}
+
+void frmDatabaseExplorer::tlbAdmin_ButtonClick(QToolButton* Button) {
+    Trap(source("tlbAdmin_ButtonClick"), [&] {
+        const QString key = Button ? Button->objectName().toUpper() : QString();
+        if (key == QLatin1String("NEWGROUP"))
+            mnuSubFile_Click(4);
+        else if (key == QLatin1String("NEWDATABASE"))
+            mnuSubFile_Click(5);
+        else if (key == QLatin1String("SAVEREPORT"))
+            PopupBelow(Button, mnuToolbar);
+    });
+}
+
+void frmDatabaseExplorer::tlbAdmin_ButtonDropDown(QToolButton* Button) {
+    Trap(source("tlbAdmin_ButtonDropDown"), [&] { PopupBelow(Button, mnuToolbar); });
+}
+
+void frmDatabaseExplorer::ssRHPanel_Click(int) {
+    Trap(source("ssRHPanel_Click"), [&] {
+        switch (ssRHPanel->currentIndex()) {
+        case 0: EnableMainQuery(false); break;
+        case 1:
+        case 2:
+            PreviewHTML(gPreviewXPath);
+            EnableMainQuery(false);
+            break;
+        case 3: {
+            if (!oLHXML || !oLHXML->HasDocument()) return;
+            const XmlNode connection = oLHXML->FindNode(QStringLiteral("/DATABASESTRUCTURES/DATABASEGROUP[%1]/DATABASECONNECTION[%2]")
+                                                            .arg(gGroupIndex)
+                                                            .arg(gConnectionIndex));
+            if (!connection || !connection.hasAttribute(QStringLiteral("Name"))) return;
+            lblCurrentDatabaseName->setText(QStringLiteral("Database Name: ") + connection.attribute(QStringLiteral("Name")));
+            EnableMainQuery(true);
+            update();
+            break;
+        }
+        default: break;
+        }
+    });
+}
+
+// ---- splitters -----------------------------------------------------------------------------
+
+void frmDatabaseExplorer::pctSeperator_MouseDown(int, int, float X, float Y) {
+    Trap(source("pctSeperator_MouseDown"), [&] {
+        mSplitterDragging = true;
+        mGrabX = X;
+        mGrabY = Y;
+    });
+}
+
+void frmDatabaseExplorer::pctSeperator_MouseMove(int Button, int Shift, float X, float Y) {
+    Trap(source("pctSeperator_MouseMove"), [&] {
+        if (!mSplitterDragging) return;
+        const float newLeft = float(qBound(-32768, qRound(X - (mGrabX - m_barLeft)), 32767));
+        if (width() * kTwipsPerPixel - newLeft <= kBarMin) {
+            pctSeperator_MouseUp(Button, Shift, X, Y);
+            return;
+        }
+        m_barLeft = newLeft < kBarMin ? kBarMin : newLeft <= kBarMax ? newLeft : kBarMax;
+        pctSeperator->move(px(m_barLeft), pctSeperator->y());
+    });
+}
+
+void frmDatabaseExplorer::pctSeperator_MouseUp(int, int, float, float) {
+    Trap(source("pctSeperator_MouseUp"), [&] {
+        if (width() * kTwipsPerPixel - m_panelLeft < 360) return;
+        m_panelLeft = m_barLeft + kBarWidth;
+        m_treeWidth = m_barLeft;
+        LayoutMainArea();
+        mSplitterDragging = false;
+    });
+}
+
+void frmDatabaseExplorer::pctHSeperator_MouseDown(int, int, float X, float Y) {
+    Trap(source("pctHSeperator_MouseDown"), [&] {
+        mSplitterDragging = true;
+        mGrabX = X;
+        mGrabY = Y;
+    });
+}
+
+void frmDatabaseExplorer::pctHSeperator_MouseMove(int Button, int Shift, float X, float Y) {
+    Trap(source("pctHSeperator_MouseMove"), [&] {
+        if (!mSplitterDragging) return;
+        const float newTop = float(qBound(-32768, qRound(Y - (mGrabY - m_hBarTop)), 32767));
+        if (height() * kTwipsPerPixel - newTop <= kBarMin) {
+            pctHSeperator_MouseUp(Button, Shift, X, Y);
+            return;
+        }
+        m_hBarTop = newTop < kBarMin ? kBarMin : newTop <= kHBarMax ? newTop : kHBarMax;
+        pctHSeperator->move(pctHSeperator->x(), px(m_hBarTop - kTabStrip));
+    });
+}
+
+void frmDatabaseExplorer::pctHSeperator_MouseUp(int, int, float, float) {
+    Trap(source("pctHSeperator_MouseUp"), [&] {
+        if (height() * kTwipsPerPixel - m_queryResultTop < 360) return;
+        m_queryTextHeight = m_hBarTop - 800;
+        m_queryResultTop = kHBarHeight + m_hBarTop + 50;
+        LayoutQueryPage();
+        mSplitterDragging = false;
+    });
+}
+
+// ---- import progress -----------------------------------------------------------------------
+
+void frmDatabaseExplorer::oADO_WhileImporting(QString& ObjectName, QString&, QString& ImportStatus,
+                                              qint16& iIncrementValue, QString& DisplayMessage, bool& Cancel) {
+    Trap(source("oADO_WhileImporting"), [&] {
+        QPointer<frmDatabaseExplorer> self(this);
+        QCoreApplication::processEvents();
+        if (!self) {
+            Cancel = true;
+            return;
+        }
+        Cancel = mbClosing;
+        if (mbClosing) return;
+        QString message = !DisplayMessage.isEmpty() ? DisplayMessage : ImportStatus + QLatin1Char(' ') + ObjectName;
+        if (ImportStatus.compare(QLatin1String("imported"), Qt::CaseInsensitive) == 0)
+            message = QString::number(iIncrementValue) + QStringLiteral(" objects imported.");
+        sbPanels[1]->setText(message);
+    });
+}
+
+// ---- commands handled by the tree, file, query and report code ------------------------------
+
+void frmDatabaseExplorer::mnuSubFile_Click(int) {}
+void frmDatabaseExplorer::mnuSubReport_Click(int) {}
+void frmDatabaseExplorer::mnuSubMainQuery_Click(int) {}
+void frmDatabaseExplorer::mnuSubLevel1_Click(int) {}
+void frmDatabaseExplorer::mnuSubLevel2_Click(int) {}
+void frmDatabaseExplorer::mnuSubLevel3_Click(int) {}
+void frmDatabaseExplorer::mnuSubLevel4_Click(int) {}
+void frmDatabaseExplorer::mnuSubToolbar_Click(int) {}
+void frmDatabaseExplorer::mnuSubPreviewTool_Click(int) {}
+void frmDatabaseExplorer::mnuSubTemplate_Click(int) {}
+void frmDatabaseExplorer::mnuSubQuery_Click(int) {}
+void frmDatabaseExplorer::mnuSubOutput_Click(int) {}
+void frmDatabaseExplorer::tlbTemplate_ButtonClick(QToolButton*) {}
+void frmDatabaseExplorer::tlbPreview_ButtonClick(QToolButton*) {}
+void frmDatabaseExplorer::tlbPrint_ButtonClick(QToolButton*) {}
+void frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick(QToolButton*) {}
+void frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick(QToolButton*) {}
+void frmDatabaseExplorer::tlbQuery_ButtonClick(QToolButton*) {}
+void frmDatabaseExplorer::tlbResult_ButtonClick(QToolButton*) {}
+void frmDatabaseExplorer::tlbExecute_ButtonClick(QToolButton*) {}
+void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem*) {}
+void frmDatabaseExplorer::trvMain_MouseDown(int, int, const QPoint&) {}
+void frmDatabaseExplorer::HandleCLP() {}
+void frmDatabaseExplorer::PreviewHTML(const QString&) {}
+QString frmDatabaseExplorer::SaveInWord(bool) { return QString(); }
+void frmDatabaseExplorer::SaveNowInWord(const QString&) {}
+QString frmDatabaseExplorer::SaveXML(bool) { return QString(); }
+QString frmDatabaseExplorer::SaveHTML(bool) { return QString(); }
+void frmDatabaseExplorer::SavePreviewInWord() {}

@@ -1,19 +1,267 @@
 #pragma once
-// The main window.
+// The main window: the tree of groups and connections on the left, the four tabs on
+// the right (details, document preview, XML preview, query), the main toolbar, the
+// menus and the status bar. It lives from the splash until the program ends.
+//
+// instance() creates the window with its controls; Show() loads it (Form_Load: the
+// history into the tree, the template menu, the command line) the first time and
+// shows it. Unload() runs the closing steps (history, temporary files, the other
+// windows) and releases the shared instance. Window thread only.
 
 #include "core/Forms.h"
+#include "platform/ado/Ado.h"
 
 #include <QMainWindow>
+#include <QMap>
+#include <array>
+#include <functional>
+#include <memory>
+
+class BusyPicture;
+class ImageList;
+class QAction;
+class QLabel;
+class QMenu;
+class QPlainTextEdit;
+class QStatusBar;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class SplitterBar;
+class WebBrowser;
+class cADODB;
 
 class frmDatabaseExplorer : public QMainWindow, public Form {
     Q_OBJECT
+    // Written by the tree fill for the current connection's node.
+    Q_PROPERTY(qint16 iCurrentNodeIndex MEMBER iCurrentNodeIndex)
 public:
     static frmDatabaseExplorer& instance();
     static bool exists();
 
     QString FormName() const override { return QStringLiteral("frmDatabaseExplorer"); }
     void Unload() override;
+    // Loads the window on first use, then shows it.
+    void Show();
+    bool IsLoaded() const { return m_loaded; }
+
+    // Opens the import wizard modally over this window; sAction is the wizard's mode
+    // ("NEW"), or empty to leave the mode as it is. Installed by the wizard's code;
+    // without it the commands that open the wizard do nothing.
+    static inline std::function<void(const QString& sAction)> ShowImportWizard;
+
+    // ---- public procedures ----------------------------------------------------------
+    void RenameCurrentGroup(const QString& sPGroupName);
+    // Rebuilds the whole tree from the tree document oLHXML.
+    void PopulateLHXML();
+    void AddNewGroupName(const QString& sPGroupName);
+    // Appends a database connection to group gGroupIndex (the caller imports its
+    // structure and refills the tree).
+    void AddNewDBConnection(const QString& sConnectionString);
+    void PreviewHTML(const QString& sPreviewXPath);
+    QString SaveInWord(bool bSaveNow);
+    void SaveNowInWord(const QString& sWordFileName);
+    QString SaveXML(bool bSaveNow);
+    QString SaveHTML(bool bSaveNow);
+    void SaveMenus(bool bEnable);
+    void AddTreeViewRoot();
+    // Adds the connection of the structure document oStructureXML (read from
+    // gStructureFilePath) with all its folders and items; False after an error.
+    bool GenerateLHXML();
+    void SavePreviewInWord();
+    // Selects the node iCurrentNodeIndex and handles it as a click.
+    void FocusConnection();
+
+    // Progress of a catalogue reader started by this window; sets Cancel once the
+    // window is closing.
+    void oADO_WhileImporting(QString& ObjectName, QString& ObjectType, QString& ImportStatus, qint16& iIncrementValue,
+                             QString& DisplayMessage, bool& Cancel);
+
+    // ---- shell procedures -----------------------------------------------------------
+    void EnableMainQuery(bool bEnable);
+    void EnableControls(bool bEnable);
+    void StartAnimation();
+    void StopAnimation();
+    bool AddCSSFileNames();
+    void MapToolbarImages();
+    void KeyHelp();
+
+    // ---- events ----------------------------------------------------------------------
+    void Form_Load();
+    // KeyCode and Shift as Visual Basic gives them (F1 112, F5 116, E 69; Shift 1,
+    // Ctrl 2, Alt 4).
+    void Form_KeyDown(int KeyCode, int Shift);
+    void Form_QueryUnload();
+    void Form_Unload();
+    void mnuSubHelp_Click(int Index);
+    void tlbAdmin_ButtonClick(QToolButton* Button);
+    void tlbAdmin_ButtonDropDown(QToolButton* Button);
+    void ssRHPanel_Click(int PreviousTab);
+    void pctSeperator_MouseDown(int Button, int Shift, float X, float Y);
+    void pctSeperator_MouseMove(int Button, int Shift, float X, float Y);
+    void pctSeperator_MouseUp(int Button, int Shift, float X, float Y);
+    void pctHSeperator_MouseDown(int Button, int Shift, float X, float Y);
+    void pctHSeperator_MouseMove(int Button, int Shift, float X, float Y);
+    void pctHSeperator_MouseUp(int Button, int Shift, float X, float Y);
+    void tmAnimate_Timer();
+
+    // Commands whose handling belongs to the tree, file, query and report code.
+    void mnuSubFile_Click(int Index);
+    void mnuSubReport_Click(int Index);
+    void mnuSubMainQuery_Click(int Index);
+    void mnuSubLevel1_Click(int Index);
+    void mnuSubLevel2_Click(int Index);
+    void mnuSubLevel3_Click(int Index);
+    void mnuSubLevel4_Click(int Index);
+    void mnuSubToolbar_Click(int Index);
+    void mnuSubPreviewTool_Click(int Index);
+    void mnuSubTemplate_Click(int Index);
+    void mnuSubQuery_Click(int Index);
+    void mnuSubOutput_Click(int Index);
+    void tlbTemplate_ButtonClick(QToolButton* Button);
+    void tlbPreview_ButtonClick(QToolButton* Button);
+    void tlbPrint_ButtonClick(QToolButton* Button);
+    void tlbXMLPreviewSave_ButtonClick(QToolButton* Button);
+    void tlbXMLPreviewPrint_ButtonClick(QToolButton* Button);
+    void tlbQuery_ButtonClick(QToolButton* Button);
+    void tlbResult_ButtonClick(QToolButton* Button);
+    void tlbExecute_ButtonClick(QToolButton* Button);
+    void trvMain_NodeClick(QTreeWidgetItem* Node);
+    // Button and Shift as for Form_KeyDown; pos in the tree's viewport, in pixels.
+    void trvMain_MouseDown(int Button, int Shift, const QPoint& pos);
+    void HandleCLP();
+
+    // The button with that key on a toolbar of this window, or null.
+    static QToolButton* Button(QToolBar* toolbar, const QString& key);
+    // The text of status-bar panel 1..6.
+    QString PanelText(int panel) const;
+
+    // Splitter positions, in twips: the vertical bar's Left in the window, the
+    // horizontal bar's Top in the tab control.
+    float SeperatorLeft() const { return m_barLeft; }
+    float HSeperatorTop() const { return m_hBarTop; }
+    bool SplitterDragging() const { return mSplitterDragging; }
+    bool Closing() const { return mbClosing; }
+
+    // ---- controls ---------------------------------------------------------------------
+    using MenuItems = QMap<int, QAction*>;
+
+    QToolBar* tlbAdmin = nullptr;
+    QTreeWidget* trvMain = nullptr;
+    SplitterBar* pctSeperator = nullptr;
+    QTabWidget* ssRHPanel = nullptr;
+    QStatusBar* sbMorvalex = nullptr;
+    std::array<QLabel*, 7> sbPanels{};  // 1..6
+    ImageList* imlToolImage = nullptr;
+    ImageList* imlTreeIcons = nullptr;
+    QTimer* tmAnimate = nullptr;
+
+    QTreeWidget* lsvDescription = nullptr;
+    QPlainTextEdit* txtSQLScript = nullptr;
+    QLabel* lblListTitle = nullptr;
+    QWidget* pctAnimation = nullptr;
+    BusyPicture* wbAnimation = nullptr;
+
+    QToolBar* tlbTemplate = nullptr;
+    QToolBar* tlbPreview = nullptr;
+    QToolBar* tlbPrint = nullptr;
+    WebBrowser* wbReport = nullptr;
+
+    QToolBar* tlbXMLPreviewSave = nullptr;
+    QToolBar* tlbXMLPreviewPrint = nullptr;
+    WebBrowser* wbXMLPreview = nullptr;
+
+    QLabel* lblCurrentDatabaseName = nullptr;
+    QWidget* pctTools = nullptr;
+    QToolBar* tlbQuery = nullptr;
+    QToolBar* tlbResult = nullptr;
+    QToolBar* tlbExecute = nullptr;
+    QPlainTextEdit* txtQuery = nullptr;
+    SplitterBar* pctHSeperator = nullptr;
+    QTabWidget* ssQueryResult = nullptr;
+    QTableView* dgResult = nullptr;
+    QPlainTextEdit* txtMessages = nullptr;
+
+    QMenu* mnuApplication = nullptr;
+    MenuItems mnuSubFile;
+    QMenu* mnuReport = nullptr;
+    MenuItems mnuSubReport;
+    QMenu* mnuMainQuery = nullptr;
+    MenuItems mnuSubMainQuery;
+    QMenu* mnuHelp = nullptr;
+    MenuItems mnuSubHelp;
+    std::array<QMenu*, 5> mnuLevel{};  // 1..4
+    MenuItems mnuSubLevel1, mnuSubLevel2, mnuSubLevel3, mnuSubLevel4;
+    QMenu* mnuToolbar = nullptr;
+    MenuItems mnuSubToolbar;
+    QMenu* mnuPreviewTool = nullptr;
+    MenuItems mnuSubPreviewTool;
+    QMenu* mnuTemplate = nullptr;
+    MenuItems mnuSubTemplate;
+    QMenu* mnuQuery = nullptr;
+    MenuItems mnuSubQuery;
+    QMenu* mnuOutput = nullptr;
+    MenuItems mnuSubOutput;
+
+    // Index of the current tree node; 1 (the root) after load.
+    qint16 iCurrentNodeIndex = 1;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     frmDatabaseExplorer();
+    ~frmDatabaseExplorer() override;
+
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildPanes();
+    void BuildStatusBar();
+    QToolButton* AddButton(QToolBar* toolbar, const QString& key, const QString& caption, const QString& tip,
+                           QMenu* dropDown, void (frmDatabaseExplorer::*handler)(QToolButton*));
+    QAction* AddItem(QMenu* menu, MenuItems& items, const QString& arrayName, int index, const QString& caption,
+                     void (frmDatabaseExplorer::*handler)(int));
+    void PopupBelow(QToolButton* button, QMenu* menu);
+    void LayoutMainArea();
+    void LayoutQueryPage();
+    void UpdateClock();
+
+    void LoadHistoryXML();
+    void GenerateHistory();
+    void FetchXMLDBInfo();
+
+    // Catalogue reader of a connection refresh; receives its progress.
+    std::shared_ptr<cADODB> oADO;
+    std::shared_ptr<platform::ado::Connection> mQueryConnection;
+    platform::ado::RecordsetPtr mQueryRecordset;
+    QString mQueryFilePath;
+    qint32 mQueryCount = 0;
+    bool mbClosing = false;
+    bool mSplitterDragging = false;
+    float mGrabX = 0, mGrabY = 0;
+
+    // Pane geometry in twips: the vertical bar's Left, the tree's width, the right
+    // pane's Left; the horizontal bar's Top in the tab control, the query box's
+    // height and the result tabs' Top.
+    float m_barLeft = 2655;
+    float m_treeWidth = 2655;
+    float m_panelLeft = 2730;
+    float m_hBarTop = 2430;
+    float m_queryTextHeight = 1605;
+    float m_queryResultTop = 2550;
+
+    QWidget* m_mainArea = nullptr;
+    QWidget* m_queryPage = nullptr;
+    QTimer* m_clock = nullptr;
+    int m_previousTab = 0;
+    bool m_loaded = false;
+    bool m_unloading = false;
+    // Set when a damaged history file could not be moved aside: it must not be
+    // overwritten in this run.
+    bool m_keepHistoryFile = false;
 };

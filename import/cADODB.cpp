@@ -71,7 +71,19 @@ QVariantList restriction(int position, const QString& value) {
     return r;
 }
 
-bool readsProcedures(int type) { return (type >= 1 && type <= 7) || type == 11; }
+// Which products have their views, procedures and triggers read: SQL Server, Oracle
+// and a connection string of the user's own (OTHERS); not Access (read through its own
+// catalogue) nor DB2. Personal Oracle has its procedures and triggers read but not its
+// views.
+bool readsProcedures(int type) { return (type >= bGlobal::dbSQLServer2000 && type <= bGlobal::dbPersonalOracle) || type == bGlobal::dbOthers; }
+bool readsViews(int type) { return (type >= bGlobal::dbSQLServer2000 && type <= bGlobal::dbOracle7) || type == bGlobal::dbOthers; }
+
+// A catalogue command that is blank reads nothing: an entry kept only to hold the
+// positions of the entries after it.
+platform::ado::RecordsetPtr execute(platform::ado::Connection& connection, const QString& command) {
+    if (command.trimmed().isEmpty()) return std::make_shared<platform::ado::Recordset>();
+    return connection.Execute(command);
+}
 
 }  // namespace
 
@@ -223,7 +235,7 @@ void cADODB::GenerateTablesXML() {
         } else {
             nameField = entry.column(1);
             createdField = entry.column(2);
-            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Tables));
+            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Tables));
         }
         if (atEnd(rs)) return;
         const int g = gGroupIndex, c = gConnectionIndex;
@@ -270,7 +282,7 @@ void cADODB::ReadColumns(const QString& tableName) {
         rs = m_connection.OpenSchema(platform::ado::adSchemaColumns, restriction(2, tableName));
     } else {
         for (int i = 0; i < fields.size(); ++i) fields[i] = entry.column(i);
-        rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Columns, tableName));
+        rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Columns, tableName));
     }
     if (atEnd(rs)) return;
     for (; !rs->IsEOF(); rs->MoveNext()) {
@@ -325,7 +337,7 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
             entry.column(0);
             columnField = entry.column(1);
             keyField = entry.column(2);
-            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::PrimaryKeys, sTableName));
+            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::PrimaryKeys, sTableName));
         }
         QString result;
         if (atEnd(rs)) return result;
@@ -382,7 +394,7 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
             nameField = entry.column(0);
             columnField = entry.column(1);
             descriptionField = entry.column(2);
-            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Indexes, sTableName));
+            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Indexes, sTableName));
         }
         if (atEnd(rs)) return;
         const int g = gGroupIndex, c = gConnectionIndex, t = m_table;
@@ -441,10 +453,11 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
 void cADODB::GenerateTriggersXML(const QString& sTableName) {
     Trap(QStringLiteral("GenerateTriggersXML"), [&] {
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Triggers);
-        if (!entry.exists() || !readsProcedures(gDatabaseType)) return;
+        // An entry with an empty TYPE only holds the positions of the entries after it.
+        if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
         const QString nameField = entry.column(0);
         for (int k = 1; k <= 5; ++k) entry.column(k);
-        RecordsetPtr rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
+        RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
         const int g = gGroupIndex, c = gConnectionIndex, t = m_table;
         const QString tablePath = ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(c);
@@ -466,7 +479,7 @@ void cADODB::GenerateTriggersXML(const QString& sTableName) {
             const catalogue::Entry textEntry = catalogue::Lookup(gDatabaseType, catalogue::TriggerText);
             const QString command = catalogue::BuildCommand(textEntry, catalogue::TriggerText, name);
             if (command.isEmpty()) return;
-            RecordsetPtr body = m_connection.Execute(command);
+            RecordsetPtr body = execute(m_connection, command);
             const QString script = atEnd(body) ? QString()
                                                : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), true, true);
             AddStructureElement(QStringLiteral("TRIGGER"), attributes, QStringLiteral("DATABASE/TABLE"), t);
@@ -486,7 +499,7 @@ void cADODB::GenerateViewsXML() {
             return;
         }
         const int type = gDatabaseType;
-        if (!((type >= 1 && type <= 5) || type == 7 || type == 11)) return;
+        if (!readsViews(type)) return;
         const catalogue::Entry entry = catalogue::Lookup(type, catalogue::Views);
         const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
         QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("VIEW_DEFINITION"), QStringLiteral("IS_UPDATABLE"),
@@ -496,7 +509,7 @@ void cADODB::GenerateViewsXML() {
             rs = m_connection.OpenSchema(platform::ado::adSchemaViews);
         } else {
             for (int i = 0; i < 4; ++i) fields[i] = entry.column(i);
-            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Views));
+            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Views));
         }
         if (atEnd(rs)) return;
         const int g = gGroupIndex, c = gConnectionIndex;
@@ -529,7 +542,7 @@ void cADODB::GenerateViewsXML() {
                     columnsEntry.column(0);
                     tableField = columnsEntry.column(1);
                     columnField = columnsEntry.column(2);
-                    columns = m_connection.Execute(catalogue::BuildCommand(columnsEntry, catalogue::ViewColumns, name));
+                    columns = execute(m_connection, catalogue::BuildCommand(columnsEntry, catalogue::ViewColumns, name));
                 }
                 if (!atEnd(columns)) {
                     Raise(name, QString(), QString(), 20, QStringLiteral("Fetchings columns of ") + name);
@@ -552,10 +565,10 @@ void cADODB::GenerateStoredProceduresXML() {
         if (m_cancel) return;
         qint16 s = 0;
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Procedures);
-        if (!entry.exists() || !readsProcedures(gDatabaseType)) return;
+        if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
         QStringList fields;
         for (int i = 0; i < 4; ++i) fields << entry.column(i);
-        RecordsetPtr rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::Procedures));
+        RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Procedures));
         if (atEnd(rs)) return;
         const int g = gGroupIndex, c = gConnectionIndex;
         const QString connection = ConnectionPath();
@@ -578,7 +591,7 @@ void cADODB::GenerateStoredProceduresXML() {
             const catalogue::Entry textEntry = catalogue::Lookup(gDatabaseType, catalogue::ProcedureText);
             const QString command = catalogue::BuildCommand(textEntry, catalogue::ProcedureText, name);
             if (command.isEmpty()) return;
-            RecordsetPtr body = m_connection.Execute(command);
+            RecordsetPtr body = execute(m_connection, command);
             const QString script = atEnd(body) ? QString()
                                                : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), false, true);
             if (nameEntry != previous) {
@@ -635,7 +648,7 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
                 condition.replace(QStringLiteral("MORVXXX"), catalogue::QuoteLiteral(sTableName));
                 rs = m_connection.Execute(QStringLiteral("spMorvTemp ") + condition);
             } else {
-                rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::ForeignKeys, sTableName));
+                rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::ForeignKeys, sTableName));
             }
         }
         if (!atEnd(rs)) {
@@ -689,7 +702,7 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
             tableField = entry.column(1);
             columnField = entry.column(2);
             clauseField = entry.column(3);
-            rs = m_connection.Execute(catalogue::BuildCommand(entry, catalogue::CheckConstraints, sTableName));
+            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::CheckConstraints, sTableName));
         }
         if (atEnd(rs)) return QVariant();
         for (; !rs->IsEOF(); rs->MoveNext()) {

@@ -127,8 +127,12 @@ public:
     // where the driver reports one. Throws adErrCommandFailed (or the mapped number).
     RecordsetPtr Execute(const QString& commandText, long* recordsAffected = nullptr);
     // A schema rowset with the OLE DB column names. Restrictions follow the rowset's
-    // restriction order; a null QVariant (or a missing entry) means no restriction.
-    // Throws 3251 for a rowset this connection cannot give.
+    // restriction order; a null QVariant, an empty text (or a missing entry) means no
+    // restriction, any other value must equal the row's value exactly (text compared
+    // case-sensitively). Throws 3251 for a rowset this connection cannot give and for
+    // a restriction the rowset does not have. The first request of a rowset reads it
+    // whole; later requests on the same open connection are answered from that read
+    // until Close or an Execute of anything but a plain SELECT.
     RecordsetPtr OpenSchema(int schema, const QVariantList& restrictions = QVariantList());
 
     const QList<Error>& Errors() const;
@@ -153,5 +157,9 @@ public:
 // strings with "Driver=" or "DSN=" come back unchanged. Throws 3706 for an unknown
 // provider or a provider whose driver is not installed.
 QString TranslateConnectionString(const QString& connectionString);
+// The same against a given list of installed driver names (as SQLDrivers lists them).
+QString TranslateConnectionString(const QString& connectionString, const QStringList& installedDrivers);
+// True when the string names an ODBC driver or data source ("Driver=" or "DSN=").
+bool IsOdbcConnectionString(const QString& connectionString);
 
 }  // namespace platform::ado

@@ -1,0 +1,194 @@
+// Report benchmark: a structure document of N tables (20 columns, 2 indexes, 1
+// foreign key and 1 trigger each) written as a one-page report and as a report split
+// at 5 objects a page, side by side with xsltproc applying the same report style
+// sheet to the same document. Each run is a process of its own, so wall time and
+// peak memory (maximum resident set) are those of the whole job: read the document,
+// transform, write the files.
+//
+//   bench_report [--tables 250,500,1000] [--runs 3] [--per-page 5] [--out DIR]
+
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "reports/bXMLSupport.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+QString Xml(QString text) { return text.toHtmlEscaped(); }
+
+// The structure document of n tables. Table t's foreign key refers to table t-1.
+QByteArray StructureDocument(int tables) {
+    QString out;
+    out.reserve(tables * 6000);
+    out += QStringLiteral("<?xml version=\"1.0\"?>\n<DATABASE Name=\"bench\" DatabaseEngine=\"OTHERS\" DatabaseType=\"12\" "
+                          "DatabaseName=\"bench\" ServerName=\"127.0.0.1\" Time=\"\" CreatedOn=\"\" ServerType=\"OTHERS\" "
+                          "CreatedBy=\"bench\">\n");
+    for (int t = 0; t < tables; ++t) {
+        const QString name = QStringLiteral("table_%1").arg(t, 5, 10, QLatin1Char('0'));
+        out += QStringLiteral("<TABLE Name=\"%1\" CreatedOn=\"1/2/2024\" Report=\"1\" Migrate=\"0\">\n").arg(name);
+        for (int c = 0; c < 20; ++c) {
+            out += QStringLiteral("<COLUMN Name=\"column_%1\" Datatype=\"%2\" Length=\"%3\" Ordinal_Position=\"%4\" "
+                                  "Column_Default=\"%5\" Null_Allowed=\"%6\" Check_Constraint=\"%7\" Primary_Key=\"%8\"/>\n")
+                       .arg(c)
+                       .arg(c % 3 == 0 ? QStringLiteral("integer") : QStringLiteral("varchar"))
+                       .arg(c % 3 == 0 ? 4 : 80)
+                       .arg(c + 1)
+                       .arg(c % 4 == 1 ? Xml(QStringLiteral("'n/a'")) : QString())
+                       .arg(c == 0 ? QStringLiteral("False") : QStringLiteral("True"))
+                       .arg(c == 2 ? Xml(QStringLiteral("column_2 > 0")) : QString())
+                       .arg(c == 0 ? QStringLiteral("pk_") + name : QString());
+        }
+        out += QStringLiteral("<INDEX Name=\"pk_%1\" Column_Name=\"column_0\" Description=\"Unique,Primary Key\" "
+                              "Table_Name=\"%1\" Report=\"1\" Migrate=\"0\"/>\n"
+                              "<INDEX Name=\"ix_%1_1\" Column_Name=\"column_1,column_2\" Description=\"\" "
+                              "Table_Name=\"%1\" Report=\"1\" Migrate=\"0\"/>\n")
+                   .arg(name);
+        const QString referenced = QStringLiteral("table_%1").arg(t == 0 ? tables - 1 : t - 1, 5, 10, QLatin1Char('0'));
+        out += QStringLiteral("<FOREIGNKEY Name=\"fk_%1\" RelatedColumn=\"column_3\" PrimaryKeyTable=\"%2\" "
+                              "ForeignKeyTable=\"%1\" UpdateRule=\"NO ACTION\" DeleteRule=\"CASCADE\" "
+                              "PrimaryKeyColumn=\"column_0\" Report=\"1\" Migrate=\"0\"/>\n")
+                   .arg(name, referenced);
+        out += QStringLiteral("<TRIGGER Name=\"trg_%1\" Table_Name=\"%1\" Report=\"1\" Migrate=\"0\"><SQLSCRIPT><![CDATA["
+                              "CREATE TRIGGER trg_%1<BR/>AFTER UPDATE ON %1<BR/>FOR EACH ROW<BR/>BEGIN<BR/>"
+                              "  UPDATE %1 SET column_5 = 'changed' WHERE column_0 = NEW.column_0;<BR/>END]]>"
+                              "</SQLSCRIPT></TRIGGER>\n</TABLE>\n")
+                   .arg(name);
+    }
+    out += QStringLiteral("</DATABASE>\n");
+    return out.toUtf8();
+}
+
+struct Run {
+    double seconds = 0;
+    double peakMB = 0;
+    bool ok = false;
+};
+
+// Runs a program to its end; its wall time and maximum resident set.
+Run Measure(const QStringList& command) {
+    QList<QByteArray> bytes;
+    for (const QString& a : command) bytes << QFile::encodeName(a);
+    std::vector<char*> argv;
+    for (QByteArray& b : bytes) argv.push_back(b.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    Run run;
+    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) return run;
+    int status = 0;
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    run.seconds = double(timer.nsecsElapsed()) / 1e9;
+    run.peakMB = double(usage.ru_maxrss) / 1024.0;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+// The median of each command over several rounds; the commands take turns, so a
+// change in the machine's load falls on all of them alike.
+QList<Run> Medians(const QList<QStringList>& commands, int runs) {
+    QList<QList<Run>> all(commands.size());
+    for (int r = 0; r < runs; ++r)
+        for (qsizetype c = 0; c < commands.size(); ++c) all[c] << Measure(commands[c]);
+    QList<Run> out;
+    for (QList<Run>& runsOfOne : all) {
+        std::sort(runsOfOne.begin(), runsOfOne.end(), [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
+        out << runsOfOne[runsOfOne.size() / 2];
+    }
+    return out;
+}
+
+// One report in this process: --case single|split --input FILE --out DIR --per-page N.
+int WriteReport(const QString& mode, const QString& input, const QString& out, int perPage) {
+    const QString data = out + QStringLiteral("/data");
+    QDir().mkpath(data);
+    bGlobal::SetAppPathForTesting(QStringLiteral(MORVALEX_RESOURCE_DIR), data);
+    bGlobal::SetDefaultReportOptions();
+    bGlobal::gReportTemplateFile = bGlobal::AppPath() + QStringLiteral("/MorvalexTop.template");
+    bGlobal::gDatabaseName = QStringLiteral("bench");
+    bGlobal::gServerName = QStringLiteral("127.0.0.1");
+    bGlobal::gObjectsPerPage = qint16(perPage);
+    bGlobal::oStructureXML = std::make_shared<cXML>();
+    if (!bGlobal::oStructureXML->LoadXMLFile(input)) return 2;
+    const bool split = mode == QLatin1String("split");
+    const QString target = split ? out + QStringLiteral("/split/") : out + QStringLiteral("/single/bench.html");
+    QDir(out + (split ? QStringLiteral("/split") : QStringLiteral("/single"))).removeRecursively();
+    return bXMLSupport::SaveAsHTML(target, split) ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = app.arguments();
+    auto option = [&](const QString& name, const QString& fallback) {
+        const qsizetype i = args.indexOf(name);
+        return i >= 0 && i + 1 < args.size() ? args[i + 1] : fallback;
+    };
+    const int perPage = option(QStringLiteral("--per-page"), QStringLiteral("5")).toInt();
+    const QString out = QDir(option(QStringLiteral("--out"), QDir::tempPath() + QStringLiteral("/morvalex-bench-report")))
+                            .absolutePath();
+    const QString mode = option(QStringLiteral("--case"), QString());
+    if (!mode.isEmpty()) return WriteReport(mode, option(QStringLiteral("--input"), QString()), out, perPage);
+
+    const QString xsltproc = QStandardPaths::findExecutable(QStringLiteral("xsltproc"));
+    const QString sheet = QStringLiteral(MORVALEX_RESOURCE_DIR "/styles/morvreport.xsl");
+    const int runs = std::max(1, option(QStringLiteral("--runs"), QStringLiteral("3")).toInt());
+    QList<int> sizes;
+    for (const QString& s : option(QStringLiteral("--tables"), QStringLiteral("250,500,1000")).split(QLatin1Char(',')))
+        if (s.toInt() > 0) sizes << s.toInt();
+
+    std::printf("Report benchmark: tables of 20 columns, 2 indexes, 1 foreign key, 1 trigger; %d objects a page;\n"
+                "median of %d runs; wall time and peak resident memory of the whole process.\n\n",
+                perPage, runs);
+    std::printf("%7s %8s | %-10s %9s %9s | %-10s %9s %9s | %-10s %9s %9s | %8s %8s\n", "tables", "objects", "xsltproc",
+                "s", "MB", "single", "s", "MB", "split", "s", "MB", "split/x", "us/obj");
+    for (const int tables : sizes) {
+        const QString dir = out + QStringLiteral("/n%1").arg(tables);
+        QDir().mkpath(dir);
+        const QString input = dir + QStringLiteral("/structure.xml");
+        QFile file(input);
+        if (!file.open(QIODevice::WriteOnly) || file.write(StructureDocument(tables)) < 0) return 3;
+        file.close();
+        const int objects = tables * 4;  // table, two indexes, trigger
+
+        const QString self = QCoreApplication::applicationFilePath();
+        const QStringList common = {QStringLiteral("--input"), input, QStringLiteral("--out"), dir, QStringLiteral("--per-page"),
+                                    QString::number(perPage)};
+        QList<QStringList> commands = {QStringList{self, QStringLiteral("--case"), QStringLiteral("single")} + common,
+                                       QStringList{self, QStringLiteral("--case"), QStringLiteral("split")} + common};
+        if (!xsltproc.isEmpty())
+            commands << QStringList{xsltproc, QStringLiteral("-o"), dir + QStringLiteral("/xsltproc.html"), sheet, input};
+        const QList<Run> medians = Medians(commands, runs);
+        const Run single = medians[0], split = medians[1], x = xsltproc.isEmpty() ? Run{} : medians[2];
+        const int pages = int(QDir(dir + QStringLiteral("/split")).entryList({QStringLiteral("*.html")}).size()) - 1;
+        std::printf("%7d %8d | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %8.2f %8.1f\n", tables, objects,
+                    x.ok ? "ok" : "FAILED", x.seconds, x.peakMB, single.ok ? "ok" : "FAILED", single.seconds,
+                    single.peakMB, split.ok ? qPrintable(QStringLiteral("%1 pages").arg(pages)) : "FAILED",
+                    split.seconds, split.peakMB, x.seconds > 0 ? split.seconds / x.seconds : 0.0,
+                    split.seconds * 1e6 / objects);
+        std::fflush(stdout);
+    }
+    std::printf("\nOutput under %s\n", qPrintable(out));
+    return 0;
+}

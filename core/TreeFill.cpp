@@ -1,0 +1,187 @@
+#include "core/TreeFill.h"
+
+#include "core/bGlobal.h"
+#include "platform/Error.h"
+
+#include <QFileInfo>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QWidget>
+
+namespace {
+
+constexpr long kElementNotFound = 35601;
+const char* const kNodeCount = "TreeNodes.count";
+
+[[noreturn]] void elementNotFound() {
+    throw platform::RuntimeError(kElementNotFound, QStringLiteral("Element not found"));
+}
+
+[[noreturn]] void objectRequired() {
+    throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
+}
+
+QString required(const XmlNode& node, const QString& name) {
+    if (!node.hasAttribute(name)) objectRequired();
+    return node.attribute(name);
+}
+
+}  // namespace
+
+// ---- ImageList ---------------------------------------------------------------------
+
+void ImageList::LoadFolder(const QString& folder, const QStringList& keys) {
+    for (const QString& key : keys) {
+        QSvgRenderer svg(folder + QLatin1Char('/') + key + QStringLiteral(".svg"));
+        if (!svg.isValid()) continue;
+        QIcon icon;
+        for (int size : {16, 20, 24, 32, 48, 64}) {
+            QPixmap pixmap(size, size);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.setRenderHint(QPainter::Antialiasing);
+            svg.render(&painter);
+            painter.end();
+            icon.addPixmap(pixmap);
+        }
+        Add(key, icon);
+    }
+}
+
+void ImageList::Add(const QString& key, const QIcon& icon) {
+    if (!m_icons.contains(key)) m_keys.append(key);
+    m_icons.insert(key, icon);
+}
+
+QIcon ImageList::Image(const QString& key) const {
+    const auto it = m_icons.constFind(key);
+    if (it == m_icons.constEnd()) elementNotFound();
+    return *it;
+}
+
+// ---- TreeNodes ---------------------------------------------------------------------
+
+namespace TreeNodes {
+
+void Clear(QTreeWidget* tree) {
+    tree->clear();
+    tree->setProperty(kNodeCount, 0);
+}
+
+QTreeWidgetItem* Add(QTreeWidget* tree, QTreeWidgetItem* relative, const QString& key, const QString& text,
+                     const QString& imageKey, const QIcon& image) {
+    auto* node = relative ? new QTreeWidgetItem(relative) : new QTreeWidgetItem(tree);
+    const int index = tree->property(kNodeCount).toInt() + 1;
+    tree->setProperty(kNodeCount, index);
+    node->setText(0, text);
+    node->setData(0, KeyRole, key);
+    node->setData(0, IndexRole, index);
+    if (!imageKey.isEmpty()) SetImage(node, imageKey, image);
+    return node;
+}
+
+QString Key(const QTreeWidgetItem* node) { return node ? node->data(0, KeyRole).toString() : QString(); }
+QString Tag(const QTreeWidgetItem* node) { return node ? node->data(0, TagRole).toString() : QString(); }
+void SetTag(QTreeWidgetItem* node, const QString& tag) { node->setData(0, TagRole, tag); }
+int Index(const QTreeWidgetItem* node) { return node ? node->data(0, IndexRole).toInt() : 0; }
+QString ImageKey(const QTreeWidgetItem* node) { return node ? node->data(0, ImageRole).toString() : QString(); }
+
+void SetImage(QTreeWidgetItem* node, const QString& imageKey, const QIcon& image) {
+    node->setData(0, ImageRole, imageKey);
+    node->setIcon(0, image);
+}
+
+QTreeWidgetItem* FindByKey(QTreeWidget* tree, const QString& key) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->data(0, KeyRole).toString() == key) return *it;
+    return nullptr;
+}
+
+QTreeWidgetItem* FindByIndex(QTreeWidget* tree, int index) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->data(0, IndexRole).toInt() == index) return *it;
+    return nullptr;
+}
+
+void EnsureVisible(QTreeWidgetItem* node) {
+    for (QTreeWidgetItem* p = node ? node->parent() : nullptr; p; p = p->parent()) p->setExpanded(true);
+}
+
+}  // namespace TreeNodes
+
+// ---- DisplayNodes ------------------------------------------------------------------
+
+namespace bGlobal {
+
+namespace {
+
+struct Fill {
+    QWidget& window;
+    QTreeWidget* tree = nullptr;
+    const ImageList* images = nullptr;  // set on the main window only
+    bool mainWindow = false;
+};
+
+// Adds the nodes for the children of parent below relative (the node of parent).
+void addChildren(Fill& fill, const XmlNode& parent, QTreeWidgetItem* relative) {
+    for (const XmlNode& child : parent.childElements()) {
+        const QString key = required(child, QStringLiteral("Key"));
+        const QString rhxpath = required(child, QStringLiteral("RHXPath"));
+        const QString name = child.attribute(QStringLiteral("Name"));
+        const QString element = child.nodeName();
+        QTreeWidgetItem* node = nullptr;
+
+        if (!fill.mainWindow) {
+            node = TreeNodes::Add(fill.tree, relative, key, name);
+        } else if (element != QLatin1String("DATABASECONNECTION")) {
+            node = TreeNodes::Add(fill.tree, relative, key, name, element, fill.images->Image(element));
+        } else {
+            gShownNames += QLatin1Char('<') + name + QLatin1Char('>');
+            // Labels are compared as plain text, ignoring case.
+            const int count = CountShownName(gShownNames, name);
+            const QString label = count < 2 ? name : name + QStringLiteral(" (") + QString::number(count - 1) + QLatin1Char(')');
+            const int group = PositionOf(required(parent, QStringLiteral("RHXPath")));
+            const int connection = PositionOf(rhxpath);
+            // A value of one blank is "no value" in the tree document.
+            const bool loaded = !child.attribute(QStringLiteral("TempXMLFileName")).trimmed().isEmpty();
+            const QString image = loaded ? QStringLiteral("DATABASECONNECTION") : QStringLiteral("DATABASECONNECTION_STOPPED");
+            node = TreeNodes::Add(fill.tree, relative, key, label, image, fill.images->Image(image));
+            if (group == gGroupIndex && connection == gConnectionIndex)
+                fill.window.setProperty("iCurrentNodeIndex", TreeNodes::Index(node));
+        }
+
+        TreeNodes::SetTag(node, rhxpath);
+        if (IsLevelCode(rhxpath) && LevelCodeValue(rhxpath) < 5) TreeNodes::EnsureVisible(node);
+
+        if (!child.hasChildNodes()) {
+            if (element == QLatin1String("DATABASEGROUP"))
+                TreeNodes::Add(fill.tree, node, QStringLiteral("NoItem_") + key, QStringLiteral("(No Item)"));
+        } else {
+            addChildren(fill, child, node);
+        }
+    }
+}
+
+}  // namespace
+
+void DisplayNodes(QWidget& window, const XmlNode& parent) {
+    Trap(QStringLiteral("bGlobal.DisplayNodes"), [&] {
+        if (!parent) return;
+        Fill fill{window};
+        fill.tree = window.findChild<QTreeWidget*>(QStringLiteral("trvMain"));
+        if (!fill.tree) objectRequired();
+        fill.mainWindow = window.objectName().toLower() == QLatin1String("frmdatabaseexplorer");
+        if (fill.mainWindow) {
+            fill.images = window.findChild<ImageList*>(QStringLiteral("imlTreeIcons"));
+            if (!fill.images) objectRequired();
+        }
+        QTreeWidgetItem* relative = TreeNodes::FindByKey(fill.tree, required(parent, QStringLiteral("Key")));
+        if (!relative) elementNotFound();
+        addChildren(fill, parent, relative);
+    });
+}
+
+}  // namespace bGlobal

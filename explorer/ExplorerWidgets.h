@@ -1,0 +1,71 @@
+#pragma once
+// Small widgets of the main window: the browser panes, the splitter bars and the busy
+// picture. Window thread only.
+
+#include <QTextBrowser>
+#include <QWidget>
+#include <functional>
+
+class QSvgRenderer;
+
+// A read-only page view with the browser operations the window uses: it navigates to
+// a local file or to "about:blank" (an empty page) and remembers where it is.
+class WebBrowser : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit WebBrowser(QWidget* parent = nullptr);
+    // A file path, a file: URL or "about:blank".
+    void Navigate(const QString& url);
+    QString LocationURL() const { return m_location; }
+    // Loads the current page again from its file.
+    void Refresh();
+    // Pages load at once, so the view is never busy.
+    bool Busy() const { return false; }
+    void Stop() {}
+
+private:
+    QString m_location;
+};
+
+// A bar the user drags to move a pane border. The owner receives the mouse events
+// with Visual Basic's button codes (1 left, 2 right, 4 middle), the shift mask (1
+// Shift, 2 Ctrl, 4 Alt) and the pointer position in the bar's own coordinates, in
+// twips (15 twips a pixel).
+class SplitterBar : public QWidget {
+    Q_OBJECT
+public:
+    using Handler = std::function<void(int Button, int Shift, float X, float Y)>;
+    SplitterBar(Qt::Orientation orientation, QWidget* parent = nullptr);
+    Handler onMouseDown, onMouseMove, onMouseUp;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    void send(const Handler& h, QMouseEvent* e, int button);
+    Qt::Orientation m_orientation;
+};
+
+// The busy picture: shows an SVG drawing that turns a step at every Refresh, so a
+// timer makes it spin. Navigate("about:blank") empties it.
+class BusyPicture : public QWidget {
+    Q_OBJECT
+public:
+    explicit BusyPicture(QWidget* parent = nullptr);
+    ~BusyPicture() override;
+    void Navigate(const QString& url);
+    QString LocationURL() const { return m_location; }
+    void Refresh();
+    int Step() const { return m_step; }
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    QSvgRenderer* m_svg = nullptr;
+    QString m_location;
+    int m_step = 0;
+};

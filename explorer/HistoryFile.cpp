@@ -1,0 +1,106 @@
+#include "explorer/HistoryFile.h"
+
+#include "core/FileUtil.h"
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "explorer/TreeDocument.h"
+#include "platform/Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+using namespace bGlobal;
+
+namespace HistoryFile {
+
+namespace {
+
+QStringList attributeList(const XmlNode& node) {
+    QStringList list;
+    for (const auto& [name, value] : node.attributes()) list << name + QLatin1Char('=') + value;
+    return list;
+}
+
+// A group counts as deleted when its Deleted value is a number other than 0.
+bool isDeleted(const XmlNode& group) {
+    bool ok = false;
+    const double value = group.attribute(QStringLiteral("Deleted")).trimmed().toDouble(&ok);
+    return ok && value != 0;
+}
+
+// Moves a damaged history file aside to the first free name history.mxh.damaged,
+// history.mxh.damaged.1, ...; returns the new path, "" when it could not be moved.
+QString keepAside(const QString& path) {
+    const QString base = path + QStringLiteral(".damaged");
+    QString target = base;
+    for (int n = 1; QFileInfo::exists(target); ++n) target = base + QLatin1Char('.') + QString::number(n);
+    return QFile::rename(path, target) ? target : QString();
+}
+
+}  // namespace
+
+QString Path() { return DataPath() + QStringLiteral("/history.mxh"); }
+
+LoadResult Load(cXML& history, cXML& tree) {
+    const QString path = Path();
+    if (!QFileInfo::exists(path)) {
+        const QString now = TreeDocument::NowText();
+        history.InitXMLFile(QStringLiteral("DATABASESTRUCTURES"), TreeDocument::RootAttributes(now));
+        history.CreateElement(QStringLiteral("DATABASEGROUP"),
+                              {QStringLiteral("Name=Morvalex Group"), QStringLiteral("Key=Morvalex Group"),
+                               QStringLiteral("CreatedOn=") + now, QStringLiteral("RHXPath=") + TreeDocument::LevelCode(2, 0),
+                               QStringLiteral("Deleted=0")});
+        history.AppendChild(QStringLiteral("DATABASESTRUCTURES"), 0);
+        tree.LoadXMLContent(history.GetXMLContent());
+        return {Found::None, QString()};
+    }
+
+    const QString plain = DecryptText(ReadTextFile(path), gPassPhrase4);
+    const bool readable = !IsFailureCode(plain) && history.LoadXMLContent(plain) &&
+                          history.FindNode(QStringLiteral("DATABASESTRUCTURES"));
+    if (!readable) {
+        history.LoadXMLContent(QString());
+        tree.LoadXMLContent(QString());
+        return {Found::Damaged, keepAside(path)};
+    }
+    tree.LoadXMLContent(plain);
+    return {Found::Read, QString()};
+}
+
+void Generate(cXML& tree, cXML& history) {
+    if (TreeDocument::ContentOf(history) == TreeDocument::ContentOf(tree)) return;
+    const XmlNode root = tree.FindNode(QStringLiteral("DATABASESTRUCTURES"));
+    if (!root) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
+
+    history.InitXMLFile(QStringLiteral("DATABASESTRUCTURES"), TreeDocument::RootAttributes(root.attribute(QStringLiteral("CreatedOn"))));
+    int n = 0;
+    for (const XmlNode& group : root.selectNodes(QStringLiteral("DATABASEGROUP"))) {
+        if (isDeleted(group)) continue;
+        XmlNode kept = history.CreateElement(QStringLiteral("DATABASEGROUP"), attributeList(group));
+        if (!kept || !history.AppendChild(QStringLiteral("DATABASESTRUCTURES"), 0))
+            throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
+        kept.setAttribute(QStringLiteral("RHXPath"), TreeDocument::LevelCode(2, n));
+        int m = 0;
+        for (const XmlNode& connection : group.selectNodes(QStringLiteral("DATABASECONNECTION"))) {
+            XmlNode copy = history.CreateElement(QStringLiteral("DATABASECONNECTION"), attributeList(connection));
+            if (!copy || !history.AppendChild(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP"), n))
+                throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
+            copy.setAttribute(QStringLiteral("RHXPath"), TreeDocument::LevelCode(3, m));
+            copy.setAttribute(QStringLiteral("TempXMLFileName"), QString());
+            copy.setAttribute(QStringLiteral("CurrentMXSFile"), QString());
+            ++m;
+        }
+        ++n;
+    }
+}
+
+Saved Save(cXML& history, const Encipher& encipher) {
+    const QString text = TreeDocument::ContentOf(history);
+    if (text.isEmpty()) return Saved::Empty;
+    const QString cipher = encipher(text, gPassPhrase4);
+    if (cipher.isEmpty() || IsFailureCode(cipher)) return Saved::CipherFailed;
+    WriteTextFileAtomic(Path(), cipher);
+    return Saved::Written;
+}
+
+}  // namespace HistoryFile

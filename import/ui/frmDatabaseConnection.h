@@ -1,0 +1,243 @@
+#pragma once
+// The import wizard: six pages (introduction, data source, import progress, summary,
+// report options, objects for the report) through which the user adds a database to
+// the tree document or refreshes one.
+//
+// The main window sets sAction and shows the wizard modally (ShowWizard). On the
+// data-source page Next connects (Connect2DB) and adds the connection to the tree
+// document, or loads a structure XML file; the import page runs the catalogue reader;
+// Finish saves the structure's temporary copy and refills the main window's tree.
+// Closing asks what to do with a connection this run added. Window thread only.
+//
+// The instance is shared and created on first use; it releases itself when it unloads
+// (deleted later, or when a running import has returned).
+
+#include "core/Forms.h"
+#include "import/ConnectionStrings.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+class cADODB;
+
+// An editable drop-down list that reports that its list is about to open, before
+// it opens (the list may be filled then).
+class DropDownComboBox : public QComboBox {
+public:
+    using QComboBox::QComboBox;
+    std::function<void()> onDropDown;
+    void showPopup() override;
+};
+
+class frmDatabaseConnection : public QDialog, public Form {
+    Q_OBJECT
+public:
+    static frmDatabaseConnection& instance();
+    static bool exists();
+    // Loads the shared wizard, sets its mode (unless action is empty) and shows it
+    // modally; returns when it has closed.
+    static void ShowWizard(const QString& action);
+    // Makes the main window open this wizard (its first run and its commands).
+    static void Install();
+
+    QString FormName() const override { return QStringLiteral("frmDatabaseConnection"); }
+    // Unloading on behalf of another window (closing the program): no questions.
+    void Unload() override;
+
+    // Why the wizard is closing, as QueryUnload is told.
+    enum UnloadMode { vbFormControlMenu = 0, vbFormCode = 1, vbAppWindows = 2 };
+
+    // "NEW" (add a connection) or "REFRESH" (fill the fields from the current
+    // connection first). Set before the wizard is loaded.
+    QString sAction;
+
+    // ---- public procedures ----------------------------------------------------------
+    // Builds the string, stores the details, connects and adds the connection to the
+    // tree document; false (after a message) when any of it fails.
+    bool Connect2DB();
+    void DisplayStatus(const QString& text);
+    // Greys a box: disables the control named by the box's "Tag" property (the box
+    // itself when it has none) and paints the box RGB(214, 211, 206).
+    void DisableControl(QWidget* box);
+    void EnableControl(QWidget* box);
+
+    // ---- events -------------------------------------------------------------------
+    void Form_Load();
+    void QueryUnload(bool& Cancel, int UnloadMode);
+    void Form_Unload();
+    void cmdNavigate_Click(int Index);
+    void cboDBTypes_Click();
+    void cboSQLServerName_DropDown();
+    void cboSQLDatabaseName_DropDown();
+    void optSQLAuthentication_Click(int Index);
+    void optORAAuthentication_Click(int Index);
+    void chkSQLBlankPassword_Click();
+    void chkORABlankPassword_Click();
+    void chkDB2BlankPassword_Click();
+    void txtDatabasePath_Change();
+    void cmdOpen_Click(int Index);
+    void cmdXMLOpen_Click();
+    // Progress of the catalogue reader oADO.
+    void oADO_WhileImporting(QString& ObjectName, QString& ObjectType, QString& ImportStatus, qint16& iIncrementValue,
+                             QString& DisplayMessage, bool& Cancel);
+
+    // Report pages.
+    bool UpdateXMLForReport();
+    void cmdSelectAll_Click();
+    void cmdDeselectAll_Click();
+    void trvMain_NodeCheck(QTreeWidgetItem* Node);
+
+    // The summary of page 3, lines ended by CR LF.
+    QString GenerateSummary();
+
+    // ---- state, readable for tests -----------------------------------------------------
+    qint16 Step() const { return nStep; }
+    qint16 DBType() const { return nDBType; }
+    bool Imported() const { return bImported; }
+    bool CancelRequested() const { return bCancelImport; }
+    bool IsUnloaded() const { return m_unloaded; }
+    bool HasReader() const { return bool(oADO); }
+    // The width of the progress bar in twips.
+    int ProgressTwips() const { return m_barTwips; }
+
+    // ---- controls -------------------------------------------------------------------
+    std::array<QFrame*, 6> fraStep{};
+    std::array<QFrame*, 6> pctTitle{};
+    std::array<QLabel*, 6> lblMainTitle{};
+    std::array<QLabel*, 6> lblTitle{};
+    std::array<QPushButton*, 4> cmdNavigate{};
+
+    QComboBox* cboDBTypes = nullptr;
+    std::array<QFrame*, 6> pctDBConnInfo{};
+
+    // SQL Server
+    DropDownComboBox* cboSQLServerName = nullptr;
+    DropDownComboBox* cboSQLDatabaseName = nullptr;
+    QGroupBox* fraSQLServer = nullptr;
+    std::array<QRadioButton*, 2> optSQLAuthentication{};
+    QLineEdit* txtSQLLoginName = nullptr;
+    QLineEdit* txtSQLPassword = nullptr;
+    QCheckBox* chkSQLBlankPassword = nullptr;
+    // Oracle
+    QLineEdit* txtOraServerName = nullptr;
+    std::array<QRadioButton*, 2> optORAAuthentication{};
+    QLineEdit* txtORALoginName = nullptr;
+    QLineEdit* txtORAPassword = nullptr;
+    QCheckBox* chkORABlankPassword = nullptr;
+    // DB2
+    QLineEdit* txtDB2DataSourceName = nullptr;
+    QLineEdit* txtDB2LoginName = nullptr;
+    QLineEdit* txtDB2Password = nullptr;
+    QCheckBox* chkDB2BlankPassword = nullptr;
+    // Access
+    QLineEdit* txtDatabasePath = nullptr;
+    QLineEdit* txtAccessPassword = nullptr;
+    QLineEdit* txtWKGPDatabasePath = nullptr;
+    QLineEdit* txtWKGPLoginName = nullptr;
+    QLineEdit* txtWKGPPassword = nullptr;
+    std::array<QPushButton*, 2> cmdOpen{};
+    // Connection string
+    QLineEdit* txtConnectionString = nullptr;
+    // Structure XML file
+    QLineEdit* txtXMLPath = nullptr;
+    QPushButton* cmdXMLOpen = nullptr;
+
+    // Import progress
+    QFrame* pctProgress = nullptr;
+    QFrame* shpProgress = nullptr;
+    QLabel* lblStatus = nullptr;
+    // Summary
+    QPlainTextEdit* txtSummary = nullptr;
+    // Report options
+    QLineEdit* txtDestinationPath = nullptr;
+    // Objects for the report
+    QTreeWidget* trvMain = nullptr;
+    QPushButton* cmdSelectAll = nullptr;
+    QPushButton* cmdDeselectAll = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+private:
+    frmDatabaseConnection();
+    ~frmDatabaseConnection() override;
+
+    void BuildPages();
+    QFrame* BuildTitleBand(int index, const QString& main, const QString& line);
+    QWidget* BuildSQLServerPanel();
+    QWidget* BuildOraclePanel();
+    QWidget* BuildDB2Panel();
+    QWidget* BuildAccessPanel();
+    QWidget* BuildConnectionStringPanel();
+    QWidget* BuildXMLPanel();
+
+    void AddDBTypes();
+    void DisplayStep1();
+    void RetrieveDBInfo();
+    // Shows page nStep and its title band, then sets the buttons for the page.
+    void ShowStep();
+    void SetButtons(bool importFailed = false);
+    // Page 2: runs the import (or adds the structure file's connection).
+    void RunImport();
+    bool StructureFileNext();
+    void UpdateProgressBar();
+
+    // Report pages (report output comes with the report settings).
+    QString AssignInitialPath(const QString& extension, const QString& path);
+    bool StoreReportSettings();
+    void RetrieveReportSettings();
+    void InitializeTreeView();
+    void TreeCheck(bool checked);
+    void SelectChildren(QTreeWidgetItem* node);
+
+    ConnectionPanelFields PanelFields() const;
+    void SetPanelFields(const ConnectionPanelFields& f);
+
+    // The connection entry this run added to the tree document, while it is there.
+    struct AddedConnection {
+        bool present = false;
+        int group = 0;
+        int connection = 0;
+        QString key;
+    };
+    void RememberAddedConnection();
+    // Removes the entry this run added, if it is still in the tree document.
+    void RemoveAddedConnection();
+
+    // Runs QueryUnload for mode and, unless it cancels, Form_Unload; true when the
+    // wizard is unloaded.
+    bool UnloadWith(int mode);
+
+    qint16 nStep = 0;
+    qint16 nDBType = 0;
+    QString sConnectionString;
+    std::shared_ptr<cADODB> oADO;
+    QString sOutputKind = QStringLiteral("html");
+    QString sOutputPath;
+    bool bFinished = false;
+    bool bImported = false;
+    bool bCancelImport = false;
+
+    AddedConnection m_added;
+    bool m_loaded = false;
+    bool m_unloaded = false;
+    // True while oADO.GenerateXML is on the stack; the object is then deleted when it
+    // returns rather than at the next event loop turn.
+    bool m_importing = false;
+    bool m_checking = false;
+    int m_barTwips = 0;
+};

@@ -1,0 +1,213 @@
+// Connection and Command: opening through the ODBC gateway, running statements,
+// answering schema requests, and turning driver diagnostics into ADO errors.
+
+#include "platform/ado/Ado.h"
+#include "platform/ado/Odbc.h"
+#include "platform/ado/SchemaRowsets.h"
+
+#include "platform/Error.h"
+
+namespace platform::ado {
+
+namespace {
+
+constexpr long adErrObjectOpen = 3705;
+constexpr long adErrInvalidConnection = 3709;
+
+bool looksLikeLoginFailure(const odbc::Diagnostic& d) {
+    if (d.state == QLatin1String("28000") || d.state == QLatin1String("28P01")) return true;
+    static const char* const texts[] = {"password authentication failed", "login failed", "no password supplied",
+                                        "ORA-01017", "invalid username/password", "authentication failed"};
+    for (const char* t : texts)
+        if (d.message.contains(QLatin1String(t), Qt::CaseInsensitive)) return true;
+    return false;
+}
+
+bool looksLikeMissingDriver(const odbc::Diagnostic& d) {
+    return d.state == QLatin1String("IM002") || d.state == QLatin1String("IM003")
+           || d.message.contains(QLatin1String("Can't open lib"), Qt::CaseInsensitive);
+}
+
+// The ADO number for a failure: opening (true) or running a command (false).
+long numberFor(const odbc::Failure& failure, bool opening) {
+    for (const auto& d : failure.diagnostics)
+        if (looksLikeLoginFailure(d)) return adErrLoginFailed;
+    for (const auto& d : failure.diagnostics)
+        if (looksLikeMissingDriver(d)) return adErrProviderNotFound;
+    if (!failure.diagnostics.isEmpty() && failure.diagnostics.first().state.startsWith(QLatin1String("08")))
+        return adErrGeneric;
+    return opening ? adErrGeneric : adErrCommandFailed;
+}
+
+// The diagnostic that explains the failure best: the first error (not a warning of
+// class 01) when there is one.
+const odbc::Diagnostic* decidingDiagnostic(const odbc::Failure& failure) {
+    for (const auto& d : failure.diagnostics)
+        if (!d.state.startsWith(QLatin1String("01"))) return &d;
+    return failure.diagnostics.isEmpty() ? nullptr : &failure.diagnostics.first();
+}
+
+bool isPlainSelect(const QString& sql) {
+    // The first word after blanks, comments and opening brackets.
+    qsizetype i = 0;
+    const qsizetype n = sql.size();
+    for (;;) {
+        while (i < n && (sql[i].isSpace() || sql[i] == QLatin1Char('('))) ++i;
+        if (sql.mid(i, 2) == QLatin1String("--")) {
+            const qsizetype end = sql.indexOf(QLatin1Char('\n'), i);
+            i = end < 0 ? n : end + 1;
+        } else if (sql.mid(i, 2) == QLatin1String("/*")) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else {
+            break;
+        }
+    }
+    if (sql.mid(i, 6).compare(QLatin1String("select"), Qt::CaseInsensitive) != 0) return false;
+    if (i + 6 < n && (sql[i + 6].isLetterOrNumber() || sql[i + 6] == QLatin1Char('_'))) return false;
+    // SELECT ... INTO makes a table: look for the word INTO outside quoted text.
+    QChar quote;
+    QString word;
+    for (qsizetype k = i; k <= n; ++k) {
+        const QChar c = k < n ? sql[k] : QChar(u' ');
+        if (!quote.isNull()) {
+            if (c == quote) quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('[') || c == QLatin1Char('`')) {
+            quote = c == QLatin1Char('[') ? QChar(u']') : c;
+            word.clear();
+            continue;
+        }
+        if (c.isLetterOrNumber() || c == QLatin1Char('_')) {
+            word += c;
+        } else {
+            if (word.compare(QLatin1String("into"), Qt::CaseInsensitive) == 0) return false;
+            word.clear();
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+class ConnectionImpl {
+public:
+    odbc::Connection odbc;
+    QList<Error> errors;
+    QString dbmsName;
+    QString odbcString;
+    schema::Cache cache;
+
+    [[noreturn]] void fail(const odbc::Failure& failure, bool opening) {
+        const long number = numberFor(failure, opening);
+        errors.clear();
+        for (const auto& d : failure.diagnostics) {
+            Error e;
+            e.Number = number;
+            e.Description = d.message;
+            e.SQLState = d.state;
+            e.NativeError = d.native;
+            e.Source = QStringLiteral("ODBC");
+            errors << e;
+        }
+        const odbc::Diagnostic* deciding = decidingDiagnostic(failure);
+        QString description = deciding ? deciding->message : QString();
+        if (description.isEmpty())
+            description = failure.context.isEmpty() ? QStringLiteral("The ODBC call failed.")
+                                                    : QStringLiteral("The ODBC call failed while ") + failure.context + QLatin1Char('.');
+        // Keep the deciding diagnostic first, as callers read the first entry.
+        if (deciding && deciding != &failure.diagnostics.first()) {
+            const qsizetype at = deciding - failure.diagnostics.constData();
+            errors.move(at, 0);
+        }
+        throw RuntimeError(number, description);
+    }
+
+    void requireOpen() const {
+        if (!odbc.isOpen())
+            throw RuntimeError(adErrClosed, QStringLiteral("Operation is not allowed when the object is closed."));
+    }
+
+    schema::Rowset read(int schemaId) {
+        switch (schema::engineFor(dbmsName)) {
+        case schema::Engine::PostgreSQL: return schema::readPostgres(odbc, schemaId);
+        case schema::Engine::SQLite: return schema::readSqlite(odbc, schemaId);
+        case schema::Engine::Other: break;
+        }
+        return schema::readOdbc(odbc, schemaId);
+    }
+};
+
+Connection::Connection() : d(std::make_unique<ConnectionImpl>()) {}
+Connection::~Connection() = default;
+
+int Connection::State() const { return d->odbc.isOpen() ? adStateOpen : adStateClosed; }
+
+void Connection::Open(const QString& connectionString, const QString& userId, const QString& password) {
+    if (d->odbc.isOpen())
+        throw RuntimeError(adErrObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
+    d->errors.clear();
+    if (!connectionString.isEmpty()) ConnectionString = connectionString;
+    QString odbcString = TranslateConnectionString(ConnectionString);
+    if (!userId.isEmpty()) odbcString += QStringLiteral(";UID=") + odbc::quoteValue(userId);
+    if (!password.isEmpty()) odbcString += QStringLiteral(";PWD=") + odbc::quoteValue(password);
+    try {
+        d->odbc.connect(odbcString, ConnectionTimeout);
+    } catch (const odbc::Failure& failure) {
+        d->fail(failure, true);
+    }
+    d->odbcString = odbcString;
+    d->dbmsName = d->odbc.infoText(SQL_DBMS_NAME);
+    d->cache.clear();
+}
+
+void Connection::Close() {
+    d->cache.clear();
+    d->odbc.close();
+}
+
+RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffected) {
+    d->requireOpen();
+    d->errors.clear();
+    // A statement other than a query may change the catalogue.
+    if (!isPlainSelect(commandText)) d->cache.clear();
+    odbc::Result result;
+    try {
+        result = d->odbc.execute(commandText, CommandTimeout);
+    } catch (const odbc::Failure& failure) {
+        d->fail(failure, false);
+    }
+    if (recordsAffected) *recordsAffected = result.rowCount;
+    if (!result.hasColumns) return std::make_shared<Recordset>();
+    return std::make_shared<Recordset>(result.names, result.adoTypes, std::move(result.rows));
+}
+
+RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {
+    d->requireOpen();
+    d->errors.clear();
+    const schema::Definition* def = schema::definition(schemaId);
+    if (!def)
+        throw RuntimeError(adErrNotSupported, QStringLiteral("Object or provider is not capable of performing requested operation."));
+    try {
+        return d->cache.answer(*def, restrictions, [this](int s) { return d->read(s); });
+    } catch (const odbc::Failure& failure) {
+        d->fail(failure, false);
+    }
+}
+
+const QList<Error>& Connection::Errors() const { return d->errors; }
+
+QString Connection::DbmsName() const { return d->dbmsName; }
+
+QString Connection::OdbcConnectionString() const { return d->odbcString; }
+
+RecordsetPtr Command::Execute(long* recordsAffected) {
+    if (!ActiveConnection || ActiveConnection->State() != adStateOpen)
+        throw RuntimeError(adErrInvalidConnection,
+                           QStringLiteral("The connection cannot be used to perform this operation. It is either closed "
+                                          "or invalid in this context."));
+    return ActiveConnection->Execute(CommandText, recordsAffected);
+}
+
+}  // namespace platform::ado

@@ -1,0 +1,553 @@
+#include "platform/ado/Odbc.h"
+
+#include "platform/ado/Ado.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QHash>
+#include <QTime>
+
+#include <dlfcn.h>
+#include <odbcinst.h>
+
+#include <mutex>
+#include <vector>
+
+namespace platform::ado::odbc {
+
+namespace {
+
+SQLWCHAR* wideText(const QString& text) {
+    static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "unixODBC must use 2-byte SQLWCHAR");
+    return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(reinterpret_cast<const char16_t*>(text.utf16())));
+}
+
+QString fromWide(const SQLWCHAR* text, qsizetype length) {
+    return QString(reinterpret_cast<const QChar*>(text), qMax<qsizetype>(0, length));
+}
+
+QString fromNarrow(const SQLCHAR* text, qsizetype length) {
+    return QString::fromUtf8(reinterpret_cast<const char*>(text), qMax<qsizetype>(0, length));
+}
+
+// A statement handle for one call; freed when it goes out of scope.
+class Statement {
+public:
+    Statement(SQLHDBC dbc, bool wide) : m_wide(wide) {
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &m_stmt)))
+            throw Failure{diagnostics(SQL_HANDLE_DBC, dbc, wide), QStringLiteral("allocating a statement")};
+    }
+    ~Statement() {
+        if (m_stmt) {
+            SQLFreeStmt(m_stmt, SQL_CLOSE);
+            SQLFreeHandle(SQL_HANDLE_STMT, m_stmt);
+        }
+    }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    SQLHSTMT get() const { return m_stmt; }
+    bool wide() const { return m_wide; }
+    [[noreturn]] void fail(const QString& context) const {
+        throw Failure{diagnostics(SQL_HANDLE_STMT, m_stmt, m_wide), context};
+    }
+
+private:
+    SQLHSTMT m_stmt = nullptr;
+    bool m_wide;
+};
+
+[[noreturn]] void failOn(SQLHSTMT stmt, const char* context, bool wide) {
+    throw Failure{diagnostics(SQL_HANDLE_STMT, stmt, wide), QString::fromLatin1(context)};
+}
+
+// Reads a text value in pieces of any length. A null QVariant for NULL; an empty,
+// non-null QString for an empty value.
+QVariant readText(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
+    if (wide) {
+        QString text(QLatin1String(""));
+        SQLWCHAR buffer[4096];
+        const SQLLEN capacity = SQLLEN(sizeof buffer / sizeof(SQLWCHAR)) - 1;  // characters, without the terminator
+        for (;;) {
+            SQLLEN indicator = 0;
+            const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
+            if (rc == SQL_NO_DATA) break;
+            if (!SQL_SUCCEEDED(rc)) failOn(stmt, "reading a value", wide);
+            if (indicator == SQL_NULL_DATA) return QVariant();
+            const bool partial = indicator == SQL_NO_TOTAL || indicator / SQLLEN(sizeof(SQLWCHAR)) > capacity;
+            text.append(fromWide(buffer, partial ? capacity : indicator / SQLLEN(sizeof(SQLWCHAR))));
+            if (!partial) break;
+        }
+        return text;
+    }
+    // Narrow drivers deliver UTF-8; a piece may end inside a character, so the bytes
+    // are decoded once at the end.
+    QByteArray bytes;
+    char buffer[8192];
+    const SQLLEN capacity = SQLLEN(sizeof buffer) - 1;
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA) break;
+        if (!SQL_SUCCEEDED(rc)) failOn(stmt, "reading a value", wide);
+        if (indicator == SQL_NULL_DATA) return QVariant();
+        const bool partial = indicator == SQL_NO_TOTAL || indicator > capacity;
+        bytes.append(buffer, partial ? capacity : indicator);
+        if (!partial) break;
+    }
+    QString text = QString::fromUtf8(bytes);
+    if (text.isNull()) text = QLatin1String("");
+    return text;
+}
+
+QVariant readBinary(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
+    QByteArray data(0, '\0');
+    char buffer[8192];
+    for (;;) {
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_BINARY, buffer, sizeof buffer, &indicator);
+        if (rc == SQL_NO_DATA) break;
+        if (!SQL_SUCCEEDED(rc)) failOn(stmt, "reading a value", wide);
+        if (indicator == SQL_NULL_DATA) return QVariant();
+        const bool partial = indicator == SQL_NO_TOTAL || indicator > SQLLEN(sizeof buffer);
+        data.append(buffer, partial ? qsizetype(sizeof buffer) : qsizetype(indicator));
+        if (!partial) break;
+    }
+    return data;
+}
+
+// Reads a fixed-size value; false when the driver could not convert it (the caller
+// falls back to text), a thrown Failure for any other error.
+template <typename T>
+bool readFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, T& value, bool& isNull, bool wide) {
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = SQLGetData(stmt, column, cType, &value, sizeof value, &indicator);
+    if (!SQL_SUCCEEDED(rc)) {
+        const auto diags = diagnostics(SQL_HANDLE_STMT, stmt, wide);
+        // 07006 restricted data type, 22xxx conversion errors: read it as text instead.
+        if (!diags.isEmpty() && (diags.first().state == QLatin1String("07006") || diags.first().state.startsWith(QLatin1String("22"))))
+            return false;
+        throw Failure{diags, QStringLiteral("reading a value")};
+    }
+    isNull = indicator == SQL_NULL_DATA;
+    return true;
+}
+
+QVariant readValue(SQLHSTMT stmt, SQLUSMALLINT column, int sqlType, bool isUnsigned, bool wide) {
+    bool isNull = false;
+    switch (sqlType) {
+    case SQL_BIT: {
+        unsigned char v = 0;
+        if (!readFixed(stmt, column, SQL_C_BIT, v, isNull, wide)) break;
+        return isNull ? QVariant() : QVariant(v != 0);
+    }
+    case SQL_TINYINT: case SQL_SMALLINT: {
+        SQLINTEGER v = 0;
+        if (!readFixed(stmt, column, SQL_C_SLONG, v, isNull, wide)) break;
+        return isNull ? QVariant() : QVariant(int(v));
+    }
+    case SQL_INTEGER: {
+        if (isUnsigned) {
+            SQLBIGINT v = 0;
+            if (!readFixed(stmt, column, SQL_C_SBIGINT, v, isNull, wide)) break;
+            return isNull ? QVariant() : QVariant(qint64(v));
+        }
+        SQLINTEGER v = 0;
+        if (!readFixed(stmt, column, SQL_C_SLONG, v, isNull, wide)) break;
+        return isNull ? QVariant() : QVariant(int(v));
+    }
+    case SQL_BIGINT: {
+        if (isUnsigned) {
+            SQLUBIGINT v = 0;
+            if (!readFixed(stmt, column, SQL_C_UBIGINT, v, isNull, wide)) break;
+            return isNull ? QVariant() : QVariant(quint64(v));
+        }
+        SQLBIGINT v = 0;
+        if (!readFixed(stmt, column, SQL_C_SBIGINT, v, isNull, wide)) break;
+        return isNull ? QVariant() : QVariant(qint64(v));
+    }
+    case SQL_REAL: case SQL_FLOAT: case SQL_DOUBLE: {
+        double v = 0;
+        if (!readFixed(stmt, column, SQL_C_DOUBLE, v, isNull, wide)) break;
+        return isNull ? QVariant() : QVariant(v);
+    }
+    case SQL_TYPE_DATE: case SQL_DATE: {
+        SQL_DATE_STRUCT v{};
+        if (!readFixed(stmt, column, SQL_C_TYPE_DATE, v, isNull, wide)) break;
+        return isNull ? QVariant() : QVariant(QDate(v.year, v.month, v.day));
+    }
+    case SQL_TYPE_TIME: case SQL_TIME: {
+        SQL_TIME_STRUCT v{};
+        if (!readFixed(stmt, column, SQL_C_TYPE_TIME, v, isNull, wide)) break;
+        return isNull ? QVariant() : QVariant(QTime(v.hour, v.minute, v.second));
+    }
+    case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP: {
+        SQL_TIMESTAMP_STRUCT v{};
+        if (!readFixed(stmt, column, SQL_C_TYPE_TIMESTAMP, v, isNull, wide)) break;
+        if (isNull) return QVariant();
+        return QVariant(QDateTime(QDate(v.year, v.month, v.day),
+                                  QTime(v.hour, v.minute, v.second, int(v.fraction / 1000000))));
+    }
+    case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY:
+        return readBinary(stmt, column, wide);
+    default:
+        break;
+    }
+    // Numerics and decimals keep every digit as text; anything else is read as text.
+    return readText(stmt, column, wide);
+}
+
+struct ColumnInfo {
+    QString name;
+    SQLSMALLINT type = 0;
+};
+
+ColumnInfo describeColumn(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
+    ColumnInfo info;
+    SQLSMALLINT nameLength = 0, digits = 0, nullable = 0;
+    SQLULEN size = 0;
+    if (wide) {
+        SQLWCHAR name[512];
+        const qsizetype capacity = qsizetype(sizeof name / sizeof(SQLWCHAR));
+        if (!SQL_SUCCEEDED(SQLDescribeColW(stmt, column, name, SQLSMALLINT(capacity), &nameLength, &info.type, &size, &digits, &nullable)))
+            failOn(stmt, "describing the result", wide);
+        info.name = fromWide(name, qMin<qsizetype>(nameLength, capacity - 1));
+    } else {
+        SQLCHAR name[1024];
+        const qsizetype capacity = qsizetype(sizeof name);
+        if (!SQL_SUCCEEDED(SQLDescribeCol(stmt, column, name, SQLSMALLINT(capacity), &nameLength, &info.type, &size, &digits, &nullable)))
+            failOn(stmt, "describing the result", wide);
+        info.name = fromNarrow(name, qMin<qsizetype>(nameLength, capacity - 1));
+    }
+    return info;
+}
+
+QString columnAttributeText(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT field, bool wide) {
+    SQLSMALLINT length = 0;
+    if (wide) {
+        SQLWCHAR buffer[512] = {};
+        if (!SQL_SUCCEEDED(SQLColAttributeW(stmt, column, field, buffer, sizeof buffer, &length, nullptr))) return QString();
+        return fromWide(buffer, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(sizeof buffer / sizeof(SQLWCHAR)) - 1));
+    }
+    SQLCHAR buffer[1024] = {};
+    if (!SQL_SUCCEEDED(SQLColAttribute(stmt, column, field, buffer, sizeof buffer, &length, nullptr))) return QString();
+    return fromNarrow(buffer, qMin<qsizetype>(length, qsizetype(sizeof buffer) - 1));
+}
+
+Result readResult(SQLHSTMT stmt, bool wide) {
+    Result result;
+    SQLLEN rowCount = -1;
+    if (SQL_SUCCEEDED(SQLRowCount(stmt, &rowCount))) result.rowCount = long(rowCount);
+
+    SQLSMALLINT columns = 0;
+    for (;;) {
+        if (!SQL_SUCCEEDED(SQLNumResultCols(stmt, &columns))) failOn(stmt, "reading the result", wide);
+        if (columns > 0) break;
+        const SQLRETURN more = SQLMoreResults(stmt);
+        if (more == SQL_NO_DATA) return result;
+        if (!SQL_SUCCEEDED(more)) failOn(stmt, "reading the result", wide);
+    }
+
+    result.hasColumns = true;
+    std::vector<bool> isUnsigned(size_t(columns), false);
+    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns); ++c) {
+        const ColumnInfo info = describeColumn(stmt, c, wide);
+        SQLLEN unsignedFlag = SQL_FALSE;
+        if (!SQL_SUCCEEDED(SQLColAttribute(stmt, c, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &unsignedFlag)))
+            unsignedFlag = SQL_FALSE;
+        // Integer-like types only: some drivers call every non-numeric type unsigned.
+        const int type = info.type;
+        const bool isInteger = type == SQL_TINYINT || type == SQL_SMALLINT || type == SQL_INTEGER || type == SQL_BIGINT;
+        isUnsigned[c - 1] = isInteger && unsignedFlag == SQL_TRUE;
+        result.names << info.name;
+        result.sqlTypes << type;
+        result.adoTypes << adoTypeForSqlType(type, isUnsigned[c - 1]);
+    }
+
+    for (;;) {
+        const SQLRETURN rc = SQLFetch(stmt);
+        if (rc == SQL_NO_DATA) break;
+        if (!SQL_SUCCEEDED(rc)) failOn(stmt, "fetching a row", wide);
+        QVariantList row;
+        row.reserve(columns);
+        for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns); ++c)
+            row << readValue(stmt, c, result.sqlTypes[c - 1], isUnsigned[c - 1], wide);
+        result.rows << std::move(row);
+    }
+    return result;
+}
+
+// The value of 'key' in an ODBC connection string, braces removed.
+QString keyValue(const QString& connectionString, const char* key) {
+    for (const QString& part : connectionString.split(QLatin1Char(';'))) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq < 0 || part.left(eq).trimmed().compare(QLatin1String(key), Qt::CaseInsensitive) != 0) continue;
+        QString value = part.mid(eq + 1).trimmed();
+        if (value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}'))) value = value.mid(1, value.size() - 2);
+        return value;
+    }
+    return QString();
+}
+
+QString profileString(const QString& section, const char* key, const char* file) {
+    char buffer[1024] = {};
+    const QByteArray s = section.toUtf8();
+    const int n = SQLGetPrivateProfileString(s.constData(), key, "", buffer, int(sizeof buffer), file);
+    return n > 0 ? QString::fromUtf8(buffer, n).trimmed() : QString();
+}
+
+}  // namespace
+
+SQLHENV environment() {
+    static SQLHENV env = [] {
+        SQLHENV handle = nullptr;
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &handle))) return SQLHENV(nullptr);
+        SQLSetEnvAttr(handle, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        return handle;
+    }();
+    if (!env) throw Failure{{}, QStringLiteral("creating the ODBC environment")};
+    return env;
+}
+
+QStringList installedDrivers() {
+    QStringList names;
+    SQLHENV env = environment();
+    static std::mutex mutex;  // SQLDrivers walks a cursor that lives in the environment
+    std::lock_guard<std::mutex> lock(mutex);
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    for (;;) {
+        SQLCHAR name[512];
+        SQLCHAR attributes[2048];
+        SQLSMALLINT nameLength = 0, attributesLength = 0;
+        const SQLRETURN rc = SQLDrivers(env, direction, name, SQLSMALLINT(sizeof name), &nameLength, attributes,
+                                        SQLSMALLINT(sizeof attributes), &attributesLength);
+        if (!SQL_SUCCEEDED(rc)) break;
+        names << fromNarrow(name, qMin<qsizetype>(nameLength, qsizetype(sizeof name) - 1));
+        direction = SQL_FETCH_NEXT;
+    }
+    return names;
+}
+
+QList<Diagnostic> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool wide) {
+    QList<Diagnostic> list;
+    if (!handle) return list;
+    for (SQLSMALLINT record = 1;; ++record) {
+        Diagnostic d;
+        SQLINTEGER native = 0;
+        SQLSMALLINT length = 0;
+        // Ask for the length first so long messages come back whole.
+        if (wide) {
+            SQLWCHAR state[6] = {};
+            SQLWCHAR probe[1];
+            SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, probe, 0, &length);
+            if (rc == SQL_NO_DATA || rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) break;
+            std::vector<SQLWCHAR> message(size_t(length) + 1, 0);
+            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(), SQLSMALLINT(message.size()), &length);
+            if (!SQL_SUCCEEDED(rc)) break;
+            d.state = fromWide(state, 5);
+            d.message = fromWide(message.data(), qMin<qsizetype>(length, qsizetype(message.size()) - 1)).trimmed();
+        } else {
+            SQLCHAR state[6] = {};
+            SQLCHAR probe[1];
+            SQLRETURN rc = SQLGetDiagRec(handleType, handle, record, state, &native, probe, 0, &length);
+            if (rc == SQL_NO_DATA || rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) break;
+            std::vector<SQLCHAR> message(size_t(length) + 1, 0);
+            rc = SQLGetDiagRec(handleType, handle, record, state, &native, message.data(), SQLSMALLINT(message.size()), &length);
+            if (!SQL_SUCCEEDED(rc)) break;
+            d.state = fromNarrow(state, 5);
+            d.message = fromNarrow(message.data(), qMin<qsizetype>(length, qsizetype(message.size()) - 1)).trimmed();
+        }
+        d.native = long(native);
+        list << d;
+    }
+    return list;
+}
+
+int adoTypeForSqlType(int sqlType, bool isUnsigned) {
+    switch (sqlType) {
+    case SQL_CHAR: return adChar;
+    case SQL_VARCHAR: return adVarChar;
+    case SQL_LONGVARCHAR: return adLongVarChar;
+    case SQL_WCHAR: return adWChar;
+    case SQL_WVARCHAR: return adVarWChar;
+    case SQL_WLONGVARCHAR: return adLongVarWChar;
+    case SQL_DECIMAL: case SQL_NUMERIC: return adNumeric;
+    case SQL_SMALLINT: return isUnsigned ? adUnsignedSmallInt : adSmallInt;
+    case SQL_INTEGER: return isUnsigned ? adUnsignedInt : adInteger;
+    case SQL_REAL: return adSingle;
+    case SQL_FLOAT: case SQL_DOUBLE: return adDouble;
+    case SQL_BIT: return adBoolean;
+    case SQL_TINYINT: return isUnsigned ? adUnsignedTinyInt : adTinyInt;
+    case SQL_BIGINT: return isUnsigned ? adUnsignedBigInt : adBigInt;
+    case SQL_BINARY: return adBinary;
+    case SQL_VARBINARY: return adVarBinary;
+    case SQL_LONGVARBINARY: return adLongVarBinary;
+    case SQL_TYPE_DATE: case SQL_DATE: return adDBDate;
+    case SQL_TYPE_TIME: case SQL_TIME: return adDBTime;
+    case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP: return adDBTimeStamp;
+    case SQL_GUID: return adGUID;
+    default: return adVarWChar;  // read as text
+    }
+}
+
+bool driverHasWideCalls(const QString& connectionString) {
+    QString driver = keyValue(connectionString, "Driver");
+    if (driver.isEmpty()) {
+        const QString dsn = keyValue(connectionString, "DSN");
+        if (dsn.isEmpty()) return true;
+        driver = profileString(dsn, "Driver", "odbc.ini");
+        if (driver.isEmpty()) return true;
+    }
+    QString library = driver.contains(QLatin1Char('/')) ? driver : profileString(driver, "Driver", "odbcinst.ini");
+    if (library.isEmpty()) return true;
+
+    static std::mutex mutex;
+    static QHash<QString, bool> known;  // library -> has the wide calls
+    std::lock_guard<std::mutex> lock(mutex);
+    const auto it = known.constFind(library);
+    if (it != known.constEnd()) return it.value();
+
+    // A bare file name is looked for the way the driver manager does: on the library
+    // path, then in the "odbc" folder beside the driver manager's own library.
+    QStringList candidates{library};
+    if (!library.contains(QLatin1Char('/'))) {
+        Dl_info self{};
+        if (dladdr(reinterpret_cast<void*>(&SQLAllocHandle), &self) && self.dli_fname)
+            candidates << QFileInfo(QString::fromLocal8Bit(self.dli_fname)).absolutePath() + QStringLiteral("/odbc/") + library;
+    }
+    bool wide = true;
+    for (const QString& candidate : candidates) {
+        void* handle = dlopen(candidate.toLocal8Bit().constData(), RTLD_LAZY | RTLD_LOCAL);
+        if (!handle) continue;
+        wide = dlsym(handle, "SQLDriverConnectW") != nullptr && dlsym(handle, "SQLExecDirectW") != nullptr;
+        dlclose(handle);
+        break;
+    }
+    known.insert(library, wide);
+    return wide;
+}
+
+TextArg::TextArg(const QVariant& value, bool wide)
+    : m_null(value.isNull()), m_wide(wide), m_utf16(value.toString()), m_utf8(m_utf16.toUtf8()) {}
+
+SQLWCHAR* TextArg::wide() { return m_null ? nullptr : wideText(m_utf16); }
+
+SQLCHAR* TextArg::narrow() { return m_null ? nullptr : reinterpret_cast<SQLCHAR*>(m_utf8.data()); }
+
+SQLSMALLINT TextArg::length() const {
+    if (m_null) return 0;
+    return SQLSMALLINT(m_wide ? m_utf16.size() : m_utf8.size());
+}
+
+Connection::~Connection() { close(); }
+
+void Connection::connect(const QString& connectionString, int loginTimeout) {
+    close();
+    const bool wide = driverHasWideCalls(connectionString);
+    SQLHDBC dbc = nullptr;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment(), &dbc)))
+        throw Failure{diagnostics(SQL_HANDLE_ENV, environment()), QStringLiteral("allocating a connection")};
+    if (loginTimeout > 0)
+        SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(loginTimeout)), 0);
+    SQLRETURN rc;
+    SQLSMALLINT outLength = 0;
+    if (wide) {
+        SQLWCHAR out[2048];
+        const QString text = connectionString;
+        rc = SQLDriverConnectW(dbc, nullptr, wideText(text), SQLSMALLINT(text.size()), out, SQLSMALLINT(sizeof out / sizeof(SQLWCHAR)),
+                               &outLength, SQL_DRIVER_NOPROMPT);
+    } else {
+        SQLCHAR out[4096];
+        QByteArray text = connectionString.toUtf8();
+        rc = SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()), SQLSMALLINT(text.size()), out,
+                              SQLSMALLINT(sizeof out), &outLength, SQL_DRIVER_NOPROMPT);
+    }
+    if (!SQL_SUCCEEDED(rc)) {
+        Failure failure{diagnostics(SQL_HANDLE_DBC, dbc, wide), QStringLiteral("connecting")};
+        SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+        throw failure;
+    }
+    m_dbc = dbc;
+    m_wide = wide;
+}
+
+void Connection::close() {
+    if (!m_dbc) return;
+    SQLDisconnect(m_dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, m_dbc);
+    m_dbc = nullptr;
+}
+
+Result Connection::execute(const QString& sql, int queryTimeout) {
+    Statement stmt(m_dbc, m_wide);
+    if (queryTimeout > 0)
+        SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeout)), 0);
+    SQLRETURN rc;
+    if (m_wide) {
+        const QString text = sql;
+        rc = SQLExecDirectW(stmt.get(), wideText(text), SQLINTEGER(text.size()));
+    } else {
+        QByteArray text = sql.toUtf8();
+        rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size()));
+    }
+    // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
+    if (rc == SQL_NO_DATA) {
+        Result none;
+        none.rowCount = 0;
+        return none;
+    }
+    if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("running the statement"));
+    return readResult(stmt.get(), m_wide);
+}
+
+Result Connection::catalogue(const std::function<SQLRETURN(SQLHSTMT)>& start) {
+    Statement stmt(m_dbc, m_wide);
+    const SQLRETURN rc = start(stmt.get());
+    if (rc == SQL_NO_DATA) return Result{};
+    if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("reading the catalogue"));
+    return readResult(stmt.get(), m_wide);
+}
+
+QList<QPair<QString, QString>> Connection::baseColumns(const QString& sql) {
+    QList<QPair<QString, QString>> list;
+    Statement stmt(m_dbc, m_wide);
+    SQLRETURN rc;
+    if (m_wide) {
+        const QString text = sql;
+        rc = SQLPrepareW(stmt.get(), wideText(text), SQLINTEGER(text.size()));
+    } else {
+        QByteArray text = sql.toUtf8();
+        rc = SQLPrepare(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size()));
+    }
+    if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("preparing the statement"));
+    SQLSMALLINT columns = 0;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(stmt.get(), &columns))) stmt.fail(QStringLiteral("describing the result"));
+    for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns); ++c)
+        list << qMakePair(columnAttributeText(stmt.get(), c, SQL_DESC_BASE_TABLE_NAME, m_wide),
+                          columnAttributeText(stmt.get(), c, SQL_DESC_BASE_COLUMN_NAME, m_wide));
+    return list;
+}
+
+QString Connection::infoText(SQLUSMALLINT item) const {
+    if (!m_dbc) return QString();
+    SQLSMALLINT length = 0;
+    if (m_wide) {
+        SQLWCHAR buffer[512] = {};
+        if (!SQL_SUCCEEDED(SQLGetInfoW(m_dbc, item, buffer, sizeof buffer, &length))) return QString();
+        return fromWide(buffer, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(sizeof buffer / sizeof(SQLWCHAR)) - 1));
+    }
+    SQLCHAR buffer[1024] = {};
+    if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, item, buffer, sizeof buffer, &length))) return QString();
+    return fromNarrow(buffer, qMin<qsizetype>(length, qsizetype(sizeof buffer) - 1));
+}
+
+QString quoteValue(const QString& value) {
+    if (!value.contains(QLatin1Char(';')) && !value.contains(QLatin1Char('{')) && !value.contains(QLatin1Char('}'))
+        && value.trimmed() == value)
+        return value;
+    QString quoted = value;
+    quoted.replace(QLatin1String("}"), QLatin1String("}}"));
+    return QLatin1Char('{') + quoted + QLatin1Char('}');
+}
+
+}  // namespace platform::ado::odbc

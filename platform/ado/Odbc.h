@@ -1,0 +1,122 @@
+#pragma once
+// The ODBC gateway under the ADO classes: the process's one ODBC environment, one
+// owner per connection handle, statement handles that live for one call, and the
+// reading of whole result sets into memory. Nothing here knows ADO error numbers;
+// failures carry the driver's diagnostics and the callers map them.
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace platform::ado::odbc {
+
+// One diagnostic record of the driver manager or the driver.
+struct Diagnostic {
+    QString state;
+    long native = 0;
+    QString message;
+};
+
+// A failed ODBC call. 'diagnostics' is in the order the driver reported them and may
+// be empty when the driver said nothing.
+struct Failure {
+    QList<Diagnostic> diagnostics;
+    QString context;  // what was being done, used when there is no diagnostic
+};
+
+// The process's ODBC 3 environment, made on first use and kept for the life of the
+// process (connections held by static objects may outlive any other owner). Safe to
+// call from any thread.
+SQLHENV environment();
+
+// The driver names registered in the odbcinst.ini the driver manager reads now.
+QStringList installedDrivers();
+
+// The diagnostic records of a handle, read through the wide or the narrow call as
+// the handle's driver takes text.
+QList<Diagnostic> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool wide = true);
+
+// A whole result set read into memory.
+struct Result {
+    bool hasColumns = false;     // false for a statement that returns no rows
+    QStringList names;
+    QList<int> sqlTypes;         // ODBC SQL type per column (SQL_INTEGER, ...)
+    QList<int> adoTypes;         // the ADO type code for each column
+    QList<QVariantList> rows;
+    long rowCount = -1;          // SQLRowCount of the statement, -1 when unknown
+};
+
+// The ADO type code for an ODBC SQL type; 'isUnsigned' picks the unsigned variants.
+int adoTypeForSqlType(int sqlType, bool isUnsigned = false);
+
+// Owns one connection handle. Not copyable; the handle is disconnected and freed by
+// close() or the destructor. Every call throws Failure on error.
+class Connection {
+public:
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Connects with SQLDriverConnect (no prompt). loginTimeout in seconds, 0 for none.
+    void connect(const QString& connectionString, int loginTimeout);
+    void close();
+    bool isOpen() const { return m_dbc != nullptr; }
+
+    // Runs one statement and reads the first result set that has columns, or
+    // returns a Result without columns. queryTimeout in seconds, 0 for none.
+    Result execute(const QString& sql, int queryTimeout = 0);
+
+    // Runs a catalogue function (SQLTablesW, SQLColumnsW, ...) that 'start' calls on
+    // a fresh statement handle and reads its result.
+    Result catalogue(const std::function<SQLRETURN(SQLHSTMT)>& start);
+
+    // For each result column of 'sql' (prepared, not run): the base table and base
+    // column the driver names for it, empty where it names none.
+    QList<QPair<QString, QString>> baseColumns(const QString& sql);
+
+    // A text item of SQLGetInfo (SQL_DBMS_NAME, SQL_DRIVER_NAME, ...); "" on failure.
+    QString infoText(SQLUSMALLINT item) const;
+
+    SQLHDBC handle() const { return m_dbc; }
+    // True when text goes to the driver as UTF-16 through the wide-character calls;
+    // false for a driver without them, which gets UTF-8 through the narrow calls
+    // (the driver manager's own conversion loses characters outside UCS-2).
+    bool isWide() const { return m_wide; }
+
+private:
+    SQLHDBC m_dbc = nullptr;
+    bool m_wide = true;
+};
+
+// A text argument of a catalogue function in the form the connection's driver takes;
+// a null QVariant is passed as a null pointer.
+class TextArg {
+public:
+    TextArg(const QVariant& value, bool wide);
+    SQLWCHAR* wide();
+    SQLCHAR* narrow();
+    SQLSMALLINT length() const;
+
+private:
+    bool m_null;
+    bool m_wide;
+    QString m_utf16;
+    QByteArray m_utf8;
+};
+
+// Whether the driver a connection string names exports the wide-character calls;
+// true when that cannot be found out (the driver manager then converts).
+bool driverHasWideCalls(const QString& connectionString);
+
+// Quotes a value for an ODBC connection string when it needs it ({...} with "}"
+// doubled), otherwise returns it as it is.
+QString quoteValue(const QString& value);
+
+}  // namespace platform::ado::odbc

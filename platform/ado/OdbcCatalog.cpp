@@ -1,0 +1,346 @@
+// Schema rowsets from the ODBC catalogue functions, for drivers whose engine has no
+// reader of its own. Views, view columns, check constraints and constraint columns
+// are not in the ODBC catalogue; those rowsets raise 3251.
+
+#include "platform/ado/SchemaRowsets.h"
+
+#include "platform/Error.h"
+
+#include <QSet>
+
+namespace platform::ado::schema {
+
+namespace {
+
+[[noreturn]] void notSupported() {
+    throw RuntimeError(adErrNotSupported, QStringLiteral("Object or provider is not capable of performing requested operation."));
+}
+
+// Runs a catalogue function; a driver without it makes the rowset unsupported.
+odbc::Result runCatalogue(odbc::Connection& connection, const std::function<SQLRETURN(SQLHSTMT)>& start) {
+    try {
+        return connection.catalogue(start);
+    } catch (const odbc::Failure& failure) {
+        for (const auto& d : failure.diagnostics)
+            if (d.state == QLatin1String("IM001") || d.state == QLatin1String("HYC00")) notSupported();
+        throw;
+    }
+}
+
+QVariant at(const QVariantList& row, int i) { return i < row.size() ? row[i] : QVariant(); }
+
+struct TableRef {
+    QVariant catalog, schema, name;
+};
+
+using odbc::TextArg;
+
+odbc::Result allTables(odbc::Connection& connection) {
+    const bool w = connection.isWide();
+    return runCatalogue(connection, [w](SQLHSTMT stmt) {
+        TextArg p(QStringLiteral("%"), w);
+        return w ? SQLTablesW(stmt, nullptr, 0, nullptr, 0, p.wide(), p.length(), nullptr, 0)
+                 : SQLTables(stmt, nullptr, 0, nullptr, 0, p.narrow(), p.length(), nullptr, 0);
+    });
+}
+
+QList<TableRef> baseTables(odbc::Connection& connection) {
+    QList<TableRef> list;
+    for (const QVariantList& row : allTables(connection).rows)
+        if (at(row, 3).toString() == QLatin1String("TABLE")) list << TableRef{at(row, 0), at(row, 1), at(row, 2)};
+    return list;
+}
+
+int precisionFor(int adoType) {
+    switch (adoType) {
+    case adTinyInt: case adUnsignedTinyInt: return 3;
+    case adSmallInt: case adUnsignedSmallInt: return 5;
+    case adInteger: case adUnsignedInt: return 10;
+    case adBigInt: return 19;
+    case adUnsignedBigInt: return 20;
+    case adSingle: return 7;
+    case adDouble: return 15;
+    case adCurrency: return 19;
+    default: return -1;
+    }
+}
+
+Rowset readTables(odbc::Connection& connection) {
+    Rowset out;
+    for (const QVariantList& row : allTables(connection).rows) {
+        QVariantList r = emptyRow(tables::Count);
+        r[tables::TABLE_CATALOG] = at(row, 0);
+        r[tables::TABLE_SCHEMA] = at(row, 1);
+        r[tables::TABLE_NAME] = at(row, 2);
+        r[tables::TABLE_TYPE] = at(row, 3);
+        r[tables::DESCRIPTION] = at(row, 4);
+        out.rows << r;
+    }
+    sortRows(out.rows, {tables::TABLE_TYPE, tables::TABLE_CATALOG, tables::TABLE_SCHEMA, tables::TABLE_NAME});
+    return out;
+}
+
+Rowset readColumns(odbc::Connection& connection) {
+    const bool w = connection.isWide();
+    auto columnsLike = [&](const QVariant& catalog, const QVariant& schema, const QString& table) {
+        return runCatalogue(connection, [&](SQLHSTMT stmt) {
+            TextArg k(catalog, w), s(schema, w), t(table, w), c(QStringLiteral("%"), w);
+            return w ? SQLColumnsW(stmt, k.wide(), k.length(), s.wide(), s.length(), t.wide(), t.length(), c.wide(), c.length())
+                     : SQLColumns(stmt, k.narrow(), k.length(), s.narrow(), s.length(), t.narrow(), t.length(), c.narrow(),
+                                  c.length());
+        });
+    };
+    odbc::Result result = columnsLike(QVariant(), QVariant(), QStringLiteral("%"));
+    // Some drivers (mdbtools) answer only for one named table at a time.
+    if (result.rows.isEmpty()) {
+        for (const QVariantList& table : allTables(connection).rows) {
+            const odbc::Result one = columnsLike(at(table, 0), at(table, 1), at(table, 2).toString());
+            for (const QVariantList& row : one.rows)  // the name is a pattern: "_" matches any character
+                if (at(row, 2) == at(table, 2)) result.rows << row;
+        }
+    }
+    Rowset out;
+    for (const QVariantList& row : result.rows) {
+        QVariantList r = emptyRow(columns::Count);
+        r[columns::TABLE_CATALOG] = at(row, 0);
+        r[columns::TABLE_SCHEMA] = at(row, 1);
+        r[columns::TABLE_NAME] = at(row, 2);
+        r[columns::COLUMN_NAME] = at(row, 3);
+        const int sqlType = at(row, 4).toInt();
+        const bool isUnsigned = at(row, 5).toString().contains(QLatin1String("unsigned"), Qt::CaseInsensitive);
+        const int type = odbc::adoTypeForSqlType(sqlType, isUnsigned);
+        r[columns::DATA_TYPE] = type;
+        const QVariant size = at(row, 6);
+        const QVariant digits = at(row, 8);
+        switch (type) {
+        case adChar: case adVarChar: case adLongVarChar: case adWChar: case adVarWChar: case adLongVarWChar:
+        case adBinary: case adVarBinary: case adLongVarBinary:
+            if (!size.isNull()) r[columns::CHARACTER_MAXIMUM_LENGTH] = size.toLongLong();
+            r[columns::CHARACTER_OCTET_LENGTH] = at(row, 15).isNull() ? r[columns::CHARACTER_MAXIMUM_LENGTH] : QVariant(at(row, 15).toLongLong());
+            break;
+        case adNumeric: case adDecimal:
+            if (!size.isNull()) r[columns::NUMERIC_PRECISION] = size.toInt();
+            if (!digits.isNull()) r[columns::NUMERIC_SCALE] = digits.toInt();
+            break;
+        case adDBDate: case adDBTime: case adDBTimeStamp:
+            r[columns::DATETIME_PRECISION] = digits.isNull() ? 0 : digits.toInt();
+            break;
+        default:
+            if (precisionFor(type) > 0) r[columns::NUMERIC_PRECISION] = precisionFor(type);
+            break;
+        }
+        const QVariant nullable = at(row, 10);
+        const bool isNullable = nullable.isNull() ? at(row, 17).toString() != QLatin1String("NO") : nullable.toInt() != SQL_NO_NULLS;
+        r[columns::IS_NULLABLE] = isNullable;
+        r[columns::DESCRIPTION] = at(row, 11);
+        r[columns::COLUMN_DEFAULT] = at(row, 12);
+        r[columns::COLUMN_HASDEFAULT] = !at(row, 12).isNull();
+        r[columns::ORDINAL_POSITION] = at(row, 16);
+        int flags = DBCOLUMNFLAGS_WRITEUNKNOWN;
+        if (isNullable) flags |= DBCOLUMNFLAGS_ISNULLABLE | DBCOLUMNFLAGS_MAYBENULL;
+        if (isFixedLengthType(type)) flags |= DBCOLUMNFLAGS_ISFIXEDLENGTH;
+        if (isLongType(type)) flags |= DBCOLUMNFLAGS_ISLONG;
+        r[columns::COLUMN_FLAGS] = flags;
+        out.rows << r;
+    }
+    // Number the columns where the driver gave no ordinal.
+    QString lastTable;
+    int ordinal = 0;
+    for (QVariantList& r : out.rows) {
+        const QString table = r[columns::TABLE_SCHEMA].toString() + QLatin1Char('.') + r[columns::TABLE_NAME].toString();
+        ordinal = table == lastTable ? ordinal + 1 : 1;
+        lastTable = table;
+        if (r[columns::ORDINAL_POSITION].isNull()) r[columns::ORDINAL_POSITION] = ordinal;
+    }
+    sortRows(out.rows, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
+    return out;
+}
+
+odbc::Result primaryKeysOf(odbc::Connection& connection, const TableRef& t) {
+    const bool w = connection.isWide();
+    return runCatalogue(connection, [&](SQLHSTMT stmt) {
+        TextArg c(t.catalog, w), s(t.schema, w), n(t.name, w);
+        return w ? SQLPrimaryKeysW(stmt, c.wide(), c.length(), s.wide(), s.length(), n.wide(), n.length())
+                 : SQLPrimaryKeys(stmt, c.narrow(), c.length(), s.narrow(), s.length(), n.narrow(), n.length());
+    });
+}
+
+Rowset readPrimaryKeys(odbc::Connection& connection) {
+    Rowset out;
+    for (const TableRef& t : baseTables(connection)) {
+        for (const QVariantList& row : primaryKeysOf(connection, t).rows) {
+            QVariantList r = emptyRow(primarykeys::Count);
+            r[primarykeys::TABLE_CATALOG] = at(row, 0);
+            r[primarykeys::TABLE_SCHEMA] = at(row, 1);
+            r[primarykeys::TABLE_NAME] = at(row, 2);
+            r[primarykeys::COLUMN_NAME] = at(row, 3);
+            r[primarykeys::ORDINAL] = at(row, 4).toInt();
+            r[primarykeys::PK_NAME] = at(row, 5);
+            out.rows << r;
+        }
+    }
+    sortRows(out.rows, {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME, primarykeys::ORDINAL});
+    return out;
+}
+
+Rowset readIndexes(odbc::Connection& connection) {
+    Rowset out;
+    for (const TableRef& t : baseTables(connection)) {
+        const odbc::Result keys = primaryKeysOf(connection, t);
+        QString pkName;
+        QStringList pkColumns;
+        for (const QVariantList& row : keys.rows) {
+            pkName = at(row, 5).toString();
+            pkColumns << at(row, 3).toString();
+        }
+        const bool w = connection.isWide();
+        const odbc::Result stats = runCatalogue(connection, [&](SQLHSTMT stmt) {
+            TextArg c(t.catalog, w), s(t.schema, w), n(t.name, w);
+            return w ? SQLStatisticsW(stmt, c.wide(), c.length(), s.wide(), s.length(), n.wide(), n.length(), SQL_INDEX_ALL, SQL_QUICK)
+                     : SQLStatistics(stmt, c.narrow(), c.length(), s.narrow(), s.length(), n.narrow(), n.length(), SQL_INDEX_ALL,
+                                     SQL_QUICK);
+        });
+        // Index name -> its columns, to recognise the primary key's index.
+        QHash<QString, QStringList> columnsOf;
+        for (const QVariantList& row : stats.rows)
+            if (at(row, 6).toInt() != SQL_TABLE_STAT) columnsOf[at(row, 5).toString()] << at(row, 8).toString();
+        for (const QVariantList& row : stats.rows) {
+            const int statType = at(row, 6).toInt();
+            if (statType == SQL_TABLE_STAT) continue;
+            const QString name = at(row, 5).toString();
+            const bool unique = at(row, 3).toInt() == SQL_FALSE;
+            const bool primary = (!pkName.isEmpty() && name == pkName)
+                                 || (unique && !pkColumns.isEmpty() && columnsOf.value(name) == pkColumns);
+            QVariantList r = emptyRow(indexes::Count);
+            r[indexes::TABLE_CATALOG] = at(row, 0);
+            r[indexes::TABLE_SCHEMA] = at(row, 1);
+            r[indexes::TABLE_NAME] = at(row, 2);
+            r[indexes::INDEX_CATALOG] = at(row, 0);
+            r[indexes::INDEX_SCHEMA] = at(row, 1);
+            r[indexes::INDEX_NAME] = at(row, 5);
+            r[indexes::PRIMARY_KEY] = primary;
+            r[indexes::UNIQUE] = unique;
+            r[indexes::CLUSTERED] = statType == SQL_INDEX_CLUSTERED;
+            r[indexes::TYPE] = statType == SQL_INDEX_HASHED ? DBPROPVAL_IT_HASH
+                               : statType == SQL_INDEX_CLUSTERED ? DBPROPVAL_IT_BTREE : DBPROPVAL_IT_OTHER;
+            r[indexes::NULLS] = primary ? DBPROPVAL_IN_DISALLOWNULL : DBPROPVAL_IN_ALLOWNULL;
+            r[indexes::SORT_BOOKMARKS] = false;
+            r[indexes::AUTO_UPDATE] = true;
+            r[indexes::ORDINAL_POSITION] = at(row, 7).toInt();
+            r[indexes::COLUMN_NAME] = at(row, 8);
+            r[indexes::COLLATION] = at(row, 9).toString() == QLatin1String("D") ? DB_COLLATION_DESC : DB_COLLATION_ASC;
+            if (!at(row, 10).isNull()) r[indexes::CARDINALITY] = at(row, 10).toLongLong();
+            if (!at(row, 11).isNull()) r[indexes::PAGES] = at(row, 11).toInt();
+            r[indexes::FILTER_CONDITION] = at(row, 12);
+            r[indexes::INTEGRATED] = statType == SQL_INDEX_CLUSTERED;
+            out.rows << r;
+        }
+    }
+    sortRows(out.rows, {indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,
+                        indexes::ORDINAL_POSITION});
+    return out;
+}
+
+QVariant ruleText(const QVariant& rule) {
+    if (rule.isNull()) return QVariant();
+    switch (rule.toInt()) {
+    case SQL_CASCADE: return QStringLiteral("CASCADE");
+    case SQL_SET_NULL: return QStringLiteral("SET NULL");
+    case SQL_SET_DEFAULT: return QStringLiteral("SET DEFAULT");
+    default: return QStringLiteral("NO ACTION");  // SQL_NO_ACTION, SQL_RESTRICT
+    }
+}
+
+Rowset readForeignKeys(odbc::Connection& connection) {
+    Rowset out;
+    for (const TableRef& t : baseTables(connection)) {
+        const bool w = connection.isWide();
+        const odbc::Result keys = runCatalogue(connection, [&](SQLHSTMT stmt) {
+            TextArg c(t.catalog, w), s(t.schema, w), n(t.name, w);
+            return w ? SQLForeignKeysW(stmt, c.wide(), c.length(), s.wide(), s.length(), n.wide(), n.length(), nullptr, 0,
+                                       nullptr, 0, nullptr, 0)
+                     : SQLForeignKeys(stmt, c.narrow(), c.length(), s.narrow(), s.length(), n.narrow(), n.length(), nullptr, 0,
+                                      nullptr, 0, nullptr, 0);
+        });
+        for (const QVariantList& row : keys.rows) {
+            QVariantList r = emptyRow(foreignkeys::Count);
+            r[foreignkeys::PK_TABLE_CATALOG] = at(row, 0);
+            r[foreignkeys::PK_TABLE_SCHEMA] = at(row, 1);
+            r[foreignkeys::PK_TABLE_NAME] = at(row, 2);
+            r[foreignkeys::PK_COLUMN_NAME] = at(row, 3);
+            r[foreignkeys::FK_TABLE_CATALOG] = at(row, 4);
+            r[foreignkeys::FK_TABLE_SCHEMA] = at(row, 5);
+            r[foreignkeys::FK_TABLE_NAME] = at(row, 6);
+            r[foreignkeys::FK_COLUMN_NAME] = at(row, 7);
+            r[foreignkeys::ORDINAL] = at(row, 8).toInt();
+            r[foreignkeys::UPDATE_RULE] = ruleText(at(row, 9));
+            r[foreignkeys::DELETE_RULE] = ruleText(at(row, 10));
+            r[foreignkeys::FK_NAME] = at(row, 11);
+            r[foreignkeys::PK_NAME] = at(row, 12);
+            const QVariant deferrability = at(row, 13);
+            if (!deferrability.isNull()) {
+                const int v = deferrability.toInt();
+                r[foreignkeys::DEFERRABILITY] = v == SQL_INITIALLY_DEFERRED    ? DBPROPVAL_DF_INITIALLY_DEFERRED
+                                                : v == SQL_INITIALLY_IMMEDIATE ? DBPROPVAL_DF_INITIALLY_IMMEDIATE
+                                                                               : DBPROPVAL_DF_NOT_DEFERRABLE;
+            }
+            out.rows << r;
+        }
+    }
+    sortRows(out.rows, {foreignkeys::FK_TABLE_CATALOG, foreignkeys::FK_TABLE_SCHEMA, foreignkeys::FK_TABLE_NAME,
+                        foreignkeys::FK_NAME, foreignkeys::ORDINAL});
+    return out;
+}
+
+}  // namespace
+
+Rowset providerTypesFromTypeInfo(odbc::Connection& connection) {
+    const bool w = connection.isWide();
+    const odbc::Result info = runCatalogue(connection, [w](SQLHSTMT stmt) {
+        return w ? SQLGetTypeInfoW(stmt, SQL_ALL_TYPES) : SQLGetTypeInfo(stmt, SQL_ALL_TYPES);
+    });
+    Rowset out;
+    QSet<int> seen;
+    for (const QVariantList& row : info.rows) {
+        const int sqlType = at(row, 1).toInt();
+        const bool isUnsigned = !at(row, 9).isNull() && at(row, 9).toInt() == SQL_TRUE;
+        const int type = odbc::adoTypeForSqlType(sqlType, isUnsigned);
+        QVariantList r = emptyRow(providertypes::Count);
+        r[providertypes::TYPE_NAME] = at(row, 0);
+        r[providertypes::DATA_TYPE] = type;
+        if (!at(row, 2).isNull()) r[providertypes::COLUMN_SIZE] = at(row, 2).toLongLong();
+        r[providertypes::LITERAL_PREFIX] = at(row, 3);
+        r[providertypes::LITERAL_SUFFIX] = at(row, 4);
+        r[providertypes::CREATE_PARAMS] = at(row, 5);
+        r[providertypes::IS_NULLABLE] = at(row, 6).toInt() != SQL_NO_NULLS;
+        r[providertypes::CASE_SENSITIVE] = at(row, 7).toInt() == SQL_TRUE;
+        if (!at(row, 8).isNull()) r[providertypes::SEARCHABLE] = at(row, 8).toInt() + 1;  // DB_UNSEARCHABLE is 1
+        r[providertypes::UNSIGNED_ATTRIBUTE] = isUnsigned;
+        r[providertypes::FIXED_PREC_SCALE] = at(row, 10).toInt() == SQL_TRUE;
+        r[providertypes::AUTO_UNIQUE_VALUE] = at(row, 11).toInt() == SQL_TRUE;
+        r[providertypes::LOCAL_TYPE_NAME] = at(row, 12);
+        if (!at(row, 13).isNull()) r[providertypes::MINIMUM_SCALE] = at(row, 13).toInt();
+        if (!at(row, 14).isNull()) r[providertypes::MAXIMUM_SCALE] = at(row, 14).toInt();
+        r[providertypes::IS_LONG] = isLongType(type);
+        r[providertypes::BEST_MATCH] = !seen.contains(type);
+        r[providertypes::IS_FIXEDLENGTH] = isFixedLengthType(type);
+        seen.insert(type);
+        out.rows << r;
+    }
+    sortRows(out.rows, {providertypes::DATA_TYPE});
+    return out;
+}
+
+Rowset readOdbc(odbc::Connection& connection, int schemaId) {
+    switch (schemaId) {
+    case adSchemaTables: return readTables(connection);
+    case adSchemaColumns: return readColumns(connection);
+    case adSchemaPrimaryKeys: return readPrimaryKeys(connection);
+    case adSchemaIndexes: return readIndexes(connection);
+    case adSchemaForeignKeys: return readForeignKeys(connection);
+    case adSchemaProviderTypes: return providerTypesFromTypeInfo(connection);
+    default: notSupported();
+    }
+}
+
+}  // namespace platform::ado::schema

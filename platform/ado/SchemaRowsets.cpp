@@ -1,0 +1,245 @@
+// Schema rowset definitions and the per-connection rowset cache.
+
+#include "platform/ado/SchemaRowsets.h"
+
+#include "platform/Error.h"
+
+#include <algorithm>
+
+namespace platform::ado::schema {
+
+namespace {
+
+QStringList split(const char* names) {
+    return QString::fromLatin1(names).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+}
+
+std::map<int, Definition> makeDefinitions() {
+    std::map<int, Definition> defs;
+    auto add = [&](int schema, const char* names, QList<int> types, QList<int> restrictions) {
+        Definition d;
+        d.schema = schema;
+        d.names = split(names);
+        d.types = std::move(types);
+        d.restrictionColumns = std::move(restrictions);
+        Q_ASSERT(d.names.size() == d.types.size());
+        defs[schema] = d;
+    };
+    const int S = adVarWChar, L = adLongVarWChar, G = adGUID, U = adUnsignedInt, B = adBoolean, D = adDate,
+              US = adUnsignedSmallInt, I = adInteger, SI = adSmallInt, UB = adUnsignedBigInt;
+
+    add(adSchemaTables,
+        "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME TABLE_TYPE TABLE_GUID DESCRIPTION TABLE_PROPID DATE_CREATED DATE_MODIFIED",
+        {S, S, S, S, G, S, U, D, D}, {tables::TABLE_CATALOG, tables::TABLE_SCHEMA, tables::TABLE_NAME, tables::TABLE_TYPE});
+
+    add(adSchemaColumns,
+        "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME COLUMN_NAME COLUMN_GUID COLUMN_PROPID ORDINAL_POSITION COLUMN_HASDEFAULT "
+        "COLUMN_DEFAULT COLUMN_FLAGS IS_NULLABLE DATA_TYPE TYPE_GUID CHARACTER_MAXIMUM_LENGTH CHARACTER_OCTET_LENGTH "
+        "NUMERIC_PRECISION NUMERIC_SCALE DATETIME_PRECISION CHARACTER_SET_CATALOG CHARACTER_SET_SCHEMA "
+        "CHARACTER_SET_NAME COLLATION_CATALOG COLLATION_SCHEMA COLLATION_NAME DOMAIN_CATALOG DOMAIN_SCHEMA DOMAIN_NAME "
+        "DESCRIPTION",
+        {S, S, S, S, G, U, U, B, S, U, B, US, G, U, U, US, SI, U, S, S, S, S, S, S, S, S, S, S},
+        {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
+
+    add(adSchemaPrimaryKeys, "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME COLUMN_NAME COLUMN_GUID COLUMN_PROPID ORDINAL PK_NAME",
+        {S, S, S, S, G, U, U, S}, {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME});
+
+    add(adSchemaViews,
+        "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME VIEW_DEFINITION CHECK_OPTION IS_UPDATABLE DESCRIPTION DATE_CREATED "
+        "DATE_MODIFIED",
+        {S, S, S, L, B, B, S, D, D}, {views::TABLE_CATALOG, views::TABLE_SCHEMA, views::TABLE_NAME});
+
+    add(adSchemaViewColumnUsage,
+        "VIEW_CATALOG VIEW_SCHEMA VIEW_NAME TABLE_CATALOG TABLE_SCHEMA TABLE_NAME COLUMN_NAME COLUMN_GUID COLUMN_PROPID",
+        {S, S, S, S, S, S, S, G, U}, {viewcolumns::VIEW_CATALOG, viewcolumns::VIEW_SCHEMA, viewcolumns::VIEW_NAME});
+
+    add(adSchemaIndexes,
+        "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME INDEX_CATALOG INDEX_SCHEMA INDEX_NAME PRIMARY_KEY UNIQUE CLUSTERED TYPE "
+        "FILL_FACTOR INITIAL_SIZE NULLS SORT_BOOKMARKS AUTO_UPDATE NULL_COLLATION ORDINAL_POSITION COLUMN_NAME "
+        "COLUMN_GUID COLUMN_PROPID COLLATION CARDINALITY PAGES FILTER_CONDITION INTEGRATED",
+        {S, S, S, S, S, S, B, B, B, US, I, I, I, B, B, I, U, S, G, U, SI, UB, I, S, B},
+        {indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::INDEX_NAME, indexes::TYPE, indexes::TABLE_NAME});
+
+    add(adSchemaForeignKeys,
+        "PK_TABLE_CATALOG PK_TABLE_SCHEMA PK_TABLE_NAME PK_COLUMN_NAME PK_COLUMN_GUID PK_COLUMN_PROPID FK_TABLE_CATALOG "
+        "FK_TABLE_SCHEMA FK_TABLE_NAME FK_COLUMN_NAME FK_COLUMN_GUID FK_COLUMN_PROPID ORDINAL UPDATE_RULE DELETE_RULE "
+        "PK_NAME FK_NAME DEFERRABILITY",
+        {S, S, S, S, G, U, S, S, S, S, G, U, U, S, S, S, S, SI},
+        {foreignkeys::PK_TABLE_CATALOG, foreignkeys::PK_TABLE_SCHEMA, foreignkeys::PK_TABLE_NAME,
+         foreignkeys::FK_TABLE_CATALOG, foreignkeys::FK_TABLE_SCHEMA, foreignkeys::FK_TABLE_NAME});
+
+    add(adSchemaCheckConstraints, "CONSTRAINT_CATALOG CONSTRAINT_SCHEMA CONSTRAINT_NAME CHECK_CLAUSE DESCRIPTION",
+        {S, S, S, L, S}, {checks::CONSTRAINT_CATALOG, checks::CONSTRAINT_SCHEMA, checks::CONSTRAINT_NAME});
+
+    add(adSchemaConstraintColumnUsage,
+        "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME COLUMN_NAME COLUMN_GUID COLUMN_PROPID CONSTRAINT_CATALOG "
+        "CONSTRAINT_SCHEMA CONSTRAINT_NAME",
+        {S, S, S, S, G, U, S, S, S},
+        {constraintcolumns::TABLE_CATALOG, constraintcolumns::TABLE_SCHEMA, constraintcolumns::TABLE_NAME,
+         constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_CATALOG, constraintcolumns::CONSTRAINT_SCHEMA,
+         constraintcolumns::CONSTRAINT_NAME});
+
+    add(adSchemaProviderTypes,
+        "TYPE_NAME DATA_TYPE COLUMN_SIZE LITERAL_PREFIX LITERAL_SUFFIX CREATE_PARAMS IS_NULLABLE CASE_SENSITIVE "
+        "SEARCHABLE UNSIGNED_ATTRIBUTE FIXED_PREC_SCALE AUTO_UNIQUE_VALUE LOCAL_TYPE_NAME MINIMUM_SCALE MAXIMUM_SCALE "
+        "GUID TYPELIB VERSION IS_LONG BEST_MATCH IS_FIXEDLENGTH",
+        {S, US, U, S, S, S, B, B, U, B, B, B, S, SI, SI, G, S, S, B, B, B},
+        {providertypes::DATA_TYPE, providertypes::BEST_MATCH});
+    return defs;
+}
+
+}  // namespace
+
+const Definition* definition(int schema) {
+    static const std::map<int, Definition> defs = makeDefinitions();
+    const auto it = defs.find(schema);
+    return it == defs.end() ? nullptr : &it->second;
+}
+
+Engine engineFor(const QString& dbmsName) {
+    if (dbmsName.startsWith(QLatin1String("PostgreSQL"), Qt::CaseInsensitive)) return Engine::PostgreSQL;
+    if (dbmsName.startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive)) return Engine::SQLite;
+    return Engine::Other;
+}
+
+bool isFixedLengthType(int adoType) {
+    switch (adoType) {
+    case adVarChar: case adLongVarChar: case adVarWChar: case adLongVarWChar: case adVarBinary: case adLongVarBinary:
+    case adBSTR:
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool isLongType(int adoType) {
+    return adoType == adLongVarChar || adoType == adLongVarWChar || adoType == adLongVarBinary;
+}
+
+QString matchKey(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("1") : QStringLiteral("0");
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Long: case QMetaType::ULong:
+    case QMetaType::Char: case QMetaType::SChar: case QMetaType::UChar:
+        return QString::number(value.toLongLong());
+    default:
+        return value.toString();
+    }
+}
+
+bool isNoRestriction(const QVariant& value) {
+    if (!value.isValid() || value.isNull()) return true;
+    if (value.typeId() == QMetaType::QString) return value.toString().isEmpty();
+    return false;
+}
+
+namespace {
+
+int compareValues(const QVariant& a, const QVariant& b) {
+    const bool an = a.isNull(), bn = b.isNull();
+    if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
+    const auto numeric = [](const QVariant& v) {
+        switch (v.typeId()) {
+        case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+        case QMetaType::Short: case QMetaType::UShort: case QMetaType::Bool: case QMetaType::Double:
+            return true;
+        default:
+            return false;
+        }
+    };
+    if (numeric(a) && numeric(b)) {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x < y ? -1 : (x > y ? 1 : 0);
+    }
+    return QString::compare(a.toString(), b.toString(), Qt::CaseSensitive);
+}
+
+}  // namespace
+
+void sortRows(QList<QVariantList>& rows, const QList<int>& columns) {
+    std::stable_sort(rows.begin(), rows.end(), [&](const QVariantList& a, const QVariantList& b) {
+        for (int c : columns) {
+            const int r = compareValues(a[c], b[c]);
+            if (r != 0) return r < 0;
+        }
+        return false;
+    });
+}
+
+Rowset providerTypesFromList(const QList<ProviderType>& types) {
+    Rowset out;
+    QList<int> seen;
+    for (const ProviderType& t : types) {
+        QVariantList r = emptyRow(providertypes::Count);
+        const auto text = [](const char* s) { return s ? QVariant(QString::fromLatin1(s)) : QVariant(); };
+        r[providertypes::TYPE_NAME] = QString::fromLatin1(t.name);
+        r[providertypes::DATA_TYPE] = t.adoType;
+        if (t.columnSize >= 0) r[providertypes::COLUMN_SIZE] = t.columnSize;
+        r[providertypes::LITERAL_PREFIX] = text(t.literalPrefix);
+        r[providertypes::LITERAL_SUFFIX] = text(t.literalSuffix);
+        r[providertypes::CREATE_PARAMS] = text(t.createParams);
+        r[providertypes::IS_NULLABLE] = true;
+        r[providertypes::CASE_SENSITIVE] = t.caseSensitive;
+        r[providertypes::SEARCHABLE] = t.caseSensitive ? 4 : 3;  // DB_SEARCHABLE, DB_ALL_EXCEPT_LIKE
+        r[providertypes::UNSIGNED_ATTRIBUTE] = false;
+        r[providertypes::FIXED_PREC_SCALE] = t.adoType == adCurrency;
+        r[providertypes::AUTO_UNIQUE_VALUE] = false;
+        r[providertypes::LOCAL_TYPE_NAME] = QString::fromLatin1(t.name);
+        if (t.minimumScale >= 0) r[providertypes::MINIMUM_SCALE] = t.minimumScale;
+        if (t.maximumScale >= 0) r[providertypes::MAXIMUM_SCALE] = t.maximumScale;
+        r[providertypes::IS_LONG] = isLongType(t.adoType);
+        r[providertypes::BEST_MATCH] = !seen.contains(t.adoType);
+        r[providertypes::IS_FIXEDLENGTH] = isFixedLengthType(t.adoType);
+        seen << t.adoType;
+        out.rows << r;
+    }
+    sortRows(out.rows, {providertypes::DATA_TYPE});
+    return out;
+}
+
+RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictions, const Loader& load) {
+    // Which columns are restricted, and to what.
+    QList<QPair<int, QString>> wanted;
+    for (int i = 0; i < restrictions.size(); ++i) {
+        if (isNoRestriction(restrictions[i])) continue;
+        if (i >= def.restrictionColumns.size())
+            throw RuntimeError(adErrNotSupported,
+                               QStringLiteral("Object or provider is not capable of performing requested operation."));
+        wanted << qMakePair(def.restrictionColumns[i], matchKey(restrictions[i]));
+    }
+
+    auto it = m_entries.find(def.schema);
+    if (it == m_entries.end()) it = m_entries.emplace(def.schema, Entry{load(def.schema), {}}).first;
+    Entry& entry = it->second;
+    const QList<QVariantList>& all = entry.rowset.rows;
+
+    if (wanted.isEmpty()) return std::make_shared<Recordset>(def.names, def.types, all);
+
+    // The first restricted column picks the candidates through its index; the others
+    // are checked row by row.
+    const int keyColumn = wanted.first().first;
+    auto indexIt = entry.index.find(keyColumn);
+    if (indexIt == entry.index.end()) {
+        QHash<QString, QList<int>> index;
+        for (int r = 0; r < all.size(); ++r) {
+            const QVariant& v = all[r][keyColumn];
+            if (!v.isNull()) index[matchKey(v)] << r;
+        }
+        indexIt = entry.index.insert(keyColumn, index);
+    }
+    QList<QVariantList> rows;
+    for (int r : indexIt->value(wanted.first().second)) {
+        const QVariantList& row = all[r];
+        bool ok = true;
+        for (int w = 1; w < wanted.size() && ok; ++w) {
+            const QVariant& v = row[wanted[w].first];
+            ok = !v.isNull() && matchKey(v) == wanted[w].second;
+        }
+        if (ok) rows << row;
+    }
+    return std::make_shared<Recordset>(def.names, def.types, rows);
+}
+
+}  // namespace platform::ado::schema

@@ -1,0 +1,154 @@
+#pragma once
+// The OLE DB schema rowsets: their columns in rowset order, the columns their
+// restrictions apply to, the readers that fill them per engine, and the per-connection
+// cache that answers repeated requests from one bulk read.
+
+#include "platform/ado/Ado.h"
+#include "platform/ado/Odbc.h"
+
+#include <QHash>
+
+#include <map>
+
+namespace platform::ado::schema {
+
+// Column positions of each rowset, in rowset order.
+namespace tables {
+enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE, TABLE_GUID, DESCRIPTION, TABLE_PROPID, DATE_CREATED,
+       DATE_MODIFIED, Count };
+}
+namespace columns {
+enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, ORDINAL_POSITION,
+       COLUMN_HASDEFAULT, COLUMN_DEFAULT, COLUMN_FLAGS, IS_NULLABLE, DATA_TYPE, TYPE_GUID, CHARACTER_MAXIMUM_LENGTH,
+       CHARACTER_OCTET_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE, DATETIME_PRECISION, CHARACTER_SET_CATALOG,
+       CHARACTER_SET_SCHEMA, CHARACTER_SET_NAME, COLLATION_CATALOG, COLLATION_SCHEMA, COLLATION_NAME, DOMAIN_CATALOG,
+       DOMAIN_SCHEMA, DOMAIN_NAME, DESCRIPTION, Count };
+}
+namespace primarykeys {
+enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, ORDINAL, PK_NAME, Count };
+}
+namespace views {
+enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, VIEW_DEFINITION, CHECK_OPTION, IS_UPDATABLE, DESCRIPTION, DATE_CREATED,
+       DATE_MODIFIED, Count };
+}
+namespace viewcolumns {
+enum { VIEW_CATALOG, VIEW_SCHEMA, VIEW_NAME, TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID,
+       COLUMN_PROPID, Count };
+}
+namespace indexes {
+enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, INDEX_CATALOG, INDEX_SCHEMA, INDEX_NAME, PRIMARY_KEY, UNIQUE, CLUSTERED,
+       TYPE, FILL_FACTOR, INITIAL_SIZE, NULLS, SORT_BOOKMARKS, AUTO_UPDATE, NULL_COLLATION, ORDINAL_POSITION,
+       COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, COLLATION, CARDINALITY, PAGES, FILTER_CONDITION, INTEGRATED, Count };
+}
+namespace foreignkeys {
+enum { PK_TABLE_CATALOG, PK_TABLE_SCHEMA, PK_TABLE_NAME, PK_COLUMN_NAME, PK_COLUMN_GUID, PK_COLUMN_PROPID,
+       FK_TABLE_CATALOG, FK_TABLE_SCHEMA, FK_TABLE_NAME, FK_COLUMN_NAME, FK_COLUMN_GUID, FK_COLUMN_PROPID, ORDINAL,
+       UPDATE_RULE, DELETE_RULE, PK_NAME, FK_NAME, DEFERRABILITY, Count };
+}
+namespace checks {
+enum { CONSTRAINT_CATALOG, CONSTRAINT_SCHEMA, CONSTRAINT_NAME, CHECK_CLAUSE, DESCRIPTION, Count };
+}
+namespace constraintcolumns {
+enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, CONSTRAINT_CATALOG,
+       CONSTRAINT_SCHEMA, CONSTRAINT_NAME, Count };
+}
+namespace providertypes {
+enum { TYPE_NAME, DATA_TYPE, COLUMN_SIZE, LITERAL_PREFIX, LITERAL_SUFFIX, CREATE_PARAMS, IS_NULLABLE, CASE_SENSITIVE,
+       SEARCHABLE, UNSIGNED_ATTRIBUTE, FIXED_PREC_SCALE, AUTO_UNIQUE_VALUE, LOCAL_TYPE_NAME, MINIMUM_SCALE,
+       MAXIMUM_SCALE, GUID, TYPELIB, VERSION, IS_LONG, BEST_MATCH, IS_FIXEDLENGTH, Count };
+}
+
+// OLE DB values used in the rowsets.
+constexpr int DB_COLLATION_ASC = 1, DB_COLLATION_DESC = 2;
+constexpr int DBPROPVAL_IT_BTREE = 1, DBPROPVAL_IT_HASH = 2, DBPROPVAL_IT_OTHER = 4;
+constexpr int DBPROPVAL_IN_ALLOWNULL = 0, DBPROPVAL_IN_DISALLOWNULL = 1;
+constexpr int DBPROPVAL_NC_HIGH = 2, DBPROPVAL_NC_LOW = 4;
+constexpr int DBPROPVAL_DF_INITIALLY_DEFERRED = 1, DBPROPVAL_DF_INITIALLY_IMMEDIATE = 2, DBPROPVAL_DF_NOT_DEFERRABLE = 3;
+constexpr int DBCOLUMNFLAGS_WRITEUNKNOWN = 0x8, DBCOLUMNFLAGS_ISFIXEDLENGTH = 0x10, DBCOLUMNFLAGS_ISNULLABLE = 0x20,
+              DBCOLUMNFLAGS_MAYBENULL = 0x40, DBCOLUMNFLAGS_ISLONG = 0x80;
+
+struct Definition {
+    int schema = 0;
+    QStringList names;
+    QList<int> types;                // ADO type code per column
+    QList<int> restrictionColumns;   // the column each restriction position filters
+};
+
+// The rowset's definition, or nullptr for a schema no connection gives.
+const Definition* definition(int schema);
+
+// Rows of one rowset, each row holding Definition::names.size() values.
+struct Rowset {
+    QList<QVariantList> rows;
+};
+
+// A row of n Null values.
+inline QVariantList emptyRow(int n) { return QVariantList(n); }
+
+enum class Engine { PostgreSQL, SQLite, Other };
+Engine engineFor(const QString& dbmsName);
+
+// Readers of the whole unrestricted rowset on an open connection. They throw
+// RuntimeError(adErrNotSupported) for a rowset the engine cannot give and
+// odbc::Failure when the driver fails.
+Rowset readPostgres(odbc::Connection& connection, int schema);
+Rowset readSqlite(odbc::Connection& connection, int schema);
+Rowset readOdbc(odbc::Connection& connection, int schema);
+
+// Sorts rows by the given columns (Nulls first, text by code point, numbers by value);
+// rows equal on every column keep their order.
+void sortRows(QList<QVariantList>& rows, const QList<int>& columns);
+
+// The provider-types rowset from the driver's SQLGetTypeInfo, the first type of each
+// ADO type code marked as its best match.
+Rowset providerTypesFromTypeInfo(odbc::Connection& connection);
+
+// One row of an engine's own provider-types list.
+struct ProviderType {
+    const char* name;
+    int adoType;
+    qint64 columnSize;     // -1 for Null
+    const char* literalPrefix;
+    const char* literalSuffix;
+    const char* createParams;
+    bool caseSensitive;
+    int minimumScale;      // -1 for Null
+    int maximumScale;      // -1 for Null
+};
+// The provider-types rowset of a fixed list, in list order within each type code; the
+// first type of each code is its best match.
+Rowset providerTypesFromList(const QList<ProviderType>& types);
+
+// Whether an ADO type is a fixed-length or a long type.
+bool isFixedLengthType(int adoType);
+bool isLongType(int adoType);
+
+// Answers schema requests from one bulk read per rowset. Owned by one connection; the
+// owner clears it when the connection closes or a statement may have changed the
+// catalogue.
+class Cache {
+public:
+    using Loader = std::function<Rowset(int schema)>;
+    // The rows of 'schema' matching the restrictions, in rowset order; loads the
+    // rowset with 'load' on the first request.
+    RecordsetPtr answer(const Definition& def, const QVariantList& restrictions, const Loader& load);
+    void clear() { m_entries.clear(); }
+
+private:
+    struct Entry {
+        Rowset rowset;
+        // Per column: value text -> row numbers, built on the first request that
+        // restricts that column.
+        QHash<int, QHash<QString, QList<int>>> index;
+    };
+    std::map<int, Entry> m_entries;
+};
+
+// The key a value has in the cache's indexes; restriction values and row values
+// that are equal under the restriction rules have equal keys.
+QString matchKey(const QVariant& value);
+
+// True when the restriction entry restricts nothing (missing, Null or empty text).
+bool isNoRestriction(const QVariant& value);
+
+}  // namespace platform::ado::schema

@@ -1,0 +1,421 @@
+#include "platform/ado/SqlText.h"
+
+#include <QSet>
+
+#include <optional>
+
+namespace platform::ado::sqltext {
+
+bool Token::isWord(const char* keyword) const {
+    return kind == Word && text.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
+}
+
+QList<Token> tokenize(const QString& sql) {
+    QList<Token> tokens;
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
+    auto quoted = [&](QChar close, Token::Kind kind, bool doubledEscapes) {
+        Token t;
+        t.kind = kind;
+        t.begin = i;
+        ++i;
+        while (i < n) {
+            if (sql[i] == close) {
+                if (doubledEscapes && i + 1 < n && sql[i + 1] == close) {
+                    t.text += close;
+                    i += 2;
+                    continue;
+                }
+                ++i;
+                break;
+            }
+            t.text += sql[i++];
+        }
+        t.end = i;
+        tokens << t;
+    };
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c.isSpace()) {
+            ++i;
+        } else if (c == QLatin1Char('-') && i + 1 < n && sql[i + 1] == QLatin1Char('-')) {
+            while (i < n && sql[i] != QLatin1Char('\n')) ++i;
+        } else if (c == QLatin1Char('/') && i + 1 < n && sql[i + 1] == QLatin1Char('*')) {
+            const qsizetype end = sql.indexOf(QLatin1String("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else if (c == QLatin1Char('\'')) {
+            quoted(QLatin1Char('\''), Token::String, true);
+        } else if (c == QLatin1Char('"')) {
+            quoted(QLatin1Char('"'), Token::QuotedName, true);
+        } else if (c == QLatin1Char('`')) {
+            quoted(QLatin1Char('`'), Token::QuotedName, true);
+        } else if (c == QLatin1Char('[')) {
+            quoted(QLatin1Char(']'), Token::QuotedName, false);
+        } else if (c.isLetter() || c == QLatin1Char('_') || c.unicode() > 127) {
+            Token t;
+            t.kind = Token::Word;
+            t.begin = i;
+            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('_') || sql[i] == QLatin1Char('$')
+                             || sql[i].unicode() > 127))
+                ++i;
+            t.end = i;
+            t.text = sql.mid(t.begin, t.end - t.begin);
+            tokens << t;
+        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && sql[i + 1].isDigit())) {
+            Token t;
+            t.kind = Token::Number;
+            t.begin = i;
+            while (i < n && (sql[i].isLetterOrNumber() || sql[i] == QLatin1Char('.'))) ++i;
+            t.end = i;
+            t.text = sql.mid(t.begin, t.end - t.begin);
+            tokens << t;
+        } else {
+            Token t;
+            t.kind = Token::Symbol;
+            t.begin = i;
+            static const char* const pairs[] = {"<=", ">=", "<>", "!=", "==", "||", "<<", ">>", "->"};
+            qsizetype length = 1;
+            for (const char* p : pairs)
+                if (sql.mid(i, 2) == QLatin1String(p)) length = 2;
+            i += length;
+            t.end = i;
+            t.text = sql.mid(t.begin, length);
+            tokens << t;
+        }
+    }
+    return tokens;
+}
+
+namespace {
+
+// The index of the ")" that closes the "(" at 'open', or tokens.size().
+qsizetype matchingClose(const QList<Token>& tokens, qsizetype open) {
+    int depth = 0;
+    for (qsizetype k = open; k < tokens.size(); ++k) {
+        if (tokens[k].isSymbol('(')) ++depth;
+        else if (tokens[k].isSymbol(')') && --depth == 0) return k;
+    }
+    return tokens.size();
+}
+
+// The top-level items between the "(" at 'open' and its ")", as token ranges.
+QList<QPair<qsizetype, qsizetype>> items(const QList<Token>& tokens, qsizetype open, qsizetype close) {
+    QList<QPair<qsizetype, qsizetype>> list;
+    int depth = 0;
+    qsizetype start = open + 1;
+    for (qsizetype k = open + 1; k < close; ++k) {
+        if (tokens[k].isSymbol('(')) ++depth;
+        else if (tokens[k].isSymbol(')')) --depth;
+        else if (depth == 0 && tokens[k].isSymbol(',')) {
+            list << qMakePair(start, k);
+            start = k + 1;
+        }
+    }
+    if (start < close) list << qMakePair(start, close);
+    return list;
+}
+
+// The first name of each item of "(a, b DESC, ...)" at 'open'; 'next' receives the
+// position after the ")".
+QStringList nameList(const QList<Token>& tokens, qsizetype open, qsizetype* next) {
+    QStringList names;
+    if (open >= tokens.size() || !tokens[open].isSymbol('(')) {
+        *next = open;
+        return names;
+    }
+    const qsizetype close = matchingClose(tokens, open);
+    for (const auto& item : items(tokens, open, close))
+        if (item.first < item.second && tokens[item.first].isName()) names << tokens[item.first].text;
+    *next = close + 1;
+    return names;
+}
+
+// Skips "name" or "schema.name" at k; returns the name and moves k past it.
+QString qualifiedName(const QList<Token>& tokens, qsizetype& k) {
+    if (k >= tokens.size() || !(tokens[k].isName() || tokens[k].kind == Token::String)) return QString();
+    QString name = tokens[k++].text;
+    if (k + 1 < tokens.size() && tokens[k].isSymbol('.') && tokens[k + 1].isName()) {
+        name = tokens[k + 1].text;
+        k += 2;
+    }
+    return name;
+}
+
+bool startsConstraint(const Token& t) {
+    static const char* const words[] = {"CONSTRAINT", "PRIMARY", "UNIQUE", "CHECK", "REFERENCES", "FOREIGN",
+                                        "NOT", "NULL", "DEFAULT", "COLLATE", "GENERATED", "AS"};
+    for (const char* w : words)
+        if (t.isWord(w)) return true;
+    return false;
+}
+
+struct ConstraintScan {
+    const QString& sql;
+    const QList<Token>& tokens;
+    TableDefinition& def;
+
+    // Reads the constraints in tokens [from, to); 'column' is the column they were
+    // written on, "" for a table constraint.
+    void run(qsizetype from, qsizetype to, const QString& column) {
+        QString pendingName;
+        QStringList fkColumns;
+        qsizetype k = from;
+        while (k < to) {
+            const Token& t = tokens[k];
+            if (t.isWord("CONSTRAINT") && k + 1 < to) {
+                pendingName = tokens[k + 1].text;
+                k += 2;
+            } else if (t.isWord("PRIMARY") && k + 1 < to && tokens[k + 1].isWord("KEY")) {
+                k += 2;
+                if (column.isEmpty()) {
+                    def.primaryKeyColumns = nameList(tokens, k, &k);
+                } else {
+                    def.primaryKeyColumns = QStringList{column};
+                }
+                def.primaryKeyName = pendingName;
+                pendingName.clear();
+            } else if (t.isWord("UNIQUE")) {
+                ++k;
+                UniqueConstraint u;
+                u.name = pendingName;
+                u.columns = column.isEmpty() ? nameList(tokens, k, &k) : QStringList{column};
+                def.uniques << u;
+                pendingName.clear();
+            } else if (t.isWord("CHECK") && k + 1 < to && tokens[k + 1].isSymbol('(')) {
+                const qsizetype open = k + 1;
+                const qsizetype close = qMin(matchingClose(tokens, open), to - 1);
+                CheckConstraint c;
+                c.name = pendingName;
+                c.column = column;
+                c.clause = sql.mid(tokens[open].begin, tokens[close].end - tokens[open].begin);
+                for (qsizetype j = open + 1; j < close; ++j)
+                    if (tokens[j].isName() && !(j + 1 < close && tokens[j + 1].isSymbol('('))) c.identifiers << tokens[j].text;
+                def.checks << c;
+                pendingName.clear();
+                k = close + 1;
+            } else if (t.isWord("FOREIGN") && k + 1 < to && tokens[k + 1].isWord("KEY")) {
+                k += 2;
+                fkColumns = nameList(tokens, k, &k);
+            } else if (t.isWord("REFERENCES")) {
+                ++k;
+                ForeignKey fk;
+                fk.name = pendingName;
+                pendingName.clear();
+                fk.columns = column.isEmpty() ? fkColumns : QStringList{column};
+                fkColumns.clear();
+                fk.referencedTable = qualifiedName(tokens, k);
+                if (k < to && tokens[k].isSymbol('(')) fk.referencedColumns = nameList(tokens, k, &k);
+                while (k < to) {
+                    const Token& c = tokens[k];
+                    if (c.isWord("ON") && k + 2 < to) {
+                        const Token& action = tokens[k + 2];
+                        k += (action.isWord("SET") || action.isWord("NO")) ? 4 : 3;
+                    } else if (c.isWord("MATCH")) {
+                        k += 2;
+                    } else if (c.isWord("NOT") && k + 1 < to && tokens[k + 1].isWord("DEFERRABLE")) {
+                        fk.deferrable = false;
+                        k += 2;
+                    } else if (c.isWord("DEFERRABLE")) {
+                        fk.deferrable = true;
+                        ++k;
+                    } else if (c.isWord("INITIALLY") && k + 1 < to) {
+                        fk.initiallyDeferred = tokens[k + 1].isWord("DEFERRED");
+                        k += 2;
+                    } else {
+                        break;
+                    }
+                }
+                if (!fk.deferrable) fk.initiallyDeferred = false;
+                def.foreignKeys << fk;
+            } else if (t.isSymbol('(')) {
+                k = matchingClose(tokens, k) + 1;
+            } else {
+                if (startsConstraint(t)) pendingName.clear();
+                ++k;
+            }
+        }
+    }
+};
+
+}  // namespace
+
+TableDefinition parseCreateTable(const QString& sql) {
+    TableDefinition def;
+    const QList<Token> tokens = tokenize(sql);
+    qsizetype k = 0;
+    if (k >= tokens.size() || !tokens[k].isWord("CREATE")) return def;
+    ++k;
+    while (k < tokens.size() && (tokens[k].isWord("TEMP") || tokens[k].isWord("TEMPORARY"))) ++k;
+    if (k >= tokens.size() || !tokens[k].isWord("TABLE")) return def;
+    ++k;
+    if (k + 2 < tokens.size() && tokens[k].isWord("IF") && tokens[k + 1].isWord("NOT") && tokens[k + 2].isWord("EXISTS")) k += 3;
+    qualifiedName(tokens, k);
+    if (k >= tokens.size() || !tokens[k].isSymbol('(')) return def;
+    const qsizetype close = matchingClose(tokens, k);
+
+    ConstraintScan scan{sql, tokens, def};
+    for (const auto& item : items(tokens, k, close)) {
+        if (item.first >= item.second) continue;
+        const Token& first = tokens[item.first];
+        const bool tableConstraint = first.isWord("CONSTRAINT") || first.isWord("PRIMARY") || first.isWord("UNIQUE")
+                                     || first.isWord("CHECK") || first.isWord("FOREIGN");
+        if (tableConstraint) scan.run(item.first, item.second, QString());
+        else if (first.isName()) scan.run(item.first + 1, item.second, first.text);
+    }
+    for (qsizetype j = close + 1; j + 1 < tokens.size(); ++j)
+        if (tokens[j].isWord("WITHOUT") && tokens[j + 1].isWord("ROWID")) def.withoutRowid = true;
+    return def;
+}
+
+IndexDefinition parseCreateIndex(const QString& sql) {
+    IndexDefinition def;
+    const QList<Token> tokens = tokenize(sql);
+    qsizetype k = 0;
+    while (k < tokens.size() && !tokens[k].isWord("ON")) ++k;
+    ++k;
+    qualifiedName(tokens, k);
+    if (k >= tokens.size() || !tokens[k].isSymbol('(')) return def;
+    const qsizetype close = matchingClose(tokens, k);
+    for (const auto& item : items(tokens, k, close)) {
+        qsizetype last = item.second;  // drop a trailing ASC/DESC and COLLATE name
+        if (last > item.first && (tokens[last - 1].isWord("ASC") || tokens[last - 1].isWord("DESC"))) --last;
+        if (last - 2 > item.first && tokens[last - 2].isWord("COLLATE")) last -= 2;
+        if (last <= item.first) continue;
+        if (last - item.first == 1 && tokens[item.first].isName()) def.columns << tokens[item.first].text;
+        else def.columns << sql.mid(tokens[item.first].begin, tokens[last - 1].end - tokens[item.first].begin);
+    }
+    for (qsizetype j = close + 1; j < tokens.size(); ++j) {
+        if (tokens[j].isWord("WHERE") && j + 1 < tokens.size()) {
+            qsizetype last = tokens.size();
+            if (tokens[last - 1].isSymbol(';')) --last;
+            if (last > j + 1) def.condition = sql.mid(tokens[j + 1].begin, tokens[last - 1].end - tokens[j + 1].begin);
+            break;
+        }
+    }
+    return def;
+}
+
+QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QString, Relation>& relations) {
+    const QList<Token> tokens = tokenize(createViewSql);
+    // The query starts after the first AS that follows the view's name.
+    qsizetype start = 0;
+    while (start < tokens.size() && !tokens[start].isWord("VIEW")) ++start;
+    ++start;
+    if (start + 2 < tokens.size() && tokens[start].isWord("IF") && tokens[start + 1].isWord("NOT")) start += 3;
+    qualifiedName(tokens, start);
+    if (start < tokens.size() && tokens[start].isSymbol('(')) start = matchingClose(tokens, start) + 1;
+    if (start < tokens.size() && tokens[start].isWord("AS")) ++start;
+
+    static const char* const clauseEnds[] = {"WHERE", "GROUP", "ORDER", "LIMIT", "HAVING", "UNION",
+                                             "EXCEPT", "INTERSECT", "WINDOW"};
+    static const char* const notAliases[] = {"JOIN", "LEFT", "RIGHT", "FULL", "INNER", "OUTER", "CROSS", "NATURAL",
+                                             "ON", "USING", "WHERE", "GROUP", "ORDER", "LIMIT", "HAVING", "UNION",
+                                             "EXCEPT", "INTERSECT", "WINDOW", "INDEXED", "NOT"};
+    auto isAny = [](const Token& t, auto& words) {
+        for (const char* w : words)
+            if (t.isWord(w)) return true;
+        return false;
+    };
+
+    // Pass 1: the relations the query reads, and their aliases.
+    QList<const Relation*> used;
+    QHash<QString, const Relation*> names;  // lower-cased relation name or alias
+    struct Frame {
+        bool inFrom = false;
+        bool expectRelation = false;
+    };
+    QList<Frame> frames{Frame{}};
+    for (qsizetype k = start; k < tokens.size(); ++k) {
+        const Token& t = tokens[k];
+        if (t.isSymbol('(')) {
+            frames << Frame{};
+            continue;
+        }
+        if (t.isSymbol(')')) {
+            if (frames.size() > 1) frames.removeLast();
+            continue;
+        }
+        Frame& f = frames.last();
+        if (t.isWord("FROM") || t.isWord("JOIN")) {
+            f.inFrom = true;
+            f.expectRelation = true;
+            continue;
+        }
+        if (f.inFrom && isAny(t, clauseEnds)) {
+            f.inFrom = f.expectRelation = false;
+            continue;
+        }
+        if (f.inFrom && t.isSymbol(',')) {
+            f.expectRelation = true;
+            continue;
+        }
+        if (f.expectRelation && t.isName()) {
+            f.expectRelation = false;
+            qsizetype j = k;
+            const QString name = qualifiedName(tokens, j);
+            const auto it = relations.constFind(name.toLower());
+            if (it == relations.constEnd()) continue;
+            const Relation* rel = &it.value();
+            if (!used.contains(rel)) used << rel;
+            names.insert(name.toLower(), rel);
+            if (j < tokens.size() && tokens[j].isWord("AS")) ++j;
+            if (j < tokens.size() && tokens[j].isName() && !isAny(tokens[j], notAliases))
+                names.insert(tokens[j].text.toLower(), rel);
+            k = j - 1;
+        }
+    }
+
+    // Pass 2: the columns of those relations the query names.
+    QSet<QString> seen;
+    QList<ColumnUse> uses;
+    auto add = [&](const Relation* rel, const QString& column) {
+        for (const QString& c : rel->columns) {
+            if (c.compare(column, Qt::CaseInsensitive) != 0) continue;
+            const QString key = rel->name + QLatin1Char('\n') + c;
+            if (!seen.contains(key)) {
+                seen.insert(key);
+                uses << ColumnUse{rel->name, c};
+            }
+            return true;
+        }
+        return false;
+    };
+    for (qsizetype k = start; k < tokens.size(); ++k) {
+        const Token& t = tokens[k];
+        const bool afterDot = k > 0 && tokens[k - 1].isSymbol('.');
+        if (t.isSymbol('*') && k > 0 && !afterDot
+            && (tokens[k - 1].isWord("SELECT") || tokens[k - 1].isWord("DISTINCT") || tokens[k - 1].isWord("ALL")
+                || tokens[k - 1].isSymbol(','))) {
+            for (const Relation* rel : used)
+                for (const QString& c : rel->columns) add(rel, c);
+            continue;
+        }
+        if (!t.isName() || afterDot) continue;
+        if (k + 1 < tokens.size() && tokens[k + 1].isSymbol('(')) continue;  // a function
+        if (k + 2 < tokens.size() && tokens[k + 1].isSymbol('.')) {
+            const Relation* rel = names.value(t.text.toLower());
+            if (rel) {
+                if (tokens[k + 2].isSymbol('*')) {
+                    for (const QString& c : rel->columns) add(rel, c);
+                } else if (tokens[k + 2].isName()) {
+                    add(rel, tokens[k + 2].text);
+                }
+            }
+            k += 2;
+            continue;
+        }
+        if (names.contains(t.text.toLower())) continue;
+        for (const Relation* rel : used)
+            if (add(rel, t.text)) break;
+    }
+
+    // In the order of the relations, then of their columns.
+    QList<ColumnUse> ordered;
+    for (const Relation* rel : used)
+        for (const QString& c : rel->columns)
+            for (const ColumnUse& u : uses)
+                if (u.table == rel->name && u.column == c) ordered << u;
+    return ordered;
+}
+
+}  // namespace platform::ado::sqltext

@@ -1,0 +1,701 @@
+// Schema rowsets of a SQLite database, read from sqlite_master and the pragmas
+// (table_xinfo, index_list, index_xinfo, foreign_key_list) in one query each.
+// Constraint names and check clauses are taken from the stored CREATE TABLE text; a
+// constraint the text leaves unnamed gets a name made from its table (PK_<table>,
+// FK_<table>_<referenced table>, CK_<table>_<column>, CK_<table>, UQ_<table>), made
+// unique within the table by a number.
+
+#include "platform/ado/SchemaRowsets.h"
+#include "platform/ado/SqlText.h"
+
+#include "platform/Error.h"
+
+#include <QSet>
+
+namespace platform::ado::schema {
+
+namespace {
+
+QVariant v(const QVariantList& row, int i) { return i < row.size() ? row[i] : QVariant(); }
+
+struct Column {
+    QString name;
+    QString declaredType;
+    bool notNull = false;
+    QVariant defaultValue;
+    int pk = 0;  // position in the primary key, 0 when not part of it
+};
+
+struct IndexColumn {
+    int cid = -1;
+    QString name;
+    bool descending = false;
+};
+
+struct Index {
+    QString name;
+    bool unique = false;
+    QString origin;  // "c" CREATE INDEX, "u" UNIQUE constraint, "pk" PRIMARY KEY
+    bool partial = false;
+    QString sql;
+    QList<IndexColumn> columns;
+};
+
+struct ForeignKeyRow {
+    int id = 0;
+    QString table;
+    QString from;
+    QVariant to;
+    QString onUpdate, onDelete;
+};
+
+struct Relation {
+    QString name;
+    bool isView = false;
+    QString sql;
+    QList<Column> columns;
+    sqltext::TableDefinition definition;
+    QList<Index> indexes;
+    QList<ForeignKeyRow> foreignKeys;
+
+    QString primaryKeyName() const {
+        return definition.primaryKeyName.isEmpty() ? QStringLiteral("PK_") + name : definition.primaryKeyName;
+    }
+    QStringList primaryKeyColumns() const {
+        QList<const Column*> keys;
+        for (const Column& c : columns)
+            if (c.pk > 0) keys << &c;
+        std::sort(keys.begin(), keys.end(), [](const Column* a, const Column* b) { return a->pk < b->pk; });
+        QStringList names;
+        for (const Column* c : keys) names << c->name;
+        return names;
+    }
+    // The one INTEGER PRIMARY KEY column of a rowid table, which stands for the rowid.
+    bool isRowidAlias(const Column& c) const {
+        if (definition.withoutRowid || c.pk != 1) return false;
+        int keys = 0;
+        for (const Column& k : columns) keys += k.pk > 0 ? 1 : 0;
+        return keys == 1 && c.declaredType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
+    }
+    QString columnNamed(const QString& name) const {
+        for (const Column& c : columns)
+            if (c.name.compare(name, Qt::CaseInsensitive) == 0) return c.name;
+        return QString();
+    }
+};
+
+bool sameNames(const QStringList& a, const QStringList& b) {
+    if (a.size() != b.size()) return false;
+    for (int i = 0; i < a.size(); ++i)
+        if (a[i].compare(b[i], Qt::CaseInsensitive) != 0) return false;
+    return true;
+}
+
+// Gives 'base' a number when the table already uses it.
+QString uniqueName(const QString& base, QSet<QString>& used) {
+    QString name = base;
+    for (int n = 2; used.contains(name.toLower()); ++n) name = base + QLatin1Char('_') + QString::number(n);
+    used.insert(name.toLower());
+    return name;
+}
+
+class Model {
+public:
+    explicit Model(odbc::Connection& c) : m_c(c) {}
+
+    // The tables and views with their columns; 'details' adds indexes and foreign keys.
+    void load(bool details) {
+        const odbc::Result objects = m_c.execute(QStringLiteral(
+            "SELECT type, name, sql FROM sqlite_master WHERE type IN ('table','view')"));
+        for (const QVariantList& row : objects.rows) {
+            Relation r;
+            r.isView = v(row, 0).toString() == QLatin1String("view");
+            r.name = v(row, 1).toString();
+            r.sql = v(row, 2).toString();
+            if (!r.isView) r.definition = sqltext::parseCreateTable(r.sql);
+            m_relations << r;
+        }
+        std::sort(m_relations.begin(), m_relations.end(), [](const Relation& a, const Relation& b) { return a.name < b.name; });
+        for (int i = 0; i < m_relations.size(); ++i) m_byName.insert(m_relations[i].name.toLower(), i);
+
+        loadColumns();
+        if (!details) return;
+        loadIndexes();
+        loadForeignKeys();
+    }
+
+    QList<Relation>& relations() { return m_relations; }
+    const Relation* find(const QString& name) const {
+        const auto it = m_byName.constFind(name.toLower());
+        return it == m_byName.constEnd() ? nullptr : &m_relations[it.value()];
+    }
+
+    // The name of the index (or primary key) of 'table' whose key is exactly 'columns'.
+    QVariant keyNamed(const Relation& table, const QStringList& columns) const {
+        if (sameNames(table.primaryKeyColumns(), columns)) return table.primaryKeyName();
+        for (const Index& index : table.indexes) {
+            if (!index.unique) continue;
+            QStringList names;
+            for (const IndexColumn& c : index.columns) names << c.name;
+            if (sameNames(names, columns)) return indexName(table, index);
+        }
+        return QVariant();
+    }
+
+    // The name a row of the indexes rowset shows: the primary key's index takes the
+    // primary key's name, a UNIQUE constraint's index the constraint's name.
+    QString indexName(const Relation& table, const Index& index) const {
+        if (index.origin == QLatin1String("pk")) return table.primaryKeyName();
+        if (index.origin == QLatin1String("u")) {
+            QStringList names;
+            for (const IndexColumn& c : index.columns) names << c.name;
+            for (const auto& u : table.definition.uniques)
+                if (!u.name.isEmpty() && sameNames(u.columns, names)) return u.name;
+        }
+        return index.name;
+    }
+
+private:
+    // A bulk query over every relation; when one relation makes it fail (a view whose
+    // text no longer compiles, say), the relations are read one by one and the
+    // failing ones skipped.
+    template <typename PerRow>
+    void eachRow(const QString& bulk, const QString& single, bool tablesOnly, PerRow perRow) {
+        try {
+            for (const QVariantList& row : m_c.execute(bulk).rows) perRow(row);
+            return;
+        } catch (const odbc::Failure&) {
+        }
+        for (const Relation& r : m_relations) {
+            if (tablesOnly && r.isView) continue;
+            QString name = r.name;
+            name.replace(QLatin1String("'"), QLatin1String("''"));
+            try {
+                for (QVariantList row : m_c.execute(QString(single).replace(QLatin1String("$NAME"), name)).rows) {
+                    row.prepend(r.name);
+                    perRow(row);
+                }
+            } catch (const odbc::Failure&) {
+            }
+        }
+    }
+
+    Relation* relation(const QVariant& name) {
+        const auto it = m_byName.constFind(name.toString().toLower());
+        return it == m_byName.constEnd() ? nullptr : &m_relations[it.value()];
+    }
+
+    void loadColumns() {
+        eachRow(QStringLiteral("SELECT m.name, p.cid, p.name, p.type, p.\"notnull\", p.dflt_value, p.pk, p.hidden "
+                               "FROM sqlite_master m JOIN pragma_table_xinfo(m.name) p "
+                               "WHERE m.type IN ('table','view') ORDER BY m.name, p.cid"),
+                QStringLiteral("SELECT cid, name, type, \"notnull\", dflt_value, pk, hidden FROM pragma_table_xinfo('$NAME') "
+                               "ORDER BY cid"),
+                false, [this](const QVariantList& row) {
+                    Relation* r = relation(v(row, 0));
+                    if (!r || v(row, 7).toInt() == 1) return;  // hidden columns of virtual tables
+                    Column c;
+                    c.name = v(row, 2).toString();
+                    c.declaredType = v(row, 3).toString();
+                    c.notNull = v(row, 4).toInt() != 0;
+                    c.defaultValue = v(row, 5);
+                    c.pk = v(row, 6).toInt();
+                    r->columns << c;
+                });
+    }
+
+    void loadIndexes() {
+        QHash<QString, QString> sqlOf;
+        for (const QVariantList& row : m_c.execute(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index'")).rows)
+            sqlOf.insert(v(row, 0).toString(), v(row, 1).toString());
+        eachRow(QStringLiteral("SELECT m.name, l.seq, l.name, l.\"unique\", l.origin, l.partial, x.seqno, x.cid, x.name, x.\"desc\" "
+                               "FROM sqlite_master m JOIN pragma_index_list(m.name) l JOIN pragma_index_xinfo(l.name) x "
+                               "WHERE m.type = 'table' AND x.\"key\" = 1 ORDER BY m.name, l.name, x.seqno"),
+                QStringLiteral("SELECT l.seq, l.name, l.\"unique\", l.origin, l.partial, x.seqno, x.cid, x.name, x.\"desc\" "
+                               "FROM pragma_index_list('$NAME') l JOIN pragma_index_xinfo(l.name) x "
+                               "WHERE x.\"key\" = 1 ORDER BY l.name, x.seqno"),
+                true, [&](const QVariantList& row) {
+                    Relation* r = relation(v(row, 0));
+                    if (!r) return;
+                    const QString name = v(row, 2).toString();
+                    if (r->indexes.isEmpty() || r->indexes.last().name != name) {
+                        Index index;
+                        index.name = name;
+                        index.unique = v(row, 3).toInt() != 0;
+                        index.origin = v(row, 4).toString();
+                        index.partial = v(row, 5).toInt() != 0;
+                        index.sql = sqlOf.value(name);
+                        r->indexes << index;
+                    }
+                    Index& index = r->indexes.last();
+                    IndexColumn c;
+                    c.cid = v(row, 7).toInt();
+                    c.name = v(row, 8).toString();
+                    c.descending = v(row, 9).toInt() != 0;
+                    if (c.cid == -2) {  // an expression: take its text from the CREATE INDEX statement
+                        const QStringList items = sqltext::parseCreateIndex(index.sql).columns;
+                        const int at = v(row, 6).toInt();
+                        if (at < items.size()) c.name = items[at];
+                    } else if (c.cid == -1) {
+                        c.name = QStringLiteral("rowid");
+                    }
+                    index.columns << c;
+                });
+    }
+
+    void loadForeignKeys() {
+        eachRow(QStringLiteral("SELECT m.name, f.id, f.seq, f.\"table\", f.\"from\", f.\"to\", f.on_update, f.on_delete "
+                               "FROM sqlite_master m JOIN pragma_foreign_key_list(m.name) f "
+                               "WHERE m.type = 'table' ORDER BY m.name, f.id, f.seq"),
+                QStringLiteral("SELECT id, seq, \"table\", \"from\", \"to\", on_update, on_delete "
+                               "FROM pragma_foreign_key_list('$NAME') ORDER BY id, seq"),
+                true, [this](const QVariantList& row) {
+                    Relation* r = relation(v(row, 0));
+                    if (!r) return;
+                    ForeignKeyRow fk;
+                    fk.id = v(row, 1).toInt();
+                    fk.table = v(row, 3).toString();
+                    fk.from = v(row, 4).toString();
+                    fk.to = v(row, 5);
+                    fk.onUpdate = v(row, 6).toString();
+                    fk.onDelete = v(row, 7).toString();
+                    r->foreignKeys << fk;
+                });
+    }
+
+    odbc::Connection& m_c;
+    QList<Relation> m_relations;
+    QHash<QString, int> m_byName;
+};
+
+struct SqliteType {
+    int ado = adVarChar;
+    QVariant length, precision, scale, datetime;
+};
+
+// The ADO view of a declared column type: the common type names first, then SQLite's
+// own affinity rules.
+SqliteType sqliteType(const QString& declared) {
+    SqliteType t;
+    QString base = declared.trimmed().toLower();
+    QList<int> args;
+    const qsizetype open = base.indexOf(QLatin1Char('('));
+    if (open >= 0) {
+        const qsizetype close = base.indexOf(QLatin1Char(')'), open);
+        for (const QString& a : base.mid(open + 1, (close < 0 ? base.size() : close) - open - 1).split(QLatin1Char(','))) {
+            bool ok = false;
+            const int n = a.trimmed().toInt(&ok);
+            if (ok) args << n;
+        }
+        base = base.left(open).trimmed();
+    }
+    base = base.simplified();
+    auto is = [&](std::initializer_list<const char*> names) {
+        for (const char* n : names)
+            if (base == QLatin1String(n)) return true;
+        return false;
+    };
+    auto characters = [&](int ado) {
+        t.ado = ado;
+        if (!args.isEmpty()) t.length = qint64(args[0]);
+    };
+    if (is({"integer", "int", "mediumint", "int4"})) { t.ado = adInteger; t.precision = 10; }
+    else if (is({"smallint", "int2"})) { t.ado = adSmallInt; t.precision = 5; }
+    else if (is({"tinyint"})) { t.ado = adTinyInt; t.precision = 3; }
+    else if (is({"bigint", "int8", "unsigned big int"})) { t.ado = adBigInt; t.precision = 19; }
+    else if (is({"real", "double", "double precision", "float", "float8"})) { t.ado = adDouble; t.precision = 15; }
+    else if (is({"numeric", "decimal", "number"})) {
+        t.ado = adNumeric;
+        if (!args.isEmpty()) {
+            t.precision = args[0];
+            t.scale = args.size() > 1 ? args[1] : 0;
+        }
+    }
+    else if (is({"money", "currency", "smallmoney"})) { t.ado = adCurrency; t.precision = 19; }
+    else if (is({"boolean", "bool", "bit"})) t.ado = adBoolean;
+    else if (is({"char", "character", "nchar", "native character"})) characters(adChar);
+    else if (is({"varchar", "nvarchar", "varchar2", "nvarchar2", "varying character", "character varying"})) characters(adVarChar);
+    else if (is({"text", "clob", "ntext", "longtext", "mediumtext", "memo"})) characters(adLongVarChar);
+    else if (is({"binary"})) characters(adBinary);
+    else if (is({"varbinary"})) characters(adVarBinary);
+    else if (is({"blob", "image", "longblob"})) t.ado = adLongVarBinary;
+    else if (is({"date"})) { t.ado = adDBDate; t.datetime = 0; }
+    else if (is({"time"})) { t.ado = adDBTime; t.datetime = args.isEmpty() ? 0 : args[0]; }
+    else if (is({"datetime", "timestamp", "smalldatetime", "datetime2"})) { t.ado = adDBTimeStamp; t.datetime = args.isEmpty() ? 0 : args[0]; }
+    else if (is({"guid", "uuid", "uniqueidentifier"})) t.ado = adGUID;
+    else if (base.isEmpty()) t.ado = adVarChar;
+    else if (base.contains(QLatin1String("int"))) { t.ado = adInteger; t.precision = 10; }
+    else if (base.contains(QLatin1String("char")) || base.contains(QLatin1String("clob")) || base.contains(QLatin1String("text")))
+        characters(args.isEmpty() ? adLongVarChar : adVarChar);
+    else if (base.contains(QLatin1String("blob"))) t.ado = adLongVarBinary;
+    else if (base.contains(QLatin1String("real")) || base.contains(QLatin1String("floa")) || base.contains(QLatin1String("doub"))) {
+        t.ado = adDouble;
+        t.precision = 15;
+    } else {
+        t.ado = adNumeric;
+        if (!args.isEmpty()) {
+            t.precision = args[0];
+            t.scale = args.size() > 1 ? args[1] : 0;
+        }
+    }
+    return t;
+}
+
+QVariant ruleText(const QString& rule) {
+    const QString r = rule.toUpper();
+    if (r == QLatin1String("CASCADE") || r == QLatin1String("SET NULL") || r == QLatin1String("SET DEFAULT")) return r;
+    return QStringLiteral("NO ACTION");  // NO ACTION, RESTRICT
+}
+
+Rowset tablesOf(odbc::Connection& c) {
+    Model m(c);
+    m.load(false);
+    Rowset out;
+    for (const Relation& r : m.relations()) {
+        QVariantList o = emptyRow(tables::Count);
+        o[tables::TABLE_NAME] = r.name;
+        o[tables::TABLE_TYPE] = r.isView ? QStringLiteral("VIEW")
+                                : r.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ? QStringLiteral("SYSTEM TABLE")
+                                                                                                     : QStringLiteral("TABLE");
+        out.rows << o;
+    }
+    sortRows(out.rows, {tables::TABLE_TYPE, tables::TABLE_NAME});
+    return out;
+}
+
+Rowset columnsOf(odbc::Connection& c) {
+    Model m(c);
+    m.load(false);
+    Rowset out;
+    for (const Relation& r : m.relations()) {
+        int ordinal = 0;
+        for (const Column& col : r.columns) {
+            const SqliteType t = sqliteType(col.declaredType);
+            const bool nullable = !(col.notNull || r.isRowidAlias(col) || (r.definition.withoutRowid && col.pk > 0));
+            QVariantList o = emptyRow(columns::Count);
+            o[columns::TABLE_NAME] = r.name;
+            o[columns::COLUMN_NAME] = col.name;
+            o[columns::ORDINAL_POSITION] = ++ordinal;
+            o[columns::COLUMN_HASDEFAULT] = !col.defaultValue.isNull();
+            o[columns::COLUMN_DEFAULT] = col.defaultValue;
+            o[columns::IS_NULLABLE] = nullable;
+            o[columns::DATA_TYPE] = t.ado;
+            o[columns::CHARACTER_MAXIMUM_LENGTH] = t.length;
+            o[columns::CHARACTER_OCTET_LENGTH] = t.length;
+            o[columns::NUMERIC_PRECISION] = t.precision;
+            o[columns::NUMERIC_SCALE] = t.scale;
+            o[columns::DATETIME_PRECISION] = t.datetime;
+            int flags = DBCOLUMNFLAGS_WRITEUNKNOWN;
+            if (nullable) flags |= DBCOLUMNFLAGS_ISNULLABLE | DBCOLUMNFLAGS_MAYBENULL;
+            if (isFixedLengthType(t.ado)) flags |= DBCOLUMNFLAGS_ISFIXEDLENGTH;
+            if (isLongType(t.ado)) flags |= DBCOLUMNFLAGS_ISLONG;
+            o[columns::COLUMN_FLAGS] = flags;
+            out.rows << o;
+        }
+    }
+    return out;  // relations by name, columns in table order
+}
+
+Rowset primaryKeys(odbc::Connection& c) {
+    Model m(c);
+    m.load(false);
+    Rowset out;
+    for (const Relation& r : m.relations()) {
+        if (r.isView) continue;
+        const QStringList keys = r.primaryKeyColumns();
+        for (int i = 0; i < keys.size(); ++i) {
+            QVariantList o = emptyRow(primarykeys::Count);
+            o[primarykeys::TABLE_NAME] = r.name;
+            o[primarykeys::COLUMN_NAME] = keys[i];
+            o[primarykeys::ORDINAL] = i + 1;
+            o[primarykeys::PK_NAME] = r.primaryKeyName();
+            out.rows << o;
+        }
+    }
+    return out;
+}
+
+Rowset viewsOf(odbc::Connection& c) {
+    Model m(c);
+    m.load(false);
+    Rowset out;
+    for (const Relation& r : m.relations()) {
+        if (!r.isView) continue;
+        QVariantList o = emptyRow(views::Count);
+        o[views::TABLE_NAME] = r.name;
+        o[views::VIEW_DEFINITION] = r.sql;
+        o[views::CHECK_OPTION] = false;
+        o[views::IS_UPDATABLE] = false;  // SQLite views are read-only
+        out.rows << o;
+    }
+    return out;
+}
+
+Rowset viewColumnUsage(odbc::Connection& c) {
+    Model m(c);
+    m.load(false);
+    QHash<QString, sqltext::Relation> relations;
+    for (const Relation& r : m.relations()) {
+        sqltext::Relation rel;
+        rel.name = r.name;
+        for (const Column& col : r.columns) rel.columns << col.name;
+        relations.insert(r.name.toLower(), rel);
+    }
+    Rowset out;
+    for (const Relation& r : m.relations()) {
+        if (!r.isView) continue;
+        for (const sqltext::ColumnUse& use : sqltext::viewColumnUsage(r.sql, relations)) {
+            if (use.table.compare(r.name, Qt::CaseInsensitive) == 0) continue;
+            QVariantList o = emptyRow(viewcolumns::Count);
+            o[viewcolumns::VIEW_NAME] = r.name;
+            o[viewcolumns::TABLE_NAME] = use.table;
+            o[viewcolumns::COLUMN_NAME] = use.column;
+            out.rows << o;
+        }
+    }
+    return out;
+}
+
+Rowset indexesOf(odbc::Connection& c) {
+    Model m(c);
+    m.load(true);
+    Rowset out;
+    for (const Relation& r : m.relations()) {
+        for (const Index& index : r.indexes) {
+            const bool primary = index.origin == QLatin1String("pk");
+            const bool clustered = primary && r.definition.withoutRowid;
+            const QString name = m.indexName(r, index);
+            const QString condition = index.partial ? sqltext::parseCreateIndex(index.sql).condition : QString();
+            for (int i = 0; i < index.columns.size(); ++i) {
+                QVariantList o = emptyRow(indexes::Count);
+                o[indexes::TABLE_NAME] = r.name;
+                o[indexes::INDEX_NAME] = name;
+                o[indexes::PRIMARY_KEY] = primary;
+                o[indexes::UNIQUE] = index.unique;
+                o[indexes::CLUSTERED] = clustered;
+                o[indexes::TYPE] = DBPROPVAL_IT_BTREE;
+                o[indexes::NULLS] = primary ? DBPROPVAL_IN_DISALLOWNULL : DBPROPVAL_IN_ALLOWNULL;
+                o[indexes::SORT_BOOKMARKS] = false;
+                o[indexes::AUTO_UPDATE] = true;
+                o[indexes::NULL_COLLATION] = DBPROPVAL_NC_LOW;  // SQLite sorts Null below every value
+                o[indexes::ORDINAL_POSITION] = i + 1;
+                o[indexes::COLUMN_NAME] = index.columns[i].name;
+                o[indexes::COLLATION] = index.columns[i].descending ? DB_COLLATION_DESC : DB_COLLATION_ASC;
+                if (!condition.isEmpty()) o[indexes::FILTER_CONDITION] = condition;
+                o[indexes::INTEGRATED] = clustered;
+                out.rows << o;
+            }
+        }
+    }
+    sortRows(out.rows, {indexes::TABLE_NAME, indexes::INDEX_NAME, indexes::ORDINAL_POSITION});
+    return out;
+}
+
+// Names for the foreign keys of one table, by pragma key id: the name the CREATE
+// TABLE text gives, or one made from the tables.
+QHash<int, QPair<QString, int>> foreignKeyNames(const Relation& r) {
+    // Group the pragma rows by key id.
+    QMap<int, QPair<QString, QStringList>> keys;  // id -> (referenced table, columns)
+    for (const ForeignKeyRow& fk : r.foreignKeys) {
+        keys[fk.id].first = fk.table;
+        keys[fk.id].second << fk.from;
+    }
+    QSet<QString> used;
+    for (const auto& fk : r.definition.foreignKeys)
+        if (!fk.name.isEmpty()) used.insert(fk.name.toLower());
+    // Parsed keys in declaration order, each given its name first.
+    QList<QString> parsedNames;
+    for (const auto& fk : r.definition.foreignKeys)
+        parsedNames << (fk.name.isEmpty() ? uniqueName(QStringLiteral("FK_") + r.name + QLatin1Char('_') + fk.referencedTable, used)
+                                          : fk.name);
+    QHash<int, QPair<QString, int>> names;  // id -> (name, deferrability)
+    QList<bool> taken(r.definition.foreignKeys.size(), false);
+    for (auto it = keys.constBegin(); it != keys.constEnd(); ++it) {
+        int match = -1;
+        for (int p = 0; p < r.definition.foreignKeys.size() && match < 0; ++p) {
+            const auto& fk = r.definition.foreignKeys[p];
+            if (!taken[p] && fk.referencedTable.compare(it.value().first, Qt::CaseInsensitive) == 0
+                && sameNames(fk.columns, it.value().second))
+                match = p;
+        }
+        if (match >= 0) {
+            taken[match] = true;
+            const auto& fk = r.definition.foreignKeys[match];
+            const int deferrability = !fk.deferrable         ? DBPROPVAL_DF_NOT_DEFERRABLE
+                                      : fk.initiallyDeferred ? DBPROPVAL_DF_INITIALLY_DEFERRED
+                                                             : DBPROPVAL_DF_INITIALLY_IMMEDIATE;
+            names.insert(it.key(), qMakePair(parsedNames[match], deferrability));
+        } else {
+            names.insert(it.key(), qMakePair(uniqueName(QStringLiteral("FK_") + r.name + QLatin1Char('_') + it.value().first, used),
+                                             int(DBPROPVAL_DF_NOT_DEFERRABLE)));
+        }
+    }
+    return names;
+}
+
+Rowset foreignKeysOf(odbc::Connection& c) {
+    Model m(c);
+    m.load(true);
+    Rowset out;
+    for (const Relation& r : m.relations()) {
+        if (r.foreignKeys.isEmpty()) continue;
+        const QHash<int, QPair<QString, int>> names = foreignKeyNames(r);
+        // Rows of one key share its referenced columns; a key without "to" columns
+        // refers to the referenced table's primary key.
+        QMap<int, QList<const ForeignKeyRow*>> byId;
+        for (const ForeignKeyRow& fk : r.foreignKeys) byId[fk.id] << &fk;
+        for (auto it = byId.constBegin(); it != byId.constEnd(); ++it) {
+            const QList<const ForeignKeyRow*>& rows = it.value();
+            const Relation* referenced = m.find(rows.first()->table);
+            QStringList to;
+            for (const ForeignKeyRow* fk : rows) to << fk->to.toString();
+            if (rows.first()->to.isNull() && referenced) to = referenced->primaryKeyColumns();
+            const QVariant pkName = referenced ? m.keyNamed(*referenced, to) : QVariant();
+            for (int i = 0; i < rows.size(); ++i) {
+                const ForeignKeyRow& fk = *rows[i];
+                QVariantList o = emptyRow(foreignkeys::Count);
+                o[foreignkeys::PK_TABLE_NAME] = referenced ? referenced->name : fk.table;
+                if (i < to.size()) {
+                    const QString name = referenced ? referenced->columnNamed(to[i]) : QString();
+                    o[foreignkeys::PK_COLUMN_NAME] = name.isEmpty() ? to[i] : name;
+                }
+                o[foreignkeys::FK_TABLE_NAME] = r.name;
+                o[foreignkeys::FK_COLUMN_NAME] = fk.from;
+                o[foreignkeys::ORDINAL] = i + 1;
+                o[foreignkeys::UPDATE_RULE] = ruleText(fk.onUpdate);
+                o[foreignkeys::DELETE_RULE] = ruleText(fk.onDelete);
+                o[foreignkeys::PK_NAME] = pkName;
+                o[foreignkeys::FK_NAME] = names.value(fk.id).first;
+                o[foreignkeys::DEFERRABILITY] = names.value(fk.id).second;
+                out.rows << o;
+            }
+        }
+    }
+    sortRows(out.rows, {foreignkeys::FK_TABLE_NAME, foreignkeys::FK_NAME, foreignkeys::ORDINAL});
+    return out;
+}
+
+struct NamedCheck {
+    QString table;
+    QString name;
+    QString clause;
+    QStringList columns;  // the table's columns the check uses
+};
+
+QList<NamedCheck> checksOf(Model& m) {
+    QList<NamedCheck> list;
+    for (const Relation& r : m.relations()) {
+        if (r.isView) continue;
+        QSet<QString> used;
+        for (const auto& check : r.definition.checks)
+            if (!check.name.isEmpty()) used.insert(check.name.toLower());
+        for (const auto& check : r.definition.checks) {
+            NamedCheck n;
+            n.table = r.name;
+            n.clause = check.clause;
+            n.name = !check.name.isEmpty()      ? check.name
+                     : !check.column.isEmpty() ? uniqueName(QStringLiteral("CK_") + r.name + QLatin1Char('_') + check.column, used)
+                                               : uniqueName(QStringLiteral("CK_") + r.name, used);
+            QStringList names = check.identifiers;
+            if (!check.column.isEmpty()) names.prepend(check.column);
+            for (const Column& col : r.columns)
+                for (const QString& id : names)
+                    if (col.name.compare(id, Qt::CaseInsensitive) == 0 && !n.columns.contains(col.name)) n.columns << col.name;
+            list << n;
+        }
+    }
+    return list;
+}
+
+Rowset checkConstraints(odbc::Connection& c) {
+    Model m(c);
+    m.load(false);
+    Rowset out;
+    for (const NamedCheck& n : checksOf(m)) {
+        QVariantList o = emptyRow(checks::Count);
+        o[checks::CONSTRAINT_NAME] = n.name;
+        o[checks::CHECK_CLAUSE] = n.clause;
+        out.rows << o;
+    }
+    sortRows(out.rows, {checks::CONSTRAINT_NAME});
+    return out;
+}
+
+Rowset constraintColumnUsage(odbc::Connection& c) {
+    Model m(c);
+    m.load(true);
+    Rowset out;
+    auto add = [&](const QString& table, const QString& column, const QVariant& constraint) {
+        QVariantList o = emptyRow(constraintcolumns::Count);
+        o[constraintcolumns::TABLE_NAME] = table;
+        o[constraintcolumns::COLUMN_NAME] = column;
+        o[constraintcolumns::CONSTRAINT_NAME] = constraint;
+        out.rows << o;
+    };
+    for (const Relation& r : m.relations()) {
+        if (r.isView) continue;
+        for (const QString& key : r.primaryKeyColumns()) add(r.name, key, r.primaryKeyName());
+        for (const Index& index : r.indexes) {
+            if (index.origin != QLatin1String("u")) continue;
+            for (const IndexColumn& col : index.columns) add(r.name, col.name, m.indexName(r, index));
+        }
+        const QHash<int, QPair<QString, int>> names = foreignKeyNames(r);
+        for (const ForeignKeyRow& fk : r.foreignKeys) add(r.name, r.columnNamed(fk.from).isEmpty() ? fk.from : r.columnNamed(fk.from), names.value(fk.id).first);
+    }
+    for (const NamedCheck& n : checksOf(m))
+        for (const QString& col : n.columns) add(n.table, col, n.name);
+    sortRows(out.rows, {constraintcolumns::TABLE_NAME, constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_NAME});
+    return out;
+}
+
+// The type names the columns rowset's codes stand for, best match of each code first.
+Rowset providerTypes() {
+    static const QList<ProviderType> types = {
+        {"smallint", adSmallInt, 5, nullptr, nullptr, nullptr, false, -1, -1},
+        {"integer", adInteger, 10, nullptr, nullptr, nullptr, false, -1, -1},
+        {"int", adInteger, 10, nullptr, nullptr, nullptr, false, -1, -1},
+        {"real", adDouble, 15, nullptr, nullptr, nullptr, false, -1, -1},
+        {"double", adDouble, 15, nullptr, nullptr, nullptr, false, -1, -1},
+        {"float", adDouble, 15, nullptr, nullptr, nullptr, false, -1, -1},
+        {"money", adCurrency, 19, nullptr, nullptr, nullptr, false, 4, 4},
+        {"boolean", adBoolean, 1, nullptr, nullptr, nullptr, false, -1, -1},
+        {"tinyint", adTinyInt, 3, nullptr, nullptr, nullptr, false, -1, -1},
+        {"bigint", adBigInt, 19, nullptr, nullptr, nullptr, false, -1, -1},
+        {"guid", adGUID, 36, "'", "'", nullptr, false, -1, -1},
+        {"binary", adBinary, 1000000000, "X'", "'", "length", false, -1, -1},
+        {"char", adChar, 1000000000, "'", "'", "length", true, -1, -1},
+        {"numeric", adNumeric, 1000, nullptr, nullptr, "precision,scale", false, 0, 1000},
+        {"decimal", adNumeric, 1000, nullptr, nullptr, "precision,scale", false, 0, 1000},
+        {"date", adDBDate, 10, "'", "'", nullptr, false, -1, -1},
+        {"time", adDBTime, 12, "'", "'", nullptr, false, 0, 3},
+        {"datetime", adDBTimeStamp, 23, "'", "'", nullptr, false, 0, 3},
+        {"timestamp", adDBTimeStamp, 23, "'", "'", nullptr, false, 0, 3},
+        {"varchar", adVarChar, 1000000000, "'", "'", "length", true, -1, -1},
+        {"text", adLongVarChar, 1000000000, "'", "'", nullptr, true, -1, -1},
+        {"clob", adLongVarChar, 1000000000, "'", "'", nullptr, true, -1, -1},
+        {"varbinary", adVarBinary, 1000000000, "X'", "'", "length", false, -1, -1},
+        {"blob", adLongVarBinary, 1000000000, "X'", "'", nullptr, false, -1, -1},
+    };
+    return providerTypesFromList(types);
+}
+
+}  // namespace
+
+Rowset readSqlite(odbc::Connection& connection, int schemaId) {
+    switch (schemaId) {
+    case adSchemaTables: return tablesOf(connection);
+    case adSchemaColumns: return columnsOf(connection);
+    case adSchemaPrimaryKeys: return primaryKeys(connection);
+    case adSchemaViews: return viewsOf(connection);
+    case adSchemaViewColumnUsage: return viewColumnUsage(connection);
+    case adSchemaIndexes: return indexesOf(connection);
+    case adSchemaForeignKeys: return foreignKeysOf(connection);
+    case adSchemaCheckConstraints: return checkConstraints(connection);
+    case adSchemaConstraintColumnUsage: return constraintColumnUsage(connection);
+    case adSchemaProviderTypes: return providerTypes();
+    default:
+        throw RuntimeError(adErrNotSupported, QStringLiteral("Object or provider is not capable of performing requested operation."));
+    }
+}
+
+}  // namespace platform::ado::schema

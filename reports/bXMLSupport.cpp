@@ -1,0 +1,645 @@
+#include "reports/bXMLSupport.h"
+
+#include "core/FileUtil.h"
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "platform/Error.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <libexslt/exslt.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using platform::RuntimeError;
+namespace err = platform::err;
+using namespace bGlobal;
+
+namespace bXMLSupport {
+
+namespace {
+
+// ---- placeholders and fixed texts ---------------------------------------------------
+const QString kStylePlaceholder = QStringLiteral("<!-- Style content here -->");
+const QString kNamePlaceholder = QStringLiteral("<!-- Your database name -->");
+const QString kCSSPathPlaceholder = QStringLiteral("<!--Your CSS Path-->");
+const QString kReportPlaceholder = QStringLiteral("<!-- Your report here -->");
+const QString kMiddlePlaceholder = QStringLiteral("<!-- Your Middle Content Here -->");
+const QString kTablesMarker = QStringLiteral("<!--Morvtableshere-->");
+
+// The report's kinds in the order a split report numbers and pages them.
+const QStringList kParseKinds = {QStringLiteral("TABLES"), QStringLiteral("INDEXES"), QStringLiteral("TRIGGERS"),
+                                 QStringLiteral("VIEWS"), QStringLiteral("STORED_PROCEDURES")};
+
+// The five lists of the report index document, in their order, with the selection
+// of a one-page report and the wrapper kind that renders them.
+struct IndexList {
+    QString list;
+    QString pattern;
+    QString kind;
+};
+const IndexList kIndexLists[] = {
+    {QStringLiteral("TABLESLIST"), QStringLiteral("DATABASE/TABLE[@Report $eq$ 1]"), QStringLiteral("TABLES")},
+    {QStringLiteral("VIEWSLIST"), QStringLiteral("DATABASE/VIEW[@Report $eq$ 1]"), QStringLiteral("VIEWS")},
+    {QStringLiteral("STOREDPROCEDURESLIST"), QStringLiteral("DATABASE/STOREDPROCEDURE[@Report $eq$ 1]"),
+     QStringLiteral("STORED_PROCEDURES")},
+    {QStringLiteral("TRIGGERSLIST"), QStringLiteral("DATABASE/TABLE/TRIGGER[@Report $eq$ 1]"), QStringLiteral("TRIGGERS")},
+    {QStringLiteral("INDEXESLIST"), QStringLiteral("DATABASE/TABLE/INDEX[@Report $eq$ 1]"), QStringLiteral("INDEXES")},
+};
+
+// ---- module state (one report at a time) --------------------------------------------
+QString gReportTemplateText;
+QString gReportHTML;
+QString gReportDate;                  // taken once per report for the index and its comment
+std::unique_ptr<cXML> oParsedFiles;   // root MORVALEX, one HTMLFILE per page
+QHash<QString, int> gListCounts;      // children of each index list
+QHash<QString, QString> gTableLinks;  // what ChangeTableLinks puts in place of "#anchor"
+
+// Thrown after an error has gone to the error reporter, so the report stops without
+// a second report of the same error.
+struct Reported {};
+
+// Runs a private procedure with its error trap: a permission error (70) passes to the
+// caller, whose message names the folder or file; any other error is reported with
+// the procedure's name and ends the report.
+template <class F>
+auto Guard(const char* procedure, F&& body) -> decltype(body()) {
+    try {
+        return body();
+    } catch (const Reported&) {
+        throw;
+    } catch (const RuntimeError& e) {
+        if (e.number() == err::PermissionDenied) throw;
+        ShowError(e.number(), e.description(), QStringLiteral("bXMLSupport.") + QLatin1String(procedure));
+        throw Reported{};
+    } catch (const std::exception& e) {
+        const auto [number, description] = Describe(e);
+        ShowError(number, description, QStringLiteral("bXMLSupport.") + QLatin1String(procedure));
+        throw Reported{};
+    }
+}
+
+// ---- files --------------------------------------------------------------------------
+
+[[noreturn]] void ThrowErrno(int code) {
+    switch (code) {
+    case EACCES:
+    case EPERM:
+    case EROFS: throw RuntimeError(err::PermissionDenied, QStringLiteral("Permission denied"));
+    case ENOENT:
+    case ENOTDIR: throw RuntimeError(err::PathNotFound, QStringLiteral("Path not found"));
+    default: throw RuntimeError(75, QStringLiteral("Path/File access error"));
+    }
+}
+
+// Writes bytes to a new file beside the target and renames it over the target, so a
+// failure never leaves a half-written report file.
+void WriteFileReplacing(const QString& path, const QByteArray& bytes) {
+    const QByteArray target = QFile::encodeName(path);
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; fd < 0; ++attempt) {
+        temp = target + ".morv" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt) + ".tmp";
+        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && (errno != EEXIST || attempt > 100)) ThrowErrno(errno);
+    }
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            const int code = errno;
+            ::close(fd);
+            ::unlink(temp.constData());
+            ThrowErrno(code);
+        }
+        data += n;
+        left -= n;
+    }
+    if (::close(fd) != 0 || ::rename(temp.constData(), target.constData()) != 0) {
+        const int code = errno;
+        ::unlink(temp.constData());
+        ThrowErrno(code);
+    }
+}
+
+void WriteTextReplacing(const QString& path, const QString& text) { WriteFileReplacing(path, text.toUtf8()); }
+
+QByteArray ReadBytes(const QString& path) {
+    QFile file(path);
+    if (!file.exists()) throw RuntimeError(err::FileNotFound, QStringLiteral("File not found"));
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (file.error() == QFileDevice::PermissionsError)
+            throw RuntimeError(err::PermissionDenied, QStringLiteral("Permission denied"));
+        throw RuntimeError(75, QStringLiteral("Path/File access error"));
+    }
+    return file.readAll();
+}
+
+// Makes a folder and its missing parents. False when it cannot be made for a reason
+// other than permissions (a file in the way, a bad name); a denied permission is
+// error 70.
+bool MakeFolder(const QString& folder) {
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    if (QFileInfo(path).isDir()) return true;
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+    if (cut > 0 && !MakeFolder(path.left(cut))) return false;
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) return true;
+    const int code = errno;
+    if (code == EEXIST && QFileInfo(path).isDir()) return true;
+    if (code == EACCES || code == EPERM || code == EROFS) ThrowErrno(code);
+    return false;
+}
+
+// Copies every file under from into to (same relative paths), replacing files.
+void CopyFolder(const QString& from, const QString& to) {
+    if (!QFileInfo(from).isDir()) throw RuntimeError(err::PathNotFound, QStringLiteral("Path not found"));
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + source.mid(from.size());
+        if (!MakeFolder(QFileInfo(target).path())) throw RuntimeError(76, QStringLiteral("Path not found"));
+        WriteFileReplacing(target, ReadBytes(source));
+    }
+}
+
+// ---- texts --------------------------------------------------------------------------
+
+QString Slashes(QString path) { return path.replace(QLatin1Char('\\'), QLatin1Char('/')); }
+
+QString AfterLastSlash(const QString& path) { return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1); }
+
+QString HtmlEscape(const QString& text) { return text.toHtmlEscaped(); }
+
+// Undoes the escaping of an attribute value written by the HTML serializer.
+QString HtmlUnescape(const QString& text) {
+    if (!text.contains(QLatin1Char('&'))) return text;
+    static const QRegularExpression entity(QStringLiteral("&(#[0-9]+|#[xX][0-9A-Fa-f]+|amp|lt|gt|quot|apos);"));
+    QString out;
+    qsizetype last = 0;
+    for (auto it = entity.globalMatch(text); it.hasNext();) {
+        const auto m = it.next();
+        out += QStringView(text).mid(last, m.capturedStart() - last);
+        const QString name = m.captured(1);
+        if (name == QLatin1String("amp")) out += QLatin1Char('&');
+        else if (name == QLatin1String("lt")) out += QLatin1Char('<');
+        else if (name == QLatin1String("gt")) out += QLatin1Char('>');
+        else if (name == QLatin1String("quot")) out += QLatin1Char('"');
+        else if (name == QLatin1String("apos")) out += QLatin1Char('\'');
+        else {
+            bool ok = false;
+            const uint code = name.at(1).toLower() == QLatin1Char('x') ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
+            if (ok && code > 0 && code <= 0x10FFFF) out += QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1);
+            else out += m.captured(0);
+        }
+        last = m.capturedEnd();
+    }
+    out += QStringView(text).mid(last);
+    return out;
+}
+
+// The database name as the first part of a page file name: characters that a file
+// name or a link cannot hold become "_".
+QString PageFileStem(const QString& name) {
+    static const QString unsafe = QStringLiteral("/\\:*?\"<>|#%&");
+    QString out = name;
+    for (QChar& c : out)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || unsafe.contains(c)) c = QLatin1Char('_');
+    return out;
+}
+
+// A file name as the part of a link before "#".
+QString FileReference(const QString& fileName) {
+    QString out = fileName;
+    out.replace(QLatin1Char('%'), QLatin1String("%25"));
+    out.replace(QLatin1Char('#'), QLatin1String("%23"));
+    out.replace(QLatin1Char('?'), QLatin1String("%3F"));
+    return out;
+}
+
+// A link as it may stand between double quotes in a finished page.
+QString LinkAttribute(const QString& link) {
+    const qsizetype hash = link.indexOf(QLatin1Char('#'));
+    const QString file = hash < 0 ? link : link.left(hash);
+    const QString fragment = hash < 0 ? QString() : link.mid(hash);
+    return QString::fromLatin1(QUrl::toPercentEncoding(file, "%")) + HtmlEscape(fragment);
+}
+
+QString ReportDateText() { return QLocale::system().toString(QDateTime::currentDateTime(), QLocale::ShortFormat); }
+
+// ---- wrappers of the rendered report --------------------------------------------------
+
+// One reported object as the report style sheet rendered it.
+struct Wrapper {
+    qsizetype start = 0;
+    qsizetype end = 0;  // just after the end tag
+    QString number;
+    QString name;
+    QString anchor;  // the Anchor attribute, else the name
+};
+
+// Every "morv" + kind wrapper of the rendered HTML, in document order. The object
+// runs from its opening tag to the end of the next matching end tag.
+QList<Wrapper> FindWrappers(const QString& html, const QString& kind) {
+    const QString tag = QStringLiteral("morv") + kind.toLower();
+    // Quoted attribute values may hold ">": the serializer keeps "<!-- ... -->" in a
+    // value as it is.
+    const QRegularExpression open(QStringLiteral("(<") + tag + QStringLiteral(" (?:[^>\"']|\"[^\"]*\"|'[^']*')*>)"),
+                                  QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression attribute(
+        QStringLiteral("\\s+([A-Za-z_:][-A-Za-z0-9_:.]*)\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s\"'>]+))"));
+    QList<Wrapper> out;
+    for (auto it = open.globalMatch(html); it.hasNext();) {
+        const auto m = it.next();
+        Wrapper w;
+        w.start = m.capturedStart(1);
+        const QString openTag = m.captured(1);
+        for (auto a = attribute.globalMatch(openTag, tag.size() + 1); a.hasNext();) {
+            const auto am = a.next();
+            const QString value = HtmlUnescape(am.captured(2) + am.captured(3) + am.captured(4));
+            const QString key = am.captured(1);
+            if (key.compare(QLatin1String("Number"), Qt::CaseInsensitive) == 0) w.number = value.trimmed();
+            else if (key.compare(QLatin1String("Name"), Qt::CaseInsensitive) == 0) w.name = value;
+            else if (key.compare(QLatin1String("Anchor"), Qt::CaseInsensitive) == 0) w.anchor = value;
+        }
+        if (w.anchor.isEmpty()) w.anchor = w.name;
+        const QString endTag = QStringLiteral("</") + openTag.mid(1, tag.size()) + QLatin1Char('>');
+        const qsizetype endAt = html.indexOf(endTag, w.start, Qt::CaseInsensitive);
+        w.end = endAt < 0 ? html.size() : endAt + endTag.size();
+        out.append(w);
+    }
+    return out;
+}
+
+// ---- the private procedures -----------------------------------------------------------
+
+QString Singular(const QString& text) {
+    return Guard("Singular", [&] {
+        QString s = text.toUpper().remove(QLatin1Char('_'));
+        s.replace(QLatin1String("TABLES"), QLatin1String("TABLE"));
+        s.replace(QLatin1String("VIEWS"), QLatin1String("VIEW"));
+        s.replace(QLatin1String("STOREDPROCEDURES"), QLatin1String("STOREDPROCEDURE"));
+        s.replace(QLatin1String("TRIGGERS"), QLatin1String("TRIGGER"));
+        s.replace(QLatin1String("INDEXES"), QLatin1String("INDEX"));
+        return s;
+    });
+}
+
+// The installed or chosen CSS file: a relative setting lies under AppPath().
+QString CSSSourcePath() {
+    const QString setting = Slashes(gReportCSSFile);
+    if (QDir::isAbsolutePath(setting)) return setting;
+    return AppPath() + QLatin1Char('/') + (setting.startsWith(QLatin1Char('/')) ? setting.mid(1) : setting);
+}
+
+// Where the report folder keeps its copy of the CSS file, relative to the folder.
+QString CSSRelativePath() {
+    const QString setting = Slashes(gReportCSSFile);
+    if (QDir::isAbsolutePath(setting)) return QStringLiteral("styles/") + AfterLastSlash(setting);
+    return setting.startsWith(QLatin1Char('/')) ? setting.mid(1) : setting;
+}
+
+QString GetCSSContent() {
+    return Guard("GetCSSContent", [&] { return ReadTextFile(CSSSourcePath()); });
+}
+
+// Fills the template text and starts oIndexXML. sPath is the report file or folder.
+void InitializeIndex(const QString& sPath) {
+    Guard("InitializeIndex", [&] {
+        QString cssPath = CSSRelativePath();
+        const QString setting = Slashes(gReportCSSFile);
+        const QString location = sPath.contains(QLatin1String(".html")) ? sPath.mid(sPath.lastIndexOf(QLatin1Char('/')))
+                                                                          : sPath;
+        if (!location.isEmpty()) {
+            const qsizetype at = setting.toLower().indexOf(location.toLower());
+            if (at >= 0) cssPath = setting.mid(at + location.size());
+        }
+
+        QString text = ReadTextFile(Slashes(gReportTemplateFile));
+        if (text.contains(kStylePlaceholder)) text.replace(kStylePlaceholder, GetCSSContent());
+        text.replace(kNamePlaceholder, HtmlEscape(gDatabaseName));
+        text.replace(kCSSPathPlaceholder, HtmlEscape(cssPath));
+        gReportTemplateText = text;
+
+        gReportDate = ReportDateText();
+        oIndexXML = std::make_shared<cXML>();
+        oIndexXML->InitXMLFile(QStringLiteral("DATABASEINDEX"),
+                               {QStringLiteral("Name=") + gDatabaseName, QStringLiteral("ServerName=") + gServerName,
+                                QStringLiteral("ReportDate=") + gReportDate});
+        if (!oIndexXML->HasDocument() || !oIndexXML->DocumentElement())
+            throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
+        gListCounts.clear();
+    });
+}
+
+// Appends one empty list element to DATABASEINDEX.
+void AppendIndexList(const QString& list, int count) {
+    oIndexXML->CreateElement(list, {QStringLiteral("Count=") + QString::number(count)});
+    if (!oIndexXML->AppendChild(QStringLiteral("DATABASEINDEX"), 0))
+        throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
+    gListCounts[list] = 0;
+}
+
+// Appends one entry to a list of the index document.
+void AppendIndexEntry(const QString& list, const QString& element, const QString& name, const QString& link) {
+    oIndexXML->CreateElement(element, {QStringLiteral("Name=") + name, QStringLiteral("Link=") + link});
+    if (!oIndexXML->AppendChild(QStringLiteral("DATABASEINDEX/") + list, 0))
+        throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
+    ++gListCounts[list];
+}
+
+QString GenerateIndex() {
+    return Guard("GenerateIndex", [&] {
+        const QString xslFile = Slashes(gIndexXSLFile);
+        if (xslFile.isEmpty() || !QFileInfo(xslFile).isFile()) return QString();
+        cXML xsl;
+        xsl.LoadXMLFile(xslFile);
+        return QStringLiteral("<!-- Morvalex 4.0 report generated on ") + gReportDate + QStringLiteral(" -->") +
+               oIndexXML->ApplyXSL(xsl);
+    });
+}
+
+// The report style sheet applied to the structure document; "" when it failed (the
+// user has been told).
+QString TransformReport() {
+    cXML xsl;
+    xsl.LoadXMLFile(Slashes(gReportXSLFile));
+    return oStructureXML->ApplyXSL(xsl);
+}
+
+// Writes the one-page report: the contents with the report body where its marker
+// stands. gReportHTML holds the transformed report.
+bool SaveAsSingleHTML(const QString& sPath) {
+    try {
+        return Guard("SaveAsSingleHTML", [&] {
+            // Links back to the contents lose their page: the contents are on this page.
+            static const QRegularExpression toIndex(QStringLiteral("([\"'])index\\.html"));
+            QString report = gReportHTML;
+            report.replace(toIndex, QStringLiteral("\\1"));
+
+            QString body = GenerateIndex();
+            const QString inserted = QStringLiteral("<Br><br>") + report;
+            // A contents page without the marker still gets the report, after it.
+            if (body.contains(kTablesMarker)) body.replace(kTablesMarker, inserted);
+            else body += inserted;
+
+            QString page = gReportTemplateText;
+            page.replace(kReportPlaceholder, body);
+            static const QRegularExpression declaration(QStringLiteral("<\\?xml\\s[^>]*\\?>"));
+            page.remove(declaration);
+            WriteTextReplacing(sPath, page);
+            return true;
+        });
+    } catch (const Reported&) {
+        return false;
+    } catch (const RuntimeError& e) {
+        if (e.number() != err::PermissionDenied) throw;
+        Critical(QStringLiteral("You dont have permission to save the html file ") + sPath + QLatin1Char('.'));
+        return false;
+    }
+}
+
+// An object page: the objects inside the object-page template inside the report
+// template.
+QString AddTitle(const QString& content) {
+    return Guard("AddTitle", [&] {
+        const QString file = AppPath() + (gPrinterFriendly ? QStringLiteral("/Morvalexpf.template")
+                                                           : QStringLiteral("/Morvalex.template"));
+        QString middle = ReadTextFile(file);
+        middle.replace(kMiddlePlaceholder, content);
+        QString page = gReportTemplateText;
+        page.replace(kReportPlaceholder, middle);
+        return page;
+    });
+}
+
+void AppendHTMLContent(const QString& path, const QString& content, const QString& kinds) {
+    Guard("AppendHTMLContent", [&] {
+        XmlNode file = oParsedFiles->CreateElement(QStringLiteral("HTMLFILE"), {QStringLiteral("FileName=") + path,
+                                                                              QStringLiteral("ObjectTitle=") + kinds});
+        if (!oParsedFiles->AppendChild(QStringLiteral("MORVALEX"), 0))
+            throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
+        file.appendChild(oParsedFiles->CreateCDataElement(AddTitle(content)));
+    });
+}
+
+// Adds the objects of one page to the index document. The three lists run in step:
+// the kind, the name and the anchor of each object.
+void Append2IndexXML(const QString& link, const QStringList& kinds, const QStringList& names,
+                     const QStringList& anchors) {
+    Guard("Append2IndexXML", [&] {
+        for (qsizetype i = 0; i < kinds.size(); ++i) {
+            const QString list = (kinds[i] + QStringLiteral("List")).toUpper().remove(QLatin1Char('_'));
+            AppendIndexEntry(list, Singular(kinds[i]), names.value(i), link + QLatin1Char('#') + anchors.value(i));
+        }
+        for (const IndexList& l : kIndexLists) {
+            XmlNode node = oIndexXML->FindNode(QStringLiteral("DATABASEINDEX/") + l.list);
+            if (node) node.setAttribute(QStringLiteral("Count"), QString::number(gListCounts.value(l.list)));
+        }
+    });
+}
+
+// Points the table links of a page at the pages that hold the tables.
+QString ChangeTableLinks(const QString& text) {
+    return Guard("ChangeTableLinks", [&] {
+        if (gTableLinks.isEmpty()) {
+            for (const XmlNode& entry : oIndexXML->GetNodes(QStringLiteral("/DATABASEINDEX/TABLESLIST/*"))) {
+                // The anchor of a table is the part of its link after "#" (its name for a
+                // style sheet that gives no Anchor).
+                const QString link = entry.attribute(QStringLiteral("Link"));
+                gTableLinks.insert(link.mid(link.indexOf(QLatin1Char('#')) + 1), LinkAttribute(link));
+            }
+        }
+        static const QRegularExpression local(QStringLiteral("\"#([^\"]*)\""));
+        QString out;
+        out.reserve(text.size() + text.size() / 8);
+        qsizetype last = 0;
+        for (auto it = local.globalMatch(text); it.hasNext();) {
+            const auto m = it.next();
+            const auto found = gTableLinks.constFind(m.captured(1));
+            if (found == gTableLinks.constEnd()) continue;
+            out += QStringView(text).mid(last, m.capturedStart() - last);
+            out += QLatin1Char('"') + *found + QLatin1Char('"');
+            last = m.capturedEnd();
+        }
+        out += QStringView(text).mid(last);
+        return out;
+    });
+}
+
+void SaveAllParsedFiles() {
+    Guard("SaveAllParsedFiles", [&] {
+        gTableLinks.clear();
+        for (const XmlNode& file : oParsedFiles->GetNodes(QStringLiteral("MORVALEX/HTMLFILE"))) {
+            QString text = file.text();
+            const QString title = file.attribute(QStringLiteral("ObjectTitle")).toLower();
+            if (title.contains(QLatin1String("table")) || title.contains(QLatin1String("trigger")) ||
+                title.contains(QLatin1String("index")) || title.contains(QLatin1String("foreign key")))
+                text = ChangeTableLinks(text);
+            WriteTextReplacing(file.attribute(QStringLiteral("FileName")), text);
+        }
+        gTableLinks.clear();
+    });
+}
+
+// Cuts the transformed report into pages of gObjectsPerPage objects and writes them
+// with index.html and index.xml into sFolder (ending in "/").
+bool ParseHTML(const QString& html, const QString& sFolder) {
+    try {
+        return Guard("ParseHTML", [&] {
+            // A page holds at least one object; settings below one fall back to the default.
+            const int perPage = gObjectsPerPage >= 1 ? gObjectsPerPage : 5;
+            oParsedFiles = std::make_unique<cXML>();
+            oParsedFiles->InitXMLFile(QStringLiteral("MORVALEX"), {});
+            InitializeIndex(sFolder);
+            for (const IndexList& l : kIndexLists) AppendIndexList(l.list, 0);
+
+            const QString stem = PageFileStem(gDatabaseName);
+            qint64 counter = 1;
+            QString buffer, firstNumber, lastNumber;
+            QStringList names, kinds, anchors;
+            auto writePage = [&] {
+                const QString fileName = stem + firstNumber + QStringLiteral("To") + lastNumber + QStringLiteral(".html");
+                AppendHTMLContent(sFolder + fileName, buffer, kinds.join(QLatin1Char(',')));
+                Append2IndexXML(fileName, kinds, names, anchors);
+                buffer.clear();
+                firstNumber.clear();
+                names.clear();
+                kinds.clear();
+                anchors.clear();
+            };
+            for (const QString& kind : kParseKinds) {
+                for (const Wrapper& w : FindWrappers(html, kind)) {
+                    // Without a Number the running counter names the page.
+                    lastNumber = w.number.isEmpty() ? QString::number(counter) : w.number;
+                    if (firstNumber.isEmpty()) firstNumber = lastNumber;
+                    buffer += QStringView(html).mid(w.start, w.end - w.start);
+                    names << w.name;
+                    kinds << kind;
+                    anchors << w.anchor;
+                    if (counter % perPage == 0) writePage();
+                    ++counter;
+                }
+            }
+            if (!kinds.isEmpty()) writePage();
+
+            WriteTextReplacing(sFolder + QStringLiteral("index.html"),
+                               QString(gReportTemplateText).replace(kReportPlaceholder, GenerateIndex()));
+            WriteTextReplacing(sFolder + QStringLiteral("index.xml"), oIndexXML->GetXMLContent());
+            SaveAllParsedFiles();
+            oParsedFiles.reset();
+            return true;
+        });
+    } catch (const Reported&) {
+        oParsedFiles.reset();
+        return false;
+    } catch (const RuntimeError& e) {
+        oParsedFiles.reset();
+        if (e.number() != err::PermissionDenied) throw;
+        Critical(QStringLiteral("You do not have enough permissions to write the file in ") + sFolder);
+        return false;
+    }
+}
+
+// Lists the reported objects of a one-page report in the index document. Each link
+// takes the anchor the style sheet gave the object; objects it did not wrap keep
+// their name.
+void FillSingleIndex(const QString& fileName) {
+    Guard("SaveAsHTML", [&] {
+        const QString reference = FileReference(fileName);
+        for (const IndexList& l : kIndexLists) {
+            QHash<QString, QStringList> anchorsByName;
+            for (const Wrapper& w : FindWrappers(gReportHTML, l.kind)) anchorsByName[w.name].append(w.anchor);
+            const XmlNodeList nodes = oStructureXML->GetNodes(l.pattern);
+            AppendIndexList(l.list, int(nodes.size()));
+            for (const XmlNode& node : nodes) {
+                if (node.attribute(QStringLiteral("Report")).trimmed().toDouble() != 1) continue;
+                const QString name = node.attribute(QStringLiteral("Name"));
+                QStringList& queue = anchorsByName[name];
+                const QString anchor = queue.isEmpty() ? name : queue.takeFirst();
+                AppendIndexEntry(l.list, node.nodeName(), name, reference + QLatin1Char('#') + anchor);
+            }
+            if (XmlNode list = oIndexXML->FindNode(QStringLiteral("DATABASEINDEX/") + l.list))
+                list.setAttribute(QStringLiteral("Count"), QString::number(nodes.size()));
+        }
+    });
+}
+
+void RegisterExtensions() {
+    static std::once_flag once;
+    std::call_once(once, [] { exsltRegisterAll(); });
+}
+
+}  // namespace
+
+bool SaveAsHTML(const QString& sPath, bool bSplit) {
+    RegisterExtensions();
+    const QString path = Slashes(sPath);
+    QString folder = path.contains(QLatin1String(".html")) ? path.left(path.lastIndexOf(QLatin1Char('/')) + 1) : path;
+    if (folder.isEmpty()) folder = QStringLiteral("./");
+    if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    try {
+        if (!oStructureXML || !oStructureXML->HasDocument())
+            throw RuntimeError(err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
+
+        for (const QString& sub : {QString(), QStringLiteral("images/"), QStringLiteral("styles/")}) {
+            if (!MakeFolder(folder + sub)) {
+                Critical(QStringLiteral("Enable to create folder in the target directory ") + folder + sub);
+                return false;
+            }
+        }
+        CopyFolder(AppPath() + QStringLiteral("/images"), folder + QStringLiteral("images"));
+
+        const QString cssSource = CSSSourcePath();
+        const QString cssTarget = folder + CSSRelativePath();
+        if (QDir::cleanPath(cssSource).toLower() != QDir::cleanPath(cssTarget).toLower()) {
+            if (!MakeFolder(QFileInfo(cssTarget).path())) throw RuntimeError(76, QStringLiteral("Path not found"));
+            WriteFileReplacing(cssTarget, ReadBytes(cssSource));
+        }
+
+        gReportHTML.clear();
+        if (bSplit) {
+            gReportHTML = TransformReport();
+            if (gReportHTML.isEmpty()) return false;
+            const bool written = ParseHTML(gReportHTML, folder);
+            gReportHTML.clear();
+            return written;
+        }
+
+        InitializeIndex(path);
+        gReportHTML = TransformReport();
+        if (gReportHTML.isEmpty()) return false;
+        FillSingleIndex(AfterLastSlash(path));
+        const bool written = SaveAsSingleHTML(path);
+        gReportHTML.clear();
+        return written;
+    } catch (const Reported&) {
+        gReportHTML.clear();
+        return false;
+    } catch (const std::exception& e) {
+        gReportHTML.clear();
+        const auto [number, description] = Describe(e);
+        if (number == err::PermissionDenied) {
+            Critical(QStringLiteral("You dont have permission to save the html file in ") + folder + QLatin1Char('.'));
+            return false;
+        }
+        ShowError(number, description, QStringLiteral("bXMLSupport.SaveAsHTML"));
+        return false;
+    }
+}
+
+}  // namespace bXMLSupport

@@ -1,0 +1,93 @@
+#pragma once
+// Real databases for tests: a private ODBC driver registry, fresh SQLite files and
+// fresh PostgreSQL databases on the test server that scripts/test-db starts.
+//
+// The first call of any function here points ODBCSYSINI and ODBCINI at a private
+// folder holding an odbcinst.ini that registers "SQLite3", "PostgreSQL Unicode"
+// (logging off, so no log files appear under /tmp) and, when installed, "FreeTDS" and
+// "MDBTools". Call UseTestOdbc() before the first ODBC call of a test program when
+// the test itself opens no database through these helpers.
+//
+// PostgreSQL tests start with MORVALEX_REQUIRE_TEST_PG(), which skips the test with
+// a message when the server is not configured (run through scripts/run-tests, or
+// source <build>/test-db.env after `scripts/test-db start <build>`).
+
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace testdb {
+
+// Sets up the private driver registry once per process; returns its folder.
+QString UseTestOdbc();
+
+// The driver names the private registry holds.
+QStringList RegisteredDrivers();
+
+// A fresh SQLite database file made from SQL text (any number of statements), removed
+// with the object.
+class SqliteFile {
+public:
+    explicit SqliteFile(const QString& sqlText = QString());
+    ~SqliteFile();
+    SqliteFile(const SqliteFile&) = delete;
+    SqliteFile& operator=(const SqliteFile&) = delete;
+
+    QString path() const { return m_path; }
+    // "Driver=SQLite3;Database=<path>;NoCreat=1"
+    QString connectionString() const;
+    // Runs more SQL text on the file.
+    void exec(const QString& sqlText) const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_path;
+};
+
+// The test server's facts from the environment (MORVALEX_TEST_PG_HOST, _PORT, _USER,
+// _PASSWORD).
+struct PgServer {
+    QString host;
+    int port = 0;
+    QString user;
+    QString password;
+};
+// True when the environment names a test server.
+bool PgConfigured();
+PgServer PgServerFacts();
+// Why a PostgreSQL test is skipped.
+QString PgSkipMessage();
+
+// A fresh PostgreSQL database with a unique name, made from SQL text (any number of
+// statements); dropped with the object.
+class PgDatabase {
+public:
+    explicit PgDatabase(const QString& sqlText = QString());
+    ~PgDatabase();
+    PgDatabase(const PgDatabase&) = delete;
+    PgDatabase& operator=(const PgDatabase&) = delete;
+
+    QString name() const { return m_name; }
+    // "Driver={PostgreSQL Unicode};Server=...;Port=...;Database=<name>;UID=...;PWD=..."
+    QString connectionString() const;
+    void exec(const QString& sqlText) const;
+
+private:
+    QString m_name;
+};
+
+// The ODBC string of a database on the test server (any name, existing or not).
+QString PgConnectionString(const QString& database, const QString& password = QString());
+
+// Splits SQL text into statements at semicolons outside quotes, comments and
+// dollar-quoted bodies; empty statements are dropped.
+QStringList SplitStatements(const QString& sqlText);
+
+}  // namespace testdb
+
+#define MORVALEX_REQUIRE_TEST_PG()                                                  \
+    do {                                                                            \
+        if (!::testdb::PgConfigured()) GTEST_SKIP() << ::testdb::PgSkipMessage().toStdString(); \
+    } while (0)

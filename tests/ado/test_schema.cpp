@@ -1,0 +1,360 @@
+// Schema rowsets on SQLite and PostgreSQL against one small fixture schema: the values
+// the catalogue readers read, the restrictions, 3251, and the bulk cache.
+
+#include "platform/Error.h"
+#include "platform/ado/Ado.h"
+#include "tests/ado/support/TestDatabases.h"
+
+#include <QFile>
+#include <QSet>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+
+using namespace platform::ado;
+
+namespace {
+
+const char* const kFixture = R"SQL(
+CREATE TABLE region (
+  region_code varchar(10) NOT NULL,
+  country char(2) NOT NULL,
+  name varchar(40),
+  CONSTRAINT pk_region PRIMARY KEY (region_code, country)
+);
+CREATE TABLE customer (
+  customer_id integer NOT NULL,
+  region_code varchar(10) NOT NULL,
+  country char(2) NOT NULL,
+  name varchar(60) NOT NULL,
+  balance numeric(10,2) DEFAULT 0,
+  created date,
+  CONSTRAINT pk_customer PRIMARY KEY (customer_id),
+  CONSTRAINT fk_customer_region FOREIGN KEY (region_code, country)
+    REFERENCES region (region_code, country) ON DELETE CASCADE,
+  CONSTRAINT ck_customer_balance CHECK (balance >= 0)
+);
+CREATE UNIQUE INDEX ux_customer_name ON customer (name);
+CREATE INDEX ix_customer_created ON customer (created DESC, name);
+CREATE VIEW rich_customer AS SELECT c.name, c.balance FROM customer c WHERE c.balance > 1000;
+)SQL";
+
+enum class Engine { SQLite, PostgreSQL };
+
+std::string engineName(const testing::TestParamInfo<Engine>& info) {
+    return info.param == Engine::SQLite ? "SQLite" : "PostgreSQL";
+}
+
+// One fixture database per engine for the whole program; each test opens its own
+// connection (and so its own cache).
+QString fixtureConnectionString(Engine engine) {
+    static std::unique_ptr<testdb::SqliteFile> lite;
+    static std::unique_ptr<testdb::PgDatabase> pg;
+    if (engine == Engine::SQLite) {
+        if (!lite) lite = std::make_unique<testdb::SqliteFile>(QString::fromUtf8(kFixture));
+        return lite->connectionString();
+    }
+    if (!pg) pg = std::make_unique<testdb::PgDatabase>(QString::fromUtf8(kFixture));
+    return pg->connectionString();
+}
+
+QVariantList restrict(int position, const QVariant& value) {
+    QVariantList list;
+    for (int i = 0; i < position; ++i) list << QVariant();
+    list << value;
+    return list;
+}
+
+// The values of 'fields' of every row, each row's values joined by "|".
+QStringList rowsOf(const RecordsetPtr& rs, const QStringList& fields) {
+    QStringList rows;
+    for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) {
+        QStringList values;
+        for (const QString& f : fields) {
+            const QVariant v = rs->Fields(f);
+            values << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+        }
+        rows << values.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QStringList split(const char* fields) { return QString::fromLatin1(fields).split(QLatin1Char(' ')); }
+
+class SchemaTest : public testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override {
+        if (GetParam() == Engine::PostgreSQL) MORVALEX_REQUIRE_TEST_PG();
+        c.Open(fixtureConnectionString(GetParam()));
+    }
+    bool pg() const { return GetParam() == Engine::PostgreSQL; }
+    Connection c;
+};
+
+TEST_P(SchemaTest, TablesRowsetListsTablesAndViews) {
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaTables, restrict(3, QStringLiteral("TABLE"))), split("TABLE_NAME TABLE_TYPE")),
+              QStringList({"customer|TABLE", "region|TABLE"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaTables, restrict(3, QStringLiteral("VIEW"))), split("TABLE_NAME")),
+              QStringList({"rich_customer"}));
+    RecordsetPtr all = c.OpenSchema(adSchemaTables);
+    EXPECT_EQ(all->RecordCount(), 3);
+    EXPECT_EQ(all->Names(), split("TABLE_CATALOG TABLE_SCHEMA TABLE_NAME TABLE_TYPE TABLE_GUID DESCRIPTION TABLE_PROPID "
+                                  "DATE_CREATED DATE_MODIFIED"));
+    // Exact, case-sensitive restrictions.
+    EXPECT_EQ(c.OpenSchema(adSchemaTables, restrict(2, QStringLiteral("Customer")))->RecordCount(), 0);
+    EXPECT_EQ(c.OpenSchema(adSchemaTables, restrict(2, QStringLiteral("customer")))->RecordCount(), 1);
+}
+
+TEST_P(SchemaTest, ColumnsRowsetCarriesTypesLengthsAndNullability) {
+    RecordsetPtr rs = c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("customer")));
+    EXPECT_EQ(rowsOf(rs, split("COLUMN_NAME ORDINAL_POSITION IS_NULLABLE CHARACTER_MAXIMUM_LENGTH NUMERIC_PRECISION "
+                               "NUMERIC_SCALE COLUMN_DEFAULT")),
+              QStringList({"customer_id|1|false|<null>|10|<null>|<null>", "region_code|2|false|10|<null>|<null>|<null>",
+                           "country|3|false|2|<null>|<null>|<null>", "name|4|false|60|<null>|<null>|<null>",
+                           "balance|5|true|<null>|10|2|0", "created|6|true|<null>|<null>|<null>|<null>"}));
+    // The type code names the engine's type through the provider-types rowset, as the
+    // readers look it up: the first row with that code.
+    RecordsetPtr types = c.OpenSchema(adSchemaProviderTypes);
+    auto typeName = [&](int code) {
+        for (types->MoveFirst(); !types->IsEOF(); types->MoveNext())
+            if (types->Fields(QStringLiteral("DATA_TYPE")).toInt() == code) return types->Fields(QStringLiteral("TYPE_NAME")).toString();
+        return QString();
+    };
+    QStringList names;
+    for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) names << typeName(rs->Fields(QStringLiteral("DATA_TYPE")).toInt());
+    if (pg())
+        EXPECT_EQ(names, QStringList({"int4", "varchar", "char", "varchar", "numeric", "date"}));
+    else
+        EXPECT_EQ(names, QStringList({"integer", "varchar", "char", "varchar", "numeric", "date"}));
+    // One column, restricted by table and column.
+    QVariantList both = restrict(2, QStringLiteral("region"));
+    both << QStringLiteral("name");
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns, both), split("COLUMN_NAME IS_NULLABLE")), QStringList({"name|true"}));
+}
+
+TEST_P(SchemaTest, PrimaryKeysCarryTheConstraintName) {
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaPrimaryKeys, restrict(2, QStringLiteral("region"))), split("COLUMN_NAME ORDINAL PK_NAME")),
+              QStringList({"region_code|1|pk_region", "country|2|pk_region"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaPrimaryKeys, restrict(2, QStringLiteral("customer"))), split("COLUMN_NAME PK_NAME")),
+              QStringList({"customer_id|pk_customer"}));
+}
+
+TEST_P(SchemaTest, IndexesGiveOneRowPerColumnWithDirection) {
+    const QStringList fields = split("INDEX_NAME ORDINAL_POSITION COLUMN_NAME COLLATION UNIQUE PRIMARY_KEY");
+    QStringList expected = {"ix_customer_created|1|created|2|false|false", "ix_customer_created|2|name|1|false|false",
+                            "ux_customer_name|1|name|1|true|false"};
+    // SQLite keeps an INTEGER PRIMARY KEY in the rowid, without an index.
+    if (pg()) expected.insert(2, QStringLiteral("pk_customer|1|customer_id|1|true|true"));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaIndexes, restrict(4, QStringLiteral("customer"))), fields), expected);
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaIndexes, restrict(4, QStringLiteral("region"))), fields),
+              QStringList({"pk_region|1|region_code|1|true|true", "pk_region|2|country|1|true|true"}));
+    // Restricted by index name (the third restriction).
+    EXPECT_EQ(c.OpenSchema(adSchemaIndexes, restrict(2, QStringLiteral("ux_customer_name")))->RecordCount(), 1);
+}
+
+TEST_P(SchemaTest, ForeignKeysReferringToATable) {
+    const QStringList fields = split("PK_TABLE_NAME PK_COLUMN_NAME FK_TABLE_NAME FK_COLUMN_NAME ORDINAL UPDATE_RULE "
+                                     "DELETE_RULE PK_NAME FK_NAME");
+    const QStringList expected = {
+        "region|region_code|customer|region_code|1|NO ACTION|CASCADE|pk_region|fk_customer_region",
+        "region|country|customer|country|2|NO ACTION|CASCADE|pk_region|fk_customer_region"};
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaForeignKeys, restrict(2, QStringLiteral("region"))), fields), expected);
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaForeignKeys, restrict(5, QStringLiteral("customer"))), fields), expected);
+    EXPECT_EQ(c.OpenSchema(adSchemaForeignKeys, restrict(2, QStringLiteral("customer")))->RecordCount(), 0);
+}
+
+TEST_P(SchemaTest, CheckConstraintsAndTheirColumns) {
+    RecordsetPtr checks = c.OpenSchema(adSchemaCheckConstraints);
+    ASSERT_EQ(checks->RecordCount(), 1);
+    EXPECT_EQ(checks->Fields(QStringLiteral("CONSTRAINT_NAME")).toString(), QStringLiteral("ck_customer_balance"));
+    const QString clause = checks->Fields(QStringLiteral("CHECK_CLAUSE")).toString();
+    EXPECT_TRUE(clause.startsWith(QLatin1Char('(')) && clause.contains(QLatin1String("balance >=")))
+        << clause.toStdString();
+
+    QVariantList column = restrict(2, QStringLiteral("customer"));
+    column << QStringLiteral("balance");
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaConstraintColumnUsage, column), split("CONSTRAINT_NAME")),
+              QStringList({"ck_customer_balance"}));
+    // The seventh restriction is the constraint's name.
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaConstraintColumnUsage, restrict(6, QStringLiteral("fk_customer_region"))),
+                     split("TABLE_NAME COLUMN_NAME")),
+              QStringList({"customer|country", "customer|region_code"}));
+}
+
+TEST_P(SchemaTest, ViewsAndTheColumnsTheyUse) {
+    RecordsetPtr views = c.OpenSchema(adSchemaViews);
+    ASSERT_EQ(views->RecordCount(), 1);
+    EXPECT_EQ(views->Fields(QStringLiteral("TABLE_NAME")).toString(), QStringLiteral("rich_customer"));
+    const QString text = views->Fields(QStringLiteral("VIEW_DEFINITION")).toString();
+    EXPECT_TRUE(text.contains(QLatin1String("balance")) && text.contains(QLatin1String("1000"))) << text.toStdString();
+    EXPECT_EQ(views->FieldType(5), adBoolean);  // IS_UPDATABLE
+
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaViewColumnUsage, restrict(2, QStringLiteral("rich_customer"))),
+                     split("VIEW_NAME TABLE_NAME COLUMN_NAME")),
+              QStringList({"rich_customer|customer|name", "rich_customer|customer|balance"}));
+}
+
+TEST_P(SchemaTest, ProviderTypesRestrictedByCodeAndBestMatch) {
+    QVariantList numericBest = restrict(0, int(adNumeric));
+    numericBest << true;
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaProviderTypes, numericBest), split("TYPE_NAME DATA_TYPE BEST_MATCH")),
+              QStringList({"numeric|131|true"}));
+    // Every code has exactly one best match.
+    RecordsetPtr best = c.OpenSchema(adSchemaProviderTypes, restrict(1, true));
+    QSet<int> codes;
+    for (; !best->IsEOF(); best->MoveNext()) {
+        const int code = best->Fields(QStringLiteral("DATA_TYPE")).toInt();
+        EXPECT_FALSE(codes.contains(code)) << code;
+        codes.insert(code);
+    }
+    EXPECT_TRUE(codes.contains(adInteger) && codes.contains(adDBDate));
+}
+
+TEST_P(SchemaTest, UnsupportedRowsetsAndRestrictionsRaise3251) {
+    EXPECT_THROW(
+        {
+            try {
+                c.OpenSchema(99);
+            } catch (const platform::RuntimeError& e) {
+                EXPECT_EQ(e.number(), adErrNotSupported);
+                throw;
+            }
+        },
+        platform::RuntimeError);
+    try {
+        c.OpenSchema(adSchemaTables, restrict(4, QStringLiteral("x")));  // TABLES has four restrictions
+        ADD_FAILURE() << "no error";
+    } catch (const platform::RuntimeError& e) {
+        EXPECT_EQ(e.number(), adErrNotSupported);
+    }
+}
+
+// Repeated restricted requests on one connection (answered from one bulk read) equal
+// single requests on fresh connections.
+TEST_P(SchemaTest, CachedAnswersEqualFreshOnes) {
+    struct Request {
+        int schema;
+        int position;
+        const char* value;
+    };
+    const Request requests[] = {
+        {adSchemaTables, 2, "customer"},        {adSchemaColumns, 2, "customer"},
+        {adSchemaColumns, 2, "region"},         {adSchemaPrimaryKeys, 2, "region"},
+        {adSchemaIndexes, 4, "customer"},       {adSchemaForeignKeys, 2, "region"},
+        {adSchemaViews, 2, "rich_customer"},    {adSchemaViewColumnUsage, 2, "rich_customer"},
+        {adSchemaCheckConstraints, 2, "ck_customer_balance"}, {adSchemaConstraintColumnUsage, 2, "customer"},
+        {adSchemaProviderTypes, 0, nullptr},
+    };
+    QList<RecordsetPtr> expected;
+    for (const Request& r : requests) {
+        Connection fresh;
+        fresh.Open(fixtureConnectionString(GetParam()));
+        expected << fresh.OpenSchema(r.schema, r.value ? restrict(r.position, QString::fromLatin1(r.value)) : QVariantList());
+    }
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < int(std::size(requests)); ++i) {
+            const Request& r = requests[i];
+            SCOPED_TRACE(r.schema);
+            RecordsetPtr cached = c.OpenSchema(r.schema, r.value ? restrict(r.position, QString::fromLatin1(r.value)) : QVariantList());
+            EXPECT_EQ(cached->Names(), expected[i]->Names());
+            EXPECT_EQ(cached->Rows(), expected[i]->Rows());
+            EXPECT_GT(cached->RecordCount(), 0);
+        }
+    }
+}
+
+TEST_P(SchemaTest, StatementsOtherThanQueriesRefreshTheCatalogue) {
+    const QString table = QStringLiteral("extra_%1").arg(pg() ? QStringLiteral("pg") : QStringLiteral("lite"));
+    auto count = [&] { return c.OpenSchema(adSchemaTables, restrict(2, table))->RecordCount(); };
+    EXPECT_EQ(count(), 0);
+    c.Execute(QStringLiteral("SELECT name FROM customer"));
+    EXPECT_EQ(count(), 0);
+    c.Execute(QStringLiteral("CREATE TABLE %1 (id integer PRIMARY KEY)").arg(table));
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(c.OpenSchema(adSchemaColumns, restrict(2, table))->RecordCount(), 1);
+    c.Execute(QStringLiteral("DROP TABLE %1").arg(table));
+    EXPECT_EQ(count(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, SchemaTest, testing::Values(Engine::SQLite, Engine::PostgreSQL), engineName);
+
+// What the SQLite driver's own catalogue functions get wrong, and the names given to
+// constraints the CREATE TABLE text leaves unnamed.
+TEST(SqliteSchemaTest, RowidKeysSystemTablesAndUnnamedConstraints) {
+    testdb::SqliteFile db(QStringLiteral(
+        "CREATE TABLE parent (id INTEGER PRIMARY KEY AUTOINCREMENT, amount numeric(8,3) CHECK (amount > 0), code text UNIQUE);"
+        "CREATE TABLE child (a int, b int, parent_id int REFERENCES parent, PRIMARY KEY (a, b), CHECK (a < b)) WITHOUT ROWID;"));
+    Connection c;
+    c.Open(db.connectionString());
+    // sqlite_sequence is a system table, not a table.
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaTables), split("TABLE_NAME TABLE_TYPE")),
+              QStringList({"sqlite_sequence|SYSTEM TABLE", "child|TABLE", "parent|TABLE"}));
+    // An INTEGER PRIMARY KEY is the rowid: never Null, and no index of its own.
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("parent"))),
+                     split("COLUMN_NAME IS_NULLABLE DATA_TYPE NUMERIC_PRECISION NUMERIC_SCALE")),
+              QStringList({"id|false|3|10|<null>", "amount|true|131|8|3", "code|true|201|<null>|<null>"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaIndexes, restrict(4, QStringLiteral("parent"))), split("INDEX_NAME COLUMN_NAME UNIQUE")),
+              QStringList({"sqlite_autoindex_parent_1|code|true"}));
+    // Key columns of a WITHOUT ROWID table are never Null; its key is its storage.
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("child"))), split("COLUMN_NAME IS_NULLABLE")),
+              QStringList({"a|false", "b|false", "parent_id|true"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaIndexes, restrict(4, QStringLiteral("child"))),
+                     split("INDEX_NAME COLUMN_NAME PRIMARY_KEY CLUSTERED")),
+              QStringList({"PK_child|a|true|true", "PK_child|b|true|true"}));
+    // Unnamed constraints get names made from their tables.
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaPrimaryKeys), split("TABLE_NAME COLUMN_NAME PK_NAME")),
+              QStringList({"child|a|PK_child", "child|b|PK_child", "parent|id|PK_parent"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaForeignKeys), split("PK_TABLE_NAME PK_COLUMN_NAME FK_COLUMN_NAME PK_NAME FK_NAME")),
+              QStringList({"parent|id|parent_id|PK_parent|FK_child_parent"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaCheckConstraints), split("CONSTRAINT_NAME CHECK_CLAUSE")),
+              QStringList({"CK_child|(a < b)", "CK_parent_amount|(amount > 0)"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaConstraintColumnUsage, restrict(2, QStringLiteral("child"))),
+                     split("COLUMN_NAME CONSTRAINT_NAME")),
+              QStringList({"a|CK_child", "a|PK_child", "b|CK_child", "b|PK_child", "parent_id|FK_child_parent"}));
+}
+
+// A view whose table is gone cannot be described; the other relations still are.
+TEST(SqliteSchemaTest, BrokenViewLeavesTheOtherColumnsReadable) {
+    testdb::SqliteFile db(QStringLiteral(
+        "CREATE TABLE gone (a int); CREATE VIEW stale AS SELECT a FROM gone; DROP TABLE gone; CREATE TABLE kept (b int);"));
+    Connection c;
+    c.Open(db.connectionString());
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns), split("TABLE_NAME COLUMN_NAME")), QStringList({"kept|b"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaViews), split("TABLE_NAME")), QStringList({"stale"}));
+}
+
+// A driver without an engine reader of its own: the ODBC catalogue functions, through
+// the mdbtools driver on a copy of an Access file.
+TEST(OdbcCatalogueTest, AccessFileThroughTheMdbtoolsDriver) {
+    testdb::UseTestOdbc();
+    if (!testdb::RegisteredDrivers().contains(QStringLiteral("MDBTools"))) GTEST_SKIP() << "mdbtools ODBC driver not installed";
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("nwind.mdb"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(MORVALEX_FIXTURES_DIR "/access/nwind.mdb"), copy));
+    Connection c;
+    c.Open(QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + copy);
+    EXPECT_EQ(c.OdbcConnectionString(), QStringLiteral("Driver={MDBTools};DBQ=") + copy);
+
+    const QStringList tables = rowsOf(c.OpenSchema(adSchemaTables, restrict(3, QStringLiteral("TABLE"))), split("TABLE_NAME"));
+    EXPECT_TRUE(tables.contains(QStringLiteral("Customers")) && tables.contains(QStringLiteral("Order Details")));
+    for (const QString& t : tables) EXPECT_FALSE(t.startsWith(QLatin1String("MSys"))) << t.toStdString();
+
+    const QStringList columns =
+        rowsOf(c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("Customers"))), split("COLUMN_NAME ORDINAL_POSITION"));
+    ASSERT_FALSE(columns.isEmpty());
+    EXPECT_EQ(columns.first(), QStringLiteral("CustomerID|1"));
+
+    for (int schema : {int(adSchemaViews), int(adSchemaCheckConstraints), int(adSchemaViewColumnUsage)}) {
+        try {
+            c.OpenSchema(schema);
+            ADD_FAILURE() << "rowset " << schema << " given";
+        } catch (const platform::RuntimeError& e) {
+            EXPECT_EQ(e.number(), adErrNotSupported) << schema;
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,93 @@
+// Reading constraints, index keys and view column use from stored CREATE statements.
+
+#include "platform/ado/SqlText.h"
+
+#include <gtest/gtest.h>
+
+using namespace platform::ado::sqltext;
+
+namespace {
+
+TEST(SqlTextTest, CreateTableConstraintsNamedAndUnnamed) {
+    const TableDefinition def = parseCreateTable(QStringLiteral(
+        "CREATE TABLE IF NOT EXISTS main.\"order line\" (\n"
+        "  id INTEGER CONSTRAINT pk_line PRIMARY KEY,  -- a comment, (with brackets\n"
+        "  [qty] numeric(10,2) NOT NULL CONSTRAINT ck_qty CHECK ([qty] > 0 AND (qty < 1000)),\n"
+        "  code varchar(5) DEFAULT ('x,y') UNIQUE REFERENCES codes(code) ON DELETE SET NULL,\n"
+        "  a int, b int,\n"
+        "  CHECK (a <> b /* not equal */),\n"
+        "  CONSTRAINT fk_ab FOREIGN KEY (a, b) REFERENCES pairs DEFERRABLE INITIALLY DEFERRED,\n"
+        "  CONSTRAINT uq_ab UNIQUE (a, b DESC)\n"
+        ") WITHOUT ROWID"));
+    EXPECT_EQ(def.primaryKeyName, QStringLiteral("pk_line"));
+    EXPECT_EQ(def.primaryKeyColumns, QStringList({"id"}));
+    EXPECT_TRUE(def.withoutRowid);
+
+    ASSERT_EQ(def.checks.size(), 2);
+    EXPECT_EQ(def.checks[0].name, QStringLiteral("ck_qty"));
+    EXPECT_EQ(def.checks[0].column, QStringLiteral("qty"));
+    EXPECT_EQ(def.checks[0].clause, QStringLiteral("([qty] > 0 AND (qty < 1000))"));
+    EXPECT_EQ(def.checks[1].name, QString());
+    EXPECT_EQ(def.checks[1].column, QString());
+    EXPECT_EQ(def.checks[1].clause, QStringLiteral("(a <> b /* not equal */)"));
+    EXPECT_EQ(def.checks[1].identifiers, QStringList({"a", "b"}));
+
+    ASSERT_EQ(def.foreignKeys.size(), 2);
+    EXPECT_EQ(def.foreignKeys[0].name, QString());
+    EXPECT_EQ(def.foreignKeys[0].columns, QStringList({"code"}));
+    EXPECT_EQ(def.foreignKeys[0].referencedTable, QStringLiteral("codes"));
+    EXPECT_EQ(def.foreignKeys[0].referencedColumns, QStringList({"code"}));
+    EXPECT_FALSE(def.foreignKeys[0].deferrable);
+    EXPECT_EQ(def.foreignKeys[1].name, QStringLiteral("fk_ab"));
+    EXPECT_EQ(def.foreignKeys[1].columns, QStringList({"a", "b"}));
+    EXPECT_TRUE(def.foreignKeys[1].referencedColumns.isEmpty());
+    EXPECT_TRUE(def.foreignKeys[1].deferrable && def.foreignKeys[1].initiallyDeferred);
+
+    ASSERT_EQ(def.uniques.size(), 2);
+    EXPECT_EQ(def.uniques[0].columns, QStringList({"code"}));
+    EXPECT_EQ(def.uniques[1].name, QStringLiteral("uq_ab"));
+    EXPECT_EQ(def.uniques[1].columns, QStringList({"a", "b"}));
+}
+
+TEST(SqlTextTest, TextThatIsNoCreateTableGivesNothing) {
+    for (const char* sql : {"", "CREATE TABLE t AS SELECT 1", "CREATE VIEW v AS SELECT 1", "garbage ((("}) {
+        const TableDefinition def = parseCreateTable(QString::fromLatin1(sql));
+        EXPECT_TRUE(def.checks.isEmpty() && def.foreignKeys.isEmpty() && def.primaryKeyColumns.isEmpty()) << sql;
+    }
+}
+
+TEST(SqlTextTest, CreateIndexKeysAndCondition) {
+    const IndexDefinition def = parseCreateIndex(QStringLiteral(
+        "CREATE INDEX ix ON t (\"last name\" COLLATE NOCASE DESC, lower(first), (a + b) ASC) WHERE active = 1 AND x IS NOT NULL;"));
+    EXPECT_EQ(def.columns, QStringList({"last name", "lower(first)", "(a + b)"}));
+    EXPECT_EQ(def.condition, QStringLiteral("active = 1 AND x IS NOT NULL"));
+    EXPECT_EQ(parseCreateIndex(QStringLiteral("CREATE INDEX i ON t(a)")).condition, QString());
+}
+
+TEST(SqlTextTest, ViewColumnUsageFollowsAliasesStarsAndConditions) {
+    QHash<QString, Relation> relations;
+    relations.insert(QStringLiteral("customer"), Relation{QStringLiteral("customer"), {"id", "name", "balance", "region"}});
+    relations.insert(QStringLiteral("region"), Relation{QStringLiteral("Region"), {"code", "title"}});
+    struct Case {
+        const char* sql;
+        QStringList uses;
+    };
+    const Case cases[] = {
+        {"CREATE VIEW v AS SELECT c.name, c.balance AS b2 FROM customer c WHERE c.balance > 1000",
+         {"customer.name", "customer.balance"}},
+        {"CREATE VIEW v (x, y) AS SELECT name, title FROM customer JOIN region r ON r.code = customer.region",
+         {"customer.name", "customer.region", "Region.code", "Region.title"}},
+        {"CREATE VIEW v AS SELECT * FROM region", {"Region.code", "Region.title"}},
+        {"CREATE VIEW v AS SELECT r.*, count(*) FROM region AS r, customer GROUP BY r.code",
+         {"Region.code", "Region.title"}},
+        {"CREATE VIEW v AS SELECT upper(name) FROM (SELECT name FROM customer) s", {"customer.name"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        QStringList uses;
+        for (const ColumnUse& u : viewColumnUsage(QString::fromLatin1(c.sql), relations)) uses << u.table + QLatin1Char('.') + u.column;
+        EXPECT_EQ(uses, c.uses);
+    }
+}
+
+}  // namespace

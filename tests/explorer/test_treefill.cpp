@@ -1,0 +1,222 @@
+// Tree filling (DisplayNodes) and the widget-free tree routines of bGlobal.
+
+#include "ExplorerFixture.h"
+#include "core/TreeFill.h"
+#include "core/TreeSearch.h"
+
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+using namespace bGlobal;
+using explorertest::Document;
+
+namespace {
+
+struct TreeFill : explorertest::Fixture {};
+
+// A window as DisplayNodes sees one: its name, a tree "trvMain" and, on the main
+// window, the image list "imlTreeIcons" and the property iCurrentNodeIndex.
+struct Window {
+    QWidget widget;
+    QTreeWidget* tree;
+    explicit Window(const QString& name) {
+        widget.setObjectName(name);
+        tree = new QTreeWidget(&widget);
+        tree->setObjectName(QStringLiteral("trvMain"));
+        auto* images = new ImageList(&widget);
+        images->setObjectName(QStringLiteral("imlTreeIcons"));
+        images->LoadFolder(AppPath() + QStringLiteral("/images/icons"),
+                           {QStringLiteral("DATABASEGROUP"), QStringLiteral("DATABASECONNECTION"), QStringLiteral("DATABASECONNECTION_STOPPED"),
+                            QStringLiteral("TABLES"), QStringLiteral("TABLE"), QStringLiteral("INDEXES"), QStringLiteral("INDEX"),
+                            QStringLiteral("TRIGGERS"), QStringLiteral("TRIGGER")});
+        widget.setProperty("iCurrentNodeIndex", 0);
+        TreeNodes::Clear(tree);
+        TreeNodes::Add(tree, nullptr, QStringLiteral("Database Structures"), QStringLiteral("root"));
+    }
+    void Fill(cXML& doc) {
+        gShownNames.clear();
+        DisplayNodes(widget, doc.FindNode(QStringLiteral("DATABASESTRUCTURES")));
+    }
+    QTreeWidgetItem* Node(const QString& key) { return TreeNodes::FindByKey(tree, key); }
+    QStringList Labels(const QString& tagPrefix) {
+        QStringList out;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it)
+            if (TreeNodes::Tag(*it).startsWith(tagPrefix)) out << (*it)->text(0);
+        return out;
+    }
+};
+
+QString Connection(const QString& name, int g, int c, const QString& temp, const QString& children = {}) {
+    return QStringLiteral("<DATABASECONNECTION Name=\"%1\" Key=\"%1|%2|%3\" RHXPath=\"3.%3\" TempXMLFileName=\"%4\">%5</DATABASECONNECTION>")
+        .arg(name).arg(g).arg(c).arg(temp, children);
+}
+
+QString Tree(const QStringList& groups) {
+    QString xml = QStringLiteral("<DATABASESTRUCTURES Name=\"Database Structures\" Key=\"Database Structures\" RHXPath=\"1\">");
+    for (int g = 0; g < groups.size(); ++g)
+        xml += QStringLiteral("<DATABASEGROUP Name=\"G%1\" Key=\"G%1\" RHXPath=\"2.%1\" Deleted=\"0\">%2</DATABASEGROUP>").arg(g).arg(groups[g]);
+    return xml + QStringLiteral("</DATABASESTRUCTURES>");
+}
+
+}  // namespace
+
+TEST(TreeSearch, GetXPathGivesTheStructurePathOfEachFolderLevel) {
+    gTableIndex = 3;
+    const struct {
+        qint16 level;
+        const char* path;
+    } cases[] = {{0, ""}, {1, ""}, {2, ""}, {3, "DATABASE"}, {4, "/DATABASE/TABLE"}, {5, "/DATABASE/TABLE[3]/INDEX"},
+                 {6, "/DATABASE/TABLE[3]/TRIGGER"}, {7, "/DATABASE/TABLE[3]/FOREIGNKEY"}, {8, "/DATABASE/VIEW"},
+                 {9, "/DATABASE/STOREDPROCEDURE"}, {10, ""}};
+    for (const auto& c : cases) EXPECT_EQ(GetXPath(c.level), QLatin1String(c.path)) << c.level;
+    gTableIndex = 0;
+}
+
+TEST(TreeSearch, LevelCodesAreReadWithTheLocaleSeparatorOrAForeignOne) {
+    gDecimalSymbol = QStringLiteral(",");
+    const struct {
+        const char* code;
+        bool isCode;
+        int level, position, value;
+    } cases[] = {{"1", true, 1, 1, 1},       {"2,0", true, 2, 0, 2},   {"3,12", true, 3, 12, 3},
+                 {"3,5", true, 3, 5, 4},     {"4,5", true, 4, 5, 4},   {"5,3", true, 5, 3, 5},
+                 {"2.7", true, 2, 7, 3},     {"DATABASE/TABLE[3]", false, 0, 0, 0}, {"", false, 0, 0, 0}};
+    for (const auto& c : cases) {
+        const QString code = QLatin1String(c.code);
+        EXPECT_EQ(IsLevelCode(code), c.isCode) << c.code;
+        if (!c.isCode) {
+            EXPECT_THROW(LevelCodeValue(code), platform::RuntimeError) << c.code;
+            continue;
+        }
+        EXPECT_EQ(LevelOf(code), c.level) << c.code;
+        EXPECT_EQ(PositionOf(code), c.position) << c.code;
+        EXPECT_EQ(LevelCodeValue(code), c.value) << c.code;
+    }
+    gDecimalSymbol = QStringLiteral(".");
+}
+
+TEST_F(TreeFill, SearchInLHXMLCountsConnectionsByTheNameBeforeTheFirstBar) {
+    oLHXML.reset();
+    EXPECT_EQ(SearchInLHXML(QStringLiteral("Sales")), 0);
+    oLHXML = std::make_shared<cXML>();
+    EXPECT_EQ(SearchInLHXML(QStringLiteral("Sales")), 0);
+    oLHXML = Document(Tree({Connection(QStringLiteral("Sales"), 0, 0, {}) + Connection(QStringLiteral("Stock"), 0, 1, {}),
+                            Connection(QStringLiteral("SALES"), 1, 0, {}) +
+                                QStringLiteral("<DATABASECONNECTION Name=\"sales\" Key=\"sales\" RHXPath=\"3.1\"/>") +
+                                QStringLiteral("<DATABASECONNECTION Name=\"Sales\" RHXPath=\"3.2\"/>")}));
+    EXPECT_EQ(SearchInLHXML(QStringLiteral("sales")), 3);  // a Key without "|" counts whole; no Key, not at all
+    EXPECT_EQ(SearchInLHXML(QStringLiteral("Stock")), 1);
+    EXPECT_EQ(SearchInLHXML(QStringLiteral("Sale")), 0);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(TreeFill, OccursCountsMatchesFromAStartAndReportsABadPattern) {
+    QString empty;
+    EXPECT_EQ(Occurs(empty, QStringLiteral("a"), 0), -1);
+    QString text = QStringLiteral("<Sales><sales><Stock>");
+    EXPECT_EQ(Occurs(text, QStringLiteral("<sales>"), 0), 2);
+    EXPECT_EQ(Occurs(text, QStringLiteral("<s[a-z]+>"), 8), 2);
+    EXPECT_EQ(text, QStringLiteral("<sales><Stock>"));  // cut at the 1-based start
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(Occurs(text, QStringLiteral("<Sales (1>"), 0), 0);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("bGlobal.Occurs: "))) << qPrintable(errors[0]);
+}
+
+TEST_F(TreeFill, RepeatedConnectionLabelsAreNumberedAcrossGroupsIgnoringCase) {
+    auto doc = Document(Tree({Connection(QStringLiteral("Sales"), 0, 0, {}) + Connection(QStringLiteral("C++"), 0, 1, {}) +
+                                  Connection(QStringLiteral("S.les"), 0, 2, {}),
+                              Connection(QStringLiteral("sales"), 1, 0, {}) + Connection(QStringLiteral("Sales"), 1, 1, {}) +
+                                  Connection(QStringLiteral("c++"), 1, 2, {})}));
+    Window w(QStringLiteral("frmDatabaseExplorer"));
+    w.Fill(*doc);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    // Names are compared as text: "S.les" is no pattern that matches "Sales".
+    EXPECT_EQ(w.Labels(QStringLiteral("3.")),
+              QStringList({QStringLiteral("Sales"), QStringLiteral("C++"), QStringLiteral("S.les"), QStringLiteral("sales (1)"),
+                           QStringLiteral("Sales (2)"), QStringLiteral("c++ (1)")}));
+    EXPECT_EQ(gShownNames, QStringLiteral("<Sales><C++><S.les><sales><Sales><c++>"));
+}
+
+TEST_F(TreeFill, NodesCarryKeysTagsImagesAndEmptyGroupsShowNoItem) {
+    const QString folders = QStringLiteral(
+        "<TABLES Name=\"Tables\" Key=\"Tables|0|1\" RHXPath=\"4\">"
+        "<TABLE Name=\"T\" Key=\"T|0|1|0\" RHXPath=\"DATABASE/TABLE[0]\">"
+        "<INDEXES Name=\"Indexes\" Key=\"Indexes|0|1|0\" RHXPath=\"5.0\"><INDEX Name=\"X\" Key=\"X|0|1|0|0\" RHXPath=\"DATABASE/TABLE[0]/INDEX[0]\"/></INDEXES>"
+        "<TRIGGERS Name=\"Triggers\" Key=\"Triggers|0|1|0\" RHXPath=\"6.0\"><TRIGGER Name=\"X\" Key=\"X|0|1|0|0\" RHXPath=\"DATABASE/TABLE[0]/TRIGGER[0]\"/></TRIGGERS>"
+        "</TABLE></TABLES>");
+    auto doc = Document(Tree({Connection(QStringLiteral("A"), 0, 0, {}) + Connection(QStringLiteral("B"), 0, 1, QStringLiteral("/tmp/b.xml"), folders) +
+                                  Connection(QStringLiteral("C"), 0, 2, QStringLiteral(" ")),
+                              QString(), Connection(QStringLiteral("D"), 2, 0, QStringLiteral("/tmp/d.xml"))}));
+    gGroupIndex = 2;
+    gConnectionIndex = 0;
+    Window w(QStringLiteral("frmDatabaseExplorer"));
+    w.Fill(*doc);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+
+    const struct {
+        const char* key;
+        const char* image;
+    } images[] = {{"G0", "DATABASEGROUP"}, {"A|0|0", "DATABASECONNECTION_STOPPED"}, {"B|0|1", "DATABASECONNECTION"},
+                  {"C|0|2", "DATABASECONNECTION_STOPPED"}, {"D|2|0", "DATABASECONNECTION"}, {"Tables|0|1", "TABLES"},
+                  {"T|0|1|0", "TABLE"}, {"Indexes|0|1|0", "INDEXES"}};
+    for (const auto& i : images) {
+        QTreeWidgetItem* node = w.Node(QLatin1String(i.key));
+        ASSERT_TRUE(node) << i.key;
+        EXPECT_EQ(TreeNodes::ImageKey(node), QLatin1String(i.image)) << i.key;
+        EXPECT_FALSE(node->icon(0).isNull()) << i.key;
+    }
+    EXPECT_EQ(TreeNodes::Tag(w.Node(QStringLiteral("B|0|1"))), QStringLiteral("3.1"));
+    EXPECT_EQ(TreeNodes::Tag(w.Node(QStringLiteral("T|0|1|0"))), QStringLiteral("DATABASE/TABLE[0]"));
+
+    // The empty group gets one placeholder without tag or image.
+    QTreeWidgetItem* empty = w.Node(QStringLiteral("G1"));
+    ASSERT_EQ(empty->childCount(), 1);
+    QTreeWidgetItem* noItem = empty->child(0);
+    EXPECT_EQ(TreeNodes::Key(noItem), QStringLiteral("NoItem_G1"));
+    EXPECT_EQ(noItem->text(0), QStringLiteral("(No Item)"));
+    EXPECT_TRUE(TreeNodes::Tag(noItem).isEmpty());
+    EXPECT_TRUE(noItem->icon(0).isNull());
+
+    // An index and a trigger of one name share a Key: both nodes stay.
+    int named = 0;
+    for (QTreeWidgetItemIterator it(w.tree); *it; ++it) named += TreeNodes::Key(*it) == QLatin1String("X|0|1|0|0");
+    EXPECT_EQ(named, 2);
+
+    // Containers below level 5 are made visible; tables and deeper folders are not.
+    EXPECT_TRUE(w.Node(QStringLiteral("B|0|1"))->isExpanded());
+    EXPECT_FALSE(w.Node(QStringLiteral("Tables|0|1"))->isExpanded());
+    EXPECT_FALSE(w.Node(QStringLiteral("T|0|1|0"))->isExpanded());
+
+    // The current connection's node index is handed to the window; indexes count
+    // the nodes in the order they were added, the root being 1.
+    QTreeWidgetItem* current = w.Node(QStringLiteral("D|2|0"));
+    EXPECT_EQ(w.widget.property("iCurrentNodeIndex").toInt(), TreeNodes::Index(current));
+    EXPECT_EQ(TreeNodes::FindByIndex(w.tree, TreeNodes::Index(current)), current);
+    EXPECT_EQ(TreeNodes::Index(w.Node(QStringLiteral("G0"))), 2);
+}
+
+TEST_F(TreeFill, OtherWindowsGetPlainNamesWithoutImagesOrNumbers) {
+    auto doc = Document(Tree({Connection(QStringLiteral("Sales"), 0, 0, QStringLiteral("/tmp/x")) +
+                              Connection(QStringLiteral("Sales"), 0, 1, {})}));
+    Window w(QStringLiteral("frmDatabaseConnection"));
+    w.Fill(*doc);
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_EQ(w.Labels(QStringLiteral("3.")), QStringList({QStringLiteral("Sales"), QStringLiteral("Sales")}));
+    EXPECT_TRUE(w.Node(QStringLiteral("Sales|0|0"))->icon(0).isNull());
+    EXPECT_EQ(w.widget.property("iCurrentNodeIndex").toInt(), 0);
+    EXPECT_TRUE(gShownNames.isEmpty());
+}
+
+TEST_F(TreeFill, MissingImageOrParentNodeIsReported) {
+    Window w(QStringLiteral("frmDatabaseExplorer"));
+    auto unknown = Document(Tree({QStringLiteral("<COLUMNS Name=\"c\" Key=\"c\" RHXPath=\"9\"/>")}));
+    w.Fill(*unknown);
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QStringLiteral("bGlobal.DisplayNodes: Element not found"));
+
+    errors.clear();
+    auto orphan = Document(QStringLiteral("<DATABASEGROUP Name=\"G\" Key=\"elsewhere\" RHXPath=\"2.0\"><X Key=\"x\" RHXPath=\"1\"/></DATABASEGROUP>"));
+    DisplayNodes(w.widget, orphan->FindNode(QStringLiteral("DATABASEGROUP")));
+    EXPECT_EQ(errors, QStringList({QStringLiteral("bGlobal.DisplayNodes: Element not found")}));
+}

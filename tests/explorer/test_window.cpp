@@ -1,0 +1,551 @@
+// The main window on the offscreen platform: load and unload, menus and toolbars,
+// tabs, template menu, splitters, keys, busy display, import progress, history at
+// start and close, and its layout (with screenshots under the build folder).
+
+#include "ExplorerFixture.h"
+#include "core/TreeFill.h"
+#include "explorer/ExplorerWidgets.h"
+#include "explorer/HistoryFile.h"
+#include "explorer/TreeDocument.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+using namespace bGlobal;
+using explorertest::Document;
+using explorertest::StructureXml;
+
+namespace {
+
+struct Window : explorertest::Fixture {
+    void SetUp() override {
+        Fixture::SetUp();
+        // A styles folder of known content.
+        QDir(folder.file(QStringLiteral("styles"))).removeRecursively();
+        MakeStyles({QStringLiteral("Professional yellow.css")});
+    }
+
+    // Writes a history holding groups with the given connection names.
+    void WriteHistory(const QList<QStringList>& groups) {
+        cXML tree;
+        for (int g = 0; g < groups.size(); ++g) {
+            TreeDocument::AddGroup(tree, QStringLiteral("Group %1").arg(g));
+            gGroupIndex = qint16(g);
+            for (const QString& name : groups[g]) {
+                gDatabaseName = name;
+                gDatabaseType = 12;
+                TreeDocument::AddDBConnection(tree, QStringLiteral("DSN=") + name);
+            }
+        }
+        gGroupIndex = 0;
+        gConnectionIndex = 0;
+        gDatabaseName.clear();
+        testsupport::WriteFile(HistoryFile::Path(), EncryptText(tree.GetXMLContent(), gPassPhrase4));
+    }
+
+    QString HistoryText() { return DecryptText(testsupport::ReadFile(HistoryFile::Path()), gPassPhrase4); }
+
+    static QStringList Captions(const frmDatabaseExplorer::MenuItems& items) {
+        QStringList out;
+        for (auto it = items.begin(); it != items.end(); ++it) out << QString::number(it.key()) + QLatin1Char(' ') + it.value()->text();
+        return out;
+    }
+
+    static QStringList TreeLabels(QTreeWidget* tree) {
+        QStringList out;
+        for (QTreeWidgetItemIterator it(tree); *it; ++it) out << (*it)->text(0);
+        return out;
+    }
+
+    static void Key(QWidget* target, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QKeyEvent press(QEvent::KeyPress, key, modifiers);
+        QApplication::sendEvent(target, &press);
+    }
+};
+
+// A window that records when it is unloaded, and what it saw then.
+struct OtherForm : Form {
+    bool unloaded = false;
+    bool treeDocumentGone = false;
+    QString FormName() const override { return QStringLiteral("frmDatabaseGroup"); }
+    void Unload() override {
+        unloaded = true;
+        treeDocumentGone = !oLHXML;
+        Forms::Unregister(this);
+    }
+};
+
+}  // namespace
+
+TEST_F(Window, LoadLeavesMenusToolbarsAndTabsInTheirStartState) {
+    WriteHistory({{QStringLiteral("Sales")}});
+    frmDatabaseExplorer& w = OpenWindow();
+    ASSERT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Morvalex 4.0 Vizavodizo"));
+
+    QStringList bar;
+    for (QAction* a : w.menuBar()->actions())
+        if (a->isVisible()) bar << a->text();
+    EXPECT_EQ(bar, QStringList({QStringLiteral("File"), QStringLiteral("&Report"), QStringLiteral("&Query"), QStringLiteral("&Help")}));
+
+    const struct {
+        const frmDatabaseExplorer::MenuItems& items;
+        QStringList captions;
+    } menus[] = {
+        {w.mnuSubFile, {"0 &Open MXS File", "1 &Save MXS File", "2 Save &As MXS File", "3 -", "4 New &Group", "5 New Database &Structure", "6 -", "7 E&xit"}},
+        {w.mnuSubReport, {"1 Save as &HTML", "2 Save as &XML", "3 Save as &Word Document", "4 -", "5 Report &Options"}},
+        {w.mnuSubMainQuery, {"0 &New", "1 &Open", "2 &Save", "3 Save &As", "4 -", "5 Save Output As &HTML", "6 -", "7 &Execute"}},
+        {w.mnuSubHelp, {"0 &Morvalex Help", "2 -", "3 &About Morvalex"}},
+        {w.mnuSubLevel1, {"0 New &Group", "1 New &Database Structure", "2 -", "3 &Remove All Groups", "4 &Expand All Groups", "5 &Collapse All Groups"}},
+        {w.mnuSubLevel2, {"0 New Database &Structure", "1 Re&name Group", "2 &Remove", "3 &Expand All", "4 C&ollapse All", "5 &Copy Names"}},
+        {w.mnuSubLevel3, {"0 Re&fresh", "1 &Save", "2 &Remove", "3 E&xpand All", "4 C&ollapse All", "5 -", "6 &Migrate", "7 P&roperties"}},
+        {w.mnuSubLevel4, {"0 E&xpand All", "1 C&ollapse All", "2 Copy &Names", "3 -", "4 &Migrate", "5 Open &All Rows"}},
+        {w.mnuSubToolbar, {"1 Save as &HTML", "2 Save as &XML", "3 Save as &Word Document"}},
+        {w.mnuSubPreviewTool, {"0 Save as &HTML", "1 Save as &XML", "2 Save as &Word"}},
+        {w.mnuSubQuery, {"0 &New", "1 &Open", "2 &Save", "3 Save &As"}},
+        {w.mnuSubOutput, {"0 Save As &HTML"}},
+    };
+    for (const auto& m : menus) EXPECT_EQ(Captions(m.items), m.captions);
+    EXPECT_EQ(w.mnuLevel[3]->title(), QStringLiteral("Level3"));
+
+    // Enabled and visible states after load.
+    for (QAction* item : std::as_const(w.mnuSubMainQuery))
+        if (!item->isSeparator()) {
+            EXPECT_FALSE(item->isEnabled()) << qPrintable(item->text());
+        }
+    for (int i : {1, 2, 3}) EXPECT_FALSE(w.mnuSubReport.value(i)->isEnabled()) << i;
+    EXPECT_TRUE(w.mnuSubReport.value(5)->isEnabled());
+    for (int i : {1, 2}) EXPECT_FALSE(w.mnuSubFile.value(i)->isEnabled()) << i;
+    for (int i : {0, 4, 5, 7}) EXPECT_TRUE(w.mnuSubFile.value(i)->isEnabled()) << i;
+    EXPECT_FALSE(w.mnuSubPreviewTool.value(1)->isEnabled());
+    EXPECT_FALSE(w.mnuSubLevel1.value(1)->isVisible());
+    EXPECT_FALSE(w.mnuSubLevel3.value(1)->isVisible());
+    EXPECT_TRUE(w.mnuSubLevel3.value(6)->isVisible());
+
+    QToolButton* saveReport = frmDatabaseExplorer::Button(w.tlbAdmin, QStringLiteral("SaveReport"));
+    EXPECT_FALSE(saveReport->isEnabled());
+    EXPECT_EQ(saveReport->menu(), w.mnuToolbar);
+    const struct {
+        QToolBar* toolbar;
+        const char* key;
+        const char* caption;
+        const char* tip;
+    } buttons[] = {{w.tlbAdmin, "NewGroup", "New &Group    ", "Create new group"}, {w.tlbAdmin, "NewDatabase", "New &Database", "New Connection"},
+                   {w.tlbAdmin, "SaveReport", "&Save Report   ", "Report as HTML"},  {w.tlbTemplate, "Template", "&Template", ""},
+                   {w.tlbPreview, "SaveThisPage", "Save this &page", ""},            {w.tlbPrint, "PrintThisPage", "&Print this page", ""},
+                   {w.tlbXMLPreviewSave, "SavePreview", "Save this &XML", ""},       {w.tlbXMLPreviewPrint, "PrintPreview", "&Print this XML", ""},
+                   {w.tlbQuery, "Query", "&Query", ""}, {w.tlbResult, "Output", "&Output", ""}, {w.tlbExecute, "Execute", "&Execute", ""}};
+    for (const auto& b : buttons) {
+        QToolButton* button = frmDatabaseExplorer::Button(b.toolbar, QLatin1String(b.key));
+        ASSERT_TRUE(button) << b.key;
+        EXPECT_EQ(button->text(), QLatin1String(b.caption));
+        EXPECT_EQ(button->toolTip(), QLatin1String(b.tip));
+        EXPECT_FALSE(button->icon().isNull()) << b.key;
+    }
+
+    ASSERT_EQ(w.ssRHPanel->count(), 4);
+    const char* tabs[] = {"D&etails", "Document &Preview", "&XML Preview", "&Execute Query"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(w.ssRHPanel->tabText(i), QLatin1String(tabs[i]));
+        EXPECT_TRUE(w.ssRHPanel->isTabVisible(i));
+        EXPECT_EQ(w.ssRHPanel->isTabEnabled(i), i == 0) << i;
+    }
+    EXPECT_EQ(w.ssRHPanel->currentIndex(), 0);
+    EXPECT_EQ(w.PanelText(1), QStringLiteral("Morvalex 4.0"));
+    EXPECT_EQ(w.PanelText(4), QStringLiteral("NUM"));
+    EXPECT_FALSE(w.PanelText(2).isEmpty());
+    EXPECT_FALSE(w.tmAnimate->isActive());
+    EXPECT_EQ(w.tmAnimate->interval(), 250);
+
+    // The tree holds the history: the root, the group and its connection, which is
+    // not loaded in this run.
+    EXPECT_EQ(TreeLabels(w.trvMain),
+              QStringList({QStringLiteral("Morvalex Database Structures"), QStringLiteral("Group 0"), QStringLiteral("Sales")}));
+    QTreeWidgetItem* root = w.trvMain->topLevelItem(0);
+    EXPECT_EQ(TreeNodes::Key(root), QStringLiteral("Database Structures"));
+    EXPECT_EQ(TreeNodes::Tag(root), QStringLiteral("1"));
+    EXPECT_EQ(TreeNodes::ImageKey(root->child(0)->child(0)), QStringLiteral("DATABASECONNECTION_STOPPED"));
+}
+
+TEST_F(Window, FirstRunOpensTheWizardAfterShowingTheTreeAndCloseWritesTheHistory) {
+    struct Seen {
+        QString action;
+        bool visible = false;
+        QStringList tree;
+        int templateItems = 0;
+        bool tab1Enabled = true;
+    } seen;
+    frmDatabaseExplorer::ShowImportWizard = [&seen](const QString& action) {
+        frmDatabaseExplorer& w = frmDatabaseExplorer::instance();
+        seen.action = action;
+        seen.visible = w.isVisible();
+        seen.tree = TreeLabels(w.trvMain);
+        seen.templateItems = int(w.mnuSubTemplate.size());
+        seen.tab1Enabled = w.ssRHPanel->isTabEnabled(1);
+        // The wizard adds a connection to the default group.
+        gDatabaseName = QStringLiteral("Sales");
+        gDatabaseType = 12;
+        w.AddNewDBConnection(QStringLiteral("DSN=Sales"));
+        w.PopulateLHXML();
+    };
+    frmDatabaseExplorer& w = OpenWindow();
+    EXPECT_EQ(seen.action, QStringLiteral("NEW"));
+    EXPECT_TRUE(seen.visible);
+    EXPECT_EQ(seen.tree, QStringList({QStringLiteral("Morvalex Database Structures"), QStringLiteral("Morvalex Group"), QStringLiteral("(No Item)")}));
+    EXPECT_EQ(seen.templateItems, 1);  // the template menu is filled after the history
+    EXPECT_FALSE(seen.tab1Enabled);
+    EXPECT_EQ(w.mnuSubTemplate.size(), 3);
+    EXPECT_FALSE(QFileInfo::exists(HistoryFile::Path()));
+
+    w.close();
+    EXPECT_FALSE(frmDatabaseExplorer::exists());
+    const auto written = Document(HistoryText());
+    EXPECT_EQ(written->FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]")).attribute(QStringLiteral("Name")), QStringLiteral("Morvalex Group"));
+    const XmlNode sales = written->FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]/DATABASECONNECTION[0]"));
+    EXPECT_EQ(sales.attribute(QStringLiteral("Key")), QStringLiteral("Sales|0|0"));
+    EXPECT_EQ(sales.attribute(QStringLiteral("TempXMLFileName")), QString());
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(Window, UnloadWritesTheHistoryThenClearsTemporaryFilesThenUnloadsTheOthers) {
+    WriteHistory({{QStringLiteral("Sales")}});
+    frmDatabaseExplorer& w = OpenWindow();
+    const QString temp = folder.file(QStringLiteral("temp1.xml"));
+    testsupport::WriteFile(temp, QStringLiteral("x"));
+    w.AddNewGroupName(QStringLiteral("Second"));
+    OtherForm other;
+    Forms::Register(&other);
+
+    w.Unload();
+    EXPECT_TRUE(w.Closing());
+    EXPECT_FALSE(frmDatabaseExplorer::exists());
+    EXPECT_TRUE(HistoryText().contains(QStringLiteral("Name=\"Second\"")));
+    EXPECT_FALSE(QFileInfo::exists(temp));
+    EXPECT_TRUE(other.unloaded);
+    EXPECT_TRUE(other.treeDocumentGone);  // the temporary files went first
+    EXPECT_FALSE(Forms::IsLoaded(QStringLiteral("frmDatabaseExplorer")));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(Window, AfterAReportedErrorClosingKeepsTheHistoryAndTheTemporaryFiles) {
+    WriteHistory({{QStringLiteral("Sales")}});
+    const QString before = testsupport::ReadFile(HistoryFile::Path());
+    frmDatabaseExplorer& w = OpenWindow();
+    w.AddNewGroupName(QStringLiteral("Second"));
+    const QString temp = folder.file(QStringLiteral("temp1.xml"));
+    testsupport::WriteFile(temp, QStringLiteral("x"));
+    OtherForm other;
+    Forms::Register(&other);
+    gErrorOccurred = true;
+    w.close();
+    EXPECT_EQ(testsupport::ReadFile(HistoryFile::Path()), before);
+    EXPECT_TRUE(QFileInfo::exists(temp));
+    EXPECT_TRUE(other.unloaded);
+}
+
+TEST_F(Window, ADamagedHistoryIsKeptAsideReportedAndNotOverwritten) {
+    testsupport::WriteFile(HistoryFile::Path(), QStringLiteral("not a history"));
+    frmDatabaseExplorer& w = OpenWindow();
+    ASSERT_EQ(host->messages().size(), 1);
+    EXPECT_TRUE(host->messages()[0].startsWith(QStringLiteral("The history file could not be read.")));
+    EXPECT_TRUE(host->messages()[0].contains(QStringLiteral("history.mxh.damaged")));
+    EXPECT_EQ(TreeLabels(w.trvMain), QStringList({QStringLiteral("Morvalex Database Structures")}));
+    w.close();
+    EXPECT_EQ(testsupport::ReadFile(HistoryFile::Path() + QStringLiteral(".damaged")), QStringLiteral("not a history"));
+    EXPECT_FALSE(QFileInfo::exists(HistoryFile::Path()));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(Window, AHistoryThatCannotBeWrittenIsReportedAndTheWindowStillCloses) {
+    WriteHistory({{QStringLiteral("Sales")}});
+    frmDatabaseExplorer& w = OpenWindow();
+    w.AddNewGroupName(QStringLiteral("Second"));
+    QFile::remove(HistoryFile::Path());
+    QDir().mkpath(HistoryFile::Path());
+    w.close();
+    EXPECT_FALSE(frmDatabaseExplorer::exists());
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].startsWith(QStringLiteral("frmDatabaseExplorer.Form_QueryUnload: "))) << qPrintable(errors[0]);
+    EXPECT_TRUE(QFileInfo(HistoryFile::Path()).isDir());
+}
+
+TEST_F(Window, TheQueryTabTakesTheCurrentConnectionsName) {
+    WriteHistory({{QStringLiteral("Sales"), QStringLiteral("Stock")}});
+    frmDatabaseExplorer& w = OpenWindow();
+    w.ssRHPanel->setTabEnabled(3, true);
+    gConnectionIndex = 1;
+    w.ssRHPanel->setCurrentIndex(3);
+    EXPECT_EQ(w.lblCurrentDatabaseName->text(), QStringLiteral("Database Name: Stock"));
+    for (QAction* item : std::as_const(w.mnuSubMainQuery))
+        if (!item->isSeparator()) {
+            EXPECT_TRUE(item->isEnabled()) << qPrintable(item->text());
+        }
+    w.ssRHPanel->setCurrentIndex(0);
+    EXPECT_FALSE(w.mnuSubMainQuery.value(7)->isEnabled());
+
+    // Without a current connection nothing changes.
+    gConnectionIndex = 5;
+    w.ssRHPanel->setCurrentIndex(3);
+    EXPECT_EQ(w.lblCurrentDatabaseName->text(), QStringLiteral("Database Name: Stock"));
+    EXPECT_FALSE(w.mnuSubMainQuery.value(7)->isEnabled());
+}
+
+TEST_F(Window, TheTemplateMenuListsLowerCaseCssFilesByName) {
+    MakeStyles({QStringLiteral("A.CSS"), QStringLiteral("my.css.css"), QStringLiteral("notes.txt")});
+    frmDatabaseExplorer& w = OpenWindow();
+    EXPECT_EQ(Captions(w.mnuSubTemplate), QStringList({QStringLiteral("0 Dummy"), QStringLiteral("1 my"), QStringLiteral("2 Professional yellow"),
+                                                       QStringLiteral("3 Advanced Options")}));
+    EXPECT_EQ(frmDatabaseExplorer::Button(w.tlbTemplate, QStringLiteral("Template"))->menu(), w.mnuTemplate);
+}
+
+TEST_F(Window, AMissingStylesFolderIsReported) {
+    QDir(folder.file(QStringLiteral("styles"))).removeRecursively();
+    OpenWindow();
+    EXPECT_EQ(errors, QStringList({QStringLiteral("frmDatabaseExplorer.AddCSSFileNames: Path not found")}));
+}
+
+TEST_F(Window, SplitterBarsStopAtTheirLimitsAndLayOutThePanesOnRelease) {
+    frmDatabaseExplorer& w = OpenWindow();
+    w.resize(1000, 700);
+    QCoreApplication::processEvents();
+    const struct {
+        float target, expected;
+    } vertical[] = {{900, 1500}, {9000, 8000}, {4000, 4000}};
+    for (const auto& c : vertical) {
+        // Grab the bar 30 twips in, move the pointer by the distance to the target.
+        w.pctSeperator_MouseDown(1, 0, 30, 100);
+        w.pctSeperator_MouseMove(1, 0, 30 + (c.target - w.SeperatorLeft()), 100);
+        EXPECT_EQ(w.SeperatorLeft(), c.expected) << c.target;
+        EXPECT_TRUE(w.SplitterDragging());
+        w.pctSeperator_MouseUp(1, 0, 0, 0);
+        EXPECT_FALSE(w.SplitterDragging());
+        EXPECT_EQ(w.trvMain->width(), int(c.expected / 15));
+        EXPECT_EQ(w.ssRHPanel->x(), int((c.expected + 60) / 15));
+        EXPECT_GT(w.ssRHPanel->width(), 0);
+    }
+
+    const struct {
+        float target, expected;
+    } horizontal[] = {{900, 1500}, {6500, 6000}, {3000, 3000}};
+    for (const auto& c : horizontal) {
+        w.pctHSeperator_MouseDown(1, 0, 100, 20);
+        w.pctHSeperator_MouseMove(1, 0, 100, 20 + (c.target - w.HSeperatorTop()));
+        EXPECT_EQ(w.HSeperatorTop(), c.expected) << c.target;
+        w.pctHSeperator_MouseUp(1, 0, 0, 0);
+        EXPECT_FALSE(w.SplitterDragging());
+    }
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(Window, ASplitterReleasedNearTheRightEdgeLeavesThePanes) {
+    frmDatabaseExplorer& w = OpenWindow();
+    w.pctSeperator_MouseDown(1, 0, 30, 0);
+    w.pctSeperator_MouseMove(1, 0, 30 + (8000 - w.SeperatorLeft()), 0);
+    w.pctSeperator_MouseUp(1, 0, 0, 0);
+    const QRect panel = w.ssRHPanel->geometry();
+    // Shrink the window so the right pane starts within 360 twips of its edge.
+    w.setMinimumSize(0, 0);
+    w.resize(int((8060 + 300) / 15), w.height());
+    QCoreApplication::processEvents();
+    const QRect shrunk = w.ssRHPanel->geometry();
+    EXPECT_EQ(shrunk.x(), panel.x());
+    w.pctSeperator_MouseDown(1, 0, 30, 0);
+    w.pctSeperator_MouseUp(1, 0, 0, 0);
+    EXPECT_TRUE(w.SplitterDragging());  // not ended
+    EXPECT_EQ(w.ssRHPanel->geometry(), shrunk);
+}
+
+TEST_F(Window, TheWindowSeesExecuteAndHelpKeysBeforeItsControls) {
+    frmDatabaseExplorer& w = OpenWindow();
+    int executed = 0;
+    QObject::connect(frmDatabaseExplorer::Button(w.tlbExecute, QStringLiteral("Execute")), &QToolButton::clicked, [&] { ++executed; });
+    QApplication::setActiveWindow(&w);
+    w.txtQuery->setFocus();
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : static_cast<QWidget*>(&w);
+
+    Key(target, Qt::Key_F5);
+    Key(target, Qt::Key_E, Qt::ControlModifier);
+    EXPECT_EQ(executed, 0);  // tab 3 is disabled
+
+    w.ssRHPanel->setTabEnabled(3, true);
+    Key(target, Qt::Key_F5);
+    Key(target, Qt::Key_E, Qt::ControlModifier);
+    Key(target, Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+    Key(target, Qt::Key_E);
+    EXPECT_EQ(executed, 2);
+
+    Key(target, Qt::Key_F1);
+    w.mnuSubHelp.value(0)->trigger();
+    int help = 0;
+    for (const auto& p : host->prompts) help += p.kind == QLatin1String("help");
+    EXPECT_EQ(help, 2);
+    EXPECT_EQ(host->prompts.last().text, gHelpFile + QStringLiteral("#0"));
+}
+
+TEST_F(Window, ProgressShowsTheStatusAndClosingCancelsTheImport) {
+    frmDatabaseExplorer& w = OpenWindow();
+    const struct {
+        const char* name;
+        const char* status;
+        qint16 increment;
+        const char* message;
+        const char* shown;
+    } cases[] = {{"Customers", "Importing", 20, "", "Importing Customers"},
+                 {"Sales", "Importing", 20, "Generating XML...", "Generating XML..."},
+                 {"Sales", "Imported", 12, "XML generated...", "12 objects imported."},
+                 {"Sales", "IMPORTED", 5, "", "5 objects imported."},
+                 {" in Orders", "Checking for ", 20, "", "Checking for   in Orders"}};
+    for (const auto& c : cases) {
+        QString name = QLatin1String(c.name), type = QStringLiteral("Table"), status = QLatin1String(c.status),
+                message = QLatin1String(c.message);
+        qint16 increment = c.increment;
+        bool cancel = true;
+        w.oADO_WhileImporting(name, type, status, increment, message, cancel);
+        EXPECT_FALSE(cancel);
+        EXPECT_EQ(w.PanelText(1), QLatin1String(c.shown));
+    }
+
+    // A click on the close box waits in the queue until the next progress event.
+    QPointer<frmDatabaseExplorer> window(&w);
+    QCoreApplication::postEvent(&w, new QCloseEvent);
+    QString name = QStringLiteral("Orders"), type = QStringLiteral("Table"), status = QStringLiteral("Importing"), message;
+    qint16 increment = 20;
+    bool cancel = false;
+    w.oADO_WhileImporting(name, type, status, increment, message, cancel);
+    EXPECT_TRUE(cancel);
+    EXPECT_FALSE(frmDatabaseExplorer::exists());
+    EXPECT_TRUE(QFileInfo::exists(HistoryFile::Path()));
+    if (window) {
+        EXPECT_TRUE(window->Closing());
+    }
+}
+
+TEST_F(Window, TheBusyDisplayDisablesTheControlsWhileItRuns) {
+    frmDatabaseExplorer& w = OpenWindow();
+    w.ssRHPanel->setTabEnabled(2, true);
+    w.ssRHPanel->setCurrentIndex(2);
+    w.StartAnimation();
+    EXPECT_EQ(w.ssRHPanel->currentIndex(), 0);
+    EXPECT_TRUE(w.tmAnimate->isActive());
+    EXPECT_TRUE(w.pctAnimation->isVisible());
+    EXPECT_FALSE(w.trvMain->isEnabled());
+    EXPECT_FALSE(w.tlbAdmin->isEnabled());
+    for (QMenu* m : {w.mnuApplication, w.mnuMainQuery, w.mnuReport, w.mnuHelp}) EXPECT_FALSE(m->menuAction()->isEnabled());
+    w.tmAnimate_Timer();
+    EXPECT_EQ(w.wbAnimation->Step(), 1);
+    w.StopAnimation();
+    EXPECT_FALSE(w.tmAnimate->isActive());
+    EXPECT_FALSE(w.pctAnimation->isVisible());
+    EXPECT_TRUE(w.trvMain->isEnabled());
+    EXPECT_TRUE(w.mnuHelp->menuAction()->isEnabled());
+    EXPECT_EQ(w.wbAnimation->LocationURL(), QStringLiteral("about:blank"));
+
+    // Without the picture nothing happens.
+    QFile::remove(folder.file(QStringLiteral("images/gears.svg")));
+    w.StartAnimation();
+    EXPECT_FALSE(w.tmAnimate->isActive());
+    EXPECT_TRUE(w.trvMain->isEnabled());
+}
+
+TEST_F(Window, SaveMenusSwitchesTheSaveCommands) {
+    frmDatabaseExplorer& w = OpenWindow();
+    w.SaveMenus(true);
+    EXPECT_TRUE(frmDatabaseExplorer::Button(w.tlbAdmin, QStringLiteral("SaveReport"))->isEnabled());
+    for (int i : {1, 2, 3}) EXPECT_TRUE(w.mnuSubReport.value(i)->isEnabled()) << i;
+    for (int i : {1, 2}) EXPECT_TRUE(w.mnuSubFile.value(i)->isEnabled()) << i;
+    w.SaveMenus(false);
+    for (int i : {1, 2, 3}) EXPECT_FALSE(w.mnuSubReport.value(i)->isEnabled()) << i;
+    EXPECT_TRUE(w.mnuSubReport.value(5)->isEnabled());
+}
+
+TEST_F(Window, AStructureFileConnectionIsShownAndFocused) {
+    WriteHistory({{QStringLiteral("Sales")}, {}});
+    frmDatabaseExplorer& w = OpenWindow();
+    oStructureXML = Document(StructureXml(QStringLiteral("Shop"), {QStringLiteral("V1")}));
+    gGroupIndex = 1;
+    ASSERT_TRUE(w.GenerateLHXML());
+    EXPECT_EQ(gConnectionIndex, 0);
+    w.PopulateLHXML();
+    QTreeWidgetItem* node = TreeNodes::FindByIndex(w.trvMain, w.iCurrentNodeIndex);
+    ASSERT_TRUE(node);
+    EXPECT_EQ(TreeNodes::Key(node), QStringLiteral("Shop|1|0"));
+    w.FocusConnection();
+    EXPECT_EQ(w.trvMain->currentItem(), node);
+
+    // A structure without DatabaseName is reported and gives False.
+    oStructureXML = Document(QStringLiteral("<DATABASE DatabaseType=\"9\"/>"));
+    EXPECT_FALSE(w.GenerateLHXML());
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.value(0).startsWith(QStringLiteral("frmDatabaseExplorer.GenerateLHXML: ")));
+    oStructureXML.reset();
+}
+
+TEST_F(Window, PanesFollowTheWindowAndNothingOverlaps) {
+    WriteHistory({{QStringLiteral("Sales"), QStringLiteral("Stock")}, {QStringLiteral("sales")}});
+    frmDatabaseExplorer& w = OpenWindow();
+    oStructureXML = Document(StructureXml(QStringLiteral("Northwind"), {QStringLiteral("Invoices")}, {QStringLiteral("Ten Most Expensive")}));
+    gGroupIndex = 0;
+    w.GenerateLHXML();
+    oStructureXML.reset();
+    w.PopulateLHXML();
+    for (QTreeWidgetItemIterator it(w.trvMain); *it; ++it)
+        if (TreeNodes::Key(*it).startsWith(QStringLiteral("Tables|")) || TreeNodes::Key(*it).startsWith(QStringLiteral("Order Details|"))) (*it)->setExpanded(true);
+    w.ssRHPanel->setTabEnabled(3, true);
+    ASSERT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+
+    const QString shots = QStringLiteral(MORVALEX_BINARY_DIR) + QStringLiteral("/screenshots");
+    QDir().mkpath(shots);
+    const struct {
+        const char* name;
+        QSize size;
+    } sizes[] = {{"default", w.size()}, {"maximised", QSize(1600, 1000)}};
+    for (const auto& s : sizes) {
+        w.resize(s.size);
+        for (int tab : {0, 3}) {
+            w.ssRHPanel->setCurrentIndex(tab);
+            QCoreApplication::processEvents();
+            // The panes fill the window side by side, inside it.
+            QWidget* area = w.centralWidget();
+            const QRect tree = w.trvMain->geometry(), bar = w.pctSeperator->geometry(), panel = w.ssRHPanel->geometry();
+            EXPECT_TRUE(area->rect().contains(tree) && area->rect().contains(panel)) << s.name;
+            EXPECT_LE(tree.right(), bar.left()) << s.name;
+            EXPECT_LT(bar.right(), panel.left()) << s.name;
+            EXPECT_GE(panel.right(), area->width() - 8) << s.name;
+            EXPECT_EQ(tree.height(), area->height()) << s.name;
+            if (tab == 3) {
+                QWidget* page = w.ssRHPanel->currentWidget();
+                const QList<QWidget*> parts = {w.lblCurrentDatabaseName, w.pctTools, w.txtQuery, w.pctHSeperator, w.ssQueryResult};
+                for (int i = 0; i < parts.size(); ++i) {
+                    EXPECT_TRUE(page->rect().contains(parts[i]->geometry())) << s.name << " " << qPrintable(parts[i]->objectName());
+                    for (int j = i + 1; j < parts.size(); ++j)
+                        EXPECT_FALSE(parts[i]->geometry().intersects(parts[j]->geometry()))
+                            << s.name << " " << qPrintable(parts[i]->objectName()) << " " << qPrintable(parts[j]->objectName());
+                }
+                EXPECT_GT(w.txtQuery->height(), 50) << s.name;
+                EXPECT_GT(w.ssQueryResult->height(), 100) << s.name;
+            } else {
+                EXPECT_TRUE(w.lsvDescription->isVisible());
+                EXPECT_FALSE(w.lblListTitle->geometry().intersects(w.lsvDescription->geometry()));
+            }
+            const QString file = shots + QStringLiteral("/explorer-%1-tab%2.png").arg(QLatin1String(s.name)).arg(tab);
+            EXPECT_TRUE(w.grab().save(file)) << qPrintable(file);
+        }
+    }
+}

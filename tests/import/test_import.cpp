@@ -1,0 +1,177 @@
+// End-to-end imports through cADODB against real SQLite files and the PostgreSQL test
+// server: as OTHERS through the schema-rowset fallbacks, and with catalogues of each
+// engine's own SQL so that every reader's SQL path runs. The structure documents are
+// compared with golden files (MORVALEX_UPDATE_GOLDEN=1 rewrites them).
+
+#include "ado/support/TestDatabases.h"
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "import/cADODB.h"
+#include "support/ImportSupport.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace bGlobal;
+using namespace importtest;
+
+namespace {
+
+struct Import : ::testing::Test {
+    testsupport::AppFolder folder;
+    platform::ui::ScopedScriptedHost host;
+    void SetUp() override {
+        testdb::UseTestOdbc();
+        testsupport::StartProgram();
+        NewTreeDocument();
+    }
+};
+
+QString fixture(const char* name) { return QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/") + QLatin1String(name); }
+
+}  // namespace
+
+TEST_F(Import, SqliteAsOthersMatchesGolden) {
+    const QString cs = SqliteDatabase(fixture("fixture-sqlite.sql"));
+    ASSERT_TRUE(RunImport(cs, dbOthers, QStringLiteral("shop")));
+    ExpectGolden(NormalizedStructure(), QStringLiteral("sqlite-others.golden"));
+    ExpectGolden(NormalizedTree(), QStringLiteral("sqlite-others-tree.golden"));
+}
+
+TEST_F(Import, PostgresAsOthersMatchesGolden) {
+    const QString cs = PostgresDatabase(fixture("fixture-postgresql.sql"));
+    if (cs.isEmpty()) GTEST_SKIP() << "the PostgreSQL test server is not running (use scripts/run-tests)";
+    ASSERT_TRUE(RunImport(cs, dbOthers, QStringLiteral("shop")));
+    ExpectGolden(NormalizedStructure(), QStringLiteral("postgresql-others.golden"));
+}
+
+TEST_F(Import, EngineCataloguesRunEveryReadersSql) {
+    const struct {
+        const char* catalogue;
+        const char* fixture;
+        const char* golden;
+        bool postgres;
+    } engines[] = {{"catalogue-sqlite.xml", "fixture-sqlite.sql", "sqlite-catalogue.golden", false},
+                   {"catalogue-postgresql.xml", "fixture-postgresql.sql", "postgresql-catalogue.golden", true}};
+    for (const auto& e : engines) {
+        if (!QFile::exists(fixture(e.catalogue))) GTEST_SKIP() << "no engine catalogue yet";
+        const QString cs = e.postgres ? PostgresDatabase(fixture(e.fixture)) : SqliteDatabase(fixture(e.fixture));
+        if (cs.isEmpty()) continue;
+        ASSERT_TRUE(oQueriesXML->LoadXMLFile(fixture(e.catalogue)));
+        NewTreeDocument();
+        ASSERT_TRUE(RunImport(cs, dbSQLServer70, QStringLiteral("shop"))) << e.catalogue;
+        ExpectGolden(NormalizedStructure(), QString::fromUtf8(e.golden));
+        EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+    }
+}
+
+TEST_F(Import, ConnectFailuresShowTheirMessageAndReturnFalse) {
+    const struct {
+        QString connectionString;
+        const char* message;
+    } cases[] = {
+        {QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(folder.file(QStringLiteral("missing.db"))),
+         "Please check the server name and database name and try again."},
+        {QStringLiteral("Provider=NoSuch.Provider.1;Data Source=x"),
+         "Selected provider does not exist, please install required components and check again."},
+        {QStringLiteral("Driver=No Such Driver;Database=x"),
+         "Selected provider does not exist, please install required components and check again."},
+        {PostgresWrongPassword(), "Incorrect database login name and password, try again!"},
+    };
+    for (const auto& c : cases) {
+        if (c.connectionString.isEmpty()) continue;
+        host->prompts.clear();
+        cADODB reader;
+        int events = 0;
+        reader.WhileImporting = [&](QString&, QString&, QString&, qint16&, QString&, bool&) { ++events; };
+        reader.SetConnection(c.connectionString);
+        EXPECT_FALSE(reader.ADOConnect()) << qPrintable(c.connectionString);
+        EXPECT_EQ(host->messages(), QStringList{QString::fromUtf8(c.message)}) << qPrintable(c.connectionString);
+        EXPECT_EQ(host->prompts.first().title, kAppTitle);
+        gConnectionString = c.connectionString;
+        EXPECT_FALSE(reader.GenerateXML());
+        EXPECT_EQ(events, 0);
+    }
+    EXPECT_FALSE(gErrorOccurred);
+}
+
+TEST_F(Import, CancelStopsAtTheNamedPoints) {
+    const QString cs = SqliteDatabase(fixture("fixture-sqlite.sql"));
+    // In the first event: no document is started.
+    oStructureXML.reset();
+    EXPECT_FALSE(RunImport(cs, dbOthers, QStringLiteral("shop"), [](const QString&, const QString& type, int n) {
+        return type == QLatin1String("Database") && n == 1;
+    }));
+    EXPECT_FALSE(oStructureXML);
+
+    // During the checks of the third table's third column: two whole tables, the third
+    // table's element with the columns written before, none of its indexes, keys or
+    // triggers, no views.
+    NewTreeDocument();
+    int tables = 0;
+    EXPECT_FALSE(RunImport(cs, dbOthers, QStringLiteral("shop"), [&](const QString&, const QString& type, int) {
+        if (type == QLatin1String("Table")) ++tables;
+        return tables == 3 && type == QLatin1String("check constraints(s)") &&
+               oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE[2]/COLUMN")).size() == 2;
+    }));
+    EXPECT_EQ(oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE")).size(), 3);
+    EXPECT_EQ(oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE[2]/COLUMN")).size(), 2);
+    EXPECT_TRUE(oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE[2]/*[name() != 'COLUMN']")).isEmpty());
+    EXPECT_FALSE(oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE[1]/INDEX")).isEmpty());
+    EXPECT_TRUE(oStructureXML->GetNodes(QStringLiteral("DATABASE/VIEW")).isEmpty());
+}
+
+TEST_F(Import, RootAttributesAndTreeEntriesFollowTheLocaleSymbol) {
+    const QString cs = SqliteDatabase(fixture("fixture-sqlite.sql"));
+    gDecimalSymbol = QStringLiteral(",");
+    gGroupIndex = 0;
+    gConnectionIndex = 1;
+    ASSERT_TRUE(RunImport(cs, dbOthers, QStringLiteral("shop")));
+    const XmlNode root = oStructureXML->FindNode(QStringLiteral("DATABASE"));
+    QStringList names;
+    for (const auto& [name, value] : root.attributes()) names << name;
+    EXPECT_EQ(names, (QStringList{QStringLiteral("Name"), QStringLiteral("DatabaseEngine"), QStringLiteral("DatabaseType"),
+                                  QStringLiteral("DatabaseName"), QStringLiteral("ServerName"), QStringLiteral("Time"),
+                                  QStringLiteral("CreatedOn"), QStringLiteral("ServerType"), QStringLiteral("CreatedBy")}));
+    EXPECT_EQ(root.attribute(QStringLiteral("DatabaseEngine")), QStringLiteral("OTHERS"));
+    EXPECT_EQ(root.attribute(QStringLiteral("DatabaseType")), QStringLiteral("12"));
+    const QString connection = QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]/DATABASECONNECTION[1]");
+    const XmlNode indexes = oLHXML->FindNode(connection + QStringLiteral("/TABLES/TABLE[@Name $eq$ 'orders']/INDEXES"));
+    ASSERT_TRUE(indexes);
+    const QString t = indexes.parentNode().attribute(QStringLiteral("Key")).section(QLatin1Char('|'), 3);
+    EXPECT_EQ(indexes.parentNode().attribute(QStringLiteral("RHXPath")), QStringLiteral("DATABASE/TABLE[%1]").arg(t));
+    EXPECT_EQ(indexes.attribute(QStringLiteral("RHXPath")), QStringLiteral("5,") + t);
+    EXPECT_EQ(indexes.attribute(QStringLiteral("Key")), QStringLiteral("Indexes|0|1|") + t);
+    EXPECT_EQ(indexes.childElements().size(), 2);
+    EXPECT_EQ(indexes.childElements()[1].attribute(QStringLiteral("RHXPath")),
+              QStringLiteral("DATABASE/TABLE[%1]/INDEX[1]").arg(t));
+    EXPECT_EQ(oLHXML->FindNode(connection + QStringLiteral("/TABLES")).attribute(QStringLiteral("Key")), QStringLiteral("Tables|0|1"));
+    // The connection at position 0 is untouched.
+    EXPECT_FALSE(oLHXML->FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]/DATABASECONNECTION[0]/TABLES")));
+    gDecimalSymbol = QStringLiteral(".");
+    gConnectionIndex = 0;
+}
+
+TEST_F(Import, StructureXmlFileIsLoadedAsItIs) {
+    const QString path = folder.file(QStringLiteral("saved.xml"));
+    testsupport::WriteFile(path, QStringLiteral("<DATABASE DatabaseName=\"kept\" Custom=\"1\"><TABLE Name=\"t\"/></DATABASE>"));
+    gConnectionString = QStringLiteral("XML");
+    gDataSource = path;
+    cADODB reader;
+    QStringList messages;
+    reader.WhileImporting = [&](QString&, QString&, QString&, qint16&, QString& message, bool&) { messages << message; };
+    EXPECT_TRUE(reader.GenerateXML());
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("Generating XML..."), QStringLiteral("XML generated...")}));
+    EXPECT_EQ(oStructureXML->FindNode(QStringLiteral("DATABASE")).attribute(QStringLiteral("Custom")), QStringLiteral("1"));
+}
+
+TEST_F(Import, CatalogueEntryWithoutItsColumnEndsTheProgram) {
+    const QString cs = SqliteDatabase(fixture("fixture-sqlite.sql"));
+    ASSERT_TRUE(oQueriesXML->LoadXMLContent(QStringLiteral(
+        "<QUERIES><DATABASE/><DATABASE/><DATABASE><TABLE><TYPE>SQL</TYPE><QUERY>select name from sqlite_master</QUERY>"
+        "<CONDITION>type = 'table'</CONDITION><COLUMNLIST><COLUMN>x</COLUMN><COLUMN>name</COLUMN></COLUMNLIST></TABLE>"
+        "</DATABASE></QUERIES>")));
+    EXPECT_THROW(RunImport(cs, dbSQLServer70, QStringLiteral("shop")), platform::ui::ProgramEnded);
+    EXPECT_TRUE(gErrorOccurred);
+}

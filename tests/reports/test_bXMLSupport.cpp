@@ -1,0 +1,536 @@
+// The HTML report generator with the installed style sheets and templates.
+
+#include "ReportFixture.h"
+
+#include "reports/bXMLSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QUrl>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace bGlobal;
+using namespace reporttest;
+using bXMLSupport::SaveAsHTML;
+
+namespace {
+
+using Reports = ReportTest;
+
+struct Entry {
+    QString element, name, link;
+    bool operator==(const Entry&) const = default;
+};
+void PrintTo(const Entry& e, std::ostream* os) {
+    *os << qPrintable(e.element) << " " << qPrintable(e.name) << " -> " << qPrintable(e.link);
+}
+
+// The lists of an index document: list name -> (Count, entries).
+struct IndexList {
+    QString name;
+    int count = -1;
+    QList<Entry> entries;
+};
+QList<IndexList> ReadIndex(cXML& index) {
+    QList<IndexList> lists;
+    for (const XmlNode& list : index.DocumentElement().childElements()) {
+        IndexList l{list.nodeName(), list.attribute(QStringLiteral("Count")).toInt(), {}};
+        for (const XmlNode& e : list.childElements())
+            l.entries.append({e.nodeName(), e.attribute(QStringLiteral("Name")), e.attribute(QStringLiteral("Link"))});
+        lists.append(l);
+    }
+    return lists;
+}
+
+const QStringList kListNames = {QStringLiteral("TABLESLIST"), QStringLiteral("VIEWSLIST"),
+                                QStringLiteral("STOREDPROCEDURESLIST"), QStringLiteral("TRIGGERSLIST"),
+                                QStringLiteral("INDEXESLIST")};
+
+// Every link of a page that stays in the report: the target file (in the report's
+// folder) and the fragment, both as a browser reads them.
+struct Link {
+    QString file;
+    QString fragment;
+};
+QList<Link> LocalLinks(const HtmlPage& page, const QString& ownFile) {
+    QList<Link> out;
+    for (const QString& href : page.hrefs) {
+        const qsizetype hash = href.indexOf(QLatin1Char('#'));
+        const QString file = QUrl::fromPercentEncoding((hash < 0 ? href : href.left(hash)).toUtf8());
+        out.append({file.isEmpty() ? ownFile : file, hash < 0 ? QString() : href.mid(hash + 1)});
+    }
+    return out;
+}
+
+// A fragment finds an element whose id is the fragment as written, or decoded.
+bool Resolves(const HtmlPage& page, const QString& fragment) {
+    return fragment.isEmpty() || page.ids.contains(fragment) ||
+           page.ids.contains(QUrl::fromPercentEncoding(fragment.toUtf8()));
+}
+
+// Checks that every link of every page in a report folder reaches a file of the
+// folder and an element of that file.
+void ExpectLinksResolve(const QString& folder, bool anyLinks = true) {
+    QHash<QString, HtmlPage> pages;
+    for (const QString& name : HtmlFiles(folder)) pages.insert(name, ParseHtml(testsupport::ReadFile(folder + name)));
+    int checked = 0;
+    for (auto it = pages.cbegin(); it != pages.cend(); ++it) {
+        for (const Link& link : LocalLinks(it.value(), it.key())) {
+            ASSERT_TRUE(pages.contains(link.file)) << qPrintable(it.key()) << " links to missing " << qPrintable(link.file);
+            EXPECT_TRUE(Resolves(pages[link.file], link.fragment))
+                << qPrintable(it.key()) << " links to " << qPrintable(link.file) << "#" << qPrintable(link.fragment);
+            ++checked;
+        }
+    }
+    EXPECT_EQ(checked > 0, anyLinks);
+}
+
+}  // namespace
+
+// ---- split reports ------------------------------------------------------------------
+
+struct PagingCase {
+    const char* what;
+    QStringList unreport;
+    int perPage;
+    QStringList pages;
+    QList<int> counts;  // in list order: tables, views, procedures, triggers, indexes
+};
+
+void PrintTo(const PagingCase& c, std::ostream* os) { *os << c.what; }
+
+class Paging : public ReportTest, public ::testing::WithParamInterface<PagingCase> {};
+
+TEST_P(Paging, PagesAndIndexFollowTheObjectsPerPage) {
+    const PagingCase& c = GetParam();
+    LoadStructure(QStringLiteral("shop.xml"));
+    for (const QString& pattern : c.unreport) Unreport(pattern);
+    gObjectsPerPage = qint16(c.perPage);
+    const QString out = Out(QStringLiteral("split"));
+
+    ASSERT_TRUE(SaveAsHTML(out, true));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char(',')));
+    EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char(',')));
+
+    QStringList expected = c.pages;
+    for (QString& p : expected) p += QStringLiteral(".html");
+    expected << QStringLiteral("index.html");
+    expected.sort();
+    EXPECT_EQ(HtmlFiles(out), expected);
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("images/morvalex.svg")));
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("styles/Professional yellow.css")));
+
+    cXML index;
+    ASSERT_TRUE(index.LoadXMLFile(out + QStringLiteral("index.xml")));
+    const XmlNode root = index.DocumentElement();
+    EXPECT_EQ(root.nodeName(), QStringLiteral("DATABASEINDEX"));
+    EXPECT_EQ(root.attribute(QStringLiteral("Name")), QStringLiteral("shop"));
+    EXPECT_EQ(root.attribute(QStringLiteral("ServerName")), QStringLiteral("127.0.0.1"));
+    EXPECT_FALSE(root.attribute(QStringLiteral("ReportDate")).isEmpty());
+    const QList<IndexList> lists = ReadIndex(index);
+    ASSERT_EQ(lists.size(), 5);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(lists[i].name, kListNames[i]);
+        EXPECT_EQ(lists[i].count, c.counts[i]) << qPrintable(lists[i].name);
+        EXPECT_EQ(lists[i].entries.size(), c.counts[i]) << qPrintable(lists[i].name);
+    }
+    ExpectLinksResolve(out, !c.pages.isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, Paging,
+    ::testing::Values(
+        PagingCase{"twelve objects in pages of five", {}, 5, {"shop1To5", "shop6To10", "shop11To12"}, {3, 2, 1, 2, 4}},
+        PagingCase{"ten objects make exactly two pages",
+                   {"DATABASE/STOREDPROCEDURE", "DATABASE/VIEW[1]"}, 5, {"shop1To5", "shop6To10"}, {3, 1, 0, 2, 4}},
+        PagingCase{"no object makes no page",
+                   {"DATABASE/TABLE", "DATABASE/TABLE/INDEX", "DATABASE/TABLE/TRIGGER", "DATABASE/VIEW",
+                    "DATABASE/STOREDPROCEDURE"},
+                   5, {}, {0, 0, 0, 0, 0}},
+        PagingCase{"all objects on one page", {}, 12, {"shop1To12"}, {3, 2, 1, 2, 4}},
+        PagingCase{"a setting below one pages by five", {}, 0, {"shop1To5", "shop6To10", "shop11To12"}, {3, 2, 1, 2, 4}}),
+    [](const auto& info) {
+        QString name = QString::fromLatin1(info.param.what);
+        name.replace(QLatin1Char(' '), QLatin1Char('_'));
+        return name.toStdString();
+    });
+
+TEST_F(Reports, SplitIndexLinksEveryObjectToItsPage) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    const QString out = Out(QStringLiteral("split"));
+    ASSERT_TRUE(SaveAsHTML(out, true));
+
+    cXML index;
+    ASSERT_TRUE(index.LoadXMLFile(out + QStringLiteral("index.xml")));
+    const QList<IndexList> lists = ReadIndex(index);
+    ASSERT_EQ(lists.size(), 5);
+    const QString p1 = QStringLiteral("shop1To5.html#"), p2 = QStringLiteral("shop6To10.html#"),
+                  p3 = QStringLiteral("shop11To12.html#");
+    EXPECT_EQ(lists[0].entries, (QList<Entry>{{"TABLE", "Customers", p1 + "Customers"},
+                                              {"TABLE", "Orders", p1 + "Orders"},
+                                              {"TABLE", "Order Details", p1 + "Order%20Details"}}));
+    EXPECT_EQ(lists[1].entries, (QList<Entry>{{"VIEW", "OpenOrders", p2 + "view:OpenOrders"},
+                                              {"VIEW", "BigCustomers", p3 + "view:BigCustomers"}}));
+    EXPECT_EQ(lists[2].entries, (QList<Entry>{{"STOREDPROCEDURE", "place_order", p3 + "procedure:place_order"}}));
+    EXPECT_EQ(lists[3].entries,
+              (QList<Entry>{{"TRIGGER", "trg_orders_stamp", p2 + "trigger:Orders/trg_orders_stamp"},
+                            {"TRIGGER", "trg_details_check", p2 + "trigger:Order%20Details/trg_details_check"}}));
+    EXPECT_EQ(lists[4].entries,
+              (QList<Entry>{{"INDEX", "pk_customers", p1 + "index:Customers/pk_customers"},
+                            {"INDEX", "ix_customers_email", p1 + "index:Customers/ix_customers_email"},
+                            {"INDEX", "pk_orders", p2 + "index:Orders/pk_orders"},
+                            {"INDEX", "pk_details", p2 + "index:Order%20Details/pk_details"}}));
+
+    // The first page holds tables and indexes; the second page's trigger and index
+    // blocks link to their tables on the first page.
+    const QString page1 = testsupport::ReadFile(out + QStringLiteral("shop1To5.html"));
+    EXPECT_TRUE(page1.contains(QLatin1String("<morvtables ")) && page1.contains(QLatin1String("<morvindexes ")));
+    const QString page2 = testsupport::ReadFile(out + QStringLiteral("shop6To10.html"));
+    EXPECT_TRUE(page2.contains(QLatin1String("href=\"shop1To5.html#Orders\"")));
+    EXPECT_TRUE(page2.contains(QLatin1String("href=\"shop1To5.html#Order%20Details\"")));
+    EXPECT_FALSE(page2.contains(QLatin1String("href=\"#Orders\"")));
+
+    ExpectGolden(QStringLiteral("split-index.xml"),
+                 testsupport::ReadFile(out + QStringLiteral("index.xml"))
+                     .replace(QRegularExpression(QStringLiteral("ReportDate=\"[^\"]*\"")), QStringLiteral("ReportDate=\"DATE\"")));
+    ExpectGolden(QStringLiteral("split-index.html"), WithoutDate(testsupport::ReadFile(out + QStringLiteral("index.html"))));
+    ExpectGolden(QStringLiteral("split-shop6To10.html"), page2);
+}
+
+TEST_F(Reports, TheReportNamespaceIsDeclaredOnTheIndexDocument) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    gReportNameSpace = QStringLiteral("morv");
+    gReportNameSpaceURI = QStringLiteral("urn:example:morvalex");
+    const QString out = Out(QStringLiteral("namespace"));
+    ASSERT_TRUE(SaveAsHTML(out, true));
+    const QString text = testsupport::ReadFile(out + QStringLiteral("index.xml"));
+    EXPECT_TRUE(text.contains(QLatin1String("xmlns:morv=\"urn:example:morvalex\""))) << qPrintable(text.left(300));
+    cXML index;
+    ASSERT_TRUE(index.LoadXMLContent(text));
+    const QList<IndexList> lists = ReadIndex(index);
+    ASSERT_EQ(lists.size(), 5);
+    EXPECT_EQ(lists[0].count, 3);
+    EXPECT_EQ(lists[4].count, 4);
+    EXPECT_EQ(HtmlFiles(out).size(), 4);
+}
+
+// A style sheet that keeps to the bare contract (wrappers with Number and Name, the
+// table's name as its anchor) and puts a table link into a trigger and into a view.
+TEST_F(Reports, TableLinksChangeOnTriggerPagesAndViewPagesStayAsWritten) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    gReportXSLFile = DataFile(QStringLiteral("links.xsl"));
+    gIndexXSLFile = folder.file(QStringLiteral("styles/none.xsl"));  // missing: the index is empty
+    gObjectsPerPage = 1;
+    const QString out = Out(QStringLiteral("links"));
+    ASSERT_TRUE(SaveAsHTML(out, true));
+    EXPECT_TRUE(errors.isEmpty());
+
+    EXPECT_EQ(HtmlFiles(out), (QStringList{"index.html", "shop101To101.html", "shop102To102.html", "shop1To1.html",
+                                           "shop2To2.html", "shop3To3.html", "shop4To4.html", "shop5To5.html"}));
+    const QString trigger = testsupport::ReadFile(out + QStringLiteral("shop4To4.html"));
+    EXPECT_TRUE(trigger.contains(QLatin1String("<a href=\"shop1To1.html#Customers\">"))) << qPrintable(trigger);
+    const QString view = testsupport::ReadFile(out + QStringLiteral("shop101To101.html"));
+    EXPECT_TRUE(view.contains(QLatin1String("<a href=\"#Customers\">"))) << qPrintable(view);
+
+    cXML index;
+    ASSERT_TRUE(index.LoadXMLFile(out + QStringLiteral("index.xml")));
+    EXPECT_EQ(ReadIndex(index)[0].entries.first(), (Entry{"TABLE", "Customers", "shop1To1.html#Customers"}));
+    // Without an index style sheet the index page holds the template only.
+    const QString indexPage = testsupport::ReadFile(out + QStringLiteral("index.html"));
+    EXPECT_FALSE(indexPage.contains(QLatin1String("<!-- Your report here -->")));
+    EXPECT_FALSE(indexPage.contains(QLatin1String("Morvalex 4.0 report generated on")));
+}
+
+TEST_F(Reports, PrinterFriendlyPagesCarryNoNavigation) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    gPrinterFriendly = true;
+    gReportXSLFile = gIndexXSLFile = AppPath() + QStringLiteral("/styles/morvpfreport.xsl");
+    gReportCSSFile = QStringLiteral("styles\\Printer Friendly.css");  // either separator
+    const QString out = Out(QStringLiteral("pf"));
+    ASSERT_TRUE(SaveAsHTML(out, true));
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("styles/Printer Friendly.css")));
+    for (const QString& name : HtmlFiles(out)) {
+        const QString page = testsupport::ReadFile(out + name);
+        EXPECT_FALSE(page.contains(QLatin1String("page-nav"))) << qPrintable(name);
+        EXPECT_FALSE(page.contains(QLatin1String("to-contents"))) << qPrintable(name);
+        EXPECT_TRUE(page.contains(QLatin1String("href=\"styles/Printer Friendly.css\""))) << qPrintable(name);
+    }
+    ExpectLinksResolve(out);
+}
+
+// ---- one-page reports -----------------------------------------------------------------
+
+TEST_F(Reports, SinglePageHoldsContentsThenReportAndLinksToItself) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    const QString out = Out(QStringLiteral("single"));
+    const QString file = out + QStringLiteral("shop report.html");
+    ASSERT_TRUE(SaveAsHTML(file, false));
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(host->messages().isEmpty());
+    EXPECT_EQ(HtmlFiles(out), QStringList{QStringLiteral("shop report.html")});
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("images/morvalex.svg")));
+    EXPECT_TRUE(QFile::exists(out + QStringLiteral("styles/Professional yellow.css")));
+
+    ASSERT_TRUE(oIndexXML);
+    const QList<IndexList> lists = ReadIndex(*oIndexXML);
+    ASSERT_EQ(lists.size(), 5);
+    EXPECT_EQ(lists[0].count, 3);
+    EXPECT_EQ(lists[0].entries.first(), (Entry{"TABLE", "Customers", "shop report.html#Customers"}));
+    EXPECT_EQ(lists[4].entries.last(), (Entry{"INDEX", "pk_details", "shop report.html#index:Order%20Details/pk_details"}));
+
+    const QString page = testsupport::ReadFile(file);
+    EXPECT_LT(page.indexOf(QLatin1String("id=\"morv:contents\"")), page.indexOf(QLatin1String("<Br><br><div class=\"report-body\">")));
+    EXPECT_FALSE(page.contains(QLatin1String("<!-- Your")));
+    EXPECT_FALSE(page.contains(QLatin1String("<!--Your CSS Path-->")));
+    EXPECT_TRUE(page.contains(QLatin1String("<link rel=\"stylesheet\" href=\"styles/Professional yellow.css\">")));
+    EXPECT_FALSE(page.contains(QLatin1String("Morvalex report style")));  // linked, not inlined
+    for (const char* left : {"AuditLog", "HiddenView", "ix_hidden"}) EXPECT_FALSE(page.contains(QLatin1String(left))) << left;
+
+    const HtmlPage parsed = ParseHtml(page);
+    for (const QString& href : parsed.hrefs) EXPECT_FALSE(href.startsWith(QLatin1String("index.html"))) << qPrintable(href);
+    EXPECT_TRUE(parsed.hrefs.contains(QStringLiteral("#morv:contents")));
+    EXPECT_TRUE(parsed.hrefs.contains(QStringLiteral("shop%20report.html#Customers")));
+    ExpectLinksResolve(out);
+    ExpectGolden(QStringLiteral("single.html"), WithoutDate(page));
+}
+
+struct TemplateCase {
+    const char* what;
+    QString templateText;  // "" = the installed Word template
+    bool inlined;
+    bool linked;
+};
+
+void PrintTo(const TemplateCase& c, std::ostream* os) { *os << c.what; }
+
+class Templates : public ReportTest, public ::testing::WithParamInterface<TemplateCase> {};
+
+TEST_P(Templates, PlaceholdersAreFilled) {
+    const TemplateCase& c = GetParam();
+    LoadStructure(QStringLiteral("shop.xml"));
+    gDatabaseName = QStringLiteral("<b>\"Q&A\"</b>");
+    if (c.templateText.isEmpty()) {
+        gReportTemplateFile = AppPath() + QStringLiteral("/MorvalexWordTop.template");
+        gReportXSLFile = gIndexXSLFile = AppPath() + QStringLiteral("/styles/morvword.xsl");
+    } else {
+        gReportTemplateFile = folder.file(QStringLiteral("own.template"));
+        testsupport::WriteFile(gReportTemplateFile, c.templateText);
+    }
+    const QString file = Out(QStringLiteral("template")) + QStringLiteral("r.html");
+    ASSERT_TRUE(SaveAsHTML(file, false));
+    const QString page = testsupport::ReadFile(file);
+    EXPECT_EQ(page.contains(QLatin1String("Morvalex report style \"Professional yellow\"")), c.inlined);
+    EXPECT_EQ(page.contains(QLatin1String("href=\"styles/Professional yellow.css\"")), c.linked);
+    EXPECT_TRUE(page.contains(QLatin1String("&lt;b&gt;&quot;Q&amp;A&quot;&lt;/b&gt;")));
+    EXPECT_FALSE(page.contains(QLatin1String("<b>\"Q&A\"")));
+    EXPECT_FALSE(page.contains(QLatin1String("<!-- Your")));
+    EXPECT_TRUE(page.contains(QLatin1String("id=\"morv:contents\"")));
+    EXPECT_TRUE(page.contains(QLatin1String("<morvtables ")));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, Templates,
+    ::testing::Values(
+        TemplateCase{"style_placeholder_inlines_the_css",
+                     "<html><head><style><!-- Style content here --></style></head><body><h1><!-- Your database name "
+                     "--></h1><!-- Your report here --></body></html>",
+                     true, false},
+        TemplateCase{"without_it_the_css_is_linked_by_path",
+                     "<html><head><link rel=\"stylesheet\" href=\"<!--Your CSS Path-->\"><title><!-- Your database name "
+                     "--></title></head><body><!-- Your report here --></body></html>",
+                     false, true},
+        TemplateCase{"the_word_template_inlines_the_css", "", true, false}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST_F(Reports, ContentsWithoutTheMarkerStillCarryTheReport) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    const struct {
+        QString indexXSL;
+        bool contents;
+    } cases[] = {{folder.file(QStringLiteral("missing.xsl")), false}, {DataFile(QStringLiteral("plain-index.xsl")), true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(qPrintable(c.indexXSL));
+        gIndexXSLFile = c.indexXSL;
+        const QString file = Out(QStringLiteral("nomarker")) + QStringLiteral("r.html");
+        ASSERT_TRUE(SaveAsHTML(file, false));
+        const QString page = testsupport::ReadFile(file);
+        EXPECT_TRUE(page.contains(QLatin1String("<morvtables Number=\"1\" Name=\"Customers\"")));
+        EXPECT_EQ(page.contains(QLatin1String("Morvalex 4.0 report generated on")), c.contents);
+        EXPECT_EQ(page.contains(QLatin1String("<a href=\"r.html#Customers\">")), c.contents);
+    }
+}
+
+TEST_F(Reports, ACssFileOfTheUsersOwnIsCopiedIntoTheReport) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    const QString own = folder.file(QStringLiteral("mine/own style.css"));
+    testsupport::WriteFile(own, QStringLiteral("body { color: #123456; }"));
+    gReportCSSFile = own;
+    gReportTemplateFile = folder.file(QStringLiteral("own.template"));
+    testsupport::WriteFile(gReportTemplateFile, QStringLiteral("<link href=\"<!--Your CSS Path-->\"><style><!-- Style content here --></style><!-- Your report here -->"));
+    const QString out = Out(QStringLiteral("owncss"));
+    ASSERT_TRUE(SaveAsHTML(out + QStringLiteral("r.html"), false));
+    EXPECT_EQ(testsupport::ReadFile(out + QStringLiteral("styles/own style.css")), QStringLiteral("body { color: #123456; }"));
+    const QString page = testsupport::ReadFile(out + QStringLiteral("r.html"));
+    EXPECT_TRUE(page.startsWith(QLatin1String("<link href=\"styles/own style.css\"><style>body { color: #123456; }</style>")));
+}
+
+// ---- database text ------------------------------------------------------------------
+
+TEST_F(Reports, HostileNamesAndTextsAreEscapedAndStillLinked) {
+    LoadStructure(QStringLiteral("hostile.xml"));
+    gDatabaseName = QStringLiteral("Sales/2024 <Q1> #1");
+    const QStringList reportedTables = [&] {
+        QStringList names;
+        for (const XmlNode& t : oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE[@Report $eq$ 1]")))
+            names << t.attribute(QStringLiteral("Name"));
+        return names;
+    }();
+
+    for (const bool split : {false, true}) {
+        SCOPED_TRACE(split ? "split" : "one page");
+        const QString out = Out(split ? QStringLiteral("hostile-split") : QStringLiteral("hostile"));
+        ASSERT_TRUE(SaveAsHTML(split ? out : out + QStringLiteral("report.html"), split));
+        EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char(',')));
+
+        for (const QString& name : HtmlFiles(out)) {
+            SCOPED_TRACE(qPrintable(name));
+            const HtmlPage page = ParseHtml(testsupport::ReadFile(out + name));
+            EXPECT_FALSE(page.elements.contains(QStringLiteral("script")));
+            EXPECT_LE(page.elements.count(QStringLiteral("img")), 1);  // the logo
+            EXPECT_LE(page.elements.count(QStringLiteral("h1")), 1);   // the database name
+            for (const char* tag : {"b", "i", "u", "t", "c", "q1"}) EXPECT_FALSE(page.elements.contains(QLatin1String(tag))) << tag;
+            EXPECT_TRUE(page.eventAttributes.isEmpty()) << qPrintable(page.eventAttributes.join(QLatin1Char(',')));
+            EXPECT_TRUE(page.text.contains(QLatin1String("Sales/2024 <Q1> #1")));
+        }
+        ExpectLinksResolve(out);
+
+        // Each table, also those whose names differ only in unsafe characters, has
+        // its own entry and link; the names come back exactly.
+        cXML indexCopy;
+        ASSERT_TRUE(indexCopy.LoadXMLContent(oIndexXML->GetXMLContent()));
+        const QList<IndexList> lists = ReadIndex(indexCopy);
+        QStringList names, links;
+        for (const Entry& e : lists[0].entries) {
+            names << e.name;
+            links << e.link;
+        }
+        EXPECT_EQ(names, reportedTables);
+        EXPECT_EQ(QSet<QString>(links.begin(), links.end()).size(), links.size());
+        // Three indexes named PrimaryKey, three anchors; a name that holds a comment
+        // and a placeholder comes back whole.
+        ASSERT_EQ(lists[4].entries.size(), 3);
+        QSet<QString> indexAnchors;
+        for (const Entry& e : lists[4].entries) indexAnchors.insert(e.link.section(QLatin1Char('#'), 1));
+        EXPECT_EQ(indexAnchors.size(), 3);
+        ASSERT_EQ(lists[2].entries.size(), 1);
+        EXPECT_EQ(lists[2].entries[0].name, QStringLiteral("p'1 <!-- Your report here -->"));
+
+        if (split) {
+            // Page files take the database name with its unsafe characters replaced.
+            EXPECT_TRUE(QFile::exists(out + QStringLiteral("Sales_2024 _Q1_ _11To5.html")));
+            EXPECT_FALSE(QFileInfo::exists(out + QStringLiteral("Sales")));
+        } else {
+            const HtmlPage page = ParseHtml(testsupport::ReadFile(out + QStringLiteral("report.html")));
+            // SQL keeps its text, markers become line breaks.
+            EXPECT_EQ(page.preText.value(QStringLiteral("trigger:a%2520b/t%221")),
+                      QStringLiteral("CREATE TRIGGER \"t\"\"1\" ON \"a%20b\"\n<script>alert(1)</script>\n\n"
+                                     "-- &amp; &lt; stay as typed</pre>"));
+            EXPECT_EQ(page.preText.value(QStringLiteral("procedure:p'1%20%3C!--%20Your%20report%20here%20--%3E")),
+                      QStringLiteral("<!--Morvtableshere-->\nindex.html \"#a b\""));
+        }
+    }
+}
+
+// ---- failures ---------------------------------------------------------------------------
+
+namespace {
+// Runs the body without the rights of root, whose writes no folder mode stops: as
+// root the effective user becomes nobody for the call.
+class Unprivileged {
+public:
+    Unprivileged() {
+        if (::geteuid() == 0) m_dropped = ::setegid(65534) == 0 && ::seteuid(65534) == 0;
+    }
+    ~Unprivileged() {
+        if (m_dropped) {
+            (void)::seteuid(0);
+            (void)::setegid(0);
+        }
+    }
+    bool ok() const { return ::geteuid() != 0; }
+
+private:
+    bool m_dropped = false;
+};
+}  // namespace
+
+TEST_F(Reports, FoldersThatCannotBeMadeAreToldAndNothingIsWritten) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    testsupport::WriteFile(folder.file(QStringLiteral("afile")), QStringLiteral("x"));
+    const QString blocked = folder.file(QStringLiteral("afile/report/"));
+    EXPECT_FALSE(SaveAsHTML(blocked, true));
+
+    const QString out = Out(QStringLiteral("noimages"));
+    testsupport::WriteFile(out + QStringLiteral("images"), QStringLiteral("a file in the way"));
+    EXPECT_FALSE(SaveAsHTML(out + QStringLiteral("r.html"), false));
+
+    EXPECT_EQ(host->messages(), (QStringList{QStringLiteral("Enable to create folder in the target directory ") + blocked,
+                                             QStringLiteral("Enable to create folder in the target directory ") + out +
+                                                 QStringLiteral("images/")}));
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("r.html")));
+}
+
+TEST_F(Reports, DeniedPermissionsAreToldWithTheFolderOrFile) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    ::chmod(QFile::encodeName(folder.path()).constData(), 0755);
+    const QString base = Out(QStringLiteral("denied"));
+    ::chmod(QFile::encodeName(folder.file(QStringLiteral("out"))).constData(), 0755);
+    // A read-only report folder whose images/ and styles/ may be written.
+    for (const char* sub : {"images", "styles"}) {
+        QDir().mkpath(base + QLatin1String(sub));
+        ::chmod(QFile::encodeName(base + QLatin1String(sub)).constData(), 0777);
+    }
+    ::chmod(QFile::encodeName(base).constData(), 0555);
+
+    {
+        Unprivileged user;
+        if (!user.ok()) GTEST_SKIP() << "cannot drop root's rights here";
+        EXPECT_FALSE(SaveAsHTML(base, true));
+        EXPECT_FALSE(SaveAsHTML(base + QStringLiteral("r.html"), false));
+        EXPECT_FALSE(SaveAsHTML(base + QStringLiteral("new/"), true));
+    }
+    ::chmod(QFile::encodeName(base).constData(), 0755);
+    EXPECT_EQ(host->messages(),
+              (QStringList{QStringLiteral("You do not have enough permissions to write the file in ") + base,
+                           QStringLiteral("You dont have permission to save the html file ") + base + QStringLiteral("r.html."),
+                           QStringLiteral("You dont have permission to save the html file in ") + base + QStringLiteral("new/.")}));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char(',')));
+    EXPECT_EQ(HtmlFiles(base), QStringList());
+}
+
+TEST_F(Reports, OtherFailuresGoToTheErrorReporter) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    const QString out = Out(QStringLiteral("errors"));
+
+    gReportCSSFile = QStringLiteral("styles/No such style.css");
+    EXPECT_FALSE(SaveAsHTML(out + QStringLiteral("a.html"), false));
+    SetDefaultReportOptions();
+
+    gReportTemplateFile = folder.file(QStringLiteral("no.template"));
+    EXPECT_FALSE(SaveAsHTML(out, true));
+    gReportTemplateFile = AppPath() + QStringLiteral("/MorvalexTop.template");
+
+    EXPECT_EQ(errors, (QStringList{QStringLiteral("53 bXMLSupport.SaveAsHTML"), QStringLiteral("53 bXMLSupport.InitializeIndex")}));
+
+    // A style sheet that does not work: the user is told, nothing is written.
+    gReportXSLFile = DataFile(QStringLiteral("shop.xml"));
+    EXPECT_FALSE(SaveAsHTML(out, true));
+    EXPECT_FALSE(SaveAsHTML(out + QStringLiteral("b.html"), false));
+    EXPECT_EQ(host->messages().count(QStringLiteral("Please check the xsl that you have chosen to apply. Try again with the default xsl.")), 2);
+    EXPECT_EQ(HtmlFiles(out), QStringList());
+    EXPECT_FALSE(QFile::exists(out + QStringLiteral("index.xml")));
+}

@@ -1,0 +1,408 @@
+// The import wizard's connection strings: every kind of source, every check and its
+// message, trimming of the boxes, and what is copied into the connection globals.
+
+#include "core/bGlobal.h"
+#include "import/ConnectionStrings.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+
+using namespace bGlobal;
+using ConnectionStrings::GetConnectionString;
+
+namespace {
+
+// Files the Access panel points at: the extensions are written in capitals.
+struct AccessFiles {
+    QTemporaryDir dir;
+    QString mdb, mdw, txt, folder;
+    AccessFiles() {
+        mdb = dir.filePath(QStringLiteral("Shop.MDB"));
+        mdw = dir.filePath(QStringLiteral("System.MDW"));
+        txt = dir.filePath(QStringLiteral("notes.txt"));
+        folder = dir.filePath(QStringLiteral("archive.mdb"));
+        for (const QString& f : {mdb, mdw, txt}) testsupport::WriteFile(f, QStringLiteral("x"));
+        QDir().mkpath(folder);
+    }
+    QString expand(QString s) const {
+        return s.replace(QStringLiteral("{mdb}"), mdb).replace(QStringLiteral("{mdw}"), mdw)
+            .replace(QStringLiteral("{txt}"), txt).replace(QStringLiteral("{folder}"), folder)
+            .replace(QStringLiteral("{dir}"), dir.path());
+    }
+};
+
+struct BuilderCase {
+    const char* name;
+    qint16 type;
+    std::function<void(ConnectionPanelFields&, const AccessFiles&)> fill;
+    QString expected;  // "" when the builder refuses
+    QString message;   // the one message shown, "" for none
+};
+
+void sqlWindows(ConnectionPanelFields& f, const AccessFiles&) {
+    f.cboSQLServerName = QStringLiteral("  SRV1 ");
+    f.cboSQLDatabaseName = QStringLiteral(" Sales  ");
+    f.optSQLAuthentication = 0;
+}
+void sqlLogin(ConnectionPanelFields& f, const AccessFiles& a) {
+    sqlWindows(f, a);
+    f.optSQLAuthentication = 1;
+    f.txtSQLLoginName = QStringLiteral(" sa ");
+    f.txtSQLPassword = QStringLiteral(" pw ");
+}
+void oracleLogin(ConnectionPanelFields& f, const AccessFiles&) {
+    f.txtOraServerName = QStringLiteral(" ORCL ");
+    f.optORAAuthentication = 1;
+    f.txtORALoginName = QStringLiteral(" scott ");
+    f.txtORAPassword = QStringLiteral("tiger");
+}
+void access(ConnectionPanelFields& f, const AccessFiles& a) { f.txtDatabasePath = QStringLiteral("  ") + a.mdb + QStringLiteral(" "); }
+void workgroup(ConnectionPanelFields& f, const AccessFiles& a) {
+    access(f, a);
+    f.txtWKGPDatabasePath = a.mdw + QStringLiteral(" ");
+    f.txtWKGPLoginName = QStringLiteral(" admin ");
+    f.txtWKGPPassword = QStringLiteral(" pw ");
+}
+void db2(ConnectionPanelFields& f, const AccessFiles&) {
+    f.txtDB2DataSourceName = QStringLiteral(" SAMPLE ");
+    f.txtDB2LoginName = QStringLiteral(" db2admin ");
+    f.txtDB2Password = QStringLiteral("pw");
+}
+
+const QString kJet = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;");
+
+const BuilderCase kCases[] = {
+    // SQL Server
+    {"sql windows authentication, typed names trimmed", dbSQLServer2000, sqlWindows,
+     "Provider=SQLOLEDB;Persist Security Info=False;Integrated Security=SSPI;Initial Catalog=Sales;Data Source=SRV1", ""},
+    {"sql login, password as typed", dbSQLServer70, sqlLogin,
+     "Provider=SQLOLEDB;User Id=sa;password= pw ;Initial Catalog=Sales;Data Source=SRV1", ""},
+    {"sql names picked from the list are used as listed", dbSQLServer65,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         sqlWindows(f, a);
+         f.bSQLServerNameListed = f.bSQLDatabaseNameListed = true;
+     },
+     "Provider=SQLOLEDB;Persist Security Info=False;Integrated Security=SSPI;Initial Catalog= Sales  ;Data Source=  SRV1 ", ""},
+    {"sql blank password ticked", dbSQLServer2000,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         sqlLogin(f, a);
+         f.txtSQLPassword.clear();
+         f.chkSQLBlankPassword = true;
+     },
+     "Provider=SQLOLEDB;User Id=sa;password=;Initial Catalog=Sales;Data Source=SRV1", ""},
+    {"sql no server, nor database: only the first message", dbSQLServer2000,
+     [](ConnectionPanelFields& f, const AccessFiles&) { f.cboSQLServerName = QStringLiteral("   "); }, "",
+     "Enter a valid SQLServer name"},
+    {"sql login missing", dbSQLServer2000,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         sqlLogin(f, a);
+         f.txtSQLLoginName = QStringLiteral("  ");
+     },
+     "", "Enter a valid SQLServer login name"},
+    {"sql password missing", dbSQLServer2000,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         sqlLogin(f, a);
+         f.txtSQLPassword.clear();
+     },
+     "", "Please enter SQLServer password"},
+    {"sql database missing, windows authentication needs no login", dbSQLServer2000,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         sqlWindows(f, a);
+         f.cboSQLDatabaseName.clear();
+     },
+     "", "Please select a database name"},
+    // Oracle
+    {"oracle windows authentication without a server", dbOracle9i,
+     [](ConnectionPanelFields& f, const AccessFiles&) { f.optORAAuthentication = 0; },
+     "Provider=OraOLEDB.Oracle;Integrated Security=SSPI;Persist Security Info=False;Data Source=;ChunkSize=150000", ""},
+    {"personal oracle uses MSDAORA.1", dbPersonalOracle, oracleLogin,
+     "Provider=MSDAORA.1;User Id=scott;password=tiger;Persist Security Info=False;Data Source=ORCL;ChunkSize=150000", ""},
+    {"oracle 7.x login without a server", dbOracle7,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         oracleLogin(f, a);
+         f.txtOraServerName = QStringLiteral("  ");
+     },
+     "Provider=OraOLEDB.Oracle;User Id=scott;password=tiger;Persist Security Info=False;ChunkSize=150000", ""},
+    {"oracle blank password ticked", dbOracle8i,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         oracleLogin(f, a);
+         f.txtORAPassword.clear();
+         f.chkORABlankPassword = true;
+     },
+     "Provider=OraOLEDB.Oracle;User Id=scott;password=;Persist Security Info=False;Data Source=ORCL;ChunkSize=150000", ""},
+    {"oracle login missing", dbOracle9i,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         oracleLogin(f, a);
+         f.txtORALoginName.clear();
+     },
+     "", "Enter a valid oracle login name"},
+    {"oracle password missing", dbOracle9i,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         oracleLogin(f, a);
+         f.txtORAPassword.clear();
+     },
+     "", "Please enter oracle Server password"},
+    // Access
+    {"access file with a capital extension", dbAccessXP, access, kJet + "Data Source={mdb}", ""},
+    {"access database password", dbAccess2000,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         access(f, a);
+         f.txtAccessPassword = QStringLiteral(" s3cret");
+     },
+     kJet + "Jet OLEDB:Database Password= s3cret;Data Source={mdb}", ""},
+    {"access workgroup file with a capital extension", dbAccess97, workgroup,
+     kJet + "Jet OLEDB:System Database={mdw};User ID=admin;Password=pw;Data Source={mdb}", ""},
+    {"access workgroup and database password", dbAccessXP,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         workgroup(f, a);
+         f.txtAccessPassword = QStringLiteral("s3cret");
+     },
+     "Provider= Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=s3cret;Jet OLEDB:System Database={mdw};User ID=admin;"
+     "Password=pw;Data Source={mdb}",
+     ""},
+    {"access path missing", dbAccessXP, [](ConnectionPanelFields& f, const AccessFiles&) { f.txtDatabasePath = QStringLiteral(" "); },
+     "", "Please select/enter a valid database path"},
+    {"access file missing", dbAccessXP,
+     [](ConnectionPanelFields& f, const AccessFiles& a) { f.txtDatabasePath = a.dir.filePath(QStringLiteral("gone.mdb")); }, "",
+     "File does not exist, please enter a valid file name"},
+    {"access path is a folder", dbAccessXP, [](ConnectionPanelFields& f, const AccessFiles& a) { f.txtDatabasePath = a.folder; },
+     "", "File does not exist, please enter a valid file name"},
+    {"access file of another kind", dbAccessXP, [](ConnectionPanelFields& f, const AccessFiles& a) { f.txtDatabasePath = a.txt; },
+     "", "Invalid file format, please select a mdb file."},
+    {"access workgroup file missing", dbAccessXP,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         workgroup(f, a);
+         f.txtWKGPDatabasePath = a.dir.filePath(QStringLiteral("gone.mdw"));
+     },
+     "", "File does not exist, please enter a valid file name"},
+    {"access workgroup file of another kind", dbAccessXP,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         workgroup(f, a);
+         f.txtWKGPDatabasePath = a.mdb;
+     },
+     "", "Invalid file format, please select a mdw file."},
+    // DB2
+    {"db2", dbIBMDB2, db2, "Provider=IBMDADB2.1;User ID=db2admin;Password=pw;Data Source=SAMPLE;Persist Security Info=False", ""},
+    {"db2 blank password ticked", dbIBMDB2,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         db2(f, a);
+         f.txtDB2Password.clear();
+         f.chkDB2BlankPassword = true;
+     },
+     "Provider=IBMDADB2.1;User ID=db2admin;Password=;Data Source=SAMPLE;Persist Security Info=False", ""},
+    {"db2 data source missing", dbIBMDB2,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         db2(f, a);
+         f.txtDB2DataSourceName = QStringLiteral(" ");
+     },
+     "", "Enter a valid data source name"},
+    {"db2 user missing", dbIBMDB2,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         db2(f, a);
+         f.txtDB2LoginName.clear();
+     },
+     "", "Enter a valid user name"},
+    {"db2 password missing", dbIBMDB2,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         db2(f, a);
+         f.txtDB2Password.clear();
+     },
+     "", "Enter the correct password"},
+    // OTHERS
+    {"others: the string trimmed", dbOthers,
+     [](ConnectionPanelFields& f, const AccessFiles&) { f.txtConnectionString = QStringLiteral("  Driver=SQLite3;Database=/x.db  "); },
+     "Driver=SQLite3;Database=/x.db", ""},
+    {"others: empty", dbOthers, [](ConnectionPanelFields&, const AccessFiles&) {}, "", "Enter a valid connection string"},
+    {"others: blanks only say nothing", dbOthers,
+     [](ConnectionPanelFields& f, const AccessFiles&) { f.txtConnectionString = QStringLiteral("    "); }, "", ""},
+};
+
+class Builders : public ::testing::TestWithParam<BuilderCase> {
+protected:
+    void SetUp() override { FillDatabaseTypeTables(); }
+    testsupport::AppFolder app;
+    platform::ui::ScopedScriptedHost host;
+    AccessFiles files;
+};
+
+}  // namespace
+
+TEST_P(Builders, StringAndMessage) {
+    const BuilderCase& c = GetParam();
+    gDatabaseType = c.type;
+    ConnectionPanelFields f;
+    c.fill(f, files);
+    QString built = QStringLiteral("untouched");
+    const bool ok = GetConnectionString(c.type, c.type, f, built);
+
+    EXPECT_EQ(built, files.expand(c.expected));
+    EXPECT_EQ(ok, !c.expected.isEmpty());
+    const QStringList expectedMessages = c.message.isEmpty() ? QStringList() : QStringList{c.message};
+    EXPECT_EQ(host->messages(), expectedMessages);
+    for (const auto& p : host->prompts) {
+        EXPECT_EQ(p.icon, platform::ui::Icon::Critical);
+        EXPECT_EQ(p.title, QStringLiteral("Morvalex 4.0"));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTypes, Builders, ::testing::ValuesIn(kCases), [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return name;
+});
+
+TEST(ConnectionStringsBoxes, TypedBoxesAreTrimmedInPlaceEvenWhenACheckFails) {
+    testsupport::AppFolder app;
+    platform::ui::ScopedScriptedHost host;
+    FillDatabaseTypeTables();
+    AccessFiles files;
+    QString built;
+
+    ConnectionPanelFields sql;
+    sqlLogin(sql, files);
+    sql.txtSQLPassword.clear();
+    EXPECT_FALSE(GetConnectionString(dbSQLServer2000, dbSQLServer2000, sql, built));
+    EXPECT_EQ(sql.cboSQLServerName, QStringLiteral("SRV1"));
+    EXPECT_EQ(sql.cboSQLDatabaseName, QStringLiteral("Sales"));
+    EXPECT_EQ(sql.txtSQLLoginName, QStringLiteral("sa"));
+
+    ConnectionPanelFields acc;
+    workgroup(acc, files);
+    acc.txtAccessPassword = QStringLiteral(" p ");
+    gDatabaseType = dbAccessXP;
+    ASSERT_TRUE(GetConnectionString(dbAccessXP, dbAccessXP, acc, built));
+    EXPECT_EQ(acc.txtDatabasePath, files.mdb);
+    EXPECT_EQ(acc.txtWKGPDatabasePath, files.mdw);
+    EXPECT_EQ(acc.txtWKGPLoginName, QStringLiteral("admin"));
+    EXPECT_EQ(acc.txtWKGPPassword, QStringLiteral(" pw ")) << "only its value in the string is trimmed";
+    EXPECT_EQ(acc.txtAccessPassword, QStringLiteral(" p "));
+
+    ConnectionPanelFields others;
+    others.txtConnectionString = QStringLiteral(" DSN=x ");
+    gDatabaseType = dbOthers;
+    ASSERT_TRUE(GetConnectionString(dbOthers, dbOthers, others, built));
+    EXPECT_EQ(others.txtConnectionString, QStringLiteral(" DSN=x ")) << "the box keeps its text";
+}
+
+TEST(ConnectionStringsList, NoTypeChosenAndTheStructureFile) {
+    testsupport::AppFolder app;
+    platform::ui::ScopedScriptedHost host;
+    FillDatabaseTypeTables();
+    ConnectionPanelFields f;
+    QString built = QStringLiteral("kept");
+    EXPECT_FALSE(GetConnectionString(0, 0, f, built));
+    EXPECT_FALSE(GetConnectionString(-1, 0, f, built));
+    EXPECT_EQ(host->messages(), (QStringList{QStringLiteral("Select a data source type"), QStringLiteral("Select a data source type")}));
+    // A structure XML file needs no string.
+    EXPECT_TRUE(GetConnectionString(dbMorvalexXML, dbMorvalexXML, f, built));
+    EXPECT_EQ(built, QStringLiteral("kept"));
+}
+
+// ---- what reaches the connection globals -------------------------------------------------
+
+namespace {
+
+struct Globals {
+    QString server, dataSource, database, authentication, login, password, workgroup, accessPassword, connectionString;
+};
+
+Globals current() {
+    return {gServerName, gDataSource,     gDatabaseName,   gAuthentication,  gLoginName,
+            gPassword,   gWorkgroupDBPath, gAccessPassword, gConnectionString};
+}
+
+void stale() {
+    gServerName = QStringLiteral("OLDSRV");
+    gDataSource = gDatabaseName = QStringLiteral("olddb");
+    gAuthentication = QStringLiteral("SQL");
+    gLoginName = QStringLiteral("OLDUSER");
+    gPassword = QStringLiteral("oldpw");
+    gWorkgroupDBPath = QStringLiteral("/old/system.mdw");
+    gAccessPassword = QStringLiteral("oldaccess");
+    gConnectionString = QStringLiteral("old string");
+}
+
+struct StoreCase {
+    const char* name;
+    qint16 type;
+    std::function<void(ConnectionPanelFields&, const AccessFiles&)> fill;
+    Globals expected;  // {mdb}/{mdw} expanded
+};
+
+const StoreCase kStores[] = {
+    {"sql windows authentication keeps no login", dbSQLServer2000, sqlWindows,
+     {"SRV1", "Sales", "Sales", "WINDOWS", "", "", "", "", "old string"}},
+    {"sql login", dbSQLServer2000, sqlLogin, {"SRV1", "Sales", "Sales", "SQL", "sa", " pw ", "", "", "old string"}},
+    {"oracle", dbOracle9i, oracleLogin, {"ORCL", "ORCL", "ORCL", "ORACLE", "scott", "tiger", "", "", "old string"}},
+    {"access has no server; the short name is the file's", dbAccessXP, access,
+     {"", "{mdb}", "Shop", "", "", "", "", "", "old string"}},
+    {"access with a workgroup", dbAccess97, workgroup, {"", "{mdb}", "Shop", "", "admin", "pw", "{mdw}", "", "old string"}},
+    {"db2", dbIBMDB2, db2, {"SAMPLE", "SAMPLE", "SAMPLE", "IBMDB2", "db2admin", "pw", "", "", "old string"}},
+    {"others: names from the string's data source", dbOthers,
+     [](ConnectionPanelFields& f, const AccessFiles& a) {
+         f.txtConnectionString = a.expand(QStringLiteral(" Provider=X;Data Source={dir}/books.v2.db;User Id=reader;Password=pw "));
+     },
+     {"", "books", "books", "SQL", "READER", "pw ", "/old/system.mdw", "oldaccess",
+      " Provider=X;Data Source={dir}/books.v2.db;User Id=reader;Password=pw "}},
+    {"others: no earlier connection names this one", dbOthers,
+     [](ConnectionPanelFields& f, const AccessFiles&) { f.txtConnectionString = QStringLiteral("Driver=SQLite3;Database=/x.db"); },
+     {"", "", "", "SQL", "", "", "/old/system.mdw", "oldaccess", "Driver=SQLite3;Database=/x.db"}},
+};
+
+class Store : public ::testing::TestWithParam<StoreCase> {
+protected:
+    void SetUp() override { FillDatabaseTypeTables(); }
+    testsupport::AppFolder app;
+    platform::ui::ScopedScriptedHost host;
+    AccessFiles files;
+};
+
+}  // namespace
+
+TEST_P(Store, GlobalsAfterASuccessfulBuild) {
+    const StoreCase& c = GetParam();
+    stale();
+    gDatabaseType = c.type;
+    ConnectionPanelFields f;
+    c.fill(f, files);
+    QString built;
+    ASSERT_TRUE(GetConnectionString(c.type, c.type, f, built));
+    EXPECT_TRUE(ConnectionStrings::fStoreDBInfo(f));
+    const Globals g = current();
+    const Globals& e = c.expected;
+    EXPECT_EQ(g.server, files.expand(e.server));
+    EXPECT_EQ(g.dataSource, files.expand(e.dataSource));
+    EXPECT_EQ(g.database, files.expand(e.database));
+    EXPECT_EQ(g.authentication, e.authentication);
+    EXPECT_EQ(g.login, e.login);
+    EXPECT_EQ(g.password, e.password);
+    EXPECT_EQ(g.workgroup, files.expand(e.workgroup));
+    EXPECT_EQ(g.accessPassword, e.accessPassword);
+    EXPECT_EQ(g.connectionString, files.expand(e.connectionString));
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTypes, Store, ::testing::ValuesIn(kStores), [](const auto& info) {
+    std::string name = info.param.name;
+    for (char& ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+    return name;
+});
+
+TEST(ConnectionStringsBlanks, ABlankOthersStringChangesNoGlobal) {
+    testsupport::AppFolder app;
+    platform::ui::ScopedScriptedHost host;
+    FillDatabaseTypeTables();
+    stale();
+    ConnectionPanelFields f;
+    f.txtConnectionString = QStringLiteral("   ");
+    QString built;
+    EXPECT_FALSE(GetConnectionString(dbOthers, dbOthers, f, built));
+    EXPECT_EQ(gDatabaseName, QStringLiteral("olddb"));
+    EXPECT_EQ(gServerName, QStringLiteral("OLDSRV"));
+    EXPECT_TRUE(host->prompts.isEmpty());
+}

@@ -8,6 +8,10 @@
 #include <libxml/xpath.h>
 #include <libxml/xpathInternals.h>
 
+#include <QHash>
+#include <unordered_map>
+#include <vector>
+
 namespace {
 const xmlChar* X(const QByteArray& b) { return reinterpret_cast<const xmlChar*>(b.constData()); }
 QString Q(const xmlChar* s) { return s ? QString::fromUtf8(reinterpret_cast<const char*>(s)) : QString(); }
@@ -20,9 +24,114 @@ QString QFree(xmlChar* s) {
 
 namespace xmlutil {
 
+namespace {
+
+// Paths made only of element names with optional 0-based positions ("A/B[3]/C") are
+// what the program asks for most, many thousand times while a structure is imported.
+// They are walked directly instead of through the XPath engine, and the last position
+// found under each parent is remembered, so a run of appends under "DATABASE/TABLE[t]"
+// costs a step from the previous table rather than a walk over all tables. Hints stay
+// valid while children are only appended; detaching a node drops a document's hints.
+struct Step {
+    QByteArray name;
+    int index = -1;  // -1: every child of that name
+};
+
+bool parseSimple(const QString& pattern, bool& absolute, std::vector<Step>& steps) {
+    QString p = pattern.trimmed();
+    absolute = p.startsWith(QLatin1Char('/'));
+    if (absolute) p = p.mid(1);
+    if (p.isEmpty() || p.startsWith(QLatin1Char('/'))) return false;
+    for (const QString& part : p.split(QLatin1Char('/'))) {
+        Step step;
+        QString name = part;
+        const qsizetype open = part.indexOf(QLatin1Char('['));
+        if (open >= 0) {
+            if (!part.endsWith(QLatin1Char(']'))) return false;
+            bool ok = false;
+            step.index = part.mid(open + 1, part.size() - open - 2).trimmed().toInt(&ok);
+            if (!ok || step.index < 0) return false;
+            name = part.left(open);
+        }
+        if (name.isEmpty()) return false;
+        for (QChar c : name)
+            if (!(c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('-')) || c.unicode() > 127) return false;
+        if (!name.front().isLetter() && name.front() != QLatin1Char('_')) return false;
+        step.name = name.toLatin1();
+        steps.push_back(step);
+    }
+    return true;
+}
+
+struct Hint {
+    xmlNodePtr node;
+    int index;
+};
+using Hints = QHash<QPair<quintptr, QByteArray>, Hint>;
+std::unordered_map<xmlDocPtr, Hints>& allHints() {
+    static std::unordered_map<xmlDocPtr, Hints> hints;
+    return hints;
+}
+
+bool matches(xmlNodePtr n, const QByteArray& name) {
+    return n->type == XML_ELEMENT_NODE && !n->ns && xmlStrEqual(n->name, reinterpret_cast<const xmlChar*>(name.constData()));
+}
+
+xmlNodePtr nth(xmlDocPtr doc, xmlNodePtr parent, const QByteArray& name, int index) {
+    Hints& hints = allHints()[doc];
+    const auto key = qMakePair(quintptr(parent), name);
+    xmlNodePtr n = parent->children;
+    int at = 0;
+    if (auto it = hints.constFind(key); it != hints.constEnd() && it->index <= index && it->node->parent == parent) {
+        n = it->node;
+        at = it->index;
+    } else {
+        while (n && !matches(n, name)) n = n->next;
+    }
+    while (n) {
+        if (at == index) {
+            hints.insert(key, {n, at});
+            return n;
+        }
+        do n = n->next;
+        while (n && !matches(n, name));
+        ++at;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+void structureChanged(_xmlDoc* doc) { allHints().erase(doc); }
+void forget(_xmlDoc* doc) { allHints().erase(doc); }
+
 XmlNodeList select(const std::shared_ptr<_xmlDoc>& doc, _xmlNode* context, const QString& pattern, bool firstOnly) {
     XmlNodeList out;
     if (!doc) return out;
+    bool absolute = false;
+    std::vector<Step> steps;
+    if (parseSimple(pattern, absolute, steps)) {
+        xmlNodePtr start = absolute || !context ? reinterpret_cast<xmlNodePtr>(doc.get()) : context;
+        std::vector<xmlNodePtr> current{start};
+        for (const Step& step : steps) {
+            std::vector<xmlNodePtr> next;
+            for (xmlNodePtr parent : current) {
+                if (step.index >= 0) {
+                    if (xmlNodePtr n = nth(doc.get(), parent, step.name, step.index)) next.push_back(n);
+                } else {
+                    for (xmlNodePtr c = parent->children; c; c = c->next)
+                        if (matches(c, step.name)) next.push_back(c);
+                }
+            }
+            current.swap(next);
+            if (current.empty()) break;
+        }
+        for (xmlNodePtr n : current) {
+            out.append(XmlNode(doc, n));
+            if (firstOnly) break;
+        }
+        return out;
+    }
     const QByteArray xpath = platform::xml::xslPatternToXPath(pattern).toUtf8();
     xmlXPathContextPtr ctx = xmlXPathNewContext(doc.get());
     if (!ctx) throw platform::RuntimeError(7, QStringLiteral("Out of memory"));
@@ -165,10 +274,12 @@ XmlNode XmlNode::appendChild(const XmlNode& child) {
     xmlNodePtr node = child.m_node;
     if (node->doc != m_node->doc || node->parent) {
         // A node of another document is copied in; a node already placed is moved.
-        if (node->doc != m_node->doc)
+        if (node->doc != m_node->doc) {
             node = xmlDocCopyNode(node, m_node->doc, 1);
-        else
+        } else {
+            xmlutil::structureChanged(node->doc);
             xmlUnlinkNode(node);
+        }
     }
     xmlNodePtr added = xmlAddChild(m_node, node);
     return XmlNode(m_doc, added);
@@ -176,6 +287,7 @@ XmlNode XmlNode::appendChild(const XmlNode& child) {
 
 void XmlNode::remove() {
     if (!m_node) return;
+    xmlutil::structureChanged(m_node->doc);
     xmlUnlinkNode(m_node);
     xmlFreeNode(m_node);
     m_node = nullptr;

@@ -74,4 +74,8 @@ namespace xmlutil {
 XmlNodeList select(const std::shared_ptr<_xmlDoc>& doc, _xmlNode* context, const QString& pattern,
                    bool firstOnly);
 QString nodeToString(_xmlNode* node);
+// Position hints (see select) must be dropped when a node of doc is detached, and when
+// doc is freed.
+void structureChanged(_xmlDoc* doc);
+void forget(_xmlDoc* doc);
 }  // namespace xmlutil

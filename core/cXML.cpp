@@ -9,6 +9,7 @@
 #include <cstring>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/dict.h>
 #include <libxml/xmlsave.h>
 #include <libxslt/security.h>
 #include <libxslt/transform.h>
@@ -21,8 +22,28 @@ namespace {
 
 const xmlChar* X(const QByteArray& b) { return reinterpret_cast<const xmlChar*>(b.constData()); }
 
+// A new empty document whose element and attribute names are interned in a dictionary
+// of its own (the document frees it), so a structure of many thousand columns keeps
+// one copy of each name.
+xmlDocPtr newDoc() {
+    xmlDocPtr doc = xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0"));
+    if (doc) doc->dict = xmlDictCreate();
+    return doc;
+}
+
+// Sets an attribute; an empty value is stored without a text node (it reads back and
+// is written as an empty value all the same).
+void setProp(xmlNodePtr element, const QByteArray& name, const QByteArray& value) {
+    xmlSetProp(element, X(name), value.isEmpty() ? nullptr : X(value));
+}
+
 std::shared_ptr<_xmlDoc> own(xmlDocPtr doc) {
-    return doc ? std::shared_ptr<_xmlDoc>(doc, xmlFreeDoc) : nullptr;
+    return doc ? std::shared_ptr<_xmlDoc>(doc,
+                                          [](xmlDocPtr d) {
+                                              xmlutil::forget(d);
+                                              xmlFreeDoc(d);
+                                          })
+               : nullptr;
 }
 
 // Parses text as the program's documents are parsed: no network, no external
@@ -51,7 +72,7 @@ void ApplyAttributeList(_xmlNode* element, const QStringList& aAttributes) {
         if (entry.isEmpty()) continue;
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         if (eq < 0) throw RuntimeError(platform::err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-        xmlSetProp(element, X(entry.left(eq).toUtf8()), X(entry.mid(eq + 1).toUtf8()));
+        setProp(element, entry.left(eq).toUtf8(), entry.mid(eq + 1).toUtf8());
     }
 }
 
@@ -59,7 +80,7 @@ cXML::cXML() = default;
 cXML::~cXML() = default;
 
 void cXML::NewDocument() {
-    m_doc = own(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+    m_doc = own(newDoc());
     m_root = nullptr;
     m_declaration = true;
 }
@@ -123,7 +144,10 @@ bool cXML::AppendChild(const QString& sParentNodeName, int iParentNodeNumber) {
         if (!m_current) noDocument();
         XmlNode parent = FindNode(sParentNodeName + QLatin1Char('[') + QString::number(iParentNodeNumber) + QLatin1Char(']'));
         if (!parent) return false;
-        if (m_current->parent) xmlUnlinkNode(m_current);
+        if (m_current->parent) {
+            xmlutil::structureChanged(m_current->doc);
+            xmlUnlinkNode(m_current);
+        }
         xmlAddChild(parent.raw(), m_current);
         return true;
     }, false);
@@ -144,7 +168,10 @@ void cXML::AppendCDataElement(const QString& sNodeName, int iNodeNumber) {
         if (!m_cdata) noDocument();
         XmlNode parent = FindNode(sNodeName + QLatin1Char('[') + QString::number(iNodeNumber) + QLatin1Char(']'));
         if (!parent) noDocument();
-        if (m_cdata->parent) xmlUnlinkNode(m_cdata);
+        if (m_cdata->parent) {
+            xmlutil::structureChanged(m_cdata->doc);
+            xmlUnlinkNode(m_cdata);
+        }
         xmlAddChild(parent.raw(), m_cdata);
     });
 }
@@ -174,7 +201,7 @@ QString cXML::GetHTMLOutput(const QString& sXSLFileName) {
 void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
     try {
         RequireDocument();
-        m_outDoc = own(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+        m_outDoc = own(newDoc());
         XmlNode database = FindNode(QStringLiteral("DATABASE"));
         if (!database) noDocument();
         m_srcDatabase = database.raw();

@@ -1,5 +1,7 @@
 #include "explorer/ExplorerWidgets.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSvgRenderer>
@@ -20,6 +22,18 @@ int vbButton(Qt::MouseButton b) {
 int vbShift(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
 }
+
+// Only HTML pages are rendered; any other file (XML, plain text) is shown as its
+// text, as a browser shows a file's source, so markup inside it is never interpreted.
+bool showsAsText(const QUrl& target) {
+    const QString suffix = QFileInfo(target.path()).suffix().toLower();
+    return target.isLocalFile() && suffix != QLatin1String("html") && suffix != QLatin1String("htm");
+}
+
+void showText(QTextBrowser* browser, const QUrl& target) {
+    QFile file(target.toLocalFile());
+    browser->setPlainText(file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString());
+}
 }  // namespace
 
 // ---- WebBrowser ---------------------------------------------------------------------
@@ -37,12 +51,21 @@ void WebBrowser::Navigate(const QString& url) {
         return;
     }
     const QUrl target = url.startsWith(QLatin1String("file:")) ? QUrl(url) : QUrl::fromLocalFile(url);
-    setSource(target);
     m_location = url;
+    if (showsAsText(target)) {
+        showText(this, target);
+        return;
+    }
+    setSource(target);
 }
 
 void WebBrowser::Refresh() {
-    if (m_location != QLatin1String("about:blank")) reload();
+    if (m_location == QLatin1String("about:blank")) return;
+    const QUrl target = m_location.startsWith(QLatin1String("file:")) ? QUrl(m_location) : QUrl::fromLocalFile(m_location);
+    if (showsAsText(target))
+        showText(this, target);
+    else
+        reload();
 }
 
 // ---- SplitterBar --------------------------------------------------------------------

@@ -9,7 +9,8 @@
 class QSvgRenderer;
 
 // A read-only page view with the browser operations the window uses: it navigates to
-// a local file or to "about:blank" (an empty page) and remembers where it is.
+// a local file or to "about:blank" (an empty page) and remembers where it is. HTML
+// pages (.html, .htm) are rendered; other files are shown as their plain text.
 class WebBrowser : public QTextBrowser {
     Q_OBJECT
 public:

@@ -9,6 +9,7 @@
 // windows) and releases the shared instance. Window thread only.
 
 #include "core/Forms.h"
+#include "core/XmlNode.h"
 #include "platform/ado/Ado.h"
 
 #include <QMainWindow>
@@ -130,7 +131,20 @@ public:
     void tlbQuery_ButtonClick(QToolButton* Button);
     void tlbResult_ButtonClick(QToolButton* Button);
     void tlbExecute_ButtonClick(QToolButton* Button);
+    // The node becomes the selection shown on the right: its connection current, the
+    // menus and toolbar after its level, the list, the script box and the previews.
+    // FocusConnection and lsvDescription_DblClick call it too.
     void trvMain_NodeClick(QTreeWidgetItem* Node);
+    // Sorts the list by that 0-based column, flipping the order at every click.
+    void lsvDescription_ColumnClick(int ColumnHeader);
+    // Handles the selected list item's tree node as a click (items without a key do
+    // nothing).
+    void lsvDescription_DblClick();
+    // Writes the item's check mark into Report of its objects and their descendants.
+    void lsvDescription_ItemCheck(QTreeWidgetItem* Item);
+    // Reads the current connection again, from its file when bUseFile is set and it
+    // has no connection string; refocuses its node when that succeeds.
+    void RefreshDatabaseConnection(bool bUseFile);
     // Button and Shift as for Form_KeyDown; pos in the tree's viewport, in pixels.
     void trvMain_MouseDown(int Button, int Shift, const QPoint& pos);
     void HandleCLP();
@@ -235,6 +249,19 @@ private:
     void GenerateHistory();
     void FetchXMLDBInfo();
 
+    // Node selection. Connects the object list's events and readies the XML preview.
+    void ConnectObjectList();
+    bool ProcessTagValue(QTreeWidgetItem* Node);
+    bool LoadCurrentDB(const QString& sKey);
+    void DisplayChildren(const QString& sLHXPath);
+    void DisplayInList(const QString& sKey, const QString& sXPath);
+    void CheckAll();
+    QString GetReportXPath(const QString& sKey);
+    void SelectChildren(int iReport, const XmlNodeList& oNodes);
+    QString GetLHXPath(qint16 level);
+    // Switches the list's check boxes on or off (also for items added later).
+    void SetListCheckBoxes(bool bOn);
+
     // Catalogue reader of a connection refresh; receives its progress.
     std::shared_ptr<cADODB> oADO;
     std::shared_ptr<platform::ado::Connection> mQueryConnection;
@@ -254,6 +281,20 @@ private:
     float m_hBarTop = 2430;
     float m_queryTextHeight = 1605;
     float m_queryResultTop = 2550;
+
+    // Node selection: the last clicked node's index, the level and index of the last
+    // numeric tag and where its separator stood (0 for none).
+    qint16 miLastNodeIndex = 0;
+    qint16 miNodeLevel = 0;
+    qint16 miNodeIndex = 0;
+    qint16 miSeparatorPosition = 0;
+    // The object list: check boxes on, sorting on, the sort column and order, and a
+    // fill in progress (check marks set by the program are no user's ticks).
+    bool m_listCheckBoxes = false;
+    bool m_listSorted = false;
+    int m_listSortKey = 0;
+    Qt::SortOrder m_listSortOrder = Qt::AscendingOrder;
+    bool m_fillingList = false;
 
     QWidget* m_mainArea = nullptr;
     QWidget* m_queryPage = nullptr;

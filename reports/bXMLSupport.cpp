@@ -299,17 +299,24 @@ QString Singular(const QString& text) {
     });
 }
 
+// A CSS setting names a file of the user's own when it is a full path; an installed
+// style written with a leading separator ("\styles\x.css") is not one.
+bool CSSIsOwnFile(const QString& setting) {
+    return QDir::isAbsolutePath(setting) && !QFileInfo::exists(AppPath() + setting);
+}
+
 // The installed or chosen CSS file: a relative setting lies under AppPath().
 QString CSSSourcePath() {
     const QString setting = Slashes(gReportCSSFile);
-    if (QDir::isAbsolutePath(setting)) return setting;
+    if (CSSIsOwnFile(setting)) return setting;
     return AppPath() + QLatin1Char('/') + (setting.startsWith(QLatin1Char('/')) ? setting.mid(1) : setting);
 }
 
-// Where the report folder keeps its copy of the CSS file, relative to the folder.
+// Where the report folder keeps its copy of the CSS file, relative to the folder;
+// a file of the user's own goes to styles/.
 QString CSSRelativePath() {
     const QString setting = Slashes(gReportCSSFile);
-    if (QDir::isAbsolutePath(setting)) return QStringLiteral("styles/") + AfterLastSlash(setting);
+    if (CSSIsOwnFile(setting)) return QStringLiteral("styles/") + AfterLastSlash(setting);
     return setting.startsWith(QLatin1Char('/')) ? setting.mid(1) : setting;
 }
 

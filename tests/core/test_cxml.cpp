@@ -204,3 +204,31 @@ TEST_F(CXml, ApplyXslTransformsAndReportsABadStyleSheet) {
     doc.ApplyXSL(writer);
     EXPECT_FALSE(QFile::exists(QStringLiteral("pwned.txt")));
 }
+
+// Positional paths are walked with remembered positions; removing or moving a node must
+// not leave a stale position behind.
+TEST_F(CXml, PositionsStayRightAfterNodesAreRemovedOrMoved) {
+    cXML x;
+    x.InitXMLFile(QStringLiteral("DATABASE"), {});
+    for (int t = 0; t < 6; ++t) {
+        x.CreateElement(QStringLiteral("TABLE"), {QStringLiteral("Name=t%1").arg(t)});
+        ASSERT_TRUE(x.AppendChild(QStringLiteral("DATABASE"), 0));
+        x.CreateElement(QStringLiteral("COLUMN"), {QStringLiteral("Name=c%1").arg(t)});
+        ASSERT_TRUE(x.AppendChild(QStringLiteral("DATABASE/TABLE"), t));
+    }
+    const auto name = [&](const QString& path) { return x.FindNode(path).attribute(QStringLiteral("Name")); };
+    EXPECT_EQ(name(QStringLiteral("DATABASE/TABLE[4]")), QStringLiteral("t4"));
+    EXPECT_EQ(name(QStringLiteral("/DATABASE/TABLE[5]/COLUMN[0]")), QStringLiteral("c5"));
+    EXPECT_EQ(x.RemoveXPath(QStringLiteral("DATABASE"), QStringLiteral("TABLE[1]")).contains(QStringLiteral("t1")), true);
+    EXPECT_EQ(name(QStringLiteral("DATABASE/TABLE[4]")), QStringLiteral("t5"));
+    EXPECT_EQ(name(QStringLiteral("DATABASE/TABLE[1]")), QStringLiteral("t2"));
+    // Moving a node (appending it again elsewhere) shifts the ones after it.
+    x.CreateElement(QStringLiteral("VIEW"), {QStringLiteral("Name=v")});
+    x.AppendChild(QStringLiteral("DATABASE/TABLE"), 0);
+    EXPECT_EQ(name(QStringLiteral("DATABASE/TABLE[0]/VIEW[0]")), QStringLiteral("v"));
+    x.AppendChild(QStringLiteral("DATABASE/TABLE"), 3);
+    EXPECT_TRUE(x.FindNode(QStringLiteral("DATABASE/TABLE[0]/VIEW[0]")).isNull());
+    EXPECT_EQ(name(QStringLiteral("DATABASE/TABLE[3]/VIEW[0]")), QStringLiteral("v"));
+    EXPECT_EQ(x.GetNodes(QStringLiteral("DATABASE/TABLE/COLUMN")).size(), 5);
+    EXPECT_EQ(x.GetNodes(QStringLiteral("DATABASE/TABLE[9]/COLUMN")).size(), 0);
+}

@@ -248,7 +248,7 @@ TEST_F(Reports, PrinterFriendlyPagesCarryNoNavigation) {
     LoadStructure(QStringLiteral("shop.xml"));
     gPrinterFriendly = true;
     gReportXSLFile = gIndexXSLFile = AppPath() + QStringLiteral("/styles/morvpfreport.xsl");
-    gReportCSSFile = QStringLiteral("styles\\Printer Friendly.css");  // either separator
+    gReportCSSFile = QStringLiteral("\\styles\\Printer Friendly.css");  // either separator, a leading one too
     const QString out = Out(QStringLiteral("pf"));
     ASSERT_TRUE(SaveAsHTML(out, true));
     EXPECT_TRUE(QFile::exists(out + QStringLiteral("styles/Printer Friendly.css")));

@@ -3,6 +3,7 @@
 // cancelling during the import, the close questions of every page, and bad input.
 
 #include "ado/support/TestDatabases.h"
+#include "core/StartupInfo.h"
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -644,6 +645,7 @@ TEST_F(Wizard, TheFirstRunOpensTheWizardToAddADatabase) {
     if (frmDatabaseExplorer::exists() && frmDatabaseExplorer::instance().IsLoaded()) {
         frmDatabaseExplorer::instance().Unload();
         Settle();
+        oGUID = std::make_shared<cGUID>();  // the splash makes it at start-up
     }
     QFile::remove(HistoryFile::Path());
     frmDatabaseConnection::Install();

@@ -1,0 +1,285 @@
+#include "explorer/NodeSelection.h"
+
+#include "core/TreeSearch.h"
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "explorer/TreeDocument.h"
+#include "platform/Error.h"
+
+#include <cmath>
+#include <memory>
+
+using namespace bGlobal;
+
+namespace NodeSelection {
+
+namespace {
+
+const QString kReport = QStringLiteral("Report");
+
+[[noreturn]] void typeMismatch() { throw platform::RuntimeError(platform::err::TypeMismatch, QStringLiteral("Type mismatch")); }
+
+// A Report value read as a whole number, rounded as a decimal number would be; a
+// value that is no number is a type mismatch.
+int reportNumber(const QString& value) {
+    bool ok = false;
+    const double number = value.trimmed().toDouble(&ok);
+    if (!ok) typeMismatch();
+    return int(std::nearbyint(number));
+}
+
+bool isBlank(const QString& value) { return value.trimmed().isEmpty(); }
+
+// The first element at path (in structure) that has a Report attribute.
+XmlNode firstReported(cXML& structure, const QString& path) {
+    for (const XmlNode& node : structure.GetNodes(path))
+        if (node.hasAttribute(kReport)) return node;
+    return {};
+}
+
+}  // namespace
+
+// ---- node levels and paths ---------------------------------------------------------
+
+QString LHXPath(int level, int g, int c, int t) {
+    const QString connection = TreeDocument::ConnectionPath(g, c).prepend(QLatin1Char('/'));
+    const QString table = connection + QStringLiteral("/TABLES/TABLE[") + QString::number(t) + QLatin1Char(']');
+    switch (level) {
+    case 0: return QStringLiteral("/");
+    case 1: return QStringLiteral("/DATABASESTRUCTURES");
+    case 2: return TreeDocument::GroupPath(g).prepend(QLatin1Char('/'));
+    case 3: return connection;
+    case 4: return connection + QStringLiteral("/TABLES");
+    case 5: return table + QStringLiteral("/INDEXES");
+    case 6: return table + QStringLiteral("/TRIGGERS");
+    case 7: return table + QStringLiteral("/FOREIGNKEYS");
+    case 8: return connection + QStringLiteral("/VIEWS");
+    case 9: return connection + QStringLiteral("/STOREDPROCEDURES");
+    default: return QString();
+    }
+}
+
+TagValue DecodeTag(const QString& tag) {
+    if (!IsLevelCode(tag)) typeMismatch();
+    TagValue value;
+    value.level = LevelOf(tag);
+    // A code of digits only has no separator.
+    bool digitsOnly = true;
+    for (QChar ch : tag) digitsOnly = digitsOnly && ch.isDigit();
+    if (!digitsOnly) {
+        value.hasIndex = true;
+        value.index = PositionOf(tag);
+    }
+    return value;
+}
+
+QString StructurePathOfTag(const QString& tag) {
+    if (IsLevelCode(tag)) return GetXPath(qint16(LevelOf(tag)));
+    return tag;
+}
+
+QString ElementNameOf(const QString& xpath) {
+    QString step = xpath.mid(xpath.lastIndexOf(QLatin1Char('/')) + 1);
+    const qsizetype bracket = step.indexOf(QLatin1Char('['));
+    if (bracket >= 0) step.truncate(bracket);
+    return step.toUpper();
+}
+
+// ---- the current connection -------------------------------------------------------
+
+bool PositionsOfKey(const QString& sKey, int& g, int& c) {
+    const qsizetype bar = sKey.indexOf(QLatin1Char('|'));
+    if (bar < 0) return false;
+    const QStringList parts = sKey.mid(bar + 1).split(QLatin1Char('|'));
+    if (parts.size() < 2) return false;
+    bool okG = false, okC = false;
+    const int group = parts[0].trimmed().toInt(&okG);
+    const int connection = parts[1].trimmed().toInt(&okC);
+    if (!okG || !okC) return false;
+    g = group;
+    c = connection;
+    return true;
+}
+
+Load MakeCurrent(int g, int c) {
+    if (!oLHXML) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
+    const bool current = g == gGroupIndex && c == gConnectionIndex;
+    if (!current) {
+        gGroupIndex = qint16(g);
+        gConnectionIndex = qint16(c);
+    }
+    const XmlNode connection = oLHXML->HasDocument() ? oLHXML->FindNode(TreeDocument::ConnectionPath(g, c)) : XmlNode();
+    if (!connection) return current ? Load::AlreadyCurrent : Load::NoConnection;
+
+    // The connection's own facts, so that what is shown of it (the preview's header)
+    // never keeps those of the connection selected before.
+    bool ok = false;
+    const qint16 type = connection.attribute(QStringLiteral("DatabaseType")).trimmed().toShort(&ok);
+    if (ok) gDatabaseType = type;
+    if (connection.hasAttribute(QStringLiteral("ServerName"))) gServerName = connection.attribute(QStringLiteral("ServerName"));
+    if (connection.hasAttribute(QStringLiteral("Name"))) gDatabaseName = connection.attribute(QStringLiteral("Name"));
+    if (connection.hasAttribute(QStringLiteral("ConnectionString")))
+        ParseConnectionString(connection.attribute(QStringLiteral("ConnectionString")));
+    if (current) return Load::AlreadyCurrent;
+
+    if (connection.hasAttribute(QStringLiteral("TempXMLFileName"))) {
+        const QString file = connection.attribute(QStringLiteral("TempXMLFileName"));
+        if (!isBlank(file)) {
+            if (!oStructureXML) oStructureXML = std::make_shared<cXML>();
+            if (!oStructureXML->LoadXMLFile(file)) return Load::LoadFailed;
+        }
+    }
+    return Load::Loaded;
+}
+
+// ---- the object list ------------------------------------------------------------------
+
+ListContent ChildrenOf(cXML& tree, const QString& sLHXPath, cXML* structure) {
+    ListContent out;
+    if (!tree.HasDocument() || sLHXPath.isEmpty()) return out;
+    const XmlNode parent = tree.FindNode(sLHXPath);
+    if (!parent) return out;
+    bool first = true;
+    for (const XmlNode& child : parent.childElements()) {
+        const QString element = child.nodeName();
+        if (element.toLower() == QLatin1String("xml")) continue;
+        if (first) out.columns = {{QStringLiteral("Name"), QStringLiteral("Name")}};
+
+        ListRow row;
+        row.text = child.attribute(QStringLiteral("Name"));
+        row.key = child.attribute(QStringLiteral("Key"));
+
+        if (child.hasAttribute(QStringLiteral("RHXPath")) && structure && structure->HasDocument()) {
+            const QString rhxpath = child.attribute(QStringLiteral("RHXPath"));
+            QString path;
+            if (IsLevelCode(rhxpath)) {
+                const int level = LevelOf(rhxpath);
+                if (level >= 3) path = GetXPath(qint16(level));
+            } else {
+                path = rhxpath;
+            }
+            if (!path.isEmpty())
+                if (const XmlNode marked = firstReported(*structure, path))
+                    row.report = reportNumber(marked.attribute(kReport));
+        }
+
+        if (element == QLatin1String("DATABASECONNECTION"))
+            row.imageKey = !child.hasAttribute(QStringLiteral("TempXMLFileName")) ||
+                                   isBlank(child.attribute(QStringLiteral("TempXMLFileName")))
+                               ? QStringLiteral("DATABASECONNECTION_STOPPED")
+                               : QStringLiteral("DATABASECONNECTION");
+        else
+            row.imageKey = element;
+
+        if (child.hasAttribute(QStringLiteral("CreatedOn"))) {
+            if (first) out.columns.append({QStringLiteral("CreatedOn"), QStringLiteral("Created On")});
+            row.cells << child.attribute(QStringLiteral("CreatedOn"));
+        }
+        if (child.hasAttribute(QStringLiteral("DatabaseType"))) {
+            if (first) out.columns.append({QStringLiteral("DatabaseEngine"), QStringLiteral("Database Engine")});
+            bool ok = false;
+            const int type = child.attribute(QStringLiteral("DatabaseType")).trimmed().toInt(&ok);
+            // A code outside the table (a damaged history) shows no engine name.
+            row.cells << (ok && type >= 0 && type < gDBTypeNames.size() ? gDBTypeNames.at(type) : QString());
+        }
+        out.rows.append(row);
+        first = false;
+    }
+    return out;
+}
+
+QString CaptionOf(const QString& attributeName) {
+    QString caption = attributeName;
+    return caption.replace(QLatin1Char('_'), QLatin1Char(' '));
+}
+
+QString ScriptText(const QString& stored) {
+    QString text = stored;
+    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
+    text.replace(QStringLiteral("<BR/>"), QStringLiteral("\r\n"));
+    return text;
+}
+
+ObjectDetails DetailsOf(cXML& structure, const QString& sXPath) {
+    ObjectDetails out;
+    const QString element = ElementNameOf(sXPath);
+    if (element == QLatin1String("TABLE"))
+        out.view = DetailView::Columns;
+    else if (element == QLatin1String("TRIGGER") || element == QLatin1String("VIEW") ||
+             element == QLatin1String("STOREDPROCEDURE"))
+        out.view = DetailView::Script;
+    else
+        out.view = DetailView::Attributes;
+
+    const XmlNode object = structure.HasDocument() ? structure.FindNode(sXPath) : XmlNode();
+    switch (out.view) {
+    case DetailView::Attributes: {
+        if (!object) break;
+        out.found = true;
+        ListRow row;
+        const auto attributes = object.attributes();
+        for (qsizetype i = 0; i < attributes.size(); ++i) {
+            out.list.columns.append({attributes[i].first, CaptionOf(attributes[i].first)});
+            if (i == 0)
+                row.text = attributes[i].second;
+            else
+                row.cells << attributes[i].second;
+        }
+        out.list.rows.append(row);
+        break;
+    }
+    case DetailView::Columns: {
+        bool first = true;
+        for (const XmlNode& column : object ? object.childElements() : XmlNodeList()) {
+            if (column.nodeName() != QLatin1String("COLUMN")) continue;
+            out.found = true;
+            ListRow row;
+            const auto attributes = column.attributes();
+            for (qsizetype i = 0; i < attributes.size(); ++i) {
+                const auto& [name, value] = attributes[i];
+                if (name.toUpper() == QLatin1String("PRIMARY_KEY")) {
+                    if (!value.isEmpty()) row.imageKey = QStringLiteral("PRIMARYKEY");
+                    continue;
+                }
+                if (first) out.list.columns.append({name, CaptionOf(name)});
+                if (i == 0)
+                    row.text = value;
+                else
+                    row.cells << value;
+            }
+            out.list.rows.append(row);
+            first = false;
+        }
+        break;
+    }
+    case DetailView::Script: {
+        if (!object) break;
+        for (const XmlNode& child : object.childElements()) {
+            if (child.nodeName() != QLatin1String("SQLSCRIPT")) continue;
+            out.found = true;
+            out.script = ScriptText(child.text());
+            break;
+        }
+        break;
+    }
+    }
+    return out;
+}
+
+// ---- report marks --------------------------------------------------------------------
+
+bool ReportMark(cXML* structure, const QString& path) {
+    if (!structure || !structure->HasDocument() || path.isEmpty()) return true;
+    const XmlNode node = structure->FindNode(path);
+    if (!node || !node.hasAttribute(kReport)) return true;
+    return reportNumber(node.attribute(kReport)) != 0;
+}
+
+void SetReport(const XmlNodeList& nodes, int iReport) {
+    for (XmlNode node : nodes) {
+        if (node.isElement() && node.hasAttribute(kReport)) node.setAttribute(kReport, QString::number(iReport));
+        SetReport(node.childNodes(), iReport);
+    }
+}
+
+}  // namespace NodeSelection

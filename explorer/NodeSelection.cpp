@@ -149,17 +149,16 @@ ListContent ChildrenOf(cXML& tree, const QString& sLHXPath, cXML* structure) {
         row.text = child.attribute(QStringLiteral("Name"));
         row.key = child.attribute(QStringLiteral("Key"));
 
-        if (child.hasAttribute(QStringLiteral("RHXPath")) && structure && structure->HasDocument()) {
+        if (child.hasAttribute(QStringLiteral("RHXPath"))) {
             const QString rhxpath = child.attribute(QStringLiteral("RHXPath"));
-            QString path;
             if (IsLevelCode(rhxpath)) {
                 const int level = LevelOf(rhxpath);
-                if (level >= 3) path = GetXPath(qint16(level));
+                if (level >= 3) row.path = GetXPath(qint16(level));
             } else {
-                path = rhxpath;
+                row.path = rhxpath;
             }
-            if (!path.isEmpty())
-                if (const XmlNode marked = firstReported(*structure, path))
+            if (!row.path.isEmpty() && structure && structure->HasDocument())
+                if (const XmlNode marked = firstReported(*structure, row.path))
                     row.report = reportNumber(marked.attribute(kReport));
         }
 

@@ -78,6 +78,7 @@ struct ListRow {
     QString text;      // first column
     QString key;       // tree node key; "" for detail rows
     QString imageKey;  // picture of imlTreeIcons; "" for none
+    QString path;      // structure-document path of the child's object (children lists)
     int report = 0;    // the object's Report value (children lists only)
     QStringList cells; // further columns, in order
 };
@@ -89,9 +90,10 @@ struct ListContent {
 
 // The children of the tree-document element at sLHXPath, as the list shows them:
 // columns from the first child (Name; Created On when it has CreatedOn; Database
-// Engine when it has DatabaseType), one row per child element. A row's report value
-// comes from the first element of structure (may be null) that has a Report
-// attribute, at the path of the child's RHXPath. Nothing found gives no columns.
+// Engine when it has DatabaseType), one row per child element. A row's path is what
+// its RHXPath stands for (bGlobal::GetXPath of a level code of 3 or more, an object
+// path as it is); its report value comes from the first element of structure (may be
+// null) at that path that has a Report attribute. Nothing found gives no columns.
 ListContent ChildrenOf(cXML& tree, const QString& sLHXPath, cXML* structure);
 
 // How one structure object is shown.

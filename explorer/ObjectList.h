@@ -1,19 +1,17 @@
 #pragma once
 // The main window's object list (lsvDescription, a QTreeWidget shown as a flat list
 // with a header) as a list view with keyed columns and keyed items, check boxes that
-// can be switched on and off, and text sorting; and the colouring of the XML
-// preview. Window thread only.
+// can be switched on and off, and text sorting. Window thread only.
 
-#include <QSyntaxHighlighter>
 #include <QTreeWidgetItem>
 
 class QTreeWidget;
-class QTextDocument;
 
 namespace ObjectList {
 
-// Data roles of column 0 of an item, and of a column in the header item.
-enum Role { KeyRole = Qt::UserRole + 1, ImageRole };
+// Data roles of column 0 of an item (KeyRole also of a column in the header item).
+// PathRole: the structure-document path of the item's object, where known.
+enum Role { KeyRole = Qt::UserRole + 1, ImageRole, PathRole };
 
 // Removes every item and every column.
 void Clear(QTreeWidget* list);
@@ -29,6 +27,8 @@ QTreeWidgetItem* AddItem(QTreeWidget* list, const QString& text, const QString& 
                          const QString& imageKey, const QIcon& image, bool checkable);
 QString Key(const QTreeWidgetItem* item);
 QString ImageKey(const QTreeWidgetItem* item);
+QString Path(const QTreeWidgetItem* item);
+void SetPath(QTreeWidgetItem* item, const QString& path);
 // Gives every item a check box (unticked where it had none), or takes them away.
 void SetCheckBoxes(QTreeWidget* list, bool on);
 bool IsCheckable(const QTreeWidgetItem* item);
@@ -41,19 +41,3 @@ public:
 };
 
 }  // namespace ObjectList
-
-// Colours XML shown as plain text: markup, names, attribute values, comments and
-// CDATA sections. The text itself is never interpreted.
-class XmlHighlighter : public QSyntaxHighlighter {
-    Q_OBJECT
-public:
-    explicit XmlHighlighter(QTextDocument* document);
-
-protected:
-    void highlightBlock(const QString& text) override;
-
-private:
-    // Block states: inside a comment, inside a CDATA section.
-    enum State { Normal = 0, InComment = 1, InCData = 2 };
-    QTextCharFormat m_markup, m_element, m_attribute, m_value, m_comment, m_cdata;
-};

@@ -9,6 +9,7 @@
 #include "explorer/ObjectList.h"
 #include "explorer/Preview.h"
 #include "explorer/TreeDocument.h"
+#include "explorer/XmlHighlighter.h"
 #include "platform/ui/Host.h"
 
 #include <QAction>
@@ -1006,9 +1007,10 @@ const QString kStopped = QStringLiteral("DATABASECONNECTION_STOPPED");
 // Marks a fill of the object list while it lasts: the check marks it sets are no
 // user's ticks.
 struct ListFill {
-    explicit ListFill(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~ListFill() { m_flag = false; }
+    explicit ListFill(bool& flag) : m_flag(flag), m_before(flag) { m_flag = true; }
+    ~ListFill() { m_flag = m_before; }
     bool& m_flag;
+    const bool m_before;
 };
 
 [[noreturn]] void elementNotFound() { throw platform::RuntimeError(35601, QStringLiteral("Element not found")); }
@@ -1193,6 +1195,7 @@ void frmDatabaseExplorer::DisplayChildren(const QString& sLHXPath) {
         for (const auto& row : content.rows) {
             QTreeWidgetItem* item = ObjectList::AddItem(lsvDescription, row.text, row.key, row.cells, row.imageKey,
                                                         imlTreeIcons->Image(row.imageKey), m_listCheckBoxes);
+            ObjectList::SetPath(item, row.path);
             if (m_listCheckBoxes) {
                 item->setToolTip(0, QStringLiteral("Check to include in report"));
                 item->setCheckState(0, row.report == 1 ? Qt::Checked : Qt::Unchecked);
@@ -1244,7 +1247,7 @@ void frmDatabaseExplorer::CheckAll() {
         const ListFill fill(m_fillingList);
         for (int i = 0; i < lsvDescription->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = lsvDescription->topLevelItem(i);
-            const bool marked = NodeSelection::ReportMark(oStructureXML.get(), GetReportXPath(ObjectList::Key(item)));
+            const bool marked = NodeSelection::ReportMark(oStructureXML.get(), ReportPathOf(item));
             item->setCheckState(0, marked ? Qt::Checked : Qt::Unchecked);
         }
     });
@@ -1258,6 +1261,13 @@ QString frmDatabaseExplorer::GetReportXPath(const QString& sKey) {
     }, QString());
 }
 
+QString frmDatabaseExplorer::ReportPathOf(QTreeWidgetItem* Item) {
+    // The path the item was listed with names its own object even when another
+    // object's node has the same key (an index and a trigger of one name and place).
+    const QString path = ObjectList::Path(Item);
+    return path.isEmpty() ? GetReportXPath(ObjectList::Key(Item)) : path;
+}
+
 void frmDatabaseExplorer::SelectChildren(int iReport, const XmlNodeList& oNodes) {
     Trap(source("SelectChildren"), [&] { NodeSelection::SetReport(oNodes, iReport); });
 }
@@ -1266,7 +1276,7 @@ void frmDatabaseExplorer::lsvDescription_ItemCheck(QTreeWidgetItem* Item) {
     Trap(source("lsvDescription_ItemCheck"), [&] {
         if (!Item) objectRequired();
         const int value = Item->checkState(0) == Qt::Checked ? 1 : 0;
-        const QString path = GetReportXPath(ObjectList::Key(Item));
+        const QString path = ReportPathOf(Item);
         if (!oStructureXML || !oStructureXML->HasDocument() || path.isEmpty()) return;
         const XmlNodeList nodes = oStructureXML->GetNodes(path);
         if (!nodes.isEmpty()) SelectChildren(value, nodes);

@@ -257,6 +257,8 @@ private:
     void DisplayInList(const QString& sKey, const QString& sXPath);
     void CheckAll();
     QString GetReportXPath(const QString& sKey);
+    // The structure path behind a list item's check box.
+    QString ReportPathOf(QTreeWidgetItem* Item);
     void SelectChildren(int iReport, const XmlNodeList& oNodes);
     QString GetLHXPath(qint16 level);
     // Switches the list's check boxes on or off (also for items added later).

@@ -105,6 +105,28 @@ void cADODB::AddTreeEntry(const QString& element, const QStringList& attributes,
     oLHXML->AppendChild(parentPath, position);
 }
 
+QString cADODB::TablePath() const {
+    return ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(gConnectionIndex);
+}
+
+void cADODB::AddTableFolder(const QString& element, const QString& name, int levelCode) {
+    const int t = m_table;
+    AddTreeEntry(element,
+                 {QStringLiteral("Name=") + name,
+                  QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t),
+                  QStringLiteral("RHXPath=%1").arg(levelCode) + gDecimalSymbol + QString::number(t)},
+                 TablePath(), t);
+}
+
+void cADODB::AddTableItem(const QString& element, const QString& folder, const QString& name, int i) {
+    const int t = m_table;
+    AddTreeEntry(element,
+                 {QStringLiteral("Name=") + name,
+                  QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t).arg(i),
+                  QStringLiteral("RHXPath=DATABASE/TABLE[%1]/%2[%3]").arg(t).arg(element).arg(i)},
+                 TablePath() + QStringLiteral("[%1]/").arg(t) + folder, 0);
+}
+
 void cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
                                  int position) {
     oStructureXML->CreateElement(element, attributes);
@@ -397,16 +419,11 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
             rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Indexes, sTableName));
         }
         if (atEnd(rs)) return;
-        const int g = gGroupIndex, c = gConnectionIndex, t = m_table;
-        const QString tablePath = ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(c);
+        const int t = m_table;
         qint16 i = 0;
         QString previous;
         for (; !rs->IsEOF(); rs->MoveNext()) {
-            if (i == 0 && previous.isEmpty())
-                AddTreeEntry(QStringLiteral("INDEXES"),
-                             {QStringLiteral("Name=Indexes"), QStringLiteral("Key=Indexes|%1|%2|%3").arg(g).arg(c).arg(t),
-                              QStringLiteral("RHXPath=5") + gDecimalSymbol + QString::number(t)},
-                             tablePath, t);
+            if (i == 0 && previous.isEmpty()) AddTableFolder(QStringLiteral("INDEXES"), QStringLiteral("Indexes"), 5);
             const QString indexName = text(rs->Fields(nameField));
             const QString nameEntry = QStringLiteral("Name=") + indexName;
             QString columns = text(rs->Fields(columnField));
@@ -440,11 +457,7 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
                                 {nameEntry, QStringLiteral("Column_Name=") + columns, QStringLiteral("Description=") + description,
                                  QStringLiteral("Table_Name=") + sTableName, QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
                                 QStringLiteral("DATABASE/TABLE"), t);
-            AddTreeEntry(QStringLiteral("INDEX"),
-                         {QStringLiteral("Name=") + indexName,
-                          QStringLiteral("Key=%1|%2|%3|%4|%5").arg(indexName).arg(g).arg(c).arg(t).arg(i),
-                          QStringLiteral("RHXPath=DATABASE/TABLE[%1]/INDEX[%2]").arg(t).arg(i)},
-                         tablePath + QStringLiteral("[%1]/INDEXES").arg(t), 0);
+            AddTableItem(QStringLiteral("INDEX"), QStringLiteral("INDEXES"), indexName, i);
             i = next(i);
         }
     });
@@ -459,20 +472,12 @@ void cADODB::GenerateTriggersXML(const QString& sTableName) {
         for (int k = 1; k <= 5; ++k) entry.column(k);
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
-        const int g = gGroupIndex, c = gConnectionIndex, t = m_table;
-        const QString tablePath = ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(c);
+        const int t = m_table;
         qint16 i = 0;
         for (; !rs->IsEOF(); rs->MoveNext()) {
             const QString name = text(rs->Fields(nameField));
-            if (i == 0)
-                AddTreeEntry(QStringLiteral("TRIGGERS"),
-                             {QStringLiteral("Name=Triggers"), QStringLiteral("Key=Triggers|%1|%2|%3").arg(g).arg(c).arg(t),
-                              QStringLiteral("RHXPath=6") + gDecimalSymbol + QString::number(t)},
-                             tablePath, t);
-            AddTreeEntry(QStringLiteral("TRIGGER"),
-                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(g).arg(c).arg(t).arg(i),
-                          QStringLiteral("RHXPath=DATABASE/TABLE[%1]/TRIGGER[%2]").arg(t).arg(i)},
-                         tablePath + QStringLiteral("[%1]/TRIGGERS").arg(t), 0);
+            if (i == 0) AddTableFolder(QStringLiteral("TRIGGERS"), QStringLiteral("Triggers"), 6);
+            AddTableItem(QStringLiteral("TRIGGER"), QStringLiteral("TRIGGERS"), name, i);
             if (Raise(name, QStringLiteral("Trigger"), QStringLiteral("Importing"), 20, QString())) return;
             const QStringList attributes = {QStringLiteral("Name=") + name, QStringLiteral("Table_Name=") + sTableName,
                                             QStringLiteral("Report=1"), QStringLiteral("Migrate=0")};
@@ -652,20 +657,12 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
             }
         }
         if (!atEnd(rs)) {
-            const int g = gGroupIndex, c = gConnectionIndex, t = m_table;
-            const QString tablePath = ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(c);
+            const int t = m_table;
             qint16 i = 0;
             for (; !rs->IsEOF(); rs->MoveNext()) {
                 const QString name = text(rs->Fields(fields[0]));
-                if (i == 0)
-                    AddTreeEntry(QStringLiteral("FOREIGNKEYS"),
-                                 {QStringLiteral("Name=Foreign Keys"), QStringLiteral("Key=Foreign Keys|%1|%2|%3").arg(g).arg(c).arg(t),
-                                  QStringLiteral("RHXPath=7") + gDecimalSymbol + QString::number(t)},
-                                 tablePath, t);
-                AddTreeEntry(QStringLiteral("FOREIGNKEY"),
-                             {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(g).arg(c).arg(t).arg(i),
-                              QStringLiteral("RHXPath=DATABASE/TABLE[%1]/FOREIGNKEY[%2]").arg(t).arg(i)},
-                             tablePath + QStringLiteral("[%1]/FOREIGNKEYS").arg(t), 0);
+                if (i == 0) AddTableFolder(QStringLiteral("FOREIGNKEYS"), QStringLiteral("Foreign Keys"), 7);
+                AddTableItem(QStringLiteral("FOREIGNKEY"), QStringLiteral("FOREIGNKEYS"), name, i);
                 AddStructureElement(QStringLiteral("FOREIGNKEY"),
                                     {QStringLiteral("Name=") + name, QStringLiteral("RelatedColumn=") + text(rs->Fields(fields[3])),
                                      QStringLiteral("PrimaryKeyTable=") + text(rs->Fields(fields[1])),

@@ -57,6 +57,11 @@ private:
     void AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
     void AddScript(const QString& ownerPath, int position, const QString& text);
     QString ConnectionPath() const;
+    // The tree entry of the table being read, and a folder (INDEXES, TRIGGERS,
+    // FOREIGNKEYS) and its items under it.
+    QString TablePath() const;
+    void AddTableFolder(const QString& element, const QString& name, int levelCode);
+    void AddTableItem(const QString& element, const QString& folder, const QString& name, int i);
 
     platform::ado::Connection m_connection;
     QString m_connectionString;

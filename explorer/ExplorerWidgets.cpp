@@ -7,9 +7,6 @@
 #include <QSvgRenderer>
 #include <QUrl>
 
-namespace {
-constexpr float kTwipsPerPixel = 15.0f;
-
 int vbButton(Qt::MouseButton b) {
     switch (b) {
     case Qt::LeftButton: return 1;
@@ -22,6 +19,9 @@ int vbButton(Qt::MouseButton b) {
 int vbShift(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
 }
+
+namespace {
+constexpr float kTwipsPerPixel = 15.0f;
 
 // Only HTML pages are rendered; any other file (XML, plain text) is shown as its
 // text, as a browser shows a file's source, so markup inside it is never interpreted.

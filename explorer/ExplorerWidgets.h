@@ -8,6 +8,11 @@
 
 class QSvgRenderer;
 
+// Visual Basic's code of a mouse button (1 left, 2 right, 4 middle, 0 any other) and
+// its shift mask of the modifier keys (1 Shift, 2 Ctrl, 4 Alt).
+int vbButton(Qt::MouseButton b);
+int vbShift(Qt::KeyboardModifiers m);
+
 // A read-only page view with the browser operations the window uses: it navigates to
 // a local file or to "about:blank" (an empty page) and remembers where it is. HTML
 // pages (.html, .htm) are rendered; other files are shown as their plain text.

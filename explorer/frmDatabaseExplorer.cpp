@@ -59,19 +59,6 @@ int vbKeyCode(int qtKey) {
     return 0;
 }
 
-int vbShift(Qt::KeyboardModifiers m) {
-    return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);
-}
-
-int vbButton(Qt::MouseButton b) {
-    switch (b) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
-    }
-}
-
 QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
 
 [[noreturn]] void objectRequired() {
@@ -135,6 +122,30 @@ QPlainTextEdit* newTextBox(const QString& name, bool readOnly, bool wrap, QWidge
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     return box;
+}
+
+// A page of the right pane that shows a row of tool bars over a browser. The caller
+// makes the tool bars on the page, then finishes it with addPreviewBrowser.
+QWidget* newPreviewPage(const QString& name) {
+    auto* page = new QWidget;
+    page->setObjectName(name);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(kMarginPx, kMarginPx / 2, kMarginPx, kMarginPx);
+    return page;
+}
+
+// Lays out a page made by newPreviewPage: 'tools' in a row at the top, and below them
+// a new browser named 'name' that fills the rest.
+WebBrowser* addPreviewBrowser(QWidget* page, std::initializer_list<QToolBar*> tools, const QString& name) {
+    auto* layout = static_cast<QVBoxLayout*>(page->layout());
+    auto* row = new QHBoxLayout;
+    for (QToolBar* t : tools) row->addWidget(t);
+    row->addStretch(1);
+    layout->addLayout(row);
+    auto* browser = new WebBrowser(page);
+    browser->setObjectName(name);
+    layout->addWidget(browser, 1);
+    return browser;
 }
 
 }  // namespace
@@ -392,11 +403,7 @@ void frmDatabaseExplorer::BuildPanes() {
     ssRHPanel->addTab(details, QStringLiteral("D&etails"));
 
     // Tab 1: the document preview.
-    auto* preview = new QWidget;
-    preview->setObjectName(QStringLiteral("tabDocumentPreview"));
-    auto* previewLayout = new QVBoxLayout(preview);
-    previewLayout->setContentsMargins(kMarginPx, kMarginPx / 2, kMarginPx, kMarginPx);
-    auto* previewTools = new QHBoxLayout;
+    auto* preview = newPreviewPage(QStringLiteral("tabDocumentPreview"));
     tlbTemplate = newToolBar(QStringLiteral("tlbTemplate"), preview);
     AddButton(tlbTemplate, QStringLiteral("Template"), QStringLiteral("&Template"), QString(), mnuTemplate,
               &frmDatabaseExplorer::tlbTemplate_ButtonClick);
@@ -406,33 +413,18 @@ void frmDatabaseExplorer::BuildPanes() {
     tlbPrint = newToolBar(QStringLiteral("tlbPrint"), preview);
     AddButton(tlbPrint, QStringLiteral("PrintThisPage"), QStringLiteral("&Print this page"), QString(), nullptr,
               &frmDatabaseExplorer::tlbPrint_ButtonClick);
-    for (QToolBar* t : {tlbTemplate, tlbPreview, tlbPrint}) previewTools->addWidget(t);
-    previewTools->addStretch(1);
-    previewLayout->addLayout(previewTools);
-    wbReport = new WebBrowser(preview);
-    wbReport->setObjectName(QStringLiteral("wbReport"));
-    previewLayout->addWidget(wbReport, 1);
+    wbReport = addPreviewBrowser(preview, {tlbTemplate, tlbPreview, tlbPrint}, QStringLiteral("wbReport"));
     ssRHPanel->addTab(preview, QStringLiteral("Document &Preview"));
 
     // Tab 2: the XML preview.
-    auto* xml = new QWidget;
-    xml->setObjectName(QStringLiteral("tabXMLPreview"));
-    auto* xmlLayout = new QVBoxLayout(xml);
-    xmlLayout->setContentsMargins(kMarginPx, kMarginPx / 2, kMarginPx, kMarginPx);
-    auto* xmlTools = new QHBoxLayout;
+    auto* xml = newPreviewPage(QStringLiteral("tabXMLPreview"));
     tlbXMLPreviewSave = newToolBar(QStringLiteral("tlbXMLPreviewSave"), xml);
     AddButton(tlbXMLPreviewSave, QStringLiteral("SavePreview"), QStringLiteral("Save this &XML"), QString(), mnuPreviewTool,
               &frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick);
     tlbXMLPreviewPrint = newToolBar(QStringLiteral("tlbXMLPreviewPrint"), xml);
     AddButton(tlbXMLPreviewPrint, QStringLiteral("PrintPreview"), QStringLiteral("&Print this XML"), QString(), nullptr,
               &frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick);
-    xmlTools->addWidget(tlbXMLPreviewSave);
-    xmlTools->addWidget(tlbXMLPreviewPrint);
-    xmlTools->addStretch(1);
-    xmlLayout->addLayout(xmlTools);
-    wbXMLPreview = new WebBrowser(xml);
-    wbXMLPreview->setObjectName(QStringLiteral("wbXMLPreview"));
-    xmlLayout->addWidget(wbXMLPreview, 1);
+    wbXMLPreview = addPreviewBrowser(xml, {tlbXMLPreviewSave, tlbXMLPreviewPrint}, QStringLiteral("wbXMLPreview"));
     ssRHPanel->addTab(xml, QStringLiteral("&XML Preview"));
 
     // Tab 3: the query pane, laid out by the horizontal splitter (LayoutQueryPage).

@@ -27,6 +27,46 @@ QString baseNameOf(const QString& path) {
 
 bool isFile(const QString& path) { return QFileInfo(path).isFile(); }
 
+// A panel's login name and password: false after the message for the first one
+// missing (no password is missing when the blank-password box is ticked).
+bool loginGiven(const QString& login, const QString& password, bool blankPassword, const QString& noLogin,
+                const QString& noPassword) {
+    if (login.isEmpty()) {
+        Critical(noLogin);
+        return false;
+    }
+    if (password.isEmpty() && !blankPassword) {
+        Critical(noPassword);
+        return false;
+    }
+    return true;
+}
+
+// False after a message when 'path' is no file or its extension is not 'extension'.
+bool fileOfKind(const QString& path, const char* extension, const QString& wrongKind) {
+    if (!isFile(path)) {
+        Critical(QStringLiteral("File does not exist, please enter a valid file name"));
+        return false;
+    }
+    if (extensionOf(path) != QLatin1String(extension)) {
+        Critical(wrongKind);
+        return false;
+    }
+    return true;
+}
+
+// The authentication of a panel whose option 0 is Windows authentication: its login
+// under the server's own authentication 'kind'.
+void storeAuthentication(int option, const QString& kind, const QString& login, const QString& password) {
+    if (option == 0) {
+        gAuthentication = QStringLiteral("WINDOWS");
+        return;
+    }
+    gAuthentication = kind;
+    gLoginName = login.trimmed();
+    gPassword = password;
+}
+
 }  // namespace
 
 QString GetSQLServerConnStr(ConnectionPanelFields& f) {
@@ -40,16 +80,10 @@ QString GetSQLServerConnStr(ConnectionPanelFields& f) {
             Critical(QStringLiteral("Enter a valid SQLServer name"));
             return {};
         }
-        if (sqlAuthentication) {
-            if (f.txtSQLLoginName.isEmpty()) {
-                Critical(QStringLiteral("Enter a valid SQLServer login name"));
-                return {};
-            }
-            if (f.txtSQLPassword.isEmpty() && !f.chkSQLBlankPassword) {
-                Critical(QStringLiteral("Please enter SQLServer password"));
-                return {};
-            }
-        }
+        if (sqlAuthentication
+            && !loginGiven(f.txtSQLLoginName, f.txtSQLPassword, f.chkSQLBlankPassword,
+                           QStringLiteral("Enter a valid SQLServer login name"), QStringLiteral("Please enter SQLServer password")))
+            return {};
         if (f.cboSQLDatabaseName.isEmpty()) {
             Critical(QStringLiteral("Please select a database name"));
             return {};
@@ -69,16 +103,10 @@ QString GetOracleConnStr(ConnectionPanelFields& f) {
         f.txtOraServerName = f.txtOraServerName.trimmed();
 
         const bool oracleAuthentication = f.optORAAuthentication == 1;
-        if (oracleAuthentication) {
-            if (f.txtORALoginName.isEmpty()) {
-                Critical(QStringLiteral("Enter a valid oracle login name"));
-                return {};
-            }
-            if (f.txtORAPassword.isEmpty() && !f.chkORABlankPassword) {
-                Critical(QStringLiteral("Please enter oracle Server password"));
-                return {};
-            }
-        }
+        if (oracleAuthentication
+            && !loginGiven(f.txtORALoginName, f.txtORAPassword, f.chkORABlankPassword,
+                           QStringLiteral("Enter a valid oracle login name"), QStringLiteral("Please enter oracle Server password")))
+            return {};
         const QString provider =
             gDatabaseType == dbPersonalOracle ? QStringLiteral("MSDAORA.1") : QStringLiteral("OraOLEDB.Oracle");
         if (!oracleAuthentication)
@@ -105,14 +133,7 @@ QString GetAccessConnStr(ConnectionPanelFields& f) {
             Critical(QStringLiteral("Please select/enter a valid database path"));
             return {};
         }
-        if (!isFile(database)) {
-            Critical(QStringLiteral("File does not exist, please enter a valid file name"));
-            return {};
-        }
-        if (extensionOf(database) != QLatin1String("mdb")) {
-            Critical(QStringLiteral("Invalid file format, please select a mdb file."));
-            return {};
-        }
+        if (!fileOfKind(database, "mdb", QStringLiteral("Invalid file format, please select a mdb file."))) return {};
 
         const QString& password = f.txtAccessPassword;
         const QString& workgroup = f.txtWKGPDatabasePath;
@@ -123,14 +144,7 @@ QString GetAccessConnStr(ConnectionPanelFields& f) {
             return QStringLiteral("Provider=") + kJetProvider + QStringLiteral(";Data Source=") + database;
         }
 
-        if (!isFile(workgroup)) {
-            Critical(QStringLiteral("File does not exist, please enter a valid file name"));
-            return {};
-        }
-        if (extensionOf(workgroup) != QLatin1String("mdw")) {
-            Critical(QStringLiteral("Invalid file format, please select a mdw file."));
-            return {};
-        }
+        if (!fileOfKind(workgroup, "mdw", QStringLiteral("Invalid file format, please select a mdw file."))) return {};
         const QString login = f.txtWKGPLoginName;
         const QString workgroupPassword = f.txtWKGPPassword.trimmed();
         if (!password.isEmpty())
@@ -152,14 +166,9 @@ QString GetIBMDB2connStr(ConnectionPanelFields& f) {
             Critical(QStringLiteral("Enter a valid data source name"));
             return {};
         }
-        if (f.txtDB2LoginName.isEmpty()) {
-            Critical(QStringLiteral("Enter a valid user name"));
+        if (!loginGiven(f.txtDB2LoginName, f.txtDB2Password, f.chkDB2BlankPassword, QStringLiteral("Enter a valid user name"),
+                        QStringLiteral("Enter the correct password")))
             return {};
-        }
-        if (f.txtDB2Password.isEmpty() && !f.chkDB2BlankPassword) {
-            Critical(QStringLiteral("Enter the correct password"));
-            return {};
-        }
         return QStringLiteral("Provider=IBMDADB2.1;User ID=") + f.txtDB2LoginName + QStringLiteral(";Password=") +
                f.txtDB2Password + QStringLiteral(";Data Source=") + f.txtDB2DataSourceName +
                QStringLiteral(";Persist Security Info=False");
@@ -232,13 +241,7 @@ bool fStoreDBInfo(const ConnectionPanelFields& f) {
             gServerName = f.cboSQLServerName.trimmed();
             gDataSource = f.cboSQLDatabaseName.trimmed();
             gDatabaseName = gDataSource;
-            if (f.optSQLAuthentication == 0) {
-                gAuthentication = QStringLiteral("WINDOWS");
-            } else {
-                gAuthentication = QStringLiteral("SQL");
-                gLoginName = f.txtSQLLoginName.trimmed();
-                gPassword = f.txtSQLPassword;
-            }
+            storeAuthentication(f.optSQLAuthentication, QStringLiteral("SQL"), f.txtSQLLoginName, f.txtSQLPassword);
             break;
         case dbOracle9i:
         case dbOracle8i:
@@ -247,13 +250,7 @@ bool fStoreDBInfo(const ConnectionPanelFields& f) {
             gServerName = f.txtOraServerName.trimmed();
             gDataSource = gServerName;
             gDatabaseName = gDataSource;
-            if (f.optORAAuthentication == 0) {
-                gAuthentication = QStringLiteral("WINDOWS");
-            } else {
-                gAuthentication = QStringLiteral("ORACLE");
-                gLoginName = f.txtORALoginName.trimmed();
-                gPassword = f.txtORAPassword;
-            }
+            storeAuthentication(f.optORAAuthentication, QStringLiteral("ORACLE"), f.txtORALoginName, f.txtORAPassword);
             break;
         case dbAccessXP:
         case dbAccess2000:

@@ -59,6 +59,15 @@ void paintBox(QWidget* box, const QColor& color) {
     box->setPalette(palette);
 }
 
+// Enables or disables the control named by the box's "Tag" property (the box itself
+// when it names none, or names no control of 'window') and paints the box to match.
+void setBoxEnabled(QWidget* window, QWidget* box, bool enabled) {
+    const QString name = box->property("Tag").toString();
+    QWidget* target = name.isEmpty() ? box : window->findChild<QWidget*>(name);
+    (target ? target : box)->setEnabled(enabled);
+    paintBox(box, enabled ? QColor(Qt::white) : kGreyed);
+}
+
 QLineEdit* lineEdit(QWidget* parent, const QString& name, bool password = false) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
@@ -152,6 +161,40 @@ QFrame* frmDatabaseConnection::BuildTitleBand(int index, const QString& main, co
     return band;
 }
 
+void frmDatabaseConnection::AddLoginRows(QWidget* parent, QFormLayout* form, const LoginRows& rows) {
+    const QString prefix = QLatin1String(rows.prefix);
+    rows.login = lineEdit(parent, QStringLiteral("txt%1LoginName").arg(prefix));
+    rows.password = lineEdit(parent, QStringLiteral("txt%1Password").arg(prefix), true);
+    rows.blank = new QCheckBox(QStringLiteral("B&lank Password"), parent);
+    rows.blank->setObjectName(QStringLiteral("chk%1BlankPassword").arg(prefix));
+    form->addRow(label(parent, QStringLiteral("Login &name"), rows.login), rows.login);
+    form->addRow(label(parent, QStringLiteral("&Password"), rows.password), rows.password);
+    form->addRow(QString(), rows.blank);
+    connect(rows.blank, &QCheckBox::toggled, this, [this, click = rows.blankClick] { (this->*click)(); });
+}
+
+QGroupBox* frmDatabaseConnection::AddAuthenticationFrame(QWidget* panel, QFormLayout* form, const QString& frameName,
+                                                         const QString& serverOption, std::array<QRadioButton*, 2>& options,
+                                                         void (frmDatabaseConnection::*optionClick)(int), const LoginRows& rows) {
+    auto* frame = new QGroupBox(QStringLiteral("Connect using"), panel);
+    frame->setObjectName(frameName);
+    auto* inner = new QFormLayout(frame);
+    options[0] = new QRadioButton(QStringLiteral("Use &Windows Authentication"), frame);
+    options[1] = new QRadioButton(serverOption, frame);
+    inner->addRow(options[0]);
+    inner->addRow(options[1]);
+    AddLoginRows(frame, inner, rows);
+    form->addRow(frame);
+    for (int i = 0; i < 2; ++i) {
+        options[i]->setObjectName(QStringLiteral("opt%1Authentication_%2").arg(QLatin1String(rows.prefix)).arg(i));
+        connect(options[i], &QRadioButton::toggled, this, [this, optionClick, i](bool on) {
+            if (on) (this->*optionClick)(i);
+        });
+    }
+    options[1]->setChecked(true);
+    return frame;
+}
+
 QWidget* frmDatabaseConnection::BuildSQLServerPanel() {
     auto* panel = pctDBConnInfo[0];
     auto* form = new QFormLayout(panel);
@@ -162,21 +205,10 @@ QWidget* frmDatabaseConnection::BuildSQLServerPanel() {
     cboSQLServerName->onDropDown = [this] { cboSQLServerName_DropDown(); };
     form->addRow(label(panel, QStringLiteral("&Server name"), cboSQLServerName), cboSQLServerName);
 
-    fraSQLServer = new QGroupBox(QStringLiteral("Connect using"), panel);
-    fraSQLServer->setObjectName(QStringLiteral("fraSQLServer"));
-    auto* inner = new QFormLayout(fraSQLServer);
-    optSQLAuthentication[0] = new QRadioButton(QStringLiteral("Use &Windows Authentication"), fraSQLServer);
-    optSQLAuthentication[1] = new QRadioButton(QStringLiteral("Use S&QL Server Authentication"), fraSQLServer);
-    txtSQLLoginName = lineEdit(fraSQLServer, QStringLiteral("txtSQLLoginName"));
-    txtSQLPassword = lineEdit(fraSQLServer, QStringLiteral("txtSQLPassword"), true);
-    chkSQLBlankPassword = new QCheckBox(QStringLiteral("B&lank Password"), fraSQLServer);
-    chkSQLBlankPassword->setObjectName(QStringLiteral("chkSQLBlankPassword"));
-    inner->addRow(optSQLAuthentication[0]);
-    inner->addRow(optSQLAuthentication[1]);
-    inner->addRow(label(fraSQLServer, QStringLiteral("Login &name"), txtSQLLoginName), txtSQLLoginName);
-    inner->addRow(label(fraSQLServer, QStringLiteral("&Password"), txtSQLPassword), txtSQLPassword);
-    inner->addRow(QString(), chkSQLBlankPassword);
-    form->addRow(fraSQLServer);
+    fraSQLServer = AddAuthenticationFrame(
+        panel, form, QStringLiteral("fraSQLServer"), QStringLiteral("Use S&QL Server Authentication"), optSQLAuthentication,
+        &frmDatabaseConnection::optSQLAuthentication_Click,
+        {"SQL", txtSQLLoginName, txtSQLPassword, chkSQLBlankPassword, &frmDatabaseConnection::chkSQLBlankPassword_Click});
 
     cboSQLDatabaseName = new DropDownComboBox(panel);
     cboSQLDatabaseName->setObjectName(QStringLiteral("cboSQLDatabaseName"));
@@ -184,15 +216,6 @@ QWidget* frmDatabaseConnection::BuildSQLServerPanel() {
     cboSQLDatabaseName->setInsertPolicy(QComboBox::NoInsert);
     cboSQLDatabaseName->onDropDown = [this] { cboSQLDatabaseName_DropDown(); };
     form->addRow(label(panel, QStringLiteral("&Database"), cboSQLDatabaseName), cboSQLDatabaseName);
-
-    for (int i = 0; i < 2; ++i) {
-        optSQLAuthentication[i]->setObjectName(QStringLiteral("optSQLAuthentication_%1").arg(i));
-        connect(optSQLAuthentication[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) optSQLAuthentication_Click(i);
-        });
-    }
-    optSQLAuthentication[1]->setChecked(true);
-    connect(chkSQLBlankPassword, &QCheckBox::toggled, this, [this] { chkSQLBlankPassword_Click(); });
     return panel;
 }
 
@@ -201,29 +224,9 @@ QWidget* frmDatabaseConnection::BuildOraclePanel() {
     auto* form = new QFormLayout(panel);
     txtOraServerName = lineEdit(panel, QStringLiteral("txtOraServerName"));
     form->addRow(label(panel, QStringLiteral("&Server name"), txtOraServerName), txtOraServerName);
-    auto* frame = new QGroupBox(QStringLiteral("Connect using"), panel);
-    frame->setObjectName(QStringLiteral("fraOracle"));
-    auto* inner = new QFormLayout(frame);
-    optORAAuthentication[0] = new QRadioButton(QStringLiteral("Use &Windows Authentication"), frame);
-    optORAAuthentication[1] = new QRadioButton(QStringLiteral("Use &Oracle Authentication"), frame);
-    txtORALoginName = lineEdit(frame, QStringLiteral("txtORALoginName"));
-    txtORAPassword = lineEdit(frame, QStringLiteral("txtORAPassword"), true);
-    chkORABlankPassword = new QCheckBox(QStringLiteral("B&lank Password"), frame);
-    chkORABlankPassword->setObjectName(QStringLiteral("chkORABlankPassword"));
-    inner->addRow(optORAAuthentication[0]);
-    inner->addRow(optORAAuthentication[1]);
-    inner->addRow(label(frame, QStringLiteral("Login &name"), txtORALoginName), txtORALoginName);
-    inner->addRow(label(frame, QStringLiteral("&Password"), txtORAPassword), txtORAPassword);
-    inner->addRow(QString(), chkORABlankPassword);
-    form->addRow(frame);
-    for (int i = 0; i < 2; ++i) {
-        optORAAuthentication[i]->setObjectName(QStringLiteral("optORAAuthentication_%1").arg(i));
-        connect(optORAAuthentication[i], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) optORAAuthentication_Click(i);
-        });
-    }
-    optORAAuthentication[1]->setChecked(true);
-    connect(chkORABlankPassword, &QCheckBox::toggled, this, [this] { chkORABlankPassword_Click(); });
+    AddAuthenticationFrame(panel, form, QStringLiteral("fraOracle"), QStringLiteral("Use &Oracle Authentication"), optORAAuthentication,
+                           &frmDatabaseConnection::optORAAuthentication_Click,
+                           {"ORA", txtORALoginName, txtORAPassword, chkORABlankPassword, &frmDatabaseConnection::chkORABlankPassword_Click});
     return panel;
 }
 
@@ -231,15 +234,8 @@ QWidget* frmDatabaseConnection::BuildDB2Panel() {
     auto* panel = pctDBConnInfo[2];
     auto* form = new QFormLayout(panel);
     txtDB2DataSourceName = lineEdit(panel, QStringLiteral("txtDB2DataSourceName"));
-    txtDB2LoginName = lineEdit(panel, QStringLiteral("txtDB2LoginName"));
-    txtDB2Password = lineEdit(panel, QStringLiteral("txtDB2Password"), true);
-    chkDB2BlankPassword = new QCheckBox(QStringLiteral("B&lank Password"), panel);
-    chkDB2BlankPassword->setObjectName(QStringLiteral("chkDB2BlankPassword"));
     form->addRow(label(panel, QStringLiteral("&Datasource name"), txtDB2DataSourceName), txtDB2DataSourceName);
-    form->addRow(label(panel, QStringLiteral("Login &name"), txtDB2LoginName), txtDB2LoginName);
-    form->addRow(label(panel, QStringLiteral("&Password"), txtDB2Password), txtDB2Password);
-    form->addRow(QString(), chkDB2BlankPassword);
-    connect(chkDB2BlankPassword, &QCheckBox::toggled, this, [this] { chkDB2BlankPassword_Click(); });
+    AddLoginRows(panel, form, {"DB2", txtDB2LoginName, txtDB2Password, chkDB2BlankPassword, &frmDatabaseConnection::chkDB2BlankPassword_Click});
     return panel;
 }
 
@@ -500,21 +496,11 @@ void frmDatabaseConnection::BuildPages() {
 // ---- greyed boxes and the status line -------------------------------------------------------
 
 void frmDatabaseConnection::DisableControl(QWidget* box) {
-    Trap(kForm + QStringLiteral("DisableControl"), [&] {
-        const QString name = box->property("Tag").toString();
-        QWidget* target = name.isEmpty() ? box : findChild<QWidget*>(name);
-        (target ? target : box)->setEnabled(false);
-        paintBox(box, kGreyed);
-    });
+    Trap(kForm + QStringLiteral("DisableControl"), [&] { setBoxEnabled(this, box, false); });
 }
 
 void frmDatabaseConnection::EnableControl(QWidget* box) {
-    Trap(kForm + QStringLiteral("EnableControl"), [&] {
-        const QString name = box->property("Tag").toString();
-        QWidget* target = name.isEmpty() ? box : findChild<QWidget*>(name);
-        (target ? target : box)->setEnabled(true);
-        paintBox(box, Qt::white);
-    });
+    Trap(kForm + QStringLiteral("EnableControl"), [&] { setBoxEnabled(this, box, true); });
 }
 
 void frmDatabaseConnection::DisplayStatus(const QString& text) { lblStatus->setText(text); }
@@ -624,60 +610,40 @@ void frmDatabaseConnection::cboDBTypes_Click() {
     });
 }
 
+void frmDatabaseConnection::ShowLoginRows(int Index, QLineEdit* login, QLineEdit* password, QCheckBox* blank) {
+    if (Index == 0) {
+        DisableControl(login);
+        DisableControl(password);
+        blank->setEnabled(false);
+    } else {
+        EnableControl(login);
+        ShowBlankPassword(blank, password);
+        blank->setEnabled(true);
+    }
+}
+
+void frmDatabaseConnection::ShowBlankPassword(QCheckBox* blank, QLineEdit* password) {
+    if (blank->isChecked())
+        DisableControl(password);
+    else
+        EnableControl(password);
+}
+
 void frmDatabaseConnection::optSQLAuthentication_Click(int Index) {
-    Trap(kForm + QStringLiteral("optSQLAuthentication_Click"), [&] {
-        if (Index == 0) {
-            DisableControl(txtSQLLoginName);
-            DisableControl(txtSQLPassword);
-            chkSQLBlankPassword->setEnabled(false);
-        } else {
-            EnableControl(txtSQLLoginName);
-            if (chkSQLBlankPassword->isChecked())
-                DisableControl(txtSQLPassword);
-            else
-                EnableControl(txtSQLPassword);
-            chkSQLBlankPassword->setEnabled(true);
-        }
-    });
+    Trap(kForm + QStringLiteral("optSQLAuthentication_Click"),
+         [&] { ShowLoginRows(Index, txtSQLLoginName, txtSQLPassword, chkSQLBlankPassword); });
 }
 
 void frmDatabaseConnection::optORAAuthentication_Click(int Index) {
-    Trap(kForm + QStringLiteral("optORAAuthentication_Click"), [&] {
-        if (Index == 0) {
-            DisableControl(txtORALoginName);
-            DisableControl(txtORAPassword);
-            chkORABlankPassword->setEnabled(false);
-        } else {
-            EnableControl(txtORALoginName);
-            if (chkORABlankPassword->isChecked())
-                DisableControl(txtORAPassword);
-            else
-                EnableControl(txtORAPassword);
-            chkORABlankPassword->setEnabled(true);
-        }
-    });
+    Trap(kForm + QStringLiteral("optORAAuthentication_Click"),
+         [&] { ShowLoginRows(Index, txtORALoginName, txtORAPassword, chkORABlankPassword); });
 }
 
-void frmDatabaseConnection::chkSQLBlankPassword_Click() {
-    if (chkSQLBlankPassword->isChecked())
-        DisableControl(txtSQLPassword);
-    else
-        EnableControl(txtSQLPassword);
-}
+void frmDatabaseConnection::chkSQLBlankPassword_Click() { ShowBlankPassword(chkSQLBlankPassword, txtSQLPassword); }
 
-void frmDatabaseConnection::chkORABlankPassword_Click() {
-    if (chkORABlankPassword->isChecked())
-        DisableControl(txtORAPassword);
-    else
-        EnableControl(txtORAPassword);
-}
+void frmDatabaseConnection::chkORABlankPassword_Click() { ShowBlankPassword(chkORABlankPassword, txtORAPassword); }
 
-void frmDatabaseConnection::chkDB2BlankPassword_Click() {
-    if (chkDB2BlankPassword->isChecked())
-        DisableControl(txtDB2Password);
-    else
-        EnableControl(txtDB2Password);
-}
+void frmDatabaseConnection::chkDB2BlankPassword_Click() { ShowBlankPassword(chkDB2BlankPassword, txtDB2Password); }
 
 void frmDatabaseConnection::txtDatabasePath_Change() {
     Trap(kForm + QStringLiteral("txtDatabasePath_Change"), [&] {

@@ -22,6 +22,7 @@
 #include <memory>
 
 class QCheckBox;
+class QFormLayout;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -178,6 +179,30 @@ private:
 
     void BuildPages();
     QFrame* BuildTitleBand(int index, const QString& main, const QString& line);
+    // The login controls of a server panel: the members that receive them, the prefix
+    // of their names (txt<prefix>LoginName, txt<prefix>Password, chk<prefix>BlankPassword)
+    // and the event the blank-password box runs when it changes.
+    struct LoginRows {
+        const char* prefix;
+        QLineEdit*& login;
+        QLineEdit*& password;
+        QCheckBox*& blank;
+        void (frmDatabaseConnection::*blankClick)();
+    };
+    // Creates the login rows on 'parent' and adds them to 'form'.
+    void AddLoginRows(QWidget* parent, QFormLayout* form, const LoginRows& rows);
+    // Adds the "Connect using" frame named 'frameName' to 'form' and returns it: the
+    // authentication options opt<prefix>Authentication_0 (Windows) and _1
+    // ('serverOption'), each running 'optionClick' when chosen, over the login rows.
+    // The second option is checked.
+    QGroupBox* AddAuthenticationFrame(QWidget* panel, QFormLayout* form, const QString& frameName, const QString& serverOption,
+                                      std::array<QRadioButton*, 2>& options, void (frmDatabaseConnection::*optionClick)(int),
+                                      const LoginRows& rows);
+    // Greys the login rows under Windows authentication (Index 0), enables them under
+    // the server's own (Index 1).
+    void ShowLoginRows(int Index, QLineEdit* login, QLineEdit* password, QCheckBox* blank);
+    // Greys the password box while the blank-password box is ticked.
+    void ShowBlankPassword(QCheckBox* blank, QLineEdit* password);
     QWidget* BuildSQLServerPanel();
     QWidget* BuildOraclePanel();
     QWidget* BuildDB2Panel();

@@ -110,11 +110,27 @@ public:
     void addIfSet(const char* key, const QString& value, bool set) {
         if (set) add(key, value);
     }
+    // UID and PWD from the OLE DB string's user and password, each only when given.
+    void addLogin(const QList<Pair>& pairs) {
+        bool hasUser = false, hasPassword = false;
+        const QString user = valueOf(pairs, {"User Id", "UID", "User"}, &hasUser);
+        const QString password = valueOf(pairs, {"Password", "PWD"}, &hasPassword);
+        addIfSet("UID", user, hasUser);
+        addIfSet("PWD", password, hasPassword);
+    }
     QString text() const { return m_text; }
 
 private:
     QString m_text;
 };
+
+// The ODBC string for the first installed driver accepted by one of the tests;
+// "provider not found" when none is.
+OdbcString forDriver(const QStringList& installed, const QList<std::function<bool(const QString&)>>& tests) {
+    const QString driver = findDriver(installed, tests);
+    if (driver.isEmpty()) providerNotFound();
+    return OdbcString(driver);
+}
 
 bool integratedSecurity(const QList<Pair>& pairs) {
     const QString value = valueOf(pairs, {"Integrated Security", "Trusted_Connection"});
@@ -124,49 +140,32 @@ bool integratedSecurity(const QList<Pair>& pairs) {
 }
 
 QString sqlServer(const QList<Pair>& pairs, const QStringList& installed) {
-    const QString driver = findDriver(installed, {exactly("FreeTDS"), containing("FreeTDS"),
-                                                  matching("^ODBC Driver [0-9]+ for SQL Server$"), containing("SQL Server")});
-    if (driver.isEmpty()) providerNotFound();
-    OdbcString out(driver);
+    OdbcString out = forDriver(installed, {exactly("FreeTDS"), containing("FreeTDS"),
+                                           matching("^ODBC Driver [0-9]+ for SQL Server$"), containing("SQL Server")});
     QString server = valueOf(pairs, {"Data Source", "Server", "Address", "Addr", "Network Address"});
     if (server == QLatin1String("(local)") || server == QLatin1String(".")) server = QStringLiteral("localhost");
     out.add("Server", server);
     bool hasDatabase = false;
     const QString database = valueOf(pairs, {"Initial Catalog", "Database"}, &hasDatabase);
     out.addIfSet("Database", database, hasDatabase);
-    if (integratedSecurity(pairs)) {
+    if (integratedSecurity(pairs))
         out.add("Trusted_Connection", QStringLiteral("Yes"));
-    } else {
-        bool hasUser = false, hasPassword = false;
-        const QString user = valueOf(pairs, {"User Id", "UID", "User"}, &hasUser);
-        const QString password = valueOf(pairs, {"Password", "PWD"}, &hasPassword);
-        out.addIfSet("UID", user, hasUser);
-        out.addIfSet("PWD", password, hasPassword);
-    }
+    else
+        out.addLogin(pairs);
     return out.text();
 }
 
 QString oracle(const QList<Pair>& pairs, const QStringList& installed) {
-    const QString driver = findDriver(installed, {containing("Oracle")});
-    if (driver.isEmpty()) providerNotFound();
-    OdbcString out(driver);
+    OdbcString out = forDriver(installed, {containing("Oracle")});
     bool hasServer = false;
     const QString server = valueOf(pairs, {"Data Source", "Server"}, &hasServer);
     out.addIfSet("DBQ", server, hasServer);
-    if (!integratedSecurity(pairs)) {
-        bool hasUser = false, hasPassword = false;
-        const QString user = valueOf(pairs, {"User Id", "UID", "User"}, &hasUser);
-        const QString password = valueOf(pairs, {"Password", "PWD"}, &hasPassword);
-        out.addIfSet("UID", user, hasUser);
-        out.addIfSet("PWD", password, hasPassword);
-    }
+    if (!integratedSecurity(pairs)) out.addLogin(pairs);
     return out.text();
 }
 
 QString jet(const QList<Pair>& pairs, const QStringList& installed) {
-    const QString driver = findDriver(installed, {exactly("MDBTools"), containing("mdbtools")});
-    if (driver.isEmpty()) providerNotFound();
-    OdbcString out(driver);
+    OdbcString out = forDriver(installed, {exactly("MDBTools"), containing("mdbtools")});
     // The mdbtools driver reads the file directly; Jet passwords and workgroup files
     // have no meaning to it.
     out.add("DBQ", valueOf(pairs, {"Data Source"}));
@@ -174,15 +173,9 @@ QString jet(const QList<Pair>& pairs, const QStringList& installed) {
 }
 
 QString db2(const QList<Pair>& pairs, const QStringList& installed) {
-    const QString driver = findDriver(installed, {containing("DB2")});
-    if (driver.isEmpty()) providerNotFound();
-    OdbcString out(driver);
+    OdbcString out = forDriver(installed, {containing("DB2")});
     out.add("Database", valueOf(pairs, {"Data Source", "Database"}));
-    bool hasUser = false, hasPassword = false;
-    const QString user = valueOf(pairs, {"User ID", "UID", "User"}, &hasUser);
-    const QString password = valueOf(pairs, {"Password", "PWD"}, &hasPassword);
-    out.addIfSet("UID", user, hasUser);
-    out.addIfSet("PWD", password, hasPassword);
+    out.addLogin(pairs);
     return out.text();
 }
 

@@ -12,6 +12,7 @@
 #include <odbcinst.h>
 
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace platform::ado::odbc {
@@ -23,12 +24,40 @@ SQLWCHAR* wideText(const QString& text) {
     return reinterpret_cast<SQLWCHAR*>(const_cast<char16_t*>(reinterpret_cast<const char16_t*>(text.utf16())));
 }
 
+// Text the driver wrote: UTF-16 from the wide calls, UTF-8 from the narrow ones;
+// 'length' in characters of the type.
 QString fromWide(const SQLWCHAR* text, qsizetype length) {
     return QString(reinterpret_cast<const QChar*>(text), qMax<qsizetype>(0, length));
 }
 
 QString fromNarrow(const SQLCHAR* text, qsizetype length) {
     return QString::fromUtf8(reinterpret_cast<const char*>(text), qMax<qsizetype>(0, length));
+}
+
+QString fromDriver(const SQLWCHAR* text, qsizetype length) { return fromWide(text, length); }
+QString fromDriver(const SQLCHAR* text, qsizetype length) { return fromNarrow(text, length); }
+
+// The text 'call' writes into a buffer; it is given the buffer, the buffer's size in
+// bytes and where to put the length it wrote, in bytes. UTF-16 when 'wide', UTF-8
+// otherwise; a null string when the call fails.
+QString bufferText(bool wide, const std::function<SQLRETURN(SQLPOINTER, SQLSMALLINT, SQLSMALLINT*)>& call) {
+    SQLWCHAR buffer[512] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(call(buffer, SQLSMALLINT(sizeof buffer), &length))) return QString();
+    if (wide)
+        return fromWide(buffer, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(sizeof buffer / sizeof(SQLWCHAR)) - 1));
+    return fromNarrow(reinterpret_cast<const SQLCHAR*>(buffer), qMin<qsizetype>(length, qsizetype(sizeof buffer) - 1));
+}
+
+// Hands a statement text to SQLExecDirect or SQLPrepare (the wide or the narrow form).
+SQLRETURN withStatementText(SQLHSTMT stmt, const QString& sql, bool wide, SQLRETURN (*wideCall)(SQLHSTMT, SQLWCHAR*, SQLINTEGER),
+                            SQLRETURN (*narrowCall)(SQLHSTMT, SQLCHAR*, SQLINTEGER)) {
+    if (wide) {
+        const QString text = sql;
+        return wideCall(stmt, wideText(text), SQLINTEGER(text.size()));
+    }
+    QByteArray text = sql.toUtf8();
+    return narrowCall(stmt, reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size()));
 }
 
 // A statement handle for one call; freed when it goes out of scope.
@@ -61,140 +90,106 @@ private:
     throw Failure{diagnostics(SQL_HANDLE_STMT, stmt, wide), QString::fromLatin1(context)};
 }
 
-// Reads a text value in pieces of any length. A null QVariant for NULL; an empty,
-// non-null QString for an empty value.
-QVariant readText(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
-    if (wide) {
-        QString text(QLatin1String(""));
-        SQLWCHAR buffer[4096];
-        const SQLLEN capacity = SQLLEN(sizeof buffer / sizeof(SQLWCHAR)) - 1;  // characters, without the terminator
-        for (;;) {
-            SQLLEN indicator = 0;
-            const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_WCHAR, buffer, sizeof buffer, &indicator);
-            if (rc == SQL_NO_DATA) break;
-            if (!SQL_SUCCEEDED(rc)) failOn(stmt, "reading a value", wide);
-            if (indicator == SQL_NULL_DATA) return QVariant();
-            const bool partial = indicator == SQL_NO_TOTAL || indicator / SQLLEN(sizeof(SQLWCHAR)) > capacity;
-            text.append(fromWide(buffer, partial ? capacity : indicator / SQLLEN(sizeof(SQLWCHAR))));
-            if (!partial) break;
-        }
-        return text;
-    }
-    // Narrow drivers deliver UTF-8; a piece may end inside a character, so the bytes
-    // are decoded once at the end.
-    QByteArray bytes;
-    char buffer[8192];
-    const SQLLEN capacity = SQLLEN(sizeof buffer) - 1;
+// Reads a value of any length in pieces as C type 'cType', appending it to 'bytes';
+// false for NULL. Each text piece ends in a terminator of 'terminator' bytes that is
+// not part of the value.
+bool readPieces(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN terminator, bool wide, QByteArray& bytes) {
+    alignas(SQLWCHAR) char buffer[8192];
+    const SQLLEN capacity = SQLLEN(sizeof buffer) - terminator;
     for (;;) {
         SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_CHAR, buffer, sizeof buffer, &indicator);
+        const SQLRETURN rc = SQLGetData(stmt, column, cType, buffer, sizeof buffer, &indicator);
         if (rc == SQL_NO_DATA) break;
         if (!SQL_SUCCEEDED(rc)) failOn(stmt, "reading a value", wide);
-        if (indicator == SQL_NULL_DATA) return QVariant();
+        if (indicator == SQL_NULL_DATA) return false;
         const bool partial = indicator == SQL_NO_TOTAL || indicator > capacity;
         bytes.append(buffer, partial ? capacity : indicator);
         if (!partial) break;
     }
-    QString text = QString::fromUtf8(bytes);
+    return true;
+}
+
+// Reads a text value. A null QVariant for NULL; an empty, non-null QString for an
+// empty value. A narrow piece may end inside a UTF-8 character, so the bytes are
+// decoded once at the end.
+QVariant readText(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
+    QByteArray bytes;
+    if (!readPieces(stmt, column, wide ? SQL_C_WCHAR : SQL_C_CHAR, wide ? SQLLEN(sizeof(SQLWCHAR)) : 1, wide, bytes))
+        return QVariant();
+    QString text = wide ? fromWide(reinterpret_cast<const SQLWCHAR*>(bytes.constData()), bytes.size() / qsizetype(sizeof(SQLWCHAR)))
+                        : QString::fromUtf8(bytes);
     if (text.isNull()) text = QLatin1String("");
     return text;
 }
 
 QVariant readBinary(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
     QByteArray data(0, '\0');
-    char buffer[8192];
-    for (;;) {
-        SQLLEN indicator = 0;
-        const SQLRETURN rc = SQLGetData(stmt, column, SQL_C_BINARY, buffer, sizeof buffer, &indicator);
-        if (rc == SQL_NO_DATA) break;
-        if (!SQL_SUCCEEDED(rc)) failOn(stmt, "reading a value", wide);
-        if (indicator == SQL_NULL_DATA) return QVariant();
-        const bool partial = indicator == SQL_NO_TOTAL || indicator > SQLLEN(sizeof buffer);
-        data.append(buffer, partial ? qsizetype(sizeof buffer) : qsizetype(indicator));
-        if (!partial) break;
-    }
+    if (!readPieces(stmt, column, SQL_C_BINARY, 0, wide, data)) return QVariant();
     return data;
 }
 
-// Reads a fixed-size value; false when the driver could not convert it (the caller
-// falls back to text), a thrown Failure for any other error.
-template <typename T>
-bool readFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, T& value, bool& isNull, bool wide) {
+// Reads a fixed-size value as C type 'cType' into a T and makes its QVariant with
+// 'make'; nothing when the driver could not convert it (the caller falls back to
+// text), a thrown Failure for any other error.
+template <typename T, typename Make>
+std::optional<QVariant> readFixed(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, bool wide, Make make) {
+    T value{};
     SQLLEN indicator = 0;
     const SQLRETURN rc = SQLGetData(stmt, column, cType, &value, sizeof value, &indicator);
     if (!SQL_SUCCEEDED(rc)) {
         const auto diags = diagnostics(SQL_HANDLE_STMT, stmt, wide);
         // 07006 restricted data type, 22xxx conversion errors: read it as text instead.
         if (!diags.isEmpty() && (diags.first().state == QLatin1String("07006") || diags.first().state.startsWith(QLatin1String("22"))))
-            return false;
+            return std::nullopt;
         throw Failure{diags, QStringLiteral("reading a value")};
     }
-    isNull = indicator == SQL_NULL_DATA;
-    return true;
+    if (indicator == SQL_NULL_DATA) return QVariant();
+    return QVariant(make(value));
 }
 
 QVariant readValue(SQLHSTMT stmt, SQLUSMALLINT column, int sqlType, bool isUnsigned, bool wide) {
-    bool isNull = false;
+    const auto asInt = [](SQLINTEGER v) { return int(v); };
+    const auto asInt64 = [](SQLBIGINT v) { return qint64(v); };
+    const auto asDate = [](const auto& v) { return QDate(v.year, v.month, v.day); };
+    std::optional<QVariant> value;
     switch (sqlType) {
-    case SQL_BIT: {
-        unsigned char v = 0;
-        if (!readFixed(stmt, column, SQL_C_BIT, v, isNull, wide)) break;
-        return isNull ? QVariant() : QVariant(v != 0);
-    }
-    case SQL_TINYINT: case SQL_SMALLINT: {
-        SQLINTEGER v = 0;
-        if (!readFixed(stmt, column, SQL_C_SLONG, v, isNull, wide)) break;
-        return isNull ? QVariant() : QVariant(int(v));
-    }
-    case SQL_INTEGER: {
-        if (isUnsigned) {
-            SQLBIGINT v = 0;
-            if (!readFixed(stmt, column, SQL_C_SBIGINT, v, isNull, wide)) break;
-            return isNull ? QVariant() : QVariant(qint64(v));
-        }
-        SQLINTEGER v = 0;
-        if (!readFixed(stmt, column, SQL_C_SLONG, v, isNull, wide)) break;
-        return isNull ? QVariant() : QVariant(int(v));
-    }
-    case SQL_BIGINT: {
-        if (isUnsigned) {
-            SQLUBIGINT v = 0;
-            if (!readFixed(stmt, column, SQL_C_UBIGINT, v, isNull, wide)) break;
-            return isNull ? QVariant() : QVariant(quint64(v));
-        }
-        SQLBIGINT v = 0;
-        if (!readFixed(stmt, column, SQL_C_SBIGINT, v, isNull, wide)) break;
-        return isNull ? QVariant() : QVariant(qint64(v));
-    }
-    case SQL_REAL: case SQL_FLOAT: case SQL_DOUBLE: {
-        double v = 0;
-        if (!readFixed(stmt, column, SQL_C_DOUBLE, v, isNull, wide)) break;
-        return isNull ? QVariant() : QVariant(v);
-    }
-    case SQL_TYPE_DATE: case SQL_DATE: {
-        SQL_DATE_STRUCT v{};
-        if (!readFixed(stmt, column, SQL_C_TYPE_DATE, v, isNull, wide)) break;
-        return isNull ? QVariant() : QVariant(QDate(v.year, v.month, v.day));
-    }
-    case SQL_TYPE_TIME: case SQL_TIME: {
-        SQL_TIME_STRUCT v{};
-        if (!readFixed(stmt, column, SQL_C_TYPE_TIME, v, isNull, wide)) break;
-        return isNull ? QVariant() : QVariant(QTime(v.hour, v.minute, v.second));
-    }
-    case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP: {
-        SQL_TIMESTAMP_STRUCT v{};
-        if (!readFixed(stmt, column, SQL_C_TYPE_TIMESTAMP, v, isNull, wide)) break;
-        if (isNull) return QVariant();
-        return QVariant(QDateTime(QDate(v.year, v.month, v.day),
-                                  QTime(v.hour, v.minute, v.second, int(v.fraction / 1000000))));
-    }
+    case SQL_BIT:
+        value = readFixed<unsigned char>(stmt, column, SQL_C_BIT, wide, [](unsigned char v) { return v != 0; });
+        break;
+    case SQL_TINYINT: case SQL_SMALLINT:
+        value = readFixed<SQLINTEGER>(stmt, column, SQL_C_SLONG, wide, asInt);
+        break;
+    case SQL_INTEGER:
+        value = isUnsigned ? readFixed<SQLBIGINT>(stmt, column, SQL_C_SBIGINT, wide, asInt64)
+                           : readFixed<SQLINTEGER>(stmt, column, SQL_C_SLONG, wide, asInt);
+        break;
+    case SQL_BIGINT:
+        value = isUnsigned ? readFixed<SQLUBIGINT>(stmt, column, SQL_C_UBIGINT, wide, [](SQLUBIGINT v) { return quint64(v); })
+                           : readFixed<SQLBIGINT>(stmt, column, SQL_C_SBIGINT, wide, asInt64);
+        break;
+    case SQL_REAL: case SQL_FLOAT: case SQL_DOUBLE:
+        value = readFixed<double>(stmt, column, SQL_C_DOUBLE, wide, [](double v) { return v; });
+        break;
+    case SQL_TYPE_DATE: case SQL_DATE:
+        value = readFixed<SQL_DATE_STRUCT>(stmt, column, SQL_C_TYPE_DATE, wide, asDate);
+        break;
+    case SQL_TYPE_TIME: case SQL_TIME:
+        value = readFixed<SQL_TIME_STRUCT>(stmt, column, SQL_C_TYPE_TIME, wide,
+                                           [](const SQL_TIME_STRUCT& v) { return QTime(v.hour, v.minute, v.second); });
+        break;
+    case SQL_TYPE_TIMESTAMP: case SQL_TIMESTAMP:
+        value = readFixed<SQL_TIMESTAMP_STRUCT>(stmt, column, SQL_C_TYPE_TIMESTAMP, wide, [&](const SQL_TIMESTAMP_STRUCT& v) {
+            return QDateTime(asDate(v), QTime(v.hour, v.minute, v.second, int(v.fraction / 1000000)));
+        });
+        break;
     case SQL_BINARY: case SQL_VARBINARY: case SQL_LONGVARBINARY:
         return readBinary(stmt, column, wide);
     default:
         break;
     }
-    // Numerics and decimals keep every digit as text; anything else is read as text.
-    return readText(stmt, column, wide);
+    // Numerics and decimals keep every digit as text; anything else, and a value the
+    // driver could not convert, is read as text.
+    return value ? *value : readText(stmt, column, wide);
 }
 
 struct ColumnInfo {
@@ -202,36 +197,34 @@ struct ColumnInfo {
     SQLSMALLINT type = 0;
 };
 
-ColumnInfo describeColumn(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
+// SQLDescribeColW or SQLDescribeCol; Char is the character type of its name buffer.
+template <typename Char>
+using DescribeCol = SQLRETURN (*)(SQLHSTMT, SQLUSMALLINT, Char*, SQLSMALLINT, SQLSMALLINT*, SQLSMALLINT*, SQLULEN*,
+                                  SQLSMALLINT*, SQLSMALLINT*);
+
+template <typename Char>
+ColumnInfo describeColumnWith(DescribeCol<Char> describe, SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
     ColumnInfo info;
     SQLSMALLINT nameLength = 0, digits = 0, nullable = 0;
     SQLULEN size = 0;
-    if (wide) {
-        SQLWCHAR name[512];
-        const qsizetype capacity = qsizetype(sizeof name / sizeof(SQLWCHAR));
-        if (!SQL_SUCCEEDED(SQLDescribeColW(stmt, column, name, SQLSMALLINT(capacity), &nameLength, &info.type, &size, &digits, &nullable)))
-            failOn(stmt, "describing the result", wide);
-        info.name = fromWide(name, qMin<qsizetype>(nameLength, capacity - 1));
-    } else {
-        SQLCHAR name[1024];
-        const qsizetype capacity = qsizetype(sizeof name);
-        if (!SQL_SUCCEEDED(SQLDescribeCol(stmt, column, name, SQLSMALLINT(capacity), &nameLength, &info.type, &size, &digits, &nullable)))
-            failOn(stmt, "describing the result", wide);
-        info.name = fromNarrow(name, qMin<qsizetype>(nameLength, capacity - 1));
-    }
+    Char name[1024 / sizeof(Char)];
+    const qsizetype capacity = qsizetype(sizeof name / sizeof(Char));
+    if (!SQL_SUCCEEDED(describe(stmt, column, name, SQLSMALLINT(capacity), &nameLength, &info.type, &size, &digits, &nullable)))
+        failOn(stmt, "describing the result", wide);
+    info.name = fromDriver(name, qMin<qsizetype>(nameLength, capacity - 1));
     return info;
 }
 
+ColumnInfo describeColumn(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
+    return wide ? describeColumnWith<SQLWCHAR>(SQLDescribeColW, stmt, column, wide)
+                : describeColumnWith<SQLCHAR>(SQLDescribeCol, stmt, column, wide);
+}
+
 QString columnAttributeText(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT field, bool wide) {
-    SQLSMALLINT length = 0;
-    if (wide) {
-        SQLWCHAR buffer[512] = {};
-        if (!SQL_SUCCEEDED(SQLColAttributeW(stmt, column, field, buffer, sizeof buffer, &length, nullptr))) return QString();
-        return fromWide(buffer, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(sizeof buffer / sizeof(SQLWCHAR)) - 1));
-    }
-    SQLCHAR buffer[1024] = {};
-    if (!SQL_SUCCEEDED(SQLColAttribute(stmt, column, field, buffer, sizeof buffer, &length, nullptr))) return QString();
-    return fromNarrow(buffer, qMin<qsizetype>(length, qsizetype(sizeof buffer) - 1));
+    return bufferText(wide, [&](SQLPOINTER buffer, SQLSMALLINT size, SQLSMALLINT* length) {
+        return wide ? SQLColAttributeW(stmt, column, field, buffer, size, length, nullptr)
+                    : SQLColAttribute(stmt, column, field, buffer, size, length, nullptr);
+    });
 }
 
 Result readResult(SQLHSTMT stmt, bool wide) {
@@ -328,36 +321,41 @@ QStringList installedDrivers() {
     return names;
 }
 
+namespace {
+
+// SQLGetDiagRecW or SQLGetDiagRec; Char is the character type of its text buffers.
+template <typename Char>
+using GetDiagRec = SQLRETURN (*)(SQLSMALLINT, SQLHANDLE, SQLSMALLINT, Char*, SQLINTEGER*, Char*, SQLSMALLINT, SQLSMALLINT*);
+
+// Reads diagnostic record 'record' into 'd'; false when there is no such record.
+template <typename Char>
+bool readDiagnostic(GetDiagRec<Char> get, SQLSMALLINT handleType, SQLHANDLE handle, SQLSMALLINT record, Diagnostic& d) {
+    SQLINTEGER native = 0;
+    SQLSMALLINT length = 0;
+    Char state[6] = {};
+    Char probe[1];
+    // Ask for the length first so long messages come back whole.
+    SQLRETURN rc = get(handleType, handle, record, state, &native, probe, 0, &length);
+    if (rc == SQL_NO_DATA || rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) return false;
+    std::vector<Char> message(size_t(length) + 1, 0);
+    rc = get(handleType, handle, record, state, &native, message.data(), SQLSMALLINT(message.size()), &length);
+    if (!SQL_SUCCEEDED(rc)) return false;
+    d.state = fromDriver(state, 5);
+    d.message = fromDriver(message.data(), qMin<qsizetype>(length, qsizetype(message.size()) - 1)).trimmed();
+    d.native = long(native);
+    return true;
+}
+
+}  // namespace
+
 QList<Diagnostic> diagnostics(SQLSMALLINT handleType, SQLHANDLE handle, bool wide) {
     QList<Diagnostic> list;
     if (!handle) return list;
     for (SQLSMALLINT record = 1;; ++record) {
         Diagnostic d;
-        SQLINTEGER native = 0;
-        SQLSMALLINT length = 0;
-        // Ask for the length first so long messages come back whole.
-        if (wide) {
-            SQLWCHAR state[6] = {};
-            SQLWCHAR probe[1];
-            SQLRETURN rc = SQLGetDiagRecW(handleType, handle, record, state, &native, probe, 0, &length);
-            if (rc == SQL_NO_DATA || rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) break;
-            std::vector<SQLWCHAR> message(size_t(length) + 1, 0);
-            rc = SQLGetDiagRecW(handleType, handle, record, state, &native, message.data(), SQLSMALLINT(message.size()), &length);
-            if (!SQL_SUCCEEDED(rc)) break;
-            d.state = fromWide(state, 5);
-            d.message = fromWide(message.data(), qMin<qsizetype>(length, qsizetype(message.size()) - 1)).trimmed();
-        } else {
-            SQLCHAR state[6] = {};
-            SQLCHAR probe[1];
-            SQLRETURN rc = SQLGetDiagRec(handleType, handle, record, state, &native, probe, 0, &length);
-            if (rc == SQL_NO_DATA || rc == SQL_ERROR || rc == SQL_INVALID_HANDLE) break;
-            std::vector<SQLCHAR> message(size_t(length) + 1, 0);
-            rc = SQLGetDiagRec(handleType, handle, record, state, &native, message.data(), SQLSMALLINT(message.size()), &length);
-            if (!SQL_SUCCEEDED(rc)) break;
-            d.state = fromNarrow(state, 5);
-            d.message = fromNarrow(message.data(), qMin<qsizetype>(length, qsizetype(message.size()) - 1)).trimmed();
-        }
-        d.native = long(native);
+        const bool found = wide ? readDiagnostic<SQLWCHAR>(SQLGetDiagRecW, handleType, handle, record, d)
+                                : readDiagnostic<SQLCHAR>(SQLGetDiagRec, handleType, handle, record, d);
+        if (!found) break;
         list << d;
     }
     return list;
@@ -482,14 +480,7 @@ Result Connection::execute(const QString& sql, int queryTimeout) {
     Statement stmt(m_dbc, m_wide);
     if (queryTimeout > 0)
         SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeout)), 0);
-    SQLRETURN rc;
-    if (m_wide) {
-        const QString text = sql;
-        rc = SQLExecDirectW(stmt.get(), wideText(text), SQLINTEGER(text.size()));
-    } else {
-        QByteArray text = sql.toUtf8();
-        rc = SQLExecDirect(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size()));
-    }
+    const SQLRETURN rc = withStatementText(stmt.get(), sql, m_wide, SQLExecDirectW, SQLExecDirect);
     // SQL_NO_DATA: a searched UPDATE or DELETE that touched no row.
     if (rc == SQL_NO_DATA) {
         Result none;
@@ -511,14 +502,7 @@ Result Connection::catalogue(const std::function<SQLRETURN(SQLHSTMT)>& start) {
 QList<QPair<QString, QString>> Connection::baseColumns(const QString& sql) {
     QList<QPair<QString, QString>> list;
     Statement stmt(m_dbc, m_wide);
-    SQLRETURN rc;
-    if (m_wide) {
-        const QString text = sql;
-        rc = SQLPrepareW(stmt.get(), wideText(text), SQLINTEGER(text.size()));
-    } else {
-        QByteArray text = sql.toUtf8();
-        rc = SQLPrepare(stmt.get(), reinterpret_cast<SQLCHAR*>(text.data()), SQLINTEGER(text.size()));
-    }
+    const SQLRETURN rc = withStatementText(stmt.get(), sql, m_wide, SQLPrepareW, SQLPrepare);
     if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("preparing the statement"));
     SQLSMALLINT columns = 0;
     if (!SQL_SUCCEEDED(SQLNumResultCols(stmt.get(), &columns))) stmt.fail(QStringLiteral("describing the result"));
@@ -530,15 +514,9 @@ QList<QPair<QString, QString>> Connection::baseColumns(const QString& sql) {
 
 QString Connection::infoText(SQLUSMALLINT item) const {
     if (!m_dbc) return QString();
-    SQLSMALLINT length = 0;
-    if (m_wide) {
-        SQLWCHAR buffer[512] = {};
-        if (!SQL_SUCCEEDED(SQLGetInfoW(m_dbc, item, buffer, sizeof buffer, &length))) return QString();
-        return fromWide(buffer, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(sizeof buffer / sizeof(SQLWCHAR)) - 1));
-    }
-    SQLCHAR buffer[1024] = {};
-    if (!SQL_SUCCEEDED(SQLGetInfo(m_dbc, item, buffer, sizeof buffer, &length))) return QString();
-    return fromNarrow(buffer, qMin<qsizetype>(length, qsizetype(sizeof buffer) - 1));
+    return bufferText(m_wide, [&](SQLPOINTER buffer, SQLSMALLINT size, SQLSMALLINT* length) {
+        return m_wide ? SQLGetInfoW(m_dbc, item, buffer, size, length) : SQLGetInfo(m_dbc, item, buffer, size, length);
+    });
 }
 
 QString quoteValue(const QString& value) {

@@ -4,17 +4,11 @@
 
 #include "platform/ado/SchemaRowsets.h"
 
-#include "platform/Error.h"
-
 #include <QSet>
 
 namespace platform::ado::schema {
 
 namespace {
-
-[[noreturn]] void notSupported() {
-    throw RuntimeError(adErrNotSupported, QStringLiteral("Object or provider is not capable of performing requested operation."));
-}
 
 // Runs a catalogue function; a driver without it makes the rowset unsupported.
 odbc::Result runCatalogue(odbc::Connection& connection, const std::function<SQLRETURN(SQLHSTMT)>& start) {
@@ -26,8 +20,6 @@ odbc::Result runCatalogue(odbc::Connection& connection, const std::function<SQLR
         throw;
     }
 }
-
-QVariant at(const QVariantList& row, int i) { return i < row.size() ? row[i] : QVariant(); }
 
 struct TableRef {
     QVariant catalog, schema, name;
@@ -65,20 +57,7 @@ int precisionFor(int adoType) {
     }
 }
 
-Rowset readTables(odbc::Connection& connection) {
-    Rowset out;
-    for (const QVariantList& row : allTables(connection).rows) {
-        QVariantList r = emptyRow(tables::Count);
-        r[tables::TABLE_CATALOG] = at(row, 0);
-        r[tables::TABLE_SCHEMA] = at(row, 1);
-        r[tables::TABLE_NAME] = at(row, 2);
-        r[tables::TABLE_TYPE] = at(row, 3);
-        r[tables::DESCRIPTION] = at(row, 4);
-        out.rows << r;
-    }
-    sortRows(out.rows, {tables::TABLE_TYPE, tables::TABLE_CATALOG, tables::TABLE_SCHEMA, tables::TABLE_NAME});
-    return out;
-}
+Rowset readTables(odbc::Connection& connection) { return tablesFromCatalogue(allTables(connection).rows); }
 
 Rowset readColumns(odbc::Connection& connection) {
     const bool w = connection.isWide();
@@ -101,46 +80,38 @@ Rowset readColumns(odbc::Connection& connection) {
     }
     Rowset out;
     for (const QVariantList& row : result.rows) {
-        QVariantList r = emptyRow(columns::Count);
-        r[columns::TABLE_CATALOG] = at(row, 0);
-        r[columns::TABLE_SCHEMA] = at(row, 1);
-        r[columns::TABLE_NAME] = at(row, 2);
-        r[columns::COLUMN_NAME] = at(row, 3);
+        QVariantList r =
+            placed(row, columns::Count, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
         const int sqlType = at(row, 4).toInt();
         const bool isUnsigned = at(row, 5).toString().contains(QLatin1String("unsigned"), Qt::CaseInsensitive);
-        const int type = odbc::adoTypeForSqlType(sqlType, isUnsigned);
-        r[columns::DATA_TYPE] = type;
+        ColumnType type;
+        type.ado = odbc::adoTypeForSqlType(sqlType, isUnsigned);
         const QVariant size = at(row, 6);
         const QVariant digits = at(row, 8);
-        switch (type) {
+        switch (type.ado) {
         case adChar: case adVarChar: case adLongVarChar: case adWChar: case adVarWChar: case adLongVarWChar:
         case adBinary: case adVarBinary: case adLongVarBinary:
-            if (!size.isNull()) r[columns::CHARACTER_MAXIMUM_LENGTH] = size.toLongLong();
-            r[columns::CHARACTER_OCTET_LENGTH] = at(row, 15).isNull() ? r[columns::CHARACTER_MAXIMUM_LENGTH] : QVariant(at(row, 15).toLongLong());
+            if (!size.isNull()) type.length = size.toLongLong();
+            type.octets = at(row, 15).isNull() ? type.length : QVariant(at(row, 15).toLongLong());
             break;
         case adNumeric: case adDecimal:
-            if (!size.isNull()) r[columns::NUMERIC_PRECISION] = size.toInt();
-            if (!digits.isNull()) r[columns::NUMERIC_SCALE] = digits.toInt();
+            if (!size.isNull()) type.precision = size.toInt();
+            if (!digits.isNull()) type.scale = digits.toInt();
             break;
         case adDBDate: case adDBTime: case adDBTimeStamp:
-            r[columns::DATETIME_PRECISION] = digits.isNull() ? 0 : digits.toInt();
+            type.datetime = digits.isNull() ? 0 : digits.toInt();
             break;
         default:
-            if (precisionFor(type) > 0) r[columns::NUMERIC_PRECISION] = precisionFor(type);
+            if (precisionFor(type.ado) > 0) type.precision = precisionFor(type.ado);
             break;
         }
         const QVariant nullable = at(row, 10);
         const bool isNullable = nullable.isNull() ? at(row, 17).toString() != QLatin1String("NO") : nullable.toInt() != SQL_NO_NULLS;
-        r[columns::IS_NULLABLE] = isNullable;
+        setColumnType(r, type, isNullable);
         r[columns::DESCRIPTION] = at(row, 11);
         r[columns::COLUMN_DEFAULT] = at(row, 12);
         r[columns::COLUMN_HASDEFAULT] = !at(row, 12).isNull();
         r[columns::ORDINAL_POSITION] = at(row, 16);
-        int flags = DBCOLUMNFLAGS_WRITEUNKNOWN;
-        if (isNullable) flags |= DBCOLUMNFLAGS_ISNULLABLE | DBCOLUMNFLAGS_MAYBENULL;
-        if (isFixedLengthType(type)) flags |= DBCOLUMNFLAGS_ISFIXEDLENGTH;
-        if (isLongType(type)) flags |= DBCOLUMNFLAGS_ISLONG;
-        r[columns::COLUMN_FLAGS] = flags;
         out.rows << r;
     }
     // Number the columns where the driver gave no ordinal.
@@ -166,21 +137,9 @@ odbc::Result primaryKeysOf(odbc::Connection& connection, const TableRef& t) {
 }
 
 Rowset readPrimaryKeys(odbc::Connection& connection) {
-    Rowset out;
-    for (const TableRef& t : baseTables(connection)) {
-        for (const QVariantList& row : primaryKeysOf(connection, t).rows) {
-            QVariantList r = emptyRow(primarykeys::Count);
-            r[primarykeys::TABLE_CATALOG] = at(row, 0);
-            r[primarykeys::TABLE_SCHEMA] = at(row, 1);
-            r[primarykeys::TABLE_NAME] = at(row, 2);
-            r[primarykeys::COLUMN_NAME] = at(row, 3);
-            r[primarykeys::ORDINAL] = at(row, 4).toInt();
-            r[primarykeys::PK_NAME] = at(row, 5);
-            out.rows << r;
-        }
-    }
-    sortRows(out.rows, {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME, primarykeys::ORDINAL});
-    return out;
+    QList<QVariantList> keys;
+    for (const TableRef& t : baseTables(connection)) keys << primaryKeysOf(connection, t).rows;
+    return primaryKeysFromCatalogue(keys);
 }
 
 Rowset readIndexes(odbc::Connection& connection) {
@@ -263,16 +222,7 @@ Rowset readForeignKeys(odbc::Connection& connection) {
                                       nullptr, 0, nullptr, 0);
         });
         for (const QVariantList& row : keys.rows) {
-            QVariantList r = emptyRow(foreignkeys::Count);
-            r[foreignkeys::PK_TABLE_CATALOG] = at(row, 0);
-            r[foreignkeys::PK_TABLE_SCHEMA] = at(row, 1);
-            r[foreignkeys::PK_TABLE_NAME] = at(row, 2);
-            r[foreignkeys::PK_COLUMN_NAME] = at(row, 3);
-            r[foreignkeys::FK_TABLE_CATALOG] = at(row, 4);
-            r[foreignkeys::FK_TABLE_SCHEMA] = at(row, 5);
-            r[foreignkeys::FK_TABLE_NAME] = at(row, 6);
-            r[foreignkeys::FK_COLUMN_NAME] = at(row, 7);
-            r[foreignkeys::ORDINAL] = at(row, 8).toInt();
+            QVariantList r = foreignKeyFromCatalogue(row);
             r[foreignkeys::UPDATE_RULE] = ruleText(at(row, 9));
             r[foreignkeys::DELETE_RULE] = ruleText(at(row, 10));
             r[foreignkeys::FK_NAME] = at(row, 11);

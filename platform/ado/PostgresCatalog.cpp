@@ -4,8 +4,6 @@
 
 #include "platform/ado/SchemaRowsets.h"
 
-#include "platform/Error.h"
-
 namespace platform::ado::schema {
 
 namespace {
@@ -24,22 +22,12 @@ int serverVersion(odbc::Connection& connection) {
     return r.rows.isEmpty() ? 0 : r.rows.first().value(0).toString().toInt();
 }
 
-QVariant v(const QVariantList& row, int i) { return i < row.size() ? row[i] : QVariant(); }
-bool flag(const QVariantList& row, int i) { return v(row, i).toString() == QLatin1String("1"); }
-
-struct PgType {
-    int ado = adVarWChar;
-    QVariant length;     // CHARACTER_MAXIMUM_LENGTH
-    QVariant octets;     // CHARACTER_OCTET_LENGTH
-    QVariant precision;  // NUMERIC_PRECISION
-    QVariant scale;      // NUMERIC_SCALE
-    QVariant datetime;   // DATETIME_PRECISION
-};
+bool flag(const QVariantList& row, int i) { return at(row, i).toString() == QLatin1String("1"); }
 
 // The ADO view of a column of the built-in type 'name' (pg_type.typname of the base
 // type) with the type modifier 'mod' (-1 when none).
-PgType pgType(const QString& name, int mod, const QString& category) {
-    PgType t;
+ColumnType pgType(const QString& name, int mod, const QString& category) {
+    ColumnType t;  // text (adVarWChar) unless the name says otherwise
     auto text = [&](int ado, int length) {
         t.ado = ado;
         if (length >= 0) {
@@ -81,24 +69,13 @@ PgType pgType(const QString& name, int mod, const QString& category) {
     return t;
 }
 
+// The query gives its columns in SQLTables order.
 Rowset tablesOf(odbc::Connection& c) {
-    const odbc::Result r = c.execute(sql(
+    return tablesFromCatalogue(c.execute(sql(
         "SELECT current_database(), n.nspname, c.relname, "
         "  CASE WHEN c.relkind IN ('v','m') THEN 'VIEW' ELSE 'TABLE' END, obj_description(c.oid, 'pg_class') "
         "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-        "WHERE c.relkind IN ('r','p','f','v','m') AND $USER_SCHEMA"));
-    Rowset out;
-    for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(tables::Count);
-        o[tables::TABLE_CATALOG] = v(row, 0);
-        o[tables::TABLE_SCHEMA] = v(row, 1);
-        o[tables::TABLE_NAME] = v(row, 2);
-        o[tables::TABLE_TYPE] = v(row, 3);
-        o[tables::DESCRIPTION] = v(row, 4);
-        out.rows << o;
-    }
-    sortRows(out.rows, {tables::TABLE_TYPE, tables::TABLE_CATALOG, tables::TABLE_SCHEMA, tables::TABLE_NAME});
-    return out;
+        "WHERE c.relkind IN ('r','p','f','v','m') AND $USER_SCHEMA")).rows);
 }
 
 Rowset columnsOf(odbc::Connection& c) {
@@ -127,60 +104,32 @@ Rowset columnsOf(odbc::Connection& c) {
     const odbc::Result r = c.execute(query);
     Rowset out;
     for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(columns::Count);
-        o[columns::TABLE_CATALOG] = v(row, 0);
-        o[columns::TABLE_SCHEMA] = v(row, 1);
-        o[columns::TABLE_NAME] = v(row, 2);
-        o[columns::COLUMN_NAME] = v(row, 3);
-        o[columns::ORDINAL_POSITION] = v(row, 4).toInt();
-        o[columns::COLUMN_DEFAULT] = v(row, 5);
-        o[columns::COLUMN_HASDEFAULT] = !v(row, 5).isNull();
-        const bool nullable = !flag(row, 6);
-        o[columns::IS_NULLABLE] = nullable;
-        const PgType t = pgType(v(row, 7).toString(), v(row, 8).toInt(), v(row, 9).toString());
-        o[columns::DATA_TYPE] = t.ado;
-        o[columns::CHARACTER_MAXIMUM_LENGTH] = t.length;
-        o[columns::CHARACTER_OCTET_LENGTH] = t.octets;
-        o[columns::NUMERIC_PRECISION] = t.precision;
-        o[columns::NUMERIC_SCALE] = t.scale;
-        o[columns::DATETIME_PRECISION] = t.datetime;
-        o[columns::DOMAIN_CATALOG] = v(row, 10);
-        o[columns::DOMAIN_SCHEMA] = v(row, 11);
-        o[columns::DOMAIN_NAME] = v(row, 12);
-        o[columns::DESCRIPTION] = v(row, 13);
-        int flags = DBCOLUMNFLAGS_WRITEUNKNOWN;
-        if (nullable) flags |= DBCOLUMNFLAGS_ISNULLABLE | DBCOLUMNFLAGS_MAYBENULL;
-        if (isFixedLengthType(t.ado)) flags |= DBCOLUMNFLAGS_ISFIXEDLENGTH;
-        if (isLongType(t.ado)) flags |= DBCOLUMNFLAGS_ISLONG;
-        o[columns::COLUMN_FLAGS] = flags;
+        QVariantList o =
+            placed(row, columns::Count, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
+        o[columns::ORDINAL_POSITION] = at(row, 4).toInt();
+        o[columns::COLUMN_DEFAULT] = at(row, 5);
+        o[columns::COLUMN_HASDEFAULT] = !at(row, 5).isNull();
+        setColumnType(o, pgType(at(row, 7).toString(), at(row, 8).toInt(), at(row, 9).toString()), !flag(row, 6));
+        o[columns::DOMAIN_CATALOG] = at(row, 10);
+        o[columns::DOMAIN_SCHEMA] = at(row, 11);
+        o[columns::DOMAIN_NAME] = at(row, 12);
+        o[columns::DESCRIPTION] = at(row, 13);
         out.rows << o;
     }
     sortRows(out.rows, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
     return out;
 }
 
+// The query gives its columns in SQLPrimaryKeys order.
 Rowset primaryKeys(odbc::Connection& c) {
-    const odbc::Result r = c.execute(sql(
+    return primaryKeysFromCatalogue(c.execute(sql(
         "SELECT current_database(), n.nspname, c.relname, a.attname, k.ord::int, con.conname "
         "FROM pg_constraint con "
         "JOIN pg_class c ON c.oid = con.conrelid "
         "JOIN pg_namespace n ON n.oid = c.relnamespace "
         "CROSS JOIN LATERAL unnest(con.conkey) WITH ORDINALITY AS k(attnum, ord) "
         "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = k.attnum "
-        "WHERE con.contype = 'p' AND $USER_SCHEMA"));
-    Rowset out;
-    for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(primarykeys::Count);
-        o[primarykeys::TABLE_CATALOG] = v(row, 0);
-        o[primarykeys::TABLE_SCHEMA] = v(row, 1);
-        o[primarykeys::TABLE_NAME] = v(row, 2);
-        o[primarykeys::COLUMN_NAME] = v(row, 3);
-        o[primarykeys::ORDINAL] = v(row, 4).toInt();
-        o[primarykeys::PK_NAME] = v(row, 5);
-        out.rows << o;
-    }
-    sortRows(out.rows, {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME, primarykeys::ORDINAL});
-    return out;
+        "WHERE con.contype = 'p' AND $USER_SCHEMA")).rows);
 }
 
 Rowset viewsOf(odbc::Connection& c) {
@@ -193,14 +142,11 @@ Rowset viewsOf(odbc::Connection& c) {
         "WHERE c.relkind IN ('v','m') AND $USER_SCHEMA"));
     Rowset out;
     for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(views::Count);
-        o[views::TABLE_CATALOG] = v(row, 0);
-        o[views::TABLE_SCHEMA] = v(row, 1);
-        o[views::TABLE_NAME] = v(row, 2);
-        o[views::VIEW_DEFINITION] = v(row, 3);
+        QVariantList o =
+            placed(row, views::Count, {views::TABLE_CATALOG, views::TABLE_SCHEMA, views::TABLE_NAME, views::VIEW_DEFINITION});
         o[views::CHECK_OPTION] = flag(row, 4);
         o[views::IS_UPDATABLE] = flag(row, 5);
-        o[views::DESCRIPTION] = v(row, 6);
+        o[views::DESCRIPTION] = at(row, 6);
         out.rows << o;
     }
     sortRows(out.rows, {views::TABLE_CATALOG, views::TABLE_SCHEMA, views::TABLE_NAME});
@@ -224,15 +170,11 @@ Rowset viewColumnUsage(odbc::Connection& c) {
     Rowset out;
     QList<QVariantList> keyed;
     for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(viewcolumns::Count + 1);
-        o[viewcolumns::VIEW_CATALOG] = v(row, 0);
-        o[viewcolumns::VIEW_SCHEMA] = v(row, 1);
-        o[viewcolumns::VIEW_NAME] = v(row, 2);
-        o[viewcolumns::TABLE_CATALOG] = v(row, 3);
-        o[viewcolumns::TABLE_SCHEMA] = v(row, 4);
-        o[viewcolumns::TABLE_NAME] = v(row, 5);
-        o[viewcolumns::COLUMN_NAME] = v(row, 6);
-        o[viewcolumns::Count] = v(row, 7).toInt();  // ordering only
+        QVariantList o = placed(row, viewcolumns::Count + 1,
+                                {viewcolumns::VIEW_CATALOG, viewcolumns::VIEW_SCHEMA, viewcolumns::VIEW_NAME,
+                                 viewcolumns::TABLE_CATALOG, viewcolumns::TABLE_SCHEMA, viewcolumns::TABLE_NAME,
+                                 viewcolumns::COLUMN_NAME});
+        o[viewcolumns::Count] = at(row, 7).toInt();  // ordering only
         keyed << o;
     }
     sortRows(keyed, {viewcolumns::VIEW_CATALOG, viewcolumns::VIEW_SCHEMA, viewcolumns::VIEW_NAME, viewcolumns::TABLE_SCHEMA,
@@ -265,33 +207,33 @@ Rowset indexesOf(odbc::Connection& c) {
     Rowset out;
     for (const QVariantList& row : r.rows) {
         QVariantList o = emptyRow(indexes::Count);
-        o[indexes::TABLE_CATALOG] = v(row, 0);
-        o[indexes::TABLE_SCHEMA] = v(row, 1);
-        o[indexes::TABLE_NAME] = v(row, 2);
-        o[indexes::INDEX_CATALOG] = v(row, 0);
-        o[indexes::INDEX_SCHEMA] = v(row, 1);
-        o[indexes::INDEX_NAME] = v(row, 3);
+        o[indexes::TABLE_CATALOG] = at(row, 0);
+        o[indexes::TABLE_SCHEMA] = at(row, 1);
+        o[indexes::TABLE_NAME] = at(row, 2);
+        o[indexes::INDEX_CATALOG] = at(row, 0);
+        o[indexes::INDEX_SCHEMA] = at(row, 1);
+        o[indexes::INDEX_NAME] = at(row, 3);
         const bool primary = flag(row, 4);
         o[indexes::PRIMARY_KEY] = primary;
         o[indexes::UNIQUE] = flag(row, 5);
         o[indexes::CLUSTERED] = flag(row, 6);
-        const QString method = v(row, 7).toString();
+        const QString method = at(row, 7).toString();
         o[indexes::TYPE] = method == QLatin1String("btree") ? DBPROPVAL_IT_BTREE
                            : method == QLatin1String("hash") ? DBPROPVAL_IT_HASH : DBPROPVAL_IT_OTHER;
-        const QStringList options = v(row, 13).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
+        const QStringList options = at(row, 13).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (const QString& option : options)
             if (option.startsWith(QLatin1String("fillfactor="))) o[indexes::FILL_FACTOR] = option.mid(11).toInt();
         o[indexes::NULLS] = primary ? DBPROPVAL_IN_DISALLOWNULL : DBPROPVAL_IN_ALLOWNULL;
         o[indexes::SORT_BOOKMARKS] = false;
         o[indexes::AUTO_UPDATE] = true;
-        const int option = v(row, 10).toInt();
+        const int option = at(row, 10).toInt();
         const bool descending = option & 1, nullsFirst = option & 2;
         o[indexes::NULL_COLLATION] = (descending != nullsFirst) ? DBPROPVAL_NC_LOW : DBPROPVAL_NC_HIGH;
-        o[indexes::ORDINAL_POSITION] = v(row, 8).toInt();
-        o[indexes::COLUMN_NAME] = v(row, 9);
+        o[indexes::ORDINAL_POSITION] = at(row, 8).toInt();
+        o[indexes::COLUMN_NAME] = at(row, 9);
         o[indexes::COLLATION] = descending ? DB_COLLATION_DESC : DB_COLLATION_ASC;
-        o[indexes::PAGES] = v(row, 11);
-        o[indexes::FILTER_CONDITION] = v(row, 12);
+        o[indexes::PAGES] = at(row, 11);
+        o[indexes::FILTER_CONDITION] = at(row, 12);
         o[indexes::INTEGRATED] = false;
         out.rows << o;
     }
@@ -331,20 +273,11 @@ Rowset foreignKeys(odbc::Connection& c) {
     const odbc::Result r = c.execute(query);
     Rowset out;
     for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(foreignkeys::Count);
-        o[foreignkeys::PK_TABLE_CATALOG] = v(row, 0);
-        o[foreignkeys::PK_TABLE_SCHEMA] = v(row, 1);
-        o[foreignkeys::PK_TABLE_NAME] = v(row, 2);
-        o[foreignkeys::PK_COLUMN_NAME] = v(row, 3);
-        o[foreignkeys::FK_TABLE_CATALOG] = v(row, 4);
-        o[foreignkeys::FK_TABLE_SCHEMA] = v(row, 5);
-        o[foreignkeys::FK_TABLE_NAME] = v(row, 6);
-        o[foreignkeys::FK_COLUMN_NAME] = v(row, 7);
-        o[foreignkeys::ORDINAL] = v(row, 8).toInt();
-        o[foreignkeys::UPDATE_RULE] = rule(v(row, 9));
-        o[foreignkeys::DELETE_RULE] = rule(v(row, 10));
-        o[foreignkeys::PK_NAME] = v(row, 11);
-        o[foreignkeys::FK_NAME] = v(row, 12);
+        QVariantList o = foreignKeyFromCatalogue(row);  // the first nine columns in SQLForeignKeys order
+        o[foreignkeys::UPDATE_RULE] = rule(at(row, 9));
+        o[foreignkeys::DELETE_RULE] = rule(at(row, 10));
+        o[foreignkeys::PK_NAME] = at(row, 11);
+        o[foreignkeys::FK_NAME] = at(row, 12);
         o[foreignkeys::DEFERRABILITY] = !flag(row, 13) ? DBPROPVAL_DF_NOT_DEFERRABLE
                                         : flag(row, 14) ? DBPROPVAL_DF_INITIALLY_DEFERRED : DBPROPVAL_DF_INITIALLY_IMMEDIATE;
         out.rows << o;
@@ -360,18 +293,10 @@ Rowset checkConstraints(odbc::Connection& c) {
         "  obj_description(con.oid, 'pg_constraint') "
         "FROM pg_constraint con JOIN pg_namespace n ON n.oid = con.connamespace "
         "WHERE con.contype = 'c' AND con.conrelid <> 0 AND $USER_SCHEMA"));
-    Rowset out;
-    for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(checks::Count);
-        o[checks::CONSTRAINT_CATALOG] = v(row, 0);
-        o[checks::CONSTRAINT_SCHEMA] = v(row, 1);
-        o[checks::CONSTRAINT_NAME] = v(row, 2);
-        o[checks::CHECK_CLAUSE] = v(row, 3);
-        o[checks::DESCRIPTION] = v(row, 4);
-        out.rows << o;
-    }
-    sortRows(out.rows, {checks::CONSTRAINT_CATALOG, checks::CONSTRAINT_SCHEMA, checks::CONSTRAINT_NAME});
-    return out;
+    return placedRows(r.rows, checks::Count,
+                      {checks::CONSTRAINT_CATALOG, checks::CONSTRAINT_SCHEMA, checks::CONSTRAINT_NAME, checks::CHECK_CLAUSE,
+                       checks::DESCRIPTION},
+                      {checks::CONSTRAINT_CATALOG, checks::CONSTRAINT_SCHEMA, checks::CONSTRAINT_NAME});
 }
 
 Rowset constraintColumnUsage(odbc::Connection& c) {
@@ -383,22 +308,11 @@ Rowset constraintColumnUsage(odbc::Connection& c) {
         "JOIN pg_namespace cn ON cn.oid = con.connamespace "
         "JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = ANY (con.conkey) "
         "WHERE con.contype IN ('c','p','u','f','x') AND $USER_SCHEMA"));
-    Rowset out;
-    for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(constraintcolumns::Count);
-        o[constraintcolumns::TABLE_CATALOG] = v(row, 0);
-        o[constraintcolumns::TABLE_SCHEMA] = v(row, 1);
-        o[constraintcolumns::TABLE_NAME] = v(row, 2);
-        o[constraintcolumns::COLUMN_NAME] = v(row, 3);
-        o[constraintcolumns::CONSTRAINT_CATALOG] = v(row, 4);
-        o[constraintcolumns::CONSTRAINT_SCHEMA] = v(row, 5);
-        o[constraintcolumns::CONSTRAINT_NAME] = v(row, 6);
-        out.rows << o;
-    }
-    sortRows(out.rows, {constraintcolumns::TABLE_CATALOG, constraintcolumns::TABLE_SCHEMA, constraintcolumns::TABLE_NAME,
-                        constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_CATALOG,
-                        constraintcolumns::CONSTRAINT_SCHEMA, constraintcolumns::CONSTRAINT_NAME});
-    return out;
+    // Placed in these columns and sorted by them.
+    const QList<int> named = {constraintcolumns::TABLE_CATALOG, constraintcolumns::TABLE_SCHEMA, constraintcolumns::TABLE_NAME,
+                              constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_CATALOG,
+                              constraintcolumns::CONSTRAINT_SCHEMA, constraintcolumns::CONSTRAINT_NAME};
+    return placedRows(r.rows, constraintcolumns::Count, named, named);
 }
 
 // The built-in types the columns rowset reports, best match of each code first.
@@ -440,8 +354,7 @@ Rowset readPostgres(odbc::Connection& connection, int schemaId) {
     case adSchemaCheckConstraints: return checkConstraints(connection);
     case adSchemaConstraintColumnUsage: return constraintColumnUsage(connection);
     case adSchemaProviderTypes: return providerTypes();
-    default:
-        throw RuntimeError(adErrNotSupported, QStringLiteral("Object or provider is not capable of performing requested operation."));
+    default: notSupported();
     }
 }
 

@@ -102,6 +102,10 @@ Engine engineFor(const QString& dbmsName) {
     return Engine::Other;
 }
 
+void notSupported() {
+    throw RuntimeError(adErrNotSupported, QStringLiteral("Object or provider is not capable of performing requested operation."));
+}
+
 bool isFixedLengthType(int adoType) {
     switch (adoType) {
     case adVarChar: case adLongVarChar: case adVarWChar: case adLongVarWChar: case adVarBinary: case adLongVarBinary:
@@ -114,6 +118,21 @@ bool isFixedLengthType(int adoType) {
 
 bool isLongType(int adoType) {
     return adoType == adLongVarChar || adoType == adLongVarWChar || adoType == adLongVarBinary;
+}
+
+void setColumnType(QVariantList& row, const ColumnType& type, bool nullable) {
+    row[columns::IS_NULLABLE] = nullable;
+    row[columns::DATA_TYPE] = type.ado;
+    row[columns::CHARACTER_MAXIMUM_LENGTH] = type.length;
+    row[columns::CHARACTER_OCTET_LENGTH] = type.octets;
+    row[columns::NUMERIC_PRECISION] = type.precision;
+    row[columns::NUMERIC_SCALE] = type.scale;
+    row[columns::DATETIME_PRECISION] = type.datetime;
+    int flags = DBCOLUMNFLAGS_WRITEUNKNOWN;
+    if (nullable) flags |= DBCOLUMNFLAGS_ISNULLABLE | DBCOLUMNFLAGS_MAYBENULL;
+    if (isFixedLengthType(type.ado)) flags |= DBCOLUMNFLAGS_ISFIXEDLENGTH;
+    if (isLongType(type.ado)) flags |= DBCOLUMNFLAGS_ISLONG;
+    row[columns::COLUMN_FLAGS] = flags;
 }
 
 QString matchKey(const QVariant& value) {
@@ -168,6 +187,47 @@ void sortRows(QList<QVariantList>& rows, const QList<int>& columns) {
     });
 }
 
+QVariantList placed(const QVariantList& row, int count, const QList<int>& targets) {
+    QVariantList o = emptyRow(count);
+    for (int i = 0; i < targets.size(); ++i) o[targets[i]] = at(row, i);
+    return o;
+}
+
+Rowset placedRows(const QList<QVariantList>& rows, int count, const QList<int>& targets, const QList<int>& order) {
+    Rowset out;
+    for (const QVariantList& row : rows) out.rows << placed(row, count, targets);
+    sortRows(out.rows, order);
+    return out;
+}
+
+Rowset tablesFromCatalogue(const QList<QVariantList>& rows) {
+    return placedRows(rows, tables::Count,
+                      {tables::TABLE_CATALOG, tables::TABLE_SCHEMA, tables::TABLE_NAME, tables::TABLE_TYPE, tables::DESCRIPTION},
+                      {tables::TABLE_TYPE, tables::TABLE_CATALOG, tables::TABLE_SCHEMA, tables::TABLE_NAME});
+}
+
+Rowset primaryKeysFromCatalogue(const QList<QVariantList>& rows) {
+    Rowset out;
+    for (const QVariantList& row : rows) {
+        QVariantList o = placed(row, primarykeys::Count,
+                                {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME,
+                                 primarykeys::COLUMN_NAME, primarykeys::ORDINAL, primarykeys::PK_NAME});
+        o[primarykeys::ORDINAL] = o[primarykeys::ORDINAL].toInt();  // a number whatever type the driver gave
+        out.rows << o;
+    }
+    sortRows(out.rows, {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME, primarykeys::ORDINAL});
+    return out;
+}
+
+QVariantList foreignKeyFromCatalogue(const QVariantList& row) {
+    QVariantList o = placed(row, foreignkeys::Count,
+                            {foreignkeys::PK_TABLE_CATALOG, foreignkeys::PK_TABLE_SCHEMA, foreignkeys::PK_TABLE_NAME,
+                             foreignkeys::PK_COLUMN_NAME, foreignkeys::FK_TABLE_CATALOG, foreignkeys::FK_TABLE_SCHEMA,
+                             foreignkeys::FK_TABLE_NAME, foreignkeys::FK_COLUMN_NAME, foreignkeys::ORDINAL});
+    o[foreignkeys::ORDINAL] = o[foreignkeys::ORDINAL].toInt();  // a number whatever type the driver gave
+    return o;
+}
+
 Rowset providerTypesFromList(const QList<ProviderType>& types) {
     Rowset out;
     QList<int> seen;
@@ -204,9 +264,7 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
     QList<QPair<int, QString>> wanted;
     for (int i = 0; i < restrictions.size(); ++i) {
         if (isNoRestriction(restrictions[i])) continue;
-        if (i >= def.restrictionColumns.size())
-            throw RuntimeError(adErrNotSupported,
-                               QStringLiteral("Object or provider is not capable of performing requested operation."));
+        if (i >= def.restrictionColumns.size()) notSupported();
         wanted << qMakePair(def.restrictionColumns[i], matchKey(restrictions[i]));
     }
 

@@ -85,6 +85,18 @@ struct Rowset {
 // A row of n Null values.
 inline QVariantList emptyRow(int n) { return QVariantList(n); }
 
+// Value i of a result row; Null past its end.
+inline QVariant at(const QVariantList& row, int i) { return i < row.size() ? row[i] : QVariant(); }
+
+// A row of 'count' columns holding value i of the result row 'row' in column
+// targets[i] and Null elsewhere.
+QVariantList placed(const QVariantList& row, int count, const QList<int>& targets);
+// The rows placed so, sorted by the columns 'order'.
+Rowset placedRows(const QList<QVariantList>& rows, int count, const QList<int>& targets, const QList<int>& order);
+
+// Throws RuntimeError(adErrNotSupported): the engine cannot give the rowset.
+[[noreturn]] void notSupported();
+
 enum class Engine { PostgreSQL, SQLite, Other };
 Engine engineFor(const QString& dbmsName);
 
@@ -122,6 +134,28 @@ Rowset providerTypesFromList(const QList<ProviderType>& types);
 // Whether an ADO type is a fixed-length or a long type.
 bool isFixedLengthType(int adoType);
 bool isLongType(int adoType);
+
+// The ADO view of a column's type, as the columns rowset shows it.
+struct ColumnType {
+    int ado = adVarWChar;
+    QVariant length;     // CHARACTER_MAXIMUM_LENGTH
+    QVariant octets;     // CHARACTER_OCTET_LENGTH
+    QVariant precision;  // NUMERIC_PRECISION
+    QVariant scale;      // NUMERIC_SCALE
+    QVariant datetime;   // DATETIME_PRECISION
+};
+// Fills the type columns of a columns-rowset row, with IS_NULLABLE and COLUMN_FLAGS.
+void setColumnType(QVariantList& row, const ColumnType& type, bool nullable);
+
+// Rowsets from result rows whose columns come in the order of the ODBC catalogue
+// function's answer, sorted as the rowset is: SQLTables (catalog, schema, name, type,
+// remarks) and SQLPrimaryKeys (catalog, schema, table, column, key sequence, key name).
+Rowset tablesFromCatalogue(const QList<QVariantList>& rows);
+Rowset primaryKeysFromCatalogue(const QList<QVariantList>& rows);
+// A foreign-keys rowset row with the key's columns taken from a row in SQLForeignKeys
+// order (referenced catalog, schema, table, column, then the referencing ones, then
+// the key sequence); the caller adds the rules, the names and the deferrability.
+QVariantList foreignKeyFromCatalogue(const QVariantList& row);
 
 // Answers schema requests from one bulk read per rowset. Owned by one connection; the
 // owner clears it when the connection closes or a statement may have changed the

@@ -8,15 +8,11 @@
 #include "platform/ado/SchemaRowsets.h"
 #include "platform/ado/SqlText.h"
 
-#include "platform/Error.h"
-
 #include <QSet>
 
 namespace platform::ado::schema {
 
 namespace {
-
-QVariant v(const QVariantList& row, int i) { return i < row.size() ? row[i] : QVariant(); }
 
 struct Column {
     QString name;
@@ -109,9 +105,9 @@ public:
             "SELECT type, name, sql FROM sqlite_master WHERE type IN ('table','view')"));
         for (const QVariantList& row : objects.rows) {
             Relation r;
-            r.isView = v(row, 0).toString() == QLatin1String("view");
-            r.name = v(row, 1).toString();
-            r.sql = v(row, 2).toString();
+            r.isView = at(row, 0).toString() == QLatin1String("view");
+            r.name = at(row, 1).toString();
+            r.sql = at(row, 2).toString();
             if (!r.isView) r.definition = sqltext::parseCreateTable(r.sql);
             m_relations << r;
         }
@@ -192,14 +188,14 @@ private:
                 QStringLiteral("SELECT cid, name, type, \"notnull\", dflt_value, pk, hidden FROM pragma_table_xinfo('$NAME') "
                                "ORDER BY cid"),
                 false, [this](const QVariantList& row) {
-                    Relation* r = relation(v(row, 0));
-                    if (!r || v(row, 7).toInt() == 1) return;  // hidden columns of virtual tables
+                    Relation* r = relation(at(row, 0));
+                    if (!r || at(row, 7).toInt() == 1) return;  // hidden columns of virtual tables
                     Column c;
-                    c.name = v(row, 2).toString();
-                    c.declaredType = v(row, 3).toString();
-                    c.notNull = v(row, 4).toInt() != 0;
-                    c.defaultValue = v(row, 5);
-                    c.pk = v(row, 6).toInt();
+                    c.name = at(row, 2).toString();
+                    c.declaredType = at(row, 3).toString();
+                    c.notNull = at(row, 4).toInt() != 0;
+                    c.defaultValue = at(row, 5);
+                    c.pk = at(row, 6).toInt();
                     r->columns << c;
                 });
     }
@@ -207,7 +203,7 @@ private:
     void loadIndexes() {
         QHash<QString, QString> sqlOf;
         for (const QVariantList& row : m_c.execute(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type = 'index'")).rows)
-            sqlOf.insert(v(row, 0).toString(), v(row, 1).toString());
+            sqlOf.insert(at(row, 0).toString(), at(row, 1).toString());
         eachRow(QStringLiteral("SELECT m.name, l.seq, l.name, l.\"unique\", l.origin, l.partial, x.seqno, x.cid, x.name, x.\"desc\" "
                                "FROM sqlite_master m JOIN pragma_index_list(m.name) l JOIN pragma_index_xinfo(l.name) x "
                                "WHERE m.type = 'table' AND x.\"key\" = 1 ORDER BY m.name, l.name, x.seqno"),
@@ -215,27 +211,27 @@ private:
                                "FROM pragma_index_list('$NAME') l JOIN pragma_index_xinfo(l.name) x "
                                "WHERE x.\"key\" = 1 ORDER BY l.name, x.seqno"),
                 true, [&](const QVariantList& row) {
-                    Relation* r = relation(v(row, 0));
+                    Relation* r = relation(at(row, 0));
                     if (!r) return;
-                    const QString name = v(row, 2).toString();
+                    const QString name = at(row, 2).toString();
                     if (r->indexes.isEmpty() || r->indexes.last().name != name) {
                         Index index;
                         index.name = name;
-                        index.unique = v(row, 3).toInt() != 0;
-                        index.origin = v(row, 4).toString();
-                        index.partial = v(row, 5).toInt() != 0;
+                        index.unique = at(row, 3).toInt() != 0;
+                        index.origin = at(row, 4).toString();
+                        index.partial = at(row, 5).toInt() != 0;
                         index.sql = sqlOf.value(name);
                         r->indexes << index;
                     }
                     Index& index = r->indexes.last();
                     IndexColumn c;
-                    c.cid = v(row, 7).toInt();
-                    c.name = v(row, 8).toString();
-                    c.descending = v(row, 9).toInt() != 0;
+                    c.cid = at(row, 7).toInt();
+                    c.name = at(row, 8).toString();
+                    c.descending = at(row, 9).toInt() != 0;
                     if (c.cid == -2) {  // an expression: take its text from the CREATE INDEX statement
                         const QStringList items = sqltext::parseCreateIndex(index.sql).columns;
-                        const int at = v(row, 6).toInt();
-                        if (at < items.size()) c.name = items[at];
+                        const int position = at(row, 6).toInt();
+                        if (position < items.size()) c.name = items[position];
                     } else if (c.cid == -1) {
                         c.name = QStringLiteral("rowid");
                     }
@@ -250,15 +246,15 @@ private:
                 QStringLiteral("SELECT id, seq, \"table\", \"from\", \"to\", on_update, on_delete "
                                "FROM pragma_foreign_key_list('$NAME') ORDER BY id, seq"),
                 true, [this](const QVariantList& row) {
-                    Relation* r = relation(v(row, 0));
+                    Relation* r = relation(at(row, 0));
                     if (!r) return;
                     ForeignKeyRow fk;
-                    fk.id = v(row, 1).toInt();
-                    fk.table = v(row, 3).toString();
-                    fk.from = v(row, 4).toString();
-                    fk.to = v(row, 5);
-                    fk.onUpdate = v(row, 6).toString();
-                    fk.onDelete = v(row, 7).toString();
+                    fk.id = at(row, 1).toInt();
+                    fk.table = at(row, 3).toString();
+                    fk.from = at(row, 4).toString();
+                    fk.to = at(row, 5);
+                    fk.onUpdate = at(row, 6).toString();
+                    fk.onDelete = at(row, 7).toString();
                     r->foreignKeys << fk;
                 });
     }
@@ -268,15 +264,11 @@ private:
     QHash<QString, int> m_byName;
 };
 
-struct SqliteType {
-    int ado = adVarChar;
-    QVariant length, precision, scale, datetime;
-};
-
 // The ADO view of a declared column type: the common type names first, then SQLite's
 // own affinity rules.
-SqliteType sqliteType(const QString& declared) {
-    SqliteType t;
+ColumnType sqliteType(const QString& declared) {
+    ColumnType t;
+    t.ado = adVarChar;
     QString base = declared.trimmed().toLower();
     QList<int> args;
     const qsizetype open = base.indexOf(QLatin1Char('('));
@@ -297,20 +289,21 @@ SqliteType sqliteType(const QString& declared) {
     };
     auto characters = [&](int ado) {
         t.ado = ado;
-        if (!args.isEmpty()) t.length = qint64(args[0]);
+        if (!args.isEmpty()) t.length = t.octets = qint64(args[0]);
+    };
+    auto numeric = [&] {
+        t.ado = adNumeric;
+        if (!args.isEmpty()) {
+            t.precision = args[0];
+            t.scale = args.size() > 1 ? args[1] : 0;
+        }
     };
     if (is({"integer", "int", "mediumint", "int4"})) { t.ado = adInteger; t.precision = 10; }
     else if (is({"smallint", "int2"})) { t.ado = adSmallInt; t.precision = 5; }
     else if (is({"tinyint"})) { t.ado = adTinyInt; t.precision = 3; }
     else if (is({"bigint", "int8", "unsigned big int"})) { t.ado = adBigInt; t.precision = 19; }
     else if (is({"real", "double", "double precision", "float", "float8"})) { t.ado = adDouble; t.precision = 15; }
-    else if (is({"numeric", "decimal", "number"})) {
-        t.ado = adNumeric;
-        if (!args.isEmpty()) {
-            t.precision = args[0];
-            t.scale = args.size() > 1 ? args[1] : 0;
-        }
-    }
+    else if (is({"numeric", "decimal", "number"})) numeric();
     else if (is({"money", "currency", "smallmoney"})) { t.ado = adCurrency; t.precision = 19; }
     else if (is({"boolean", "bool", "bit"})) t.ado = adBoolean;
     else if (is({"char", "character", "nchar", "native character"})) characters(adChar);
@@ -332,11 +325,7 @@ SqliteType sqliteType(const QString& declared) {
         t.ado = adDouble;
         t.precision = 15;
     } else {
-        t.ado = adNumeric;
-        if (!args.isEmpty()) {
-            t.precision = args[0];
-            t.scale = args.size() > 1 ? args[1] : 0;
-        }
+        numeric();
     }
     return t;
 }
@@ -370,7 +359,6 @@ Rowset columnsOf(odbc::Connection& c) {
     for (const Relation& r : m.relations()) {
         int ordinal = 0;
         for (const Column& col : r.columns) {
-            const SqliteType t = sqliteType(col.declaredType);
             const bool nullable = !(col.notNull || r.isRowidAlias(col) || (r.definition.withoutRowid && col.pk > 0));
             QVariantList o = emptyRow(columns::Count);
             o[columns::TABLE_NAME] = r.name;
@@ -378,18 +366,7 @@ Rowset columnsOf(odbc::Connection& c) {
             o[columns::ORDINAL_POSITION] = ++ordinal;
             o[columns::COLUMN_HASDEFAULT] = !col.defaultValue.isNull();
             o[columns::COLUMN_DEFAULT] = col.defaultValue;
-            o[columns::IS_NULLABLE] = nullable;
-            o[columns::DATA_TYPE] = t.ado;
-            o[columns::CHARACTER_MAXIMUM_LENGTH] = t.length;
-            o[columns::CHARACTER_OCTET_LENGTH] = t.length;
-            o[columns::NUMERIC_PRECISION] = t.precision;
-            o[columns::NUMERIC_SCALE] = t.scale;
-            o[columns::DATETIME_PRECISION] = t.datetime;
-            int flags = DBCOLUMNFLAGS_WRITEUNKNOWN;
-            if (nullable) flags |= DBCOLUMNFLAGS_ISNULLABLE | DBCOLUMNFLAGS_MAYBENULL;
-            if (isFixedLengthType(t.ado)) flags |= DBCOLUMNFLAGS_ISFIXEDLENGTH;
-            if (isLongType(t.ado)) flags |= DBCOLUMNFLAGS_ISLONG;
-            o[columns::COLUMN_FLAGS] = flags;
+            setColumnType(o, sqliteType(col.declaredType), nullable);
             out.rows << o;
         }
     }
@@ -503,11 +480,12 @@ QHash<int, QPair<QString, int>> foreignKeyNames(const Relation& r) {
     QSet<QString> used;
     for (const auto& fk : r.definition.foreignKeys)
         if (!fk.name.isEmpty()) used.insert(fk.name.toLower());
+    const auto madeName = [&](const QString& referencedTable) {
+        return uniqueName(QStringLiteral("FK_") + r.name + QLatin1Char('_') + referencedTable, used);
+    };
     // Parsed keys in declaration order, each given its name first.
     QList<QString> parsedNames;
-    for (const auto& fk : r.definition.foreignKeys)
-        parsedNames << (fk.name.isEmpty() ? uniqueName(QStringLiteral("FK_") + r.name + QLatin1Char('_') + fk.referencedTable, used)
-                                          : fk.name);
+    for (const auto& fk : r.definition.foreignKeys) parsedNames << (fk.name.isEmpty() ? madeName(fk.referencedTable) : fk.name);
     QHash<int, QPair<QString, int>> names;  // id -> (name, deferrability)
     QList<bool> taken(r.definition.foreignKeys.size(), false);
     for (auto it = keys.constBegin(); it != keys.constEnd(); ++it) {
@@ -526,8 +504,7 @@ QHash<int, QPair<QString, int>> foreignKeyNames(const Relation& r) {
                                                              : DBPROPVAL_DF_INITIALLY_IMMEDIATE;
             names.insert(it.key(), qMakePair(parsedNames[match], deferrability));
         } else {
-            names.insert(it.key(), qMakePair(uniqueName(QStringLiteral("FK_") + r.name + QLatin1Char('_') + it.value().first, used),
-                                             int(DBPROPVAL_DF_NOT_DEFERRABLE)));
+            names.insert(it.key(), qMakePair(madeName(it.value().first), int(DBPROPVAL_DF_NOT_DEFERRABLE)));
         }
     }
     return names;
@@ -693,8 +670,7 @@ Rowset readSqlite(odbc::Connection& connection, int schemaId) {
     case adSchemaCheckConstraints: return checkConstraints(connection);
     case adSchemaConstraintColumnUsage: return constraintColumnUsage(connection);
     case adSchemaProviderTypes: return providerTypes();
-    default:
-        throw RuntimeError(adErrNotSupported, QStringLiteral("Object or provider is not capable of performing requested operation."));
+    default: notSupported();
     }
 }
 

@@ -49,10 +49,21 @@ std::string engineName(const testing::TestParamInfo<Engine>& info) {
 }
 
 // One fixture database per engine for the whole program; each test opens its own
-// connection (and so its own cache).
+// connection (and so its own cache). They are dropped when the tests end, while the
+// ODBC and driver libraries are still there (not at static destruction).
+std::unique_ptr<testdb::SqliteFile> lite;
+std::unique_ptr<testdb::PgDatabase> pg;
+
+class FixtureDatabases : public testing::Environment {
+public:
+    void TearDown() override {
+        lite.reset();
+        pg.reset();
+    }
+};
+[[maybe_unused]] testing::Environment* const fixtureDatabases = testing::AddGlobalTestEnvironment(new FixtureDatabases);
+
 QString fixtureConnectionString(Engine engine) {
-    static std::unique_ptr<testdb::SqliteFile> lite;
-    static std::unique_ptr<testdb::PgDatabase> pg;
     if (engine == Engine::SQLite) {
         if (!lite) lite = std::make_unique<testdb::SqliteFile>(QString::fromUtf8(kFixture));
         return lite->connectionString();

@@ -26,6 +26,7 @@ struct Import : ::testing::Test {
         testsupport::StartProgram();
         NewTreeDocument();
     }
+    void TearDown() override { DropDatabases(); }
 };
 
 QString fixture(const char* name) { return QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/") + QLatin1String(name); }

@@ -121,6 +121,11 @@ QString PostgresDatabase(const QString& sqlFile) {
     return pgDatabases().back()->connectionString();
 }
 
+void DropDatabases() {
+    sqliteFiles().clear();
+    pgDatabases().clear();
+}
+
 QString PostgresWrongPassword() {
     testdb::UseTestOdbc();
     if (!testdb::PgConfigured()) return {};

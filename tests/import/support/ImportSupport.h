@@ -33,5 +33,8 @@ QString SqliteDatabase(const QString& sqlFile);
 QString PostgresDatabase(const QString& sqlFile);
 // A connection string for the test server with a wrong password; "" without a server.
 QString PostgresWrongPassword();
+// Drops the databases made by SqliteDatabase and PostgresDatabase; every test that
+// makes one calls it when it ends (before the program's statics go away).
+void DropDatabases();
 
 }  // namespace importtest

@@ -89,33 +89,29 @@ void cXML::RequireDocument() const {
     if (!m_doc) noDocument();
 }
 
-// A load that fails leaves an empty document: queries on it find nothing.
-bool cXML::LoadXMLContent(const QString& sTempXMLContent) {
-    auto doc = parse(sTempXMLContent.toUtf8(), {});
+// Holds a parsed document. A load that failed (doc is null) leaves an empty document,
+// so queries on it find nothing.
+bool cXML::Adopt(std::shared_ptr<_xmlDoc> doc, bool declaration) {
     m_root = nullptr;
     if (!doc) {
         NewDocument();
         m_declaration = false;
         return false;
     }
-    m_doc = doc;
-    m_declaration = sTempXMLContent.trimmed().startsWith(QStringLiteral("<?xml"));
+    m_doc = std::move(doc);
+    m_declaration = declaration;
     return true;
+}
+
+bool cXML::LoadXMLContent(const QString& sTempXMLContent) {
+    return Adopt(parse(sTempXMLContent.toUtf8(), {}), sTempXMLContent.trimmed().startsWith(QStringLiteral("<?xml")));
 }
 
 bool cXML::LoadXMLFile(const QString& sXMLFileName) {
     QFile file(sXMLFileName);
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    auto doc = bytes.isEmpty() ? nullptr : parse(bytes, QFile::encodeName(sXMLFileName));
-    m_root = nullptr;
-    if (!doc) {
-        NewDocument();
-        m_declaration = false;
-        return false;
-    }
-    m_doc = doc;
-    m_declaration = bytes.trimmed().startsWith("<?xml");
-    return true;
+    return Adopt(bytes.isEmpty() ? nullptr : parse(bytes, QFile::encodeName(sXMLFileName)),
+                 bytes.trimmed().startsWith("<?xml"));
 }
 
 XmlNode cXML::InitXMLFile(const QString& sRootName, const QStringList& aAttributes) {
@@ -199,26 +195,29 @@ QString cXML::GetHTMLOutput(const QString& sXSLFileName) {
 }
 
 void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
+    const auto release = [this] {
+        m_outDoc.reset();
+        m_outDatabase = m_srcDatabase = nullptr;
+    };
     try {
         RequireDocument();
         m_outDoc = own(newDoc());
         XmlNode database = FindNode(QStringLiteral("DATABASE"));
         if (!database) noDocument();
         m_srcDatabase = database.raw();
-        if (!bSelected) {
-            m_outDatabase = xmlDocCopyNode(m_srcDatabase, m_outDoc.get(), 1);
-        } else {
-            m_outDatabase = xmlDocCopyNode(m_srcDatabase, m_outDoc.get(), 2);
-            AddSelectedChildren();
-        }
+        // Deep copy of everything, or the element alone filled with the selected objects.
+        m_outDatabase = xmlDocCopyNode(m_srcDatabase, m_outDoc.get(), bSelected ? 2 : 1);
         xmlDocSetRootElement(m_outDoc.get(), m_outDatabase);
+        if (bSelected && !AddSelectedChildren()) {
+            // Reported already; nothing is written.
+            release();
+            return;
+        }
         RemoveUnwantedAttributes(m_outDatabase);
         WriteTextFileAtomic(sPXMLFileName, xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_outDoc.get())));
-        m_outDoc.reset();
-        m_outDatabase = m_srcDatabase = nullptr;
+        release();
     } catch (const std::exception& e) {
-        m_outDoc.reset();
-        m_outDatabase = m_srcDatabase = nullptr;
+        release();
         const auto [n, d] = bGlobal::Describe(e);
         if (n == platform::err::PermissionDenied) {
             bGlobal::Critical(QStringLiteral("You dont have permission to save the xml in the selected folder."));
@@ -247,7 +246,7 @@ bool named(xmlNodePtr node, const char* name) {
 }
 }  // namespace
 
-void cXML::AddSelectedChildren() {
+bool cXML::AddSelectedChildren() {
     try {
         for (xmlNodePtr table = m_srcDatabase->children; table; table = table->next) {
             if (!named(table, "TABLE") || !isSelected(table)) continue;
@@ -263,10 +262,11 @@ void cXML::AddSelectedChildren() {
             for (xmlNodePtr child = m_srcDatabase->children; child; child = child->next)
                 if (named(child, kind) && isSelected(child))
                     xmlAddChild(m_outDatabase, xmlDocCopyNode(child, m_outDoc.get(), 1));
+        return true;
     } catch (const std::exception& e) {
         const auto [n, d] = bGlobal::Describe(e);
         bGlobal::ShowError(n, d, QStringLiteral("AddSelectedChildren"));
-        throw;
+        return false;
     }
 }
 

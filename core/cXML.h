@@ -66,7 +66,9 @@ private:
     void NewDocument();
     void RequireDocument() const;
     void RemoveUnwantedAttributes(_xmlNode* node);
-    void AddSelectedChildren();
+    // False after reporting an error (a Report value that is not a number).
+    bool AddSelectedChildren();
+    bool Adopt(std::shared_ptr<_xmlDoc> doc, bool declaration);
 
     std::shared_ptr<_xmlDoc> m_doc;
     _xmlNode* m_root = nullptr;

@@ -25,6 +25,12 @@ QString Entry::query() const { return child(QStringLiteral("QUERY")); }
 QString Entry::condition() const { return child(QStringLiteral("CONDITION")); }
 QString Entry::column(int i) const { return child(QStringLiteral("COLUMNLIST/COLUMN[%1]").arg(i)); }
 
+QStringList Entry::columns(int count) const {
+    QStringList names;
+    for (int i = 0; i < count; ++i) names << column(i);
+    return names;
+}
+
 Entry Lookup(int databaseType, int kind) {
     if (!bGlobal::oQueriesXML || !bGlobal::oQueriesXML->HasDocument()) return Entry();
     return Entry(bGlobal::oQueriesXML->FindNode(QStringLiteral("QUERIES/DATABASE[%1]/TABLE[%2]").arg(databaseType).arg(kind)));

@@ -6,6 +6,7 @@
 #include "core/XmlNode.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace catalogue {
 
@@ -27,6 +28,9 @@ public:
     QString query() const;
     QString condition() const;
     QString column(int i) const;
+    // The names of COLUMN children 0 to count - 1: every value a reader reads, so a
+    // missing one is an error even when the reader ignores its value.
+    QStringList columns(int count) const;
 
 private:
     QString child(const QString& path) const;

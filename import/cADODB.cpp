@@ -303,7 +303,7 @@ void cADODB::ReadColumns(const QString& tableName) {
     if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
         rs = m_connection.OpenSchema(platform::ado::adSchemaColumns, restriction(2, tableName));
     } else {
-        for (int i = 0; i < fields.size(); ++i) fields[i] = entry.column(i);
+        fields = entry.columns(int(fields.size()));
         rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Columns, tableName));
     }
     if (atEnd(rs)) return;
@@ -356,9 +356,9 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
         if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
             rs = m_connection.OpenSchema(platform::ado::adSchemaPrimaryKeys, restriction(2, sTableName));
         } else {
-            entry.column(0);
-            columnField = entry.column(1);
-            keyField = entry.column(2);
+            const QStringList names = entry.columns(3);
+            columnField = names[1];
+            keyField = names[2];
             rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::PrimaryKeys, sTableName));
         }
         QString result;
@@ -413,9 +413,10 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
         if (fallback) {
             rs = m_connection.OpenSchema(platform::ado::adSchemaIndexes, restriction(4, sTableName));
         } else {
-            nameField = entry.column(0);
-            columnField = entry.column(1);
-            descriptionField = entry.column(2);
+            const QStringList names = entry.columns(3);
+            nameField = names[0];
+            columnField = names[1];
+            descriptionField = names[2];
             rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Indexes, sTableName));
         }
         if (atEnd(rs)) return;
@@ -468,8 +469,7 @@ void cADODB::GenerateTriggersXML(const QString& sTableName) {
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Triggers);
         // An entry with an empty TYPE only holds the positions of the entries after it.
         if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
-        const QString nameField = entry.column(0);
-        for (int k = 1; k <= 5; ++k) entry.column(k);
+        const QString nameField = entry.columns(6).first();
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
         const int t = m_table;
@@ -513,7 +513,7 @@ void cADODB::GenerateViewsXML() {
         if (fallback) {
             rs = m_connection.OpenSchema(platform::ado::adSchemaViews);
         } else {
-            for (int i = 0; i < 4; ++i) fields[i] = entry.column(i);
+            fields = entry.columns(4);
             rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Views));
         }
         if (atEnd(rs)) return;
@@ -544,9 +544,9 @@ void cADODB::GenerateViewsXML() {
                 if (fallback) {
                     columns = m_connection.OpenSchema(platform::ado::adSchemaViewColumnUsage, restriction(2, name));
                 } else {
-                    columnsEntry.column(0);
-                    tableField = columnsEntry.column(1);
-                    columnField = columnsEntry.column(2);
+                    const QStringList names = columnsEntry.columns(3);
+                    tableField = names[1];
+                    columnField = names[2];
                     columns = execute(m_connection, catalogue::BuildCommand(columnsEntry, catalogue::ViewColumns, name));
                 }
                 if (!atEnd(columns)) {
@@ -571,8 +571,7 @@ void cADODB::GenerateStoredProceduresXML() {
         qint16 s = 0;
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Procedures);
         if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
-        QStringList fields;
-        for (int i = 0; i < 4; ++i) fields << entry.column(i);
+        const QStringList fields = entry.columns(4);
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Procedures));
         if (atEnd(rs)) return;
         const int g = gGroupIndex, c = gConnectionIndex;
@@ -640,7 +639,7 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
         if (type == QLatin1String("ADO")) {
             rs = m_connection.OpenSchema(platform::ado::adSchemaForeignKeys, restriction(2, sTableName));
         } else {
-            for (int i = 0; i < 7; ++i) fields[i] = entry.column(i);
+            fields = entry.columns(7);
             if (temporaryProcedure) {
                 platform::ado::Command command;
                 command.ActiveConnection = &m_connection;
@@ -695,10 +694,11 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
         if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
             rs = m_connection.OpenSchema(platform::ado::adSchemaCheckConstraints);
         } else {
-            nameField = entry.column(0);
-            tableField = entry.column(1);
-            columnField = entry.column(2);
-            clauseField = entry.column(3);
+            const QStringList names = entry.columns(4);
+            nameField = names[0];
+            tableField = names[1];
+            columnField = names[2];
+            clauseField = names[3];
             rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::CheckConstraints, sTableName));
         }
         if (atEnd(rs)) return QVariant();

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     platform::ui::setHost(&host);
     frmErrorHandler::Install();
     frmDatabaseConnection::Install();
+    frmDatabaseExplorer::CommandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
     frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().Show(); };
 
     frmSplash::instance().Form_Load();

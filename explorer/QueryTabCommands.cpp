@@ -168,39 +168,59 @@ bool frmDatabaseExplorer::ProcessQuery(const QString& sQuery) {
         if (!attribute) return false;
         gConnectionString = attribute.text();
         if (!mQueryConnection) mQueryConnection = std::make_shared<platform::ado::Connection>();
-        // The statement runs on the connection and recordset it started with, even
-        // when the window goes away meanwhile.
+        // The statement runs on the connection it started with, even when the window
+        // goes away meanwhile.
         const std::shared_ptr<platform::ado::Connection> connection = mQueryConnection;
         if (connection->State() == platform::ado::adStateOpen) connection->Close();
-        connection->ConnectionString = gConnectionString;
-        connection->CursorLocation = platform::ado::adUseClient;
-        if (mQueryRecordset && mQueryRecordset->State() == platform::ado::adStateOpen) mQueryRecordset->Close();
+        connection->ConnectionString = QueryText::QueryConnectionString(gConnectionString);
+        mQueryRowset = QueryRowset::None;
 
-        platform::ado::RecordsetPtr recordset;
-        long affected = -1;
+        // Rows come to this thread in batches while the statement is read; the first
+        // batch puts a new model in the grid.
         QPointer<frmDatabaseExplorer> self(this);
+        QPointer<QueryResultModel> model;
+        QStringList names;
+        bool hasColumns = false;
+        long affected = -1;
+        const auto receive = [this, &model, &names](const std::shared_ptr<PackedRows>& rows) {
+            if (!model) {
+                model = new QueryResultModel(names, dgResult);
+                QAbstractItemModel* previous = dgResult->model();
+                dgResult->setModel(model);
+                delete previous;
+                ssQueryResult->setCurrentIndex(kOutputTab);
+            }
+            model->AppendRows(std::move(*rows));
+        };
         RunWhilePainting([&] {
             connection->Open();
-            recordset = connection->Execute(sQuery, &affected);
+            connection->ExecuteInBatches(
+                sQuery, QueryResultModel::kBatch,
+                [&](const QStringList& columns) {
+                    // Read by this thread only until the first batch is posted.
+                    names = columns;
+                    hasColumns = true;
+                },
+                [&](QList<QVariantList>&& batch) {
+                    auto rows = std::make_shared<PackedRows>(PackRows(batch));
+                    QMetaObject::invokeMethod(this, [receive, rows] { receive(rows); }, Qt::QueuedConnection);
+                },
+                &affected);
         });
         if (!self || mbClosing) return false;
-        mQueryRecordset = recordset;
 
-        const bool open = recordset && recordset->State() == platform::ado::adStateOpen;
-        const bool usable = open && !(recordset->IsBOF() && recordset->IsEOF());
-        if (open && !usable)
-            mQueryCount = 0;
-        else if (!open)
+        const int count = model ? model->TotalRows() : 0;
+        if (hasColumns)
+            mQueryCount = count;
+        else
             // No rowset: the rows the driver says the statement touched.
             mQueryCount = affected >= 0 ? qint32(affected) : QueryText::kDefinitionCount;
         if (QueryText::IsDefinition(sQuery)) mQueryCount = QueryText::kDefinitionCount;
+        if (hasColumns) mQueryRowset = count > 0 ? QueryRowset::Rows : QueryRowset::Empty;
 
-        if (usable) {
-            QAbstractItemModel* previous = dgResult->model();
-            dgResult->setModel(new QueryResultModel(recordset, dgResult));
-            delete previous;
+        if (count > 0) {
             ssQueryResult->setCurrentIndex(kOutputTab);
-            mQueryCount = recordset->RecordCount();
+            mQueryCount = count;
             AppendMessage(QueryText::OutcomeMessage(mQueryCount));
             return true;
         }
@@ -281,12 +301,12 @@ void frmDatabaseExplorer::SaveQueryFile(bool bSaveAs) {
 
 void frmDatabaseExplorer::SaveQueryOutputAsHTML() {
     Trap(source("SaveQueryOutputAsHTML"), [&] {
-        const platform::ado::RecordsetPtr recordset = mQueryRecordset;
-        if (!recordset || recordset->State() != platform::ado::adStateOpen) {
+        const auto* model = qobject_cast<const QueryResultModel*>(dgResult->model());
+        if (mQueryRowset == QueryRowset::None || (mQueryRowset == QueryRowset::Rows && !model)) {
             Critical(QStringLiteral("No results found to save"));
             return;
         }
-        if (recordset->RecordCount() == 0) {
+        if (mQueryRowset == QueryRowset::Empty) {
             Critical(QStringLiteral("Please run query and try to save"));
             return;
         }
@@ -303,11 +323,10 @@ void frmDatabaseExplorer::SaveQueryOutputAsHTML() {
             failure = file.errorString();
         } else {
             try {
-                const QList<QVariantList>& rows = recordset->Rows();
-                qsizetype next = 0;
-                QueryText::WriteOutputPage(file, recordset->Names(), [&](QVariantList& row) {
-                    if (next >= rows.size()) return false;
-                    row = rows.at(next++);
+                int next = 0;
+                QueryText::WriteOutputPage(file, model->Names(), [&](QVariantList& row) {
+                    if (next >= model->TotalRows()) return false;
+                    row = model->Row(next++);
                     return true;
                 });
                 if (!file.commit()) failure = file.errorString();

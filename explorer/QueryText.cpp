@@ -1,10 +1,16 @@
 #include "explorer/QueryText.h"
 
 #include "platform/Error.h"
+#include "platform/ado/Ado.h"
 
 #include <QIODevice>
 
 namespace QueryText {
+
+namespace {
+// Rows the PostgreSQL driver reads from its cursor at a time.
+constexpr int kFetchRows = 1000;
+}  // namespace
 
 QStringList SelectedLines(const QString& text, int selStart, int selLength) {
     const qsizetype length = text.size();
@@ -49,6 +55,25 @@ QString OutcomeMessage(qint32 count) {
     if (count == 0) return QStringLiteral("No rows affected by the query.");
     if (count == kDefinitionCount) return QStringLiteral("Query executed successfully.");
     return QString::number(count) + QStringLiteral(" record(s) affected by the query");
+}
+
+QString QueryConnectionString(const QString& connectionString) {
+    QString odbc;
+    try {
+        odbc = platform::ado::TranslateConnectionString(connectionString);
+    } catch (const std::exception&) {
+        return connectionString;
+    }
+    QString driver;
+    for (const QString& part : odbc.split(QLatin1Char(';'))) {
+        const qsizetype eq = part.indexOf(QLatin1Char('='));
+        if (eq > 0 && part.left(eq).trimmed().compare(QLatin1String("Driver"), Qt::CaseInsensitive) == 0) driver = part.mid(eq + 1);
+    }
+    if (!driver.contains(QLatin1String("postgres"), Qt::CaseInsensitive) && !driver.contains(QLatin1String("psqlodbc"), Qt::CaseInsensitive))
+        return odbc;
+    if (odbc.contains(QLatin1String("UseDeclareFetch"), Qt::CaseInsensitive)) return odbc;
+    if (!odbc.isEmpty() && !odbc.endsWith(QLatin1Char(';'))) odbc += QLatin1Char(';');
+    return odbc + QStringLiteral("UseDeclareFetch=1;Fetch=%1").arg(kFetchRows);
 }
 
 namespace {

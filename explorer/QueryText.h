@@ -33,6 +33,13 @@ bool IsDefinition(const QString& statement);
 // affected by the query".
 QString OutcomeMessage(qint32 count);
 
+// The connection string the query tab opens for a connection's string: the ODBC
+// string the program would use, and for the PostgreSQL driver with rows read from a
+// cursor in batches (UseDeclareFetch), so the driver never holds a large rowset
+// whole. A string that cannot be translated comes back unchanged (opening it fails
+// with its own error).
+QString QueryConnectionString(const QString& connectionString);
+
 // Writes the query output page for the column names and the rows that nextRow hands
 // out one at a time (false when there are no more): a table with border, cellspacing
 // and cellpadding 1, a header row of bold names, one row per record (each cell ending

@@ -589,8 +589,6 @@ void frmDatabaseExplorer::Form_Load() {
         MapToolbarImages();
         oLHXML = std::make_shared<cXML>();
         oHistoryXML = std::make_shared<cXML>();
-        // The query tab opens its connection when it runs a statement.
-        mQueryRecordset = std::make_shared<platform::ado::Recordset>();
         for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, false);
         iCurrentNodeIndex = 1;
         ssRHPanel->setCurrentIndex(0);
@@ -663,7 +661,6 @@ void frmDatabaseExplorer::GenerateHistory() {
 void frmDatabaseExplorer::Form_Unload() {
     Trap(source("Form_Unload"), [&] {
         mQueryConnection.reset();
-        mQueryRecordset.reset();
         if (!gErrorOccurred) ClearAllTemporaryFiles();
         UnloadAllForms(FormName());
         oADO.reset();

@@ -293,7 +293,10 @@ private:
     // Catalogue reader of a connection refresh; receives its progress.
     std::shared_ptr<cADODB> oADO;
     std::shared_ptr<platform::ado::Connection> mQueryConnection;
-    platform::ado::RecordsetPtr mQueryRecordset;
+    // What the last statement of the query tab returned; the grid's model holds the
+    // rows.
+    enum class QueryRowset { None, Empty, Rows };
+    QueryRowset mQueryRowset = QueryRowset::None;
     QString mQueryFilePath;
     qint32 mQueryCount = 0;
     bool m_queryRunning = false;

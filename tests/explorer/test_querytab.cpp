@@ -66,6 +66,20 @@ TEST(QueryLines, OpenAllRowsQuotesNamesWithBlanksForTheirEngine) {
         EXPECT_EQ(QueryText::OpenAllRowsStatement(QString::fromUtf8(k.name), k.type), QString::fromUtf8(k.statement)) << k.name;
 }
 
+TEST(QueryLines, PostgresConnectionsReadRowsFromACursor) {
+    testdb::UseTestOdbc();
+    const QString pg = QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5;Database=d");
+    const struct {
+        QString in, out;
+    } cases[] = {
+        {pg, pg + QStringLiteral(";UseDeclareFetch=1;Fetch=1000")},
+        {pg + QStringLiteral(";UseDeclareFetch=0"), pg + QStringLiteral(";UseDeclareFetch=0")},
+        {QStringLiteral("Driver=SQLite3;Database=/tmp/x.db"), QStringLiteral("Driver=SQLite3;Database=/tmp/x.db")},
+        {QStringLiteral("Provider=NoSuchProvider;Data Source=x"), QStringLiteral("Provider=NoSuchProvider;Data Source=x")},
+    };
+    for (const auto& k : cases) EXPECT_EQ(QueryText::QueryConnectionString(k.in), k.out) << qPrintable(k.in);
+}
+
 // ---- the output page -----------------------------------------------------------------------
 
 // The page's rows as cell texts, read by libxml2's HTML parser.

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTextCursor>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -224,6 +225,31 @@ TEST_F(QueryTab, StatementsAgainstPostgresReportTheirOutcome) {
     testdb::PgDatabase pg(QString::fromUtf8(kQuerySql));
     Import(pg.connectionString(), QStringLiteral("shop"));
     ExpectOutcomes();
+}
+
+TEST_F(QueryTab, ALongStatementKeepsTheWindowPaintingWithTheBusyAnimation) {
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase pg(QStringLiteral("CREATE TABLE t (x INTEGER)"));
+    Import(pg.connectionString(), QStringLiteral("slow"));
+    w->ssRHPanel->setCurrentIndex(3);
+    int ticks = 0;
+    bool animated = false;
+    QTimer timer;
+    timer.setInterval(20);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        animated = animated || w->pctAnimation->isVisible();
+    });
+    timer.start();
+    Run(QStringLiteral("SELECT pg_sleep(1.2)"), 0);
+    timer.stop();
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_GE(ticks, 20);
+    EXPECT_TRUE(animated);
+    EXPECT_FALSE(w->pctAnimation->isVisible());
+    EXPECT_EQ(w->ssRHPanel->currentIndex(), 3);
+    EXPECT_TRUE(w->trvMain->isEnabled());
+    EXPECT_EQ(Messages(), QStringList({QStringLiteral("1 record(s) affected by the query")}));
 }
 
 TEST_F(QueryTab, TheOutputPageNeedsRowsAndKeepsValuesAsText) {

@@ -159,6 +159,7 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
         const QString connectionString = attributeText(connection, QStringLiteral("ConnectionString"));
         const QString xmlFile = attributeText(connection, QStringLiteral("XMLFile"));
         gDatabaseType = qint16(connection.attribute(QStringLiteral("DatabaseType")).trimmed().toInt());
+        const QString previousTemp = attributeText(connection, QStringLiteral("TempXMLFileName")).trimmed();
         if (connectionString.isEmpty() && xmlFile.isEmpty()) return;
         if (!xmlFile.isEmpty() && connectionString.isEmpty()) bUseFile = true;
 
@@ -229,6 +230,9 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
         }
         SaveMenus(true);
         SaveTempFile();
+        // The copy of the structure that was replaced.
+        if (!previousTemp.isEmpty() && previousTemp != currentConnection().attribute(QStringLiteral("TempXMLFileName")))
+            DeleteFileIfExists(previousTemp);
         PopulateLHXML();
         FocusConnection();
     } catch (const std::exception& e) {

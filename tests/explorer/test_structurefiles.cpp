@@ -42,7 +42,10 @@ struct StructureFiles : explorertest::WithImport {
         ASSERT_EQ(Tables(), QStringList({QStringLiteral("customers"), QStringLiteral("old_notes"), QStringLiteral("orders")}));
         exec(QStringLiteral("CREATE TABLE added_later (x INTEGER); DROP TABLE old_notes;"));
         const qint16 c = gConnectionIndex;
+        const QString oldCopy = Connection(c).attribute(QStringLiteral("TempXMLFileName"));
+        ASSERT_TRUE(QFileInfo::exists(oldCopy));
         w->RefreshDatabaseConnection(false);
+        EXPECT_FALSE(QFileInfo::exists(oldCopy));
         EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
         EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
         const QStringList expected = {QStringLiteral("added_later"), QStringLiteral("customers"), QStringLiteral("orders")};

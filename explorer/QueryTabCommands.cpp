@@ -6,6 +6,7 @@
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "explorer/ExplorerWidgets.h"
 #include "explorer/QueryResultModel.h"
 #include "explorer/QueryText.h"
 #include "explorer/TreeDocument.h"
@@ -38,13 +39,6 @@ constexpr int kMessagesTab = 1;
 constexpr int kQueryTab = 3;
 // A statement still running after this long shows the busy animation.
 constexpr int kBusyAfterMs = 500;
-
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 // The chosen name of a file dialog; "" when cancelled or when it still is the
 // pattern the dialog showed.

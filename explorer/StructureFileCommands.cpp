@@ -5,6 +5,7 @@
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "explorer/ExplorerWidgets.h"
 #include "explorer/StructureFile.h"
 #include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
@@ -23,14 +24,6 @@ namespace {
 QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
 
 const QString kStructureFilter = QStringLiteral("Morvalex Database ScreenShot file (*.mxs)");
-
-// The hourglass pointer for the life of the object.
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 // A value of one blank counts as empty.
 QString attributeText(const XmlNode& node, const QString& name) {

@@ -8,10 +8,9 @@
 // PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/query/run
 // starts the test server and sets them).
 
+#include "bench/Measure.h"
 #include "core/StartupInfo.h"
 #include "core/bGlobal.h"
-#include "core/cXML.h"
-#include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
 #include "platform/ui/ScriptedHost.h"
 
@@ -27,8 +26,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <cstdio>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -56,36 +53,8 @@ bool psql(const QString& database, const QString& sql) {
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
-struct Measure {
-    double seconds = 0;
-    double peakMB = 0;
-    int exitCode = -1;
-};
-
-// Runs a command with stdout to a file and measures it with wait4.
-Measure run(const QStringList& argv, const QString& stdoutFile) {
-    Measure m;
-    QElapsedTimer timer;
-    timer.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!freopen(qPrintable(stdoutFile), "w", stdout)) _exit(127);
-        std::vector<QByteArray> args;
-        for (const QString& a : argv) args.push_back(a.toLocal8Bit());
-        std::vector<char*> raw;
-        for (auto& a : args) raw.push_back(a.data());
-        raw.push_back(nullptr);
-        execvp(raw[0], raw.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    m.seconds = timer.nsecsElapsed() / 1e9;
-    m.peakMB = usage.ru_maxrss / 1024.0;
-    m.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return m;
-}
+using bench::Measure;
+using bench::run;
 
 // The child: the main window runs the statement; prints "first count save" seconds.
 int child(int argc, char** argv, const QString& database, const QString& work) {
@@ -171,10 +140,9 @@ int main(int argc, char** argv) {
     QTemporaryDir work;
     if (made) {
         qputenv("PGPASSWORD", env("MORVALEX_TEST_PG_PASSWORD").toLocal8Bit());
-        const Measure ps = run(QStringList{QStringLiteral("psql")} << psqlArgs(database) << QStringLiteral("-c") << statement(),
-                               QStringLiteral("/dev/null"));
+        const Measure ps = run(QStringList{QStringLiteral("psql")} << psqlArgs(database) << QStringLiteral("-c") << statement());
         const QString out = work.filePath(QStringLiteral("child.txt"));
-        const Measure tab = run({QString::fromLocal8Bit(argv[0]), QStringLiteral("--child"), database, work.path()}, out);
+        const Measure tab = run({QString::fromLocal8Bit(argv[0]), QStringLiteral("--child"), database, work.path()}, QString(), out);
         QFile f(out);
         f.open(QIODevice::ReadOnly);
         const QList<QByteArray> fields = f.readAll().trimmed().split(' ');

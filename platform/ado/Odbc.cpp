@@ -482,7 +482,13 @@ void Connection::close() {
     m_dbc = nullptr;
 }
 
-Result Connection::execute(const QString& sql, int queryTimeout) {
+Result Connection::execute(const QString& sql, int queryTimeout) { return run(sql, queryTimeout, 0, nullptr); }
+
+Result Connection::executeInBatches(const QString& sql, int queryTimeout, int batchSize, const RowSink& sink) {
+    return run(sql, queryTimeout, qMax(1, batchSize), &sink);
+}
+
+Result Connection::run(const QString& sql, int queryTimeout, int batchSize, const RowSink* sink) {
     Statement stmt(m_dbc, m_wide);
     if (queryTimeout > 0)
         SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeout)), 0);
@@ -494,21 +500,7 @@ Result Connection::execute(const QString& sql, int queryTimeout) {
         return none;
     }
     if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("running the statement"));
-    return readResult(stmt.get(), m_wide);
-}
-
-Result Connection::executeInBatches(const QString& sql, int queryTimeout, int batchSize, const RowSink& sink) {
-    Statement stmt(m_dbc, m_wide);
-    if (queryTimeout > 0)
-        SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeout)), 0);
-    const SQLRETURN rc = withStatementText(stmt.get(), sql, m_wide, SQLExecDirectW, SQLExecDirect);
-    if (rc == SQL_NO_DATA) {
-        Result none;
-        none.rowCount = 0;
-        return none;
-    }
-    if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("running the statement"));
-    return readResult(stmt.get(), m_wide, qMax(1, batchSize), &sink);
+    return readResult(stmt.get(), m_wide, batchSize, sink);
 }
 
 Result Connection::catalogue(const std::function<SQLRETURN(SQLHSTMT)>& start) {

@@ -101,6 +101,9 @@ public:
     bool isWide() const { return m_wide; }
 
 private:
+    // Runs one statement; with a sink the rows go to it in batches of batchSize.
+    Result run(const QString& sql, int queryTimeout, int batchSize, const RowSink* sink);
+
     SQLHDBC m_dbc = nullptr;
     bool m_wide = true;
 };

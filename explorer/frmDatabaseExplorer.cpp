@@ -739,6 +739,13 @@ void frmDatabaseExplorer::FocusConnection() {
     });
 }
 
+void frmDatabaseExplorer::MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable) {
+    Trap(source("MigrateStructure"), [&] {
+        if (NodeSelection::MakeCurrent(iGroup, iConnection) == NodeSelection::Load::NoConnection) return;
+        if (ShowMigrationWizard) ShowMigrationWizard(iGroup, iConnection, sSelectedTable);
+    });
+}
+
 // ---- menus, toolbars and panes ----------------------------------------------------------
 
 void frmDatabaseExplorer::SaveMenus(bool bEnable) {

@@ -226,8 +226,46 @@ bool cMigrate::GenerateTables(Target target, const QString& sSourceDB, bool stop
 
 // ---- primary keys and indexes ------------------------------------------------------------------
 
+namespace {
+bool IsPrimaryKeyIndex(const XmlNode& index) {
+    auto squeezed = [](QString s) { return s.remove(QLatin1Char(' ')).toLower(); };
+    return squeezed(index.attribute(QStringLiteral("Description"))).contains(QLatin1String("primarykey")) ||
+           squeezed(index.attribute(QStringLiteral("Name"))).contains(QLatin1String("primarykey"));
+}
+
+// A migrated table whose columns name a primary key that the catalogue gave no index
+// for (SQLite's INTEGER PRIMARY KEY, for one): a new, unattached INDEX element for
+// that key, so the key is created with the table. Empty when the table needs none.
+XmlNode ImpliedPrimaryKey(cXML& doc, const XmlNode& table) {
+    QStringList columns;
+    QString keyName;
+    for (const XmlNode& child : table.childElements()) {
+        if (child.nodeName() == QLatin1String("INDEX") && IsPrimaryKeyIndex(child)) return XmlNode();
+        if (child.nodeName() == QLatin1String("COLUMN") && !child.attribute(QStringLiteral("Primary_Key")).isEmpty()) {
+            columns << child.attribute(QStringLiteral("Name"));
+            keyName = child.attribute(QStringLiteral("Primary_Key"));
+        }
+    }
+    if (columns.isEmpty()) return XmlNode();
+    XmlNode index = doc.CreateElement(QStringLiteral("INDEX"));
+    index.setAttribute(QStringLiteral("Name"), keyName);
+    index.setAttribute(QStringLiteral("Column_Name"), columns.join(QLatin1Char(',')));
+    index.setAttribute(QStringLiteral("Description"), QStringLiteral("Primary Key"));
+    index.setAttribute(QStringLiteral("Table_Name"), table.attribute(QStringLiteral("Name")));
+    index.setAttribute(QStringLiteral("Migrate"), QStringLiteral("1"));
+    return index;
+}
+}  // namespace
+
 void cMigrate::GenerateIndexes(Target target) {
-    for (const XmlNode& index : oSourceDoc->GetNodes(QStringLiteral("DATABASE/TABLE/INDEX"))) {
+    XmlNodeList indexes;
+    for (XmlNode table : oSourceDoc->GetNodes(QStringLiteral("DATABASE/TABLE"))) {
+        if (IsMarked(table))
+            if (XmlNode implied = ImpliedPrimaryKey(*oSourceDoc, table)) table.appendChild(implied);
+        for (const XmlNode& child : table.childElements())
+            if (child.nodeName() == QLatin1String("INDEX")) indexes << child;
+    }
+    for (const XmlNode& index : indexes) {
         if (!IsMarked(index)) continue;
         const QString name = index.attribute(QStringLiteral("Name"));
         RaiseWhile(name, QStringLiteral("Index"), sStatusWorking);
@@ -237,9 +275,7 @@ void cMigrate::GenerateIndexes(Target target) {
         QString table = index.attribute(QStringLiteral("Table_Name"));
         if (table.isEmpty()) table = index.parentNode().attribute(QStringLiteral("Name"));
 
-        auto squeezed = [](QString s) { return s.remove(QLatin1Char(' ')).toLower(); };
-        const bool primaryKey = squeezed(description).contains(QLatin1String("primarykey")) ||
-                                squeezed(name).contains(QLatin1String("primarykey"));
+        const bool primaryKey = IsPrimaryKeyIndex(index);
         QString statement;
         if (primaryKey) {
             const bool bracketed = target == Target::SqlServer || target == Target::Access;

@@ -289,8 +289,9 @@ void cMigrate::GenerateIndexes(Target target) {
             case Target::SqlServer65: indexName = newName; break;
             default: indexName = ddl::DoubleQuoted(newName.toUpper()); break;
             }
+            // The catalogue readers write the word as "Unique": any case counts.
             statement = QStringLiteral("Create ") +
-                        (description.contains(QLatin1String("unique")) ? QStringLiteral("UNIQUE ") : QString()) +
+                        (description.contains(QLatin1String("unique"), Qt::CaseInsensitive) ? QStringLiteral("UNIQUE ") : QString()) +
                         QStringLiteral(" INDEX ") + indexName + QStringLiteral(" on ") + ddl::TableName(target, table) +
                         QLatin1Char('(') + columns + QLatin1Char(')');
         }

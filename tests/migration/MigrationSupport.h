@@ -8,6 +8,12 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <ostream>
+
+// Readable failure messages for Qt texts.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << '[' << l.join(QStringLiteral("; ")).toStdString() << ']'; }
+
 namespace migrationtest {
 
 // A map whose SQLSERVER65 list names PostgreSQL types, so the SQL Server 6.5 dialect

@@ -25,12 +25,12 @@ const char* const kShop = R"(<DATABASE Name="shop">
     <COLUMN Name="ID" Datatype="integer" Length="10" Null_Allowed="False" Primary_Key="PK_Orders"/>
     <COLUMN Name="Name" Datatype="VARCHAR" Length="50" Null_Allowed="False" Primary_Key=""/>
     <INDEX Name="PK_Orders" Column_Name="ID" Description="Unique,Primary Key" Table_Name="Orders" Migrate="1"/>
-    <INDEX Name="ix_name" Column_Name="Name" Description="Unique,Clustered" Table_Name="Orders" Migrate="1"/>
+    <INDEX Name="ix_name" Column_Name="Name" Description="Clustered" Table_Name="Orders" Migrate="1"/>
   </TABLE>
   <TABLE Name="Order Lines" Migrate="1">
     <COLUMN Name="Line No" Datatype="integer" Length="10" Null_Allowed="False" Primary_Key=""/>
     <COLUMN Name="Order ID" Datatype="integer" Length="10" Null_Allowed="True" Primary_Key=""/>
-    <INDEX Name="ix_lines" Column_Name="Order ID,Line No" Description="unique" Table_Name="Order Lines" Migrate="1"/>
+    <INDEX Name="ix_lines" Column_Name="Order ID,Line No" Description="Unique" Table_Name="Order Lines" Migrate="1"/>
     <FOREIGNKEY Name="fk_lines" RelatedColumn="Order ID" PrimaryKeyTable="Orders" ForeignKeyTable="Order Lines" PrimaryKeyColumn="ID" Migrate="1"/>
   </TABLE>
   <TABLE Name="Skipped" Migrate="0">

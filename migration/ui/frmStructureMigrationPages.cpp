@@ -11,8 +11,10 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSvgRenderer>
 #include <QStackedLayout>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -70,8 +72,14 @@ QFrame* frmStructureMigration::BuildIntroPage() {
     auto* h = new QHBoxLayout(page);
     auto* picture = new QLabel(page);
     picture->setObjectName(QStringLiteral("imgMigration"));
-    const QPixmap gears(bGlobal::AppPath() + QStringLiteral("/images/gears.gif"));
-    if (!gears.isNull()) picture->setPixmap(gears);
+    QSvgRenderer gears(bGlobal::AppPath() + QStringLiteral("/images/gears.svg"));
+    if (gears.isValid()) {
+        QPixmap pixmap(96, 96);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        gears.render(&painter);
+        picture->setPixmap(pixmap);
+    }
     picture->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
     picture->setMinimumWidth(120);
     h->addWidget(picture);

@@ -22,6 +22,22 @@ void MigrationSession::MarkObjects(cXML& structure, const QStringList& paths, co
     m_migrated = names;
 }
 
+void MigrationSession::AllObjects(cXML& structure, QStringList& paths, QStringList& names) {
+    int t = 0;
+    for (const XmlNode& table : structure.GetNodes(QStringLiteral("DATABASE/TABLE"))) {
+        const QString path = QStringLiteral("DATABASE/TABLE[%1]").arg(t++);
+        paths << path;
+        names << table.attribute(QStringLiteral("Name"));
+        int i = 0, f = 0;
+        for (const XmlNode& child : table.childElements()) {
+            if (child.nodeName() == QLatin1String("INDEX")) paths << path + QStringLiteral("/INDEX[%1]").arg(i++);
+            else if (child.nodeName() == QLatin1String("FOREIGNKEY")) paths << path + QStringLiteral("/FOREIGNKEY[%1]").arg(f++);
+            else continue;
+            names << child.attribute(QStringLiteral("Name"));
+        }
+    }
+}
+
 QString MigrationSession::SourceKey(int databaseType) {
     if (databaseType > 0 && databaseType < gDBEngineCodes.size() && !gDBEngineCodes[databaseType].isEmpty())
         return gDBEngineCodes[databaseType];

@@ -18,6 +18,10 @@ public:
     // in order, become the list of objects to be created.
     void MarkObjects(cXML& structure, const QStringList& paths, const QStringList& names);
 
+    // Every table, index and foreign key of a structure document, in document order:
+    // its path (positions from 0) and its name.
+    static void AllObjects(cXML& structure, QStringList& paths, QStringList& names);
+
     // The engine key the data-type map knows a source of this database type code by:
     // the engine code, or "OTHERS" for a connection string of one's own and a
     // structure file.

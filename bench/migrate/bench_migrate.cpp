@@ -113,19 +113,7 @@ int main(int argc, char** argv) {
     }
     const double importSeconds = timer.nsecsElapsed() / 1e9;
     QStringList paths, names;
-    int t = 0;
-    for (const XmlNode& table : bGlobal::oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE"))) {
-        const QString path = QStringLiteral("DATABASE/TABLE[%1]").arg(t++);
-        paths << path;
-        names << table.attribute(QStringLiteral("Name"));
-        int i = 0, f = 0;
-        for (const XmlNode& child : table.childElements()) {
-            if (child.nodeName() == QLatin1String("INDEX")) paths << path + QStringLiteral("/INDEX[%1]").arg(i++);
-            else if (child.nodeName() == QLatin1String("FOREIGNKEY")) paths << path + QStringLiteral("/FOREIGNKEY[%1]").arg(f++);
-            else continue;
-            names << child.attribute(QStringLiteral("Name"));
-        }
-    }
+    MigrationSession::AllObjects(*bGlobal::oStructureXML, paths, names);
 
     // Two empty targets.
     qputenv("PGPASSWORD", password.toUtf8());

@@ -56,22 +56,6 @@ struct MigrateToPostgres : MigrationTest {
         database = std::make_unique<testdb::PgDatabase>(sql);
         target = database->connectionString();
     }
-    // The paths and names of every table, index and foreign key of the structure.
-    static void AllObjects(QStringList& paths, QStringList& names) {
-        int t = 0;
-        for (const XmlNode& table : oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE"))) {
-            const QString path = QStringLiteral("DATABASE/TABLE[%1]").arg(t++);
-            paths << path;
-            names << table.attribute(QStringLiteral("Name"));
-            int i = 0, f = 0;
-            for (const XmlNode& child : table.childElements()) {
-                if (child.nodeName() == QLatin1String("INDEX")) paths << path + QStringLiteral("/INDEX[%1]").arg(i++);
-                else if (child.nodeName() == QLatin1String("FOREIGNKEY")) paths << path + QStringLiteral("/FOREIGNKEY[%1]").arg(f++);
-                else continue;
-                names << child.attribute(QStringLiteral("Name"));
-            }
-        }
-    }
     void Migrate(MigrationSession& session, cMigrate& generator, const QStringList& paths, const QStringList& names) {
         session.MarkObjects(*oStructureXML, paths, names);
         session.Run(generator, target, oStructureXML->GetXMLContent(), dbSQLServer65, MigrationSession::SourceKey(dbOthers),
@@ -83,7 +67,7 @@ TEST_F(MigrateToPostgres, TablesKeysIndexesAndForeignKeysArrive) {
     MORVALEX_REQUIRE_TEST_PG();
     NewTarget();
     QStringList paths, names;
-    AllObjects(paths, names);
+    MigrationSession::AllObjects(*oStructureXML, paths, names);
     MigrationSession session;
     cMigrate generator;
     Migrate(session, generator, paths, names);
@@ -141,7 +125,7 @@ TEST_F(MigrateToPostgres, RejectedStatementsAreLogged) {
     NewTarget(QStringLiteral("CREATE TABLE orders (x integer);"));
     WriteDataTypeMap(QString::fromUtf8(kTestMap).remove(QRegularExpression(QStringLiteral("<OTHERS>text</OTHERS>"))));
     QStringList paths, names;
-    AllObjects(paths, names);
+    MigrationSession::AllObjects(*oStructureXML, paths, names);
     MigrationSession session;
     cMigrate generator;
     Migrate(session, generator, paths, names);
@@ -166,7 +150,7 @@ TEST_F(MigrateToPostgres, OnlyTheChosenObjects) {
     MORVALEX_REQUIRE_TEST_PG();
     NewTarget();
     QStringList paths, names;
-    AllObjects(paths, names);
+    MigrationSession::AllObjects(*oStructureXML, paths, names);
     for (const QString& path : paths) oStructureXML->FindNode(path).setAttribute(QStringLiteral("Migrate"), QStringLiteral("1"));
     MigrationSession nothing;
     cMigrate first;

@@ -9,6 +9,7 @@
 #include "ado/support/TestDatabases.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "explorer/frmDatabaseExplorer.h"
 #include "migration/ui/frmStructureMigration.h"
 #include "support/ImportSupport.h"
 
@@ -221,6 +222,23 @@ TEST_F(Wizard, MigratesToPostgres) {
     auto rs = connection.Execute(QStringLiteral("SELECT count(*) FROM pg_constraint c JOIN pg_namespace n ON n.oid = c.connamespace "
                                                 "WHERE n.nspname = 'public' AND c.contype = 'f'"));
     EXPECT_EQ(rs->Fields(0).toInt(), 1);
+}
+
+// The main window's procedure opens the wizard for a connection and a table.
+TEST_F(Wizard, OpenedByTheMainWindow) {
+    frmStructureMigration::Install();
+    bool shown = false;
+    host->onModal = [&](QObject* window) {
+        auto* w = qobject_cast<frmStructureMigration*>(window);
+        ASSERT_NE(w, nullptr);
+        shown = true;
+        EXPECT_EQ(w->sSelectedTable, QStringLiteral("orders"));
+        EXPECT_EQ(w->lblSourceDatabase->text(), QStringLiteral("shop"));
+        w->cmdNavigate[0]->click();
+    };
+    frmDatabaseExplorer::instance().MigrateStructure(0, 0, QStringLiteral("orders"));
+    frmDatabaseExplorer::ShowMigrationWizard = nullptr;
+    EXPECT_TRUE(shown);
 }
 
 // The progress page, shown while a migration runs (one object at a time).

@@ -26,7 +26,6 @@
 #include <memory>
 
 class cXML;
-class XmlNode;
 
 class cMigrate {
 public:

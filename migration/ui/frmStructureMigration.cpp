@@ -237,9 +237,11 @@ void frmStructureMigration::lsvSelectedObjects_ItemClick() { cmdRemoveR2L->setEn
 
 void frmStructureMigration::SetButtons() {
     const bool last = iCurrentStep == 4;
-    cmdNavigate[0]->setEnabled(!last);
-    cmdNavigate[1]->setEnabled(!last && iCurrentStep > 0);
-    cmdNavigate[2]->setEnabled(!last);
+    // Nothing to press while the migration runs (page 3).
+    const bool running = iCurrentStep == 3;
+    cmdNavigate[0]->setEnabled(!last && !running);
+    cmdNavigate[1]->setEnabled(!last && !running && iCurrentStep > 0);
+    cmdNavigate[2]->setEnabled(!last && !running);
     cmdNavigate[3]->setEnabled(last);
     cmdNavigate[2]->setText(iCurrentStep == 2 ? QStringLiteral("Migrate") : QStringLiteral("Next >"));
 }

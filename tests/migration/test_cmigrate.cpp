@@ -5,7 +5,9 @@
 
 #include "ado/support/TestDatabases.h"
 #include "core/bGlobal.h"
+#include "core/cXML.h"
 #include "migration/DdlNames.h"
+#include "migration/MigrationSession.h"
 #include "migration/cMigrate.h"
 
 #include <QRegularExpression>
@@ -333,6 +335,34 @@ TEST_F(Generator, ExecuteAllSplitsAtSeparatorLinesOnly) {
     auto rs = connection.Execute(QStringLiteral("SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master WHERE type='table' ORDER BY name)"));
     EXPECT_EQ(rs->Fields(0).toString(), QStringLiteral("Go,Gophers"));
     EXPECT_FALSE(generator.ExecuteAll(QStringLiteral("Create Table ok1(x integer)") + cMigrate::Separator() + QStringLiteral("nonsense")));
+}
+
+// The summary: a failed object leaves the list of created ones by its exact name only;
+// the result line follows what is left.
+TEST_F(Generator, SummaryLines) {
+    cXML doc;
+    ASSERT_TRUE(doc.LoadXMLContent(QStringLiteral("<DATABASE/>")));
+    const QStringList chosen = {QStringLiteral("orders_archive"), QStringLiteral("Orders"), QStringLiteral("orders")};
+    struct Case {
+        QStringList failed;
+        QString result;
+        QString created;
+    } cases[] = {
+        {{}, QStringLiteral("Database objects selected have been migrated successfully."),
+         QStringLiteral("orders_archive, Orders, orders have been created in T\r\n\r\n")},
+        {{QStringLiteral("orders")}, QStringLiteral("Database objects transferred with errors."),
+         QStringLiteral("orders_archive, Orders have been created in T\r\n\r\norders failed to copy")},
+        {{QStringLiteral("Orders"), QStringLiteral("orders_archive"), QStringLiteral("orders")},
+         QStringLiteral("None of batabase objects were migrated."), QStringLiteral("Orders failed to copy")},
+    };
+    for (const Case& c : cases) {
+        MigrationSession session;
+        session.MarkObjects(doc, {}, chosen);
+        for (const QString& name : c.failed) session.ObjectFailed(name, QStringLiteral("refused"), QStringLiteral("Create Table x()"));
+        EXPECT_EQ(session.ResultLine(), c.result);
+        EXPECT_TRUE(session.Summary(QStringLiteral("T")).startsWith(c.created))
+            << qPrintable(session.Summary(QStringLiteral("T")));
+    }
 }
 
 }  // namespace

@@ -145,6 +145,29 @@ TEST_F(MigrateToPostgres, RejectedStatementsAreLogged) {
               QStringList{QStringLiteral("4")});
 }
 
+// Names with blanks, quotes, "]", a statement's punctuation and letters outside ASCII
+// arrive exactly as they are written.
+TEST_F(MigrateToPostgres, NamesArriveAsWritten) {
+    MORVALEX_REQUIRE_TEST_PG();
+    NewTarget();
+    MigrationSession session;
+    cMigrate generator;
+    const QString structure = QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"Or&quot;der]s; drop table x\" Migrate=\"1\">"
+        "<COLUMN Name=\"Straße\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"pk\"/>"
+        "<COLUMN Name=\"line no\" Datatype=\"varchar\" Length=\"5\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<INDEX Name=\"u\" Column_Name=\"line no,Straße\" Description=\"Unique\" Table_Name=\"Or&quot;der]s; drop table x\" Migrate=\"1\"/>"
+        "</TABLE></DATABASE>");
+    session.Run(generator, target, structure, dbSQLServer65, QStringLiteral("OTHERS"), QStringLiteral("SQL Server 6.5"), {});
+    EXPECT_EQ(session.Errors(), QString());
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT table_name, column_name, is_nullable FROM information_schema.columns "
+                                          "WHERE table_schema = 'public' ORDER BY ordinal_position")),
+              (QStringList{QStringLiteral("Or\"der]s; drop table x|Straße|NO"), QStringLiteral("Or\"der]s; drop table x|line no|YES")}));
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT count(*) FROM pg_index i JOIN pg_class t ON t.oid = i.indrelid "
+                                          "WHERE t.relname = 'Or\"der]s; drop table x' AND i.indisunique")),
+              QStringList{QStringLiteral("2")});
+}
+
 // Marks of an earlier migration do not carry over; nothing chosen gives nothing.
 TEST_F(MigrateToPostgres, OnlyTheChosenObjects) {
     MORVALEX_REQUIRE_TEST_PG();

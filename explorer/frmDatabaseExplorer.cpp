@@ -741,7 +741,8 @@ void frmDatabaseExplorer::FocusConnection() {
 
 void frmDatabaseExplorer::MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable) {
     Trap(source("MigrateStructure"), [&] {
-        if (NodeSelection::MakeCurrent(iGroup, iConnection) == NodeSelection::Load::NoConnection) return;
+        const NodeSelection::Load load = NodeSelection::MakeCurrent(iGroup, iConnection);
+        if (load == NodeSelection::Load::NoConnection || load == NodeSelection::Load::LoadFailed) return;
         if (ShowMigrationWizard) ShowMigrationWizard(iGroup, iConnection, sSelectedTable);
     });
 }

@@ -59,6 +59,9 @@ public:
     static inline std::function<void(const QString& sAction)> ShowGroupDialog;
     // The program's arguments joined by blanks: the structure file to open at load.
     static inline QString CommandLine;
+    // Opens the migration wizard modally for the current connection (group, position)
+    // with a table to pre-select ("" for none). Installed by the wizard's code.
+    static inline std::function<void(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable)> ShowMigrationWizard;
 
     // ---- public procedures ----------------------------------------------------------
     void RenameCurrentGroup(const QString& sPGroupName);
@@ -81,6 +84,9 @@ public:
     void SavePreviewInWord();
     // Selects the node iCurrentNodeIndex and handles it as a click.
     void FocusConnection();
+    // Makes connection iConnection of group iGroup current (its structure loaded) and
+    // opens the migration wizard for it, with sSelectedTable pre-selected ("" for none).
+    void MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable = QString());
 
     // Progress of a catalogue reader started by this window; sets Cancel once the
     // window is closing.

@@ -103,14 +103,18 @@ QString PassPhrase(int n) {
 
 // ---- folders -------------------------------------------------------------------------
 
+QString FindAppPath(const QString& executableDir) {
+    // The read-only files never follow MORVALEX_HOME: a build tree keeps them next to the
+    // executable, an installed program under <prefix>/share/morvalex (looked for beside
+    // the executable first, so a moved installation still finds its own files).
+    for (const QString& candidate : {executableDir + QStringLiteral("/resources"), executableDir + QStringLiteral("/../share/morvalex")})
+        if (QFileInfo(candidate + QStringLiteral("/queries.mxq")).isFile()) return QDir::cleanPath(candidate);
+    return QStringLiteral(MORVALEX_INSTALL_DATADIR);
+}
+
 QString AppPath() {
     if (!g_appPathOverride.isEmpty()) return g_appPathOverride;
-    const QString home = qEnvironmentVariable("MORVALEX_HOME");
-    if (!home.isEmpty()) return stripSlash(home);
-    // A build tree keeps the resources next to the executable.
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/resources");
-    if (QCoreApplication::instance() && QFileInfo(beside + QStringLiteral("/queries.mxq")).exists()) return beside;
-    return QStringLiteral(MORVALEX_INSTALL_DATADIR);
+    return FindAppPath(QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString());
 }
 
 QString DataPath() {
@@ -230,7 +234,8 @@ bool SetDatabaseQueries() {
         const QString text = ReadTextFile(AppPath() + QStringLiteral("/queries.mxq"));
         const QString plain = DecryptText(text, gPassPhrase2);
         if (IsFailureCode(plain)) {
-            Critical(QStringLiteral("Queries.mxq is corrupted, please check"));
+            Critical(QStringLiteral("Queries.mxq is corrupted, please check") + QStringLiteral("\r\n") +
+                     QDir::toNativeSeparators(AppPath() + QStringLiteral("/queries.mxq")));
             platform::ui::endProgram(1);
         }
         oQueriesXML->LoadXMLContent(plain);

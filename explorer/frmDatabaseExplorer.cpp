@@ -622,8 +622,8 @@ void frmDatabaseExplorer::LoadHistoryXML() {
             PopulateLHXML();
             if (result.keptAs.isEmpty()) {
                 m_keepHistoryFile = true;
-                Critical(QStringLiteral("The history file could not be read. It is left as it is and will not be "
-                                        "changed in this session."));
+                Critical(QStringLiteral("The history file could not be read. \"") + QDir::toNativeSeparators(HistoryFile::Path()) +
+                         QStringLiteral("\" is left as it is and will not be changed in this session."));
             } else {
                 Critical(QStringLiteral("The history file could not be read. It has been kept as \"") +
                          QDir::toNativeSeparators(result.keptAs) + QStringLiteral("\" and a new history is started."));

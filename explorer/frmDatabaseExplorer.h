@@ -283,6 +283,10 @@ private:
     float m_hBarTop = 2430;
     float m_queryTextHeight = 1605;
     float m_queryResultTop = 2550;
+    // The tree's share of the main area's width, kept as the window is resized, and the
+    // area width (twips) the bar was last placed for.
+    float m_treeShare = 0;
+    float m_layoutTwips = 0;
 
     // Node selection: the last clicked node's index, the level and index of the last
     // numeric tag and where its separator stood (0 for none).

@@ -150,12 +150,20 @@ bool cADODB::ADOConnect() {
         return true;
     } catch (const std::exception& e) {
         auto [number, description] = Describe(e);
-        if (!m_connection.Errors().isEmpty()) number = m_connection.Errors().first().Number;
+        if (!m_connection.Errors().isEmpty()) {
+            number = m_connection.Errors().first().Number;
+            description = m_connection.Errors().first().Description;
+        }
         const auto box = [](const QString& message, const QString& title) {
             platform::ui::host().message(message, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, title);
         };
-        if (number == platform::ado::adErrGeneric)
-            box(QStringLiteral("Please check the server name and database name and try again."), kAppTitle);
+        if (number == platform::ado::adErrGeneric) {
+            // The driver's own reason tells a mistyped name from a server that is down.
+            const QString reason = description.section(QLatin1Char('\n'), 0, 0).trimmed();
+            box(QStringLiteral("Please check the server name and database name and try again.") +
+                    (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
+                kAppTitle);
+        }
         else if (number == platform::ado::adErrLoginFailed)
             box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
         else if (number == platform::ado::adErrProviderNotFound)

@@ -425,6 +425,13 @@ TEST_F(Window, TheWindowSeesExecuteAndHelpKeysBeforeItsControls) {
     for (const auto& p : host->prompts) help += p.kind == QLatin1String("help");
     EXPECT_EQ(help, 2);
     EXPECT_EQ(host->prompts.last().text, gHelpFile + QStringLiteral("#0"));
+    EXPECT_TRUE(host->messages().isEmpty());
+
+    // No browser could show the page: the user is told where it is.
+    host->helpOpens = false;
+    Key(target, Qt::Key_F1);
+    EXPECT_EQ(host->messages(), QStringList{QStringLiteral("The help page could not be opened in a browser. You can open it "
+                                                           "yourself; it is at\r\n") + QDir::toNativeSeparators(gHelpFile)});
 }
 
 TEST_F(Window, ProgressShowsTheStatusAndClosingCancelsTheImport) {

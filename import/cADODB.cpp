@@ -87,6 +87,20 @@ platform::ado::RecordsetPtr execute(platform::ado::Connection& connection, const
 
 }  // namespace
 
+bool cADODB::ReadsKind(int databaseType, int kind) {
+    if (databaseType == dbMorvalexXML) return true;  // a structure file holds what it holds
+    const catalogue::Entry entry = catalogue::Lookup(databaseType, kind);
+    // An entry with an empty TYPE only holds the positions of the entries after it.
+    const bool fromCatalogue = entry.exists() && !entry.type().isEmpty();
+    switch (kind) {
+    case catalogue::Views: return readsViews(databaseType) || (databaseType >= dbAccessXP && databaseType <= dbAccess97);
+    case catalogue::Procedures: return gImportStoredProcedures && fromCatalogue && readsProcedures(databaseType);
+    case catalogue::Triggers: return gImportTriggers && fromCatalogue && readsProcedures(databaseType);
+    case catalogue::Indexes: return entry.exists();
+    default: return true;
+    }
+}
+
 cADODB::cADODB() = default;
 cADODB::~cADODB() = default;
 
@@ -474,9 +488,8 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
 
 void cADODB::GenerateTriggersXML(const QString& sTableName) {
     Trap(QStringLiteral("GenerateTriggersXML"), [&] {
+        if (!ReadsKind(gDatabaseType, catalogue::Triggers)) return;
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Triggers);
-        // An entry with an empty TYPE only holds the positions of the entries after it.
-        if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
         const QString nameField = entry.columns(6).first();
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
@@ -577,8 +590,8 @@ void cADODB::GenerateStoredProceduresXML() {
     Trap(QStringLiteral("GenerateStoredProceduresXML"), [&] {
         if (m_cancel) return;
         qint16 s = 0;
+        if (!ReadsKind(gDatabaseType, catalogue::Procedures)) return;
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Procedures);
-        if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
         const QStringList fields = entry.columns(4);
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Procedures));
         if (atEnd(rs)) return;

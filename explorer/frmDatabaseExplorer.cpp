@@ -1059,6 +1059,22 @@ void frmDatabaseExplorer::ConnectObjectList() {
     new XmlHighlighter(wbXMLPreview->document());
 }
 
+void frmDatabaseExplorer::RefreshTreeKeepingSelection() {
+    if (m_unloading || mbClosing) return;
+    Trap(source("RefreshTreeKeepingSelection"), [&] {
+        const QString key = TreeNodes::Key(trvMain->currentItem());
+        PopulateLHXML();
+        QTreeWidgetItem* node = key.isEmpty() ? nullptr : TreeNodes::FindByKey(trvMain, key);
+        if (!node) node = trvMain->topLevelItem(0);
+        if (!node) return;
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent()) up->setExpanded(true);
+        trvMain->setCurrentItem(node);
+        // Asking again whether to connect would come out of nowhere.
+        if (TreeNodes::ImageKey(node) == kStopped) return;
+        trvMain_NodeClick(node);
+    });
+}
+
 void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
     Trap(source("trvMain_NodeClick"), [&] {
         if (!Node) objectRequired();

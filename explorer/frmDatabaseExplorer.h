@@ -76,6 +76,10 @@ public:
     void SavePreviewInWord();
     // Selects the node iCurrentNodeIndex and handles it as a click.
     void FocusConnection();
+    // Rebuilds the tree from the tree document and shows the node that was selected
+    // again (the root when it is gone), so the tree and the list agree after another
+    // window changed the document. A connection that is not loaded is selected only.
+    void RefreshTreeKeepingSelection();
 
     // Progress of a catalogue reader started by this window; sets Cancel once the
     // window is closing.

@@ -892,6 +892,7 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
             explorer.SaveMenus(true);
             explorer.FocusConnection();
             m_added = {};  // the entry stays
+            m_treeShown = true;
             bFinished = true;
             UnloadWith(vbFormCode);
             explorer.raise();
@@ -1180,6 +1181,7 @@ void frmDatabaseConnection::QueryUnload(bool& Cancel, int UnloadMode) {
                 explorer.SaveMenus(true);
                 explorer.FocusConnection();
                 m_added = {};
+                m_treeShown = true;
                 bImported = false;
             } else if (answer == Answer::No) {
                 RemoveAddedConnection();
@@ -1200,6 +1202,9 @@ void frmDatabaseConnection::QueryUnload(bool& Cancel, int UnloadMode) {
 void frmDatabaseConnection::Form_Unload() {
     m_unloaded = true;
     hide();
+    // A closed wizard leaves the main window's tree and list showing the tree document.
+    if (!m_treeShown && !gErrorOccurred && frmDatabaseExplorer::exists() && frmDatabaseExplorer::instance().IsLoaded() && oLHXML)
+        frmDatabaseExplorer::instance().RefreshTreeKeepingSelection();
     Forms::Unregister(this);
     if (g_instance == this) g_instance = nullptr;
     oADO.reset();

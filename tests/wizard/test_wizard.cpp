@@ -608,6 +608,55 @@ TEST_F(Wizard, EachAnswerOfTheImportQuestionOnPagesThreeToFive) {
     }
 }
 
+TEST_F(Wizard, AfterTheWizardClosesTheTreeAndTheListAgree) {
+    // The main window is open with the group selected.
+    frmDatabaseExplorer::ShowImportWizard = nullptr;
+    QFile::remove(HistoryFile::Path());
+    frmDatabaseExplorer& explorer = frmDatabaseExplorer::instance();
+    explorer.Show();
+    const auto select = [&](const QString& key) {
+        QTreeWidgetItem* node = TreeNodes::FindByKey(explorer.trvMain, key);
+        ASSERT_TRUE(node) << key.toStdString();
+        explorer.trvMain->setCurrentItem(node);
+        explorer.trvMain_NodeClick(node);
+    };
+    const auto children = [&](const QString& key) {
+        QStringList names;
+        if (QTreeWidgetItem* node = TreeNodes::FindByKey(explorer.trvMain, key))
+            for (int i = 0; i < node->childCount(); ++i) names << node->child(i)->text(0);
+        return names;
+    };
+    const auto listed = [&] {
+        QStringList names;
+        for (int i = 0; i < explorer.lsvDescription->topLevelItemCount(); ++i)
+            names << explorer.lsvDescription->topLevelItem(i)->text(0);
+        return names;
+    };
+    const struct {
+        Answer answer;
+        QStringList connections;  // of the group, in the tree and the list alike
+    } cases[] = {
+        {Answer::Cancel, {QStringLiteral("sample")}},  // kept, not loaded
+        {Answer::No, {QStringLiteral("sample")}},      // the new one removed, the first kept
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.answer));
+        select(QStringLiteral("Morvalex Group"));
+        frmDatabaseConnection& w = ImportSample();
+        ASSERT_EQ(w.Step(), 3);
+        host->answers.enqueue(c.answer);
+        Click(w, 0);
+        ASSERT_TRUE(w.IsUnloaded());
+        Settle();
+        ASSERT_TRUE(explorer.trvMain->currentItem());
+        EXPECT_EQ(TreeNodes::Key(explorer.trvMain->currentItem()), QStringLiteral("Morvalex Group"));
+        EXPECT_EQ(children(QStringLiteral("Morvalex Group")), c.connections);
+        EXPECT_EQ(listed(), c.connections);
+    }
+    explorer.Unload();
+    Settle();
+}
+
 // ---- objects for the report ----------------------------------------------------------------------
 
 TEST_F(Wizard, FinishMarksTheObjectsLeftTickedOnTheLastPage) {

@@ -22,7 +22,7 @@ namespace {
     if (!info.absoluteDir().exists()) raise(platform::err::PathNotFound, QStringLiteral("Path not found"), path);
     if (info.exists() && !info.isWritable()) raise(platform::err::PermissionDenied, denied, path);
     if (!QFileInfo(info.absolutePath()).isWritable()) raise(platform::err::PermissionDenied, denied, path);
-    raise(75, QStringLiteral("Path/File access error (") + f.errorString() + QLatin1Char(')'), path);
+    raise(platform::err::PathFileAccessError, QStringLiteral("Path/File access error (") + f.errorString() + QLatin1Char(')'), path);
 }
 }  // namespace
 

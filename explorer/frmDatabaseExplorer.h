@@ -84,6 +84,10 @@ public:
     void SavePreviewInWord();
     // Selects the node iCurrentNodeIndex and handles it as a click.
     void FocusConnection();
+    // Rebuilds the tree from the tree document and shows the node that was selected
+    // again (the root when it is gone), so the tree and the list agree after another
+    // window changed the document. A connection that is not loaded is selected only.
+    void RefreshTreeKeepingSelection();
     // Makes connection iConnection of group iGroup current (its structure loaded) and
     // opens the migration wizard for it, with sSelectedTable pre-selected ("" for none).
     void MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable = QString());
@@ -319,6 +323,10 @@ private:
     float m_hBarTop = 2430;
     float m_queryTextHeight = 1605;
     float m_queryResultTop = 2550;
+    // The tree's share of the main area's width, kept as the window is resized, and the
+    // area width (twips) the bar was last placed for.
+    float m_treeShare = 0;
+    float m_layoutTwips = 0;
 
     // Node selection: the last clicked node's index, the level and index of the last
     // numeric tag and where its separator stood (0 for none).

@@ -3,6 +3,7 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
+#include "platform/adox/Adox.h"
 #include "platform/ui/Host.h"
 
 #include <QDateTime>
@@ -158,6 +159,9 @@ bool cADODB::ADOConnect() {
             box(QStringLiteral("Please check the server name and database name and try again."), kAppTitle);
         else if (number == platform::ado::adErrLoginFailed)
             box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
+        else if (number == platform::adox::jetErrFileNotFound || number == platform::adox::jetErrCannotOpen
+                 || number == platform::adox::jetErrUnrecognizedFormat || number == platform::adox::jetErrInvalidPassword)
+            box(description, kAppTitle);  // an Access file that cannot be read: the reason
         else if (number == platform::ado::adErrProviderNotFound)
             box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
                 gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
@@ -742,8 +746,3 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
         return QVariant();
     }
 }
-
-// ---- Access ------------------------------------------------------------------------------------
-
-void cADODB::GenerateAccessTables() {}
-void cADODB::GenerateAccessViewsXML() {}

@@ -35,6 +35,8 @@ public:
     void StartXML();
     bool ADOConnect();
     void GenerateAccessViewsXML();
+    // Access's name of a column type (an ADO type number) of the given length.
+    QString GetAccessDataType(qint32 lType, qint32 lLength, bool bFixedLength, bool bAutoIncrement, bool bHyperlink);
     QString SetConnection() const { return m_connectionString; }
     void SetConnection(const QString& sConnStr) { m_connectionString = sConnStr; }
     bool GetServerInfo();

@@ -167,9 +167,10 @@ Column readColumn(MdbColumn* col, bool jet3, const QHash<int, int>& flags) {
     setText(p, "Default", mdb_col_get_prop(col, "DefaultValue"));
     const QVariant zeroLength = yesNo(mdb_col_get_prop(col, "AllowZeroLength"));
     if (!zeroLength.isNull()) p.insert(QStringLiteral("Jet OLEDB:Allow Zero Length"), zeroLength);
-    // A column is nullable unless the user made it required.
+    // A column is nullable unless the user made it required; a Yes/No column is kept
+    // as a bit that has no Null.
     const QVariant required = yesNo(mdb_col_get_prop(col, "Required"));
-    p.insert(QStringLiteral("Nullable"), required.isNull() ? true : !required.toBool());
+    p.insert(QStringLiteral("Nullable"), col->col_type != MDB_BOOL && (required.isNull() || !required.toBool()));
     setText(p, "Jet OLEDB:Column Validation Rule", mdb_col_get_prop(col, "ValidationRule"));
     setText(p, "Jet OLEDB:Column Validation Text", mdb_col_get_prop(col, "ValidationText"));
     setText(p, "Description", mdb_col_get_prop(col, "Description"));
@@ -302,13 +303,10 @@ void Catalog::Open(const QString& path, const QString& password) {
         } else if (type == kObjectLink || type == kObjectOdbcLink) {
             t.Type = QStringLiteral("LINK");
         } else if (type == kObjectQuery && !name.startsWith(QLatin1Char('~'))) {
-            // Views are the saved queries that return rows and take no parameters;
-            // action queries and parameter queries are procedures.
-            const QList<QueryRow>& rows = queries[o[0]];
-            bool hasParameters = false;
-            for (const QueryRow& q : rows) hasParameters = hasParameters || q.Attribute == 2;
-            const QString sql = QuerySql(rows);
-            if (hasParameters || sql.isEmpty()) continue;
+            // Views are the saved queries that return rows (select, crosstab and union
+            // queries, with their parameters if they take any); action queries are not.
+            const QString sql = QuerySql(queries.value(o[0]));
+            if (sql.isEmpty()) continue;
             t.Type = QStringLiteral("VIEW");
             views << View{name, sql, t.DateCreated, t.DateModified};
         } else {

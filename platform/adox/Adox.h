@@ -64,7 +64,7 @@ struct Key {
 struct Table {
     QString Name;
     // "TABLE" (a user table), "SYSTEM TABLE", "LINK" (linked to another file or an
-    // ODBC source) or "VIEW" (a saved select query).
+    // ODBC source) or "VIEW" (a saved select, crosstab or union query).
     QString Type;
     QDateTime DateCreated;
     QDateTime DateModified;

@@ -1,6 +1,6 @@
 // The SQL text of a saved query, rebuilt from its rows in the query catalogue
 // (MSysQueries). Each row's Attribute says what it holds:
-//   1 the query's kind (Flag), 2 a parameter, 3 the select options (Flag: 1 all
+//   1 the query's kind (Flag), 2 a parameter (Name1, its type's number in Flag), 3 the select options (Flag: 1 all
 //   fields, 2 DISTINCT, 4 owner access, 8 DISTINCTROW, 16 TOP Name1, 32 PERCENT),
 //   5 a source table (Name1, alias Name2) or a union part (Expression), 6 an output
 //   column (Expression, alias Name1; in a crosstab Flag 0 is the value, 1 the column
@@ -10,6 +10,7 @@
 
 #include "platform/adox/Adox.h"
 
+#include <QHash>
 #include <QRegularExpression>
 
 namespace platform::adox {
@@ -117,8 +118,18 @@ QString QuerySql(const QList<QueryRow>& rows) {
 
     const QList<QueryRow> parameters = rowsOf(rows, 2);
     if (!parameters.isEmpty()) {
+        // Parameter types by their DAO numbers, named as Access's SQL names them.
+        static const QHash<int, QString> types = {
+            {1, QStringLiteral("Bit")},        {2, QStringLiteral("Byte")},       {3, QStringLiteral("Short")},
+            {4, QStringLiteral("Long")},       {5, QStringLiteral("Currency")},   {6, QStringLiteral("IEEESingle")},
+            {7, QStringLiteral("IEEEDouble")}, {8, QStringLiteral("DateTime")},   {9, QStringLiteral("Binary")},
+            {10, QStringLiteral("Text")},      {11, QStringLiteral("LongBinary")}, {12, QStringLiteral("Memo")},
+            {15, QStringLiteral("Guid")},      {20, QStringLiteral("Decimal")}};
         QStringList names;
-        for (const QueryRow& p : parameters) names << bracketed(p.Name1);
+        for (const QueryRow& p : parameters) {
+            const QString type = types.value(flagOf(p));
+            names << bracketed(p.Name1) + (type.isEmpty() ? QString() : QLatin1Char(' ') + type);
+        }
         lines << QStringLiteral("PARAMETERS ") + names.join(QStringLiteral(", ")) + QLatin1Char(';');
     }
 

@@ -55,8 +55,7 @@ QString cADODB::GetAccessDataType(qint32 lType, qint32 lLength, bool bFixedLengt
 void cADODB::GenerateAccessTables() {
     Trap(QStringLiteral("cADODB.GenerateAccessTables"), [&] {
         platform::adox::Catalog catalog;
-        catalog.ActiveConnection(m_connection.State() == platform::ado::adStateOpen ? m_connection.OdbcConnectionString()
-                                                                                     : m_connectionString);
+        catalog.ActiveConnection(m_connectionString);
         m_table = 0;
         const int g = gGroupIndex, c = gConnectionIndex;
         const QString connection = ConnectionPath();
@@ -121,8 +120,7 @@ void cADODB::GenerateAccessTables() {
 void cADODB::GenerateAccessViewsXML() {
     Trap(QStringLiteral("GenerateAccessViewsXML"), [&] {
         platform::adox::Catalog catalog;
-        catalog.ActiveConnection(m_connection.State() == platform::ado::adStateOpen ? m_connection.OdbcConnectionString()
-                                                                                     : m_connectionString);
+        catalog.ActiveConnection(m_connectionString);
         m_view = 0;
         const int g = gGroupIndex, c = gConnectionIndex;
         const QString connection = ConnectionPath();

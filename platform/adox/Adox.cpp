@@ -7,11 +7,14 @@
 #include "platform/Error.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
+#include <QMutex>
 
 #include <mdbtools.h>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace platform::adox {
@@ -253,8 +256,45 @@ void Catalog::ActiveConnection(const QString& connectionString) {
     Open(DatabaseFileOf(connectionString), DatabasePasswordOf(connectionString));
 }
 
+namespace {
+
+// The last catalogue read, kept so that the readers of one import (tables, schema
+// rowsets, views) read the file once. A file changed since is read again.
+struct LastRead {
+    QMutex mutex;
+    QString path;
+    QDateTime modified;
+    qint64 size = -1;
+    std::optional<Catalog> catalog;
+};
+LastRead& lastRead() {
+    static LastRead last;
+    return last;
+}
+
+}  // namespace
+
 void Catalog::Open(const QString& path, const QString& password) {
     CheckDatabaseFile(path, password);
+    const QFileInfo info(path);
+    LastRead& last = lastRead();
+    {
+        QMutexLocker lock(&last.mutex);
+        if (last.catalog && last.path == info.canonicalFilePath() && last.size == info.size()
+            && last.modified == info.lastModified()) {
+            *this = *last.catalog;
+            return;
+        }
+    }
+    read(path);
+    QMutexLocker lock(&last.mutex);
+    last.path = info.canonicalFilePath();
+    last.size = info.size();
+    last.modified = info.lastModified();
+    last.catalog = *this;
+}
+
+void Catalog::read(const QString& path) {
     HandlePtr mdb(mdb_open(QFile::encodeName(path).constData(), MDB_NOFLAGS));
     if (!mdb) unreadable(path);
     mdb_set_date_fmt(mdb.get(), kDateFormat);

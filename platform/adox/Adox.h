@@ -86,7 +86,9 @@ public:
     // a Jet OLE DB string or "DBQ=" of an ODBC one. "Jet OLEDB:Database Password="
     // or "PWD=" is checked against the file's password.
     void ActiveConnection(const QString& connectionString);
-    // Reads the catalogue of the file at path.
+    // Reads the catalogue of the file at path. The file is checked every time; an
+    // unchanged file (same path, size and modification time) as read last is not
+    // read again.
     void Open(const QString& path, const QString& password = QString());
 
     const QList<Table>& Tables() const { return m_tables; }
@@ -96,6 +98,7 @@ public:
     QString Version() const { return m_version; }
 
 private:
+    void read(const QString& path);
     QList<Table> m_tables;
     QList<View> m_views;
     QList<Key> m_keys;

@@ -300,6 +300,11 @@ void Catalog::read(const QString& path) {
     mdb_set_date_fmt(mdb.get(), kDateFormat);
     mdb_set_boolean_fmt_numbers(mdb.get());
     if (!mdb_read_catalog(mdb.get(), MDB_ANY)) unreadable(path);
+    // A copy cut at a page boundary passes the header check; its catalogue then names
+    // definition pages past the end, which libmdb would read as empty pages.
+    const qint64 pages = QFileInfo(path).size() / mdb->fmt->pg_size;
+    for (guint i = 0; i < mdb->catalog->len; ++i)
+        if (qint64(static_cast<MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i))->table_pg) >= pages) unreadable(path);
     switch (mdb->f->jet_version) {
     case MDB_VER_JET3: m_version = QStringLiteral("JET3"); break;
     case MDB_VER_JET4: m_version = QStringLiteral("JET4"); break;

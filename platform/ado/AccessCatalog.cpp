@@ -129,20 +129,6 @@ Rowset foreignKeysOf(const adox::Catalog& catalog) {
     return out;
 }
 
-Rowset viewsOf(const adox::Catalog& catalog) {
-    Rowset out;
-    for (const adox::View& v : catalog.Views()) {
-        QVariantList r = emptyRow(views::Count);
-        r[views::TABLE_NAME] = v.Name;
-        r[views::VIEW_DEFINITION] = v.Command;
-        r[views::DATE_CREATED] = dateOrNull(v.DateCreated);
-        r[views::DATE_MODIFIED] = dateOrNull(v.DateModified);
-        out.rows << r;
-    }
-    sortRows(out.rows, {views::TABLE_NAME});
-    return out;
-}
-
 }  // namespace
 
 void AccessSource::open(const QString& odbcString, const QString& givenString) {
@@ -174,7 +160,6 @@ Rowset readAccess(const adox::Catalog& catalog, int schemaId) {
     case adSchemaPrimaryKeys: return primaryKeysOf(catalog);
     case adSchemaIndexes: return indexesOf(catalog);
     case adSchemaForeignKeys: return foreignKeysOf(catalog);
-    case adSchemaViews: return viewsOf(catalog);
     default: notSupported();
     }
 }

@@ -1,8 +1,9 @@
 #pragma once
 // Schema rowsets of an Access connection, answered from the file's own catalogue
 // (platform/adox) rather than the mdbtools driver, which lists tables and columns
-// only: primary keys, indexes and relationships come from the file's index and
-// relationship data.
+// only: tables, columns, primary keys, indexes and relationships come from the file's
+// own definitions, index and relationship data. The saved queries are read through
+// the catalogue itself; the other rowsets stay with the driver.
 
 #include "platform/ado/SchemaRowsets.h"
 #include "platform/adox/Adox.h"

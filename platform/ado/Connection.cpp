@@ -135,7 +135,7 @@ public:
         if (access.isAccess()) {
             switch (schemaId) {
             case adSchemaTables: case adSchemaColumns: case adSchemaPrimaryKeys: case adSchemaIndexes:
-            case adSchemaForeignKeys: case adSchemaViews:
+            case adSchemaForeignKeys:
                 return schema::readAccess(access.catalog(), schemaId);
             default: break;
             }

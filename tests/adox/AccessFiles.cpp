@@ -22,6 +22,4 @@ QString RunMdbTool(const QString& program, const QStringList& arguments) {
     return out.isNull() ? QStringLiteral("") : out;
 }
 
-bool MustHaveEverything() { return qEnvironmentVariable("CI") == QLatin1String("true"); }
-
 }  // namespace accesstest

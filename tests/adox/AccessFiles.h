@@ -3,6 +3,8 @@
 // originals) and the output of the mdbtools programs, which read the same files on
 // their own and serve as the reviewed expectation.
 
+#include "support/TestSupport.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -26,16 +28,4 @@ private:
 // be run.
 QString RunMdbTool(const QString& program, const QStringList& arguments);
 
-// True under CI=true, where a missing prerequisite fails instead of skipping.
-bool MustHaveEverything();
-
 }  // namespace accesstest
-
-// Skips the test with the message when the condition is false; fails under CI=true.
-#define MORVALEX_REQUIRE(condition, message)                                             \
-    do {                                                                                 \
-        if (!(condition)) {                                                              \
-            if (::accesstest::MustHaveEverything()) FAIL() << (message);                 \
-            GTEST_SKIP() << (message);                                                   \
-        }                                                                                \
-    } while (0)

@@ -63,6 +63,10 @@ private:
     // FOREIGNKEYS) and its items under it.
     QString TablePath() const;
     void AddTableFolder(const QString& element, const QString& name, int levelCode);
+    // The connection's TABLES folder, and a table's tree item and structure element
+    // (at position t).
+    void AddTablesFolder();
+    void AddTable(const QString& name, const QString& created);
     void AddTableItem(const QString& element, const QString& folder, const QString& name, int i);
 
     platform::ado::Connection m_connection;

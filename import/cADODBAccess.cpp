@@ -57,26 +57,12 @@ void cADODB::GenerateAccessTables() {
         platform::adox::Catalog catalog;
         catalog.ActiveConnection(m_connectionString);
         m_table = 0;
-        const int g = gGroupIndex, c = gConnectionIndex;
-        const QString connection = ConnectionPath();
         for (const platform::adox::Table& table : catalog.Tables()) {
             if (table.Type.toUpper() != QLatin1String("TABLE")) continue;
             const QString& name = table.Name;
-            const QString created = dateText(table.DateCreated);
-            if (m_table == 0)
-                AddTreeEntry(QStringLiteral("TABLES"),
-                             {QStringLiteral("Name=Tables"), QStringLiteral("Key=Tables|%1|%2").arg(g).arg(c),
-                              QStringLiteral("RHXPath=4"), QStringLiteral("Description=Tables available in database ") + gDatabaseName},
-                             connection, c);
+            if (m_table == 0) AddTablesFolder();
             if (Raise(name, QStringLiteral("Table"), QStringLiteral("Importing"), 20, QString())) return;
-            AddTreeEntry(QStringLiteral("TABLE"),
-                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
-                          QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
-                         connection + QStringLiteral("[%1]/TABLES").arg(c), 0);
-            AddStructureElement(QStringLiteral("TABLE"),
-                                {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created, QStringLiteral("Report=1"),
-                                 QStringLiteral("Migrate=0")},
-                                QStringLiteral("DATABASE"), 0);
+            AddTable(name, dateText(table.DateCreated));
             int serial = 0;
             for (const platform::adox::Column& column : table.Columns) {
                 ++serial;

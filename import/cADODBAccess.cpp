@@ -72,13 +72,11 @@ void cADODB::GenerateAccessTables() {
                 const bool hyperlink = propertyTrue(column.Property(QStringLiteral("Jet OLEDB:Hyperlink")));
                 const QString dataType = GetAccessDataType(column.Type, m_columnLength, fixedLength, autoIncrement, hyperlink);
                 const QString columnDefault = propertyText(column.Property(QStringLiteral("Default")));
-                QString nullAllowed;
-                if (autoIncrement)
-                    nullAllowed = QStringLiteral("False");
-                else if (dataType == QLatin1String("Text") || dataType == QLatin1String("Memo") || dataType == QLatin1String("HyperLink"))
-                    nullAllowed = propertyText(column.Property(QStringLiteral("Jet OLEDB:Allow Zero Length")));
-                else
-                    nullAllowed = propertyText(column.Property(QStringLiteral("Nullable")));
+                // Whether the column takes Null, for text columns too: "Allow Zero Length"
+                // is about empty texts, and a text column that takes Null but no empty
+                // text would otherwise be documented (and migrated) as NOT NULL.
+                const QString nullAllowed =
+                    autoIncrement ? QStringLiteral("False") : propertyText(column.Property(QStringLiteral("Nullable")));
                 if (m_cancel) return;
                 const QString primaryKey = GetPrimaryKey(name, column.Name);
                 if (m_cancel) return;

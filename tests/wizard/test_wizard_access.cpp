@@ -3,11 +3,17 @@
 // Access database.
 
 #include "adox/AccessFiles.h"
+#include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "explorer/frmDatabaseExplorer.h"
 #include "support/WizardSupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QTabWidget>
+#include <QTreeWidget>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
@@ -51,6 +57,21 @@ TEST_F(AccessWizard, NwindFromTheAccessPanelToTheTree) {
     const QString copy = oLHXML->FindNode(connection).attribute(QStringLiteral("TempXMLFileName"));
     ASSERT_TRUE(QFileInfo(copy).isFile()) << copy.toStdString();
     EXPECT_TRUE(testsupport::ReadFile(copy).contains(QStringLiteral("<TABLE Name=\"Umsätze\"")));
+
+    // The main window previews a table; the picture under <build>/screenshots lets a
+    // reviewer see it as the user does.
+    frmDatabaseExplorer& main = frmDatabaseExplorer::instance();
+    main.resize(1280, 900);
+    QTreeWidgetItem* orders = TreeNodes::FindByKey(main.trvMain, QStringLiteral("Orders|0|0|1"));
+    ASSERT_TRUE(orders);
+    main.trvMain->setCurrentItem(orders);
+    main.trvMain_NodeClick(orders);
+    main.ssRHPanel->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    const QString shots = QStringLiteral(MORVALEX_BINARY_DIR "/screenshots");
+    QDir().mkpath(shots);
+    EXPECT_TRUE(main.grab().save(shots + QStringLiteral("/access-nwind-orders.png")));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
     Settle();
 }
 

@@ -232,6 +232,15 @@ private:
     frmDatabaseExplorer();
     ~frmDatabaseExplorer() override;
 
+    // Report and preview-export commands (ReportCommands.cpp).
+    void SaveXMLPreview();
+    QString SavePreviewXML();
+    void SavePreviewHTML();
+    // The text the document preview shows, as an exported page holds it.
+    QString PreviewContent();
+    void PrintPreview(WebBrowser* browser);
+    void ShowReportSetup();
+
     void BuildMenus();
     void BuildToolbar();
     void BuildPanes();

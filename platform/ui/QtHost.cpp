@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QUrl>
 #include <QWidget>
 #include <cstdio>
@@ -86,6 +88,12 @@ bool QtHost::openUrl(const QString& target) {
 
 void QtHost::showHelp(const QString& helpFile, int) {
     if (QFileInfo::exists(helpFile)) QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
+}
+
+bool QtHost::printDialog(QPrinter& printer, const QString& title) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtHost::setClipboardText(const QString& text) { QApplication::clipboard()->setText(text); }

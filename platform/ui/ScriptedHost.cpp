@@ -41,6 +41,11 @@ void ScriptedHost::showHelp(const QString& helpFile, int contextId) {
     prompts.append({QStringLiteral("help"), helpFile + QLatin1Char('#') + QString::number(contextId), QString()});
 }
 
+bool ScriptedHost::printDialog(QPrinter& printer, const QString& title) {
+    prompts.append({QStringLiteral("print"), QString(), title});
+    return onPrint ? onPrint(printer) : false;
+}
+
 void ScriptedHost::showModal(QObject* window) {
     prompts.append({QStringLiteral("modal"), window ? window->objectName() : QString(), QString()});
     if (onModal) onModal(window);

@@ -1,0 +1,274 @@
+// The main window's report commands: the Report menu and the SaveReport drop-down,
+// the template menu, the exports of the two previews and their printing. The reports
+// themselves are written by bXMLSupport, WordReport and cXML::SaveXML.
+
+#include "core/FileUtil.h"
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "explorer/ExplorerWidgets.h"
+#include "explorer/Preview.h"
+#include "explorer/PreviewExport.h"
+#include "explorer/frmDatabaseExplorer.h"
+#include "platform/ui/Host.h"
+#include "reports/DM_Browse.h"
+#include "reports/ReportSettings.h"
+#include "reports/WordReport.h"
+#include "reports/bXMLSupport.h"
+#include "reports/ui/frmReportSetup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPrinter>
+#include <QToolButton>
+#include <QUrl>
+
+using namespace bGlobal;
+using platform::ui::host;
+
+namespace {
+
+QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
+
+// The hourglass pointer for the life of the object.
+struct Hourglass {
+    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { QApplication::restoreOverrideCursor(); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+};
+
+// A Save dialog starting in the reports folder. The chosen path, or "" when the user
+// cancelled or kept the pattern; a name typed without an extension gets 'extension'.
+QString chooseSavePath(const QString& filter, const QString& pattern) {
+    const QString chosen = host().saveFile(QStringLiteral("Save As"), filter, gReportsFolder, pattern);
+    if (chosen.isEmpty() || chosen == pattern || chosen.toLower() == pattern.mid(1)) return QString();
+    if (QFileInfo(chosen).suffix().isEmpty() && !QFileInfo(chosen).isDir()) return chosen + pattern.mid(1);
+    return chosen;
+}
+
+// A file wanted where a folder stands: told, and refused.
+bool refusedFolder(const QString& path) {
+    if (!QFileInfo(path).isDir()) return false;
+    Critical(path + QStringLiteral(" is a folder. Please choose a file name."));
+    return true;
+}
+
+// A file written by a step that tells its own failures: it is there and newer than
+// it was before the step.
+struct WrittenCheck {
+    explicit WrittenCheck(const QString& path) : m_path(path), m_before(QFileInfo(path).lastModified()) {}
+    bool Written() const {
+        const QFileInfo now(m_path);
+        return now.isFile() && (!m_before.isValid() || now.lastModified() != m_before);
+    }
+    QString m_path;
+    QDateTime m_before;
+};
+
+}  // namespace
+
+// ---- reports ---------------------------------------------------------------------------------
+
+QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
+    return TrapValue(source("SaveHTML"), [&] {
+        QString path;
+        if (!gMultiplePages) {
+            path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
+            if (path.isEmpty() || refusedFolder(path)) return QString();
+        } else {
+            const QString folder = DM_BrowseFolder(QStringLiteral("Select HTML Folder"));
+            if (folder.isEmpty()) return QString();
+            path = folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + gDatabaseName +
+                   QStringLiteral("report/");
+        }
+        if (bSaveNow) {
+            bool written = false;
+            {
+                const Hourglass wait;
+                written = bXMLSupport::SaveAsHTML(path, gMultiplePages);
+            }
+            // A report that failed has been told about; nothing is opened.
+            if (written) host().openUrl(path.contains(QLatin1String(".html")) ? path : path + QStringLiteral("index.html"));
+        }
+        return path;
+    }, QString());
+}
+
+QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
+    return TrapValue(source("SaveXML"), [&] {
+        const QString path = chooseSavePath(QStringLiteral("XML File | *.xml"), QStringLiteral("*.xml"));
+        if (path.isEmpty() || refusedFolder(path)) return QString();
+        if (bSaveNow && oStructureXML) {
+            const WrittenCheck check(path);
+            oStructureXML->SaveXML(path, true);
+            if (check.Written()) host().openUrl(path);
+        }
+        return path;
+    }, QString());
+}
+
+QString frmDatabaseExplorer::SaveInWord(bool bSaveNow) {
+    return TrapValue(source("SaveInWord"), [&] {
+        const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), QStringLiteral("*.doc"));
+        if (path.isEmpty()) return QString();
+        if (bSaveNow) SaveNowInWord(path);
+        return path;
+    }, QString());
+}
+
+void frmDatabaseExplorer::SaveNowInWord(const QString& sWordFileName) {
+    bool written = false;
+    {
+        const Hourglass wait;
+        written = WordReport::Save(sWordFileName);
+    }
+    if (written) host().openUrl(sWordFileName);
+}
+
+void frmDatabaseExplorer::mnuSubReport_Click(int Index) {
+    Trap(source("mnuSubReport_Click"), [&] {
+        switch (Index) {
+        case 1: SaveHTML(true); break;
+        case 2: SaveXML(true); break;
+        case 3: SaveInWord(true); break;
+        case 5: ShowReportSetup(); break;
+        default: break;
+        }
+    });
+}
+
+void frmDatabaseExplorer::mnuSubToolbar_Click(int Index) { mnuSubReport_Click(Index); }
+
+void frmDatabaseExplorer::ShowReportSetup() {
+    Trap(source("ShowReportSetup"), [&] {
+        if (frmReportSetup::ShowSetup()) PreviewHTML(gPreviewXPath);
+    });
+}
+
+// ---- the template menu -----------------------------------------------------------------------
+
+void frmDatabaseExplorer::tlbTemplate_ButtonClick(QToolButton* Button) {
+    Trap(source("tlbTemplate_ButtonClick"), [&] {
+        if (QAction* dummy = mnuSubTemplate.value(0)) dummy->setVisible(false);
+        PopupBelow(Button, mnuTemplate);
+    });
+}
+
+void frmDatabaseExplorer::mnuSubTemplate_Click(int Index) {
+    Trap(source("mnuSubTemplate_Click"), [&] {
+        QAction* item = mnuSubTemplate.value(Index);
+        if (!item) return;
+        if (Index == mnuSubTemplate.lastKey()) {
+            ShowReportSetup();
+            return;
+        }
+        ReportSettings::ChooseTemplate(item->text());
+        PreviewHTML(gPreviewXPath);
+    });
+}
+
+// ---- preview exports -------------------------------------------------------------------------
+
+void frmDatabaseExplorer::tlbPreview_ButtonClick(QToolButton* Button) {
+    Trap(source("tlbPreview_ButtonClick"), [&] {
+        if (QAction* xml = mnuSubPreviewTool.value(1)) xml->setVisible(false);
+        PopupBelow(Button, mnuPreviewTool);
+    });
+}
+
+void frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick(QToolButton*) { SaveXMLPreview(); }
+
+void frmDatabaseExplorer::mnuSubPreviewTool_Click(int Index) {
+    Trap(source("mnuSubPreviewTool_Click"), [&] {
+        switch (Index) {
+        case 0: SavePreviewHTML(); break;
+        case 1: SaveXMLPreview(); break;
+        case 2: SavePreviewInWord(); break;
+        default: break;
+        }
+    });
+}
+
+QString frmDatabaseExplorer::PreviewContent() {
+    // Both output kinds export the page the document preview shows: the preview style
+    // sheet has already turned the preview document into it.
+    const QString location = wbReport->LocationURL();
+    if (location.isEmpty() || location == QLatin1String("about:blank")) return QString();
+    return SavePreviewXML();
+}
+
+QString frmDatabaseExplorer::SavePreviewXML() {
+    return TrapValue(source("SavePreviewXML"), [&] {
+        QString file = wbReport->LocationURL();
+        if (file.startsWith(QLatin1String("file:"))) file = QUrl(file).toLocalFile();
+        return ReadTextFile(file);
+    }, QString());
+}
+
+void frmDatabaseExplorer::SavePreviewHTML() {
+    try {
+        const QString location = wbReport->LocationURL();
+        if (location.isEmpty() || location == QLatin1String("about:blank")) return;
+        const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
+        if (path.isEmpty() || refusedFolder(path)) return;
+        const Hourglass wait;
+        QString file = location.startsWith(QLatin1String("file:")) ? QUrl(location).toLocalFile() : location;
+        PreviewExport::WriteHtml(file, path);
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        if (n == platform::err::PermissionDenied) Critical(QStringLiteral("You do not have enought previleges to write file."));
+        else ShowError(n, d, source("SavePreviewHTML"));
+    }
+}
+
+void frmDatabaseExplorer::SaveXMLPreview() {
+    try {
+        const QString location = wbXMLPreview->LocationURL();
+        if (location.isEmpty() || location == QLatin1String("about:blank")) return;
+        QString path = host().saveFile(QStringLiteral("Save As"), QStringLiteral("XML Files | *.xml"), gReportsFolder,
+                                       QStringLiteral("*.xml"));
+        if (path.isEmpty() || path.toLower() == QLatin1String(".xml") || path == QLatin1String("*.xml")) return;
+        if (QFileInfo(path).suffix().isEmpty() && !QFileInfo(path).isDir()) path += QStringLiteral(".xml");
+        if (refusedFolder(path)) return;
+        PreviewExport::WriteXml(location.startsWith(QLatin1String("file:")) ? QUrl(location).toLocalFile() : location, path);
+    } catch (const std::exception&) {
+        // A file that could not be written is told; nothing else stops the command.
+        Critical(QStringLiteral("You do not have enought previleges to write file."));
+    }
+}
+
+void frmDatabaseExplorer::SavePreviewInWord() {
+    try {
+        const Hourglass wait;
+        const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), QStringLiteral("*.doc"));
+        if (path.isEmpty()) return;
+        const QString content = WordReport::PreviewContentFile();
+        DeleteFileIfExists(content);
+        WriteTextFileAtomic(content, PreviewContent());
+        if (WordReport::Convert(content, path)) host().openUrl(path);
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        if (n == platform::err::PermissionDenied)
+            Critical(QStringLiteral("You dont have enough previleges to write file in this directory."));
+        else
+            ShowError(n, d, source("SavePreviewInWord"));
+    }
+}
+
+// ---- printing --------------------------------------------------------------------------------
+
+void frmDatabaseExplorer::PrintPreview(WebBrowser* browser) {
+    try {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(kAppTitle);
+        if (host().printDialog(printer, QStringLiteral("Print"))) browser->print(&printer);
+    } catch (const std::exception&) {
+        // Printing problems are the printer's; the window goes on.
+    }
+}
+
+void frmDatabaseExplorer::tlbPrint_ButtonClick(QToolButton*) { PrintPreview(wbReport); }
+void frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick(QToolButton*) { PrintPreview(wbXMLPreview); }

@@ -114,18 +114,18 @@ QString frmDatabaseExplorer::SaveInWord(bool bSaveNow) {
     return TrapValue(source("SaveInWord"), [&] {
         const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), QStringLiteral("*.doc"));
         if (path.isEmpty()) return QString();
-        if (bSaveNow) SaveNowInWord(path);
+        if (bSaveNow) {
+            const WrittenCheck check(path);
+            SaveNowInWord(path);
+            if (check.Written()) host().openUrl(path);
+        }
         return path;
     }, QString());
 }
 
 void frmDatabaseExplorer::SaveNowInWord(const QString& sWordFileName) {
-    bool written = false;
-    {
-        const Hourglass wait;
-        written = WordReport::Save(sWordFileName);
-    }
-    if (written) host().openUrl(sWordFileName);
+    const Hourglass wait;
+    WordReport::Save(sWordFileName);
 }
 
 void frmDatabaseExplorer::mnuSubReport_Click(int Index) {

@@ -136,4 +136,16 @@ QString AssignInitialPath(const QString& extension, const QString& path, bool pa
     return defaultFile;
 }
 
+QString DestinationProblem(const QString& path, bool bFolder) {
+    const QString p = slashes(path.trimmed());
+    if (p.isEmpty()) return QStringLiteral("Please enter a valid destination path.");
+    if (!bFolder && QFileInfo(p).isDir()) return p + QStringLiteral(" is a folder. Please choose a file name.");
+    QFileInfo existing(bFolder ? p : QFileInfo(p).absolutePath());
+    while (!existing.exists() && existing.absoluteFilePath() != existing.absolutePath())
+        existing = QFileInfo(existing.absolutePath());
+    if (!existing.isDir() || !existing.isWritable() || (!bFolder && QFileInfo(p).exists() && !QFileInfo(p).isWritable()))
+        return QStringLiteral("You dont have enough previleges to write file in this directory.");
+    return QString();
+}
+
 }  // namespace ReportSettings

@@ -69,4 +69,9 @@ void Store(const Choice& c, bool bNameSpace);
 // what the path lacks. "\" separates folders as "/" does.
 QString AssignInitialPath(const QString& extension, const QString& path, bool paging);
 
+// Why a report cannot be written to path, or "" when it can: a file wanted where a
+// folder stands, or a folder (the nearest one that exists) that may not be written.
+// bFolder: the report is a folder of pages.
+QString DestinationProblem(const QString& path, bool bFolder);
+
 }  // namespace ReportSettings

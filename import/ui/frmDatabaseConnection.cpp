@@ -433,16 +433,7 @@ void frmDatabaseConnection::BuildPages() {
                                 fraStep[3]));
     }
 
-    // Page 4: report options (the destination so far).
-    {
-        auto* v = new QVBoxLayout(fraStep[4]);
-        auto* destination = new QGroupBox(QStringLiteral("Destination"), fraStep[4]);
-        auto* form = new QFormLayout(destination);
-        txtDestinationPath = lineEdit(destination, QStringLiteral("txtDestinationPath"));
-        form->addRow(label(destination, QStringLiteral("Destination path"), txtDestinationPath), txtDestinationPath);
-        v->addWidget(destination);
-        v->addStretch();
-    }
+    BuildReportOptionsPage();
 
     // Page 5: objects for the report.
     {
@@ -460,6 +451,10 @@ void frmDatabaseConnection::BuildPages() {
         row->addWidget(cmdSelectAll);
         row->addWidget(cmdDeselectAll);
         row->addStretch();
+        cmdPreview = new QPushButton(QStringLiteral("Preview"), fraStep[5]);
+        cmdPreview->setObjectName(QStringLiteral("cmdPreview"));
+        row->addWidget(cmdPreview);
+        connect(cmdPreview, &QPushButton::clicked, this, [this] { cmdPreview_Click(); });
         v->addLayout(row);
         connect(cmdSelectAll, &QPushButton::clicked, this, [this] { cmdSelectAll_Click(); });
         connect(cmdDeselectAll, &QPushButton::clicked, this, [this] { cmdDeselectAll_Click(); });
@@ -891,6 +886,7 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
             explorer.SaveMenus(true);
             explorer.FocusConnection();
             m_added = {};  // the entry stays
+            if (nStep == 5 && FinalSave()) OpenReport();
             bFinished = true;
             UnloadWith(vbFormCode);
             explorer.raise();
@@ -1046,17 +1042,7 @@ QString frmDatabaseConnection::GenerateSummary() {
 }
 
 // ---- report pages ----------------------------------------------------------------------------
-// Report output (formats, style sheets, destinations) comes with the report settings;
-// until then page 4 keeps its destination box as it is and stores nothing.
-
-QString frmDatabaseConnection::AssignInitialPath(const QString& extension, const QString& path) {
-    Q_UNUSED(extension);
-    return path;
-}
-
-bool frmDatabaseConnection::StoreReportSettings() { return true; }
-
-void frmDatabaseConnection::RetrieveReportSettings() {}
+// Page 4's output, destination and report options are in ReportPages.cpp.
 
 void frmDatabaseConnection::InitializeTreeView() {
     Trap(kForm + QStringLiteral("InitializeTreeView"), [&] {

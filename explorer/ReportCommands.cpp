@@ -3,6 +3,7 @@
 // themselves are written by bXMLSupport, WordReport and cXML::SaveXML.
 
 #include "core/FileUtil.h"
+#include "core/Hourglass.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/ExplorerWidgets.h"
@@ -32,13 +33,6 @@ namespace {
 
 QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
 
-// The hourglass pointer for the life of the object.
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 // A Save dialog starting in the reports folder. The chosen path, or "" when the user
 // cancelled or kept the pattern; a name typed without an extension gets 'extension'.
@@ -49,24 +43,15 @@ QString chooseSavePath(const QString& filter, const QString& pattern) {
     return chosen;
 }
 
-// A file wanted where a folder stands: told, and refused.
-bool refusedFolder(const QString& path) {
-    if (!QFileInfo(path).isDir()) return false;
-    Critical(path + QStringLiteral(" is a folder. Please choose a file name."));
+// A destination the report cannot be written to (a folder where a file is wanted, a
+// folder that may not be written): told, and refused.
+bool refused(const QString& path, bool bFolder = false) {
+    const QString problem = ReportSettings::DestinationProblem(path, bFolder);
+    if (problem.isEmpty()) return false;
+    Critical(problem);
     return true;
 }
 
-// A file written by a step that tells its own failures: it is there and newer than
-// it was before the step.
-struct WrittenCheck {
-    explicit WrittenCheck(const QString& path) : m_path(path), m_before(QFileInfo(path).lastModified()) {}
-    bool Written() const {
-        const QFileInfo now(m_path);
-        return now.isFile() && (!m_before.isValid() || now.lastModified() != m_before);
-    }
-    QString m_path;
-    QDateTime m_before;
-};
 
 }  // namespace
 
@@ -77,12 +62,13 @@ QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
         QString path;
         if (!gMultiplePages) {
             path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
-            if (path.isEmpty() || refusedFolder(path)) return QString();
+            if (path.isEmpty() || refused(path)) return QString();
         } else {
             const QString folder = DM_BrowseFolder(QStringLiteral("Select HTML Folder"));
             if (folder.isEmpty()) return QString();
             path = folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + gDatabaseName +
                    QStringLiteral("report/");
+            if (refused(path, true)) return QString();
         }
         if (bSaveNow) {
             bool written = false;
@@ -100,9 +86,9 @@ QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
 QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
     return TrapValue(source("SaveXML"), [&] {
         const QString path = chooseSavePath(QStringLiteral("XML File | *.xml"), QStringLiteral("*.xml"));
-        if (path.isEmpty() || refusedFolder(path)) return QString();
+        if (path.isEmpty() || refused(path)) return QString();
         if (bSaveNow && oStructureXML) {
-            const WrittenCheck check(path);
+            const FileWriteCheck check(path);
             oStructureXML->SaveXML(path, true);
             if (check.Written()) host().openUrl(path);
         }
@@ -113,9 +99,9 @@ QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
 QString frmDatabaseExplorer::SaveInWord(bool bSaveNow) {
     return TrapValue(source("SaveInWord"), [&] {
         const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), QStringLiteral("*.doc"));
-        if (path.isEmpty()) return QString();
+        if (path.isEmpty() || refused(path)) return QString();
         if (bSaveNow) {
-            const WrittenCheck check(path);
+            const FileWriteCheck check(path);
             SaveNowInWord(path);
             if (check.Written()) host().openUrl(path);
         }
@@ -213,7 +199,7 @@ void frmDatabaseExplorer::SavePreviewHTML() {
         const QString location = wbReport->LocationURL();
         if (location.isEmpty() || location == QLatin1String("about:blank")) return;
         const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
-        if (path.isEmpty() || refusedFolder(path)) return;
+        if (path.isEmpty() || refused(path)) return;
         const Hourglass wait;
         QString file = location.startsWith(QLatin1String("file:")) ? QUrl(location).toLocalFile() : location;
         PreviewExport::WriteHtml(file, path);
@@ -232,7 +218,7 @@ void frmDatabaseExplorer::SaveXMLPreview() {
                                        QStringLiteral("*.xml"));
         if (path.isEmpty() || path.toLower() == QLatin1String(".xml") || path == QLatin1String("*.xml")) return;
         if (QFileInfo(path).suffix().isEmpty() && !QFileInfo(path).isDir()) path += QStringLiteral(".xml");
-        if (refusedFolder(path)) return;
+        if (refused(path)) return;
         PreviewExport::WriteXml(location.startsWith(QLatin1String("file:")) ? QUrl(location).toLocalFile() : location, path);
     } catch (const std::exception&) {
         // A file that could not be written is told; nothing else stops the command.

@@ -3,6 +3,7 @@
 #include "core/FileUtil.h"
 #include "core/bGlobal.h"
 #include "reports/bXMLSupport.h"
+#include "reports/ReportSettings.h"
 #include "reports/cWord.h"
 
 #include <QFileInfo>
@@ -15,7 +16,6 @@ namespace {
 
 const QString kNoWord = QStringLiteral("Microsoft Word does not exist, please install and try again");
 const QString kNotCreated = QStringLiteral("Word document could not be created.");
-const QString kNoPrivileges = QStringLiteral("You dont have enough previleges to write file in this directory.");
 
 // Puts the report globals back as they were when it was made.
 class ReportGlobals {
@@ -34,19 +34,12 @@ private:
 };
 
 // A target that cannot become a document is refused before any work: a folder, or a
-// file in a folder that is missing or may not be written.
+// file in a folder that may not be written.
 bool TargetWritable(const QString& sWordFileName) {
-    const QFileInfo target(sWordFileName);
-    if (sWordFileName.trimmed().isEmpty() || target.isDir()) {
-        Critical(kNotCreated);
-        return false;
-    }
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir() || !folder.isWritable() || (target.exists() && !target.isWritable())) {
-        Critical(kNoPrivileges);
-        return false;
-    }
-    return true;
+    const QString problem = ReportSettings::DestinationProblem(sWordFileName, false);
+    if (problem.isEmpty()) return true;
+    Critical(problem);
+    return false;
 }
 
 bool ConvertWith(cWord& word, const QString& sHTMLFile, const QString& sWordFileName) {

@@ -1,6 +1,8 @@
 // Pages 4 and 5 of the import wizard: the report's output, destination and options,
 // the preview of the ticked objects and the report written on Finish.
 
+#include "core/FileUtil.h"
+#include "core/Hourglass.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/frmDatabaseExplorer.h"
@@ -31,26 +33,10 @@ namespace {
 
 const QString kForm = QStringLiteral("frmDatabaseConnection.");
 
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 // The extension of a report of that output kind.
 QString extensionOf(const QString& kind) { return kind == QLatin1String("word") ? QStringLiteral("doc") : kind; }
 
-// A file there and newer than when the object was made.
-struct WrittenCheck {
-    explicit WrittenCheck(const QString& path) : m_path(path), m_before(QFileInfo(path).lastModified()) {}
-    bool Written() const {
-        const QFileInfo now(m_path);
-        return now.isFile() && (!m_before.isValid() || now.lastModified() != m_before);
-    }
-    QString m_path;
-    QDateTime m_before;
-};
 
 }  // namespace
 
@@ -197,7 +183,7 @@ bool frmDatabaseConnection::FinalSave() {
     return TrapValue(kForm + QStringLiteral("FinalSave"), [&] {
         if (!oStructureXML || !oStructureXML->HasDocument()) return false;
         if (sOutputKind == QLatin1String("xml")) {
-            const WrittenCheck check(sOutputPath);
+            const FileWriteCheck check(sOutputPath);
             oStructureXML->SaveXML(sOutputPath, true);
             return check.Written();
         }
@@ -205,7 +191,7 @@ bool frmDatabaseConnection::FinalSave() {
             const Hourglass wait;
             return bXMLSupport::SaveAsHTML(sOutputPath, gMultiplePages && !sOutputPath.contains(QLatin1String(".html")));
         }
-        const WrittenCheck check(sOutputPath);
+        const FileWriteCheck check(sOutputPath);
         frmDatabaseExplorer::instance().SaveNowInWord(sOutputPath);
         return check.Written();
     }, false);

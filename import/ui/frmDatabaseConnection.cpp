@@ -1,5 +1,6 @@
 #include "import/ui/frmDatabaseConnection.h"
 
+#include "core/Hourglass.h"
 #include "core/TreeFill.h"
 #include "core/TreeSearch.h"
 #include "core/bGlobal.h"
@@ -45,13 +46,6 @@ const QString kForm = QStringLiteral("frmDatabaseConnection.");
 const QColor kGreyed(214, 211, 206);
 constexpr int kTwipsPerPixel = 15;
 
-// The hourglass pointer for the life of the object.
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 void paintBox(QWidget* box, const QColor& color) {
     QPalette palette = box->palette();

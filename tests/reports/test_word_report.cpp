@@ -120,7 +120,7 @@ TEST_F(Word, AFolderWhereTheDocumentShouldGoIsRefused) {
     MORVALEX_REQUIRE_PROGRAM("soffice");
     const QString folderTarget = Made(QStringLiteral("shop.doc"));
     EXPECT_FALSE(WordReport::Save(folderTarget));
-    EXPECT_EQ(host->messages(), QStringList{QStringLiteral("Word document could not be created.")});
+    EXPECT_EQ(host->messages(), QStringList{folderTarget + QStringLiteral(" is a folder. Please choose a file name.")});
     EXPECT_TRUE(QFileInfo(folderTarget).isDir());
 }
 

@@ -86,7 +86,8 @@ struct Run {
     bool ok = false;
 };
 
-// Runs a program to its end; its wall time and maximum resident set.
+// Runs a program to its end, reading nothing and writing its output nowhere; its wall
+// time and maximum resident set.
 Run Measure(const QStringList& command) {
     QList<QByteArray> bytes;
     for (const QString& a : command) bytes << QFile::encodeName(a);
@@ -95,6 +96,7 @@ Run Measure(const QStringList& command) {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     QElapsedTimer timer;
     timer.start();

@@ -53,6 +53,13 @@ bool refused(const QString& path, bool bFolder = false) {
 }
 
 
+// The file a preview shows, or "" when it shows none.
+QString shownFile(const WebBrowser* browser) {
+    const QString location = browser->LocationURL();
+    if (location.isEmpty() || location == QLatin1String("about:blank")) return QString();
+    return location.startsWith(QLatin1String("file:")) ? QUrl(location).toLocalFile() : location;
+}
+
 }  // namespace
 
 // ---- reports ---------------------------------------------------------------------------------
@@ -181,28 +188,23 @@ void frmDatabaseExplorer::mnuSubPreviewTool_Click(int Index) {
 QString frmDatabaseExplorer::PreviewContent() {
     // Both output kinds export the page the document preview shows: the preview style
     // sheet has already turned the preview document into it.
-    const QString location = wbReport->LocationURL();
-    if (location.isEmpty() || location == QLatin1String("about:blank")) return QString();
-    return SavePreviewXML();
+    return shownFile(wbReport).isEmpty() ? QString() : SavePreviewXML();
 }
 
 QString frmDatabaseExplorer::SavePreviewXML() {
     return TrapValue(source("SavePreviewXML"), [&] {
-        QString file = wbReport->LocationURL();
-        if (file.startsWith(QLatin1String("file:"))) file = QUrl(file).toLocalFile();
-        return ReadTextFile(file);
+        return ReadTextFile(shownFile(wbReport));
     }, QString());
 }
 
 void frmDatabaseExplorer::SavePreviewHTML() {
     try {
-        const QString location = wbReport->LocationURL();
-        if (location.isEmpty() || location == QLatin1String("about:blank")) return;
+        const QString page = shownFile(wbReport);
+        if (page.isEmpty()) return;
         const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
         if (path.isEmpty() || refused(path)) return;
         const Hourglass wait;
-        QString file = location.startsWith(QLatin1String("file:")) ? QUrl(location).toLocalFile() : location;
-        PreviewExport::WriteHtml(file, path);
+        PreviewExport::WriteHtml(page, path);
     } catch (const std::exception& e) {
         const auto [n, d] = Describe(e);
         if (n == platform::err::PermissionDenied) Critical(QStringLiteral("You do not have enought previleges to write file."));
@@ -212,14 +214,11 @@ void frmDatabaseExplorer::SavePreviewHTML() {
 
 void frmDatabaseExplorer::SaveXMLPreview() {
     try {
-        const QString location = wbXMLPreview->LocationURL();
-        if (location.isEmpty() || location == QLatin1String("about:blank")) return;
-        QString path = host().saveFile(QStringLiteral("Save As"), QStringLiteral("XML Files | *.xml"), gReportsFolder,
-                                       QStringLiteral("*.xml"));
-        if (path.isEmpty() || path.toLower() == QLatin1String(".xml") || path == QLatin1String("*.xml")) return;
-        if (QFileInfo(path).suffix().isEmpty() && !QFileInfo(path).isDir()) path += QStringLiteral(".xml");
-        if (refused(path)) return;
-        PreviewExport::WriteXml(location.startsWith(QLatin1String("file:")) ? QUrl(location).toLocalFile() : location, path);
+        const QString shown = shownFile(wbXMLPreview);
+        if (shown.isEmpty()) return;
+        const QString path = chooseSavePath(QStringLiteral("XML Files | *.xml"), QStringLiteral("*.xml"));
+        if (path.isEmpty() || refused(path)) return;
+        PreviewExport::WriteXml(shown, path);
     } catch (const std::exception&) {
         // A file that could not be written is told; nothing else stops the command.
         Critical(QStringLiteral("You do not have enought previleges to write file."));

@@ -1344,4 +1344,3 @@ void frmDatabaseExplorer::tlbExecute_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::trvMain_MouseDown(int, int, const QPoint&) {}
 void frmDatabaseExplorer::HandleCLP() {}
 void frmDatabaseExplorer::RefreshDatabaseConnection(bool) {}
-

@@ -236,7 +236,7 @@ private:
     void SaveXMLPreview();
     QString SavePreviewXML();
     void SavePreviewHTML();
-    // The text the document preview shows, as an exported page holds it.
+    // The page the document preview shows (its text), or "" when it shows none.
     QString PreviewContent();
     void PrintPreview(WebBrowser* browser);
     void ShowReportSetup();

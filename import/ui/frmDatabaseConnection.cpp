@@ -46,7 +46,6 @@ const QString kForm = QStringLiteral("frmDatabaseConnection.");
 const QColor kGreyed(214, 211, 206);
 constexpr int kTwipsPerPixel = 15;
 
-
 void paintBox(QWidget* box, const QColor& color) {
     QPalette palette = box->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) palette.setColor(group, QPalette::Base, color);

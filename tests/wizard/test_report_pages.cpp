@@ -108,7 +108,9 @@ TEST_F(ReportPages, EachOutputIsWrittenFromTheTickedObjectsAndOpened) {
         w.optOutputType[c.output]->setChecked(true);
         w.options->chkGenerateMultipleXML->setChecked(c.paging);
         EXPECT_EQ(w.txtDestinationPath->text(), gReportsFolder + QLatin1String(c.destination));
-        if (c.output == Xml) EXPECT_FALSE(w.options->fraCSS->isEnabled());
+        if (c.output == Xml) {
+            EXPECT_FALSE(w.options->fraCSS->isEnabled());
+        }
         if (c.output == Html) Screenshot(&w, QStringLiteral("wizard-page4"));
         Click(w, 2);
         ASSERT_EQ(w.Step(), 5) << host->messages().join(QLatin1Char('|')).toStdString();
@@ -132,7 +134,9 @@ TEST_F(ReportPages, EachOutputIsWrittenFromTheTickedObjectsAndOpened) {
         EXPECT_EQ(host->openedUrls, QStringList{gReportsFolder + QLatin1String(c.opened)});
         const QString written = testsupport::ReadFile(gReportsFolder + QLatin1String(c.opened));
         for (const QString& t : tables.mid(1)) EXPECT_TRUE(written.contains(t)) << t.toStdString();
-        if (c.output == Xml) EXPECT_FALSE(written.contains(QStringLiteral("Name=\"%1\"").arg(tables.first())));
+        if (c.output == Xml) {
+            EXPECT_FALSE(written.contains(QStringLiteral("Name=\"%1\"").arg(tables.first())));
+        }
         Settle();
         // The next case imports the sample again into a fresh tree.
         oLHXML = std::make_shared<cXML>();

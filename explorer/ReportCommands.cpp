@@ -38,7 +38,8 @@ QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplor
 // cancelled or kept the pattern; a name typed without an extension gets 'extension'.
 QString chooseSavePath(const QString& filter, const QString& pattern) {
     const QString chosen = host().saveFile(QStringLiteral("Save As"), filter, gReportsFolder, pattern);
-    if (chosen.isEmpty() || chosen == pattern || chosen.toLower() == pattern.mid(1)) return QString();
+    const QString name = QFileInfo(chosen).fileName();
+    if (chosen.isEmpty() || name == pattern || name.toLower() == pattern.mid(1)) return QString();
     if (QFileInfo(chosen).suffix().isEmpty() && !QFileInfo(chosen).isDir()) return chosen + pattern.mid(1);
     return chosen;
 }

@@ -15,10 +15,12 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QToolBar>
 
 using namespace bGlobal;
@@ -192,6 +194,17 @@ TEST_F(ReportCommands, TheSettingsDialogStoresOnOkOnlyAndCancelChangesNothing) {
     EXPECT_EQ(gReportNameSpace, QStringLiteral("mv"));
     EXPECT_EQ(gReportNameSpaceURI, QStringLiteral("urn:mv"));
 
+    // Every style shows its sample picture.
+    host->onModal = [&](QObject* window) {
+        auto* d = static_cast<frmReportSetup*>(window);
+        for (int i = 0; i + 1 < d->options->cboStyleSheet->count(); ++i) {
+            d->options->cboStyleSheet->setCurrentIndex(i);
+            EXPECT_FALSE(d->options->pctPreview->pixmap().isNull()) << d->options->cboStyleSheet->currentText().toStdString();
+        }
+        d->CancelButton->click();
+    };
+    w.mnuSubReport_Click(5);
+
     // A CSS file of the user's matches no style: the dialog opens on entry 4.
     gReportCSSFile = folder.file(QStringLiteral("mine.css"));
     host->onModal = [&](QObject* window) {
@@ -220,6 +233,19 @@ TEST_F(ReportCommands, PreviewsAreExportedWithTheirPicturesAndStyles) {
     EXPECT_TRUE(text.contains(QStringLiteral("Order Details")));
     EXPECT_TRUE(QFileInfo(Out(QStringLiteral("preview/styles/Professional yellow.css"))).isFile());
     EXPECT_FALSE(QDir(Out(QStringLiteral("preview/images"))).isEmpty());
+
+    // Database text stays text in the exported page.
+    oStructureXML = explorertest::Document(QStringLiteral(
+        "<DATABASE Name=\"Sales\" DatabaseEngine=\"OTHERS\" DatabaseType=\"12\" DatabaseName=\"Sales\" ServerName=\"s\" "
+        "Time=\"\" CreatedOn=\"\" ServerType=\"OTHERS\" CreatedBy=\"x\"><TABLE Name=\"t&lt;script&gt;alert(1)&lt;/script&gt;\" "
+        "CreatedOn=\"\" Report=\"1\" Migrate=\"0\"><COLUMN Name=\"c&amp;d\"/></TABLE></DATABASE>"));
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    const QString hostile = Out(QStringLiteral("preview/hostile.html"));
+    host->paths.enqueue(hostile);
+    w.mnuSubPreviewTool_Click(0);
+    const QString hostileText = testsupport::ReadFile(hostile);
+    EXPECT_TRUE(hostileText.contains(QStringLiteral("t&lt;script&gt;alert(1)&lt;/script&gt;")));
+    EXPECT_FALSE(hostileText.contains(QStringLiteral("<script>")));
 
     // The XML preview's button saves its text directly.
     const QString xml = Out(QStringLiteral("preview/page.xml"));
@@ -263,4 +289,35 @@ TEST_F(ReportCommands, BothPreviewsPrintIntoPdfFiles) {
     host->onPrint = nullptr;
     w.tlbPrint_ButtonClick(nullptr);
     EXPECT_EQ(host->prompts.last().kind, QStringLiteral("print"));
+}
+
+TEST_F(ReportCommands, WordCommandsWriteAndOpenTheDocumentOrSayWordIsMissing) {
+    frmDatabaseExplorer& w = Sales();
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    {
+        // Without LibreOffice on the PATH.
+        const QByteArray path = qgetenv("PATH");
+        const QTemporaryDir empty;
+        qputenv("PATH", empty.path().toUtf8());
+        host->paths.enqueue(Out(QStringLiteral("word/none.doc")));
+        w.mnuSubReport_Click(3);
+        host->paths.enqueue(Out(QStringLiteral("word/none2.doc")));
+        w.mnuSubPreviewTool_Click(2);
+        qputenv("PATH", path);
+        EXPECT_EQ(host->messages(), QStringList(2, QStringLiteral("Microsoft Word does not exist, please install and try again")));
+        EXPECT_TRUE(host->openedUrls.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(Out(QStringLiteral("word/none.doc"))));
+    }
+    MORVALEX_REQUIRE_PROGRAM("soffice");
+    MORVALEX_REQUIRE_PROGRAM("catdoc");
+    host->prompts.clear();
+    const QString doc = Out(QStringLiteral("word/preview.doc"));
+    host->paths.enqueue(doc);
+    w.mnuSubPreviewTool_Click(2);
+    EXPECT_TRUE(host->messages().isEmpty()) << host->messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(host->openedUrls, QStringList{doc});
+    QProcess catdoc;
+    catdoc.start(QStringLiteral("catdoc"), {doc});
+    ASSERT_TRUE(catdoc.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromLocal8Bit(catdoc.readAllStandardOutput()).contains(QStringLiteral("Order Details")));
 }

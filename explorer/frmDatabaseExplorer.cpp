@@ -1373,22 +1373,8 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
 
 // ---- commands handled by the tree, file, query and report code ------------------------------
 
-void frmDatabaseExplorer::mnuSubReport_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel1_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel2_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel3_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel4_Click(int) {}
-void frmDatabaseExplorer::mnuSubToolbar_Click(int) {}
-void frmDatabaseExplorer::mnuSubPreviewTool_Click(int) {}
-void frmDatabaseExplorer::mnuSubTemplate_Click(int) {}
-void frmDatabaseExplorer::tlbTemplate_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbPreview_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbPrint_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::trvMain_MouseDown(int, int, const QPoint&) {}
-QString frmDatabaseExplorer::SaveInWord(bool) { return QString(); }
-void frmDatabaseExplorer::SaveNowInWord(const QString&) {}
-QString frmDatabaseExplorer::SaveXML(bool) { return QString(); }
-QString frmDatabaseExplorer::SaveHTML(bool) { return QString(); }
-void frmDatabaseExplorer::SavePreviewInWord() {}

@@ -265,6 +265,15 @@ private:
     frmDatabaseExplorer();
     ~frmDatabaseExplorer() override;
 
+    // Report and preview-export commands (ReportCommands.cpp).
+    void SaveXMLPreview();
+    QString SavePreviewXML();
+    void SavePreviewHTML();
+    // The page the document preview shows (its text), or "" when it shows none.
+    QString PreviewContent();
+    void PrintPreview(WebBrowser* browser);
+    void ShowReportSetup();
+
     void BuildMenus();
     void BuildToolbar();
     void BuildPanes();

@@ -54,6 +54,11 @@ public:
     // ("NEW"), or empty to leave the mode as it is. Installed by the wizard's code;
     // without it the commands that open the wizard do nothing.
     static inline std::function<void(const QString& sAction)> ShowImportWizard;
+    // Opens the migration wizard modally with its source connection (group and
+    // connection positions) and, from a table's entry, that table. Installed by the
+    // wizard's code; without it the "&Migrate" commands are disabled.
+    static inline std::function<void(qint16 iSourceDatabaseGroup, qint16 iSourceDatabaseNumber, const QString& sSelectedTable)>
+        ShowMigrationWizard;
 
     // ---- public procedures ----------------------------------------------------------
     void RenameCurrentGroup(const QString& sPGroupName);
@@ -147,6 +152,8 @@ public:
     void RefreshDatabaseConnection(bool bUseFile);
     // Button and Shift as for Form_KeyDown; pos in the tree's viewport, in pixels.
     void trvMain_MouseDown(int Button, int Shift, const QPoint& pos);
+    // The context-menu key or Shift+F10 on the tree: the selected node's menu.
+    void trvMain_ContextKey();
     void HandleCLP();
 
     // The button with that key on a toolbar of this window, or null.
@@ -263,6 +270,25 @@ private:
     QString GetLHXPath(qint16 level);
     // Switches the list's check boxes on or off (also for items added later).
     void SetListCheckBoxes(bool bOn);
+
+    // Tree context commands (TreeCommands.cpp).
+    void OpenNodeMenu(QTreeWidgetItem* Node, const QPoint& globalPos);
+    void SetLevelCommands(int level, QTreeWidgetItem* Node);
+    QTreeWidgetItem* CurrentNode() const;
+    bool AskYesNo(const QString& question);
+    void DeleteConnection(qint16& iConnection);
+    void DeleteDBGroup();
+    void DeleteAllDBGroups();
+    // After a removal no connection is current (gConnectionIndex -1, no structure
+    // document, no connection facts); then nothing of it is shown and Node (the removed
+    // entry's group, or the root) of that level becomes the current node.
+    void ForgetCurrentConnection();
+    void ShowAfterRemoval(QTreeWidgetItem* Node, int level);
+    void RemoveConnChildren(const QString& sXPath);
+    void ExpandAll(QTreeWidgetItem* Node);
+    void CollapseAll(QTreeWidgetItem* Node);
+    void CopyChildNamesToClipboard();
+    void Migrate(const QString& sSelectedTable);
 
     // Catalogue reader of a connection refresh; receives its progress.
     std::shared_ptr<cADODB> oADO;

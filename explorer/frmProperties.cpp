@@ -22,8 +22,10 @@ namespace {
 frmProperties* g_instance = nullptr;
 QString source(const char* procedure) { return QStringLiteral("frmProperties.") + QLatin1String(procedure); }
 
-// A frame of caption / value rows; returns the value labels in order.
-QList<QLabel*> addRows(QGroupBox* frame, const QList<std::pair<const char*, const char*>>& rows, const QString& initial) {
+// A frame of caption / value rows; returns the value labels in order. Values that may
+// be long (names, paths) wrap.
+QList<QLabel*> addRows(QGroupBox* frame, const QList<std::pair<const char*, const char*>>& rows, const QString& initial,
+                       bool wrap) {
     auto* grid = new QGridLayout(frame);
     grid->setColumnStretch(1, 1);
     QList<QLabel*> values;
@@ -33,7 +35,7 @@ QList<QLabel*> addRows(QGroupBox* frame, const QList<std::pair<const char*, cons
         label->setObjectName(QLatin1String(name));
         auto* value = new QLabel(initial, frame);
         value->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        value->setWordWrap(true);
+        value->setWordWrap(wrap);
         value->setTextFormat(Qt::PlainText);
         grid->addWidget(label, r, 0, Qt::AlignTop);
         grid->addWidget(value, r, 1, Qt::AlignTop);
@@ -80,7 +82,7 @@ frmProperties::frmProperties() {
     fraHeadline1 = newFrame("fraHeadline1", "Database", this);
     auto headline = addRows(fraHeadline1,
                             {{"lblName", "Name:"}, {"lblServerName", "Server Name:"}, {"lblServerType", "Database Engine:"}},
-                            QString());
+                            QString(), true);
     lblDatabaseNameValue = headline[0];
     lblServerNameValue = headline[1];
     lblServerTypeValue = headline[2];
@@ -99,7 +101,7 @@ frmProperties::frmProperties() {
     auto summary = addRows(fraSummary,
                            {{"lblTables", "Tables:"}, {"lblIndexes", "Indexes:"}, {"lblTriggers", "Triggers:"},
                             {"lblViews", "Views:"}, {"lblStoredProcedures", "Stored Procedures:"}},
-                           QString());
+                           QString(), false);
     lblTablesCount = summary[0];
     lblIndexesCount = summary[1];
     lblTriggersCount = summary[2];
@@ -110,7 +112,7 @@ frmProperties::frmProperties() {
     for (int i = 0; i < 5; ++i) summary[i]->setObjectName(QLatin1String(countNames[i]));
 
     fraReport = newFrame("fraReport", "Report", this);
-    auto report = addRows(fraReport, {{"lblCreatedOn", "Created On:"}, {"lblCreatedBy", "Created By:"}}, QString());
+    auto report = addRows(fraReport, {{"lblCreatedOn", "Created On:"}, {"lblCreatedBy", "Created By:"}}, QString(), false);
     lblCreatedOnValue = report[0];
     lblCreatedByValue = report[1];
     lblCreatedOnValue->setObjectName(QStringLiteral("lblCreatedOnValue"));
@@ -120,7 +122,7 @@ frmProperties::frmProperties() {
     auto server = addRows(fraAdditionalInfo,
                           {{"lblLanguage", "Language:"}, {"Label3", "Max. Connections:"},
                            {"lblMaximumPrecision", "Max. Precision: "}, {"lblLockTimeout", "Lock timeout:"}},
-                          QStringLiteral("N/A"));
+                          QStringLiteral("N/A"), false);
     lblLangValue = server[0];
     lblMaxConnValue = server[1];
     lblMaxPrecision = server[2];
@@ -150,7 +152,7 @@ frmProperties::frmProperties() {
     layout->addWidget(fraConnectionString);
     layout->addLayout(middle, 1);
     layout->addLayout(buttons);
-    resize(sizeHint().expandedTo(QSize(fontMetrics().averageCharWidth() * 80, 0)));
+    setMinimumWidth(fontMetrics().averageCharWidth() * 72);
     Forms::Register(this);
 }
 

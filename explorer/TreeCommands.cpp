@@ -146,10 +146,7 @@ void frmDatabaseExplorer::mnuSubLevel1_Click(int Index) {
             if (AskYesNo(QStringLiteral("Are you sure you want to delete all groups?"))) DeleteAllDBGroups();
             break;
         case 4: ExpandAll(root); break;
-        case 5:
-            CollapseAll(root);
-            if (root) root->setExpanded(false);
-            break;
+        case 5: CollapseAllAndNode(root); break;
         default: break;
         }
     });
@@ -167,10 +164,7 @@ void frmDatabaseExplorer::mnuSubLevel2_Click(int Index) {
             if (AskYesNo(QStringLiteral("Are you sure you want to delete this group?"))) DeleteDBGroup();
             break;
         case 3: ExpandAll(node); break;
-        case 4:
-            CollapseAll(node);
-            if (node) node->setExpanded(false);
-            break;
+        case 4: CollapseAllAndNode(node); break;
         case 5: CopyChildNamesToClipboard(); break;
         default: break;
         }
@@ -188,10 +182,7 @@ void frmDatabaseExplorer::mnuSubLevel3_Click(int Index) {
             if (AskYesNo(QStringLiteral("Are you sure you want to delete this connection?"))) DeleteConnection(gConnectionIndex);
             break;
         case 3: ExpandAll(node); break;
-        case 4:
-            CollapseAll(node);
-            if (node) node->setExpanded(false);
-            break;
+        case 4: CollapseAllAndNode(node); break;
         case 6: Migrate(QString()); break;
         case 7: frmProperties::ShowDialog(); break;
         default: break;
@@ -204,14 +195,10 @@ void frmDatabaseExplorer::mnuSubLevel4_Click(int Index) {
         QTreeWidgetItem* node = CurrentNode();
         switch (Index) {
         case 0: ExpandAll(node); break;
-        case 1:
-            CollapseAll(node);
-            if (node) node->setExpanded(false);
-            break;
+        case 1: CollapseAllAndNode(node); break;
         case 2: CopyChildNamesToClipboard(); break;
         case 4: Migrate(node ? node->text(0) : QString()); break;
-        case 5: break;
-        default: break;
+        default: break;  // 5, Open All Rows: disabled until the query tab has it
         }
     });
 }
@@ -229,15 +216,8 @@ void frmDatabaseExplorer::Migrate(const QString& sSelectedTable) {
 void frmDatabaseExplorer::DeleteConnection(qint16& iConnection) {
     Trap(source("DeleteConnection"), [&] {
         if (!oLHXML) return;
-        const int g = gGroupIndex;
-        TreeMaintenance::DeleteConnection(*oLHXML, g, iConnection);
-        ForgetCurrentConnection();
-        PopulateLHXML();
-        // The group stays current, with nothing of the removed connection shown.
-        QTreeWidgetItem* root = trvMain->topLevelItem(0);
-        QTreeWidgetItem* group = root && g >= 0 && g < root->childCount() ? root->child(g) : nullptr;
-        if (group) group->setExpanded(true);
-        ShowAfterRemoval(group ? group : root, group ? 2 : 1);
+        TreeMaintenance::DeleteConnection(*oLHXML, gGroupIndex, iConnection);
+        ShowAfterRemoval(gGroupIndex);
     });
 }
 
@@ -245,10 +225,7 @@ void frmDatabaseExplorer::DeleteDBGroup() {
     Trap(source("DeleteDBGroup"), [&] {
         if (!oLHXML) return;
         TreeMaintenance::DeleteDBGroup(*oLHXML, gGroupIndex);
-        gGroupIndex = -1;
-        ForgetCurrentConnection();
-        PopulateLHXML();
-        ShowAfterRemoval(trvMain->topLevelItem(0), 1);
+        ShowAfterRemoval(-1);
     });
 }
 
@@ -256,25 +233,22 @@ void frmDatabaseExplorer::DeleteAllDBGroups() {
     Trap(source("DeleteAllDBGroups"), [&] {
         if (!oLHXML) return;
         TreeMaintenance::DeleteAllDBGroups(*oLHXML);
-        gGroupIndex = -1;
-        ForgetCurrentConnection();
-        PopulateLHXML();
-        ShowAfterRemoval(trvMain->topLevelItem(0), 1);
+        ShowAfterRemoval(-1);
     });
 }
 
-void frmDatabaseExplorer::ForgetCurrentConnection() {
+void frmDatabaseExplorer::ShowAfterRemoval(int g) {
     // No position names a connection: the next selection of any connection loads it,
     // even one that has moved into the removed one's place.
+    gGroupIndex = qint16(g);
     gConnectionIndex = -1;
     oStructureXML.reset();
     gDatabaseType = 0;
     for (QString* value : {&gServerName, &gDatabaseName, &gDataSource, &gLoginName, &gPassword, &gConnectionString,
                            &gPreviewXPath})
         value->clear();
-}
+    PopulateLHXML();
 
-void frmDatabaseExplorer::ShowAfterRemoval(QTreeWidgetItem* Node, int level) {
     ObjectList::Clear(lsvDescription);
     txtSQLScript->clear();
     wbReport->Navigate(QStringLiteral("about:blank"));
@@ -282,10 +256,15 @@ void frmDatabaseExplorer::ShowAfterRemoval(QTreeWidgetItem* Node, int level) {
     ssRHPanel->setCurrentIndex(0);
     for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, false);
     SaveMenus(false);
-    if (!Node) return;
-    trvMain->setCurrentItem(Node);
-    iCurrentNodeIndex = qint16(TreeNodes::Index(Node));
-    SetLevelCommands(level, Node);
+
+    QTreeWidgetItem* root = trvMain->topLevelItem(0);
+    QTreeWidgetItem* group = root && g >= 0 && g < root->childCount() ? root->child(g) : nullptr;
+    QTreeWidgetItem* node = group ? group : root;
+    if (!node) return;
+    node->setExpanded(true);
+    trvMain->setCurrentItem(node);
+    iCurrentNodeIndex = qint16(TreeNodes::Index(node));
+    SetLevelCommands(group ? 2 : 1, node);
 }
 
 void frmDatabaseExplorer::RemoveConnChildren(const QString& sXPath) {
@@ -314,6 +293,11 @@ void frmDatabaseExplorer::CollapseAll(QTreeWidgetItem* Node) {
             CollapseAll(Node->child(i));
         }
     });
+}
+
+void frmDatabaseExplorer::CollapseAllAndNode(QTreeWidgetItem* Node) {
+    CollapseAll(Node);
+    if (Node) Node->setExpanded(false);
 }
 
 void frmDatabaseExplorer::CopyChildNamesToClipboard() {

@@ -279,14 +279,15 @@ private:
     void DeleteConnection(qint16& iConnection);
     void DeleteDBGroup();
     void DeleteAllDBGroups();
-    // After a removal no connection is current (gConnectionIndex -1, no structure
-    // document, no connection facts); then nothing of it is shown and Node (the removed
-    // entry's group, or the root) of that level becomes the current node.
-    void ForgetCurrentConnection();
-    void ShowAfterRemoval(QTreeWidgetItem* Node, int level);
+    // After a removal: no connection is current (gConnectionIndex -1, no structure
+    // document, no connection facts), the tree is refilled, nothing of the removed
+    // entries is shown, and group g (or the root when g is -1) is the current node.
+    void ShowAfterRemoval(int g);
     void RemoveConnChildren(const QString& sXPath);
     void ExpandAll(QTreeWidgetItem* Node);
     void CollapseAll(QTreeWidgetItem* Node);
+    // CollapseAll, then the node itself.
+    void CollapseAllAndNode(QTreeWidgetItem* Node);
     void CopyChildNamesToClipboard();
     void Migrate(const QString& sSelectedTable);
 

@@ -16,6 +16,7 @@
 #include <QDir>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTabWidget>
@@ -317,8 +318,15 @@ TEST_F(Commands, ASingleGroupCannotBeRemovedNorASingleConnectionMigrated) {
     CloseMenus();
 }
 
-TEST_F(Commands, TheMenuKeyAndShiftF10OpenTheSelectedNodesMenu) {
+TEST_F(Commands, TheRightButtonTheMenuKeyAndShiftF10OpenTheMenu) {
     Show(kShop);
+    QTreeWidgetItem* west = Node(QStringLiteral("West|1|0"));
+    const QPoint at = PointOf(west);
+    QMouseEvent right(QEvent::MouseButtonPress, at, w->trvMain->viewport()->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(w->trvMain->viewport(), &right);
+    EXPECT_EQ(OpenMenu(), 3);
+    EXPECT_EQ(w->trvMain->currentItem(), west);
     const struct {
         int key;
         Qt::KeyboardModifiers modifiers;

@@ -5,6 +5,7 @@
 #include "core/frmSplash.h"
 #include "explorer/frmDatabaseExplorer.h"
 #include "import/ui/frmDatabaseConnection.h"
+#include "migration/ui/frmStructureMigration.h"
 #include "platform/ui/QtHost.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
     platform::ui::setHost(&host);
     frmErrorHandler::Install();
     frmDatabaseConnection::Install();
+    frmStructureMigration::Install();
     frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().Show(); };
 
     frmSplash::instance().Form_Load();

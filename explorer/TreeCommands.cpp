@@ -204,11 +204,10 @@ void frmDatabaseExplorer::mnuSubLevel4_Click(int Index) {
 }
 
 void frmDatabaseExplorer::Migrate(const QString& sSelectedTable) {
-    if (!ShowMigrationWizard) return;
     const QTreeWidgetItem* node = CurrentNode();
     // A structure that is not loaded is read first.
     if (kRefreshBuilt && node && node->childCount() == 0) RefreshDatabaseConnection(false);
-    ShowMigrationWizard(gGroupIndex, gConnectionIndex, sSelectedTable);
+    MigrateStructure(gGroupIndex, gConnectionIndex, sSelectedTable);
 }
 
 // ---- removals ------------------------------------------------------------------------------

@@ -752,6 +752,14 @@ void frmDatabaseExplorer::FocusConnection() {
     });
 }
 
+void frmDatabaseExplorer::MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable) {
+    Trap(source("MigrateStructure"), [&] {
+        const NodeSelection::Load load = NodeSelection::MakeCurrent(iGroup, iConnection);
+        if (load == NodeSelection::Load::NoConnection || load == NodeSelection::Load::LoadFailed) return;
+        if (ShowMigrationWizard) ShowMigrationWizard(iGroup, iConnection, sSelectedTable);
+    });
+}
+
 // ---- menus, toolbars and panes ----------------------------------------------------------
 
 void frmDatabaseExplorer::SaveMenus(bool bEnable) {

@@ -54,11 +54,10 @@ public:
     // ("NEW"), or empty to leave the mode as it is. Installed by the wizard's code;
     // without it the commands that open the wizard do nothing.
     static inline std::function<void(const QString& sAction)> ShowImportWizard;
-    // Opens the migration wizard modally with its source connection (group and
-    // connection positions) and, from a table's entry, that table. Installed by the
-    // wizard's code; without it the "&Migrate" commands are disabled.
-    static inline std::function<void(qint16 iSourceDatabaseGroup, qint16 iSourceDatabaseNumber, const QString& sSelectedTable)>
-        ShowMigrationWizard;
+    // Opens the migration wizard modally for the current connection (group, position)
+    // with a table to pre-select ("" for none). Installed by the wizard's code; without
+    // it the tree's "&Migrate" commands are disabled.
+    static inline std::function<void(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable)> ShowMigrationWizard;
 
     // ---- public procedures ----------------------------------------------------------
     void RenameCurrentGroup(const QString& sPGroupName);
@@ -81,6 +80,9 @@ public:
     void SavePreviewInWord();
     // Selects the node iCurrentNodeIndex and handles it as a click.
     void FocusConnection();
+    // Makes connection iConnection of group iGroup current (its structure loaded) and
+    // opens the migration wizard for it, with sSelectedTable pre-selected ("" for none).
+    void MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable = QString());
 
     // Progress of a catalogue reader started by this window; sets Cancel once the
     // window is closing.

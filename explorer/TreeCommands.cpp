@@ -28,10 +28,6 @@ namespace {
 
 QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
 
-// Commands whose procedures are not part of the program yet stay disabled.
-constexpr bool kRefreshBuilt = false;
-constexpr bool kOpenAllRowsBuilt = false;
-
 void enableItem(const frmDatabaseExplorer::MenuItems& items, int index, bool enabled) {
     if (QAction* item = items.value(index)) item->setEnabled(enabled);
 }
@@ -92,7 +88,6 @@ void frmDatabaseExplorer::OpenNodeMenu(QTreeWidgetItem* Node, const QPoint& glob
         enableItem(mnuSubLevel2, 2, oLHXML && TreeMaintenance::GroupCount(*oLHXML) >= 2);
         break;
     case 3:
-        enableItem(mnuSubLevel3, 0, kRefreshBuilt);
         enableItem(mnuSubLevel3, 3, expandable);
         enableItem(mnuSubLevel3, 4, collapsible);
         enableItem(mnuSubLevel3, 6, migrate && oLHXML && TreeMaintenance::ConnectionCount(*oLHXML) >= 2);
@@ -102,7 +97,7 @@ void frmDatabaseExplorer::OpenNodeMenu(QTreeWidgetItem* Node, const QPoint& glob
         enableItem(mnuSubLevel4, 1, collapsible);
         enableItem(mnuSubLevel4, 4, migrate && TreeMaintenance::IsTableEntry(tag));
         const QTreeWidgetItem* parent = Node->parent();
-        enableItem(mnuSubLevel4, 5, kOpenAllRowsBuilt && parent && parent->text(0).toLower() == QLatin1String("tables"));
+        enableItem(mnuSubLevel4, 5, parent && parent->text(0).toLower() == QLatin1String("tables"));
         break;
     }
     }
@@ -175,15 +170,17 @@ void frmDatabaseExplorer::mnuSubLevel3_Click(int Index) {
     Trap(source("mnuSubLevel3_Click"), [&] {
         QTreeWidgetItem* node = CurrentNode();
         switch (Index) {
-        case 0:
-            if (kRefreshBuilt) RefreshDatabaseConnection(false);
-            break;
+        case 0: RefreshDatabaseConnection(false); break;
         case 2:
             if (AskYesNo(QStringLiteral("Are you sure you want to delete this connection?"))) DeleteConnection(gConnectionIndex);
             break;
         case 3: ExpandAll(node); break;
         case 4: CollapseAllAndNode(node); break;
-        case 6: Migrate(QString()); break;
+        case 6:
+            // A connection whose structure is not loaded is read first.
+            if (node && node->childCount() == 0) RefreshDatabaseConnection(false);
+            MigrateStructure(gGroupIndex, gConnectionIndex);
+            break;
         case 7: frmProperties::ShowDialog(); break;
         default: break;
         }
@@ -197,17 +194,14 @@ void frmDatabaseExplorer::mnuSubLevel4_Click(int Index) {
         case 0: ExpandAll(node); break;
         case 1: CollapseAllAndNode(node); break;
         case 2: CopyChildNamesToClipboard(); break;
-        case 4: Migrate(node ? node->text(0) : QString()); break;
-        default: break;  // 5, Open All Rows: disabled until the query tab has it
+        case 4:
+            // An entry below a connection means its structure is loaded: no refresh.
+            MigrateStructure(gGroupIndex, gConnectionIndex, node ? node->text(0) : QString());
+            break;
+        case 5: OpenAllRows(); break;
+        default: break;
         }
     });
-}
-
-void frmDatabaseExplorer::Migrate(const QString& sSelectedTable) {
-    const QTreeWidgetItem* node = CurrentNode();
-    // A structure that is not loaded is read first.
-    if (kRefreshBuilt && node && node->childCount() == 0) RefreshDatabaseConnection(false);
-    MigrateStructure(gGroupIndex, gConnectionIndex, sSelectedTable);
 }
 
 // ---- removals ------------------------------------------------------------------------------

@@ -36,6 +36,10 @@ void frmDatabaseGroup::ShowDialog(const QString& action, const QString& currentG
     platform::ui::host().showModal(&dialog);
 }
 
+void frmDatabaseGroup::Install() {
+    frmDatabaseExplorer::ShowGroupDialog = [](const QString& action) { ShowDialog(action); };
+}
+
 frmDatabaseGroup::frmDatabaseGroup() {
     setObjectName(QStringLiteral("frmDatabaseGroup"));
     setWindowTitle(QStringLiteral("Create Database Group"));

@@ -21,6 +21,8 @@ public:
     static bool exists();
     // Sets the public variables, loads the dialog and shows it modally.
     static void ShowDialog(const QString& action, const QString& currentGroupName = QString());
+    // Lets the main window's File menu and toolbar open the dialog.
+    static void Install();
 
     QString FormName() const override { return QStringLiteral("frmDatabaseGroup"); }
     void Unload() override;

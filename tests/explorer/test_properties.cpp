@@ -9,10 +9,12 @@
 #include "import/cADODB.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTreeWidget>
 
 using namespace bGlobal;
@@ -86,13 +88,47 @@ TEST_F(PropertiesDialog, CountsTheObjectsOfAnImportedSqliteDatabase) {
     EXPECT_EQ(counts, QStringList({"4", "4", "1", "1", "0"}));
     EXPECT_EQ(shown.value(QStringLiteral("caption")), QStringLiteral("Morvalex 4.0 Vizavodizo"));
     EXPECT_EQ(shown.value(QStringLiteral("txtConnectionString")), db.connectionString());
-    EXPECT_EQ(shown.value(QStringLiteral("lblDatabaseNameValue")), QStringLiteral("shop"));
+    // The database the connection string names: the file's own name.
+    EXPECT_EQ(shown.value(QStringLiteral("lblDatabaseNameValue")), QFileInfo(db.path()).completeBaseName());
     EXPECT_EQ(shown.value(QStringLiteral("lblServerNameValue")), db.path());
     EXPECT_EQ(shown.value(QStringLiteral("lblServerTypeValue")), QStringLiteral("SQL Server 7.0"));
     EXPECT_EQ(shown.value(QStringLiteral("lblCreatedByValue")), gCurrentUser);
     EXPECT_FALSE(shown.value(QStringLiteral("lblCreatedOnValue")).isEmpty());
     for (const char* setting : {"lblLangValue", "lblMaxConnValue", "lblMaxPrecision", "lblTimeOutValue"})
         EXPECT_EQ(shown.value(QLatin1String(setting)), QStringLiteral("N/A")) << setting;
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(PropertiesDialog, RefreshAndOpenAllRowsRunFromTheTreesMenus) {
+    ASSERT_TRUE(oQueriesXML->LoadXMLFile(sourceFile("tests/data/import/catalogue-sqlite.xml")));
+    testdb::SqliteFile db(testsupport::ReadFile(sourceFile("tests/data/import/fixture-sqlite.sql")));
+    gServerName = db.path();
+    Import(db.connectionString(), 2, QStringLiteral("shop"));
+    const auto rightClick = [&](const QString& key) {
+        QTreeWidgetItem* node = TreeNodes::FindByKey(w->trvMain, key);
+        EXPECT_TRUE(node) << qPrintable(key);
+        if (!node) return;
+        TreeNodes::EnsureVisible(node);
+        w->trvMain_MouseDown(2, 0, w->trvMain->visualItemRect(node).center());
+    };
+
+    // Refresh reads the database again: a table made since shows up.
+    db.exec(QStringLiteral("CREATE TABLE added_later (x INTEGER);"));
+    rightClick(QStringLiteral("shop|0|0"));
+    ASSERT_TRUE(w->mnuSubLevel3.value(0)->isEnabled());
+    w->mnuSubLevel3_Click(0);
+    ASSERT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_TRUE(oLHXML->FindNode(QStringLiteral("/DATABASESTRUCTURES/DATABASEGROUP[0]/DATABASECONNECTION[0]/TABLES/TABLE[@Name $eq$ 'added_later']")));
+
+    // Open All Rows on a table runs its statement on the query tab.
+    const auto found = w->trvMain->findItems(QStringLiteral("customers"), Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    rightClick(TreeNodes::Key(found.first()));
+    ASSERT_TRUE(w->mnuSubLevel4.value(5)->isEnabled());
+    w->mnuSubLevel4_Click(5);
+    EXPECT_TRUE(w->txtQuery->toPlainText().contains(QStringLiteral("customers"))) << qPrintable(w->txtQuery->toPlainText());
+    EXPECT_EQ(w->ssRHPanel->currentIndex(), 3);
+    for (int i = 1; i <= 4; ++i) w->mnuLevel[i]->hide();
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 

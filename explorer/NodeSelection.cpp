@@ -112,14 +112,15 @@ Load MakeCurrent(int g, int c) {
     if (!connection) return current ? Load::AlreadyCurrent : Load::NoConnection;
 
     // The connection's own facts, so that what is shown of it (the preview's header)
-    // never keeps those of the connection selected before.
+    // never keeps those of the connection selected before. The names it was documented
+    // under come last: they win over what its connection string says.
+    if (connection.hasAttribute(QStringLiteral("ConnectionString")))
+        ParseConnectionString(connection.attribute(QStringLiteral("ConnectionString")));
     bool ok = false;
     const qint16 type = connection.attribute(QStringLiteral("DatabaseType")).trimmed().toShort(&ok);
     if (ok) gDatabaseType = type;
     if (connection.hasAttribute(QStringLiteral("ServerName"))) gServerName = connection.attribute(QStringLiteral("ServerName"));
     if (connection.hasAttribute(QStringLiteral("Name"))) gDatabaseName = connection.attribute(QStringLiteral("Name"));
-    if (connection.hasAttribute(QStringLiteral("ConnectionString")))
-        ParseConnectionString(connection.attribute(QStringLiteral("ConnectionString")));
     if (current) return Load::AlreadyCurrent;
 
     if (connection.hasAttribute(QStringLiteral("TempXMLFileName"))) {

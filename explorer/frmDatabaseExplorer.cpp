@@ -605,8 +605,6 @@ void frmDatabaseExplorer::Form_Load() {
         MapToolbarImages();
         oLHXML = std::make_shared<cXML>();
         oHistoryXML = std::make_shared<cXML>();
-        // The query tab opens its connection when it runs a statement.
-        mQueryRecordset = std::make_shared<platform::ado::Recordset>();
         for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, false);
         iCurrentNodeIndex = 1;
         ssRHPanel->setCurrentIndex(0);
@@ -679,7 +677,6 @@ void frmDatabaseExplorer::GenerateHistory() {
 void frmDatabaseExplorer::Form_Unload() {
     Trap(source("Form_Unload"), [&] {
         mQueryConnection.reset();
-        mQueryRecordset.reset();
         if (!gErrorOccurred) ClearAllTemporaryFiles();
         UnloadAllForms(FormName());
         oADO.reset();
@@ -1376,9 +1373,7 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
 
 // ---- commands handled by the tree, file, query and report code ------------------------------
 
-void frmDatabaseExplorer::mnuSubFile_Click(int) {}
 void frmDatabaseExplorer::mnuSubReport_Click(int) {}
-void frmDatabaseExplorer::mnuSubMainQuery_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel1_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel2_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel3_Click(int) {}
@@ -1386,19 +1381,12 @@ void frmDatabaseExplorer::mnuSubLevel4_Click(int) {}
 void frmDatabaseExplorer::mnuSubToolbar_Click(int) {}
 void frmDatabaseExplorer::mnuSubPreviewTool_Click(int) {}
 void frmDatabaseExplorer::mnuSubTemplate_Click(int) {}
-void frmDatabaseExplorer::mnuSubQuery_Click(int) {}
-void frmDatabaseExplorer::mnuSubOutput_Click(int) {}
 void frmDatabaseExplorer::tlbTemplate_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::tlbPreview_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::tlbPrint_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbQuery_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbResult_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbExecute_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::trvMain_MouseDown(int, int, const QPoint&) {}
-void frmDatabaseExplorer::HandleCLP() {}
-void frmDatabaseExplorer::RefreshDatabaseConnection(bool) {}
 QString frmDatabaseExplorer::SaveInWord(bool) { return QString(); }
 void frmDatabaseExplorer::SaveNowInWord(const QString&) {}
 QString frmDatabaseExplorer::SaveXML(bool) { return QString(); }

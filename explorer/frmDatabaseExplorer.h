@@ -54,6 +54,11 @@ public:
     // ("NEW"), or empty to leave the mode as it is. Installed by the wizard's code;
     // without it the commands that open the wizard do nothing.
     static inline std::function<void(const QString& sAction)> ShowImportWizard;
+    // Opens the group dialog modally over this window with its action ("New").
+    // Installed by the dialog's code; without it New Group does nothing.
+    static inline std::function<void(const QString& sAction)> ShowGroupDialog;
+    // The program's arguments joined by blanks: the structure file to open at load.
+    static inline QString CommandLine;
     // Opens the migration wizard modally for the current connection (group, position)
     // with a table to pre-select ("" for none). Installed by the wizard's code.
     static inline std::function<void(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable)> ShowMigrationWizard;
@@ -155,6 +160,24 @@ public:
     // Reads the current connection again, from its file when bUseFile is set and it
     // has no connection string; refocuses its node when that succeeds.
     void RefreshDatabaseConnection(bool bUseFile);
+    // Opens a structure file (*.mxs) as a connection of group gGroupIndex at
+    // gConnectionIndex; an empty sFile asks for one and receives the choice. A file
+    // that does not decipher or hold a structure changes nothing.
+    void OpenStructure(QString& sFile);
+    // Saves the current connection's structure to its structure file, asking for one
+    // when it has none or bSaveAs is set.
+    void SaveStructure(bool bSaveAs);
+    // The query tab: runs one statement on the current connection; True when a rowset
+    // with rows went to the grid.
+    bool ProcessQuery(const QString& sQuery);
+    // "" clears the messages; anything else becomes a new line of them.
+    void AppendMessage(const QString& sMessage);
+    void NewQueryFile();
+    void OpenQueryFile();
+    void SaveQueryFile(bool bSaveAs);
+    void SaveQueryOutputAsHTML();
+    // Runs "Select * from" the object of tree node iCurrentNodeIndex on the query tab.
+    void OpenAllRows();
     // Button and Shift as for Form_KeyDown; pos in the tree's viewport, in pixels.
     void trvMain_MouseDown(int Button, int Shift, const QPoint& pos);
     void HandleCLP();
@@ -271,15 +294,22 @@ private:
     QString ReportPathOf(QTreeWidgetItem* Item);
     void SelectChildren(int iReport, const XmlNodeList& oNodes);
     QString GetLHXPath(qint16 level);
+    // Runs work on a thread of its own while the window keeps painting (the busy
+    // animation after a while); user input waits. Rethrows what work threw.
+    void RunWhilePainting(const std::function<void()>& work);
     // Switches the list's check boxes on or off (also for items added later).
     void SetListCheckBoxes(bool bOn);
 
     // Catalogue reader of a connection refresh; receives its progress.
     std::shared_ptr<cADODB> oADO;
     std::shared_ptr<platform::ado::Connection> mQueryConnection;
-    platform::ado::RecordsetPtr mQueryRecordset;
+    // What the last statement of the query tab returned; the grid's model holds the
+    // rows.
+    enum class QueryRowset { None, Empty, Rows };
+    QueryRowset mQueryRowset = QueryRowset::None;
     QString mQueryFilePath;
     qint32 mQueryCount = 0;
+    bool m_queryRunning = false;
     bool mbClosing = false;
     bool mSplitterDragging = false;
     float mGrabX = 0, mGrabY = 0;

@@ -112,8 +112,8 @@ Load MakeCurrent(int g, int c) {
     if (!connection) return current ? Load::AlreadyCurrent : Load::NoConnection;
 
     // The connection's own facts, so that what is shown of it (the preview's header)
-    // never keeps those of the connection selected before. The names it was documented
-    // under come last: they win over what its connection string says.
+    // never keeps those of the connection selected before.
+    // The names recorded on the connection win over what its connection string says.
     if (connection.hasAttribute(QStringLiteral("ConnectionString")))
         ParseConnectionString(connection.attribute(QStringLiteral("ConnectionString")));
     bool ok = false;

@@ -7,6 +7,7 @@
 
 #include "platform/ado/Ado.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -62,6 +63,18 @@ private:
     QString TablePath() const;
     void AddTableFolder(const QString& element, const QString& name, int levelCode);
     void AddTableItem(const QString& element, const QString& folder, const QString& name, int i);
+    // The name a table or view read from a schema rowset has in the documents: its
+    // plain name in the connection's default schema (or where the engine names no
+    // schema), "schema.name" elsewhere. The object is remembered under that name, so
+    // the requests that follow for it reach exactly it.
+    QString ObjectName(const QVariant& schema, const QVariant& name);
+    // A restriction list for the object known by its document name: its schema in
+    // position 1 and its own name in namePosition (only the name when the object was
+    // not read from a schema rowset).
+    QVariantList ObjectRestriction(const QString& documentName, int namePosition) const;
+    // The check clause of the one-column checks on a column, found through the
+    // constraint-column-usage rowset; throws 3251 where the engine gives no such rowset.
+    QVariant ColumnCheckFromUsage(const QString& sTableName, const QString& sColumnName);
 
     platform::ado::Connection m_connection;
     QString m_connectionString;
@@ -70,4 +83,9 @@ private:
     qint16 m_table = 0;  // t: position of the table being read
     qint16 m_view = 0;   // v: position of the next view
     qint32 m_columnLength = 0;
+    struct ObjectPlace {
+        QString schema;
+        QString name;
+    };
+    QHash<QString, ObjectPlace> m_objects;  // document name -> where the object lives
 };

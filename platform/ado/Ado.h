@@ -140,6 +140,10 @@ public:
     QString DbmsName() const;
     // The ODBC connection string actually used, after Open.
     QString OdbcConnectionString() const;
+    // The schema unqualified names resolve to, after Open: PostgreSQL's current schema
+    // (the first existing schema of the search path); "" where the engine has no
+    // schemas or does not say (then no rowset name is to be qualified).
+    QString DefaultSchema() const;
 
 private:
     std::unique_ptr<ConnectionImpl> d;

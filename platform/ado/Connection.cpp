@@ -7,6 +7,8 @@
 
 #include "platform/Error.h"
 
+#include <optional>
+
 namespace platform::ado {
 
 namespace {
@@ -97,6 +99,7 @@ public:
     QList<Error> errors;
     QString dbmsName;
     QString odbcString;
+    std::optional<QString> defaultSchema;  // read on first use; reset when a statement may change it
     schema::Cache cache;
 
     [[noreturn]] void fail(const odbc::Failure& failure, bool opening) {
@@ -159,6 +162,7 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     }
     d->odbcString = odbcString;
     d->dbmsName = d->odbc.infoText(SQL_DBMS_NAME);
+    d->defaultSchema.reset();
     d->cache.clear();
 }
 
@@ -171,7 +175,10 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
     d->requireOpen();
     d->errors.clear();
     // A statement other than a query may change the catalogue.
-    if (!isPlainSelect(commandText)) d->cache.clear();
+    if (!isPlainSelect(commandText)) {
+        d->cache.clear();
+        d->defaultSchema.reset();
+    }
     odbc::Result result;
     try {
         result = d->odbc.execute(commandText, CommandTimeout);
@@ -201,6 +208,22 @@ const QList<Error>& Connection::Errors() const { return d->errors; }
 QString Connection::DbmsName() const { return d->dbmsName; }
 
 QString Connection::OdbcConnectionString() const { return d->odbcString; }
+
+QString Connection::DefaultSchema() const {
+    if (!d->odbc.isOpen()) return QString();
+    if (!d->defaultSchema) {
+        d->defaultSchema = QString();
+        if (schema::engineFor(d->dbmsName) == schema::Engine::PostgreSQL) {
+            try {
+                const odbc::Result r = d->odbc.execute(QStringLiteral("SELECT current_schema()"));
+                if (!r.rows.isEmpty()) d->defaultSchema = r.rows.first().value(0).toString();  // Null: an empty search path
+            } catch (const odbc::Failure&) {
+                // Left empty: nothing is qualified.
+            }
+        }
+    }
+    return *d->defaultSchema;
+}
 
 RecordsetPtr Command::Execute(long* recordsAffected) {
     if (!ActiveConnection || ActiveConnection->State() != adStateOpen)

@@ -37,8 +37,8 @@ std::map<int, Definition> makeDefinitions() {
         "COLUMN_DEFAULT COLUMN_FLAGS IS_NULLABLE DATA_TYPE TYPE_GUID CHARACTER_MAXIMUM_LENGTH CHARACTER_OCTET_LENGTH "
         "NUMERIC_PRECISION NUMERIC_SCALE DATETIME_PRECISION CHARACTER_SET_CATALOG CHARACTER_SET_SCHEMA "
         "CHARACTER_SET_NAME COLLATION_CATALOG COLLATION_SCHEMA COLLATION_NAME DOMAIN_CATALOG DOMAIN_SCHEMA DOMAIN_NAME "
-        "DESCRIPTION",
-        {S, S, S, S, G, U, U, B, S, U, B, US, G, U, U, US, SI, U, S, S, S, S, S, S, S, S, S, S},
+        "DESCRIPTION TYPE_NAME",
+        {S, S, S, S, G, U, U, B, S, U, B, US, G, U, U, US, SI, U, S, S, S, S, S, S, S, S, S, S, S},
         {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
 
     add(adSchemaPrimaryKeys, "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME COLUMN_NAME COLUMN_GUID COLUMN_PROPID ORDINAL PK_NAME",
@@ -275,28 +275,36 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
 
     if (wanted.isEmpty()) return std::make_shared<Recordset>(def.names, def.types, all);
 
-    // The first restricted column picks the candidates through its index; the others
-    // are checked row by row.
-    const int keyColumn = wanted.first().first;
-    auto indexIt = entry.index.find(keyColumn);
+    // One index per set of restricted columns, keyed by their values together.
+    std::sort(wanted.begin(), wanted.end());
+    QList<int> keyColumns;
+    QString key;
+    for (const auto& [column, value] : wanted) {
+        keyColumns << column;
+        key += value;
+        key += QChar(0x1f);
+    }
+    auto indexIt = entry.index.find(keyColumns);
     if (indexIt == entry.index.end()) {
         QHash<QString, QList<int>> index;
         for (int r = 0; r < all.size(); ++r) {
-            const QVariant& v = all[r][keyColumn];
-            if (!v.isNull()) index[matchKey(v)] << r;
+            QString rowKey;
+            bool complete = true;
+            for (int column : keyColumns) {
+                const QVariant& v = all[r][column];
+                if (v.isNull()) {
+                    complete = false;
+                    break;
+                }
+                rowKey += matchKey(v);
+                rowKey += QChar(0x1f);
+            }
+            if (complete) index[rowKey] << r;
         }
-        indexIt = entry.index.insert(keyColumn, index);
+        indexIt = entry.index.insert(keyColumns, index);
     }
     QList<QVariantList> rows;
-    for (int r : indexIt->value(wanted.first().second)) {
-        const QVariantList& row = all[r];
-        bool ok = true;
-        for (int w = 1; w < wanted.size() && ok; ++w) {
-            const QVariant& v = row[wanted[w].first];
-            ok = !v.isNull() && matchKey(v) == wanted[w].second;
-        }
-        if (ok) rows << row;
-    }
+    for (int r : indexIt->value(key)) rows << all[r];
     return std::make_shared<Recordset>(def.names, def.types, rows);
 }
 

@@ -330,10 +330,22 @@ ColumnType sqliteType(const QString& declared) {
     return t;
 }
 
+// The declared type's name without its arguments, in lower case as SQLite compares
+// it ("VARCHAR(80)" is "varchar"); Null for a column declared without a type.
+QVariant declaredTypeName(const QString& declared) {
+    QString base = declared;
+    const qsizetype open = base.indexOf(QLatin1Char('('));
+    if (open >= 0) base.truncate(open);
+    base = base.simplified().toLower();
+    return base.isEmpty() ? QVariant() : QVariant(base);
+}
+
 QVariant ruleText(const QString& rule) {
     const QString r = rule.toUpper();
-    if (r == QLatin1String("CASCADE") || r == QLatin1String("SET NULL") || r == QLatin1String("SET DEFAULT")) return r;
-    return QStringLiteral("NO ACTION");  // NO ACTION, RESTRICT
+    if (r == QLatin1String("CASCADE") || r == QLatin1String("SET NULL") || r == QLatin1String("SET DEFAULT")
+        || r == QLatin1String("RESTRICT"))
+        return r;
+    return QStringLiteral("NO ACTION");
 }
 
 Rowset tablesOf(odbc::Connection& c) {
@@ -367,6 +379,7 @@ Rowset columnsOf(odbc::Connection& c) {
             o[columns::COLUMN_HASDEFAULT] = !col.defaultValue.isNull();
             o[columns::COLUMN_DEFAULT] = col.defaultValue;
             setColumnType(o, sqliteType(col.declaredType), nullable);
+            o[columns::TYPE_NAME] = declaredTypeName(col.declaredType);
             out.rows << o;
         }
     }

@@ -5,9 +5,10 @@
 #include "import/CatalogueQuery.h"
 #include "platform/ui/Host.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QLocale>
-#include <QRegularExpression>
 
 using namespace bGlobal;
 using platform::RuntimeError;
@@ -654,8 +655,7 @@ void cADODB::GenerateStoredProceduresXML() {
 // ---- foreign keys and check constraints -------------------------------------------------------
 
 bool cADODB::IsNumber(const QString& value) {
-    return TrapValue(QStringLiteral("cADODB.IsNumber"),
-                     [&] { return QRegularExpression(QStringLiteral("[0-9]+")).match(value).hasMatch(); }, false);
+    return std::any_of(value.cbegin(), value.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 void cADODB::GenerateForeignKeyElement(const QString& sTableName) {

@@ -135,7 +135,7 @@ public:
     schema::Rowset read(int schemaId) {
         switch (schema::engineFor(dbmsName)) {
         case schema::Engine::PostgreSQL: return schema::readPostgres(odbc, schemaId);
-        case schema::Engine::SQLite: return schema::readSqlite(odbc, schemaId);
+        case schema::Engine::SQLite: return schema::readSqlite(odbc, schemaId, cache.sqlite);
         case schema::Engine::Other: break;
         }
         return schema::readOdbc(odbc, schemaId);

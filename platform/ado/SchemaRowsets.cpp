@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace platform::ado::schema {
 
@@ -156,35 +157,62 @@ bool isNoRestriction(const QVariant& value) {
 
 namespace {
 
-int compareValues(const QVariant& a, const QVariant& b) {
-    const bool an = a.isNull(), bn = b.isNull();
-    if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
-    const auto numeric = [](const QVariant& v) {
-        switch (v.typeId()) {
-        case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-        case QMetaType::Short: case QMetaType::UShort: case QMetaType::Bool: case QMetaType::Double:
-            return true;
-        default:
-            return false;
-        }
-    };
-    if (numeric(a) && numeric(b)) {
-        const double x = a.toDouble(), y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
+// A value as the sort compares it, worked out once per value rather than once per
+// comparison: Nulls first, numbers by value, everything else (and a number beside a
+// text) by its text in code-point order.
+struct SortKey {
+    bool null = false;
+    bool number = false;
+    double value = 0;
+    QString text;
+};
+
+SortKey sortKey(const QVariant& v) {
+    SortKey k;
+    if (v.isNull()) {
+        k.null = true;
+        return k;
     }
-    return QString::compare(a.toString(), b.toString(), Qt::CaseSensitive);
+    switch (v.typeId()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Bool: case QMetaType::Double:
+        k.number = true;
+        k.value = v.toDouble();
+        break;
+    default:
+        break;
+    }
+    k.text = v.toString();
+    return k;
+}
+
+int compareKeys(const SortKey& a, const SortKey& b) {
+    if (a.null || b.null) return a.null == b.null ? 0 : (a.null ? -1 : 1);
+    if (a.number && b.number) return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
+    return QString::compare(a.text, b.text, Qt::CaseSensitive);
 }
 
 }  // namespace
 
 void sortRows(QList<QVariantList>& rows, const QList<int>& columns) {
-    std::stable_sort(rows.begin(), rows.end(), [&](const QVariantList& a, const QVariantList& b) {
-        for (int c : columns) {
-            const int r = compareValues(a[c], b[c]);
-            if (r != 0) return r < 0;
+    const qsizetype n = rows.size(), width = columns.size();
+    if (n < 2 || width == 0) return;
+    std::vector<SortKey> keys(static_cast<size_t>(n * width));
+    for (qsizetype r = 0; r < n; ++r)
+        for (qsizetype c = 0; c < width; ++c) keys[size_t(r * width + c)] = sortKey(rows[r][columns[c]]);
+    std::vector<qsizetype> order(static_cast<size_t>(n));
+    for (qsizetype r = 0; r < n; ++r) order[size_t(r)] = r;
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
+        for (qsizetype c = 0; c < width; ++c) {
+            const int d = compareKeys(keys[size_t(x * width + c)], keys[size_t(y * width + c)]);
+            if (d != 0) return d < 0;
         }
         return false;
     });
+    QList<QVariantList> sorted;
+    sorted.reserve(n);
+    for (qsizetype r : order) sorted << std::move(rows[r]);
+    rows = std::move(sorted);
 }
 
 QVariantList placed(const QVariantList& row, int count, const QList<int>& targets) {

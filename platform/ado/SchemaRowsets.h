@@ -108,7 +108,14 @@ Engine engineFor(const QString& dbmsName);
 // RuntimeError(adErrNotSupported) for a rowset the engine cannot give and
 // odbc::Failure when the driver fails.
 Rowset readPostgres(odbc::Connection& connection, int schema);
-Rowset readSqlite(odbc::Connection& connection, int schema);
+// The SQLite reader keeps what it read of the database in 'catalogue' (made on the
+// first request) for the requests that follow; the owner drops it with the cache.
+class SqliteCatalogue;
+struct SqliteCatalogueDeleter {
+    void operator()(SqliteCatalogue* catalogue) const;
+};
+using SqliteCataloguePtr = std::unique_ptr<SqliteCatalogue, SqliteCatalogueDeleter>;
+Rowset readSqlite(odbc::Connection& connection, int schema, SqliteCataloguePtr& catalogue);
 Rowset readOdbc(odbc::Connection& connection, int schema);
 
 // Sorts rows by the given columns (Nulls first, text by code point, numbers by value);
@@ -170,7 +177,13 @@ public:
     // The rows of 'schema' matching the restrictions, in rowset order; loads the
     // rowset with 'load' on the first request.
     RecordsetPtr answer(const Definition& def, const QVariantList& restrictions, const Loader& load);
-    void clear() { m_entries.clear(); }
+    void clear() {
+        m_entries.clear();
+        sqlite.reset();
+    }
+
+    // What the SQLite reader read of the database, dropped with the rowsets.
+    SqliteCataloguePtr sqlite;
 
 private:
     struct Entry {

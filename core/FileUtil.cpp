@@ -22,7 +22,7 @@ namespace {
         throw RuntimeError(platform::err::PermissionDenied, QStringLiteral("Permission denied"));
     if (!QFileInfo(info.absolutePath()).isWritable())
         throw RuntimeError(platform::err::PermissionDenied, QStringLiteral("Permission denied"));
-    throw RuntimeError(75, QStringLiteral("Path/File access error: ") + f.errorString());
+    throw RuntimeError(platform::err::PathFileAccessError, QStringLiteral("Path/File access error: ") + f.errorString());
 }
 }  // namespace
 

@@ -22,6 +22,8 @@ private:
 
 // Error numbers the program tests for by value.
 namespace err {
+constexpr long Overflow = 6;
+constexpr long PathFileAccessError = 75;
 constexpr long PermissionDenied = 70;
 constexpr long FileNotFound = 53;
 constexpr long PathNotFound = 76;

@@ -100,10 +100,23 @@ QString cADODB::ConnectionPath() const {
     return QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[%1]/DATABASECONNECTION").arg(gGroupIndex);
 }
 
+XmlNode cADODB::Append(cXML& document, const QString& element, const QStringList& attributes, const QString& parentPath,
+                       int position) {
+    const QString path = parentPath + QLatin1Char('[') + QString::number(position) + QLatin1Char(']');
+    const XmlNode root = document.DocumentElement();
+    XmlNode parent = m_parents.value(path);
+    if (!parent || parent.document() != root.document()) {
+        parent = document.FindNode(path);
+        if (!parent) return XmlNode();  // as AppendChild: no such parent, nothing appended
+        m_parents.insert(path, parent);
+    }
+    XmlNode created = document.CreateElement(element, attributes);
+    return created ? parent.appendChild(created) : XmlNode();
+}
+
 void cADODB::AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position) {
     if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
-    oLHXML->CreateElement(element, attributes);
-    oLHXML->AppendChild(parentPath, position);
+    Append(*oLHXML, element, attributes, parentPath, position);
 }
 
 QString cADODB::TablePath() const {
@@ -130,14 +143,13 @@ void cADODB::AddTableItem(const QString& element, const QString& folder, const Q
 
 void cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
                                  int position) {
-    oStructureXML->CreateElement(element, attributes);
-    oStructureXML->AppendChild(parentPath, position);
+    Append(*oStructureXML, element, attributes, parentPath, position);
 }
 
 void cADODB::AddScript(const QString& ownerPath, int position, const QString& script) {
-    AddStructureElement(QStringLiteral("SQLSCRIPT"), {}, ownerPath, position);
-    oStructureXML->CreateCDataElement(script);
-    oStructureXML->AppendCDataElement(ownerPath + QStringLiteral("[%1]/SQLSCRIPT").arg(position), 0);
+    XmlNode holder = Append(*oStructureXML, QStringLiteral("SQLSCRIPT"), {}, ownerPath, position);
+    if (!holder) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
+    holder.appendChild(oStructureXML->CreateCDataElement(script));
 }
 
 QString cADODB::ObjectName(const QVariant& schema, const QVariant& name) {
@@ -187,6 +199,17 @@ bool cADODB::ADOConnect() {
 }
 
 bool cADODB::GenerateXML() {
+    // The rowsets read for the import are not needed after it, while the caller may
+    // keep this reader (and its open connection) for a long while.
+    struct ReleaseRowsets {
+        cADODB& reader;
+        ~ReleaseRowsets() {
+            reader.m_connection.ReleaseSchemaCache();
+            reader.m_objects.clear();
+            reader.m_parents.clear();
+        }
+    } release{*this};
+    m_parents.clear();
     return TrapValue(QStringLiteral("GenerateXML"), [&] {
         if (gConnectionString != QLatin1String("XML")) {
             if (m_connection.State() != platform::ado::adStateOpen) return false;
@@ -214,6 +237,7 @@ bool cADODB::GenerateXML() {
 
 void cADODB::StartXML() {
     Trap(QStringLiteral("StartXML"), [&] {
+        m_parents.clear();
         oStructureXML = std::make_shared<cXML>();
         const QString typeName = gDBTypeNames.value(gDatabaseType);
         const QString stamp = now();

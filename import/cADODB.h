@@ -5,6 +5,7 @@
 // tree document (bGlobal::oLHXML, which the caller must hold), raising WhileImporting
 // for every object. A handler that sets Cancel stops the import at the next check.
 
+#include "core/XmlNode.h"
 #include "platform/ado/Ado.h"
 
 #include <QHash>
@@ -12,6 +13,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+
+class cXML;
 
 class cADODB {
 public:
@@ -53,6 +56,11 @@ private:
     // Raises WhileImporting with this object's cancel flag; true when cancelled.
     bool Raise(QString objectName, QString objectType, QString importStatus, qint16 increment, QString message);
     void ReadColumns(const QString& tableName);
+    // Appends a new element under the node parentPath[position] of document and returns
+    // it (empty when there is no such parent). Each parent is found once per import
+    // and then held, so appending walks no path.
+    XmlNode Append(cXML& document, const QString& element, const QStringList& attributes, const QString& parentPath,
+                   int position);
     // Appends an element to the tree document under path at position.
     void AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
     void AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
@@ -88,4 +96,5 @@ private:
         QString name;
     };
     QHash<QString, ObjectPlace> m_objects;  // document name -> where the object lives
+    QHash<QString, XmlNode> m_parents;       // "path[position]" -> the element appended under
 };

@@ -134,6 +134,10 @@ public:
     // whole; later requests on the same open connection are answered from that read
     // until Close or an Execute of anything but a plain SELECT.
     RecordsetPtr OpenSchema(int schema, const QVariantList& restrictions = QVariantList());
+    // Frees the rowsets read so far (and what an engine reader keeps between
+    // requests); the next request reads afresh. For an owner that keeps the connection
+    // open after its last catalogue request.
+    void ReleaseSchemaCache();
 
     const QList<Error>& Errors() const;
     // What the driver says it talks to ("PostgreSQL", "SQLite", ...), after Open.

@@ -203,6 +203,8 @@ RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictio
     }
 }
 
+void Connection::ReleaseSchemaCache() { d->cache.clear(); }
+
 const QList<Error>& Connection::Errors() const { return d->errors; }
 
 QString Connection::DbmsName() const { return d->dbmsName; }

@@ -368,11 +368,12 @@ void cADODB::ReadColumns(const QString& tableName) {
         // name is the one documented.
         QString dataType = fallback && rs->HasField(QStringLiteral("TYPE_NAME")) ? text(rs->Fields(QStringLiteral("TYPE_NAME")))
                                                                                 : QString();
-        if (!dataType.isEmpty()) {
-        } else if (IsNumber(text(vType)) && numeric(vType, &code))
-            dataType = GetFieldType(qint32(code), characterLength, datetimePrecision, numericPrecision);
-        else
-            dataType = text(vType);
+        if (dataType.isEmpty()) {
+            if (IsNumber(text(vType)) && numeric(vType, &code))
+                dataType = GetFieldType(qint32(code), characterLength, datetimePrecision, numericPrecision);
+            else
+                dataType = text(vType);
+        }
 
         const QString columnDefault = text(rs->Fields(fields[3]));
         const QVariant vNull = rs->Fields(fields[4]);

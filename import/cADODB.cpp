@@ -6,9 +6,10 @@
 #include "platform/adox/Adox.h"
 #include "platform/ui/Host.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QLocale>
-#include <QRegularExpression>
 
 using namespace bGlobal;
 using platform::RuntimeError;
@@ -114,10 +115,23 @@ QString cADODB::ConnectionPath() const {
     return QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[%1]/DATABASECONNECTION").arg(gGroupIndex);
 }
 
+XmlNode cADODB::Append(cXML& document, const QString& element, const QStringList& attributes, const QString& parentPath,
+                       int position) {
+    const QString path = parentPath + QLatin1Char('[') + QString::number(position) + QLatin1Char(']');
+    const XmlNode root = document.DocumentElement();
+    XmlNode parent = m_parents.value(path);
+    if (!parent || parent.document() != root.document()) {
+        parent = document.FindNode(path);
+        if (!parent) return XmlNode();  // as AppendChild: no such parent, nothing appended
+        m_parents.insert(path, parent);
+    }
+    XmlNode created = document.CreateElement(element, attributes);
+    return created ? parent.appendChild(created) : XmlNode();
+}
+
 void cADODB::AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position) {
     if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
-    oLHXML->CreateElement(element, attributes);
-    oLHXML->AppendChild(parentPath, position);
+    Append(*oLHXML, element, attributes, parentPath, position);
 }
 
 QString cADODB::TablePath() const {
@@ -164,14 +178,30 @@ void cADODB::AddTable(const QString& name, const QString& created) {
 
 void cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
                                  int position) {
-    oStructureXML->CreateElement(element, attributes);
-    oStructureXML->AppendChild(parentPath, position);
+    Append(*oStructureXML, element, attributes, parentPath, position);
 }
 
 void cADODB::AddScript(const QString& ownerPath, int position, const QString& script) {
-    AddStructureElement(QStringLiteral("SQLSCRIPT"), {}, ownerPath, position);
-    oStructureXML->CreateCDataElement(script);
-    oStructureXML->AppendCDataElement(ownerPath + QStringLiteral("[%1]/SQLSCRIPT").arg(position), 0);
+    XmlNode holder = Append(*oStructureXML, QStringLiteral("SQLSCRIPT"), {}, ownerPath, position);
+    if (!holder) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
+    holder.appendChild(oStructureXML->CreateCDataElement(script));
+}
+
+QString cADODB::ObjectName(const QVariant& schema, const QVariant& name) {
+    const QString inSchema = text(schema), own = text(name);
+    const QString defaultSchema = m_connection.DefaultSchema();
+    const QString documentName =
+        inSchema.isEmpty() || defaultSchema.isEmpty() || inSchema == defaultSchema ? own : inSchema + QLatin1Char('.') + own;
+    m_objects.insert(documentName, ObjectPlace{inSchema, own});
+    return documentName;
+}
+
+QVariantList cADODB::ObjectRestriction(const QString& documentName, int namePosition) const {
+    const auto it = m_objects.constFind(documentName);
+    if (it == m_objects.constEnd()) return restriction(namePosition, documentName);
+    QVariantList r = restriction(namePosition, it->name);
+    if (!it->schema.isEmpty()) r[1] = it->schema;
+    return r;
 }
 
 // ---- connection and driver -------------------------------------------------------------
@@ -215,6 +245,17 @@ bool cADODB::ADOConnect() {
 }
 
 bool cADODB::GenerateXML() {
+    // The rowsets read for the import are not needed after it, while the caller may
+    // keep this reader (and its open connection) for a long while.
+    struct ReleaseRowsets {
+        cADODB& reader;
+        ~ReleaseRowsets() {
+            reader.m_connection.ReleaseSchemaCache();
+            reader.m_objects.clear();
+            reader.m_parents.clear();
+        }
+    } release{*this};
+    m_parents.clear();
     return TrapValue(QStringLiteral("GenerateXML"), [&] {
         if (gConnectionString != QLatin1String("XML")) {
             if (m_connection.State() != platform::ado::adStateOpen) return false;
@@ -242,6 +283,7 @@ bool cADODB::GenerateXML() {
 
 void cADODB::StartXML() {
     Trap(QStringLiteral("StartXML"), [&] {
+        m_parents.clear();
         oStructureXML = std::make_shared<cXML>();
         const QString typeName = gDBTypeNames.value(gDatabaseType);
         const QString stamp = now();
@@ -298,7 +340,8 @@ void cADODB::GenerateTablesXML() {
         if (entry.exists() && !entry.hasType()) return;
         RecordsetPtr rs;
         QString nameField = QStringLiteral("TABLE_NAME"), createdField = QStringLiteral("DATE_CREATED");
-        if (!entry.exists() || entry.type().toUpper() == QLatin1String("ADO")) {
+        const bool fallback = !entry.exists() || entry.type().toUpper() == QLatin1String("ADO");
+        if (fallback) {
             rs = m_connection.OpenSchema(platform::ado::adSchemaTables, restriction(3, QStringLiteral("TABLE")));
         } else {
             nameField = entry.column(1);
@@ -307,7 +350,8 @@ void cADODB::GenerateTablesXML() {
         }
         if (atEnd(rs)) return;
         for (; !rs->IsEOF(); rs->MoveNext()) {
-            const QString name = text(rs->Fields(nameField));
+            const QString name = fallback ? ObjectName(rs->Fields(QStringLiteral("TABLE_SCHEMA")), rs->Fields(nameField))
+                                          : text(rs->Fields(nameField));
             const QString created = text(rs->Fields(createdField));
             if (m_table == 0) AddTablesFolder();
             if (Raise(name, QStringLiteral("Table"), QStringLiteral("Importing"), 20, QString())) return;
@@ -333,8 +377,9 @@ void cADODB::ReadColumns(const QString& tableName) {
                           QStringLiteral("COLUMN_DEFAULT"), QStringLiteral("IS_NULLABLE"), QStringLiteral("DATA_TYPE"),
                           QStringLiteral("CHARACTER_MAXIMUM_LENGTH"), QStringLiteral("NUMERIC_PRECISION"),
                           QStringLiteral("DATETIME_PRECISION")};
-    if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
-        rs = m_connection.OpenSchema(platform::ado::adSchemaColumns, restriction(2, tableName));
+    const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+    if (fallback) {
+        rs = m_connection.OpenSchema(platform::ado::adSchemaColumns, ObjectRestriction(tableName, 2));
     } else {
         fields = entry.columns(int(fields.size()));
         rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Columns, tableName));
@@ -351,11 +396,17 @@ void cADODB::ReadColumns(const QString& tableName) {
 
         const QVariant vType = rs->Fields(fields[5]);
         double code = 0;
-        QString dataType;
-        if (IsNumber(text(vType)) && numeric(vType, &code))
-            dataType = GetFieldType(qint32(code), characterLength, datetimePrecision, numericPrecision);
-        else
-            dataType = text(vType);
+        // The rowset's type code stands for a family of types; where the engine names
+        // the column's own type (timestamptz, an enum, a domain, a declared type) that
+        // name is the one documented.
+        QString dataType = fallback && rs->HasField(QStringLiteral("TYPE_NAME")) ? text(rs->Fields(QStringLiteral("TYPE_NAME")))
+                                                                                : QString();
+        if (dataType.isEmpty()) {
+            if (IsNumber(text(vType)) && numeric(vType, &code))
+                dataType = GetFieldType(qint32(code), characterLength, datetimePrecision, numericPrecision);
+            else
+                dataType = text(vType);
+        }
 
         const QString columnDefault = text(rs->Fields(fields[3]));
         const QVariant vNull = rs->Fields(fields[4]);
@@ -386,8 +437,9 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::PrimaryKeys);
         RecordsetPtr rs;
         QString columnField = QStringLiteral("COLUMN_NAME"), keyField = QStringLiteral("PK_NAME");
-        if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
-            rs = m_connection.OpenSchema(platform::ado::adSchemaPrimaryKeys, restriction(2, sTableName));
+        const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+        if (fallback) {
+            rs = m_connection.OpenSchema(platform::ado::adSchemaPrimaryKeys, ObjectRestriction(sTableName, 2));
         } else {
             const QStringList names = entry.columns(3);
             columnField = names[1];
@@ -400,9 +452,13 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
             if (Raise(QStringLiteral(" in ") + sTableName, QStringLiteral("primary key"), QStringLiteral("Checking for "), 20,
                       QStringLiteral("Primary key(s) in ") + sTableName))
                 return result;
-            QString column = text(rs->Fields(columnField)).toUpper();
-            if (column.startsWith(QLatin1Char('+'))) column = column.mid(1);
-            if (column == sColumnName.toUpper()) return text(rs->Fields(keyField));
+            // The rowset names the column as the engine does; a catalogue command may
+            // put a "+" before it (and its case may differ).
+            const QString column = text(rs->Fields(columnField));
+            const bool match = fallback ? column == sColumnName
+                                        : column.toUpper() == sColumnName.toUpper()
+                                              || (column.startsWith(QLatin1Char('+')) && column.mid(1).toUpper() == sColumnName.toUpper());
+            if (match) return text(rs->Fields(keyField));
             result.clear();
         }
         return result;
@@ -444,7 +500,7 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
         RecordsetPtr rs;
         QString nameField = QStringLiteral("INDEX_NAME"), columnField = QStringLiteral("COLUMN_NAME"), descriptionField;
         if (fallback) {
-            rs = m_connection.OpenSchema(platform::ado::adSchemaIndexes, restriction(4, sTableName));
+            rs = m_connection.OpenSchema(platform::ado::adSchemaIndexes, ObjectRestriction(sTableName, 4));
         } else {
             const QStringList names = entry.columns(3);
             nameField = names[0];
@@ -460,10 +516,14 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
             if (i == 0 && previous.isEmpty()) AddTableFolder(QStringLiteral("INDEXES"), QStringLiteral("Indexes"), 5);
             const QString indexName = text(rs->Fields(nameField));
             const QString nameEntry = QStringLiteral("Name=") + indexName;
+            // A rowset names one column (or expression) per row, as the engine writes
+            // it; a catalogue command may give the list as "+a+b".
             QString columns = text(rs->Fields(columnField));
-            columns.replace(QLatin1Char('+'), QLatin1Char(','));
-            columns = columns.trimmed();
-            if (columns.startsWith(QLatin1Char(','))) columns = columns.mid(1);
+            if (!fallback) {
+                columns = columns.trimmed();
+                if (columns.startsWith(QLatin1Char('+'))) columns = columns.mid(1).replace(QLatin1Char('+'), QLatin1Char(','));
+                else if (columns.startsWith(QLatin1Char(','))) columns = columns.mid(1);
+            }
             if (Raise(indexName, QStringLiteral("Index"), QStringLiteral("Importing"), 20, QString())) return;
             if (nameEntry == previous) {
                 // A further column of the index just written (the schema rowset gives one
@@ -552,7 +612,8 @@ void cADODB::GenerateViewsXML() {
         const int g = gGroupIndex, c = gConnectionIndex;
         const QString connection = ConnectionPath();
         for (; !rs->IsEOF(); rs->MoveNext()) {
-            const QString name = text(rs->Fields(fields[0]));
+            const QString name = fallback ? ObjectName(rs->Fields(QStringLiteral("TABLE_SCHEMA")), rs->Fields(fields[0]))
+                                          : text(rs->Fields(fields[0]));
             if (m_view == 0)
                 AddTreeEntry(QStringLiteral("VIEWS"),
                              {QStringLiteral("Name=Views"), QStringLiteral("Key=Views|%1|%2").arg(g).arg(c), QStringLiteral("RHXPath=8")},
@@ -574,7 +635,7 @@ void cADODB::GenerateViewsXML() {
                 RecordsetPtr columns;
                 QString tableField = QStringLiteral("TABLE_NAME"), columnField = QStringLiteral("COLUMN_NAME");
                 if (fallback) {
-                    columns = m_connection.OpenSchema(platform::ado::adSchemaViewColumnUsage, restriction(2, name));
+                    columns = m_connection.OpenSchema(platform::ado::adSchemaViewColumnUsage, ObjectRestriction(name, 2));
                 } else {
                     const QStringList names = columnsEntry.columns(3);
                     tableField = names[1];
@@ -585,8 +646,10 @@ void cADODB::GenerateViewsXML() {
                     Raise(name, QString(), QString(), 20, QStringLiteral("Fetchings columns of ") + name);
                     for (; !columns->IsEOF(); columns->MoveNext()) {
                         const QString nameEntry = QStringLiteral("Name=") + text(columns->Fields(columnField));
-                        AddStructureElement(QStringLiteral("COLUMN"),
-                                            {nameEntry, QStringLiteral("SourceTable=") + text(columns->Fields(tableField))},
+                        const QString source = fallback ? ObjectName(columns->Fields(QStringLiteral("TABLE_SCHEMA")),
+                                                                     columns->Fields(tableField))
+                                                        : text(columns->Fields(tableField));
+                        AddStructureElement(QStringLiteral("COLUMN"), {nameEntry, QStringLiteral("SourceTable=") + source},
                                             QStringLiteral("DATABASE/VIEW"), m_view);
                         Raise(nameEntry, QStringLiteral("Column"), QString(), 20, QStringLiteral("Column Name ") + nameEntry);
                     }
@@ -649,8 +712,7 @@ void cADODB::GenerateStoredProceduresXML() {
 // ---- foreign keys and check constraints -------------------------------------------------------
 
 bool cADODB::IsNumber(const QString& value) {
-    return TrapValue(QStringLiteral("cADODB.IsNumber"),
-                     [&] { return QRegularExpression(QStringLiteral("[0-9]+")).match(value).hasMatch(); }, false);
+    return std::any_of(value.cbegin(), value.cend(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
 void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
@@ -669,7 +731,7 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
         const bool temporaryProcedure = type == QLatin1String("SP") && gDatabaseType == dbSQLServer65;
         RecordsetPtr rs;
         if (type == QLatin1String("ADO")) {
-            rs = m_connection.OpenSchema(platform::ado::adSchemaForeignKeys, restriction(2, sTableName));
+            rs = m_connection.OpenSchema(platform::ado::adSchemaForeignKeys, ObjectRestriction(sTableName, 2));
         } else {
             fields = entry.columns(7);
             if (temporaryProcedure) {
@@ -692,12 +754,17 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
             qint16 i = 0;
             for (; !rs->IsEOF(); rs->MoveNext()) {
                 const QString name = text(rs->Fields(fields[0]));
+                const bool fromRowset = type == QLatin1String("ADO");
+                const QString primaryKeyTable =
+                    fromRowset ? ObjectName(rs->Fields(QStringLiteral("PK_TABLE_SCHEMA")), rs->Fields(fields[1])) : text(rs->Fields(fields[1]));
+                const QString foreignKeyTable =
+                    fromRowset ? ObjectName(rs->Fields(QStringLiteral("FK_TABLE_SCHEMA")), rs->Fields(fields[2])) : text(rs->Fields(fields[2]));
                 if (i == 0) AddTableFolder(QStringLiteral("FOREIGNKEYS"), QStringLiteral("Foreign Keys"), 7);
                 AddTableItem(QStringLiteral("FOREIGNKEY"), QStringLiteral("FOREIGNKEYS"), name, i);
                 AddStructureElement(QStringLiteral("FOREIGNKEY"),
                                     {QStringLiteral("Name=") + name, QStringLiteral("RelatedColumn=") + text(rs->Fields(fields[3])),
-                                     QStringLiteral("PrimaryKeyTable=") + text(rs->Fields(fields[1])),
-                                     QStringLiteral("ForeignKeyTable=") + text(rs->Fields(fields[2])),
+                                     QStringLiteral("PrimaryKeyTable=") + primaryKeyTable,
+                                     QStringLiteral("ForeignKeyTable=") + foreignKeyTable,
                                      QStringLiteral("UpdateRule=") + text(rs->Fields(fields[4])),
                                      QStringLiteral("DeleteRule=") + text(rs->Fields(fields[5])),
                                      QStringLiteral("PrimaryKeyColumn=") + text(rs->Fields(fields[6])), QStringLiteral("Report=1"),
@@ -724,6 +791,13 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
         QString nameField = QStringLiteral("CONSTRAINT_NAME"), tableField, columnField, clauseField = QStringLiteral("CHECK_CLAUSE");
         RecordsetPtr rs;
         if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
+            // The rowset's constraint names do not say their table and column; the
+            // constraint-column-usage rowset does, where the engine gives it.
+            try {
+                return ColumnCheckFromUsage(sTableName, sColumnName);
+            } catch (const platform::RuntimeError& e) {
+                if (e.number() != platform::ado::adErrNotSupported) throw;
+            }
             rs = m_connection.OpenSchema(platform::ado::adSchemaCheckConstraints);
         } else {
             const QStringList names = entry.columns(4);
@@ -773,4 +847,46 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
         ShowError(n, d, QStringLiteral("cADODB.GetCheckConstraints"));
         return QVariant();
     }
+}
+
+QVariant cADODB::ColumnCheckFromUsage(const QString& sTableName, const QString& sColumnName) {
+    using platform::ado::adSchemaCheckConstraints;
+    using platform::ado::adSchemaConstraintColumnUsage;
+    // The constraints on the column (keys among them), each request answered from an
+    // index of the rowset so that a whole import stays linear.
+    QVariantList onColumn = ObjectRestriction(sTableName, 2);
+    onColumn << sColumnName;
+    const RecordsetPtr usage = m_connection.OpenSchema(adSchemaConstraintColumnUsage, onColumn);
+    if (atEnd(usage)) return QVariant(QString());
+    for (; !usage->IsEOF(); usage->MoveNext()) {
+        const QVariant schema = usage->Fields(QStringLiteral("CONSTRAINT_SCHEMA"));
+        const QVariant name = usage->Fields(QStringLiteral("CONSTRAINT_NAME"));
+        const RecordsetPtr checks = m_connection.OpenSchema(adSchemaCheckConstraints, {QVariant(), schema, name});
+        if (atEnd(checks)) continue;  // a key, not a check
+        // A check lands on a column when it is the check's only column in this table.
+        QVariantList ofConstraint = onColumn.mid(0, 3);
+        ofConstraint << QVariant() << QVariant() << schema << name;
+        const RecordsetPtr columns = m_connection.OpenSchema(adSchemaConstraintColumnUsage, ofConstraint);
+        if (columns->RecordCount() != 1) continue;
+        if (checks->RecordCount() == 1) return checks->Fields(QStringLiteral("CHECK_CLAUSE"));
+        // Checks of one name on several tables: the rowsets list them in the order of
+        // their tables, so the table's place among the constraint's tables picks its
+        // clause; when the counts disagree no clause is guessed.
+        QVariantList everyTable = restriction(6, name.toString());
+        everyTable[5] = schema;
+        const RecordsetPtr tables = m_connection.OpenSchema(adSchemaConstraintColumnUsage, everyTable);
+        QStringList seen;
+        int place = -1;
+        const QString table = onColumn[1].toString() + QChar(0x1f) + onColumn[2].toString();
+        for (; !tables->IsEOF(); tables->MoveNext()) {
+            const QString key = text(tables->Fields(QStringLiteral("TABLE_SCHEMA"))) + QChar(0x1f) +
+                                text(tables->Fields(QStringLiteral("TABLE_NAME")));
+            if (seen.isEmpty() || seen.last() != key) seen << key;
+            if (key == table && place < 0) place = int(seen.size()) - 1;
+        }
+        if (place < 0 || seen.size() != checks->RecordCount()) continue;
+        for (int k = 0; k < place; ++k) checks->MoveNext();
+        return checks->Fields(QStringLiteral("CHECK_CLAUSE"));
+    }
+    return QVariant(QString());
 }

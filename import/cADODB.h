@@ -5,12 +5,16 @@
 // tree document (bGlobal::oLHXML, which the caller must hold), raising WhileImporting
 // for every object. A handler that sets Cancel stops the import at the next check.
 
+#include "core/XmlNode.h"
 #include "platform/ado/Ado.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+
+class cXML;
 
 class cADODB {
 public:
@@ -59,6 +63,11 @@ private:
     // Raises WhileImporting with this object's cancel flag; true when cancelled.
     bool Raise(QString objectName, QString objectType, QString importStatus, qint16 increment, QString message);
     void ReadColumns(const QString& tableName);
+    // Appends a new element under the node parentPath[position] of document and returns
+    // it (empty when there is no such parent). Each parent is found once per import
+    // and then held, so appending walks no path.
+    XmlNode Append(cXML& document, const QString& element, const QStringList& attributes, const QString& parentPath,
+                   int position);
     // Appends an element to the tree document under path at position.
     void AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
     void AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
@@ -73,6 +82,18 @@ private:
     void AddTablesFolder();
     void AddTable(const QString& name, const QString& created);
     void AddTableItem(const QString& element, const QString& folder, const QString& name, int i);
+    // The name a table or view read from a schema rowset has in the documents: its
+    // plain name in the connection's default schema (or where the engine names no
+    // schema), "schema.name" elsewhere. The object is remembered under that name, so
+    // the requests that follow for it reach exactly it.
+    QString ObjectName(const QVariant& schema, const QVariant& name);
+    // A restriction list for the object known by its document name: its schema in
+    // position 1 and its own name in namePosition (only the name when the object was
+    // not read from a schema rowset).
+    QVariantList ObjectRestriction(const QString& documentName, int namePosition) const;
+    // The check clause of the one-column checks on a column, found through the
+    // constraint-column-usage rowset; throws 3251 where the engine gives no such rowset.
+    QVariant ColumnCheckFromUsage(const QString& sTableName, const QString& sColumnName);
 
     platform::ado::Connection m_connection;
     QString m_connectionString;
@@ -81,4 +102,10 @@ private:
     qint16 m_table = 0;  // t: position of the table being read
     qint16 m_view = 0;   // v: position of the next view
     qint32 m_columnLength = 0;
+    struct ObjectPlace {
+        QString schema;
+        QString name;
+    };
+    QHash<QString, ObjectPlace> m_objects;  // document name -> where the object lives
+    QHash<QString, XmlNode> m_parents;       // "path[position]" -> the element appended under
 };

@@ -2,11 +2,12 @@
 // 1.5 indexes and one foreign key each, a view for every tenth table, a trigger for
 // every twentieth) in PostgreSQL and in a SQLite file, imports each through cADODB as
 // OTHERS in a child process, and prints wall time and peak memory beside
-// pg_dump --schema-only and sqlite3 .schema on the same schema. The Access case
-// imports a copy of nwind.mdb as the wizard does (MS Access XP) beside mdb-schema on
-// the same file, the best of five runs each.
+// pg_dump --schema-only and sqlite3 .schema on the same schema, and beside a bulk read
+// of the same facts with the engine's own client (the floor). The Access case imports
+// a copy of nwind.mdb as the wizard does (MS Access XP) beside mdb-schema on the same
+// file.
 //
-//   bench_import [--sizes 500,5000] [--engines postgresql,sqlite,access] [--work DIR]
+//   bench_import [--sizes 500,5000,20000] [--engines postgresql,sqlite,access] [--runs 3] [--work DIR]
 // PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/import/run
 // starts the test server and sets them).
 
@@ -16,12 +17,15 @@
 #include "import/cADODB.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -58,15 +62,6 @@ QString schemaSql(int n, bool postgres) {
     return sql;
 }
 
-// The fastest of several runs, for commands that take a fraction of a second.
-Measure best(const QStringList& argv, int runs) {
-    Measure out;
-    for (int i = 0; i < runs; ++i) {
-        const Measure m = run(argv);
-        if (i == 0 || m.seconds < out.seconds) out = m;
-    }
-    return out;
-}
 
 int importChild(const QString& connectionString, int databaseType) {
     QElapsedTimer startup;
@@ -90,10 +85,61 @@ int importChild(const QString& connectionString, int databaseType) {
     return 0;
 }
 
-void row(const char* what, const Measure& m, const Measure& base) {
-    std::printf("  %-28s %9.2f s %9.1f MB   x%.2f time  x%.2f memory%s\n", what, m.seconds, m.peakMB,
-                base.seconds > 0 ? m.seconds / base.seconds : 0.0, base.peakMB > 0 ? m.peakMB / base.peakMB : 0.0,
-                m.exitCode == 0 ? "" : "   (FAILED)");
+// The facts an import reads, fetched in bulk with the engine's own client: the floor
+// an import could come near. SQLite: python3's sqlite3 over sqlite_master and the
+// pragmas; PostgreSQL: one psql run of pg_catalog queries.
+const char* const kSqliteFloor = R"py(import sqlite3, sys, time
+start = time.perf_counter()
+c = sqlite3.connect(sys.argv[1])
+rows = 0
+for (kind, name, sql) in c.execute("SELECT type, name, sql FROM sqlite_master WHERE type IN ('table','view')").fetchall():
+    rows += len(c.execute("SELECT * FROM pragma_table_xinfo(?)", (name,)).fetchall())
+    for index in c.execute("SELECT * FROM pragma_index_list(?)", (name,)).fetchall():
+        rows += len(c.execute("SELECT * FROM pragma_index_xinfo(?)", (index[1],)).fetchall())
+    rows += len(c.execute("SELECT * FROM pragma_foreign_key_list(?)", (name,)).fetchall())
+print(time.perf_counter() - start, rows)
+)py";
+const char* const kPostgresFloor = R"sql(
+SELECT n.nspname, c.relname, c.relkind FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE c.relkind IN ('r','p','v','m') AND n.nspname NOT IN ('pg_catalog','information_schema');
+SELECT a.attrelid, a.attname, a.attnum, a.attnotnull, t.typname, a.atttypmod, pg_get_expr(d.adbin, d.adrelid) FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_type t ON t.oid = a.atttypid LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum WHERE a.attnum > 0 AND NOT a.attisdropped AND n.nspname NOT IN ('pg_catalog','information_schema') AND c.relkind IN ('r','p','v','m');
+SELECT con.conrelid, con.conname, con.contype, con.conkey, con.confrelid, con.confkey, con.confupdtype, con.confdeltype, pg_get_expr(con.conbin, con.conrelid) FROM pg_constraint con JOIN pg_namespace n ON n.oid = con.connamespace WHERE n.nspname NOT IN ('pg_catalog','information_schema');
+SELECT i.indrelid, ic.relname, i.indisunique, i.indisprimary, i.indkey, pg_get_indexdef(i.indexrelid) FROM pg_index i JOIN pg_class ic ON ic.oid = i.indexrelid JOIN pg_namespace n ON n.oid = ic.relnamespace WHERE n.nspname NOT IN ('pg_catalog','information_schema','pg_toast');
+SELECT c.relname, pg_get_viewdef(c.oid) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE c.relkind IN ('v','m') AND n.nspname NOT IN ('pg_catalog','information_schema');
+SELECT t.tgrelid, t.tgname, pg_get_triggerdef(t.oid) FROM pg_trigger t WHERE NOT t.tgisinternal;
+)sql";
+
+double median(QList<double> v) {
+    std::sort(v.begin(), v.end());
+    if (v.isEmpty()) return 0;
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// Several runs of one command: medians and the spread of the times.
+struct Runs {
+    double seconds = 0, fastest = 0, slowest = 0, peakMB = 0;
+    bool failed = false;
+};
+Runs repeat(int runs, const std::function<Measure()>& once) {
+    QList<double> times, memory;
+    Runs r;
+    for (int i = 0; i < runs; ++i) {
+        const Measure m = once();
+        times << m.seconds;
+        memory << m.peakMB;
+        r.failed = r.failed || m.exitCode != 0;
+    }
+    r.seconds = median(times);
+    r.peakMB = median(memory);
+    r.fastest = *std::min_element(times.begin(), times.end());
+    r.slowest = *std::max_element(times.begin(), times.end());
+    return r;
+}
+
+void row(const char* what, const Runs& m, const Runs& base, const Runs& floor) {
+    std::printf("  %-28s %8.2f s (%.2f-%.2f) %8.1f MB   x%.2f time  x%.2f of floor  x%.2f memory%s\n", what, m.seconds,
+                m.fastest, m.slowest, m.peakMB, base.seconds > 0 ? m.seconds / base.seconds : 0.0,
+                floor.seconds > 0 ? m.seconds / floor.seconds : 0.0, base.peakMB > 0 ? m.peakMB / base.peakMB : 0.0,
+                m.failed ? "   (FAILED)" : "");
 }
 
 }  // namespace
@@ -105,6 +151,7 @@ int main(int argc, char** argv) {
         return importChild(args[2], args.size() > 3 ? args[3].toInt() : bGlobal::dbOthers);
 
     QList<int> sizes = {500, 5000};
+    int runs = 3;
     QStringList engines = {QStringLiteral("postgresql"), QStringLiteral("sqlite"), QStringLiteral("access")};
     QString work = QDir::tempPath() + QStringLiteral("/morvalex-bench");
     for (int i = 1; i + 1 < args.size(); i += 2) {
@@ -113,6 +160,8 @@ int main(int argc, char** argv) {
             for (const QString& s : args[i + 1].split(QLatin1Char(','))) sizes << s.toInt();
         } else if (args[i] == QLatin1String("--engines")) {
             engines = args[i + 1].split(QLatin1Char(','));
+        } else if (args[i] == QLatin1String("--runs")) {
+            runs = std::max(1, args[i + 1].toInt());
         } else if (args[i] == QLatin1String("--work")) {
             work = args[i + 1];
         }
@@ -128,13 +177,15 @@ int main(int argc, char** argv) {
         if (!QFile::copy(QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/access/nwind.mdb"), file)) {
             std::printf("access: skipped (tests/data/access/nwind.mdb missing)\n");
         } else {
-            const Measure baseline = best({QStringLiteral("mdb-schema"), file}, 5);
-            const Measure import = best({self, QStringLiteral("--import"), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file,
-                                         QString::number(bGlobal::dbAccessXP)},
-                                        5);
-            std::printf("access, nwind.mdb (9 tables, 22 queries), best of 5\n");
-            row("mdb-schema", baseline, baseline);
-            row("Morvalex import (Access XP)", import, baseline);
+            const int n = std::max(runs, 5);
+            const Runs baseline = repeat(n, [&] { return run({QStringLiteral("mdb-schema"), file}); });
+            const Runs import = repeat(n, [&] {
+                return run({self, QStringLiteral("--import"), QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=") + file,
+                            QString::number(bGlobal::dbAccessXP)});
+            });
+            std::printf("access, nwind.mdb (9 tables, 22 queries); medians of %d runs (fastest-slowest)\n", n);
+            row("mdb-schema", baseline, baseline, baseline);
+            row("Morvalex import (Access XP)", import, baseline, baseline);
             std::fflush(stdout);
         }
     }
@@ -152,7 +203,8 @@ int main(int argc, char** argv) {
                 f.open(QIODevice::WriteOnly | QIODevice::Truncate);
                 f.write(schemaSql(n, pg).toUtf8());
             }
-            Measure create, baseline, import;
+            Measure create;
+            std::function<Measure()> baseline, floor;
             QString connectionString;
             if (pg) {
                 const QString db = QStringLiteral("bench_%1").arg(n);
@@ -162,25 +214,50 @@ int main(int argc, char** argv) {
                 run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("DROP DATABASE IF EXISTS %1").arg(db)});
                 run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("CREATE DATABASE %1").arg(db)});
                 create = run(psql + QStringList{QStringLiteral("-d"), db}, sqlFile);
-                baseline = run({QStringLiteral("pg_dump"), QStringLiteral("--schema-only"), QStringLiteral("-h"), host, QStringLiteral("-p"), port,
-                                QStringLiteral("-U"), user, db});
+                baseline = [=] {
+                    return run({QStringLiteral("pg_dump"), QStringLiteral("--schema-only"), QStringLiteral("-h"), host,
+                                QStringLiteral("-p"), port, QStringLiteral("-U"), user, db});
+                };
+                const QString floorFile = work + QStringLiteral("/floor.sql");
+                QFile f(floorFile);
+                f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+                f.write(kPostgresFloor);
+                f.close();
+                floor = [=] { return run(psql + QStringList{QStringLiteral("-d"), db, QStringLiteral("-f"), floorFile}); };
                 connectionString = QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;Uid=%4;Pwd=%5")
                                        .arg(host, port, db, user, password);
             } else {
                 const QString file = work + QStringLiteral("/bench-%1.db").arg(n);
                 QFile::remove(file);
                 create = run({QStringLiteral("sqlite3"), file}, sqlFile);
-                baseline = run({QStringLiteral("sqlite3"), file, QStringLiteral(".schema")});
+                baseline = [=] { return run({QStringLiteral("sqlite3"), file, QStringLiteral(".schema")}); };
+                const QString floorFile = work + QStringLiteral("/floor.py");
+                QFile f(floorFile);
+                f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+                f.write(kSqliteFloor);
+                f.close();
+                // The time the script reports for its reads: the interpreter's start-up
+                // (seconds on a loaded machine) is no part of the floor.
+                const QString floorOut = work + QStringLiteral("/floor.out");
+                floor = [=] {
+                    Measure m = run({QStringLiteral("python3"), floorFile, file}, QString(), floorOut);
+                    QFile out(floorOut);
+                    if (out.open(QIODevice::ReadOnly)) m.seconds = out.readAll().split(' ').value(0).toDouble();
+                    return m;
+                };
                 connectionString = QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(file);
             }
             if (create.exitCode != 0) {
                 std::printf("%s N=%d: creating the schema failed\n", qPrintable(engine), n);
                 continue;
             }
-            import = run({self, QStringLiteral("--import"), connectionString});
-            std::printf("%s, N = %d tables (schema made in %.1f s)\n", qPrintable(engine), n, create.seconds);
-            row(pg ? "pg_dump --schema-only" : "sqlite3 .schema", baseline, baseline);
-            row("Morvalex import (OTHERS)", import, baseline);
+            const Runs base = repeat(runs, baseline), bulk = repeat(runs, floor);
+            const Runs import = repeat(runs, [&] { return run({self, QStringLiteral("--import"), connectionString}); });
+            std::printf("%s, N = %d tables (schema made in %.1f s); medians of %d runs (fastest-slowest)\n", qPrintable(engine), n,
+                        create.seconds, runs);
+            row(pg ? "pg_dump --schema-only" : "sqlite3 .schema", base, base, bulk);
+            row(pg ? "bulk read (psql, pg_catalog)" : "bulk read (python3 sqlite3)", bulk, base, bulk);
+            row("Morvalex import (OTHERS)", import, base, bulk);
             std::fflush(stdout);
         }
     }

@@ -966,6 +966,7 @@ void frmDatabaseConnection::RunImport() {
     }
     m_barTwips = 0;
     UpdateProgressBar();
+    m_progressThrottle.reset();
     m_importing = true;
     const bool ok = reader->GenerateXML();
     m_importing = false;
@@ -991,13 +992,22 @@ void frmDatabaseConnection::oADO_WhileImporting(QString& ObjectName, QString& Ob
     Q_UNUSED(ObjectName);
     Q_UNUSED(ObjectType);
     Trap(kForm + QStringLiteral("oADO_WhileImporting"), [&] {
-        QCoreApplication::processEvents();
-        Cancel = bCancelImport;
-        if (Cancel) {
-            UnloadWith(vbFormCode);
+        const QString status = ImportStatus.toLower();
+        const ProgressThrottle::Step step =
+            m_progressThrottle.next(status == QLatin1String("imported") || status == QLatin1String("migrated"));
+        if (step.yield) {
+            QCoreApplication::processEvents();
+            Cancel = bCancelImport;
+            if (Cancel) {
+                UnloadWith(vbFormCode);
+                return;
+            }
+        }
+        if (!step.repaint) {
+            AdvanceProgress(iIncrementValue);
             return;
         }
-        ImportStatus = ImportStatus.toLower();
+        ImportStatus = status;
         if (isVisible()) {
             lblStatus->setText(DisplayMessage);
         } else if (frmDatabaseExplorer::exists()) {
@@ -1007,17 +1017,21 @@ void frmDatabaseConnection::oADO_WhileImporting(QString& ObjectName, QString& Ob
                                    ? QString::number(iIncrementValue) + QStringLiteral(" objects imported.")
                                    : DisplayMessage);
         }
-        const int boxTwips = pctProgress->width() * kTwipsPerPixel;
-        if (m_barTwips <= boxTwips - 150)
-            m_barTwips += iIncrementValue;
-        else
-            m_barTwips = 100 + iIncrementValue;
+        AdvanceProgress(iIncrementValue);
         if (ImportStatus == QLatin1String("migrated")) {
             bImported = true;
-            m_barTwips = boxTwips;
+            m_barTwips = pctProgress->width() * kTwipsPerPixel;
         }
         UpdateProgressBar();
     });
+}
+
+void frmDatabaseConnection::AdvanceProgress(int increment) {
+    const int boxTwips = pctProgress->width() * kTwipsPerPixel;
+    if (m_barTwips <= boxTwips - 150)
+        m_barTwips += increment;
+    else
+        m_barTwips = 100 + increment;
 }
 
 QString frmDatabaseConnection::GenerateSummary() {

@@ -14,6 +14,7 @@
 
 #include "core/Forms.h"
 #include "import/ConnectionStrings.h"
+#include "import/ui/ProgressThrottle.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -93,6 +94,8 @@ public:
     void cmdOpen_Click(int Index);
     void cmdXMLOpen_Click();
     // Progress of the catalogue reader oADO.
+    // Moves the progress bar's length on by one event's increment (wrapping near the end).
+    void AdvanceProgress(int increment);
     void oADO_WhileImporting(QString& ObjectName, QString& ObjectType, QString& ImportStatus, qint16& iIncrementValue,
                              QString& DisplayMessage, bool& Cancel);
 
@@ -288,4 +291,5 @@ private:
     bool m_importing = false;
     bool m_checking = false;
     int m_barTwips = 0;
+    ProgressThrottle m_progressThrottle;  // repaints of the progress handler
 };

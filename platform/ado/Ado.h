@@ -142,12 +142,20 @@ public:
     // whole; later requests on the same open connection are answered from that read
     // until Close or an Execute of anything but a plain SELECT.
     RecordsetPtr OpenSchema(int schema, const QVariantList& restrictions = QVariantList());
+    // Frees the rowsets read so far (and what an engine reader keeps between
+    // requests); the next request reads afresh. For an owner that keeps the connection
+    // open after its last catalogue request.
+    void ReleaseSchemaCache();
 
     const QList<Error>& Errors() const;
     // What the driver says it talks to ("PostgreSQL", "SQLite", ...), after Open.
     QString DbmsName() const;
     // The ODBC connection string actually used, after Open.
     QString OdbcConnectionString() const;
+    // The schema unqualified names resolve to, after Open: PostgreSQL's current schema
+    // (the first existing schema of the search path); "" where the engine has no
+    // schemas or does not say (then no rowset name is to be qualified).
+    QString DefaultSchema() const;
 
 private:
     std::unique_ptr<ConnectionImpl> d;

@@ -8,6 +8,8 @@
 
 #include "platform/Error.h"
 
+#include <optional>
+
 namespace platform::ado {
 
 namespace {
@@ -98,6 +100,7 @@ public:
     QList<Error> errors;
     QString dbmsName;
     QString odbcString;
+    std::optional<QString> defaultSchema;  // read on first use; reset when a statement may change it
     schema::Cache cache;
     schema::AccessSource access;
 
@@ -142,7 +145,7 @@ public:
         }
         switch (schema::engineFor(dbmsName)) {
         case schema::Engine::PostgreSQL: return schema::readPostgres(odbc, schemaId);
-        case schema::Engine::SQLite: return schema::readSqlite(odbc, schemaId);
+        case schema::Engine::SQLite: return schema::readSqlite(odbc, schemaId, cache.sqlite);
         case schema::Engine::Other: break;
         }
         return schema::readOdbc(odbc, schemaId);
@@ -170,6 +173,7 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     }
     d->odbcString = odbcString;
     d->dbmsName = d->odbc.infoText(SQL_DBMS_NAME);
+    d->defaultSchema.reset();
     d->cache.clear();
 }
 
@@ -186,6 +190,7 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
     if (!isPlainSelect(commandText)) {
         d->cache.clear();
         d->access.clear();
+        d->defaultSchema.reset();
     }
     odbc::Result result;
     try {
@@ -234,11 +239,29 @@ RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictio
     }
 }
 
+void Connection::ReleaseSchemaCache() { d->cache.clear(); }
+
 const QList<Error>& Connection::Errors() const { return d->errors; }
 
 QString Connection::DbmsName() const { return d->dbmsName; }
 
 QString Connection::OdbcConnectionString() const { return d->odbcString; }
+
+QString Connection::DefaultSchema() const {
+    if (!d->odbc.isOpen()) return QString();
+    if (!d->defaultSchema) {
+        d->defaultSchema = QString();
+        if (schema::engineFor(d->dbmsName) == schema::Engine::PostgreSQL) {
+            try {
+                const odbc::Result r = d->odbc.execute(QStringLiteral("SELECT current_schema()"));
+                if (!r.rows.isEmpty()) d->defaultSchema = r.rows.first().value(0).toString();  // Null: an empty search path
+            } catch (const odbc::Failure&) {
+                // Left empty: nothing is qualified.
+            }
+        }
+    }
+    return *d->defaultSchema;
+}
 
 RecordsetPtr Command::Execute(long* recordsAffected) {
     if (!ActiveConnection || ActiveConnection->State() != adStateOpen)

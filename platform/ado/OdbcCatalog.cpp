@@ -109,6 +109,7 @@ Rowset readColumns(odbc::Connection& connection) {
         const bool isNullable = nullable.isNull() ? at(row, 17).toString() != QLatin1String("NO") : nullable.toInt() != SQL_NO_NULLS;
         setColumnType(r, type, isNullable);
         r[columns::DESCRIPTION] = at(row, 11);
+        r[columns::TYPE_NAME] = at(row, 5);
         r[columns::COLUMN_DEFAULT] = at(row, 12);
         r[columns::COLUMN_HASDEFAULT] = !at(row, 12).isNull();
         r[columns::ORDINAL_POSITION] = at(row, 16);
@@ -206,7 +207,8 @@ QVariant ruleText(const QVariant& rule) {
     case SQL_CASCADE: return QStringLiteral("CASCADE");
     case SQL_SET_NULL: return QStringLiteral("SET NULL");
     case SQL_SET_DEFAULT: return QStringLiteral("SET DEFAULT");
-    default: return QStringLiteral("NO ACTION");  // SQL_NO_ACTION, SQL_RESTRICT
+    case SQL_RESTRICT: return QStringLiteral("RESTRICT");
+    default: return QStringLiteral("NO ACTION");
     }
 }
 

@@ -90,13 +90,22 @@ Rowset columnsOf(odbc::Connection& c) {
         "  CASE WHEN t.typtype = 'd' THEN current_database() END, "
         "  CASE WHEN t.typtype = 'd' THEN tn.nspname END, "
         "  CASE WHEN t.typtype = 'd' THEN t.typname::text END, "
-        "  col_description(c.oid, a.attnum) "
+        "  col_description(c.oid, a.attnum), "
+        // The type by its own name: an array by its element's name and "[]", a type
+        // outside pg_catalog and the current schema with its schema.
+        "  CASE WHEN et.oid IS NOT NULL "
+        "    THEN CASE WHEN etn.nspname IN ('pg_catalog', current_schema()) THEN '' ELSE etn.nspname || '.' END "
+        "         || et.typname || '[]' "
+        "    ELSE CASE WHEN tn.nspname IN ('pg_catalog', current_schema()) THEN '' ELSE tn.nspname || '.' END "
+        "         || t.typname END "
         "FROM pg_attribute a "
         "JOIN pg_class c ON c.oid = a.attrelid "
         "JOIN pg_namespace n ON n.oid = c.relnamespace "
         "JOIN pg_type t ON t.oid = a.atttypid "
         "JOIN pg_namespace tn ON tn.oid = t.typnamespace "
         "LEFT JOIN pg_type bt ON t.typtype = 'd' AND bt.oid = t.typbasetype "
+        "LEFT JOIN pg_type et ON t.typcategory = 'A' AND t.typelem <> 0 AND et.oid = t.typelem "
+        "LEFT JOIN pg_namespace etn ON etn.oid = et.typnamespace "
         "LEFT JOIN pg_attrdef ad ON ad.adrelid = a.attrelid AND ad.adnum = a.attnum "
         "WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN ('r','p','f','v','m') AND $USER_SCHEMA");
     // A generated column's expression is not a default.
@@ -114,6 +123,7 @@ Rowset columnsOf(odbc::Connection& c) {
         o[columns::DOMAIN_SCHEMA] = at(row, 11);
         o[columns::DOMAIN_NAME] = at(row, 12);
         o[columns::DESCRIPTION] = at(row, 13);
+        o[columns::TYPE_NAME] = at(row, 14);
         out.rows << o;
     }
     sortRows(out.rows, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
@@ -247,7 +257,8 @@ QVariant rule(const QVariant& code) {
     if (c == QLatin1String("c")) return QStringLiteral("CASCADE");
     if (c == QLatin1String("n")) return QStringLiteral("SET NULL");
     if (c == QLatin1String("d")) return QStringLiteral("SET DEFAULT");
-    return QStringLiteral("NO ACTION");  // a (no action), r (restrict)
+    if (c == QLatin1String("r")) return QStringLiteral("RESTRICT");
+    return QStringLiteral("NO ACTION");
 }
 
 Rowset foreignKeys(odbc::Connection& c) {
@@ -290,13 +301,26 @@ Rowset foreignKeys(odbc::Connection& c) {
 Rowset checkConstraints(odbc::Connection& c) {
     const odbc::Result r = c.execute(sql(
         "SELECT current_database(), n.nspname, con.conname, pg_get_expr(con.conbin, con.conrelid), "
-        "  obj_description(con.oid, 'pg_constraint') "
+        "  obj_description(con.oid, 'pg_constraint'), tc.relname "
         "FROM pg_constraint con JOIN pg_namespace n ON n.oid = con.connamespace "
+        "JOIN pg_class tc ON tc.oid = con.conrelid "
         "WHERE con.contype = 'c' AND con.conrelid <> 0 AND $USER_SCHEMA"));
-    return placedRows(r.rows, checks::Count,
-                      {checks::CONSTRAINT_CATALOG, checks::CONSTRAINT_SCHEMA, checks::CONSTRAINT_NAME, checks::CHECK_CLAUSE,
-                       checks::DESCRIPTION},
-                      {checks::CONSTRAINT_CATALOG, checks::CONSTRAINT_SCHEMA, checks::CONSTRAINT_NAME});
+    // Checks of one name on several tables stand in the order of their tables, as
+    // the constraint-column-usage rowset lists them.
+    QList<QVariantList> keyed;
+    for (const QVariantList& row : r.rows) {
+        QVariantList o = placed(row, checks::Count + 1,
+                                {checks::CONSTRAINT_CATALOG, checks::CONSTRAINT_SCHEMA, checks::CONSTRAINT_NAME,
+                                 checks::CHECK_CLAUSE, checks::DESCRIPTION, checks::Count});
+        keyed << o;
+    }
+    sortRows(keyed, {checks::CONSTRAINT_CATALOG, checks::CONSTRAINT_SCHEMA, checks::CONSTRAINT_NAME, checks::Count});
+    Rowset out;
+    for (QVariantList& o : keyed) {
+        o.removeLast();
+        out.rows << o;
+    }
+    return out;
 }
 
 Rowset constraintColumnUsage(odbc::Connection& c) {

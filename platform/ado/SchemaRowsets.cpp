@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace platform::ado::schema {
 
@@ -37,8 +38,8 @@ std::map<int, Definition> makeDefinitions() {
         "COLUMN_DEFAULT COLUMN_FLAGS IS_NULLABLE DATA_TYPE TYPE_GUID CHARACTER_MAXIMUM_LENGTH CHARACTER_OCTET_LENGTH "
         "NUMERIC_PRECISION NUMERIC_SCALE DATETIME_PRECISION CHARACTER_SET_CATALOG CHARACTER_SET_SCHEMA "
         "CHARACTER_SET_NAME COLLATION_CATALOG COLLATION_SCHEMA COLLATION_NAME DOMAIN_CATALOG DOMAIN_SCHEMA DOMAIN_NAME "
-        "DESCRIPTION",
-        {S, S, S, S, G, U, U, B, S, U, B, US, G, U, U, US, SI, U, S, S, S, S, S, S, S, S, S, S},
+        "DESCRIPTION TYPE_NAME",
+        {S, S, S, S, G, U, U, B, S, U, B, US, G, U, U, US, SI, U, S, S, S, S, S, S, S, S, S, S, S},
         {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
 
     add(adSchemaPrimaryKeys, "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME COLUMN_NAME COLUMN_GUID COLUMN_PROPID ORDINAL PK_NAME",
@@ -156,35 +157,62 @@ bool isNoRestriction(const QVariant& value) {
 
 namespace {
 
-int compareValues(const QVariant& a, const QVariant& b) {
-    const bool an = a.isNull(), bn = b.isNull();
-    if (an || bn) return an == bn ? 0 : (an ? -1 : 1);
-    const auto numeric = [](const QVariant& v) {
-        switch (v.typeId()) {
-        case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
-        case QMetaType::Short: case QMetaType::UShort: case QMetaType::Bool: case QMetaType::Double:
-            return true;
-        default:
-            return false;
-        }
-    };
-    if (numeric(a) && numeric(b)) {
-        const double x = a.toDouble(), y = b.toDouble();
-        return x < y ? -1 : (x > y ? 1 : 0);
+// A value as the sort compares it, worked out once per value rather than once per
+// comparison: Nulls first, numbers by value, everything else (and a number beside a
+// text) by its text in code-point order.
+struct SortKey {
+    bool null = false;
+    bool number = false;
+    double value = 0;
+    QString text;
+};
+
+SortKey sortKey(const QVariant& v) {
+    SortKey k;
+    if (v.isNull()) {
+        k.null = true;
+        return k;
     }
-    return QString::compare(a.toString(), b.toString(), Qt::CaseSensitive);
+    switch (v.typeId()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Short: case QMetaType::UShort: case QMetaType::Bool: case QMetaType::Double:
+        k.number = true;
+        k.value = v.toDouble();
+        break;
+    default:
+        break;
+    }
+    k.text = v.toString();
+    return k;
+}
+
+int compareKeys(const SortKey& a, const SortKey& b) {
+    if (a.null || b.null) return a.null == b.null ? 0 : (a.null ? -1 : 1);
+    if (a.number && b.number) return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
+    return QString::compare(a.text, b.text, Qt::CaseSensitive);
 }
 
 }  // namespace
 
 void sortRows(QList<QVariantList>& rows, const QList<int>& columns) {
-    std::stable_sort(rows.begin(), rows.end(), [&](const QVariantList& a, const QVariantList& b) {
-        for (int c : columns) {
-            const int r = compareValues(a[c], b[c]);
-            if (r != 0) return r < 0;
+    const qsizetype n = rows.size(), width = columns.size();
+    if (n < 2 || width == 0) return;
+    std::vector<SortKey> keys(static_cast<size_t>(n * width));
+    for (qsizetype r = 0; r < n; ++r)
+        for (qsizetype c = 0; c < width; ++c) keys[size_t(r * width + c)] = sortKey(rows[r][columns[c]]);
+    std::vector<qsizetype> order(static_cast<size_t>(n));
+    for (qsizetype r = 0; r < n; ++r) order[size_t(r)] = r;
+    std::stable_sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
+        for (qsizetype c = 0; c < width; ++c) {
+            const int d = compareKeys(keys[size_t(x * width + c)], keys[size_t(y * width + c)]);
+            if (d != 0) return d < 0;
         }
         return false;
     });
+    QList<QVariantList> sorted;
+    sorted.reserve(n);
+    for (qsizetype r : order) sorted << std::move(rows[r]);
+    rows = std::move(sorted);
 }
 
 QVariantList placed(const QVariantList& row, int count, const QList<int>& targets) {
@@ -275,28 +303,36 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
 
     if (wanted.isEmpty()) return std::make_shared<Recordset>(def.names, def.types, all);
 
-    // The first restricted column picks the candidates through its index; the others
-    // are checked row by row.
-    const int keyColumn = wanted.first().first;
-    auto indexIt = entry.index.find(keyColumn);
+    // One index per set of restricted columns, keyed by their values together.
+    std::sort(wanted.begin(), wanted.end());
+    QList<int> keyColumns;
+    QString key;
+    for (const auto& [column, value] : wanted) {
+        keyColumns << column;
+        key += value;
+        key += QChar(0x1f);
+    }
+    auto indexIt = entry.index.find(keyColumns);
     if (indexIt == entry.index.end()) {
         QHash<QString, QList<int>> index;
         for (int r = 0; r < all.size(); ++r) {
-            const QVariant& v = all[r][keyColumn];
-            if (!v.isNull()) index[matchKey(v)] << r;
+            QString rowKey;
+            bool complete = true;
+            for (int column : keyColumns) {
+                const QVariant& v = all[r][column];
+                if (v.isNull()) {
+                    complete = false;
+                    break;
+                }
+                rowKey += matchKey(v);
+                rowKey += QChar(0x1f);
+            }
+            if (complete) index[rowKey] << r;
         }
-        indexIt = entry.index.insert(keyColumn, index);
+        indexIt = entry.index.insert(keyColumns, index);
     }
     QList<QVariantList> rows;
-    for (int r : indexIt->value(wanted.first().second)) {
-        const QVariantList& row = all[r];
-        bool ok = true;
-        for (int w = 1; w < wanted.size() && ok; ++w) {
-            const QVariant& v = row[wanted[w].first];
-            ok = !v.isNull() && matchKey(v) == wanted[w].second;
-        }
-        if (ok) rows << row;
-    }
+    for (int r : indexIt->value(key)) rows << all[r];
     return std::make_shared<Recordset>(def.names, def.types, rows);
 }
 

@@ -22,7 +22,11 @@ enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID, COLUMN
        COLUMN_HASDEFAULT, COLUMN_DEFAULT, COLUMN_FLAGS, IS_NULLABLE, DATA_TYPE, TYPE_GUID, CHARACTER_MAXIMUM_LENGTH,
        CHARACTER_OCTET_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE, DATETIME_PRECISION, CHARACTER_SET_CATALOG,
        CHARACTER_SET_SCHEMA, CHARACTER_SET_NAME, COLLATION_CATALOG, COLLATION_SCHEMA, COLLATION_NAME, DOMAIN_CATALOG,
-       DOMAIN_SCHEMA, DOMAIN_NAME, DESCRIPTION, Count };
+       DOMAIN_SCHEMA, DOMAIN_NAME, DESCRIPTION,
+       // Beyond the OLE DB columns: the type as the engine declares it (the declared type
+       // of a SQLite column, a PostgreSQL enum, domain or array type by its own name),
+       // Null where the engine gives none.
+       TYPE_NAME, Count };
 }
 namespace primarykeys {
 enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, ORDINAL, PK_NAME, Count };
@@ -104,7 +108,14 @@ Engine engineFor(const QString& dbmsName);
 // RuntimeError(adErrNotSupported) for a rowset the engine cannot give and
 // odbc::Failure when the driver fails.
 Rowset readPostgres(odbc::Connection& connection, int schema);
-Rowset readSqlite(odbc::Connection& connection, int schema);
+// The SQLite reader keeps what it read of the database in 'catalogue' (made on the
+// first request) for the requests that follow; the owner drops it with the cache.
+class SqliteCatalogue;
+struct SqliteCatalogueDeleter {
+    void operator()(SqliteCatalogue* catalogue) const;
+};
+using SqliteCataloguePtr = std::unique_ptr<SqliteCatalogue, SqliteCatalogueDeleter>;
+Rowset readSqlite(odbc::Connection& connection, int schema, SqliteCataloguePtr& catalogue);
 Rowset readOdbc(odbc::Connection& connection, int schema);
 
 // Sorts rows by the given columns (Nulls first, text by code point, numbers by value);
@@ -166,14 +177,21 @@ public:
     // The rows of 'schema' matching the restrictions, in rowset order; loads the
     // rowset with 'load' on the first request.
     RecordsetPtr answer(const Definition& def, const QVariantList& restrictions, const Loader& load);
-    void clear() { m_entries.clear(); }
+    void clear() {
+        m_entries.clear();
+        sqlite.reset();
+    }
+
+    // What the SQLite reader read of the database, dropped with the rowsets.
+    SqliteCataloguePtr sqlite;
 
 private:
     struct Entry {
         Rowset rowset;
-        // Per column: value text -> row numbers, built on the first request that
-        // restricts that column.
-        QHash<int, QHash<QString, QList<int>>> index;
+        // Per set of restricted columns: their values' keys joined -> row numbers,
+        // built on the first request that restricts exactly those columns, so a
+        // request restricted by schema and name costs the same as one by name.
+        QHash<QList<int>, QHash<QString, QList<int>>> index;
     };
     std::map<int, Entry> m_entries;
 };

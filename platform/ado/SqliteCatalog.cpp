@@ -95,12 +95,32 @@ QString uniqueName(const QString& base, QSet<QString>& used) {
     return name;
 }
 
-class Model {
+}  // namespace
+
+// What one connection has read of the database: the relations with their columns,
+// and their indexes and foreign keys once a rowset needs them. Built on the first
+// rowset request and kept until the connection's rowset cache is dropped (a statement
+// that may change the catalogue, or Close), so sqlite_master and the pragmas are read
+// and every CREATE text parsed once per import rather than once per rowset.
+class SqliteCatalogue {
 public:
-    explicit Model(odbc::Connection& c) : m_c(c) {}
+    explicit SqliteCatalogue(odbc::Connection& c) : m_c(c) {}
 
     // The tables and views with their columns; 'details' adds indexes and foreign keys.
     void load(bool details) {
+        if (!m_loaded) {
+            loadRelations();
+            m_loaded = true;
+        }
+        if (details && !m_detailed) {
+            loadIndexes();
+            loadForeignKeys();
+            m_detailed = true;
+        }
+    }
+
+private:
+    void loadRelations() {
         const odbc::Result objects = m_c.execute(QStringLiteral(
             "SELECT type, name, sql FROM sqlite_master WHERE type IN ('table','view')"));
         for (const QVariantList& row : objects.rows) {
@@ -115,10 +135,9 @@ public:
         for (int i = 0; i < m_relations.size(); ++i) m_byName.insert(m_relations[i].name.toLower(), i);
 
         loadColumns();
-        if (!details) return;
-        loadIndexes();
-        loadForeignKeys();
     }
+
+public:
 
     QList<Relation>& relations() { return m_relations; }
     const Relation* find(const QString& name) const {
@@ -262,7 +281,14 @@ private:
     odbc::Connection& m_c;
     QList<Relation> m_relations;
     QHash<QString, int> m_byName;
+    bool m_loaded = false, m_detailed = false;
 };
+
+void SqliteCatalogueDeleter::operator()(SqliteCatalogue* catalogue) const { delete catalogue; }
+
+namespace {
+
+using Model = SqliteCatalogue;
 
 // The ADO view of a declared column type: the common type names first, then SQLite's
 // own affinity rules.
@@ -330,14 +356,25 @@ ColumnType sqliteType(const QString& declared) {
     return t;
 }
 
-QVariant ruleText(const QString& rule) {
-    const QString r = rule.toUpper();
-    if (r == QLatin1String("CASCADE") || r == QLatin1String("SET NULL") || r == QLatin1String("SET DEFAULT")) return r;
-    return QStringLiteral("NO ACTION");  // NO ACTION, RESTRICT
+// The declared type's name without its arguments, in lower case as SQLite compares
+// it ("VARCHAR(80)" is "varchar"); Null for a column declared without a type.
+QVariant declaredTypeName(const QString& declared) {
+    QString base = declared;
+    const qsizetype open = base.indexOf(QLatin1Char('('));
+    if (open >= 0) base.truncate(open);
+    base = base.simplified().toLower();
+    return base.isEmpty() ? QVariant() : QVariant(base);
 }
 
-Rowset tablesOf(odbc::Connection& c) {
-    Model m(c);
+QVariant ruleText(const QString& rule) {
+    const QString r = rule.toUpper();
+    if (r == QLatin1String("CASCADE") || r == QLatin1String("SET NULL") || r == QLatin1String("SET DEFAULT")
+        || r == QLatin1String("RESTRICT"))
+        return r;
+    return QStringLiteral("NO ACTION");
+}
+
+Rowset tablesOf(Model& m) {
     m.load(false);
     Rowset out;
     for (const Relation& r : m.relations()) {
@@ -352,8 +389,7 @@ Rowset tablesOf(odbc::Connection& c) {
     return out;
 }
 
-Rowset columnsOf(odbc::Connection& c) {
-    Model m(c);
+Rowset columnsOf(Model& m) {
     m.load(false);
     Rowset out;
     for (const Relation& r : m.relations()) {
@@ -367,14 +403,14 @@ Rowset columnsOf(odbc::Connection& c) {
             o[columns::COLUMN_HASDEFAULT] = !col.defaultValue.isNull();
             o[columns::COLUMN_DEFAULT] = col.defaultValue;
             setColumnType(o, sqliteType(col.declaredType), nullable);
+            o[columns::TYPE_NAME] = declaredTypeName(col.declaredType);
             out.rows << o;
         }
     }
     return out;  // relations by name, columns in table order
 }
 
-Rowset primaryKeys(odbc::Connection& c) {
-    Model m(c);
+Rowset primaryKeys(Model& m) {
     m.load(false);
     Rowset out;
     for (const Relation& r : m.relations()) {
@@ -392,8 +428,7 @@ Rowset primaryKeys(odbc::Connection& c) {
     return out;
 }
 
-Rowset viewsOf(odbc::Connection& c) {
-    Model m(c);
+Rowset viewsOf(Model& m) {
     m.load(false);
     Rowset out;
     for (const Relation& r : m.relations()) {
@@ -408,8 +443,7 @@ Rowset viewsOf(odbc::Connection& c) {
     return out;
 }
 
-Rowset viewColumnUsage(odbc::Connection& c) {
-    Model m(c);
+Rowset viewColumnUsage(Model& m) {
     m.load(false);
     QHash<QString, sqltext::Relation> relations;
     for (const Relation& r : m.relations()) {
@@ -433,8 +467,7 @@ Rowset viewColumnUsage(odbc::Connection& c) {
     return out;
 }
 
-Rowset indexesOf(odbc::Connection& c) {
-    Model m(c);
+Rowset indexesOf(Model& m) {
     m.load(true);
     Rowset out;
     for (const Relation& r : m.relations()) {
@@ -510,8 +543,7 @@ QHash<int, QPair<QString, int>> foreignKeyNames(const Relation& r) {
     return names;
 }
 
-Rowset foreignKeysOf(odbc::Connection& c) {
-    Model m(c);
+Rowset foreignKeysOf(Model& m) {
     m.load(true);
     Rowset out;
     for (const Relation& r : m.relations()) {
@@ -584,8 +616,7 @@ QList<NamedCheck> checksOf(Model& m) {
     return list;
 }
 
-Rowset checkConstraints(odbc::Connection& c) {
-    Model m(c);
+Rowset checkConstraints(Model& m) {
     m.load(false);
     Rowset out;
     for (const NamedCheck& n : checksOf(m)) {
@@ -598,8 +629,7 @@ Rowset checkConstraints(odbc::Connection& c) {
     return out;
 }
 
-Rowset constraintColumnUsage(odbc::Connection& c) {
-    Model m(c);
+Rowset constraintColumnUsage(Model& m) {
     m.load(true);
     Rowset out;
     auto add = [&](const QString& table, const QString& column, const QVariant& constraint) {
@@ -658,17 +688,19 @@ Rowset providerTypes() {
 
 }  // namespace
 
-Rowset readSqlite(odbc::Connection& connection, int schemaId) {
+Rowset readSqlite(odbc::Connection& connection, int schemaId, SqliteCataloguePtr& catalogue) {
+    if (!catalogue) catalogue.reset(new SqliteCatalogue(connection));
+    Model& m = *catalogue;
     switch (schemaId) {
-    case adSchemaTables: return tablesOf(connection);
-    case adSchemaColumns: return columnsOf(connection);
-    case adSchemaPrimaryKeys: return primaryKeys(connection);
-    case adSchemaViews: return viewsOf(connection);
-    case adSchemaViewColumnUsage: return viewColumnUsage(connection);
-    case adSchemaIndexes: return indexesOf(connection);
-    case adSchemaForeignKeys: return foreignKeysOf(connection);
-    case adSchemaCheckConstraints: return checkConstraints(connection);
-    case adSchemaConstraintColumnUsage: return constraintColumnUsage(connection);
+    case adSchemaTables: return tablesOf(m);
+    case adSchemaColumns: return columnsOf(m);
+    case adSchemaPrimaryKeys: return primaryKeys(m);
+    case adSchemaViews: return viewsOf(m);
+    case adSchemaViewColumnUsage: return viewColumnUsage(m);
+    case adSchemaIndexes: return indexesOf(m);
+    case adSchemaForeignKeys: return foreignKeysOf(m);
+    case adSchemaCheckConstraints: return checkConstraints(m);
+    case adSchemaConstraintColumnUsage: return constraintColumnUsage(m);
     case adSchemaProviderTypes: return providerTypes();
     default: notSupported();
     }

@@ -44,6 +44,10 @@
   <xsl:variable name="triggers" select="/DATABASE/TABLE/TRIGGER[@Report = 1]"/>
   <xsl:variable name="views" select="/DATABASE/VIEW[@Report = 1]"/>
   <xsl:variable name="procedures" select="/DATABASE/STOREDPROCEDURE[@Report = 1]"/>
+  <!-- Counted once: a count in the numbering below would copy the node set for every
+       index and trigger. -->
+  <xsl:variable name="tableCount" select="count($tables)"/>
+  <xsl:variable name="indexCount" select="count($indexes)"/>
 
   <!-- Running numbers of the objects drawn inside the tables' sections. -->
   <xsl:variable name="numbering">
@@ -51,10 +55,10 @@
       <n of="{generate-id()}" v="{position()}"/>
     </xsl:for-each>
     <xsl:for-each select="$indexes">
-      <n of="{generate-id()}" v="{count($tables) + position()}"/>
+      <n of="{generate-id()}" v="{$tableCount + position()}"/>
     </xsl:for-each>
     <xsl:for-each select="$triggers">
-      <n of="{generate-id()}" v="{count($tables) + count($indexes) + position()}"/>
+      <n of="{generate-id()}" v="{$tableCount + $indexCount + position()}"/>
     </xsl:for-each>
   </xsl:variable>
   <xsl:key name="number" match="n" use="@of"/>

@@ -195,3 +195,81 @@ TEST_F(Import, CatalogueEntryWithoutItsColumnEndsTheProgram) {
     EXPECT_THROW(RunImport(cs, dbSQLServer70, QStringLiteral("shop")), platform::ui::ProgramEnded);
     EXPECT_TRUE(gErrorOccurred);
 }
+
+// Imports as OTHERS document each engine's objects as the engine describes them:
+// same-named objects of different schemas kept apart (and named with their schema
+// outside the default one), the engine's own type names, check clauses on their
+// column, referential rules as declared, and "+" inside names and expressions kept.
+TEST_F(Import, OthersImportKeepsSchemasTypesChecksRulesAndNames) {
+    struct Expect {
+        const char* path;
+        const char* attribute;
+        const char* value;
+    };
+    const struct {
+        const char* fixture;
+        const char* golden;
+        bool postgres;
+        const char* tables;
+        std::vector<Expect> expects;
+    } engines[] = {
+        {"fidelity-postgresql.sql", "fidelity-postgresql.golden", true, "a.t b.t a+b c1 c2 t typed",
+         {{"TABLE[@Name $eq$ 'a.t']/COLUMN", "Name", "id"},
+          {"TABLE[@Name $eq$ 'b.t']/COLUMN[1]", "Name", "y"},
+          {"TABLE[@Name $eq$ 'b.t']/INDEX", "Column_Name", "k"},
+          {"TABLE[@Name $eq$ 't']/COLUMN[1]", "Name", "note"},
+          {"TABLE[@Name $eq$ 'a.t']/FOREIGNKEY", "ForeignKeyTable", "b.t"},
+          {"TABLE[@Name $eq$ 'a.t']/FOREIGNKEY", "PrimaryKeyTable", "a.t"},
+          {"TABLE[@Name $eq$ 'a.t']/FOREIGNKEY", "DeleteRule", "RESTRICT"},
+          {"TABLE[@Name $eq$ 'a.t']/FOREIGNKEY", "UpdateRule", "SET NULL"},
+          {"VIEW[@Name $eq$ 'b.v']/COLUMN[1]", "SourceTable", "b.t"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'at']", "Datatype", "timestamptz"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'at_time']", "Datatype", "timetz"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'doc']", "Datatype", "xml"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'feeling']", "Datatype", "mood"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'shade']", "Datatype", "b.colour"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'label']", "Datatype", "short_text"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'label']", "Length", "20"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'tags']", "Datatype", "text[]"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'search']", "Datatype", "tsvector"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'qty']", "Check_Constraint", "(qty > 0)"},
+          {"TABLE[@Name $eq$ 'typed']/COLUMN[@Name $eq$ 'lo']", "Check_Constraint", ""},
+          {"TABLE[@Name $eq$ 'c1']/COLUMN", "Check_Constraint", "(v > 0)"},
+          {"TABLE[@Name $eq$ 'c2']/COLUMN", "Check_Constraint", "(w > 1)"},
+          {"TABLE[@Name $eq$ 'a+b']/COLUMN[@Name $eq$ '+c']", "Primary_Key", "a+b_pkey"},
+          {"TABLE[@Name $eq$ 'a+b']/INDEX[@Name $eq$ 'a+b_pkey']", "Column_Name", "+c"},
+          {"TABLE[@Name $eq$ 'a+b']/INDEX[@Name $eq$ 'i']", "Column_Name", "d+e"},
+          {"TABLE[@Name $eq$ 'a+b']/INDEX[@Name $eq$ 'i_expr']", "Column_Name", "((r + 1))"}}},
+        {"fidelity-sqlite.sql", "fidelity-sqlite.golden", false, "a+b c1 c2 child parent",
+         {{"TABLE[@Name $eq$ 'child']/COLUMN[@Name $eq$ 'parent_id']", "Datatype", "int"},
+          {"TABLE[@Name $eq$ 'child']/COLUMN[@Name $eq$ 'amount']", "Datatype", "double precision"},
+          {"TABLE[@Name $eq$ 'child']/COLUMN[@Name $eq$ 'born']", "Datatype", "datetime"},
+          {"TABLE[@Name $eq$ 'child']/COLUMN[@Name $eq$ 'amount']", "Check_Constraint", "(amount >= 0)"},
+          {"TABLE[@Name $eq$ 'child']/COLUMN[@Name $eq$ 'lo']", "Check_Constraint", ""},
+          {"TABLE[@Name $eq$ 'parent']/FOREIGNKEY", "DeleteRule", "RESTRICT"},
+          {"TABLE[@Name $eq$ 'parent']/FOREIGNKEY", "UpdateRule", "SET NULL"},
+          {"TABLE[@Name $eq$ 'c1']/COLUMN", "Check_Constraint", "(v > 0)"},
+          {"TABLE[@Name $eq$ 'c2']/COLUMN", "Check_Constraint", "(w > 1)"},
+          {"TABLE[@Name $eq$ 'a+b']/COLUMN[@Name $eq$ '+c']", "Primary_Key", "PK_a+b"},
+          {"TABLE[@Name $eq$ 'a+b']/INDEX[@Name $eq$ 'i']", "Column_Name", "d+e"},
+          {"TABLE[@Name $eq$ 'a+b']/INDEX[@Name $eq$ 'i_expr']", "Column_Name", "r + 1"}}},
+    };
+    for (const auto& e : engines) {
+        SCOPED_TRACE(e.fixture);
+        if (e.postgres) MORVALEX_REQUIRE_TEST_PG();  // the SQLite half has run by then
+        const QString cs = e.postgres ? PostgresDatabase(fixture(e.fixture)) : SqliteDatabase(fixture(e.fixture));
+        NewTreeDocument();
+        ASSERT_TRUE(RunImport(cs, dbOthers, QStringLiteral("fidelity")));
+        QStringList tables;
+        for (const XmlNode& table : oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE")))
+            tables << table.attribute(QStringLiteral("Name"));
+        EXPECT_EQ(tables.join(QLatin1Char(' ')), QString::fromUtf8(e.tables));
+        for (const Expect& x : e.expects) {
+            const XmlNode node = oStructureXML->FindNode(QStringLiteral("DATABASE/") + QString::fromUtf8(x.path));
+            ASSERT_TRUE(node) << x.path;
+            EXPECT_EQ(node.attribute(QString::fromUtf8(x.attribute)).toStdString(), x.value) << x.path << " @" << x.attribute;
+        }
+        ExpectGolden(NormalizedStructure(), QString::fromUtf8(e.golden));
+        EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+    }
+}

@@ -764,3 +764,22 @@ TEST_F(Wizard, TheFirstRunOpensTheWizardToAddADatabase) {
     EXPECT_EQ(ConnectionKeys(), QStringList{QStringLiteral("sample|0|0")});
     EXPECT_TRUE(TreeNodes::FindByKey(frmDatabaseExplorer::instance().trvMain, QStringLiteral("sample|0|0")));
 }
+
+// The progress handler repaints for the first and the last event and at most once per
+// interval between; window messages (a Cancel) still get through every few events.
+TEST(ProgressThrottleTest, RepaintsFirstAndLastAndYieldsEveryFewEvents) {
+    ProgressThrottle throttle(60000, 3);
+    QList<std::pair<bool, bool>> steps;  // (repaint, yield) per event
+    for (int i = 0; i < 7; ++i) {
+        const ProgressThrottle::Step s = throttle.next(i == 6);
+        steps << std::make_pair(s.repaint, s.yield);
+    }
+    const QList<std::pair<bool, bool>> expected = {{true, true},   {false, false}, {false, false}, {false, true},
+                                                   {false, false}, {false, false}, {true, true}};
+    EXPECT_EQ(steps, expected);
+    throttle.reset();
+    EXPECT_TRUE(throttle.next(false).repaint);
+    ProgressThrottle immediate(0, 100);
+    immediate.next(false);
+    EXPECT_TRUE(immediate.next(false).repaint) << "an interval of 0 repaints every event";
+}

@@ -2,7 +2,11 @@
 // Small widgets of the main window: the browser panes, the splitter bars and the busy
 // picture. Window thread only.
 
+#include "core/Hourglass.h"
+
+#include <QApplication>
 #include <QTextBrowser>
+#include <QTreeWidget>
 #include <QWidget>
 #include <functional>
 
@@ -74,4 +78,19 @@ private:
     QSvgRenderer* m_svg = nullptr;
     QString m_location;
     int m_step = 0;
+};
+
+// The main window's tree: a key that moves the current node (arrows, Page Up/Down,
+// Home, End, a typed letter) reports the node it moved to, so the window handles it as
+// a click. A current node set by code or by the mouse is not reported here.
+class KeyboardTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    using QTreeWidget::QTreeWidget;
+
+signals:
+    void currentChangedByKey(QTreeWidgetItem* node);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 };

@@ -27,7 +27,7 @@ public:
                      const QString& suggestedName) override;
     QString browseFolder(const QString& title, const QString& folder) override;
     bool openUrl(const QString& target) override;
-    void showHelp(const QString& helpFile, int contextId) override;
+    bool showHelp(const QString& helpFile, int contextId) override;
     void setClipboardText(const QString& text) override { clipboard = text; }
     QString clipboardText() override { return clipboard; }
     bool printDialog(QPrinter& printer, const QString& title) override;
@@ -42,6 +42,8 @@ public:
     QQueue<QString> paths;
     QStringList openedUrls;
     QString clipboard;
+    // What showHelp answers: whether a browser showed the page.
+    bool helpOpens = true;
     int endedWith = -1;
     // Plays the user in the print dialog (sets up the printer, say to print into a
     // file) and answers whether to print. Not set: the dialog is cancelled.

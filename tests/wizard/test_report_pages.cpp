@@ -91,12 +91,12 @@ TEST_F(ReportPages, EachOutputIsWrittenFromTheTickedObjectsAndOpened) {
         const char* name;
         Output output;
         bool paging;
-        const char* destination;  // under the reports folder
+        const char* destination;  // after the database name, in the reports folder
         const char* opened;
     } cases[] = {
-        {"xml", Xml, true, "/Defaultreport.xml", "/Defaultreport.xml"},
-        {"html one file", Html, false, "/Defaultreport.html", "/Defaultreport.html"},
-        {"html pages", Html, true, "/DefaultReport/", "/DefaultReport/index.html"},
+        {"xml", Xml, true, "report.xml", "report.xml"},
+        {"html one file", Html, false, "report.html", "report.html"},
+        {"html pages", Html, true, "Report/", "Report/index.html"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -104,10 +104,10 @@ TEST_F(ReportPages, EachOutputIsWrittenFromTheTickedObjectsAndOpened) {
         frmDatabaseConnection& w = SampleOnPage4();
         // The first visit starts from the stored options: pages of 5 into the reports folder.
         EXPECT_TRUE(w.options->chkGenerateMultipleXML->isChecked());
-        EXPECT_EQ(w.txtDestinationPath->text(), gReportsFolder + QStringLiteral("/DefaultReport/"));
+        EXPECT_EQ(w.txtDestinationPath->text(), gReportsFolder + QLatin1Char('/') + gDatabaseName + QStringLiteral("Report/"));
         w.optOutputType[c.output]->setChecked(true);
         w.options->chkGenerateMultipleXML->setChecked(c.paging);
-        EXPECT_EQ(w.txtDestinationPath->text(), gReportsFolder + QLatin1String(c.destination));
+        EXPECT_EQ(w.txtDestinationPath->text(), gReportsFolder + QLatin1Char('/') + gDatabaseName + QLatin1String(c.destination));
         if (c.output == Xml) {
             EXPECT_FALSE(w.options->fraCSS->isEnabled());
         }
@@ -126,13 +126,13 @@ TEST_F(ReportPages, EachOutputIsWrittenFromTheTickedObjectsAndOpened) {
         const QString preview = gTempPath + (c.output == Xml ? QStringLiteral("tempmorvpreview.xml") : QStringLiteral("tempmorvpreview.html"));
         EXPECT_EQ(host->openedUrls, QStringList{preview});
         EXPECT_TRUE(testsupport::ReadFile(preview).contains(tables.at(1)));
-        EXPECT_EQ(w.OutputPath(), gReportsFolder + QLatin1String(c.destination));
+        EXPECT_EQ(w.OutputPath(), gReportsFolder + QLatin1Char('/') + gDatabaseName + QLatin1String(c.destination));
         EXPECT_EQ(gMultiplePages, c.paging);
 
         host->openedUrls.clear();
         Click(w, 3);
-        EXPECT_EQ(host->openedUrls, QStringList{gReportsFolder + QLatin1String(c.opened)});
-        const QString written = testsupport::ReadFile(gReportsFolder + QLatin1String(c.opened));
+        EXPECT_EQ(host->openedUrls, QStringList{gReportsFolder + QLatin1Char('/') + gDatabaseName + QLatin1String(c.opened)});
+        const QString written = testsupport::ReadFile(gReportsFolder + QLatin1Char('/') + gDatabaseName + QLatin1String(c.opened));
         for (const QString& t : tables.mid(1)) EXPECT_TRUE(written.contains(t)) << t.toStdString();
         if (c.output == Xml) {
             EXPECT_FALSE(written.contains(QStringLiteral("Name=\"%1\"").arg(tables.first())));
@@ -154,7 +154,7 @@ TEST_F(ReportPages, AWordReportOfTheSampleDatabaseHoldsEveryTableAndAColumnOfEac
     EXPECT_EQ(w.options->cboStyleSheet->currentText(), QStringLiteral("Printer Friendly"));
     EXPECT_FALSE(w.options->chkGenerateMultipleXML->isEnabled());
     EXPECT_FALSE(w.options->fraOutputFormat->isEnabled());
-    const QString doc = gReportsFolder + QStringLiteral("/Defaultreport.doc");
+    const QString doc = gReportsFolder + QLatin1Char('/') + gDatabaseName + QStringLiteral("report.doc");
     EXPECT_EQ(w.txtDestinationPath->text(), doc);
     Click(w, 2);
     ASSERT_EQ(w.Step(), 5);

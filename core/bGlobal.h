@@ -89,6 +89,9 @@ enum DatabaseType : qint16 {
 QString AppPath();   // no trailing "/"
 QString DataPath();  // no trailing "/"; created on first use
 void SetAppPathForTesting(const QString& appPath, const QString& dataPath);
+// Every global back to its start value, no folder override, no error dialog: what a
+// test leaves behind for the next one.
+void ResetGlobalsForTesting();
 
 // ---- start-up (frmSplash calls Main) -------------------------------------------------
 void Main();

@@ -31,15 +31,16 @@ AppFolder::AppFolder() {
     QDir().mkpath(bGlobal::gTempPath);
 }
 
-AppFolder::~AppFolder() {
-    bGlobal::SetAppPathForTesting(QString(), QString());
-    bGlobal::gErrorOccurred = false;
-    bGlobal::oStructureXML.reset();
-    bGlobal::oLHXML.reset();
-    bGlobal::oHistoryXML.reset();
-    bGlobal::gReportNameSpace.clear();
-    bGlobal::gReportNameSpaceURI.clear();
-    bGlobal::SetErrorDialog({});
+AppFolder::~AppFolder() { bGlobal::ResetGlobalsForTesting(); }
+
+ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
+    : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+    qputenv(name, value);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (m_wasSet) qputenv(m_name.constData(), m_old);
+    else qunsetenv(m_name.constData());
 }
 
 void StartProgram() {

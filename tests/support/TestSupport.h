@@ -3,14 +3,15 @@
 
 #include "platform/ui/ScriptedHost.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
 namespace testsupport {
 
 // Points the program's folders at a private temporary folder for one test, with the
-// built resources (queries.mxq, styles, ...) copied in, and restores the globals to
-// their start values afterwards.
+// built resources (queries.mxq, styles, ...) copied in, and puts every global back to
+// its start value afterwards (bGlobal::ResetGlobalsForTesting).
 class AppFolder {
 public:
     AppFolder();
@@ -20,6 +21,21 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Sets an environment variable for its lifetime and then puts back what was there
+// before (the old value, or no variable at all).
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    QByteArray m_name;
+    bool m_wasSet;
+    QByteArray m_old;
 };
 
 // Runs bGlobal::Main with the scripted host and the private folder.

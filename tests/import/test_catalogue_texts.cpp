@@ -142,9 +142,9 @@ protected:
     platform::ui::ScopedScriptedHost host;
 };
 
-const char* const kKindNames[kKinds] = {"Tables",        "Columns",  "PrimaryKeys", "Views",
-                                        "ViewColumns",   "Indexes",  "Procedures",  "ProcedureText",
-                                        "Triggers",      "TriggerText", "ForeignKeys", "CheckConstraints"};
+const char* const kKindNames[kKinds] = {
+    "Tables",     "Columns",       "PrimaryKeys", "Views",       "ViewColumns", "Indexes",
+    "Procedures", "ProcedureText", "Triggers", "TriggerText", "ForeignKeys", "CheckConstraints"};
 
 // Every entry that holds a statement, its command built for the table, view, trigger or
 // procedure O'Brien: a heading of the kind and the product names, then the command on

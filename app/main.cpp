@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     frmErrorHandler::Install();
     frmDatabaseConnection::Install();
     frmStructureMigration::Install();
+    frmDatabaseExplorer::CommandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
     frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().Show(); };
 
     frmSplash::instance().Form_Load();

@@ -10,19 +10,19 @@
 using platform::RuntimeError;
 
 namespace {
+// The description names the file, so a message about it tells the user which one.
+[[noreturn]] void raise(long number, const QString& text, const QString& path) {
+    throw RuntimeError(number, text + QStringLiteral(": ") + QDir::toNativeSeparators(path));
+}
+
 [[noreturn]] void fail(const QFileDevice& f, const QString& path) {
-    switch (f.error()) {
-    case QFileDevice::PermissionsError:
-        throw RuntimeError(platform::err::PermissionDenied, QStringLiteral("Permission denied"));
-    default: break;
-    }
+    const QString denied = QStringLiteral("Permission denied");
+    if (f.error() == QFileDevice::PermissionsError) raise(platform::err::PermissionDenied, denied, path);
     const QFileInfo info(path);
-    if (!info.absoluteDir().exists()) throw RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found"));
-    if (info.exists() && !info.isWritable())
-        throw RuntimeError(platform::err::PermissionDenied, QStringLiteral("Permission denied"));
-    if (!QFileInfo(info.absolutePath()).isWritable())
-        throw RuntimeError(platform::err::PermissionDenied, QStringLiteral("Permission denied"));
-    throw RuntimeError(platform::err::PathFileAccessError, QStringLiteral("Path/File access error: ") + f.errorString());
+    if (!info.absoluteDir().exists()) raise(platform::err::PathNotFound, QStringLiteral("Path not found"), path);
+    if (info.exists() && !info.isWritable()) raise(platform::err::PermissionDenied, denied, path);
+    if (!QFileInfo(info.absolutePath()).isWritable()) raise(platform::err::PermissionDenied, denied, path);
+    raise(platform::err::PathFileAccessError, QStringLiteral("Path/File access error (") + f.errorString() + QLatin1Char(')'), path);
 }
 }  // namespace
 
@@ -39,7 +39,7 @@ void WriteTextFileAtomic(const QString& path, const QString& text) {
 
 QString ReadTextFile(const QString& path) {
     QFile file(path);
-    if (!file.exists()) throw RuntimeError(platform::err::FileNotFound, QStringLiteral("File not found"));
+    if (!file.exists()) raise(platform::err::FileNotFound, QStringLiteral("File not found"), path);
     if (!file.open(QIODevice::ReadOnly)) fail(file, path);
     return QString::fromUtf8(file.readAll());
 }

@@ -3,6 +3,7 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
+#include "platform/adox/Adox.h"
 #include "platform/ui/Host.h"
 
 #include <QDateTime>
@@ -87,6 +88,20 @@ platform::ado::RecordsetPtr execute(platform::ado::Connection& connection, const
 
 }  // namespace
 
+bool cADODB::ReadsKind(int databaseType, int kind) {
+    if (databaseType == dbMorvalexXML) return true;  // a structure file holds what it holds
+    const catalogue::Entry entry = catalogue::Lookup(databaseType, kind);
+    // An entry with an empty TYPE only holds the positions of the entries after it.
+    const bool fromCatalogue = entry.exists() && !entry.type().isEmpty();
+    switch (kind) {
+    case catalogue::Views: return readsViews(databaseType) || (databaseType >= dbAccessXP && databaseType <= dbAccess97);
+    case catalogue::Procedures: return gImportStoredProcedures && fromCatalogue && readsProcedures(databaseType);
+    case catalogue::Triggers: return gImportTriggers && fromCatalogue && readsProcedures(databaseType);
+    case catalogue::Indexes: return entry.exists();
+    default: return true;
+    }
+}
+
 cADODB::cADODB() = default;
 cADODB::~cADODB() = default;
 
@@ -127,6 +142,26 @@ void cADODB::AddTableItem(const QString& element, const QString& folder, const Q
                  TablePath() + QStringLiteral("[%1]/").arg(t) + folder, 0);
 }
 
+void cADODB::AddTablesFolder() {
+    const int g = gGroupIndex, c = gConnectionIndex;
+    AddTreeEntry(QStringLiteral("TABLES"),
+                 {QStringLiteral("Name=Tables"), QStringLiteral("Key=Tables|%1|%2").arg(g).arg(c), QStringLiteral("RHXPath=4"),
+                  QStringLiteral("Description=Tables available in database ") + gDatabaseName},
+                 ConnectionPath(), c);
+}
+
+void cADODB::AddTable(const QString& name, const QString& created) {
+    const int g = gGroupIndex, c = gConnectionIndex;
+    AddTreeEntry(QStringLiteral("TABLE"),
+                 {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
+                  QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
+                 ConnectionPath() + QStringLiteral("[%1]/TABLES").arg(c), 0);
+    AddStructureElement(QStringLiteral("TABLE"),
+                        {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created, QStringLiteral("Report=1"),
+                         QStringLiteral("Migrate=0")},
+                        QStringLiteral("DATABASE"), 0);
+}
+
 void cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
                                  int position) {
     oStructureXML->CreateElement(element, attributes);
@@ -150,14 +185,25 @@ bool cADODB::ADOConnect() {
         return true;
     } catch (const std::exception& e) {
         auto [number, description] = Describe(e);
-        if (!m_connection.Errors().isEmpty()) number = m_connection.Errors().first().Number;
+        if (!m_connection.Errors().isEmpty()) {
+            number = m_connection.Errors().first().Number;
+            description = m_connection.Errors().first().Description;
+        }
         const auto box = [](const QString& message, const QString& title) {
             platform::ui::host().message(message, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, title);
         };
-        if (number == platform::ado::adErrGeneric)
-            box(QStringLiteral("Please check the server name and database name and try again."), kAppTitle);
+        if (number == platform::ado::adErrGeneric) {
+            // The driver's own reason tells a mistyped name from a server that is down.
+            const QString reason = description.section(QLatin1Char('\n'), 0, 0).trimmed();
+            box(QStringLiteral("Please check the server name and database name and try again.") +
+                    (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
+                kAppTitle);
+        }
         else if (number == platform::ado::adErrLoginFailed)
             box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
+        else if (number == platform::adox::jetErrFileNotFound || number == platform::adox::jetErrCannotOpen
+                 || number == platform::adox::jetErrUnrecognizedFormat || number == platform::adox::jetErrInvalidPassword)
+            box(description, kAppTitle);  // an Access file that cannot be read: the reason
         else if (number == platform::ado::adErrProviderNotFound)
             box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
                 gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
@@ -260,25 +306,12 @@ void cADODB::GenerateTablesXML() {
             rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Tables));
         }
         if (atEnd(rs)) return;
-        const int g = gGroupIndex, c = gConnectionIndex;
-        const QString connection = ConnectionPath();
         for (; !rs->IsEOF(); rs->MoveNext()) {
             const QString name = text(rs->Fields(nameField));
             const QString created = text(rs->Fields(createdField));
-            if (m_table == 0)
-                AddTreeEntry(QStringLiteral("TABLES"),
-                             {QStringLiteral("Name=Tables"), QStringLiteral("Key=Tables|%1|%2").arg(g).arg(c),
-                              QStringLiteral("RHXPath=4"), QStringLiteral("Description=Tables available in database ") + gDatabaseName},
-                             connection, c);
+            if (m_table == 0) AddTablesFolder();
             if (Raise(name, QStringLiteral("Table"), QStringLiteral("Importing"), 20, QString())) return;
-            AddTreeEntry(QStringLiteral("TABLE"),
-                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
-                          QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
-                         connection + QStringLiteral("[%1]/TABLES").arg(c), 0);
-            AddStructureElement(QStringLiteral("TABLE"),
-                                {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created,
-                                 QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
-                                QStringLiteral("DATABASE"), 0);
+            AddTable(name, created);
             ReadColumns(name);
             if (m_cancel) return;
             GenerateIndexXML(name);
@@ -466,9 +499,8 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
 
 void cADODB::GenerateTriggersXML(const QString& sTableName) {
     Trap(QStringLiteral("GenerateTriggersXML"), [&] {
+        if (!ReadsKind(gDatabaseType, catalogue::Triggers)) return;
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Triggers);
-        // An entry with an empty TYPE only holds the positions of the entries after it.
-        if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
         const QString nameField = entry.columns(6).first();
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
@@ -569,8 +601,8 @@ void cADODB::GenerateStoredProceduresXML() {
     Trap(QStringLiteral("GenerateStoredProceduresXML"), [&] {
         if (m_cancel) return;
         qint16 s = 0;
+        if (!ReadsKind(gDatabaseType, catalogue::Procedures)) return;
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Procedures);
-        if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
         const QStringList fields = entry.columns(4);
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Procedures));
         if (atEnd(rs)) return;
@@ -742,8 +774,3 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
         return QVariant();
     }
 }
-
-// ---- Access ------------------------------------------------------------------------------------
-
-void cADODB::GenerateAccessTables() {}
-void cADODB::GenerateAccessViewsXML() {}

@@ -1,6 +1,7 @@
 // Connection and Command: opening through the ODBC gateway, running statements,
 // answering schema requests, and turning driver diagnostics into ADO errors.
 
+#include "platform/ado/AccessCatalog.h"
 #include "platform/ado/Ado.h"
 #include "platform/ado/Odbc.h"
 #include "platform/ado/SchemaRowsets.h"
@@ -98,6 +99,7 @@ public:
     QString dbmsName;
     QString odbcString;
     schema::Cache cache;
+    schema::AccessSource access;
 
     [[noreturn]] void fail(const odbc::Failure& failure, bool opening) {
         const long number = numberFor(failure, opening);
@@ -130,6 +132,14 @@ public:
     }
 
     schema::Rowset read(int schemaId) {
+        if (access.isAccess()) {
+            switch (schemaId) {
+            case adSchemaTables: case adSchemaColumns: case adSchemaPrimaryKeys: case adSchemaIndexes:
+            case adSchemaForeignKeys:
+                return schema::readAccess(access.catalog(), schemaId);
+            default: break;
+            }
+        }
         switch (schema::engineFor(dbmsName)) {
         case schema::Engine::PostgreSQL: return schema::readPostgres(odbc, schemaId);
         case schema::Engine::SQLite: return schema::readSqlite(odbc, schemaId);
@@ -152,6 +162,7 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     QString odbcString = TranslateConnectionString(ConnectionString);
     if (!userId.isEmpty()) odbcString += QStringLiteral(";UID=") + odbc::quoteValue(userId);
     if (!password.isEmpty()) odbcString += QStringLiteral(";PWD=") + odbc::quoteValue(password);
+    d->access.open(odbcString, ConnectionString);
     try {
         d->odbc.connect(odbcString, ConnectionTimeout);
     } catch (const odbc::Failure& failure) {
@@ -164,6 +175,7 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
 
 void Connection::Close() {
     d->cache.clear();
+    d->access.close();
     d->odbc.close();
 }
 
@@ -171,7 +183,10 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
     d->requireOpen();
     d->errors.clear();
     // A statement other than a query may change the catalogue.
-    if (!isPlainSelect(commandText)) d->cache.clear();
+    if (!isPlainSelect(commandText)) {
+        d->cache.clear();
+        d->access.clear();
+    }
     odbc::Result result;
     try {
         result = d->odbc.execute(commandText, CommandTimeout);
@@ -181,6 +196,29 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
     if (recordsAffected) *recordsAffected = result.rowCount;
     if (!result.hasColumns) return std::make_shared<Recordset>();
     return std::make_shared<Recordset>(result.names, result.adoTypes, std::move(result.rows));
+}
+
+void Connection::ExecuteInBatches(const QString& commandText, int batchSize,
+                                  const std::function<void(const QStringList& names)>& onColumns,
+                                  const std::function<void(QList<QVariantList>&& rows)>& onRows, long* recordsAffected) {
+    d->requireOpen();
+    d->errors.clear();
+    if (!isPlainSelect(commandText)) d->cache.clear();
+    odbc::Result result;
+    bool described = false;
+    try {
+        result = d->odbc.executeInBatches(commandText, CommandTimeout, batchSize,
+                                          [&](const odbc::Result& columns, QList<QVariantList>&& batch) {
+                                              if (!described) {
+                                                  described = true;
+                                                  onColumns(columns.names);
+                                              }
+                                              if (!batch.isEmpty()) onRows(std::move(batch));
+                                          });
+    } catch (const odbc::Failure& failure) {
+        d->fail(failure, false);
+    }
+    if (recordsAffected) *recordsAffected = result.rowCount;
 }
 
 RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {

@@ -33,14 +33,16 @@ AppFolder::AppFolder() {
 
 AppFolder::~AppFolder() { bGlobal::ResetGlobalsForTesting(); }
 
-ScopedEnv::ScopedEnv(const char* name, const QByteArray& value)
-    : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
-    qputenv(name, value);
+void ScopedEnv::set(const char* name, const QString& value) {
+    m_old.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+    if (value.isNull()) qunsetenv(name);
+    else qputenv(name, value.toUtf8());
 }
 
 ScopedEnv::~ScopedEnv() {
-    if (m_wasSet) qputenv(m_name.constData(), m_old);
-    else qunsetenv(m_name.constData());
+    for (auto it = m_old.rbegin(); it != m_old.rend(); ++it)
+        if (it->wasSet) qputenv(it->name.constData(), it->value);
+        else qunsetenv(it->name.constData());
 }
 
 void StartProgram() {

@@ -4,6 +4,7 @@
 #include "platform/ui/ScriptedHost.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -23,19 +24,25 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Sets an environment variable for its lifetime and then puts back what was there
-// before (the old value, or no variable at all).
+// Sets environment variables for one scope and then puts back what was there before
+// (the old value, or no variable at all), the last one set first.
 class ScopedEnv {
 public:
-    ScopedEnv(const char* name, const QByteArray& value);
+    ScopedEnv() = default;
+    ScopedEnv(const char* name, const QString& value) { set(name, value); }
     ~ScopedEnv();
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
+    // A null value removes the variable.
+    void set(const char* name, const QString& value);
 
 private:
-    QByteArray m_name;
-    bool m_wasSet;
-    QByteArray m_old;
+    struct Old {
+        QByteArray name;
+        bool wasSet;
+        QByteArray value;
+    };
+    QList<Old> m_old;
 };
 
 // Runs bGlobal::Main with the scripted host and the private folder.

@@ -72,6 +72,64 @@ QString gDecimalSymbol;
 QString gHelpFile;
 QString gApplicationTitle;
 
+// Puts every global above back to the value it is defined with, and drops the folder
+// override and the error dialog. A new global gets its line here too.
+void ResetGlobalsForTesting() {
+    gBuildNumber = MORVALEX_BUILD_NUMBER;
+    gReportsFolder = {};
+    gErrorOccurred = false;
+    gShownNames = {};
+    gDBPanelIndex = {};
+    gOSName = {};
+    gDBTypeNames = {};
+    gDBEngineCodes = {};
+    gPassPhrase1 = {};
+    gPassPhrase2 = {};
+    gPassPhrase3 = {};
+    gPassPhrase4 = {};
+    gCurrentUser = {};
+    oGUID = {};
+    oQueriesXML = {};
+    oStructureXML = {};
+    oLHXML = {};
+    oHistoryXML = {};
+    oIndexXML = {};
+    gTempPath = {};
+    gConnectionIndex = 0;
+    gGroupIndex = 0;
+    gTableIndex = 0;
+    gPreviewXPath = {};
+    gReportNameSpace = {};
+    gPrinterFriendly = false;
+    gMultiplePages = true;
+    gObjectsPerPage = 5;
+    gReportCSSFile = {};
+    gOwnXSL = false;
+    gReportXSLFile = {};
+    gIndexXSLFile = {};
+    gOutputType = 1;
+    gReportNameSpaceURI = {};
+    gReportTemplateFile = {};
+    gDatabaseType = 0;
+    gServerName = {};
+    gDatabaseName = {};
+    gDataSource = {};
+    gWorkgroupDBPath = {};
+    gAuthentication = {};
+    gLoginName = {};
+    gPassword = {};
+    gAccessPassword = {};
+    gConnectionString = {};
+    gImportStoredProcedures = true;
+    gImportTriggers = true;
+    gStructureFilePath = {};
+    gDecimalSymbol = {};
+    gHelpFile = {};
+    gApplicationTitle = {};
+    SetAppPathForTesting({}, {});
+    SetErrorDialog({});
+}
+
 namespace {
 
 QString g_appPathOverride;

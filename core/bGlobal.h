@@ -93,6 +93,9 @@ QString AppPath();   // no trailing "/"
 QString FindAppPath(const QString& executableDir);
 QString DataPath();  // no trailing "/"; created on first use
 void SetAppPathForTesting(const QString& appPath, const QString& dataPath);
+// Every global back to its start value, no folder override, no error dialog: what a
+// test leaves behind for the next one.
+void ResetGlobalsForTesting();
 
 // ---- start-up (frmSplash calls Main) -------------------------------------------------
 void Main();

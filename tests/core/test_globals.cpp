@@ -75,23 +75,6 @@ TEST(Globals, PassPhrasesHaveTheirForms) {
 }
 
 namespace {
-// Sets environment variables for one scope and puts the old values back.
-class ScopedEnv {
-public:
-    void set(const char* name, const QString& value) {
-        m_old.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
-        if (value.isNull()) qunsetenv(name); else qputenv(name, value.toUtf8());
-    }
-    ~ScopedEnv() {
-        for (auto it = m_old.rbegin(); it != m_old.rend(); ++it)
-            if (it->wasSet) qputenv(it->name, it->value); else qunsetenv(it->name);
-    }
-
-private:
-    struct Old { const char* name; bool wasSet; QByteArray value; };
-    QList<Old> m_old;
-};
-
 QStringList foldersUnder(const QString& root) {
     QStringList out;
     QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
@@ -121,7 +104,7 @@ TEST(Globals, ReportsFolderIsMadeInTheUsersDocumentsFolderOnly) {
         const QString home = folder.file(QStringLiteral("home"));
         QDir().mkpath(home + QStringLiteral("/.config"));
         if (!c.userDirs.isEmpty()) testsupport::WriteFile(home + QStringLiteral("/.config/user-dirs.dirs"), c.userDirs);
-        ScopedEnv env;
+        testsupport::ScopedEnv env;
         env.set("HOME", home);
         env.set("XDG_CONFIG_HOME", home + QStringLiteral("/.config"));
         env.set("XDG_DOCUMENTS_DIR", c.envDocuments.isNull() ? QString() : home + QLatin1Char('/') + c.envDocuments);
@@ -157,7 +140,7 @@ TEST(Globals, InstalledFilesAreFoundBesideTheProgramNotInItsHomeFolder) {
     EXPECT_TRUE(FindAppPath(r + QStringLiteral("/empty/bin")).endsWith(QStringLiteral("/share/morvalex")));
 
     // MORVALEX_HOME and XDG_DATA_HOME move the per-user files only.
-    ScopedEnv env;
+    testsupport::ScopedEnv env;
     const QString home = r + QStringLiteral("/home"), xdg = r + QStringLiteral("/xdg");
     env.set("MORVALEX_HOME", home);
     EXPECT_EQ(DataPath(), home);
@@ -199,4 +182,67 @@ TEST(Globals, SplashTimerOpensTheMainWindowOnlyWithoutAnError) {
 TEST(Globals, GuidFromTheClassIsFullWidth) {
     cGUID g;
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}$")).match(g.GetGUID()).hasMatch());
+}
+
+// A test's fixture hands the next test the globals as the program starts with them.
+TEST(Globals, AFolderPutsEveryGlobalBackWhenItGoes) {
+    int dialogCalls = 0;
+    QString folderPath;
+    {
+        testsupport::AppFolder folder;
+        folderPath = folder.path();
+        gMultiplePages = false;
+        gObjectsPerPage = 9;
+        gOutputType = 0;
+        gImportTriggers = false;
+        gDatabaseType = dbOracle7;
+        gDBPanelIndex[3] = 7;
+        gPassword = QStringLiteral("secret");
+        oIndexXML = std::make_shared<cXML>();
+        SetErrorDialog([&](long, const QString&, const QString&) { ++dialogCalls; });
+    }
+    EXPECT_TRUE(gMultiplePages);
+    EXPECT_EQ(gObjectsPerPage, 5);
+    EXPECT_EQ(gOutputType, 1);
+    EXPECT_TRUE(gImportTriggers);
+    EXPECT_EQ(gDatabaseType, 0);
+    EXPECT_EQ(gDBPanelIndex[3], 0);
+    EXPECT_TRUE(gPassword.isEmpty());
+    EXPECT_FALSE(oIndexXML);
+    EXPECT_NE(AppPath(), folderPath);
+
+    // Without the test's dialog the report goes to the host, which ends the program.
+    platform::ui::ScopedScriptedHost host;
+    EXPECT_THROW(ShowError(5, QStringLiteral("after the folder"), QStringLiteral("Globals")), platform::ui::ProgramEnded);
+    EXPECT_EQ(dialogCalls, 0);
+    EXPECT_EQ(host->endedWith, 1);
+    gErrorOccurred = false;
+}
+
+// Every global the header declares has a line in ResetGlobalsForTesting that gives it
+// the value it is defined with ("{}" for one defined without a value).
+TEST(Globals, ResetCoversEveryDeclaredGlobalWithItsDefinedValue) {
+    const QString header = testsupport::ReadFile(QStringLiteral(MORVALEX_SOURCE_DIR "/core/bGlobal.h"));
+    const QString source = testsupport::ReadFile(QStringLiteral(MORVALEX_SOURCE_DIR "/core/bGlobal.cpp"));
+    ASSERT_FALSE(header.isEmpty() || source.isEmpty());
+    const qsizetype start = source.indexOf(QStringLiteral("void ResetGlobalsForTesting() {"));
+    ASSERT_GE(start, 0);
+    const QString reset = source.mid(start, source.indexOf(QStringLiteral("\n}"), start) - start);
+
+    const QRegularExpression declared(QStringLiteral("^extern .*\\b(\\w+);"), QRegularExpression::MultilineOption);
+    int names = 0;
+    for (auto it = declared.globalMatch(header); it.hasNext(); ++names) {
+        const QString name = it.next().captured(1);
+        SCOPED_TRACE(name.toStdString());
+        const auto definition = QRegularExpression(QStringLiteral("^\\S[^(\\n]*\\b%1(?:\\{\\})?(?: = ([^;]+))?;").arg(name),
+                                                   QRegularExpression::MultilineOption)
+                                    .match(source);
+        ASSERT_TRUE(definition.hasMatch());
+        const QString defined = definition.captured(1).isEmpty() ? QStringLiteral("{}") : definition.captured(1);
+        const auto line = QRegularExpression(QStringLiteral("^    %1 = ([^;]+);").arg(name), QRegularExpression::MultilineOption)
+                              .match(reset);
+        ASSERT_TRUE(line.hasMatch()) << "no line for it in ResetGlobalsForTesting";
+        EXPECT_EQ(line.captured(1).toStdString(), defined.toStdString());
+    }
+    EXPECT_GE(names, 50);
 }

@@ -26,6 +26,8 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QSet>
 #include <QTabWidget>
 #include <QToolBar>
 #include <QToolButton>
@@ -33,6 +35,7 @@
 #include <QSyntaxHighlighter>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QTextTable>
 #include <algorithm>
 #include <memory>
 
@@ -728,8 +731,20 @@ TEST_F(Selection, ListColumnsFitTheirContentsAndTheLastTakesTheRest) {
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
+// What the preview pane shows: the page's text and the background of the columns
+// table's heading row, the part of the page the style sheet colours most.
+struct Shown {
+    QString text;
+    QColor heading;
+};
+Shown ShownIn(const WebBrowser* browser) {
+    const QTextCursor at = browser->document()->find(QStringLiteral("customer_id"));
+    const QTextTable* table = at.isNull() ? nullptr : at.currentTable();
+    return {browser->toPlainText(), table ? table->cellAt(0, 0).format().background().color() : QColor()};
+}
+
 // Not compared pixel by pixel: the pictures under <build>/screenshots let a reviewer
-// see the previews as the user does.
+// see the previews as the user does; the checks read what each visible pane shows.
 TEST_F(Selection, ScreenshotOfTheDocumentPreviewOfATable) {
     ImportShop();
     const QString shots = QStringLiteral(MORVALEX_BINARY_DIR "/screenshots");
@@ -740,31 +755,64 @@ TEST_F(Selection, ScreenshotOfTheDocumentPreviewOfATable) {
         w->trvMain->setCurrentItem(Node(key));
         Click(key);
     };
+    const auto firstCells = [&] {
+        QStringList cells;
+        for (const QString& row : Rows()) cells << row.section(QLatin1Char('|'), 0, 0);
+        return cells;
+    };
     select(QStringLiteral("orders|0|0|4"));
     const struct {
         const char* css;
         const char* file;
     } styles[] = {{"Professional yellow", "preview-table.png"}, {"Classic blue", "preview-table-classic-blue.png"},
                   {"Printer Friendly", "preview-table-printer-friendly.png"}};
+    QSet<QRgb> headings;
     for (const auto& s : styles) {
+        SCOPED_TRACE(s.css);
         gReportCSSFile = QStringLiteral("styles/%1.css").arg(QLatin1String(s.css));
         w->ssRHPanel->setCurrentIndex(0);
         w->ssRHPanel->setCurrentIndex(1);  // previews gPreviewXPath again
         QCoreApplication::processEvents();
         EXPECT_TRUE(testsupport::ReadFile(Preview::HtmlFile()).contains(QString::fromLatin1(s.css).replace(QLatin1Char(' '), QStringLiteral("%20"))));
+        // The page shows the table with its columns from its top, in the style's colours.
+        ASSERT_TRUE(w->wbReport->isVisible());
+        EXPECT_EQ(w->wbReport->verticalScrollBar()->value(), 0);
+        const Shown shown = ShownIn(w->wbReport);
+        EXPECT_TRUE(shown.text.contains(QStringLiteral("orders")));
+        for (const char* column : {"customer_id", "order_no", "placed", "note"})
+            EXPECT_TRUE(shown.text.contains(QLatin1String(column))) << column;
+        EXPECT_FALSE(shown.text.contains(QStringLiteral("ux_customers_name")));  // another table's index
+        EXPECT_TRUE(shown.heading.isValid());
+        headings.insert(shown.heading.rgb());
         EXPECT_TRUE(w->grab().save(shots + QLatin1Char('/') + QLatin1String(s.file)));
     }
+    EXPECT_EQ(headings.size(), 3);  // each style colours the page its own way
+
     w->ssRHPanel->setCurrentIndex(2);
     QCoreApplication::processEvents();
+    ASSERT_TRUE(w->wbXMLPreview->isVisible());
+    EXPECT_TRUE(w->wbXMLPreview->toPlainText().contains(QStringLiteral("<TABLE Name=\"orders\"")));
+    EXPECT_TRUE(w->wbXMLPreview->toPlainText().contains(QStringLiteral("<COLUMN Name=\"customer_id\"")));
     EXPECT_TRUE(w->grab().save(shots + QStringLiteral("/preview-xml.png")));
+
+    // The connection: its folders in the list, every table on its preview page.
     gReportCSSFile = QStringLiteral("styles/Forest green.css");
     select(QStringLiteral("shop|0|0"));
+    ASSERT_TRUE(w->lsvDescription->isVisible());
+    EXPECT_EQ(firstCells(), QStringList({QStringLiteral("Tables"), QStringLiteral("Views")}));
     EXPECT_TRUE(w->grab().save(shots + QStringLiteral("/selection-connection-list.png")));
     w->ssRHPanel->setCurrentIndex(1);
     QCoreApplication::processEvents();
+    ASSERT_TRUE(w->wbReport->isVisible());
+    for (const char* table : {"customers", "orders", "order_lines", "O'Brien", "big_customers"})
+        EXPECT_TRUE(w->wbReport->toPlainText().contains(QLatin1String(table))) << table;
     EXPECT_TRUE(w->grab().save(shots + QStringLiteral("/preview-connection.png")));
+
+    // A table's columns in the list.
     select(QStringLiteral("customers|0|0|2"));
     QCoreApplication::processEvents();
+    ASSERT_TRUE(w->lsvDescription->isVisible());
+    EXPECT_EQ(firstCells(), QStringList({QStringLiteral("id"), QStringLiteral("name"), QStringLiteral("email"), QStringLiteral("credit")}));
     EXPECT_TRUE(w->grab().save(shots + QStringLiteral("/selection-table-columns.png")));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }

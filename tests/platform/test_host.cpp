@@ -1,5 +1,6 @@
 #include "platform/ui/QtHost.h"
 #include "platform/ui/ScriptedHost.h"
+#include "support/TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,8 +28,7 @@ TEST(QtHost, HelpReportsAPageNoBrowserCouldShow) {
     QTemporaryDir bin;
     const QString page = bin.filePath(QStringLiteral("index.html"));
     QFile(page).open(QIODevice::WriteOnly);
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", bin.path().toUtf8() + ':' + oldPath);
+    const testsupport::ScopedEnv path("PATH", bin.path() + QLatin1Char(':') + qEnvironmentVariable("PATH"));
     const struct {
         const char* name;
         QString file;
@@ -52,5 +52,4 @@ TEST(QtHost, HelpReportsAPageNoBrowserCouldShow) {
         EXPECT_EQ(qt.showHelp(c.file, 0), c.opens) << c.name;
         EXPECT_LT(timer.elapsed(), 10000) << c.name;
     }
-    qputenv("PATH", oldPath);
 }

@@ -1,4 +1,5 @@
 #include "platform/os/Os.h"
+#include "support/TestSupport.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -16,7 +17,7 @@ TEST(Os, GuidHasFullWidthUpperCaseGroups) {
 }
 
 TEST(Os, SpecialFoldersEndInSlashAndUnknownIsEmpty) {
-    qputenv("XDG_CONFIG_HOME", "/nonexistent-config");
+    const testsupport::ScopedEnv config("XDG_CONFIG_HOME", QStringLiteral("/nonexistent-config"));
     const QString docs = platform::os::specialFolderPath(platform::os::FolderDocuments);
     EXPECT_TRUE(docs.endsWith(QLatin1Char('/')));
     // No writable all-users folder exists here.

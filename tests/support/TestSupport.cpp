@@ -31,15 +31,18 @@ AppFolder::AppFolder() {
     QDir().mkpath(bGlobal::gTempPath);
 }
 
-AppFolder::~AppFolder() {
-    bGlobal::SetAppPathForTesting(QString(), QString());
-    bGlobal::gErrorOccurred = false;
-    bGlobal::oStructureXML.reset();
-    bGlobal::oLHXML.reset();
-    bGlobal::oHistoryXML.reset();
-    bGlobal::gReportNameSpace.clear();
-    bGlobal::gReportNameSpaceURI.clear();
-    bGlobal::SetErrorDialog({});
+AppFolder::~AppFolder() { bGlobal::ResetGlobalsForTesting(); }
+
+void ScopedEnv::set(const char* name, const QString& value) {
+    m_old.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+    if (value.isNull()) qunsetenv(name);
+    else qputenv(name, value.toUtf8());
+}
+
+ScopedEnv::~ScopedEnv() {
+    for (auto it = m_old.rbegin(); it != m_old.rend(); ++it)
+        if (it->wasSet) qputenv(it->name.constData(), it->value);
+        else qunsetenv(it->name.constData());
 }
 
 void StartProgram() {

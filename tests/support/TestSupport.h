@@ -3,14 +3,16 @@
 
 #include "platform/ui/ScriptedHost.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QTemporaryDir>
 
 namespace testsupport {
 
 // Points the program's folders at a private temporary folder for one test, with the
-// built resources (queries.mxq, styles, ...) copied in, and restores the globals to
-// their start values afterwards.
+// built resources (queries.mxq, styles, ...) copied in, and puts every global back to
+// its start value afterwards (bGlobal::ResetGlobalsForTesting).
 class AppFolder {
 public:
     AppFolder();
@@ -20,6 +22,27 @@ public:
 
 private:
     QTemporaryDir m_dir;
+};
+
+// Sets environment variables for one scope and then puts back what was there before
+// (the old value, or no variable at all), the last one set first.
+class ScopedEnv {
+public:
+    ScopedEnv() = default;
+    ScopedEnv(const char* name, const QString& value) { set(name, value); }
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+    // A null value removes the variable.
+    void set(const char* name, const QString& value);
+
+private:
+    struct Old {
+        QByteArray name;
+        bool wasSet;
+        QByteArray value;
+    };
+    QList<Old> m_old;
 };
 
 // Runs bGlobal::Main with the scripted host and the private folder.

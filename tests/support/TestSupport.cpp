@@ -45,6 +45,8 @@ void StartProgram() {
     bGlobal::gTempPath = bGlobal::AppPath() + QStringLiteral("/tmp/");
 }
 
+bool UnderCi() { return qEnvironmentVariable("CI").compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
+
 QString ReadFile(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};

@@ -26,6 +26,16 @@ private:
 void StartProgram();
 
 QString ReadFile(const QString& path);
+// True when the CI variable asks that a missing prerequisite fail the test.
+bool UnderCi();
 void WriteFile(const QString& path, const QString& text);
 
 }  // namespace testsupport
+
+// Skips the test with a message naming what it needs; under CI=true the test fails
+// instead, so a missing prerequisite is never a silent pass there.
+#define MORVALEX_PREREQUISITE_MISSING(message)                                            \
+    do {                                                                                   \
+        if (::testsupport::UnderCi()) GTEST_FAIL() << "prerequisite missing: " << (message); \
+        GTEST_SKIP() << (message);                                                        \
+    } while (0)

@@ -158,6 +158,9 @@ bool cADODB::ADOConnect() {
             box(QStringLiteral("Please check the server name and database name and try again."), kAppTitle);
         else if (number == platform::ado::adErrLoginFailed)
             box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
+        else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
+                 number == platform::err::InvalidArgument)
+            box(description, kAppTitle);
         else if (number == platform::ado::adErrProviderNotFound)
             box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
                 gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);

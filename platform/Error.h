@@ -35,6 +35,7 @@ constexpr long InvalidArgument = 5;
 constexpr long SubscriptOutOfRange = 9;
 constexpr long FileDialogCancelled = 32755;
 constexpr long DiskFull = 61;
+constexpr long InvalidFileFormat = 321;
 constexpr long FileAccessError = 75;
 }  // namespace err
 

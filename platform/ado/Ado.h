@@ -161,5 +161,10 @@ QString TranslateConnectionString(const QString& connectionString);
 QString TranslateConnectionString(const QString& connectionString, const QStringList& installedDrivers);
 // True when the string names an ODBC driver or data source ("Driver=" or "DSN=").
 bool IsOdbcConnectionString(const QString& connectionString);
+// A value for an OLE DB connection string that reads back as exactly one value: as it
+// is when it holds no ";" and does not start with a quote (after blanks), otherwise in
+// double quotes (single quotes when it holds a double quote and no single one), a
+// quote like the enclosing one doubled.
+QString QuoteConnectionValue(const QString& value);
 
 }  // namespace platform::ado

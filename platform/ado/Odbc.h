@@ -57,6 +57,9 @@ int adoTypeForSqlType(int sqlType, bool isUnsigned = false);
 
 // Owns one connection handle. Not copyable; the handle is disconnected and freed by
 // close() or the destructor. Every call throws Failure on error.
+// The longest connection string SQLDriverConnect takes (its length is a 16-bit number).
+constexpr qsizetype kMaxConnectionStringLength = 32767;
+
 class Connection {
 public:
     Connection() = default;
@@ -65,6 +68,7 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Connects with SQLDriverConnect (no prompt). loginTimeout in seconds, 0 for none.
+    // A string longer than kMaxConnectionStringLength is refused (Failure) unsent.
     void connect(const QString& connectionString, int loginTimeout);
     void close();
     bool isOpen() const { return m_dbc != nullptr; }
@@ -114,6 +118,15 @@ private:
 // Whether the driver a connection string names exports the wide-character calls;
 // true when that cannot be found out (the driver manager then converts).
 bool driverHasWideCalls(const QString& connectionString);
+
+// The key=value pairs of an ODBC connection string in order, values unquoted ({...}
+// with "}}" standing for "}", so a ";" inside braces stays in its value).
+QList<QPair<QString, QString>> attributes(const QString& connectionString);
+// The value of the first key of that name (any case); found tells whether there is one.
+QString attribute(const QString& connectionString, const char* key, bool* found = nullptr);
+// The driver a connection string names, directly or through its data source; "" when
+// it names none that can be found.
+QString driverName(const QString& connectionString);
 
 // Quotes a value for an ODBC connection string when it needs it ({...} with "}"
 // doubled), otherwise returns it as it is.

@@ -49,7 +49,9 @@ TEST(ConnectionTest, OpenFailuresGiveTheAdoNumbers) {
         bool fromDriver;  // the driver's diagnostics fill Errors()
     };
     QList<Case> cases = {
-        {"missing SQLite file", QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(missing), adErrGeneric, true},
+        // Refused before the driver is asked, with the message for a missing file.
+        {"missing SQLite file", QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(missing), platform::err::FileNotFound,
+         false},
         {"closed port", QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x;UID=u;PWD=p"),
          adErrGeneric, true},
         {"unknown driver", QStringLiteral("Driver={No Such Driver};Database=x"), adErrProviderNotFound, true},
@@ -265,3 +267,69 @@ TEST(RecordsetTest, RecordsetOutlivesItsConnection) {
 }
 
 }  // namespace
+
+TEST(ConnectionTest, SqliteFilesThatAreMissingOrNoDatabaseAreRefusedWithAClearMessage) {
+    testdb::UseTestOdbc();
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("mistyped.db"));
+    const QString text = dir.filePath(QStringLiteral("notes.db"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("These are notes, not a database. ").repeated(20));
+    }
+    const struct {
+        const char* what;
+        QString connectionString;
+        long number;
+        QString message;
+    } cases[] = {
+        {"missing file, no NoCreat", QStringLiteral("Driver=SQLite3;Database=") + missing, platform::err::FileNotFound,
+         QStringLiteral("File does not exist, please enter a valid file name")},
+        {"missing file, NoCreat=1", QStringLiteral("Driver={SQLite3};Database={%1};NoCreat=1").arg(missing),
+         platform::err::FileNotFound, QStringLiteral("File does not exist, please enter a valid file name")},
+        {"a folder", QStringLiteral("Driver=SQLite3;Database=") + dir.path(), platform::err::FileNotFound,
+         QStringLiteral("File does not exist, please enter a valid file name")},
+        {"not a database", QStringLiteral("Driver=SQLite3;Database=") + text, platform::err::InvalidFileFormat,
+         QStringLiteral("The file \"%1\" is not a SQLite database. Please select a valid database file.").arg(text)},
+    };
+    for (const auto& c : cases) {
+        Connection conn;
+        try {
+            conn.Open(c.connectionString);
+            ADD_FAILURE() << c.what << ": opened";
+        } catch (const platform::RuntimeError& e) {
+            EXPECT_EQ(e.number(), c.number) << c.what;
+            EXPECT_EQ(e.description(), c.message) << c.what;
+        }
+        EXPECT_EQ(conn.State(), adStateClosed) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(missing)) << c.what;
+    }
+}
+
+TEST(ConnectionTest, ConnectionStringsAreNeverCut) {
+    // The keys that name the database come after the long part: a string cut to 16
+    // bits would reach another database or none. The longest string SQLDriverConnect
+    // can take arrives whole; a longer one is refused with its length, never cut.
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase db(QStringLiteral("CREATE TABLE far_end (a int);"));
+    const QString tail = QLatin1Char(';') + db.connectionString().section(QLatin1Char(';'), 1);
+    const auto withLength = [&](qsizetype total) {
+        const QString head = QStringLiteral("Driver={PostgreSQL Unicode};Description=");
+        return head + QString(total - head.size() - tail.size(), QLatin1Char('x')) + tail;
+    };
+    Connection c;
+    c.Open(withLength(32767));
+    EXPECT_EQ(c.Execute(QStringLiteral("SELECT current_database()"))->Fields(0).toString(), db.name());
+    for (const qsizetype total : {32768, 65593}) {
+        Connection refused;
+        try {
+            refused.Open(withLength(total));
+            ADD_FAILURE() << total << " characters opened";
+        } catch (const platform::RuntimeError& e) {
+            EXPECT_EQ(e.number(), platform::err::InvalidArgument);
+            EXPECT_TRUE(e.description().contains(QString::number(total))) << e.description().toStdString();
+        }
+        EXPECT_EQ(refused.State(), adStateClosed);
+    }
+}

@@ -19,7 +19,7 @@ namespace {
 WriteCall g_writeCall;
 
 constexpr long kDiskFull = platform::err::DiskFull;
-constexpr long kAccessError = platform::err::FileAccessError;
+constexpr long kAccessError = platform::err::PathFileAccessError;
 
 QString quoted(const QString& path) { return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"'); }
 

@@ -11,6 +11,7 @@
 
 #include <QHash>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -101,10 +102,29 @@ xmlNodePtr nth(xmlDocPtr doc, xmlNodePtr parent, const QByteArray& name, int ind
     return nullptr;
 }
 
+// Nodes detached from a document (removed, or cloned and not yet placed) are kept here
+// until the document is freed, so handles into them never dangle.
+std::unordered_map<xmlDocPtr, std::unordered_set<xmlNodePtr>>& detached() {
+    static std::unordered_map<xmlDocPtr, std::unordered_set<xmlNodePtr>> nodes;
+    return nodes;
+}
+
 }  // namespace
 
 void structureChanged(_xmlDoc* doc) { allHints().erase(doc); }
-void forget(_xmlDoc* doc) { allHints().erase(doc); }
+
+void keepDetached(_xmlDoc* doc, _xmlNode* node) { detached()[doc].insert(node); }
+
+void forget(_xmlDoc* doc) {
+    allHints().erase(doc);
+    const auto it = detached().find(doc);
+    if (it == detached().end()) return;
+    // A kept node that was placed again belongs to the tree (or to another kept node)
+    // and is freed with it.
+    for (xmlNodePtr node : it->second)
+        if (!node->parent) xmlFreeNode(node);
+    detached().erase(it);
+}
 
 XmlNodeList select(const std::shared_ptr<_xmlDoc>& doc, _xmlNode* context, const QString& pattern, bool firstOnly) {
     XmlNodeList out;
@@ -266,7 +286,9 @@ XmlNodeList XmlNode::selectNodes(const QString& pattern) const {
 
 XmlNode XmlNode::cloneNode(bool deep) const {
     if (!m_node) return {};
-    return XmlNode(m_doc, xmlDocCopyNode(m_node, m_doc.get(), deep ? 1 : 2));
+    xmlNodePtr copy = xmlDocCopyNode(m_node, m_doc.get(), deep ? 1 : 2);
+    if (copy) xmlutil::keepDetached(m_doc.get(), copy);
+    return XmlNode(m_doc, copy);
 }
 
 XmlNode XmlNode::appendChild(const XmlNode& child) {
@@ -290,6 +312,6 @@ void XmlNode::remove() {
     if (!m_node) return;
     xmlutil::structureChanged(m_node->doc);
     xmlUnlinkNode(m_node);
-    xmlFreeNode(m_node);
+    xmlutil::keepDetached(m_node->doc, m_node);
     m_node = nullptr;
 }

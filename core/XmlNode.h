@@ -52,12 +52,14 @@ public:
     XmlNode selectSingleNode(const QString& pattern) const;
     XmlNodeList selectNodes(const QString& pattern) const;
 
-    // An unattached copy in the same document.
+    // An unattached copy in the same document; freed with the document unless placed.
     XmlNode cloneNode(bool deep) const;
     // Appends child under this node; a node of another document is copied in first.
     // Returns the node that now stands in this document.
     XmlNode appendChild(const XmlNode& child);
-    // Detaches this node from its parent and frees it. The XmlNode becomes empty.
+    // Detaches this node from its parent. The XmlNode becomes empty; the detached
+    // subtree stays allocated until its document is freed, so other handles into it
+    // stay valid (they see a node with no parent) and never dangle.
     void remove();
 
     _xmlNode* raw() const { return m_node; }
@@ -77,5 +79,8 @@ QString nodeToString(_xmlNode* node);
 // Position hints (see select) must be dropped when a node of doc is detached, and when
 // doc is freed.
 void structureChanged(_xmlDoc* doc);
+// Keeps a node detached from doc until doc is freed (see XmlNode::remove).
+void keepDetached(_xmlDoc* doc, _xmlNode* node);
+// Called just before doc is freed: drops its hints and frees its kept detached nodes.
 void forget(_xmlDoc* doc);
 }  // namespace xmlutil

@@ -53,7 +53,7 @@ std::unique_ptr<cXML> Build(cXML& structure, const QString& sPreviewXPath) {
             if (reported(node)) preview->AppendNode(node, QStringLiteral("DATABASE"));
     } else {
         const XmlNode node = source.FindNode(sPreviewXPath);
-        preview->AppendRootNode(node ? node.cloneNode(true) : XmlNode(), StyleSheet());
+        preview->AppendRootNode(node, StyleSheet());  // the append copies the node
     }
     return preview;
 }

@@ -51,7 +51,7 @@ bool isTrue(const QVariant& v) {
 bool atEnd(const RecordsetPtr& rs) { return !rs || rs->State() != platform::ado::adStateOpen || rs->IsBOF() || rs->IsEOF(); }
 
 qint16 next(qint16 n) {
-    if (n == 32767) throw RuntimeError(6, QStringLiteral("Overflow"));
+    if (n == 32767) throw RuntimeError(platform::err::Overflow, QStringLiteral("Overflow"));
     return qint16(n + 1);
 }
 

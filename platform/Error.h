@@ -22,6 +22,8 @@ private:
 
 // Error numbers the program tests for by value.
 namespace err {
+constexpr long Overflow = 6;
+constexpr long PathFileAccessError = 75;
 constexpr long PermissionDenied = 70;
 constexpr long FileNotFound = 53;
 constexpr long PathNotFound = 76;
@@ -36,7 +38,6 @@ constexpr long SubscriptOutOfRange = 9;
 constexpr long FileDialogCancelled = 32755;
 constexpr long DiskFull = 61;
 constexpr long InvalidFileFormat = 321;
-constexpr long FileAccessError = 75;
 }  // namespace err
 
 }  // namespace platform

@@ -70,7 +70,9 @@ QHash<QString, QString> gTableLinks;  // what ChangeTableLinks puts in place of 
 
 // Thrown after an error has gone to the error reporter, so the report stops without
 // a second report of the same error.
-struct Reported {};
+struct Reported : std::exception {
+    const char* what() const noexcept override { return "already reported"; }
+};
 
 // Runs a private procedure with its error trap: a permission error (70) passes to the
 // caller, whose message names the folder or file; any other error is reported with
@@ -101,7 +103,7 @@ auto Guard(const char* procedure, F&& body) -> decltype(body()) {
     case EROFS: throw RuntimeError(err::PermissionDenied, QStringLiteral("Permission denied"));
     case ENOENT:
     case ENOTDIR: throw RuntimeError(err::PathNotFound, QStringLiteral("Path not found"));
-    default: throw RuntimeError(75, QStringLiteral("Path/File access error"));
+    default: throw RuntimeError(err::PathFileAccessError, QStringLiteral("Path/File access error"));
     }
 }
 

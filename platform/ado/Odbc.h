@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <exception>
 #include <functional>
 
 #include <sql.h>
@@ -25,7 +26,9 @@ struct Diagnostic {
 
 // A failed ODBC call. 'diagnostics' is in the order the driver reported them and may
 // be empty when the driver said nothing.
-struct Failure {
+struct Failure : std::exception {
+    Failure(QList<Diagnostic> d, QString c) : diagnostics(std::move(d)), context(std::move(c)) {}
+    const char* what() const noexcept override { return "ODBC call failed"; }
     QList<Diagnostic> diagnostics;
     QString context;  // what was being done, used when there is no diagnostic
 };

@@ -76,6 +76,7 @@ TEST(ConnectionTest, OpenFailuresGiveTheAdoNumbers) {
         }
     }
     EXPECT_FALSE(QFileInfo::exists(missing)) << "NoCreat=1 must not create the file";
+    MORVALEX_REQUIRE_TEST_PG();  // the PostgreSQL cases above need the test server
 }
 
 TEST(ConnectionTest, ClosedConnectionAndCommandRefuseWork) {
@@ -208,6 +209,7 @@ TEST(ConnectionTest, RejectedStatementsRaiseCommandFailedWithDiagnostics) {
         EXPECT_EQ(cmd.Execute(&affected)->State(), adStateClosed);
         EXPECT_EQ(affected, 1);
     }
+    MORVALEX_REQUIRE_TEST_PG();  // the PostgreSQL cases above need the test server
 }
 
 TEST(RecordsetTest, GetStringWritesClipFormatFromTheCurrentRow) {

@@ -341,7 +341,7 @@ TEST(SqliteSchemaTest, BrokenViewLeavesTheOtherColumnsReadable) {
 // the mdbtools driver on a copy of an Access file.
 TEST(OdbcCatalogueTest, AccessFileThroughTheMdbtoolsDriver) {
     testdb::UseTestOdbc();
-    if (!testdb::RegisteredDrivers().contains(QStringLiteral("MDBTools"))) GTEST_SKIP() << "mdbtools ODBC driver not installed";
+    MORVALEX_REQUIRE(testdb::RegisteredDrivers().contains(QStringLiteral("MDBTools")), "mdbtools ODBC driver not installed");
     QTemporaryDir dir;
     const QString copy = dir.filePath(QStringLiteral("nwind.mdb"));
     ASSERT_TRUE(QFile::copy(QStringLiteral(MORVALEX_FIXTURES_DIR "/access/nwind.mdb"), copy));

@@ -292,3 +292,28 @@ TEST_F(CXml, DocumentsOverTenMegabytesReadBack) {
     EXPECT_EQ(back.GetNodes(QStringLiteral("DATABASE/TABLE")).size(), 20003);
     EXPECT_EQ(back.FindNode(QStringLiteral("DATABASE/VIEW")).text().size(), x.FindNode(QStringLiteral("DATABASE/VIEW")).text().size());
 }
+
+TEST_F(CXml, HandlesIntoARemovedSubtreeStayReadable) {
+    cXML x;
+    load(x, "<ROOT><GROUP Name=\"g\"><ITEM Name=\"a\"><LEAF Name=\"deep\"/></ITEM></GROUP><GROUP Name=\"h\"/></ROOT>");
+    const XmlNode item = x.FindNode(QStringLiteral("ROOT/GROUP[0]/ITEM[0]"));
+    const XmlNode leaf = x.FindNode(QStringLiteral("ROOT/GROUP[0]/ITEM[0]/LEAF[0]"));
+    ASSERT_TRUE(item && leaf);
+    x.RemoveXPath(QStringLiteral("ROOT"), QStringLiteral("GROUP[0]"));
+    // The handles still read their (now detached) nodes; under a memory checker this
+    // is where a freed subtree would show.
+    EXPECT_TRUE(item.isElement());
+    EXPECT_EQ(leaf.attribute(QStringLiteral("Name")), QStringLiteral("deep"));
+    EXPECT_EQ(item.parentNode().attribute(QStringLiteral("Name")), QStringLiteral("g"));
+    EXPECT_FALSE(item.parentNode().parentNode());
+    EXPECT_EQ(x.GetNodes(QStringLiteral("ROOT/GROUP")).size(), 1);
+
+    // A clone that is never placed, and one placed after its source was removed, are
+    // freed with the document (no leak, no double free).
+    XmlNode root = x.DocumentElement();
+    (void)root.cloneNode(true);
+    root.appendChild(item.cloneNode(true));
+    root.appendChild(leaf);
+    EXPECT_EQ(x.GetNodes(QStringLiteral("ROOT/ITEM")).size(), 1);
+    EXPECT_EQ(x.GetNodes(QStringLiteral("ROOT/LEAF")).size(), 1);
+}

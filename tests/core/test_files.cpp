@@ -99,7 +99,7 @@ TEST(AtomicWrite, AFailingWriteKeepsTheOldFileLeavesNoTemporaryFileAndNamesTheFi
         {"no space after part of the text", 3, ENOSPC, platform::err::DiskFull},
         {"a write that writes nothing", 2, 0, platform::err::DiskFull},
         {"quota exceeded", 1, EDQUOT, platform::err::DiskFull},
-        {"input/output error", 2, EIO, platform::err::FileAccessError},
+        {"input/output error", 2, EIO, platform::err::PathFileAccessError},
     };
     WriteCallReset reset;
     for (const auto& c : cases) {
@@ -123,7 +123,7 @@ TEST(AtomicWrite, AFailingWriteKeepsTheOldFileLeavesNoTemporaryFileAndNamesTheFi
 
 TEST(AtomicWrite, AFullFileSystemKeepsTheOldFile) {
     TinyDisk disk;
-    if (!disk.mounted()) MORVALEX_PREREQUISITE_MISSING(disk.why());
+    MORVALEX_REQUIRE(disk.mounted(), disk.why());
     const QString path = disk.file(QStringLiteral("history.mxh"));
     // Small files are where a buffered writer loses its data: the text fits a buffer
     // and only the final flush meets the full disk.
@@ -205,8 +205,8 @@ TEST(ReadFile, OnlyRegularFilesAreReadAndEveryErrorNamesTheFile) {
         long number;
         bool skipAsRoot;  // root reads any file whatever its mode
     } cases[] = {
-        {fifo, platform::err::FileAccessError, false},
-        {folder, platform::err::FileAccessError, false},
+        {fifo, platform::err::PathFileAccessError, false},
+        {folder, platform::err::PathFileAccessError, false},
         {locked, platform::err::PermissionDenied, true},
         {dir.path() + QStringLiteral("/missing.mxq"), platform::err::FileNotFound, false},
         {dir.path() + QStringLiteral("/no/such/folder.mxq"), platform::err::PathNotFound, false},

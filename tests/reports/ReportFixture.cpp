@@ -109,17 +109,7 @@ QString WithoutDate(const QString& html) {
 }
 
 void ExpectGolden(const QString& name, const QString& text) {
-    const QString path = DataFile(name + QStringLiteral(".golden"));
-    if (qEnvironmentVariable("MORVALEX_UPDATE_GOLDEN") == QLatin1String("1")) {
-        testsupport::WriteFile(path, text);
-        return;
-    }
-    const QString expected = testsupport::ReadFile(path);
-    if (expected == text) return;
-    const QString actual = QStringLiteral(MORVALEX_BINARY_DIR "/tests/reports/") + name + QStringLiteral(".actual");
-    testsupport::WriteFile(actual, text);
-    ADD_FAILURE() << "differs from " << qPrintable(path) << "; the new text is in " << qPrintable(actual)
-                  << " (MORVALEX_UPDATE_GOLDEN=1 rewrites the golden file)";
+    testsupport::ExpectGolden(text, DataFile(name + QStringLiteral(".golden")));
 }
 
 }  // namespace reporttest

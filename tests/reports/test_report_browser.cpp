@@ -122,7 +122,7 @@ class ReportInBrowser : public ReportTest, public ::testing::WithParamInterface<
 
 TEST_P(ReportInBrowser, EveryLinkReachesAnElement) {
     Browser browser;
-    if (!browser.available()) GTEST_SKIP() << "chromium is not installed";
+    MORVALEX_REQUIRE(browser.available(), "chromium is not installed");
     const BrowserCase& c = GetParam();
     LoadStructure(QString::fromLatin1(c.structure));
     gDatabaseName = QString::fromUtf8(c.database);

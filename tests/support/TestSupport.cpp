@@ -4,6 +4,8 @@
 
 #include <QFileInfo>
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -45,8 +47,6 @@ void StartProgram() {
     bGlobal::gTempPath = bGlobal::AppPath() + QStringLiteral("/tmp/");
 }
 
-bool UnderCi() { return qEnvironmentVariable("CI").compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
-
 QString ReadFile(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) return {};
@@ -58,6 +58,24 @@ void WriteFile(const QString& path, const QString& text) {
     QFile f(path);
     f.open(QIODevice::WriteOnly | QIODevice::Truncate);
     f.write(text.toUtf8());
+}
+
+bool InCI() { return qEnvironmentVariable("CI") == QLatin1String("true"); }
+
+void ExpectGolden(const QString& text, const QString& goldenPath) {
+    if (qEnvironmentVariable("MORVALEX_UPDATE_GOLDEN") == QLatin1String("1")) {
+        WriteFile(goldenPath, text);
+        return;
+    }
+    ASSERT_TRUE(QFile::exists(goldenPath)) << "missing golden file " << qPrintable(goldenPath)
+                                           << " (MORVALEX_UPDATE_GOLDEN=1 writes it)";
+    const QString expected = ReadFile(goldenPath);
+    if (expected == text) return;
+    const QString actual =
+        QStringLiteral(MORVALEX_BINARY_DIR "/tests/actual/") + QFileInfo(goldenPath).fileName();
+    WriteFile(actual, text);
+    ADD_FAILURE() << "differs from " << qPrintable(goldenPath) << "; the new text is in " << qPrintable(actual)
+                  << " (MORVALEX_UPDATE_GOLDEN=1 rewrites the golden file)";
 }
 
 }  // namespace testsupport

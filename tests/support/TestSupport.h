@@ -26,16 +26,25 @@ private:
 void StartProgram();
 
 QString ReadFile(const QString& path);
-// True when the CI variable asks that a missing prerequisite fail the test.
-bool UnderCi();
 void WriteFile(const QString& path, const QString& text);
+
+// True when the suite runs in CI (CI=true): a missing prerequisite is then a failure,
+// not a skip.
+bool InCI();
+
+// Compares text with the golden file at goldenPath. MORVALEX_UPDATE_GOLDEN=1 (and no
+// other value) rewrites the file instead; on a difference the new text is written to
+// <build>/tests/actual/<file name> so it can be diffed and reviewed.
+void ExpectGolden(const QString& text, const QString& goldenPath);
 
 }  // namespace testsupport
 
-// Skips the test with a message naming what it needs; under CI=true the test fails
-// instead, so a missing prerequisite is never a silent pass there.
-#define MORVALEX_PREREQUISITE_MISSING(message)                                            \
-    do {                                                                                   \
-        if (::testsupport::UnderCi()) GTEST_FAIL() << "prerequisite missing: " << (message); \
-        GTEST_SKIP() << (message);                                                        \
+// Skips the test with a message when a prerequisite (a server, a program, a file) is
+// missing; under CI=true the test fails instead, so CI never passes on a skipped check.
+#define MORVALEX_REQUIRE(condition, message)                                             \
+    do {                                                                                 \
+        if (!(condition)) {                                                              \
+            if (::testsupport::InCI()) GTEST_FAIL() << "missing in CI: " << (message);    \
+            GTEST_SKIP() << (message);                                                   \
+        }                                                                                \
     } while (0)

@@ -12,6 +12,8 @@
 // a message when the server is not configured (run through scripts/run-tests, or
 // source <build>/test-db.env after `scripts/test-db start <build>`).
 
+#include "tests/support/TestSupport.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -87,7 +89,5 @@ QStringList SplitStatements(const QString& sqlText);
 
 }  // namespace testdb
 
-#define MORVALEX_REQUIRE_TEST_PG()                                                  \
-    do {                                                                            \
-        if (!::testdb::PgConfigured()) GTEST_SKIP() << ::testdb::PgSkipMessage().toStdString(); \
-    } while (0)
+#define MORVALEX_REQUIRE_TEST_PG() \
+    MORVALEX_REQUIRE(::testdb::PgConfigured(), ::testdb::PgSkipMessage().toStdString())

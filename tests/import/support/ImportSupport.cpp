@@ -83,14 +83,7 @@ QString NormalizedTree() {
 }
 
 void ExpectGolden(const QString& text, const QString& name) {
-    const QString path = QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/") + name;
-    if (qEnvironmentVariableIsSet("MORVALEX_UPDATE_GOLDEN")) {
-        testsupport::WriteFile(path, text);
-        return;
-    }
-    ASSERT_TRUE(QFile::exists(path)) << "missing golden file " << qPrintable(path)
-                                     << " (run with MORVALEX_UPDATE_GOLDEN=1 to write it)";
-    EXPECT_EQ(text.toStdString(), testsupport::ReadFile(path).toStdString()) << qPrintable(name);
+    testsupport::ExpectGolden(text, QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/") + name);
 }
 
 }  // namespace importtest

@@ -159,7 +159,7 @@ bool cADODB::ADOConnect() {
         else if (number == platform::ado::adErrLoginFailed)
             box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
         else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
-                 number == platform::err::InvalidArgument)
+                 number == platform::err::InvalidArgument || number == platform::ado::adErrTimeout)
             box(description, kAppTitle);
         else if (number == platform::ado::adErrProviderNotFound)
             box(QStringLiteral("Selected provider does not exist, please install required components and check again."),

@@ -48,6 +48,8 @@ constexpr long adErrProviderNotFound = 3706;
 constexpr long adErrNotSupported = 3251;
 constexpr long adErrItemNotFound = 3265;
 constexpr long adErrClosed = 3704;               // operation not allowed when the object is closed
+constexpr long adErrCancelled = 3712;            // the operation was cancelled
+constexpr long adErrTimeout = -2147217871;       // 0x80040E31: timeout expired (login or query)
 
 struct Error {
     long Number = 0;
@@ -122,6 +124,9 @@ public:
     void Open(const QString& connectionString = QString(), const QString& userId = QString(),
               const QString& password = QString());
     void Close();
+    // Cancels the statement Execute or OpenSchema is running on another thread; that
+    // call then throws adErrCancelled. Any thread may call it.
+    void Cancel();
     // Runs a statement. A statement that returns rows gives an open recordset; one that
     // returns none gives a closed recordset. recordsAffected receives the row count
     // where the driver reports one. Throws adErrCommandFailed (or the mapped number).

@@ -30,8 +30,22 @@ bool looksLikeMissingDriver(const odbc::Diagnostic& d) {
            || d.message.contains(QLatin1String("Can't open lib"), Qt::CaseInsensitive);
 }
 
+bool looksLikeTimeout(const odbc::Diagnostic& d) {
+    return d.state == QLatin1String("HYT00") || d.state == QLatin1String("HYT01") ||
+           d.message.contains(QLatin1String("timeout expired"), Qt::CaseInsensitive) ||
+           d.message.contains(QLatin1String("timed out"), Qt::CaseInsensitive);
+}
+
+bool looksLikeCancel(const odbc::Diagnostic& d) {
+    return d.state == QLatin1String("HY008") || d.message.contains(QLatin1String("canceling statement"), Qt::CaseInsensitive);
+}
+
 // The ADO number for a failure: opening (true) or running a command (false).
 long numberFor(const odbc::Failure& failure, bool opening) {
+    for (const auto& d : failure.diagnostics)
+        if (looksLikeCancel(d)) return adErrCancelled;
+    for (const auto& d : failure.diagnostics)
+        if (looksLikeTimeout(d)) return adErrTimeout;
     for (const auto& d : failure.diagnostics)
         if (looksLikeLoginFailure(d)) return adErrLoginFailed;
     for (const auto& d : failure.diagnostics)
@@ -197,6 +211,8 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     d->dbmsName = d->odbc.infoText(SQL_DBMS_NAME);
     d->cache.clear();
 }
+
+void Connection::Cancel() { d->odbc.cancel(); }
 
 void Connection::Close() {
     d->cache.clear();

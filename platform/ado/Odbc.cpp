@@ -86,6 +86,28 @@ private:
     bool m_wide;
 };
 
+}  // namespace
+
+// Marks a statement as the one a connection is running while it lives.
+class RunningStatement {
+public:
+    RunningStatement(Connection& c, SQLHSTMT stmt) : m_c(c) {
+        std::lock_guard<std::mutex> lock(m_c.m_runningMutex);
+        m_c.m_running = stmt;
+    }
+    ~RunningStatement() {
+        std::lock_guard<std::mutex> lock(m_c.m_runningMutex);
+        m_c.m_running = nullptr;
+    }
+    RunningStatement(const RunningStatement&) = delete;
+    RunningStatement& operator=(const RunningStatement&) = delete;
+
+private:
+    Connection& m_c;
+};
+
+namespace {
+
 [[noreturn]] void failOn(SQLHSTMT stmt, const char* context, bool wide) {
     throw Failure{diagnostics(SQL_HANDLE_STMT, stmt, wide), QString::fromLatin1(context)};
 }
@@ -479,6 +501,7 @@ void Connection::close() {
 
 Result Connection::execute(const QString& sql, int queryTimeout) {
     Statement stmt(m_dbc, m_wide);
+    const RunningStatement running(*this, stmt.get());
     if (queryTimeout > 0)
         SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeout)), 0);
     const SQLRETURN rc = withStatementText(stmt.get(), sql, m_wide, SQLExecDirectW, SQLExecDirect);
@@ -494,6 +517,7 @@ Result Connection::execute(const QString& sql, int queryTimeout) {
 
 Result Connection::catalogue(const std::function<SQLRETURN(SQLHSTMT)>& start) {
     Statement stmt(m_dbc, m_wide);
+    const RunningStatement running(*this, stmt.get());
     const SQLRETURN rc = start(stmt.get());
     if (rc == SQL_NO_DATA) return Result{};
     if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("reading the catalogue"));
@@ -511,6 +535,11 @@ QList<QPair<QString, QString>> Connection::baseColumns(const QString& sql) {
         list << qMakePair(columnAttributeText(stmt.get(), c, SQL_DESC_BASE_TABLE_NAME, m_wide),
                           columnAttributeText(stmt.get(), c, SQL_DESC_BASE_COLUMN_NAME, m_wide));
     return list;
+}
+
+void Connection::cancel() {
+    std::lock_guard<std::mutex> lock(m_runningMutex);
+    if (m_running) SQLCancel(m_running);
 }
 
 QString Connection::infoText(SQLUSMALLINT item) const {

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <mutex>
 #include <QStringList>
 #include <QVariant>
 
@@ -88,6 +89,11 @@ public:
     // column the driver names for it, empty where it names none.
     QList<QPair<QString, QString>> baseColumns(const QString& sql);
 
+    // Cancels the statement that execute or catalogue is running (SQLCancel); the
+    // running call then fails. Any thread may call it; nothing happens when no
+    // statement runs.
+    void cancel();
+
     // A text item of SQLGetInfo (SQL_DBMS_NAME, SQL_DRIVER_NAME, ...); "" on failure.
     QString infoText(SQLUSMALLINT item) const;
 
@@ -98,8 +104,12 @@ public:
     bool isWide() const { return m_wide; }
 
 private:
+    friend class RunningStatement;
     SQLHDBC m_dbc = nullptr;
     bool m_wide = true;
+    // The statement a call is running, for cancel from another thread.
+    std::mutex m_runningMutex;
+    SQLHSTMT m_running = nullptr;
 };
 
 // A text argument of a catalogue function in the form the connection's driver takes;

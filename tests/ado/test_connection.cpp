@@ -11,10 +11,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace platform::ado;
 
@@ -334,4 +342,74 @@ TEST(ConnectionTest, ConnectionStringsAreNeverCut) {
         }
         EXPECT_EQ(refused.State(), adStateClosed);
     }
+}
+
+namespace {
+// A TCP port on 127.0.0.1 that takes connections (the kernel completes them) and
+// never answers: a server that has frozen.
+class SilentPort {
+public:
+    SilentPort() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), size) != 0 || ::listen(m_fd, 16) != 0 ||
+            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &size) != 0)
+            return;
+        m_port = ntohs(a.sin_port);
+    }
+    ~SilentPort() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+}  // namespace
+
+TEST(ConnectionTest, AFrozenServerIsGivenUpAfterTheLoginTimeWithTheDriversMessage) {
+    testdb::UseTestOdbc();
+    SilentPort silent;
+    ASSERT_GT(silent.port(), 0);
+    Connection c;
+    c.ConnectionTimeout = 2;
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        c.Open(QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=x;UID=u;PWD=p").arg(silent.port()));
+        ADD_FAILURE() << "opened a connection to a port that never answers";
+    } catch (const platform::RuntimeError& e) {
+        EXPECT_EQ(e.number(), adErrTimeout) << e.description().toStdString();
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+    EXPECT_LT(timer.elapsed(), 8000);
+    EXPECT_EQ(c.State(), adStateClosed);
+}
+
+TEST(ConnectionTest, CancelStopsARunningStatementFromAnotherThread) {
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase db;
+    Connection c;
+    c.Open(db.connectionString());
+    long number = 0;
+    QElapsedTimer timer;
+    timer.start();
+    std::thread worker([&] {
+        try {
+            c.Execute(QStringLiteral("SELECT pg_sleep(30)"));
+        } catch (const platform::RuntimeError& e) {
+            number = e.number();
+        }
+    });
+    QThread::msleep(500);
+    c.Cancel();
+    worker.join();
+    EXPECT_EQ(number, adErrCancelled);
+    EXPECT_LT(timer.elapsed(), 5000);
+    // The connection stays usable.
+    EXPECT_EQ(c.Execute(QStringLiteral("SELECT 1"))->Fields(0).toInt(), 1);
 }

@@ -72,6 +72,10 @@ TEST_F(Import, ConnectFailuresShowTheirMessageAndReturnFalse) {
         const char* message;
     } cases[] = {
         {QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(folder.file(QStringLiteral("missing.db"))),
+         "File does not exist, please enter a valid file name"},
+        {QStringLiteral("Driver=SQLite3;Database=%1").arg(folder.file(QStringLiteral("mistyped.db"))),
+         "File does not exist, please enter a valid file name"},
+        {QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x;UID=u;PWD=p"),
          "Please check the server name and database name and try again."},
         {QStringLiteral("Provider=NoSuch.Provider.1;Data Source=x"),
          "Selected provider does not exist, please install required components and check again."},

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +24,11 @@ constexpr long kAccessError = platform::err::PathFileAccessError;
 
 QString quoted(const QString& path) { return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"'); }
 
+RuntimeError accessError(const QString& path, int code) {
+    return RuntimeError(kAccessError, QStringLiteral("Path/File access error: ") + quoted(path) + QStringLiteral(" (") +
+                                          QString::fromLocal8Bit(strerror(code)) + QLatin1Char(')'));
+}
+
 [[noreturn]] void failWrite(int code, const QString& path) {
     switch (code) {
     case EACCES:
@@ -36,9 +42,7 @@ QString quoted(const QString& path) { return QLatin1Char('"') + QDir::toNativeSe
     case EDQUOT:
         throw RuntimeError(kDiskFull, QStringLiteral("Disk full: ") + quoted(path) +
                                           QStringLiteral(" could not be written and was left as it was. Free some space and try again."));
-    default:
-        throw RuntimeError(kAccessError, QStringLiteral("Path/File access error: ") + quoted(path) + QStringLiteral(" (") +
-                                             QString::fromLocal8Bit(strerror(code)) + QLatin1Char(')'));
+    default: throw accessError(path, code);
     }
 }
 
@@ -143,9 +147,7 @@ QByteArray ReadFileBytes(const QString& path) {
             throw RuntimeError(platform::err::PermissionDenied,
                                QStringLiteral("Permission denied: ") + quoted(path) +
                                    QStringLiteral(" cannot be read. Give your user read permission on it and try again."));
-        default:
-            throw RuntimeError(kAccessError, QStringLiteral("Path/File access error: ") + quoted(path) + QStringLiteral(" (") +
-                                                 QString::fromLocal8Bit(strerror(code)) + QLatin1Char(')'));
+        default: throw accessError(path, code);
         }
     }
     struct stat st {};
@@ -164,8 +166,7 @@ QByteArray ReadFileBytes(const QString& path) {
         if (n < 0) {
             const int code = errno;
             ::close(fd);
-            throw RuntimeError(kAccessError, QStringLiteral("Path/File access error: ") + quoted(path) + QStringLiteral(" (") +
-                                                 QString::fromLocal8Bit(strerror(code)) + QLatin1Char(')'));
+            throw accessError(path, code);
         }
         if (n == 0) break;
         bytes.append(buffer, n);

@@ -5,6 +5,7 @@
 #include "core/frmSplash.h"
 #include "explorer/frmDatabaseExplorer.h"
 #include "import/ui/frmDatabaseConnection.h"
+#include "migration/ui/frmStructureMigration.h"
 #include "platform/ui/QtHost.h"
 
 #include <QApplication>
@@ -21,6 +22,8 @@ int main(int argc, char** argv) {
     platform::ui::setHost(&host);
     frmErrorHandler::Install();
     frmDatabaseConnection::Install();
+    frmStructureMigration::Install();
+    frmDatabaseExplorer::CommandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
     frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().Show(); };
 
     frmSplash::instance().Form_Load();

@@ -8,3 +8,12 @@ target_compile_definitions(morvalex_common INTERFACE
   MORVALEX_VERSION_MINOR=${PROJECT_VERSION_MINOR}
   MORVALEX_BUILD_NUMBER=${PROJECT_VERSION_TWEAK})
 target_include_directories(morvalex_common INTERFACE ${PROJECT_SOURCE_DIR})
+
+# MORVALEX_SANITIZE=ON builds everything with AddressSanitizer (leak checking included)
+# and UndefinedBehaviorSanitizer; CI runs the whole suite under it.
+option(MORVALEX_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(MORVALEX_SANITIZE)
+  target_compile_options(morvalex_common INTERFACE -fsanitize=address,undefined -fno-omit-frame-pointer
+                                                   -fno-sanitize-recover=undefined)
+  target_link_options(morvalex_common INTERFACE -fsanitize=address,undefined)
+endif()

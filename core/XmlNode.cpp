@@ -115,6 +115,10 @@ void structureChanged(_xmlDoc* doc) { allHints().erase(doc); }
 
 void keepDetached(_xmlDoc* doc, _xmlNode* node) { detached()[doc].insert(node); }
 
+void placed(_xmlDoc* doc, _xmlNode* node) {
+    if (const auto it = detached().find(doc); it != detached().end()) it->second.erase(node);
+}
+
 void forget(_xmlDoc* doc) {
     allHints().erase(doc);
     const auto it = detached().find(doc);

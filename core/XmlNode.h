@@ -80,7 +80,10 @@ QString nodeToString(_xmlNode* node);
 // doc is freed.
 void structureChanged(_xmlDoc* doc);
 // Keeps a node detached from doc until doc is freed (see XmlNode::remove).
+// Elements and CDATA sections only: attribute nodes can be freed by libxml2 itself.
 void keepDetached(_xmlDoc* doc, _xmlNode* node);
+// A kept node that now stands in the tree need not be kept any longer (optional).
+void placed(_xmlDoc* doc, _xmlNode* node);
 // Called just before doc is freed: drops its hints and frees its kept detached nodes.
 void forget(_xmlDoc* doc);
 }  // namespace xmlutil

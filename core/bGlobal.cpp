@@ -105,14 +105,18 @@ QString PassPhrase(int n) {
 
 // ---- folders -------------------------------------------------------------------------
 
+QString FindAppPath(const QString& executableDir) {
+    // The read-only files never follow MORVALEX_HOME: a build tree keeps them next to the
+    // executable, an installed program under <prefix>/share/morvalex (looked for beside
+    // the executable first, so a moved installation still finds its own files).
+    for (const QString& candidate : {executableDir + QStringLiteral("/resources"), executableDir + QStringLiteral("/../share/morvalex")})
+        if (QFileInfo(candidate + QStringLiteral("/queries.mxq")).isFile()) return QDir::cleanPath(candidate);
+    return QStringLiteral(MORVALEX_INSTALL_DATADIR);
+}
+
 QString AppPath() {
     if (!g_appPathOverride.isEmpty()) return g_appPathOverride;
-    const QString home = qEnvironmentVariable("MORVALEX_HOME");
-    if (!home.isEmpty()) return stripSlash(home);
-    // A build tree keeps the resources next to the executable.
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/resources");
-    if (QCoreApplication::instance() && QFileInfo(beside + QStringLiteral("/queries.mxq")).exists()) return beside;
-    return QStringLiteral(MORVALEX_INSTALL_DATADIR);
+    return FindAppPath(QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString());
 }
 
 QString DataPath() {
@@ -237,7 +241,8 @@ bool SetDatabaseQueries() {
         const QString text = ReadTextFile(AppPath() + QStringLiteral("/queries.mxq"));
         const QString plain = DecryptText(text, gPassPhrase2);
         if (IsFailureCode(plain)) {
-            Critical(QStringLiteral("Queries.mxq is corrupted, please check"));
+            Critical(QStringLiteral("Queries.mxq is corrupted, please check") + QStringLiteral("\r\n") +
+                     QDir::toNativeSeparators(AppPath() + QStringLiteral("/queries.mxq")));
             platform::ui::endProgram(1);
         }
         oQueriesXML->LoadXMLContent(plain);
@@ -297,11 +302,34 @@ QString valueAfter(const QString& part, qsizetype from) {
     const qsizetype eq = part.indexOf(QLatin1Char('='), from);
     return eq < 0 ? part : part.mid(eq + 1);
 }
+
+// The file name without its extension when text is a path to a file; text otherwise.
+QString databaseNameOf(const QString& text) {
+    const qsizetype lastSep = std::max(text.lastIndexOf(QLatin1Char('\\')), text.lastIndexOf(QLatin1Char('/')));
+    const qsizetype dot = lastSep >= 0 ? text.indexOf(QLatin1Char('.'), lastSep) : -1;
+    return lastSep >= 0 && dot > lastSep ? text.mid(lastSep + 1, dot - lastSep - 1) : text;
+}
+
+// The value of the first of keys (ODBC keywords, any case) the string sets, without the
+// braces ODBC allows around a value; "" when it sets none of them.
+QString odbcValue(const QString& connectionString, std::initializer_list<const char*> keys) {
+    for (const char* key : keys) {
+        for (const QString& part : connectionString.split(QLatin1Char(';'))) {
+            const qsizetype eq = part.indexOf(QLatin1Char('='));
+            if (eq < 0 || part.left(eq).trimmed().compare(QLatin1String(key), Qt::CaseInsensitive) != 0) continue;
+            QString value = part.mid(eq + 1).trimmed();
+            if (value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}'))) value = value.mid(1, value.size() - 2);
+            if (!value.isEmpty()) return value;
+        }
+    }
+    return {};
+}
 }  // namespace
 
 void ParseConnectionString(const QString& sConnectionString) {
     Trap(QStringLiteral("bGlobal.ParseConnectionString"), [&] {
         const bool catalogueMode = sConnectionString.toLower().contains(QStringLiteral("initial catalog"));
+        bool namedByDataSource = false;
         for (const QString& part : sConnectionString.split(QLatin1Char(';'))) {
             const QString lower = part.toLower();
             if (catalogueMode) {
@@ -311,18 +339,29 @@ void ParseConnectionString(const QString& sConnectionString) {
                 }
                 if (const qsizetype k = lower.indexOf(QStringLiteral("data source")); k >= 0) gServerName = valueAfter(part, k);
             } else if (lower.contains(QStringLiteral("data source"))) {
-                const qsizetype lastSep = std::max(part.lastIndexOf(QLatin1Char('\\')), part.lastIndexOf(QLatin1Char('/')));
-                const qsizetype dot = lastSep >= 0 ? part.indexOf(QLatin1Char('.'), lastSep) : -1;
-                if (lastSep >= 0 && dot > lastSep) {
-                    gDatabaseName = part.mid(lastSep + 1, dot - lastSep - 1);
+                const QString fileName = databaseNameOf(part);
+                if (fileName != part) {
+                    gDatabaseName = fileName;
                 } else if (const qsizetype eq = part.indexOf(QLatin1Char('=')); eq >= 0) {
                     gDatabaseName = part.mid(eq + 1);
                 }
                 gDataSource = gDatabaseName;
+                namedByDataSource = true;
             }
             if (const qsizetype k = lower.indexOf(QStringLiteral("user id")); k >= 0) gLoginName = valueAfter(part, k).toUpper();
             if (const qsizetype k = lower.indexOf(QStringLiteral("password")); k >= 0) gPassword = valueAfter(part, k);
         }
+        // An ODBC string names its database and server with its own keys; the OLE DB
+        // keys above come first where both are present.
+        if (catalogueMode) return;
+        if (!namedByDataSource) {
+            if (const QString database = odbcValue(sConnectionString, {"Database", "DBQ"}); !database.isEmpty()) {
+                gDatabaseName = databaseNameOf(database);
+                gDataSource = gDatabaseName;
+            }
+        }
+        if (const QString server = odbcValue(sConnectionString, {"Server", "Servername", "Host"}); !server.isEmpty())
+            gServerName = server;
     });
 }
 

@@ -4,8 +4,9 @@
 //
 // Folders: AppPath() holds the installed, read-only files (templates, styles, images,
 // help, queries.mxq, DataTypes.mxd); DataPath() holds what the program writes
-// (history.mxh, errors.log, preview and conversion files). MORVALEX_HOME points both
-// at one folder.
+// (history.mxh, errors.log, preview and conversion files). MORVALEX_HOME (else
+// XDG_DATA_HOME) moves DataPath() only; AppPath() is beside the executable or under the
+// install prefix.
 
 #include "platform/Error.h"
 
@@ -87,6 +88,9 @@ enum DatabaseType : qint16 {
 
 // ---- folders -------------------------------------------------------------------------
 QString AppPath();   // no trailing "/"
+// Where the read-only files of a program started from executableDir are: its
+// "resources" folder, else "../share/morvalex", else the configured install folder.
+QString FindAppPath(const QString& executableDir);
 QString DataPath();  // no trailing "/"; created on first use
 void SetAppPathForTesting(const QString& appPath, const QString& dataPath);
 

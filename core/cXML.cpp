@@ -156,6 +156,7 @@ XmlNode cXML::CreateElement(const QString& sElementName, const QStringList& aAtt
     return bGlobal::TrapValue(QStringLiteral("CreateElement"), [&] {
         RequireDocument();
         m_current = xmlNewDocNode(m_doc.get(), nullptr, X(sElementName.toUtf8()), nullptr);
+        xmlutil::keepDetached(m_doc.get(), m_current);  // freed with the document unless appended
         ApplyAttributeList(m_current, aAttributes);
         return XmlNode(m_doc, m_current);
     }, XmlNode());
@@ -172,6 +173,7 @@ bool cXML::AppendChild(const QString& sParentNodeName, int iParentNodeNumber) {
             xmlUnlinkNode(m_current);
         }
         xmlAddChild(parent.raw(), m_current);
+        xmlutil::placed(m_doc.get(), m_current);
         return true;
     }, false);
 }
@@ -181,6 +183,7 @@ XmlNode cXML::CreateCDataElement(const QString& sCDATAContent) {
         RequireDocument();
         const QByteArray text = XmlSafeUtf8(sCDATAContent);
         m_cdata = xmlNewCDataBlock(m_doc.get(), X(text), int(text.size()));
+        xmlutil::keepDetached(m_doc.get(), m_cdata);  // freed with the document unless appended
         return XmlNode(m_doc, m_cdata);
     }, XmlNode());
 }

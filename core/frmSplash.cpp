@@ -67,12 +67,13 @@ void frmSplash::Unload() {
 }
 
 void frmSplash::FixReportsFolder() {
-    const QString name = QStringLiteral("Morvalex Reports");
-    bGlobal::gReportsFolder = bSpecialFolders::GetSpecialFolderPath(platform::os::FolderDocuments) + name;
-    if (QDir(bGlobal::gReportsFolder).exists()) return;
-    bGlobal::gReportsFolder = bSpecialFolders::GetSpecialFolderPath(platform::os::FolderCommonDocuments) + name;
+    // Reports go to the user's own documents folder; nothing is made anywhere else.
+    const QString documents = bSpecialFolders::GetSpecialFolderPath(platform::os::FolderDocuments);
+    if (documents.isEmpty()) throw platform::RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found: documents folder"));
+    bGlobal::gReportsFolder = documents + QStringLiteral("Morvalex Reports");
     if (!QDir(bGlobal::gReportsFolder).exists() && !QDir().mkpath(bGlobal::gReportsFolder))
-        throw platform::RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found"));
+        throw platform::RuntimeError(platform::err::PathNotFound,
+                                     QStringLiteral("Path not found: ") + QDir::toNativeSeparators(bGlobal::gReportsFolder));
 }
 
 void frmSplash::Form_Load() {

@@ -138,3 +138,10 @@ void BusyPicture::paintEvent(QPaintEvent*) {
     p.rotate(22.5 * (m_step % 16));
     m_svg->render(&p, box);
 }
+
+void KeyboardTree::keyPressEvent(QKeyEvent* e) {
+    QTreeWidgetItem* before = currentItem();
+    QTreeWidget::keyPressEvent(e);
+    QTreeWidgetItem* after = currentItem();
+    if (after && after != before) emit currentChangedByKey(after);
+}

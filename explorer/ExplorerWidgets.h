@@ -2,11 +2,21 @@
 // Small widgets of the main window: the browser panes, the splitter bars and the busy
 // picture. Window thread only.
 
+#include <QApplication>
 #include <QTextBrowser>
+#include <QTreeWidget>
 #include <QWidget>
 #include <functional>
 
 class QSvgRenderer;
+
+// The hourglass pointer for the life of the object.
+struct Hourglass {
+    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~Hourglass() { QApplication::restoreOverrideCursor(); }
+    Hourglass(const Hourglass&) = delete;
+    Hourglass& operator=(const Hourglass&) = delete;
+};
 
 // Visual Basic's code of a mouse button (1 left, 2 right, 4 middle, 0 any other) and
 // its shift mask of the modifier keys (1 Shift, 2 Ctrl, 4 Alt).
@@ -74,4 +84,19 @@ private:
     QSvgRenderer* m_svg = nullptr;
     QString m_location;
     int m_step = 0;
+};
+
+// The main window's tree: a key that moves the current node (arrows, Page Up/Down,
+// Home, End, a typed letter) reports the node it moved to, so the window handles it as
+// a click. A current node set by code or by the mouse is not reported here.
+class KeyboardTree : public QTreeWidget {
+    Q_OBJECT
+public:
+    using QTreeWidget::QTreeWidget;
+
+signals:
+    void currentChangedByKey(QTreeWidgetItem* node);
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override;
 };

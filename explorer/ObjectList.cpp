@@ -50,6 +50,18 @@ QString Path(const QTreeWidgetItem* item) { return item ? item->data(0, PathRole
 void SetPath(QTreeWidgetItem* item, const QString& path) { item->setData(0, PathRole, path); }
 QString ImageKey(const QTreeWidgetItem* item) { return item ? item->data(0, ImageRole).toString() : QString(); }
 
+void FitColumns(QTreeWidget* list) {
+    constexpr int kPadding = 12;
+    QHeaderView* header = list->header();
+    header->setStretchLastSection(true);
+    const int maxWidth = qMax(200, list->viewport()->width() / 2);
+    const int last = list->columnCount() - 1;
+    for (int column = 0; column < last; ++column) {
+        const int wanted = qMax(static_cast<const QAbstractItemView*>(list)->sizeHintForColumn(column), header->sectionSizeHint(column)) + kPadding;
+        list->setColumnWidth(column, qMin(wanted, maxWidth));
+    }
+}
+
 bool IsCheckable(const QTreeWidgetItem* item) { return item && (item->flags() & Qt::ItemIsUserCheckable); }
 
 void SetCheckBoxes(QTreeWidget* list, bool on) {

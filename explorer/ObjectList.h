@@ -29,6 +29,9 @@ QString Key(const QTreeWidgetItem* item);
 QString ImageKey(const QTreeWidgetItem* item);
 QString Path(const QTreeWidgetItem* item);
 void SetPath(QTreeWidgetItem* item, const QString& path);
+// Sizes the columns to their captions and contents, each but the last at most half
+// the list's width (and never cut below 200 pixels); the last one takes the rest.
+void FitColumns(QTreeWidget* list);
 // Gives every item a check box (unticked where it had none), or takes them away.
 void SetCheckBoxes(QTreeWidget* list, bool on);
 bool IsCheckable(const QTreeWidgetItem* item);

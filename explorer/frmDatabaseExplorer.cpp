@@ -12,6 +12,7 @@
 #include "explorer/XmlHighlighter.h"
 #include "platform/ui/Host.h"
 
+#include <cmath>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -66,6 +67,7 @@ QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplor
 }
 
 // Pane geometry in twips (the window's design values).
+constexpr float kDesignWidth = 11880;   // the window
 constexpr float kBarWidth = 60;         // pctSeperator
 constexpr float kHBarHeight = 75;       // pctHSeperator
 constexpr float kBarMin = 1500;         // both bars
@@ -229,9 +231,11 @@ void frmDatabaseExplorer::closeEvent(QCloseEvent* e) {
 
 QAction* frmDatabaseExplorer::AddItem(QMenu* menu, MenuItems& items, const QString& arrayName, int index,
                                       const QString& caption, void (frmDatabaseExplorer::*handler)(int)) {
-    auto* item = new QAction(caption, menu);
+    // A "-" caption is a separator line; it keeps no text, which some styles would draw.
+    const bool separator = caption == QLatin1String("-");
+    auto* item = new QAction(separator ? QString() : caption, menu);
     item->setObjectName(arrayName + QLatin1Char('_') + QString::number(index));
-    if (caption == QLatin1String("-")) item->setSeparator(true);
+    item->setSeparator(separator);
     connect(item, &QAction::triggered, this, [this, handler, index] { (this->*handler)(index); });
     menu->addAction(item);
     items.insert(index, item);
@@ -293,6 +297,7 @@ void frmDatabaseExplorer::BuildMenus() {
          {{0, "Save as &HTML"}, {1, "Save as &XML"}, {2, "Save as &Word"}});
     mnuTemplate = newMenu("mnuTemplate", "Template");
     fill(mnuTemplate, mnuSubTemplate, "mnuSubTemplate", &Self::mnuSubTemplate_Click, {{0, "Dummy"}});
+    mnuSubTemplate.value(0)->setVisible(false);  // a placeholder only
     mnuQuery = newMenu("mnuQuery", "Query");
     fill(mnuQuery, mnuSubQuery, "mnuSubQuery", &Self::mnuSubQuery_Click, {{0, "&New"}, {1, "&Open"}, {2, "&Save"}, {3, "Save &As"}});
     mnuOutput = newMenu("mnuOutput", "Output");
@@ -342,7 +347,8 @@ void frmDatabaseExplorer::BuildPanes() {
     m_mainArea->setObjectName(QStringLiteral("mainArea"));
     setCentralWidget(m_mainArea);
 
-    trvMain = new QTreeWidget(m_mainArea);
+    auto* tree = new KeyboardTree(m_mainArea);
+    trvMain = tree;
     trvMain->setObjectName(QStringLiteral("trvMain"));
     trvMain->setHeaderHidden(true);
     trvMain->setColumnCount(1);
@@ -354,6 +360,7 @@ void frmDatabaseExplorer::BuildPanes() {
     trvMain->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     trvMain->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     connect(trvMain, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node, int) { trvMain_NodeClick(node); });
+    connect(tree, &KeyboardTree::currentChangedByKey, this, [this](QTreeWidgetItem* node) { trvMain_NodeClick(node); });
 
     pctSeperator = new SplitterBar(Qt::Vertical, m_mainArea);
     pctSeperator->setObjectName(QStringLiteral("pctSeperator"));
@@ -510,6 +517,15 @@ QString frmDatabaseExplorer::PanelText(int panel) const {
 
 void frmDatabaseExplorer::LayoutMainArea() {
     const int w = m_mainArea->width(), h = m_mainArea->height();
+    // A resized window keeps the tree's share of its width (the design width at first).
+    const float area = float(w) * kTwipsPerPixel;
+    if (m_treeShare <= 0) m_treeShare = m_barLeft / kDesignWidth;
+    if (w > 0 && area != m_layoutTwips && !mSplitterDragging) {
+        m_barLeft = qBound(kBarMin, std::round(m_treeShare * area), qMax(kBarMin, area - kBarMin));
+        m_treeWidth = m_barLeft;
+        m_panelLeft = m_barLeft + kBarWidth;
+        m_layoutTwips = area;
+    }
     trvMain->setGeometry(0, 0, qMax(0, px(m_treeWidth)), h);
     pctSeperator->setGeometry(px(m_barLeft), 0, px(kBarWidth), h);
     const int left = px(m_panelLeft);
@@ -589,8 +605,6 @@ void frmDatabaseExplorer::Form_Load() {
         MapToolbarImages();
         oLHXML = std::make_shared<cXML>();
         oHistoryXML = std::make_shared<cXML>();
-        // The query tab opens its connection when it runs a statement.
-        mQueryRecordset = std::make_shared<platform::ado::Recordset>();
         for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, false);
         iCurrentNodeIndex = 1;
         ssRHPanel->setCurrentIndex(0);
@@ -622,8 +636,10 @@ void frmDatabaseExplorer::LoadHistoryXML() {
             PopulateLHXML();
             if (result.keptAs.isEmpty()) {
                 m_keepHistoryFile = true;
-                Critical((result.problem.isEmpty() ? QStringLiteral("The history file could not be read.")
-                                                   : result.problem) +
+                Critical((result.problem.isEmpty()
+                              ? QStringLiteral("The history file could not be read. \"") + QDir::toNativeSeparators(HistoryFile::Path()) +
+                                    QStringLiteral("\"")
+                              : result.problem) +
                          QStringLiteral(" It is left as it is and will not be changed in this session."));
             } else {
                 Critical(QStringLiteral("The history file could not be read. It has been kept as \"") +
@@ -666,7 +682,6 @@ void frmDatabaseExplorer::GenerateHistory() {
 void frmDatabaseExplorer::Form_Unload() {
     Trap(source("Form_Unload"), [&] {
         mQueryConnection.reset();
-        mQueryRecordset.reset();
         if (!gErrorOccurred) ClearAllTemporaryFiles();
         UnloadAllForms(FormName());
         oADO.reset();
@@ -742,6 +757,14 @@ void frmDatabaseExplorer::FocusConnection() {
     });
 }
 
+void frmDatabaseExplorer::MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable) {
+    Trap(source("MigrateStructure"), [&] {
+        const NodeSelection::Load load = NodeSelection::MakeCurrent(iGroup, iConnection);
+        if (load == NodeSelection::Load::NoConnection || load == NodeSelection::Load::LoadFailed) return;
+        if (ShowMigrationWizard) ShowMigrationWizard(iGroup, iConnection, sSelectedTable);
+    });
+}
+
 // ---- menus, toolbars and panes ----------------------------------------------------------
 
 void frmDatabaseExplorer::SaveMenus(bool bEnable) {
@@ -758,7 +781,7 @@ void frmDatabaseExplorer::SaveMenus(bool bEnable) {
 void frmDatabaseExplorer::EnableMainQuery(bool bEnable) {
     Trap(source("EnableMainQuery"), [&] {
         for (QAction* item : std::as_const(mnuSubMainQuery))
-            if (item->text() != QLatin1String("-")) item->setEnabled(bEnable);
+            if (!item->isSeparator()) item->setEnabled(bEnable);
     });
 }
 
@@ -851,7 +874,9 @@ void frmDatabaseExplorer::KeyHelp() {
         const QWidget* active = QApplication::focusWidget();
         int context = active && active->window() == this ? active->property("HelpContextID").toInt() : 0;
         if (context == 0) context = property("HelpContextID").toInt();
-        platform::ui::host().showHelp(gHelpFile, context);
+        if (!platform::ui::host().showHelp(gHelpFile, context))
+            Critical(QStringLiteral("The help page could not be opened in a browser. You can open it yourself; it is at\r\n") +
+                     QDir::toNativeSeparators(gHelpFile));
     });
 }
 
@@ -937,6 +962,8 @@ void frmDatabaseExplorer::pctSeperator_MouseUp(int, int, float, float) {
         if (width() * kTwipsPerPixel - m_panelLeft < 360) return;
         m_panelLeft = m_barLeft + kBarWidth;
         m_treeWidth = m_barLeft;
+        m_layoutTwips = float(m_mainArea->width()) * kTwipsPerPixel;
+        if (m_layoutTwips > 0) m_treeShare = m_barLeft / m_layoutTwips;
         LayoutMainArea();
         mSplitterDragging = false;
     });
@@ -1040,6 +1067,22 @@ void frmDatabaseExplorer::ConnectObjectList() {
     wbXMLPreview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     wbXMLPreview->setLineWrapMode(QTextEdit::NoWrap);
     new XmlHighlighter(wbXMLPreview->document());
+}
+
+void frmDatabaseExplorer::RefreshTreeKeepingSelection() {
+    if (m_unloading || mbClosing) return;
+    Trap(source("RefreshTreeKeepingSelection"), [&] {
+        const QString key = TreeNodes::Key(trvMain->currentItem());
+        PopulateLHXML();
+        QTreeWidgetItem* node = key.isEmpty() ? nullptr : TreeNodes::FindByKey(trvMain, key);
+        if (!node) node = trvMain->topLevelItem(0);
+        if (!node) return;
+        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent()) up->setExpanded(true);
+        trvMain->setCurrentItem(node);
+        // Asking again whether to connect would come out of nowhere.
+        if (TreeNodes::ImageKey(node) == kStopped) return;
+        trvMain_NodeClick(node);
+    });
 }
 
 void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
@@ -1198,6 +1241,7 @@ void frmDatabaseExplorer::DisplayChildren(const QString& sLHXPath) {
         }
         if (m_listSorted && m_listSortKey < lsvDescription->columnCount())
             lsvDescription->sortItems(m_listSortKey, m_listSortOrder);
+        ObjectList::FitColumns(lsvDescription);
     });
 }
 
@@ -1234,6 +1278,7 @@ void frmDatabaseExplorer::DisplayInList(const QString&, const QString& sXPath) {
                                 row.imageKey.isEmpty() ? QIcon() : imlTreeIcons->Image(row.imageKey), false);
         if (m_listSorted && m_listSortKey < lsvDescription->columnCount())
             lsvDescription->sortItems(m_listSortKey, m_listSortOrder);
+        ObjectList::FitColumns(lsvDescription);
     });
 }
 
@@ -1333,9 +1378,7 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
 
 // ---- commands handled by the tree, file, query and report code ------------------------------
 
-void frmDatabaseExplorer::mnuSubFile_Click(int) {}
 void frmDatabaseExplorer::mnuSubReport_Click(int) {}
-void frmDatabaseExplorer::mnuSubMainQuery_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel1_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel2_Click(int) {}
 void frmDatabaseExplorer::mnuSubLevel3_Click(int) {}
@@ -1343,19 +1386,12 @@ void frmDatabaseExplorer::mnuSubLevel4_Click(int) {}
 void frmDatabaseExplorer::mnuSubToolbar_Click(int) {}
 void frmDatabaseExplorer::mnuSubPreviewTool_Click(int) {}
 void frmDatabaseExplorer::mnuSubTemplate_Click(int) {}
-void frmDatabaseExplorer::mnuSubQuery_Click(int) {}
-void frmDatabaseExplorer::mnuSubOutput_Click(int) {}
 void frmDatabaseExplorer::tlbTemplate_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::tlbPreview_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::tlbPrint_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbQuery_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbResult_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbExecute_ButtonClick(QToolButton*) {}
 void frmDatabaseExplorer::trvMain_MouseDown(int, int, const QPoint&) {}
-void frmDatabaseExplorer::HandleCLP() {}
-void frmDatabaseExplorer::RefreshDatabaseConnection(bool) {}
 QString frmDatabaseExplorer::SaveInWord(bool) { return QString(); }
 void frmDatabaseExplorer::SaveNowInWord(const QString&) {}
 QString frmDatabaseExplorer::SaveXML(bool) { return QString(); }

@@ -54,6 +54,14 @@ public:
     // ("NEW"), or empty to leave the mode as it is. Installed by the wizard's code;
     // without it the commands that open the wizard do nothing.
     static inline std::function<void(const QString& sAction)> ShowImportWizard;
+    // Opens the group dialog modally over this window with its action ("New").
+    // Installed by the dialog's code; without it New Group does nothing.
+    static inline std::function<void(const QString& sAction)> ShowGroupDialog;
+    // The program's arguments joined by blanks: the structure file to open at load.
+    static inline QString CommandLine;
+    // Opens the migration wizard modally for the current connection (group, position)
+    // with a table to pre-select ("" for none). Installed by the wizard's code.
+    static inline std::function<void(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable)> ShowMigrationWizard;
 
     // ---- public procedures ----------------------------------------------------------
     void RenameCurrentGroup(const QString& sPGroupName);
@@ -76,6 +84,13 @@ public:
     void SavePreviewInWord();
     // Selects the node iCurrentNodeIndex and handles it as a click.
     void FocusConnection();
+    // Rebuilds the tree from the tree document and shows the node that was selected
+    // again (the root when it is gone), so the tree and the list agree after another
+    // window changed the document. A connection that is not loaded is selected only.
+    void RefreshTreeKeepingSelection();
+    // Makes connection iConnection of group iGroup current (its structure loaded) and
+    // opens the migration wizard for it, with sSelectedTable pre-selected ("" for none).
+    void MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable = QString());
 
     // Progress of a catalogue reader started by this window; sets Cancel once the
     // window is closing.
@@ -145,6 +160,24 @@ public:
     // Reads the current connection again, from its file when bUseFile is set and it
     // has no connection string; refocuses its node when that succeeds.
     void RefreshDatabaseConnection(bool bUseFile);
+    // Opens a structure file (*.mxs) as a connection of group gGroupIndex at
+    // gConnectionIndex; an empty sFile asks for one and receives the choice. A file
+    // that does not decipher or hold a structure changes nothing.
+    void OpenStructure(QString& sFile);
+    // Saves the current connection's structure to its structure file, asking for one
+    // when it has none or bSaveAs is set.
+    void SaveStructure(bool bSaveAs);
+    // The query tab: runs one statement on the current connection; True when a rowset
+    // with rows went to the grid.
+    bool ProcessQuery(const QString& sQuery);
+    // "" clears the messages; anything else becomes a new line of them.
+    void AppendMessage(const QString& sMessage);
+    void NewQueryFile();
+    void OpenQueryFile();
+    void SaveQueryFile(bool bSaveAs);
+    void SaveQueryOutputAsHTML();
+    // Runs "Select * from" the object of tree node iCurrentNodeIndex on the query tab.
+    void OpenAllRows();
     // Button and Shift as for Form_KeyDown; pos in the tree's viewport, in pixels.
     void trvMain_MouseDown(int Button, int Shift, const QPoint& pos);
     void HandleCLP();
@@ -261,15 +294,22 @@ private:
     QString ReportPathOf(QTreeWidgetItem* Item);
     void SelectChildren(int iReport, const XmlNodeList& oNodes);
     QString GetLHXPath(qint16 level);
+    // Runs work on a thread of its own while the window keeps painting (the busy
+    // animation after a while); user input waits. Rethrows what work threw.
+    void RunWhilePainting(const std::function<void()>& work);
     // Switches the list's check boxes on or off (also for items added later).
     void SetListCheckBoxes(bool bOn);
 
     // Catalogue reader of a connection refresh; receives its progress.
     std::shared_ptr<cADODB> oADO;
     std::shared_ptr<platform::ado::Connection> mQueryConnection;
-    platform::ado::RecordsetPtr mQueryRecordset;
+    // What the last statement of the query tab returned; the grid's model holds the
+    // rows.
+    enum class QueryRowset { None, Empty, Rows };
+    QueryRowset mQueryRowset = QueryRowset::None;
     QString mQueryFilePath;
     qint32 mQueryCount = 0;
+    bool m_queryRunning = false;
     bool mbClosing = false;
     bool mSplitterDragging = false;
     float mGrabX = 0, mGrabY = 0;
@@ -283,6 +323,10 @@ private:
     float m_hBarTop = 2430;
     float m_queryTextHeight = 1605;
     float m_queryResultTop = 2550;
+    // The tree's share of the main area's width, kept as the window is resized, and the
+    // area width (twips) the bar was last placed for.
+    float m_treeShare = 0;
+    float m_layoutTwips = 0;
 
     // Node selection: the last clicked node's index, the level and index of the last
     // numeric tag and where its separator stood (0 for none).

@@ -87,6 +87,20 @@ platform::ado::RecordsetPtr execute(platform::ado::Connection& connection, const
 
 }  // namespace
 
+bool cADODB::ReadsKind(int databaseType, int kind) {
+    if (databaseType == dbMorvalexXML) return true;  // a structure file holds what it holds
+    const catalogue::Entry entry = catalogue::Lookup(databaseType, kind);
+    // An entry with an empty TYPE only holds the positions of the entries after it.
+    const bool fromCatalogue = entry.exists() && !entry.type().isEmpty();
+    switch (kind) {
+    case catalogue::Views: return readsViews(databaseType) || (databaseType >= dbAccessXP && databaseType <= dbAccess97);
+    case catalogue::Procedures: return gImportStoredProcedures && fromCatalogue && readsProcedures(databaseType);
+    case catalogue::Triggers: return gImportTriggers && fromCatalogue && readsProcedures(databaseType);
+    case catalogue::Indexes: return entry.exists();
+    default: return true;
+    }
+}
+
 cADODB::cADODB() = default;
 cADODB::~cADODB() = default;
 
@@ -150,12 +164,20 @@ bool cADODB::ADOConnect() {
         return true;
     } catch (const std::exception& e) {
         auto [number, description] = Describe(e);
-        if (!m_connection.Errors().isEmpty()) number = m_connection.Errors().first().Number;
+        if (!m_connection.Errors().isEmpty()) {
+            number = m_connection.Errors().first().Number;
+            description = m_connection.Errors().first().Description;
+        }
         const auto box = [](const QString& message, const QString& title) {
             platform::ui::host().message(message, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, title);
         };
-        if (number == platform::ado::adErrGeneric)
-            box(QStringLiteral("Please check the server name and database name and try again."), kAppTitle);
+        if (number == platform::ado::adErrGeneric) {
+            // The driver's own reason tells a mistyped name from a server that is down.
+            const QString reason = description.section(QLatin1Char('\n'), 0, 0).trimmed();
+            box(QStringLiteral("Please check the server name and database name and try again.") +
+                    (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
+                kAppTitle);
+        }
         else if (number == platform::ado::adErrLoginFailed)
             box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
         else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
@@ -469,9 +491,8 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
 
 void cADODB::GenerateTriggersXML(const QString& sTableName) {
     Trap(QStringLiteral("GenerateTriggersXML"), [&] {
+        if (!ReadsKind(gDatabaseType, catalogue::Triggers)) return;
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Triggers);
-        // An entry with an empty TYPE only holds the positions of the entries after it.
-        if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
         const QString nameField = entry.columns(6).first();
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
@@ -572,8 +593,8 @@ void cADODB::GenerateStoredProceduresXML() {
     Trap(QStringLiteral("GenerateStoredProceduresXML"), [&] {
         if (m_cancel) return;
         qint16 s = 0;
+        if (!ReadsKind(gDatabaseType, catalogue::Procedures)) return;
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Procedures);
-        if (!entry.exists() || entry.type().isEmpty() || !readsProcedures(gDatabaseType)) return;
         const QStringList fields = entry.columns(4);
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Procedures));
         if (atEnd(rs)) return;

@@ -39,6 +39,11 @@ public:
     void SetConnection(const QString& sConnStr) { m_connectionString = sConnStr; }
     bool GetServerInfo();
 
+    // Whether an import of a database of this type code reads objects of the catalogue
+    // kind at all (the import options included): false where neither the catalogue nor
+    // the driver gives them, so a count of 0 would say nothing.
+    static bool ReadsKind(int databaseType, int kind);
+
     bool Cancelled() const { return m_cancel; }
     platform::ado::Connection& Connection() { return m_connection; }
 

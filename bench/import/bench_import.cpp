@@ -8,6 +8,7 @@
 // PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/import/run
 // starts the test server and sets them).
 
+#include "bench/Measure.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/cADODB.h"
@@ -25,39 +26,8 @@
 
 namespace {
 
-struct Measure {
-    double seconds = 0;
-    double peakMB = 0;
-    int exitCode = -1;
-};
-
-// Runs a command and measures it with wait4 (its own peak resident set).
-Measure run(const QStringList& argv, const QString& stdinFile = QString(), const QString& stdoutFile = QStringLiteral("/dev/null")) {
-    Measure m;
-    QElapsedTimer timer;
-    timer.start();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        if (!stdinFile.isEmpty()) {
-            if (!freopen(qPrintable(stdinFile), "r", stdin)) _exit(127);
-        }
-        if (!freopen(qPrintable(stdoutFile), "w", stdout)) _exit(127);
-        std::vector<QByteArray> args;
-        for (const QString& a : argv) args.push_back(a.toLocal8Bit());
-        std::vector<char*> raw;
-        for (auto& a : args) raw.push_back(a.data());
-        raw.push_back(nullptr);
-        execvp(raw[0], raw.data());
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    m.seconds = timer.nsecsElapsed() / 1e9;
-    m.peakMB = usage.ru_maxrss / 1024.0;
-    m.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return m;
-}
+using bench::Measure;
+using bench::run;
 
 QString schemaSql(int n, bool postgres) {
     QString sql;

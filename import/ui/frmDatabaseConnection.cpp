@@ -5,6 +5,7 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/frmDatabaseExplorer.h"
+#include "import/CatalogueQuery.h"
 #include "import/cADODB.h"
 #include "import/cSQLDatabases.h"
 #include "import/cSQLServers.h"
@@ -891,6 +892,7 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
             explorer.SaveMenus(true);
             explorer.FocusConnection();
             m_added = {};  // the entry stays
+            m_treeShown = true;
             bFinished = true;
             UnloadWith(vbFormCode);
             explorer.raise();
@@ -1031,17 +1033,19 @@ void frmDatabaseConnection::oADO_WhileImporting(QString& ObjectName, QString& Ob
 
 QString frmDatabaseConnection::GenerateSummary() {
     return TrapValue(kForm + QStringLiteral("GenerateSummary"), [&] {
-        const auto count = [](const char* path) -> int {
-            if (!oStructureXML || !oStructureXML->HasDocument()) return 0;
-            return int(oStructureXML->GetNodes(QLatin1String(path)).size());
+        // A kind the import does not read for this type is "not read", not a count of 0.
+        const auto count = [](const char* path, int kind) -> QString {
+            if (!cADODB::ReadsKind(gDatabaseType, kind)) return QStringLiteral("not read");
+            if (!oStructureXML || !oStructureXML->HasDocument()) return QStringLiteral("0");
+            return QString::number(oStructureXML->GetNodes(QLatin1String(path)).size());
         };
         const QString crlf = QStringLiteral("\r\n");
         return QStringLiteral("Server Name: ") + gServerName + crlf + QStringLiteral("Database Name: ") + gDatabaseName + crlf +
-               QStringLiteral("Number of Tables: ") + QString::number(count("/DATABASE/TABLE")) + crlf +
-               QStringLiteral("Number of Views: ") + QString::number(count("/DATABASE/VIEW")) + crlf +
-               QStringLiteral("Number of Stored procedures: ") + QString::number(count("/DATABASE/STOREDPROCEDURE")) + crlf +
-               QStringLiteral("Number of Triggers: ") + QString::number(count("/DATABASE/TABLE/TRIGGER")) + crlf +
-               QStringLiteral("Number of Indexes: ") + QString::number(count("/DATABASE/TABLE/INDEX")) + crlf;
+               QStringLiteral("Number of Tables: ") + count("/DATABASE/TABLE", catalogue::Tables) + crlf +
+               QStringLiteral("Number of Views: ") + count("/DATABASE/VIEW", catalogue::Views) + crlf +
+               QStringLiteral("Number of Stored procedures: ") + count("/DATABASE/STOREDPROCEDURE", catalogue::Procedures) + crlf +
+               QStringLiteral("Number of Triggers: ") + count("/DATABASE/TABLE/TRIGGER", catalogue::Triggers) + crlf +
+               QStringLiteral("Number of Indexes: ") + count("/DATABASE/TABLE/INDEX", catalogue::Indexes) + crlf;
     }, QString());
 }
 
@@ -1177,6 +1181,7 @@ void frmDatabaseConnection::QueryUnload(bool& Cancel, int UnloadMode) {
                 explorer.SaveMenus(true);
                 explorer.FocusConnection();
                 m_added = {};
+                m_treeShown = true;
                 bImported = false;
             } else if (answer == Answer::No) {
                 RemoveAddedConnection();
@@ -1197,6 +1202,9 @@ void frmDatabaseConnection::QueryUnload(bool& Cancel, int UnloadMode) {
 void frmDatabaseConnection::Form_Unload() {
     m_unloaded = true;
     hide();
+    // A closed wizard leaves the main window's tree and list showing the tree document.
+    if (!m_treeShown && !gErrorOccurred && frmDatabaseExplorer::exists() && frmDatabaseExplorer::instance().IsLoaded() && oLHXML)
+        frmDatabaseExplorer::instance().RefreshTreeKeepingSelection();
     Forms::Unregister(this);
     if (g_instance == this) g_instance = nullptr;
     oADO.reset();

@@ -258,6 +258,9 @@ private:
     bool bCancelImport = false;
 
     AddedConnection m_added;
+    // True once the main window shows the imported connection (Finish, or Yes when
+    // asked on closing); otherwise it is brought in line when the wizard closes.
+    bool m_treeShown = false;
     bool m_loaded = false;
     bool m_unloaded = false;
     // True while oADO.GenerateXML is on the stack; the object is then deleted when it

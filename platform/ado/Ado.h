@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 namespace platform::ado {
@@ -131,6 +132,13 @@ public:
     // returns none gives a closed recordset. recordsAffected receives the row count
     // where the driver reports one. Throws adErrCommandFailed (or the mapped number).
     RecordsetPtr Execute(const QString& commandText, long* recordsAffected = nullptr);
+    // Runs a statement and hands its rows to onRows in batches of at most batchSize as
+    // they are fetched, keeping none (a large rowset never is in memory whole).
+    // onColumns gets the field names once, before any rows; it is not called for a
+    // statement that returns no rows. Both run on the calling thread. Errors as for
+    // Execute.
+    void ExecuteInBatches(const QString& commandText, int batchSize, const std::function<void(const QStringList& names)>& onColumns,
+                          const std::function<void(QList<QVariantList>&& rows)>& onRows, long* recordsAffected = nullptr);
     // A schema rowset with the OLE DB column names. Restrictions follow the rowset's
     // restriction order; a null QVariant, an empty text (or a missing entry) means no
     // restriction, any other value must equal the row's value exactly (text compared

@@ -235,6 +235,29 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
     return std::make_shared<Recordset>(result.names, result.adoTypes, std::move(result.rows));
 }
 
+void Connection::ExecuteInBatches(const QString& commandText, int batchSize,
+                                  const std::function<void(const QStringList& names)>& onColumns,
+                                  const std::function<void(QList<QVariantList>&& rows)>& onRows, long* recordsAffected) {
+    d->requireOpen();
+    d->errors.clear();
+    if (!isPlainSelect(commandText)) d->cache.clear();
+    odbc::Result result;
+    bool described = false;
+    try {
+        result = d->odbc.executeInBatches(commandText, CommandTimeout, batchSize,
+                                          [&](const odbc::Result& columns, QList<QVariantList>&& batch) {
+                                              if (!described) {
+                                                  described = true;
+                                                  onColumns(columns.names);
+                                              }
+                                              if (!batch.isEmpty()) onRows(std::move(batch));
+                                          });
+    } catch (const odbc::Failure& failure) {
+        d->fail(failure, false);
+    }
+    if (recordsAffected) *recordsAffected = result.rowCount;
+}
+
 RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {
     d->requireOpen();
     d->errors.clear();

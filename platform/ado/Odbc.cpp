@@ -13,6 +13,7 @@
 
 #include <mutex>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace platform::ado::odbc {
@@ -249,7 +250,9 @@ QString columnAttributeText(SQLHSTMT stmt, SQLUSMALLINT column, SQLUSMALLINT fie
     });
 }
 
-Result readResult(SQLHSTMT stmt, bool wide) {
+// Reads the first result set that has columns. With a sink, rows go to it in batches
+// of at most batchSize as they are fetched and the Result keeps none.
+Result readResult(SQLHSTMT stmt, bool wide, int batchSize = 0, const RowSink* sink = nullptr) {
     Result result;
     SQLLEN rowCount = -1;
     if (SQL_SUCCEEDED(SQLRowCount(stmt, &rowCount))) result.rowCount = long(rowCount);
@@ -279,6 +282,7 @@ Result readResult(SQLHSTMT stmt, bool wide) {
         result.adoTypes << adoTypeForSqlType(type, isUnsigned[c - 1]);
     }
 
+    if (sink) (*sink)(result, {});
     for (;;) {
         const SQLRETURN rc = SQLFetch(stmt);
         if (rc == SQL_NO_DATA) break;
@@ -288,7 +292,9 @@ Result readResult(SQLHSTMT stmt, bool wide) {
         for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns); ++c)
             row << readValue(stmt, c, result.sqlTypes[c - 1], isUnsigned[c - 1], wide);
         result.rows << std::move(row);
+        if (sink && result.rows.size() >= batchSize) (*sink)(result, std::exchange(result.rows, {}));
     }
+    if (sink && !result.rows.isEmpty()) (*sink)(result, std::exchange(result.rows, {}));
     return result;
 }
 
@@ -499,7 +505,13 @@ void Connection::close() {
     m_dbc = nullptr;
 }
 
-Result Connection::execute(const QString& sql, int queryTimeout) {
+Result Connection::execute(const QString& sql, int queryTimeout) { return run(sql, queryTimeout, 0, nullptr); }
+
+Result Connection::executeInBatches(const QString& sql, int queryTimeout, int batchSize, const RowSink& sink) {
+    return run(sql, queryTimeout, qMax(1, batchSize), &sink);
+}
+
+Result Connection::run(const QString& sql, int queryTimeout, int batchSize, const RowSink* sink) {
     Statement stmt(m_dbc, m_wide);
     const RunningStatement running(*this, stmt.get());
     if (queryTimeout > 0)
@@ -512,7 +524,7 @@ Result Connection::execute(const QString& sql, int queryTimeout) {
         return none;
     }
     if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("running the statement"));
-    return readResult(stmt.get(), m_wide);
+    return readResult(stmt.get(), m_wide, batchSize, sink);
 }
 
 Result Connection::catalogue(const std::function<SQLRETURN(SQLHSTMT)>& start) {

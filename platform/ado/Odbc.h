@@ -56,6 +56,10 @@ struct Result {
     long rowCount = -1;          // SQLRowCount of the statement, -1 when unknown
 };
 
+// Receives a result read in batches: first once with the columns described and no
+// rows, then once per batch. The Result's rows are empty; the batch holds them.
+using RowSink = std::function<void(const Result& columns, QList<QVariantList>&& batch)>;
+
 // The ADO type code for an ODBC SQL type; 'isUnsigned' picks the unsigned variants.
 int adoTypeForSqlType(int sqlType, bool isUnsigned = false);
 
@@ -80,6 +84,9 @@ public:
     // Runs one statement and reads the first result set that has columns, or
     // returns a Result without columns. queryTimeout in seconds, 0 for none.
     Result execute(const QString& sql, int queryTimeout = 0);
+    // The same, handing the rows to sink in batches of at most batchSize as they are
+    // fetched; the Result returned holds no rows.
+    Result executeInBatches(const QString& sql, int queryTimeout, int batchSize, const RowSink& sink);
 
     // Runs a catalogue function (SQLTablesW, SQLColumnsW, ...) that 'start' calls on
     // a fresh statement handle and reads its result.
@@ -105,6 +112,9 @@ public:
 
 private:
     friend class RunningStatement;
+    // Runs one statement; with a sink the rows go to it in batches of batchSize.
+    Result run(const QString& sql, int queryTimeout, int batchSize, const RowSink* sink);
+
     SQLHDBC m_dbc = nullptr;
     bool m_wide = true;
     // The statement a call is running, for cancel from another thread.

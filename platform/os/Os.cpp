@@ -14,34 +14,19 @@
 namespace platform::os {
 
 namespace {
-// The XDG public-share folder: user-dirs.dirs names it; otherwise ~/Public.
-QString publicShareFolder() {
-    const QString home = QDir::homePath();
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty()) config = home + QStringLiteral("/.config");
-    QFile file(config + QStringLiteral("/user-dirs.dirs"));
-    if (file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        QTextStream in(&file);
-        while (!in.atEnd()) {
-            const QString line = in.readLine().trimmed();
-            if (!line.startsWith(QStringLiteral("XDG_PUBLICSHARE_DIR="))) continue;
-            QString value = line.mid(line.indexOf(QLatin1Char('=')) + 1);
-            if (value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
-                value = value.mid(1, value.size() - 2);
-            value.replace(QStringLiteral("$HOME"), home);
-            return value;
-        }
-    }
-    return home + QStringLiteral("/Public");
+// The user's documents folder: XDG_DOCUMENTS_DIR when the environment sets it, else the
+// entry of user-dirs.dirs, else ~/Documents (QStandardPaths reads the file and falls back).
+QString documentsFolder() {
+    const QString fromEnv = qEnvironmentVariable("XDG_DOCUMENTS_DIR");
+    if (QDir::isAbsolutePath(fromEnv)) return fromEnv;
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 }  // namespace
 
 QString specialFolderPath(int folder) {
-    QString path;
-    if (folder == FolderDocuments)
-        path = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    else if (folder == FolderCommonDocuments)
-        path = publicShareFolder();
+    // Linux has no writable folder shared by all users, so common documents is unresolved.
+    if (folder != FolderDocuments) return {};
+    QString path = documentsFolder();
     if (path.isEmpty()) return {};
     if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
     return path;

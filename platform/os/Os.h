@@ -11,7 +11,8 @@ constexpr int FolderDocuments = 5;
 constexpr int FolderCommonDocuments = 46;
 
 // The folder's path ending in "/", or "" when it cannot be resolved. Documents is the
-// XDG documents folder; common documents is the XDG public-share folder.
+// XDG documents folder (XDG_DOCUMENTS_DIR, user-dirs.dirs, else ~/Documents); common
+// documents has no writable counterpart here and is always "".
 QString specialFolderPath(int folder);
 
 // The login name of the current user, "" when it cannot be found.

@@ -21,7 +21,7 @@ public:
     QString saveFile(const QString&, const QString&, const QString&, const QString&) override { return {}; }
     QString browseFolder(const QString&, const QString&) override { return {}; }
     bool openUrl(const QString&) override { return false; }
-    void showHelp(const QString&, int) override {}
+    bool showHelp(const QString&, int) override { return false; }
     void setClipboardText(const QString& text) override { m_clip = text; }
     QString clipboardText() override { return m_clip; }
     void showModal(QObject*) override {}

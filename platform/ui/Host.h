@@ -33,7 +33,9 @@ public:
     virtual QString browseFolder(const QString& title, const QString& folder) = 0;
     // Opens a file, folder, URL or mailto: text with the desktop's handler.
     virtual bool openUrl(const QString& target) = 0;
-    virtual void showHelp(const QString& helpFile, int contextId) = 0;
+    // Opens the help page in the desktop's browser; false when the page is missing or
+    // no browser could show it (the caller then tells the user where the page is).
+    virtual bool showHelp(const QString& helpFile, int contextId) = 0;
     virtual void setClipboardText(const QString& text) = 0;
     virtual QString clipboardText() = 0;
     // Shows a window (a QWidget) modally and returns when it closes.

@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QProcess>
+#include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <cstdio>
@@ -17,6 +19,9 @@
 namespace platform::ui {
 
 namespace {
+// How long showHelp waits for the opener to report a browser that did not start.
+constexpr int kHelpOpenerWaitMs = 4000;
+
 // Windows-style filters ("XML Files (*.xml)|*.xml|All Files|*.*") become Qt's.
 QString qtFilter(const QString& filter) {
     if (!filter.contains(QLatin1Char('|'))) return filter;
@@ -84,8 +89,30 @@ bool QtHost::openUrl(const QString& target) {
     return QDesktopServices::openUrl(url);
 }
 
-void QtHost::showHelp(const QString& helpFile, int) {
-    if (QFileInfo::exists(helpFile)) QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
+bool QtHost::showHelp(const QString& helpFile, int) {
+    if (!QFileInfo(helpFile).isFile()) return false;
+    const QString url = QUrl::fromLocalFile(helpFile).toString(QUrl::FullyEncoded);
+    // xdg-open reports a browser that refuses to start (Chromium as root, for one) by
+    // its exit code. One that is still running after a short while is showing the page:
+    // it is left running.
+    auto* opener = new QProcess(qApp);
+    opener->setProcessChannelMode(QProcess::ForwardedChannels);
+    opener->start(QStringLiteral("xdg-open"), {url});
+    if (!opener->waitForStarted()) {
+        opener->deleteLater();
+        return QDesktopServices::openUrl(QUrl(url));
+    }
+    QEventLoop loop;
+    QObject::connect(opener, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kHelpOpenerWaitMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (opener->state() != QProcess::NotRunning) {
+        QObject::connect(opener, &QProcess::finished, opener, &QObject::deleteLater);
+        return true;
+    }
+    const bool opened = opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
+    opener->deleteLater();
+    return opened;
 }
 
 void QtHost::setClipboardText(const QString& text) { QApplication::clipboard()->setText(text); }

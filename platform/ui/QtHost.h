@@ -14,7 +14,7 @@ public:
                      const QString& suggestedName) override;
     QString browseFolder(const QString& title, const QString& folder) override;
     bool openUrl(const QString& target) override;
-    void showHelp(const QString& helpFile, int contextId) override;
+    bool showHelp(const QString& helpFile, int contextId) override;
     void setClipboardText(const QString& text) override;
     QString clipboardText() override;
     void showModal(QObject* window) override;

@@ -37,8 +37,9 @@ bool ScriptedHost::openUrl(const QString& target) {
     return true;
 }
 
-void ScriptedHost::showHelp(const QString& helpFile, int contextId) {
+bool ScriptedHost::showHelp(const QString& helpFile, int contextId) {
     prompts.append({QStringLiteral("help"), helpFile + QLatin1Char('#') + QString::number(contextId), QString()});
+    return helpOpens;
 }
 
 void ScriptedHost::showModal(QObject* window) {

@@ -27,7 +27,7 @@ public:
                      const QString& suggestedName) override;
     QString browseFolder(const QString& title, const QString& folder) override;
     bool openUrl(const QString& target) override;
-    void showHelp(const QString& helpFile, int contextId) override;
+    bool showHelp(const QString& helpFile, int contextId) override;
     void setClipboardText(const QString& text) override { clipboard = text; }
     QString clipboardText() override { return clipboard; }
     void showModal(QObject* window) override;
@@ -41,6 +41,8 @@ public:
     QQueue<QString> paths;
     QStringList openedUrls;
     QString clipboard;
+    // What showHelp answers: whether a browser showed the page.
+    bool helpOpens = true;
     int endedWith = -1;
     // Called when a window is shown modally, so a test can drive it; the window
     // returns when this returns. Not set: the call returns at once.

@@ -2,6 +2,7 @@
 #include "core/cXML.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <gtest/gtest.h>
@@ -53,7 +54,8 @@ void expectStartUpEnds(const QString& fileText, bool present, const QString& mes
     if (present) testsupport::WriteFile(path, fileText);
     EXPECT_THROW(testsupport::StartProgram(), platform::ui::ProgramEnded);
     if (!message.isEmpty()) {
-        EXPECT_EQ(host->messages(), QStringList{message});
+        // The message names the file.
+        EXPECT_EQ(host->messages(), QStringList{message + QStringLiteral("\r\n") + QDir::toNativeSeparators(path)});
     }
     EXPECT_EQ(host->prompts.last().kind, QStringLiteral("end"));
 }

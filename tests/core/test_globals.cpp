@@ -4,7 +4,11 @@
 #include "core/frmSplash.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -70,35 +74,109 @@ TEST(Globals, PassPhrasesHaveTheirForms) {
     EXPECT_EQ(all.size(), 4);
 }
 
-TEST(Globals, ReportsFolderPrefersDocumentsAndCreatesOnlyTheCommonOne) {
+namespace {
+// Sets environment variables for one scope and puts the old values back.
+class ScopedEnv {
+public:
+    void set(const char* name, const QString& value) {
+        m_old.append({name, qEnvironmentVariableIsSet(name), qgetenv(name)});
+        if (value.isNull()) qunsetenv(name); else qputenv(name, value.toUtf8());
+    }
+    ~ScopedEnv() {
+        for (auto it = m_old.rbegin(); it != m_old.rend(); ++it)
+            if (it->wasSet) qputenv(it->name, it->value); else qunsetenv(it->name);
+    }
+
+private:
+    struct Old { const char* name; bool wasSet; QByteArray value; };
+    QList<Old> m_old;
+};
+
+QStringList foldersUnder(const QString& root) {
+    QStringList out;
+    QDirIterator it(root, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) out << it.next().mid(root.size() + 1);
+    out.sort();
+    return out;
+}
+}  // namespace
+
+TEST(Globals, ReportsFolderIsMadeInTheUsersDocumentsFolderOnly) {
+    struct Case {
+        const char* name;
+        QString envDocuments;  // XDG_DOCUMENTS_DIR below home, null: unset
+        QString userDirs;      // user-dirs.dirs text, "" for none
+        QString expected;      // below home
+    };
+    const QList<Case> cases = {
+        {"environment", QStringLiteral("Papers"), QStringLiteral("XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n"), QStringLiteral("Papers")},
+        {"user-dirs.dirs", QString(), QStringLiteral("XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\nXDG_PUBLICSHARE_DIR=\"$HOME/Shared\"\n"),
+         QStringLiteral("Docs")},
+        {"fallback", QString(), QString(), QStringLiteral("Documents")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testsupport::AppFolder folder;
+        platform::ui::ScopedScriptedHost host;
+        const QString home = folder.file(QStringLiteral("home"));
+        QDir().mkpath(home + QStringLiteral("/.config"));
+        if (!c.userDirs.isEmpty()) testsupport::WriteFile(home + QStringLiteral("/.config/user-dirs.dirs"), c.userDirs);
+        ScopedEnv env;
+        env.set("HOME", home);
+        env.set("XDG_CONFIG_HOME", home + QStringLiteral("/.config"));
+        env.set("XDG_DOCUMENTS_DIR", c.envDocuments.isNull() ? QString() : home + QLatin1Char('/') + c.envDocuments);
+
+        frmSplash::instance().Form_Load();
+        EXPECT_FALSE(gErrorOccurred);
+        EXPECT_EQ(gReportsFolder, home + QLatin1Char('/') + c.expected + QStringLiteral("/Morvalex Reports"));
+        // Nothing but the reports folder (and the documents folder it needs) was made.
+        EXPECT_EQ(foldersUnder(home), QStringList({QStringLiteral(".config"), c.expected,
+                                                   c.expected + QStringLiteral("/Morvalex Reports")}));
+        // An existing folder is kept as it is.
+        testsupport::WriteFile(gReportsFolder + QStringLiteral("/old.html"), QStringLiteral("x"));
+        frmSplash::instance().Unload();
+        frmSplash::instance().Form_Load();
+        EXPECT_TRUE(QFileInfo::exists(gReportsFolder + QStringLiteral("/old.html")));
+        frmSplash::instance().Unload();
+    }
+}
+
+TEST(Globals, InstalledFilesAreFoundBesideTheProgramNotInItsHomeFolder) {
+    QTemporaryDir root;
+    const QString r = root.path();
+    testsupport::WriteFile(r + QStringLiteral("/build/resources/queries.mxq"), QStringLiteral("x"));
+    testsupport::WriteFile(r + QStringLiteral("/usr/share/morvalex/queries.mxq"), QStringLiteral("x"));
+    QDir().mkpath(r + QStringLiteral("/usr/bin"));
+    QDir().mkpath(r + QStringLiteral("/empty/bin"));
+    const struct { QString dir, expected; } cases[] = {
+        {r + QStringLiteral("/build"), r + QStringLiteral("/build/resources")},
+        {r + QStringLiteral("/usr/bin"), r + QStringLiteral("/usr/share/morvalex")},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FindAppPath(c.dir), c.expected) << qPrintable(c.dir);
+    // Nothing beside the program: the configured install folder.
+    EXPECT_TRUE(FindAppPath(r + QStringLiteral("/empty/bin")).endsWith(QStringLiteral("/share/morvalex")));
+
+    // MORVALEX_HOME and XDG_DATA_HOME move the per-user files only.
+    ScopedEnv env;
+    const QString home = r + QStringLiteral("/home"), xdg = r + QStringLiteral("/xdg");
+    env.set("MORVALEX_HOME", home);
+    EXPECT_EQ(DataPath(), home);
+    EXPECT_NE(AppPath(), home);
+    env.set("MORVALEX_HOME", QString());
+    env.set("XDG_DATA_HOME", xdg);
+    EXPECT_EQ(DataPath(), xdg + QStringLiteral("/morvalex"));
+    EXPECT_EQ(AppPath(), FindAppPath(QCoreApplication::applicationDirPath()));
+}
+
+TEST(Globals, AMissingStartUpFileIsNamed) {
     testsupport::AppFolder folder;
     platform::ui::ScopedScriptedHost host;
-    const QString home = folder.file(QStringLiteral("home"));
-    QDir().mkpath(home + QStringLiteral("/Documents"));
-    QDir().mkpath(home + QStringLiteral("/.config"));
-    testsupport::WriteFile(home + QStringLiteral("/.config/user-dirs.dirs"),
-                           QStringLiteral("XDG_DOCUMENTS_DIR=\"$HOME/Documents\"\nXDG_PUBLICSHARE_DIR=\"$HOME/Shared\"\n"));
-    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
-    qputenv("HOME", home.toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home + QStringLiteral("/.config")).toUtf8());
-
-    // Without the folder under Documents, the common one is used and created.
-    frmSplash::instance().Form_Load();
-    EXPECT_EQ(gReportsFolder, home + QStringLiteral("/Shared/Morvalex Reports"));
-    EXPECT_TRUE(QDir(gReportsFolder).exists());
-    EXPECT_FALSE(QDir(home + QStringLiteral("/Documents/Morvalex Reports")).exists());
-    frmSplash::instance().Unload();
-
-    QDir().mkpath(home + QStringLiteral("/Documents/Morvalex Reports"));
-    frmSplash::instance().Form_Load();
-    EXPECT_EQ(gReportsFolder, home + QStringLiteral("/Documents/Morvalex Reports"));
-    // The splash was shown modally once per load.
-    int modal = 0;
-    for (const auto& p : host->prompts) modal += p.kind == QLatin1String("modal");
-    EXPECT_EQ(modal, 2);
-    frmSplash::instance().Unload();
-    qputenv("HOME", oldHome);
-    if (oldConfig.isEmpty()) qunsetenv("XDG_CONFIG_HOME"); else qputenv("XDG_CONFIG_HOME", oldConfig);
+    QStringList errors;
+    SetErrorDialog([&](long n, const QString& d, const QString& s) { errors << QStringLiteral("%1 %2, %3").arg(n).arg(d, s); });
+    const QString path = folder.file(QStringLiteral("queries.mxq"));
+    QFile::remove(path);
+    testsupport::StartProgram();
+    EXPECT_EQ(errors, QStringList({QStringLiteral("53 File not found: %1, Main.SetDatabaseQueries").arg(path)}));
 }
 
 TEST(Globals, SplashTimerOpensTheMainWindowOnlyWithoutAnError) {

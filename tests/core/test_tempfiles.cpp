@@ -86,6 +86,16 @@ TEST(ConnectionString, ParsesCatalogueAndFileModes) {
         {"Driver=SQLite3;Database=/tmp/x.db;Data Source=/home/u/db/shop.sqlite", "keep", "shop", "keep", "keep"},
         {"Provider=IBMDADB2.1;DSN=SAMPLE", "keep", "keep", "keep", "keep"},
         {"Data Source", "keep", "keep", "keep", "keep"},
+        // ODBC keys where the OLE DB ones are absent.
+        {"Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=5432;Database=shop;Uid=u;Pwd=p", "127.0.0.1", "shop", "keep", "keep"},
+        {"Driver={PostgreSQL Unicode};servername={db.example};port=5433;DATABASE={my shop}", "db.example", "my shop", "keep", "keep"},
+        {"Driver={MariaDB};Host=10.0.0.5;Port=3306;Database=sales", "10.0.0.5", "sales", "keep", "keep"},
+        {"Driver={MDBTools};DBQ=/srv/data/Northwind.mdb", "keep", "Northwind", "keep", "keep"},
+        {"Driver=SQLite3;Database=/home/u/db/shop.v2.sqlite;NoCreat=1", "keep", "shop", "keep", "keep"},
+        {"Driver=X;Server=;Database=", "keep", "keep", "keep", "keep"},
+        {"Provider=SQLOLEDB.1;Data Source=SRV1;Initial Catalog=Sales;Server=other;Database=other", "SRV1", "Sales", "keep", "keep"},
+        {"Driver={MariaDB};Server=srv;Data Source=ORCL;Database=other", "srv", "ORCL", "keep", "keep"},
+        {"Driver={PostgreSQL Unicode};ServerPort=1;MyDatabase=x", "keep", "keep", "keep", "keep"},
     };
     for (const auto& c : cases) {
         gServerName = gDatabaseName = gDataSource = gLoginName = gPassword = QStringLiteral("keep");

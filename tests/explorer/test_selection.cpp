@@ -17,6 +17,9 @@
 #include "import/cADODB.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
+#include <QKeyEvent>
 #include <QUrl>
 #include <QDir>
 #include <QFile>
@@ -648,6 +651,73 @@ TEST_F(Selection, ConnectionsAreLoadedOnceAndAskedForWhenStopped) {
     Click(QStringLiteral("Morvalex Group"));
     EXPECT_EQ(ObjectList::ImageKey(Item(QStringLiteral("shop"))), QStringLiteral("DATABASECONNECTION_STOPPED"));
     EXPECT_EQ(ObjectList::ImageKey(Item(QStringLiteral("Stock"))), QStringLiteral("DATABASECONNECTION"));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(Selection, KeysThatMoveTheCurrentNodeHandleItAsAClick) {
+    ImportShop();
+    Node(QStringLiteral("Tables|0|0"))->setExpanded(true);
+    w->trvMain->setCurrentItem(Node(QStringLiteral("Tables|0|0")));
+    Click(QStringLiteral("Tables|0|0"));
+    const auto press = [&](int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(w->trvMain, &e);
+    };
+    const struct {
+        int key;
+        QString current, preview, firstRow;
+    } steps[] = {
+        // The first table, "<script>alert(1)</script>", then the next two.
+        {Qt::Key_Down, QStringLiteral("<script>alert(1)</script>"), QStringLiteral("DATABASE/TABLE[0]"), QString()},
+        {Qt::Key_Down, QStringLiteral("O'Brien"), QStringLiteral("DATABASE/TABLE[1]"), QString()},
+        {Qt::Key_Down, QStringLiteral("customers"), QStringLiteral("DATABASE/TABLE[2]"), QStringLiteral("id")},
+        {Qt::Key_Home, QStringLiteral("Morvalex Database Structures"), QString(), QStringLiteral("Morvalex Group")},
+    };
+    for (const auto& step : steps) {
+        press(step.key);
+        ASSERT_TRUE(w->trvMain->currentItem());
+        EXPECT_EQ(w->trvMain->currentItem()->text(0), step.current);
+        EXPECT_EQ(w->PanelText(1), w->trvMain->currentItem()->text(0));
+        EXPECT_EQ(gPreviewXPath, step.preview) << qPrintable(step.current);
+        if (!step.firstRow.isEmpty()) {
+            ASSERT_FALSE(Rows().isEmpty()) << qPrintable(step.current);
+            EXPECT_TRUE(Rows()[0].startsWith(step.firstRow + QLatin1Char('|'))) << qPrintable(Rows()[0]);
+        }
+    }
+    // A key that leaves the current node where it is handles nothing again.
+    w->lsvDescription->clear();
+    press(Qt::Key_Up);  // already at the top
+    EXPECT_TRUE(Rows().isEmpty());
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+}
+
+TEST_F(Selection, ListColumnsFitTheirContentsAndTheLastTakesTheRest) {
+    ImportShop();
+    w->resize(1600, 1000);
+    QCoreApplication::processEvents();
+    for (const char* key : {"Morvalex Group", "Tables|0|0", "Indexes|0|0|4", "customers|0|0|2"}) {
+        SCOPED_TRACE(key);
+        Click(QString::fromLatin1(key));
+        QCoreApplication::processEvents();
+        QTreeWidget* list = w->lsvDescription;
+        const int columns = list->columnCount();
+        ASSERT_GE(columns, 1);
+        const QFontMetrics metrics(list->font());
+        for (int c = 0; c < columns - 1; ++c) {
+            // No text of the column nor its caption is cut.
+            int widest = list->header()->sectionSizeHint(c);
+            for (int i = 0; i < list->topLevelItemCount(); ++i) {
+                QTreeWidgetItem* item = list->topLevelItem(i);
+                widest = qMax(widest, metrics.horizontalAdvance(item->text(c)) + (c == 0 && !item->icon(0).isNull() ? 16 : 0));
+            }
+            EXPECT_GE(list->columnWidth(c), widest) << c;
+            EXPECT_LE(list->columnWidth(c), list->viewport()->width() / 2) << c;
+        }
+        int total = 0;
+        for (int c = 0; c < columns; ++c) total += list->columnWidth(c);
+        EXPECT_EQ(total, list->viewport()->width());
+    }
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 

@@ -63,7 +63,9 @@ struct Window : explorertest::Fixture {
 
     static QStringList Captions(const frmDatabaseExplorer::MenuItems& items) {
         QStringList out;
-        for (auto it = items.begin(); it != items.end(); ++it) out << QString::number(it.key()) + QLatin1Char(' ') + it.value()->text();
+        // A separator shows as "-".
+        for (auto it = items.begin(); it != items.end(); ++it)
+            out << QString::number(it.key()) + QLatin1Char(' ') + (it.value()->isSeparator() ? QStringLiteral("-") : it.value()->text());
         return out;
     }
 
@@ -312,6 +314,11 @@ TEST_F(Window, TheTemplateMenuListsLowerCaseCssFilesByName) {
     frmDatabaseExplorer& w = OpenWindow();
     EXPECT_EQ(Captions(w.mnuSubTemplate), QStringList({QStringLiteral("0 Dummy"), QStringLiteral("1 my"), QStringLiteral("2 Professional yellow"),
                                                        QStringLiteral("3 Advanced Options")}));
+    // The placeholder is never shown.
+    QStringList shown;
+    for (QAction* a : w.mnuTemplate->actions())
+        if (a->isVisible()) shown << a->text();
+    EXPECT_EQ(shown, QStringList({QStringLiteral("my"), QStringLiteral("Professional yellow"), QStringLiteral("Advanced Options")}));
     EXPECT_EQ(frmDatabaseExplorer::Button(w.tlbTemplate, QStringLiteral("Template"))->menu(), w.mnuTemplate);
 }
 
@@ -354,22 +361,43 @@ TEST_F(Window, SplitterBarsStopAtTheirLimitsAndLayOutThePanesOnRelease) {
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
-TEST_F(Window, ASplitterReleasedNearTheRightEdgeLeavesThePanes) {
+TEST_F(Window, TheTreeKeepsItsShareOfTheWindowAsItIsResized) {
     frmDatabaseExplorer& w = OpenWindow();
-    w.pctSeperator_MouseDown(1, 0, 30, 0);
-    w.pctSeperator_MouseMove(1, 0, 30 + (8000 - w.SeperatorLeft()), 0);
-    w.pctSeperator_MouseUp(1, 0, 0, 0);
-    const QRect panel = w.ssRHPanel->geometry();
-    // Shrink the window so the right pane starts within 360 twips of its edge.
-    w.setMinimumSize(0, 0);
-    w.resize(int((8060 + 300) / 15), w.height());
+    w.resize(1000, 700);
     QCoreApplication::processEvents();
-    const QRect shrunk = w.ssRHPanel->geometry();
-    EXPECT_EQ(shrunk.x(), panel.x());
+    const auto share = [&] { return double(w.trvMain->width()) / w.centralWidget()->width(); };
+    const double start = share();
+    EXPECT_NEAR(start, 2655.0 / 11880.0, 0.01);
+    // Dragging sets the share the window keeps.
     w.pctSeperator_MouseDown(1, 0, 30, 0);
+    w.pctSeperator_MouseMove(1, 0, 30 + (4000 - w.SeperatorLeft()), 0);
     w.pctSeperator_MouseUp(1, 0, 0, 0);
-    EXPECT_TRUE(w.SplitterDragging());  // not ended
-    EXPECT_EQ(w.ssRHPanel->geometry(), shrunk);
+    const double dragged = share();
+    EXPECT_NEAR(dragged, 4000.0 / 15000.0, 0.01);
+    for (const QSize size : {QSize(1600, 1000), QSize(700, 500), QSize(1000, 700)}) {
+        w.resize(size);
+        QCoreApplication::processEvents();
+        EXPECT_NEAR(share(), dragged, 0.01) << size.width();
+        const QRect panel = w.ssRHPanel->geometry();
+        EXPECT_EQ(panel.left(), w.pctSeperator->geometry().right() + 1) << size.width();
+        EXPECT_GE(panel.right(), w.centralWidget()->width() - 8) << size.width();
+    }
+    EXPECT_EQ(w.trvMain->width(), int(4000 / 15));
+}
+
+TEST_F(Window, MenuSeparatorsAreLinesWithoutText) {
+    frmDatabaseExplorer& w = OpenWindow();
+    int separators = 0;
+    for (QMenu* menu : w.findChildren<QMenu*>()) {
+        for (QAction* a : menu->actions()) {
+            EXPECT_NE(a->text(), QStringLiteral("-")) << qPrintable(menu->objectName());
+            if (a->isSeparator()) {
+                ++separators;
+                EXPECT_TRUE(a->text().isEmpty()) << qPrintable(a->objectName());
+            }
+        }
+    }
+    EXPECT_EQ(separators, 9);
 }
 
 TEST_F(Window, TheWindowSeesExecuteAndHelpKeysBeforeItsControls) {
@@ -397,6 +425,13 @@ TEST_F(Window, TheWindowSeesExecuteAndHelpKeysBeforeItsControls) {
     for (const auto& p : host->prompts) help += p.kind == QLatin1String("help");
     EXPECT_EQ(help, 2);
     EXPECT_EQ(host->prompts.last().text, gHelpFile + QStringLiteral("#0"));
+    EXPECT_TRUE(host->messages().isEmpty());
+
+    // No browser could show the page: the user is told where it is.
+    host->helpOpens = false;
+    Key(target, Qt::Key_F1);
+    EXPECT_EQ(host->messages(), QStringList{QStringLiteral("The help page could not be opened in a browser. You can open it "
+                                                           "yourself; it is at\r\n") + QDir::toNativeSeparators(gHelpFile)});
 }
 
 TEST_F(Window, ProgressShowsTheStatusAndClosingCancelsTheImport) {

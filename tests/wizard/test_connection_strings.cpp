@@ -355,7 +355,7 @@ const StoreCase kStores[] = {
       " Provider=X;Data Source={dir}/books.v2.db;User Id=reader;Password=pw "}},
     {"others: no earlier connection names this one", dbOthers,
      [](ConnectionPanelFields& f, const AccessFiles&) { f.txtConnectionString = QStringLiteral("Driver=SQLite3;Database=/x.db"); },
-     {"", "", "", "SQL", "", "", "/old/system.mdw", "oldaccess", "Driver=SQLite3;Database=/x.db"}},
+     {"", "x", "x", "SQL", "", "", "/old/system.mdw", "oldaccess", "Driver=SQLite3;Database=/x.db"}},
 };
 
 class Store : public ::testing::TestWithParam<StoreCase> {

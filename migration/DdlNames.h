@@ -1,0 +1,34 @@
+#pragma once
+// How names from a structure document are written into the DDL of each target
+// dialect. Every name that reaches a statement goes through here, so a name with
+// blanks, quotes, "]" or letters outside ASCII can never change the statement it
+// stands in.
+
+#include <QString>
+
+namespace ddl {
+
+// The dialects the generator writes, by engine key.
+enum class Target { None, Access, SqlServer, SqlServer65, Oracle, Db2 };
+// "ACCESS", "SQLSERVER", "SQLSERVER65", "ORACLE", "IBMDB2" (any case); None otherwise.
+Target TargetFromKey(const QString& key);
+
+// An ASCII letter or "_" followed by ASCII letters, digits and "_".
+bool IsPlainIdentifier(const QString& name);
+// "[" name "]" with every "]" doubled.
+QString Bracketed(const QString& name);
+// '"' name '"' with every '"' doubled.
+QString DoubleQuoted(const QString& name);
+// The name as it is when it is a plain identifier, double-quoted otherwise.
+QString BareOrQuoted(const QString& name);
+
+// A table's name in the target's statements (CREATE TABLE and every statement that
+// refers to the table afterwards).
+QString TableName(Target target, const QString& name);
+// A column's name in the target's CREATE TABLE.
+QString ColumnName(Target target, const QString& name);
+// A column list as the structure document writes it ("a,b"), for a key or an index:
+// each name trimmed, plain names as they are, others quoted for the target.
+QString ColumnList(Target target, const QString& list);
+
+}  // namespace ddl

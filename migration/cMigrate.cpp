@@ -1,0 +1,391 @@
+#include "migration/cMigrate.h"
+
+#include "core/FileUtil.h"
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <QRegularExpression>
+
+using namespace bGlobal;
+using ddl::Target;
+
+namespace {
+
+const QString kCRLF = QStringLiteral("\r\n");
+
+// True when an element's Migrate attribute is the number 1.
+bool IsMarked(const XmlNode& node) {
+    if (!node.hasAttribute(QStringLiteral("Migrate"))) return false;
+    bool ok = false;
+    const double value = node.attribute(QStringLiteral("Migrate")).trimmed().toDouble(&ok);
+    return ok && value == 1.0;
+}
+
+QString KeyOf(Target target) {
+    switch (target) {
+    case Target::Access: return QStringLiteral("ACCESS");
+    case Target::SqlServer: return QStringLiteral("SQLSERVER");
+    case Target::SqlServer65: return QStringLiteral("SQLSERVER65");
+    case Target::Oracle: return QStringLiteral("ORACLE");
+    case Target::Db2: return QStringLiteral("IBMDB2");
+    case Target::None: break;
+    }
+    return QString();
+}
+
+// The connection string as it may be shown: password values replaced.
+QString WithoutPasswords(const QString& connectionString) {
+    static const QRegularExpression password(QStringLiteral("((?:^|;)\\s*(?:PWD|Password)\\s*=)(\\{[^}]*\\}|[^;]*)"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    QString shown = connectionString;
+    shown.replace(password, QStringLiteral("\\1****"));
+    return shown;
+}
+
+// The whole number in text; blank counts as 0. False when it is not a number.
+bool WholeNumber(const QString& text, long& value) {
+    const QString t = text.trimmed();
+    if (t.isEmpty()) {
+        value = 0;
+        return true;
+    }
+    bool ok = false;
+    const double d = t.toDouble(&ok);
+    if (!ok) return false;
+    value = long(d);
+    return true;
+}
+
+}  // namespace
+
+QString cMigrate::Separator() { return kCRLF + QStringLiteral("Go") + kCRLF; }
+
+cMigrate::cMigrate() {
+    Trap(QStringLiteral("cMigrate.Class_Initialize"), [&] {
+        LoadDataTypeMap();
+        lObjectsMigrated = 0;
+    });
+}
+
+cMigrate::~cMigrate() = default;
+
+void cMigrate::ExecuteImmediately(bool bTempExecute) {
+    bExecuteImmediately = bTempExecute;
+    sStatusWorking = bTempExecute ? QStringLiteral("Migrating") : QStringLiteral("Generating");
+    sStatusDone = bTempExecute ? QStringLiteral("Migrated") : QStringLiteral("Generated");
+}
+
+// ---- loading -----------------------------------------------------------------------------
+
+bool cMigrate::LoadDataTypeMap() {
+    m_map.clear();
+    m_mapLoaded = false;
+    const QString path = AppPath() + QStringLiteral("/DataTypes.mxd");
+    try {
+        const QString plain = DecryptText(ReadTextFile(path), PassPhrase(1));
+        if (IsFailureCode(plain)) return false;
+        cXML doc;
+        if (!doc.LoadXMLContent(plain)) return false;
+        const XmlNode lists = doc.FindNode(QStringLiteral("MIGRATION/DATATYPES"));
+        if (!lists) return false;
+        for (const XmlNode& entry : lists.childElements()) {
+            m_map[entry.nodeName().toUpper()].append({entry.text(), entry.attribute(QStringLiteral("LengthAllowed")),
+                                                      entry.attribute(QStringLiteral("MaxLength")),
+                                                      entry.attribute(QStringLiteral("MinLength"))});
+        }
+        m_mapLoaded = true;
+        return true;
+    } catch (const std::exception& e) {
+        const auto [number, description] = Describe(e);
+        if (MigrationError) MigrationError(qint32(number), description, QStringLiteral("XML"), path);
+        return false;
+    }
+}
+
+bool cMigrate::LoadStructureXML() {
+    oSourceDoc = std::make_unique<cXML>();
+    if (oSourceDoc->LoadXMLContent(sSourceXMLContent)) return true;
+    if (MigrationError)
+        MigrationError(platform::err::InvalidArgument, QStringLiteral("The structure document could not be read."),
+                       QStringLiteral("XML"), QStringLiteral("XML Content for source"));
+    return false;
+}
+
+bool cMigrate::OpenTargetConnection() {
+    oTargetConnection = std::make_unique<platform::ado::Connection>();
+    try {
+        oTargetConnection->Open(sTargetConnString, QString(), QString());
+        return true;
+    } catch (const std::exception& e) {
+        const auto [number, description] = Describe(e);
+        if (MigrationError)
+            MigrationError(qint32(number), QStringLiteral("Error connecting to database check whether your server is active"),
+                           QStringLiteral("Connection"), WithoutPasswords(sTargetConnString));
+        return false;
+    }
+}
+
+// ---- the data-type map -----------------------------------------------------------------------
+
+QString cMigrate::MapDataType(const QString& sSourceType, const QString& sSourceDB, const QString& sTargetDB,
+                              const QString& sLength) {
+    const auto source = m_map.constFind(sSourceDB.toUpper());
+    if (source == m_map.constEnd()) return QString();
+    const QString wanted = sSourceType.toUpper();
+    qsizetype position = -1;
+    for (qsizetype i = 0; i < source->size(); ++i)
+        if ((*source)[i].text.toUpper() == wanted) {
+            position = i;
+            break;
+        }
+    const auto target = m_map.constFind(sTargetDB.toUpper());
+    if (position < 0 || target == m_map.constEnd() || position >= target->size()) return QString();
+    const MapEntry& entry = (*target)[position];
+    QString result = entry.text;
+
+    long allowed = 0;
+    const bool lengthAllowed = !entry.lengthAllowed.trimmed().isEmpty() && WholeNumber(entry.lengthAllowed, allowed) && allowed == 1;
+    if (lengthAllowed) {
+        long maxLength = 0, length = 0;
+        // A map entry or column length that is not a number leaves the type unmatched.
+        if (!WholeNumber(entry.maxLength, maxLength) || !WholeNumber(sLength, length)) return QString();
+        if (length > 0) {
+            const long value = std::min(length, maxLength);
+            if (value > 0) result += QLatin1Char('(') + QString::number(value) + QLatin1Char(')');
+        }
+    }
+    return result;
+}
+
+// ---- tables ----------------------------------------------------------------------------------
+
+bool cMigrate::GenerateAccessTables(const QString& sSourceDB) { return GenerateTables(Target::Access, sSourceDB, true); }
+bool cMigrate::GenerateSQLServerTables(const QString& sSourceDB) { return GenerateTables(Target::SqlServer, sSourceDB, true); }
+bool cMigrate::GenerateSQLServer65Tables(const QString& sSourceDB) {
+    return GenerateTables(Target::SqlServer65, sSourceDB, true);
+}
+bool cMigrate::GenerateOracleTables(const QString& sSourceDB) { return GenerateTables(Target::Oracle, sSourceDB, false); }
+bool cMigrate::GenerateDB2Tables(const QString& sSourceDB) { return GenerateTables(Target::Db2, sSourceDB, false); }
+
+void cMigrate::RaiseWhile(const QString& name, const QString& type, const QString& status) {
+    if (WhileMigrating) WhileMigrating(name, type, status);
+}
+
+bool cMigrate::GenerateTables(Target target, const QString& sSourceDB, bool stopOnFailure) {
+    const QString key = KeyOf(target);
+    sTargetDBType = key;
+    m_connected = OpenTargetConnection();
+    const bool loaded = LoadStructureXML();
+    if (stopOnFailure && (!m_connected || !loaded)) return false;
+    if (!loaded) return false;
+
+    const QString message = (target == Target::Access || target == Target::Oracle) ? QStringLiteral("Datatype could not be matched")
+                                                                                   : QStringLiteral("Datatype couldnot be matched");
+    bool result = true;
+    const XmlNode database = oSourceDoc->FindNode(QStringLiteral("DATABASE"));
+    if (!database) return result;
+    for (const XmlNode& table : database.childElements()) {
+        if (table.nodeName() != QLatin1String("TABLE") || !IsMarked(table)) continue;
+        const QString name = table.attribute(QStringLiteral("Name"));
+        RaiseWhile(name, QStringLiteral("Table"), sStatusWorking);
+
+        QStringList columns;
+        for (const XmlNode& column : table.childElements()) {
+            if (column.nodeName() != QLatin1String("COLUMN")) continue;
+            const QString columnName = column.attribute(QStringLiteral("Name"));
+            const QString datatype = column.attribute(QStringLiteral("Datatype"));
+            const QString type = MapDataType(datatype, sSourceDB, key, column.attribute(QStringLiteral("Length")));
+            if (type.isEmpty() && MigrationDataTypeError)
+                MigrationDataTypeError(message, sSourceDB, key, datatype, name + QLatin1Char('.') + columnName);
+            const bool notNullable = column.attribute(QStringLiteral("Null_Allowed")).toUpper() == QLatin1String("FALSE");
+            const bool keyColumn = !column.attribute(QStringLiteral("Primary_Key")).isEmpty();
+            bool notNull = false;
+            switch (target) {
+            case Target::Oracle: break;
+            case Target::Db2: notNull = notNullable; break;
+            default: notNull = notNullable && !keyColumn; break;
+            }
+            columns << ddl::ColumnName(target, columnName) + QLatin1Char(' ') + type +
+                           (notNull ? QStringLiteral(" NOT NULL") : QString());
+        }
+        const QString statement =
+            QStringLiteral("Create Table ") + ddl::TableName(target, name) + QLatin1Char('(') + columns.join(QLatin1Char(',')) + QLatin1Char(')');
+        if (!Run(statement, name)) result = false;
+        RaiseWhile(name, QStringLiteral("Table"), sStatusDone);
+        ++lObjectsMigrated;
+        AddToScript(statement);
+    }
+    GenerateIndexes(target);
+    GenerateForeignKeys(target);
+    return result;
+}
+
+// ---- primary keys and indexes ------------------------------------------------------------------
+
+namespace {
+bool IsPrimaryKeyIndex(const XmlNode& index) {
+    auto squeezed = [](QString s) { return s.remove(QLatin1Char(' ')).toLower(); };
+    return squeezed(index.attribute(QStringLiteral("Description"))).contains(QLatin1String("primarykey")) ||
+           squeezed(index.attribute(QStringLiteral("Name"))).contains(QLatin1String("primarykey"));
+}
+
+// A migrated table whose columns name a primary key that the catalogue gave no index
+// for (SQLite's INTEGER PRIMARY KEY, for one): a new, unattached INDEX element for
+// that key, so the key is created with the table. Empty when the table needs none.
+XmlNode ImpliedPrimaryKey(cXML& doc, const XmlNode& table) {
+    QStringList columns;
+    QString keyName;
+    for (const XmlNode& child : table.childElements()) {
+        if (child.nodeName() == QLatin1String("INDEX") && IsPrimaryKeyIndex(child)) return XmlNode();
+        if (child.nodeName() == QLatin1String("COLUMN") && !child.attribute(QStringLiteral("Primary_Key")).isEmpty()) {
+            columns << child.attribute(QStringLiteral("Name"));
+            keyName = child.attribute(QStringLiteral("Primary_Key"));
+        }
+    }
+    if (columns.isEmpty()) return XmlNode();
+    XmlNode index = doc.CreateElement(QStringLiteral("INDEX"));
+    index.setAttribute(QStringLiteral("Name"), keyName);
+    index.setAttribute(QStringLiteral("Column_Name"), columns.join(QLatin1Char(',')));
+    index.setAttribute(QStringLiteral("Description"), QStringLiteral("Primary Key"));
+    index.setAttribute(QStringLiteral("Table_Name"), table.attribute(QStringLiteral("Name")));
+    index.setAttribute(QStringLiteral("Migrate"), QStringLiteral("1"));
+    return index;
+}
+}  // namespace
+
+void cMigrate::GenerateIndexes(Target target) {
+    XmlNodeList indexes;
+    for (XmlNode table : oSourceDoc->GetNodes(QStringLiteral("DATABASE/TABLE"))) {
+        if (IsMarked(table))
+            if (XmlNode implied = ImpliedPrimaryKey(*oSourceDoc, table)) table.appendChild(implied);
+        for (const XmlNode& child : table.childElements())
+            if (child.nodeName() == QLatin1String("INDEX")) indexes << child;
+    }
+    for (const XmlNode& index : indexes) {
+        if (!IsMarked(index)) continue;
+        const QString name = index.attribute(QStringLiteral("Name"));
+        RaiseWhile(name, QStringLiteral("Index"), sStatusWorking);
+        const QString newName = NewObjectName(QStringLiteral("IX_"));
+        const QString columns = ddl::ColumnList(target, index.attribute(QStringLiteral("Column_Name")));
+        const QString description = index.attribute(QStringLiteral("Description"));
+        QString table = index.attribute(QStringLiteral("Table_Name"));
+        if (table.isEmpty()) table = index.parentNode().attribute(QStringLiteral("Name"));
+
+        const bool primaryKey = IsPrimaryKeyIndex(index);
+        QString statement;
+        if (primaryKey) {
+            const bool bracketed = target == Target::SqlServer || target == Target::Access;
+            statement = QStringLiteral("Alter table ") + (bracketed ? ddl::Bracketed(table) : ddl::TableName(target, table)) +
+                        QStringLiteral(" ADD CONSTRAINT ") + (bracketed ? ddl::DoubleQuoted(newName) : newName) +
+                        QStringLiteral(" PRIMARY KEY (") + columns + QLatin1Char(')');
+        } else {
+            QString indexName;
+            switch (target) {
+            case Target::Access: indexName = ddl::Bracketed(newName); break;
+            case Target::SqlServer65: indexName = newName; break;
+            default: indexName = ddl::DoubleQuoted(newName.toUpper()); break;
+            }
+            // The catalogue readers write the word as "Unique": any case counts.
+            statement = QStringLiteral("Create ") +
+                        (description.contains(QLatin1String("unique"), Qt::CaseInsensitive) ? QStringLiteral("UNIQUE ") : QString()) +
+                        QStringLiteral(" INDEX ") + indexName + QStringLiteral(" on ") + ddl::TableName(target, table) +
+                        QLatin1Char('(') + columns + QLatin1Char(')');
+        }
+        Run(statement, name);
+        AddToScript(statement);
+        RaiseWhile(name, QStringLiteral("Index"), sStatusDone);
+        ++lObjectsMigrated;
+    }
+}
+
+// ---- foreign keys -------------------------------------------------------------------------------
+
+void cMigrate::GenerateForeignKeys(Target target) {
+    // A foreign key over several columns is written as one element per column pair,
+    // each with the key's name and tables: they make one constraint.
+    struct ForeignKey {
+        QString name, foreignKeyTable, primaryKeyTable;
+        QStringList related, referenced;
+    };
+    QList<ForeignKey> keys;
+    QHash<QString, qsizetype> byIdentity;
+    for (const XmlNode& element : oSourceDoc->GetNodes(QStringLiteral("DATABASE/TABLE/FOREIGNKEY"))) {
+        if (!IsMarked(element)) continue;
+        const QString name = element.attribute(QStringLiteral("Name"));
+        const QString fkTable = element.attribute(QStringLiteral("ForeignKeyTable"));
+        const QString pkTable = element.attribute(QStringLiteral("PrimaryKeyTable"));
+        const QString identity = name + QChar(0) + fkTable + QChar(0) + pkTable;
+        auto found = byIdentity.constFind(identity);
+        if (found == byIdentity.constEnd()) {
+            found = byIdentity.insert(identity, keys.size());
+            keys.append({name, fkTable, pkTable, {}, {}});
+        }
+        keys[*found].related << element.attribute(QStringLiteral("RelatedColumn"));
+        keys[*found].referenced << element.attribute(QStringLiteral("PrimaryKeyColumn"));
+    }
+
+    for (const ForeignKey& key : keys) {
+        RaiseWhile(key.name, QStringLiteral("Foreign Key"), sStatusWorking);
+        QString newName = NewObjectName(QStringLiteral("FK_"));
+        if (target != Target::SqlServer65) newName = ddl::DoubleQuoted(newName);
+        const QString statement = QStringLiteral("Alter table ") + ddl::TableName(target, key.foreignKeyTable) +
+                                  QStringLiteral(" ADD CONSTRAINT ") + newName + QStringLiteral(" FOREIGN KEY (") +
+                                  ddl::ColumnList(target, key.related.join(QLatin1Char(','))) + QStringLiteral(") References ") +
+                                  ddl::TableName(target, key.primaryKeyTable) + QLatin1Char('(') +
+                                  ddl::ColumnList(target, key.referenced.join(QLatin1Char(','))) + QLatin1Char(')');
+        Run(statement, key.name);
+        AddToScript(statement);
+        RaiseWhile(key.name, QStringLiteral("Foreign Key"), sStatusDone);
+        ++lObjectsMigrated;
+    }
+}
+
+// ---- statements and the script -----------------------------------------------------------------
+
+bool cMigrate::Run(const QString& statement, const QString& objectName) {
+    if (!bExecuteImmediately) return true;
+    try {
+        if (!oTargetConnection || !m_connected)
+            throw platform::RuntimeError(platform::ado::adErrClosed,
+                                         QStringLiteral("Operation is not allowed when the object is closed."));
+        oTargetConnection->Execute(statement);
+        return true;
+    } catch (const std::exception& e) {
+        const auto [number, description] = Describe(e);
+        if (MigrationError) MigrationError(qint32(number), description, objectName, statement);
+        return false;
+    }
+}
+
+void cMigrate::AddToScript(const QString& statement) { sAllQueries += statement + Separator(); }
+
+QString cMigrate::NewObjectName(const QString& prefix) {
+    for (;;) {
+        // Fifteen digits, as the random part has always been written.
+        const quint64 digits = QRandomGenerator::global()->bounded(Q_UINT64_C(100000000000000), Q_UINT64_C(1000000000000000));
+        const QString name = prefix + QString::number(digits);
+        if (!m_usedNames.contains(name)) {
+            m_usedNames.insert(name);
+            return name;
+        }
+    }
+}
+
+bool cMigrate::ExecuteAll(const QString& sExecuteQuery) {
+    // Only whole lines reading "Go" separate statements.
+    static const QRegularExpression separator(QStringLiteral("(?:^|\\r?\\n)Go[ \\t]*(?:\\r?\\n|$)"));
+    if (!oTargetConnection || !m_connected) return false;
+    for (const QString& piece : sExecuteQuery.split(separator)) {
+        if (piece.trimmed().isEmpty()) continue;
+        try {
+            oTargetConnection->Execute(piece);
+        } catch (const std::exception&) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,314 @@
+// Structure files (*.mxs), the refresh of a connection from its database or its file,
+// the command line and the File menu, against real SQLite files and the PostgreSQL
+// test server.
+
+#include "ExplorerImport.h"
+#include "core/FileUtil.h"
+#include "explorer/StructureFile.h"
+#include "explorer/TreeDocument.h"
+
+#include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QTreeWidget>
+
+using namespace bGlobal;
+
+namespace {
+
+const char* kShopSql = R"sql(
+CREATE TABLE customers (id INTEGER PRIMARY KEY, name VARCHAR(80) NOT NULL);
+CREATE TABLE orders (id INTEGER PRIMARY KEY, customer_id INTEGER REFERENCES customers(id));
+CREATE TABLE old_notes (id INTEGER);
+)sql";
+
+struct StructureFiles : explorertest::WithImport {
+    std::unique_ptr<testdb::SqliteFile> db;
+
+    void ImportShop() {
+        db = std::make_unique<testdb::SqliteFile>(QString::fromUtf8(kShopSql));
+        Import(db->connectionString(), QStringLiteral("shop"));
+    }
+
+    // Marks that a save must keep: one table out of the report, one to migrate.
+    static void ChangeMarks() {
+        oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[0]")).setAttribute(QStringLiteral("Report"), QStringLiteral("0"));
+        oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[1]")).setAttribute(QStringLiteral("Migrate"), QStringLiteral("1"));
+    }
+
+    // The refresh of the current connection from its database; checks that the tables
+    // follow the database.
+    void ExpectRefreshFollowsTheDatabase(const std::function<void(const QString&)>& exec) {
+        ASSERT_EQ(Tables(), QStringList({QStringLiteral("customers"), QStringLiteral("old_notes"), QStringLiteral("orders")}));
+        exec(QStringLiteral("CREATE TABLE added_later (x INTEGER); DROP TABLE old_notes;"));
+        const qint16 c = gConnectionIndex;
+        const QString oldCopy = Connection(c).attribute(QStringLiteral("TempXMLFileName"));
+        ASSERT_TRUE(QFileInfo::exists(oldCopy));
+        w->RefreshDatabaseConnection(false);
+        EXPECT_FALSE(QFileInfo::exists(oldCopy));
+        EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+        EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+        const QStringList expected = {QStringLiteral("added_later"), QStringLiteral("customers"), QStringLiteral("orders")};
+        EXPECT_EQ(Tables(), expected);
+        EXPECT_EQ(TreeTables(c), expected);
+        EXPECT_EQ(gConnectionIndex, c);
+        // One folder of each kind: the old ones were replaced, not added to.
+        EXPECT_EQ(Connection(c).selectNodes(QStringLiteral("TABLES")).size(), 1);
+        // The temporary copy holds the new structure.
+        EXPECT_TRUE(ReadTextFile(Connection(c).attribute(QStringLiteral("TempXMLFileName"))).contains(QStringLiteral("added_later")));
+    }
+};
+
+TEST_F(StructureFiles, SaveAsksOnceThenWritesTheSameFileAndOpenGivesTheSameDocument) {
+    ImportShop();
+    ChangeMarks();
+    const QString file = folder.file(QStringLiteral("shop.mxs"));
+    host->paths.enqueue(file);
+    w->SaveStructure(false);
+    EXPECT_EQ(SaveDialogs(), 1);
+    ASSERT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(Connection(0).attribute(QStringLiteral("CurrentMXSFile")), file);
+    // Enciphered whole: no markup in the file.
+    EXPECT_FALSE(testsupport::ReadFile(file).contains(QStringLiteral("DATABASE")));
+
+    // The second Save writes the same file without asking.
+    oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[2]")).setAttribute(QStringLiteral("Report"), QStringLiteral("0"));
+    w->SaveStructure(false);
+    EXPECT_EQ(SaveDialogs(), 1);
+    const QString saved = oStructureXML->GetXMLContent();
+    EXPECT_EQ(StructureFile::ReadText(file), saved);
+
+    // Save As always asks, also with a file set.
+    const QString other = folder.file(QStringLiteral("copy.mxs"));
+    host->paths.enqueue(other);
+    w->SaveStructure(true);
+    EXPECT_EQ(SaveDialogs(), 2);
+    EXPECT_EQ(Connection(0).attribute(QStringLiteral("CurrentMXSFile")), other);
+
+    // Open: a new file connection whose document equals the saved one, marks included.
+    gConnectionIndex = qint16(ConnectionCount());
+    QString name = file;
+    gDatabaseName.clear();
+    host->answers.enqueue(platform::ui::Answer::Yes);  // connect again to "shop"
+    w->OpenStructure(name);
+    ASSERT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    ASSERT_EQ(ConnectionCount(), 2);
+    EXPECT_EQ(oStructureXML->GetXMLContent(), saved);
+    EXPECT_EQ(oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[0]")).attribute(QStringLiteral("Report")), QStringLiteral("0"));
+    EXPECT_EQ(oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[1]")).attribute(QStringLiteral("Migrate")), QStringLiteral("1"));
+    EXPECT_EQ(gStructureFilePath, file);
+    const XmlNode opened = Connection(1);
+    EXPECT_EQ(opened.attribute(QStringLiteral("CurrentMXSFile")), file);
+    EXPECT_EQ(opened.attribute(QStringLiteral("SourceType")), QStringLiteral("FILE"));
+    EXPECT_EQ(opened.attribute(QStringLiteral("XMLFile")), file);
+    EXPECT_EQ(ReadTextFile(opened.attribute(QStringLiteral("TempXMLFileName"))), saved);
+    EXPECT_EQ(TreeTables(1), Tables());
+}
+
+TEST_F(StructureFiles, RefusedFilesChangeNothing) {
+    ImportShop();
+    const QString good = folder.file(QStringLiteral("good.mxs"));
+    StructureFile::Write(good, *oStructureXML);
+    const QString cipher = testsupport::ReadFile(good);
+    QString tampered = cipher;
+    tampered[tampered.size() / 2] = tampered[tampered.size() / 2] == QLatin1Char('A') ? QLatin1Char('B') : QLatin1Char('A');
+
+    const struct {
+        const char* name;
+        QString content;
+    } cases[] = {
+        {"truncated.mxs", cipher.left(cipher.size() / 2)},
+        {"tampered.mxs", tampered},
+        {"otherphrase.mxs", EncryptText(oStructureXML->GetXMLContent(), gPassPhrase4)},
+        {"empty.mxs", QString()},
+        {"plain.mxs", oStructureXML->GetXMLContent()},
+        {"notastructure.mxs", EncryptText(QStringLiteral("<DATABASESTRUCTURES/>"), gPassPhrase3)},
+        {"garbage.mxs", QStringLiteral("\x01\x02 not a cipher at all")},
+    };
+    const std::shared_ptr<cXML> structure = oStructureXML;
+    const QString tree = oLHXML->GetXMLContent();
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        const QString path = folder.file(QLatin1String(k.name));
+        testsupport::WriteFile(path, k.content);
+        gStructureFilePath = QStringLiteral("before");
+        host->prompts.clear();
+        QString name = path;
+        w->OpenStructure(name);
+        EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+        EXPECT_EQ(host->messages(), QStringList({QStringLiteral("Invalid morvalex structure file")}));
+        EXPECT_EQ(oStructureXML, structure);
+        EXPECT_EQ(gStructureFilePath, QStringLiteral("before"));
+        EXPECT_EQ(oLHXML->GetXMLContent(), tree);
+    }
+}
+
+TEST_F(StructureFiles, SaveRefusesWithoutAStructureAndReportsAFailedWrite) {
+    // Nothing imported: no structure document.
+    oStructureXML.reset();
+    w->SaveStructure(false);
+    // A connection that has no folders.
+    oStructureXML = explorertest::Document(explorertest::StructureXml(QStringLiteral("x")));
+    gDatabaseName = QStringLiteral("empty");
+    w->AddNewDBConnection(QStringLiteral("DSN=nothing"));
+    w->SaveStructure(false);
+    EXPECT_EQ(host->messages(), QStringList({QStringLiteral("Database is not connected, please connect and try again"),
+                                             QStringLiteral("Click on a valid database structure and try to save.")}));
+    EXPECT_EQ(SaveDialogs(), 0);
+
+    // A folder that does not exist: the user is told, nothing is written and the
+    // connection keeps no file name.
+    host->prompts.clear();
+    ImportShop();
+    const QString file = folder.file(QStringLiteral("no/such/folder/shop.mxs"));
+    host->paths.enqueue(file);
+    w->SaveStructure(false);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    ASSERT_EQ(host->messages().size(), 1);
+    EXPECT_TRUE(host->messages()[0].startsWith(QStringLiteral("The structure file could not be written"))) << qPrintable(host->messages()[0]);
+    EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_EQ(Connection(ConnectionCount() - 1).attribute(QStringLiteral("CurrentMXSFile")).trimmed(), QString());
+
+    // A cancelled dialog writes nothing and says nothing.
+    host->prompts.clear();
+    w->SaveStructure(true);
+    EXPECT_TRUE(host->messages().isEmpty());
+}
+
+TEST_F(StructureFiles, RefreshFollowsASqliteDatabase) {
+    ImportShop();
+    ExpectRefreshFollowsTheDatabase([&](const QString& sql) { db->exec(sql); });
+}
+
+TEST_F(StructureFiles, RefreshFollowsAPostgresDatabase) {
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase pg(QString::fromUtf8(kShopSql));
+    Import(pg.connectionString(), QStringLiteral("shop"));
+    ExpectRefreshFollowsTheDatabase([&](const QString& sql) { pg.exec(sql); });
+}
+
+TEST_F(StructureFiles, ARefreshWhoseDatabaseIsGoneKeepsTheDocumentedStructure) {
+    ImportShop();
+    const std::shared_ptr<cXML> structure = oStructureXML;
+    const QString content = structure->GetXMLContent();
+    const QString tree = oLHXML->GetXMLContent();
+    QFile::remove(db->path());
+    w->RefreshDatabaseConnection(false);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_EQ(host->messages().size(), 1);
+    EXPECT_EQ(oStructureXML, structure);
+    EXPECT_EQ(oStructureXML->GetXMLContent(), content);
+    EXPECT_EQ(oLHXML->GetXMLContent(), tree);
+    EXPECT_FALSE(w->pctAnimation->isVisible());
+    EXPECT_TRUE(w->trvMain->isEnabled());
+}
+
+TEST_F(StructureFiles, RefreshOfAFileConnectionReadsPlainXmlOrAStructureFile) {
+    // Two file connections before a third: a refreshed one moves to the end.
+    const QString plain = folder.file(QStringLiteral("plain.xml"));
+    const QString cipher = folder.file(QStringLiteral("cipher.XML"));
+    testsupport::WriteFile(plain, explorertest::StructureXml(QStringLiteral("plaindb")));
+    testsupport::WriteFile(cipher, EncryptText(explorertest::StructureXml(QStringLiteral("cipherdb")), gPassPhrase3));
+    gGroupIndex = 0;
+    for (const auto& [file, db] : {std::pair{plain, QStringLiteral("plaindb")}, std::pair{cipher, QStringLiteral("cipherdb")}}) {
+        gStructureFilePath = file;
+        gDatabaseName = db;
+        oStructureXML = StructureFile::LoadSource(file);
+        ASSERT_TRUE(oStructureXML) << qPrintable(file);
+        gConnectionIndex = qint16(ConnectionCount());
+        ASSERT_TRUE(w->GenerateLHXML());
+    }
+    w->PopulateLHXML();
+    ASSERT_EQ(ConnectionCount(), 2);
+
+    // The plain file changed on disk: a view was added.
+    testsupport::WriteFile(plain, explorertest::StructureXml(QStringLiteral("plaindb"), {QStringLiteral("v_new")}));
+    gConnectionIndex = 0;
+    w->RefreshDatabaseConnection(true);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+    EXPECT_EQ(Connection(0).attribute(QStringLiteral("Name")), QStringLiteral("cipherdb"));
+    EXPECT_EQ(Connection(1).attribute(QStringLiteral("Name")), QStringLiteral("plaindb"));
+    EXPECT_EQ(gConnectionIndex, 1);
+    EXPECT_TRUE(oStructureXML->FindNode(QStringLiteral("DATABASE/VIEW[@Name $eq$ 'v_new']")));
+
+    // ".XML" in capitals is a structure file: deciphered.
+    gConnectionIndex = 0;
+    w->RefreshDatabaseConnection(true);
+    EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+    EXPECT_EQ(Connection(1).attribute(QStringLiteral("Name")), QStringLiteral("cipherdb"));
+    EXPECT_EQ(oStructureXML->FindNode(QStringLiteral("DATABASE")).attribute(QStringLiteral("Name")), QStringLiteral("cipherdb"));
+
+    // A damaged file and a missing file leave the connection where and as it was.
+    const QString tree = oLHXML->GetXMLContent();
+    const std::shared_ptr<cXML> structure = oStructureXML;
+    testsupport::WriteFile(cipher, QStringLiteral("damaged"));
+    gConnectionIndex = 1;
+    w->RefreshDatabaseConnection(true);
+    QFile::remove(plain);
+    gConnectionIndex = 0;
+    w->RefreshDatabaseConnection(true);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_EQ(host->messages(), QStringList({QStringLiteral("Could not connect to database"),
+                                             plain + QStringLiteral("\r\nFile not found, please check the path.")}));
+    EXPECT_EQ(oLHXML->GetXMLContent(), tree);
+    EXPECT_EQ(oStructureXML, structure);
+}
+
+TEST_F(StructureFiles, TheCommandLineOpensAStructureFileOrSaysWhy) {
+    ImportShop();
+    const QString file = folder.file(QStringLiteral("cli.mxs"));
+    StructureFile::Write(file, *oStructureXML);
+    QDir(folder.path()).mkdir(QStringLiteral("folder.mxs"));
+    const QString missing = folder.file(QStringLiteral("missing.mxs"));
+    const struct {
+        QString commandLine;
+        QString message;  // "" when none
+        int connections;  // afterwards
+    } cases[] = {
+        {QString(), QString(), 1},
+        {folder.file(QStringLiteral("shop.txt")), QStringLiteral("Please select a valid Morvalex file."), 1},
+        {missing, missing + QStringLiteral(" does not exist."), 1},
+        // Quotes are part of the name.
+        {QLatin1Char('"') + file + QLatin1Char('"'), QLatin1Char('"') + file + QStringLiteral("\" does not exist."), 1},
+        {folder.file(QStringLiteral("folder.mxs")), QStringLiteral("Please select a valid Morvalex file."), 1},
+        {file, QString(), 2},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(qPrintable(k.commandLine));
+        host->prompts.clear();
+        host->answers.enqueue(platform::ui::Answer::Yes);  // connect again to "shop"
+        frmDatabaseExplorer::CommandLine = k.commandLine;
+        gConnectionIndex = qint16(ConnectionCount());
+        w->HandleCLP();
+        QStringList critical;
+        for (const auto& p : host->prompts)
+            if (p.kind == QLatin1String("message") && p.icon == platform::ui::Icon::Critical) critical << p.text;
+        EXPECT_EQ(critical, k.message.isEmpty() ? QStringList() : QStringList(k.message));
+        EXPECT_EQ(ConnectionCount(), k.connections);
+        host->answers.clear();
+    }
+    frmDatabaseExplorer::CommandLine.clear();
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(StructureFiles, FileMenuOnATreeWithoutGroupsCreatesMorvalexGroupFirst) {
+    oLHXML->RemoveXPath(QStringLiteral("/DATABASESTRUCTURES"), QStringLiteral("DATABASEGROUP[0]"));
+    w->PopulateLHXML();
+    ASSERT_EQ(w->trvMain->topLevelItem(0)->childCount(), 0);
+    oStructureXML.reset();
+    w->mnuSubFile_Click(1);
+    ASSERT_EQ(w->trvMain->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(oLHXML->FindNode(QStringLiteral("/DATABASESTRUCTURES/DATABASEGROUP[0]")).attribute(QStringLiteral("Name")),
+              QStringLiteral("Morvalex Group"));
+    EXPECT_EQ(host->messages(), QStringList({QStringLiteral("Database is not connected, please connect and try again")}));
+
+    // Open asks for a file; a cancelled dialog does nothing.
+    host->prompts.clear();
+    w->mnuSubFile_Click(0);
+    ASSERT_EQ(host->prompts.size(), 1);
+    EXPECT_EQ(host->prompts[0].kind, QStringLiteral("open"));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+}  // namespace

@@ -1,0 +1,368 @@
+// The DDL generator's statements per dialect, the data-type map and the generator's
+// handling of names, keys and failures, against real SQLite files as targets.
+
+#include "MigrationSupport.h"
+
+#include "ado/support/TestDatabases.h"
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "migration/DdlNames.h"
+#include "migration/MigrationSession.h"
+#include "migration/cMigrate.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <gtest/gtest.h>
+
+using namespace bGlobal;
+using namespace migrationtest;
+
+namespace {
+
+// Orders (a key column and a not-nullable one, a primary key and a non-unique index),
+// Order Lines (names with blanks, a unique two-column index, a foreign key) and a
+// table that is not marked.
+const char* const kShop = R"(<DATABASE Name="shop">
+  <TABLE Name="Orders" Migrate="1">
+    <COLUMN Name="ID" Datatype="integer" Length="10" Null_Allowed="False" Primary_Key="PK_Orders"/>
+    <COLUMN Name="Name" Datatype="VARCHAR" Length="50" Null_Allowed="False" Primary_Key=""/>
+    <INDEX Name="PK_Orders" Column_Name="ID" Description="Unique,Primary Key" Table_Name="Orders" Migrate="1"/>
+    <INDEX Name="ix_name" Column_Name="Name" Description="Clustered" Table_Name="Orders" Migrate="1"/>
+  </TABLE>
+  <TABLE Name="Order Lines" Migrate="1">
+    <COLUMN Name="Line No" Datatype="integer" Length="10" Null_Allowed="False" Primary_Key=""/>
+    <COLUMN Name="Order ID" Datatype="integer" Length="10" Null_Allowed="True" Primary_Key=""/>
+    <INDEX Name="ix_lines" Column_Name="Order ID,Line No" Description="Unique" Table_Name="Order Lines" Migrate="1"/>
+    <FOREIGNKEY Name="fk_lines" RelatedColumn="Order ID" PrimaryKeyTable="Orders" ForeignKeyTable="Order Lines" PrimaryKeyColumn="ID" Migrate="1"/>
+  </TABLE>
+  <TABLE Name="Skipped" Migrate="0">
+    <COLUMN Name="x" Datatype="integer" Length="10" Null_Allowed="True" Primary_Key=""/>
+  </TABLE>
+</DATABASE>)";
+
+using GeneratorFn = bool (cMigrate::*)(const QString&);
+
+struct DialectCase {
+    const char* name;
+    GeneratorFn generate;
+    QStringList statements;
+};
+
+class Dialects : public MigrationTest, public ::testing::WithParamInterface<DialectCase> {};
+
+// The script a generator writes for the shop, without running it.
+TEST_P(Dialects, StatementTexts) {
+    testdb::SqliteFile target;
+    cMigrate generator;
+    generator.SetConnectionString(target.connectionString());
+    generator.SetDBXMLContent(QString::fromUtf8(kShop));
+    generator.ExecuteImmediately(false);
+    QStringList events;
+    generator.WhileMigrating = [&](const QString& name, const QString& type, const QString& status) {
+        events << name + QLatin1Char('|') + type + QLatin1Char('|') + status;
+    };
+    generator.MigrationError = [&](qint32, const QString& d, const QString& n, const QString&) { ADD_FAILURE() << qPrintable(n + d); };
+    generator.MigrationDataTypeError = [&](auto&&...) { ADD_FAILURE() << "data-type error"; };
+    (generator.*GetParam().generate)(QStringLiteral("OTHERS"));
+    EXPECT_EQ(Statements(generator.AllQueries()), GetParam().statements);
+    EXPECT_EQ(generator.ObjectsMigrated(), 6);
+    EXPECT_EQ(events.first(), QStringLiteral("Orders|Table|Generating"));
+    EXPECT_EQ(events.last(), QStringLiteral("fk_lines|Foreign Key|Generated"));
+    EXPECT_EQ(events.size(), 12);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Migration, Dialects,
+    ::testing::Values(
+        DialectCase{"SqlServer65", &cMigrate::GenerateSQLServer65Tables,
+                    {R"(Create Table Orders(ID integer,Name varchar(50) NOT NULL))",
+                     R"(Create Table "Order Lines"("Line No" integer NOT NULL,"Order ID" integer))",
+                     R"(Alter table Orders ADD CONSTRAINT IX_# PRIMARY KEY (ID))",
+                     R"(Create  INDEX IX_# on Orders(Name))",
+                     R"(Create UNIQUE  INDEX IX_# on "Order Lines"("Order ID","Line No"))",
+                     R"(Alter table "Order Lines" ADD CONSTRAINT FK_# FOREIGN KEY ("Order ID") References Orders(ID))"}},
+        DialectCase{"SqlServer", &cMigrate::GenerateSQLServerTables,
+                    {R"(Create Table "Orders"(ID int,Name varchar(50) NOT NULL))",
+                     R"(Create Table "Order Lines"("Line No" int NOT NULL,"Order ID" int))",
+                     R"(Alter table [Orders] ADD CONSTRAINT "IX_#" PRIMARY KEY (ID))",
+                     R"(Create  INDEX "IX_#" on "Orders"(Name))",
+                     R"(Create UNIQUE  INDEX "IX_#" on "Order Lines"("Order ID","Line No"))",
+                     R"(Alter table "Order Lines" ADD CONSTRAINT "FK_#" FOREIGN KEY ("Order ID") References "Orders"(ID))"}},
+        DialectCase{"Access", &cMigrate::GenerateAccessTables,
+                    {R"(Create Table [Orders]([ID] LONG,[Name] TEXT(50) NOT NULL))",
+                     R"(Create Table [Order Lines]([Line No] LONG NOT NULL,[Order ID] LONG))",
+                     R"(Alter table [Orders] ADD CONSTRAINT "IX_#" PRIMARY KEY (ID))",
+                     R"(Create  INDEX [IX_#] on [Orders](Name))",
+                     R"(Create UNIQUE  INDEX [IX_#] on [Order Lines]([Order ID],[Line No]))",
+                     R"(Alter table [Order Lines] ADD CONSTRAINT "FK_#" FOREIGN KEY ([Order ID]) References [Orders](ID))"}},
+        DialectCase{"Oracle", &cMigrate::GenerateOracleTables,
+                    {R"(Create Table Orders(ID NUMBER(10),Name VARCHAR2(50)))",
+                     R"(Create Table "Order Lines"("Line No" NUMBER(10),"Order ID" NUMBER(10)))",
+                     R"(Alter table Orders ADD CONSTRAINT IX_# PRIMARY KEY (ID))",
+                     R"(Create  INDEX "IX_#" on Orders(Name))",
+                     R"(Create UNIQUE  INDEX "IX_#" on "Order Lines"("Order ID","Line No"))",
+                     R"(Alter table "Order Lines" ADD CONSTRAINT "FK_#" FOREIGN KEY ("Order ID") References Orders(ID))"}},
+        DialectCase{"Db2", &cMigrate::GenerateDB2Tables,
+                    {R"(Create Table Orders(ID INTEGER NOT NULL,Name VARCHAR(50) NOT NULL))",
+                     R"(Create Table "Order Lines"("Line No" INTEGER NOT NULL,"Order ID" INTEGER))",
+                     R"(Alter table Orders ADD CONSTRAINT IX_# PRIMARY KEY (ID))",
+                     R"(Create  INDEX "IX_#" on Orders(Name))",
+                     R"(Create UNIQUE  INDEX "IX_#" on "Order Lines"("Order ID","Line No"))",
+                     R"(Alter table "Order Lines" ADD CONSTRAINT "FK_#" FOREIGN KEY ("Order ID") References Orders(ID))"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(MigrationNames, QuotingPerDialect) {
+    using namespace ddl;
+    struct Case {
+        Target target;
+        QString name;
+        QString table;
+        QString column;
+    } cases[] = {
+        {Target::Access, QStringLiteral("a]b"), QStringLiteral("[a]]b]"), QStringLiteral("[a]]b]")},
+        {Target::SqlServer, QStringLiteral("say \"hi\""), QStringLiteral("\"say \"\"hi\"\"\""), QStringLiteral("\"say \"\"hi\"\"\"")},
+        {Target::SqlServer65, QStringLiteral("O'Brien"), QStringLiteral("\"O'Brien\""), QStringLiteral("\"O'Brien\"")},
+        {Target::SqlServer65, QStringLiteral("Bücher"), QStringLiteral("\"Bücher\""), QStringLiteral("\"Bücher\"")},
+        {Target::Oracle, QStringLiteral("x); drop table t; --"), QStringLiteral("\"x); drop table t; --\""),
+         QStringLiteral("\"x); drop table t; --\"")},
+        {Target::Db2, QStringLiteral("_plain_1"), QStringLiteral("_plain_1"), QStringLiteral("_plain_1")},
+        {Target::Db2, QStringLiteral("1st"), QStringLiteral("\"1st\""), QStringLiteral("\"1st\"")},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(TableName(c.target, c.name), c.table) << qPrintable(c.name);
+        EXPECT_EQ(ColumnName(c.target, c.name), c.column) << qPrintable(c.name);
+    }
+    EXPECT_EQ(ColumnList(Target::Access, QStringLiteral("a, b c,d]")), QStringLiteral("a,[b c],[d]]]"));
+    EXPECT_EQ(ColumnList(Target::SqlServer65, QStringLiteral("a,Go\"")), QStringLiteral("a,\"Go\"\"\""));
+}
+
+struct MapDataType : MigrationTest {};
+
+TEST_F(MapDataType, LengthsCaseAndMissingEntries) {
+    WriteDataTypeMap(QStringLiteral(R"(<MIGRATION><DATATYPES>
+      <ACCESS>Text</ACCESS><SQLSERVER LengthAllowed="1" MaxLength="8000">varchar</SQLSERVER>
+      <ACCESS>Memo</ACCESS><SQLSERVER LengthAllowed="1">text</SQLSERVER>
+      <ACCESS>Long</ACCESS><SQLSERVER LengthAllowed="1" MaxLength="x">int</SQLSERVER>
+      <ACCESS>Byte</ACCESS>
+    </DATATYPES></MIGRATION>)"));
+    cMigrate generator;
+    ASSERT_TRUE(generator.DataTypeMapLoaded());
+    struct Case {
+        const char* type;
+        const char* source;
+        const char* target;
+        const char* length;
+        const char* expected;
+    } cases[] = {
+        {"Text", "ACCESS", "SQLSERVER", "50", "varchar(50)"},
+        {"Text", "ACCESS", "SQLSERVER", "10000", "varchar(8000)"},
+        {"TEXT", "access", "sqlserver", "50", "varchar(50)"},   // case does not count
+        {"Text", "ACCESS", "SQLSERVER", "0", "varchar"},
+        {"Text", "ACCESS", "SQLSERVER", "", "varchar"},
+        {"Memo", "ACCESS", "SQLSERVER", "50", "text"},           // length allowed, no MaxLength
+        {"Long", "ACCESS", "SQLSERVER", "4", ""},                // MaxLength not a number
+        {"Byte", "ACCESS", "SQLSERVER", "1", ""},                // target list too short
+        {"Currency", "ACCESS", "SQLSERVER", "8", ""},            // no entry
+        {"Text", "ORACLE", "SQLSERVER", "8", ""},                // source key not in the map
+        {"Text ", "ACCESS", "SQLSERVER", "8", ""},               // whole text, no trimming
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(generator.MapDataType(QLatin1String(c.type), QLatin1String(c.source), QLatin1String(c.target), QLatin1String(c.length)),
+                  QLatin1String(c.expected))
+            << c.type << " " << c.length;
+}
+
+// The shipped map: every list as long as the others, and the common types of each
+// product carried to every other one.
+TEST_F(MapDataType, ShippedMap) {
+    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"),
+                           testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")));
+    cMigrate generator;
+    ASSERT_TRUE(generator.DataTypeMapLoaded());
+    struct Case {
+        const char* type;
+        const char* source;
+        const char* target;
+        const char* expected;
+    } cases[] = {
+        {"varchar", "SQLSERVER", "ORACLE", "VARCHAR2(40)"}, {"int", "SQLSERVER65", "IBMDB2", "INTEGER"},
+        {"Text", "ACCESS", "SQLSERVER", "varchar(40)"},     {"Long Integer", "ACCESS", "ORACLE", "NUMBER(10)"},
+        {"Memo", "ACCESS", "SQLSERVER65", "text"},          {"YesNo", "ACCESS", "SQLSERVER", "bit"},
+        {"VARCHAR2", "ORACLE", "ACCESS", "TEXT(40)"},       {"NUMBER", "ORACLE", "SQLSERVER", "decimal"},
+        {"TIMESTAMP", "IBMDB2", "SQLSERVER", "datetime"},   {"int4", "OTHERS", "SQLSERVER65", "int"},
+        {"integer", "OTHERS", "ACCESS", "LONG"},            {"varchar", "OTHERS", "IBMDB2", "VARCHAR(40)"},
+        {"bool", "OTHERS", "ORACLE", "NUMBER(1)"},          {"timestamp", "OTHERS", "SQLSERVER", "datetime"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(generator.MapDataType(QLatin1String(c.type), QLatin1String(c.source), QLatin1String(c.target), QStringLiteral("40")),
+                  QLatin1String(c.expected))
+            << c.type << " " << c.source << " -> " << c.target;
+    const QString plain = DecryptText(testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")), PassPhrase(1));
+    QMap<QString, int> counts;
+    for (const char* key : {"ACCESS", "SQLSERVER", "SQLSERVER65", "ORACLE", "IBMDB2", "OTHERS"})
+        counts[QLatin1String(key)] = int(plain.count(QStringLiteral("<%1>").arg(QLatin1String(key))) +
+                                         plain.count(QStringLiteral("<%1 ").arg(QLatin1String(key))));
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it) EXPECT_EQ(it.value(), counts.first()) << qPrintable(it.key());
+}
+
+struct Generator : MigrationTest {};
+
+// A damaged map: every column is reported with its table and column, and the
+// statements are still built (and rejected by the target), nothing crashes.
+TEST_F(Generator, DamagedMapReportsEveryColumn) {
+    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"), QStringLiteral("not a cipher text"));
+    testdb::SqliteFile target;
+    cMigrate generator;
+    EXPECT_FALSE(generator.DataTypeMapLoaded());
+    QStringList reported;
+    generator.MigrationDataTypeError = [&](const QString& description, const QString& source, const QString& target,
+                                           const QString& type, const QString& object) {
+        reported << QStringList{object, description, source, target, type}.join(QLatin1Char('|'));
+    };
+    generator.SetConnectionString(target.connectionString());
+    generator.SetDBXMLContent(QString::fromUtf8(kShop));
+    generator.ExecuteImmediately(false);
+    generator.GenerateSQLServer65Tables(QStringLiteral("OTHERS"));
+    EXPECT_EQ(reported, (QStringList{QStringLiteral("Orders.ID|Datatype couldnot be matched|OTHERS|SQLSERVER65|integer"),
+                                     QStringLiteral("Orders.Name|Datatype couldnot be matched|OTHERS|SQLSERVER65|VARCHAR"),
+                                     QStringLiteral("Order Lines.Line No|Datatype couldnot be matched|OTHERS|SQLSERVER65|integer"),
+                                     QStringLiteral("Order Lines.Order ID|Datatype couldnot be matched|OTHERS|SQLSERVER65|integer")}));
+}
+
+// A target that refuses the connection: the generators that stop say so once and
+// generate nothing; Oracle and DB2 go on and report every statement.
+TEST_F(Generator, RefusedConnection) {
+    const QString missing = QStringLiteral("Driver=SQLite3;Database=/nonexistent/morvalex/none.db;NoCreat=1;PWD=secret");
+    struct Case {
+        GeneratorFn generate;
+        int errors;
+        int notifications;
+    } cases[] = {{&cMigrate::GenerateAccessTables, 1, 0},
+                 {&cMigrate::GenerateSQLServerTables, 1, 0},
+                 {&cMigrate::GenerateSQLServer65Tables, 1, 0},
+                 {&cMigrate::GenerateOracleTables, 1 + 6, 12},
+                 {&cMigrate::GenerateDB2Tables, 1 + 6, 12}};
+    for (const Case& c : cases) {
+        cMigrate generator;
+        QStringList failures;
+        int notifications = 0;
+        generator.MigrationError = [&](qint32, const QString& description, const QString& object, const QString& query) {
+            failures << object + QLatin1Char('|') + description + QLatin1Char('|') + query;
+        };
+        generator.WhileMigrating = [&](auto&&...) { ++notifications; };
+        generator.SetConnectionString(missing);
+        generator.SetDBXMLContent(QString::fromUtf8(kShop));
+        generator.ExecuteImmediately(true);
+        EXPECT_FALSE((generator.*c.generate)(QStringLiteral("OTHERS")));
+        ASSERT_EQ(failures.size(), c.errors);
+        EXPECT_EQ(notifications, c.notifications);
+        EXPECT_EQ(failures.first(),
+                  QStringLiteral("Connection|Error connecting to database check whether your server is active|"
+                                 "Driver=SQLite3;Database=/nonexistent/morvalex/none.db;NoCreat=1;PWD=****"));
+    }
+}
+
+// Nothing marked: no statement, no notification. Marks count as numbers.
+TEST_F(Generator, OnlyMarkedObjects) {
+    testdb::SqliteFile target;
+    cMigrate generator;
+    int notifications = 0;
+    generator.WhileMigrating = [&](auto&&...) { ++notifications; };
+    generator.SetConnectionString(target.connectionString());
+    QString unmarked = QString::fromUtf8(kShop);
+    unmarked.replace(QStringLiteral("Migrate=\"1\""), QStringLiteral("Migrate=\"0\""));
+    generator.SetDBXMLContent(unmarked);
+    generator.ExecuteImmediately(true);
+    EXPECT_TRUE(generator.GenerateSQLServer65Tables(QStringLiteral("OTHERS")));
+    EXPECT_EQ(generator.AllQueries(), QString());
+    EXPECT_EQ(notifications, 0);
+
+    cMigrate second;
+    QString one = unmarked;
+    one.replace(QStringLiteral("<TABLE Name=\"Skipped\" Migrate=\"0\">"), QStringLiteral("<TABLE Name=\"Skipped\" Migrate=\" 1.0\">"));
+    second.SetConnectionString(target.connectionString());
+    second.SetDBXMLContent(one);
+    second.ExecuteImmediately(true);
+    EXPECT_TRUE(second.GenerateSQLServer65Tables(QStringLiteral("OTHERS")));
+    EXPECT_EQ(Statements(second.AllQueries()), QStringList{QStringLiteral("Create Table Skipped(x integer)")});
+}
+
+// A foreign key over two columns, written as two elements, is one constraint; names
+// drawn for many objects in one run never repeat; the primary key the columns name is
+// created when the catalogue gave no index for it.
+TEST_F(Generator, KeysAndUniqueNames) {
+    QString xml = QStringLiteral("<DATABASE Name=\"d\">"
+                                 "<TABLE Name=\"p\" Migrate=\"1\">"
+                                 "<COLUMN Name=\"a\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"pk\"/>"
+                                 "<COLUMN Name=\"b\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"pk\"/>"
+                                 "<FOREIGNKEY Name=\"fk\" RelatedColumn=\"x\" PrimaryKeyTable=\"p\" ForeignKeyTable=\"c\" PrimaryKeyColumn=\"a\" Migrate=\"1\"/>"
+                                 "<FOREIGNKEY Name=\"fk\" RelatedColumn=\"y\" PrimaryKeyTable=\"p\" ForeignKeyTable=\"c\" PrimaryKeyColumn=\"b\" Migrate=\"1\"/>"
+                                 "</TABLE>");
+    for (int i = 0; i < 200; ++i)
+        xml += QStringLiteral("<TABLE Name=\"t%1\" Migrate=\"0\"><INDEX Name=\"i%1\" Column_Name=\"a\" Description=\"\" Table_Name=\"t%1\" Migrate=\"1\"/></TABLE>").arg(i);
+    xml += QStringLiteral("</DATABASE>");
+    testdb::SqliteFile target;
+    cMigrate generator;
+    generator.SetConnectionString(target.connectionString());
+    generator.SetDBXMLContent(xml);
+    generator.ExecuteImmediately(false);
+    generator.GenerateSQLServer65Tables(QStringLiteral("OTHERS"));
+    const QStringList statements = Statements(generator.AllQueries());
+    ASSERT_EQ(statements.size(), 1 + 1 + 200 + 1);
+    EXPECT_EQ(statements[1], QStringLiteral("Alter table p ADD CONSTRAINT IX_# PRIMARY KEY (a,b)"));
+    EXPECT_EQ(statements.last(), QStringLiteral("Alter table c ADD CONSTRAINT FK_# FOREIGN KEY (x,y) References p(a,b)"));
+    static const QRegularExpression name(QStringLiteral("\\b(?:IX|FK)_\\d{15}\\b"));
+    QSet<QString> names;
+    for (auto it = name.globalMatch(generator.AllQueries()); it.hasNext();) names.insert(it.next().captured());
+    EXPECT_EQ(names.size(), 202);
+}
+
+// ExecuteAll runs a script as the generator writes it, split only at its separator
+// lines: "Go" inside names and statements stays where it is.
+TEST_F(Generator, ExecuteAllSplitsAtSeparatorLinesOnly) {
+    testdb::SqliteFile target;
+    cMigrate generator;
+    generator.SetConnectionString(target.connectionString());
+    generator.SetDBXMLContent(QStringLiteral("<DATABASE/>"));
+    EXPECT_FALSE(generator.ExecuteAll(QStringLiteral("Create Table a(x integer)")));  // no connection yet
+    generator.ExecuteImmediately(true);
+    generator.GenerateSQLServer65Tables(QStringLiteral("OTHERS"));
+    const QString script = QStringLiteral("Create Table Gophers(Go integer, Gone text)") + cMigrate::Separator() +
+                           QStringLiteral("Create Table \"Go\"(\nGo integer)") + cMigrate::Separator();
+    EXPECT_TRUE(generator.ExecuteAll(script));
+    platform::ado::Connection connection;
+    connection.Open(target.connectionString());
+    auto rs = connection.Execute(QStringLiteral("SELECT group_concat(name, ',') FROM (SELECT name FROM sqlite_master WHERE type='table' ORDER BY name)"));
+    EXPECT_EQ(rs->Fields(0).toString(), QStringLiteral("Go,Gophers"));
+    EXPECT_FALSE(generator.ExecuteAll(QStringLiteral("Create Table ok1(x integer)") + cMigrate::Separator() + QStringLiteral("nonsense")));
+}
+
+// The summary: a failed object leaves the list of created ones by its exact name only;
+// the result line follows what is left.
+TEST_F(Generator, SummaryLines) {
+    cXML doc;
+    ASSERT_TRUE(doc.LoadXMLContent(QStringLiteral("<DATABASE/>")));
+    const QStringList chosen = {QStringLiteral("orders_archive"), QStringLiteral("Orders"), QStringLiteral("orders")};
+    struct Case {
+        QStringList failed;
+        QString result;
+        QString created;
+    } cases[] = {
+        {{}, QStringLiteral("Database objects selected have been migrated successfully."),
+         QStringLiteral("orders_archive, Orders, orders have been created in T\r\n\r\n")},
+        {{QStringLiteral("orders")}, QStringLiteral("Database objects transferred with errors."),
+         QStringLiteral("orders_archive, Orders have been created in T\r\n\r\norders failed to copy")},
+        {{QStringLiteral("Orders"), QStringLiteral("orders_archive"), QStringLiteral("orders")},
+         QStringLiteral("None of batabase objects were migrated."), QStringLiteral("Orders failed to copy")},
+    };
+    for (const Case& c : cases) {
+        MigrationSession session;
+        session.MarkObjects(doc, {}, chosen);
+        for (const QString& name : c.failed) session.ObjectFailed(name, QStringLiteral("refused"), QStringLiteral("Create Table x()"));
+        EXPECT_EQ(session.ResultLine(), c.result);
+        EXPECT_TRUE(session.Summary(QStringLiteral("T")).startsWith(c.created))
+            << qPrintable(session.Summary(QStringLiteral("T")));
+    }
+}
+
+}  // namespace

@@ -22,7 +22,7 @@ WriteCall g_writeCall;
 constexpr long kDiskFull = platform::err::DiskFull;
 constexpr long kAccessError = platform::err::PathFileAccessError;
 
-QString quoted(const QString& path) { return QLatin1Char('"') + QDir::toNativeSeparators(path) + QLatin1Char('"'); }
+QString quoted(const QString& path) { return QDir::toNativeSeparators(path); }
 
 RuntimeError accessError(const QString& path, int code) {
     return RuntimeError(kAccessError, QStringLiteral("Path/File access error: ") + quoted(path) + QStringLiteral(" (") +

@@ -4,6 +4,7 @@
 #include "core/frmErrorHandler.h"
 #include "core/frmSplash.h"
 #include "explorer/frmDatabaseExplorer.h"
+#include "explorer/frmDatabaseGroup.h"
 #include "import/ui/frmDatabaseConnection.h"
 #include "migration/ui/frmStructureMigration.h"
 #include "platform/ui/QtHost.h"
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     platform::ui::setHost(&host);
     frmErrorHandler::Install();
     frmDatabaseConnection::Install();
+    frmDatabaseGroup::Install();
     frmStructureMigration::Install();
     frmDatabaseExplorer::CommandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
     frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().Show(); };

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <cerrno>
@@ -183,4 +184,12 @@ bool DeleteFileIfExists(const QString& path) {
     if (!file.exists()) return true;
     file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
     return file.remove();
+}
+
+FileWriteCheck::FileWriteCheck(const QString& path)
+    : m_path(path), m_before(QFileInfo(path).isFile() ? QFileInfo(path).lastModified().toMSecsSinceEpoch() : -1) {}
+
+bool FileWriteCheck::Written() const {
+    const QFileInfo now(m_path);
+    return now.isFile() && (m_before < 0 || now.lastModified().toMSecsSinceEpoch() != m_before);
 }

@@ -24,6 +24,17 @@ void WriteTextFileAtomic(const QString& path, const QString& text);
 QByteArray ReadFileBytes(const QString& path);
 // Reads a whole text file (UTF-8).
 QString ReadTextFile(const QString& path);
+// Tells whether a step that reports its own failures wrote a file: after the step the
+// file is there and was changed since the object was made.
+class FileWriteCheck {
+public:
+    explicit FileWriteCheck(const QString& path);
+    bool Written() const;
+
+private:
+    QString m_path;
+    qint64 m_before;  // ms since the epoch of the last change; -1 when there was no file
+};
 
 // Deletes a file if it exists, read-only or not. True when it is gone.
 bool DeleteFileIfExists(const QString& path);

@@ -2,6 +2,8 @@
 // Small widgets of the main window: the browser panes, the splitter bars and the busy
 // picture. Window thread only.
 
+#include "core/Hourglass.h"
+
 #include <QApplication>
 #include <QTextBrowser>
 #include <QTreeWidget>
@@ -10,13 +12,6 @@
 
 class QSvgRenderer;
 
-// The hourglass pointer for the life of the object.
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 // Visual Basic's code of a mouse button (1 left, 2 right, 4 middle, 0 any other) and
 // its shift mask of the modifier keys (1 Shift, 2 Ctrl, 4 Alt).

@@ -113,13 +113,14 @@ Load MakeCurrent(int g, int c) {
 
     // The connection's own facts, so that what is shown of it (the preview's header)
     // never keeps those of the connection selected before.
+    // The names recorded on the connection win over what its connection string says.
+    if (connection.hasAttribute(QStringLiteral("ConnectionString")))
+        ParseConnectionString(connection.attribute(QStringLiteral("ConnectionString")));
     bool ok = false;
     const qint16 type = connection.attribute(QStringLiteral("DatabaseType")).trimmed().toShort(&ok);
     if (ok) gDatabaseType = type;
     if (connection.hasAttribute(QStringLiteral("ServerName"))) gServerName = connection.attribute(QStringLiteral("ServerName"));
     if (connection.hasAttribute(QStringLiteral("Name"))) gDatabaseName = connection.attribute(QStringLiteral("Name"));
-    if (connection.hasAttribute(QStringLiteral("ConnectionString")))
-        ParseConnectionString(connection.attribute(QStringLiteral("ConnectionString")));
     if (current) return Load::AlreadyCurrent;
 
     if (connection.hasAttribute(QStringLiteral("TempXMLFileName"))) {

@@ -1,6 +1,7 @@
 #include "explorer/frmDatabaseExplorer.h"
 
 #include "core/TreeFill.h"
+#include "core/frmAbout.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/ExplorerWidgets.h"
@@ -550,6 +551,18 @@ void frmDatabaseExplorer::LayoutQueryPage() {
 }
 
 bool frmDatabaseExplorer::eventFilter(QObject* watched, QEvent* e) {
+    // The tree's menu key and Shift+F10 open the selected node's context menu; the
+    // tree has no other context menu.
+    if (trvMain && (watched == trvMain || watched == trvMain->viewport())) {
+        if (e->type() == QEvent::ContextMenu) return true;
+        if (e->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(e);
+            if (key->key() == Qt::Key_Menu || (key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier)) {
+                trvMain_ContextKey();
+                return true;
+            }
+        }
+    }
     switch (e->type()) {
     case QEvent::KeyPress:
         if (watched->isWidgetType()) {
@@ -884,10 +897,7 @@ void frmDatabaseExplorer::mnuSubHelp_Click(int Index) {
     Trap(source("mnuSubHelp_Click"), [&] {
         switch (Index) {
         case 0: Form_KeyDown(vbKeyF1, 0); break;
-        case 3:
-            // The about box, shown modally over this window, is not part of the
-            // program yet.
-            break;
+        case 3: frmAbout::ShowDialog(this); break;
         default: break;
         }
     });
@@ -1376,24 +1386,3 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
     }
 }
 
-// ---- commands handled by the tree, file, query and report code ------------------------------
-
-void frmDatabaseExplorer::mnuSubReport_Click(int) {}
-void frmDatabaseExplorer::mnuSubLevel1_Click(int) {}
-void frmDatabaseExplorer::mnuSubLevel2_Click(int) {}
-void frmDatabaseExplorer::mnuSubLevel3_Click(int) {}
-void frmDatabaseExplorer::mnuSubLevel4_Click(int) {}
-void frmDatabaseExplorer::mnuSubToolbar_Click(int) {}
-void frmDatabaseExplorer::mnuSubPreviewTool_Click(int) {}
-void frmDatabaseExplorer::mnuSubTemplate_Click(int) {}
-void frmDatabaseExplorer::tlbTemplate_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbPreview_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbPrint_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick(QToolButton*) {}
-void frmDatabaseExplorer::trvMain_MouseDown(int, int, const QPoint&) {}
-QString frmDatabaseExplorer::SaveInWord(bool) { return QString(); }
-void frmDatabaseExplorer::SaveNowInWord(const QString&) {}
-QString frmDatabaseExplorer::SaveXML(bool) { return QString(); }
-QString frmDatabaseExplorer::SaveHTML(bool) { return QString(); }
-void frmDatabaseExplorer::SavePreviewInWord() {}

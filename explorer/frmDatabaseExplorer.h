@@ -60,7 +60,8 @@ public:
     // The program's arguments joined by blanks: the structure file to open at load.
     static inline QString CommandLine;
     // Opens the migration wizard modally for the current connection (group, position)
-    // with a table to pre-select ("" for none). Installed by the wizard's code.
+    // with a table to pre-select ("" for none). Installed by the wizard's code; without
+    // it the tree's "&Migrate" commands are disabled.
     static inline std::function<void(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable)> ShowMigrationWizard;
 
     // ---- public procedures ----------------------------------------------------------
@@ -180,6 +181,8 @@ public:
     void OpenAllRows();
     // Button and Shift as for Form_KeyDown; pos in the tree's viewport, in pixels.
     void trvMain_MouseDown(int Button, int Shift, const QPoint& pos);
+    // The context-menu key or Shift+F10 on the tree: the selected node's menu.
+    void trvMain_ContextKey();
     void HandleCLP();
 
     // The button with that key on a toolbar of this window, or null.
@@ -265,6 +268,15 @@ private:
     frmDatabaseExplorer();
     ~frmDatabaseExplorer() override;
 
+    // Report and preview-export commands (ReportCommands.cpp).
+    void SaveXMLPreview();
+    QString SavePreviewXML();
+    void SavePreviewHTML();
+    // The page the document preview shows (its text), or "" when it shows none.
+    QString PreviewContent();
+    void PrintPreview(WebBrowser* browser);
+    void ShowReportSetup();
+
     void BuildMenus();
     void BuildToolbar();
     void BuildPanes();
@@ -299,6 +311,25 @@ private:
     void RunWhilePainting(const std::function<void()>& work);
     // Switches the list's check boxes on or off (also for items added later).
     void SetListCheckBoxes(bool bOn);
+
+    // Tree context commands (TreeCommands.cpp).
+    void OpenNodeMenu(QTreeWidgetItem* Node, const QPoint& globalPos);
+    void SetLevelCommands(int level, QTreeWidgetItem* Node);
+    QTreeWidgetItem* CurrentNode() const;
+    bool AskYesNo(const QString& question);
+    void DeleteConnection(qint16& iConnection);
+    void DeleteDBGroup();
+    void DeleteAllDBGroups();
+    // After a removal: no connection is current (gConnectionIndex -1, no structure
+    // document, no connection facts), the tree is refilled, nothing of the removed
+    // entries is shown, and group g (or the root when g is -1) is the current node.
+    void ShowAfterRemoval(int g);
+    void RemoveConnChildren(const QString& sXPath);
+    void ExpandAll(QTreeWidgetItem* Node);
+    void CollapseAll(QTreeWidgetItem* Node);
+    // CollapseAll, then the node itself.
+    void CollapseAllAndNode(QTreeWidgetItem* Node);
+    void CopyChildNamesToClipboard();
 
     // Catalogue reader of a connection refresh; receives its progress.
     std::shared_ptr<cADODB> oADO;

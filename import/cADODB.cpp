@@ -3,6 +3,7 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
+#include "platform/adox/Adox.h"
 #include "platform/ui/Host.h"
 
 #include <QDateTime>
@@ -141,6 +142,26 @@ void cADODB::AddTableItem(const QString& element, const QString& folder, const Q
                  TablePath() + QStringLiteral("[%1]/").arg(t) + folder, 0);
 }
 
+void cADODB::AddTablesFolder() {
+    const int g = gGroupIndex, c = gConnectionIndex;
+    AddTreeEntry(QStringLiteral("TABLES"),
+                 {QStringLiteral("Name=Tables"), QStringLiteral("Key=Tables|%1|%2").arg(g).arg(c), QStringLiteral("RHXPath=4"),
+                  QStringLiteral("Description=Tables available in database ") + gDatabaseName},
+                 ConnectionPath(), c);
+}
+
+void cADODB::AddTable(const QString& name, const QString& created) {
+    const int g = gGroupIndex, c = gConnectionIndex;
+    AddTreeEntry(QStringLiteral("TABLE"),
+                 {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
+                  QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
+                 ConnectionPath() + QStringLiteral("[%1]/TABLES").arg(c), 0);
+    AddStructureElement(QStringLiteral("TABLE"),
+                        {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created, QStringLiteral("Report=1"),
+                         QStringLiteral("Migrate=0")},
+                        QStringLiteral("DATABASE"), 0);
+}
+
 void cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
                                  int position) {
     oStructureXML->CreateElement(element, attributes);
@@ -183,6 +204,9 @@ bool cADODB::ADOConnect() {
         else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
                  number == platform::err::InvalidArgument || number == platform::ado::adErrTimeout)
             box(description, kAppTitle);
+        else if (number == platform::adox::jetErrFileNotFound || number == platform::adox::jetErrCannotOpen
+                 || number == platform::adox::jetErrUnrecognizedFormat || number == platform::adox::jetErrInvalidPassword)
+            box(description, kAppTitle);  // an Access file that cannot be read: the reason
         else if (number == platform::ado::adErrProviderNotFound)
             box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
                 gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
@@ -285,25 +309,12 @@ void cADODB::GenerateTablesXML() {
             rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Tables));
         }
         if (atEnd(rs)) return;
-        const int g = gGroupIndex, c = gConnectionIndex;
-        const QString connection = ConnectionPath();
         for (; !rs->IsEOF(); rs->MoveNext()) {
             const QString name = text(rs->Fields(nameField));
             const QString created = text(rs->Fields(createdField));
-            if (m_table == 0)
-                AddTreeEntry(QStringLiteral("TABLES"),
-                             {QStringLiteral("Name=Tables"), QStringLiteral("Key=Tables|%1|%2").arg(g).arg(c),
-                              QStringLiteral("RHXPath=4"), QStringLiteral("Description=Tables available in database ") + gDatabaseName},
-                             connection, c);
+            if (m_table == 0) AddTablesFolder();
             if (Raise(name, QStringLiteral("Table"), QStringLiteral("Importing"), 20, QString())) return;
-            AddTreeEntry(QStringLiteral("TABLE"),
-                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
-                          QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
-                         connection + QStringLiteral("[%1]/TABLES").arg(c), 0);
-            AddStructureElement(QStringLiteral("TABLE"),
-                                {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created,
-                                 QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
-                                QStringLiteral("DATABASE"), 0);
+            AddTable(name, created);
             ReadColumns(name);
             if (m_cancel) return;
             GenerateIndexXML(name);
@@ -766,8 +777,3 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
         return QVariant();
     }
 }
-
-// ---- Access ------------------------------------------------------------------------------------
-
-void cADODB::GenerateAccessTables() {}
-void cADODB::GenerateAccessViewsXML() {}

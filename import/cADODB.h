@@ -35,6 +35,8 @@ public:
     void StartXML();
     bool ADOConnect();
     void GenerateAccessViewsXML();
+    // Access's name of a column type (an ADO type number) of the given length.
+    QString GetAccessDataType(qint32 lType, qint32 lLength, bool bFixedLength, bool bAutoIncrement, bool bHyperlink);
     QString SetConnection() const { return m_connectionString; }
     void SetConnection(const QString& sConnStr) { m_connectionString = sConnStr; }
     bool GetServerInfo();
@@ -66,6 +68,10 @@ private:
     // FOREIGNKEYS) and its items under it.
     QString TablePath() const;
     void AddTableFolder(const QString& element, const QString& name, int levelCode);
+    // The connection's TABLES folder, and a table's tree item and structure element
+    // (at position t).
+    void AddTablesFolder();
+    void AddTable(const QString& name, const QString& created);
     void AddTableItem(const QString& element, const QString& folder, const QString& name, int i);
 
     platform::ado::Connection m_connection;

@@ -341,7 +341,12 @@ QString GenerateIndex() {
 // user has been told).
 QString TransformReport() {
     cXML xsl;
-    xsl.LoadXMLFile(Slashes(gReportXSLFile));
+    if (!xsl.LoadXMLFile(Slashes(gReportXSLFile))) {
+        // An own layout that is no XML at all: the user learns which file it is.
+        Critical(QStringLiteral("The style sheet ") + gReportXSLFile +
+                 QStringLiteral(" could not be read. Please check the xsl that you have chosen to apply."));
+        return QString();
+    }
     return oStructureXML->ApplyXSL(xsl);
 }
 

@@ -5,10 +5,17 @@
 // peak memory (maximum resident set) are those of the whole job: read the document,
 // transform, write the files.
 //
-//   bench_report [--tables 250,500,1000] [--runs 3] [--per-page 5] [--out DIR]
+// Then the Word report of --word-tables tables (SaveNowInWord's work: the HTML report
+// in the Word layout, converted by LibreOffice with a private profile) beside the bare
+// soffice --convert-to of the same HTML file, once with a fresh private profile (as
+// the program runs it) and once with a profile kept between runs (a user's warm one).
+//
+//   bench_report [--tables 250,500,1000] [--runs 3] [--per-page 5] [--word-tables 250]
+//                [--word-runs 3] [--out DIR]
 
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "reports/WordReport.h"
 #include "reports/bXMLSupport.h"
 
 #include <QCoreApplication>
@@ -79,7 +86,8 @@ struct Run {
     bool ok = false;
 };
 
-// Runs a program to its end; its wall time and maximum resident set.
+// Runs a program to its end, reading nothing and writing its output nowhere; its wall
+// time and maximum resident set.
 Run Measure(const QStringList& command) {
     QList<QByteArray> bytes;
     for (const QString& a : command) bytes << QFile::encodeName(a);
@@ -88,6 +96,7 @@ Run Measure(const QStringList& command) {
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     QElapsedTimer timer;
     timer.start();
@@ -130,6 +139,10 @@ int WriteReport(const QString& mode, const QString& input, const QString& out, i
     bGlobal::gObjectsPerPage = qint16(perPage);
     bGlobal::oStructureXML = std::make_shared<cXML>();
     if (!bGlobal::oStructureXML->LoadXMLFile(input)) return 2;
+    if (mode == QLatin1String("word")) {
+        QDir().mkpath(out + QStringLiteral("/word"));
+        return WordReport::Save(out + QStringLiteral("/word/bench.doc")) ? 0 : 1;
+    }
     const bool split = mode == QLatin1String("split");
     const QString target = split ? out + QStringLiteral("/split/") : out + QStringLiteral("/single/bench.html");
     QDir(out + (split ? QStringLiteral("/split") : QStringLiteral("/single"))).removeRecursively();
@@ -187,6 +200,45 @@ int main(int argc, char** argv) {
                     single.peakMB, split.ok ? qPrintable(QStringLiteral("%1 pages").arg(pages)) : "FAILED",
                     split.seconds, split.peakMB, x.seconds > 0 ? split.seconds / x.seconds : 0.0,
                     split.seconds * 1e6 / objects);
+        std::fflush(stdout);
+    }
+
+    const int wordTables = option(QStringLiteral("--word-tables"), QStringLiteral("250")).toInt();
+    const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));
+    if (wordTables > 0 && soffice.isEmpty()) std::printf("\nWord report: soffice is not installed, skipped.\n");
+    if (wordTables > 0 && !soffice.isEmpty()) {
+        const int wordRuns = std::max(1, option(QStringLiteral("--word-runs"), QStringLiteral("3")).toInt());
+        const QString dir = out + QStringLiteral("/word%1").arg(wordTables);
+        QDir().mkpath(dir + QStringLiteral("/bare"));
+        const QString input = dir + QStringLiteral("/structure.xml");
+        QFile file(input);
+        if (!file.open(QIODevice::WriteOnly) || file.write(StructureDocument(wordTables)) < 0) return 3;
+        file.close();
+        const QStringList word = {QCoreApplication::applicationFilePath(), QStringLiteral("--case"), QStringLiteral("word"),
+                                  QStringLiteral("--input"), input, QStringLiteral("--out"), dir};
+        // The HTML file both bare conversions read: the one the Word report writes.
+        if (!Measure(word).ok) std::printf("\nWord report FAILED\n");
+        const QString html = dir + QStringLiteral("/data/tempwordcontent.html");
+        const QStringList convert = {QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                                     QStringLiteral("--infilter=HTML (StarWriter)"), QStringLiteral("--convert-to"),
+                                     QStringLiteral("doc:MS Word 97"), QStringLiteral("--outdir"), dir + QStringLiteral("/bare"), html};
+        const QString fresh = QStringLiteral("p=$(mktemp -d) && \"$0\" -env:UserInstallation=file://$p \"$@\"; s=$?; "
+                                             "rm -rf \"$p\"; exit $s");
+        const QStringList bareFresh = QStringList{QStringLiteral("sh"), QStringLiteral("-c"), fresh, soffice} + convert;
+        const QStringList bareWarm = QStringList{soffice, QStringLiteral("-env:UserInstallation=file://") + dir +
+                                                              QStringLiteral("/warm-profile")} + convert;
+        Measure(bareWarm);  // makes the kept profile
+        const QList<Run> m = Medians({word, bareFresh, bareWarm}, wordRuns);
+        std::printf("\nWord report of %d tables (%d objects), median of %d runs:\n", wordTables, wordTables * 4, wordRuns);
+        std::printf("  %-44s %8.2f s %8.1f MB %s\n", "SaveNowInWord (HTML report + conversion)", m[0].seconds, m[0].peakMB,
+                    m[0].ok ? "ok" : "FAILED");
+        std::printf("  %-44s %8.2f s %8s    %s\n", "bare soffice --convert-to, fresh profile", m[1].seconds, "",
+                    m[1].ok ? "ok" : "FAILED");
+        std::printf("  %-44s %8.2f s %8s    %s\n", "bare soffice --convert-to, kept profile", m[2].seconds, "",
+                    m[2].ok ? "ok" : "FAILED");
+        if (m[1].seconds > 0 && m[2].seconds > 0)
+            std::printf("  ratio to the bare conversion: %.2fx (fresh profile), %.2fx (kept profile)\n",
+                        m[0].seconds / m[1].seconds, m[0].seconds / m[2].seconds);
         std::fflush(stdout);
     }
     std::printf("\nOutput under %s\n", qPrintable(out));

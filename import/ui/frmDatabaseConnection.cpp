@@ -1,5 +1,6 @@
 #include "import/ui/frmDatabaseConnection.h"
 
+#include "core/Hourglass.h"
 #include "core/TreeFill.h"
 #include "core/TreeSearch.h"
 #include "core/bGlobal.h"
@@ -45,14 +46,6 @@ frmDatabaseConnection* g_instance = nullptr;
 const QString kForm = QStringLiteral("frmDatabaseConnection.");
 const QColor kGreyed(214, 211, 206);
 constexpr int kTwipsPerPixel = 15;
-
-// The hourglass pointer for the life of the object.
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 void paintBox(QWidget* box, const QColor& color) {
     QPalette palette = box->palette();
@@ -434,16 +427,7 @@ void frmDatabaseConnection::BuildPages() {
                                 fraStep[3]));
     }
 
-    // Page 4: report options (the destination so far).
-    {
-        auto* v = new QVBoxLayout(fraStep[4]);
-        auto* destination = new QGroupBox(QStringLiteral("Destination"), fraStep[4]);
-        auto* form = new QFormLayout(destination);
-        txtDestinationPath = lineEdit(destination, QStringLiteral("txtDestinationPath"));
-        form->addRow(label(destination, QStringLiteral("Destination path"), txtDestinationPath), txtDestinationPath);
-        v->addWidget(destination);
-        v->addStretch();
-    }
+    BuildReportOptionsPage();
 
     // Page 5: objects for the report.
     {
@@ -461,6 +445,10 @@ void frmDatabaseConnection::BuildPages() {
         row->addWidget(cmdSelectAll);
         row->addWidget(cmdDeselectAll);
         row->addStretch();
+        cmdPreview = new QPushButton(QStringLiteral("Preview"), fraStep[5]);
+        cmdPreview->setObjectName(QStringLiteral("cmdPreview"));
+        row->addWidget(cmdPreview);
+        connect(cmdPreview, &QPushButton::clicked, this, [this] { cmdPreview_Click(); });
         v->addLayout(row);
         connect(cmdSelectAll, &QPushButton::clicked, this, [this] { cmdSelectAll_Click(); });
         connect(cmdDeselectAll, &QPushButton::clicked, this, [this] { cmdDeselectAll_Click(); });
@@ -893,6 +881,7 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
             explorer.FocusConnection();
             m_added = {};  // the entry stays
             m_treeShown = true;
+            if (nStep == 5 && FinalSave()) OpenReport();
             bFinished = true;
             UnloadWith(vbFormCode);
             explorer.raise();
@@ -1050,17 +1039,7 @@ QString frmDatabaseConnection::GenerateSummary() {
 }
 
 // ---- report pages ----------------------------------------------------------------------------
-// Report output (formats, style sheets, destinations) comes with the report settings;
-// until then page 4 keeps its destination box as it is and stores nothing.
-
-QString frmDatabaseConnection::AssignInitialPath(const QString& extension, const QString& path) {
-    Q_UNUSED(extension);
-    return path;
-}
-
-bool frmDatabaseConnection::StoreReportSettings() { return true; }
-
-void frmDatabaseConnection::RetrieveReportSettings() {}
+// Page 4's output, destination and report options are in ReportPages.cpp.
 
 void frmDatabaseConnection::InitializeTreeView() {
     Trap(kForm + QStringLiteral("InitializeTreeView"), [&] {

@@ -32,6 +32,7 @@ class QPushButton;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class ReportOptionFrames;
 class cADODB;
 
 // An editable drop-down list that reports that its list is about to open, before
@@ -95,11 +96,21 @@ public:
     void oADO_WhileImporting(QString& ObjectName, QString& ObjectType, QString& ImportStatus, qint16& iIncrementValue,
                              QString& DisplayMessage, bool& Cancel);
 
-    // Report pages.
+    // Report pages (ReportPages.cpp).
     bool UpdateXMLForReport();
     void cmdSelectAll_Click();
     void cmdDeselectAll_Click();
     void trvMain_NodeCheck(QTreeWidgetItem* Node);
+    void optOutputType_Click(int Index);
+    void cmdSelectDestination_Click();
+    void cmdPreview_Click();
+    // Writes the report to sOutputPath by the chosen output; False when nothing was
+    // written (the user has been told why).
+    bool FinalSave();
+    bool ValidateReportSettings(bool bShowMessage);
+    void SelectStyleSheet(const QString& name);
+    QString OutputKind() const { return sOutputKind; }
+    QString OutputPath() const { return sOutputPath; }
 
     // The summary of page 3, lines ended by CR LF.
     QString GenerateSummary();
@@ -163,11 +174,16 @@ public:
     // Summary
     QPlainTextEdit* txtSummary = nullptr;
     // Report options
+    std::array<QRadioButton*, 3> optOutputType{};
     QLineEdit* txtDestinationPath = nullptr;
+    QPushButton* cmdSelectDestination = nullptr;
+    // The paging, style-sheet and layout frames (shared with the report settings).
+    ReportOptionFrames* options = nullptr;
     // Objects for the report
     QTreeWidget* trvMain = nullptr;
     QPushButton* cmdSelectAll = nullptr;
     QPushButton* cmdDeselectAll = nullptr;
+    QPushButton* cmdPreview = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -221,7 +237,11 @@ private:
     bool StructureFileNext();
     void UpdateProgressBar();
 
-    // Report pages (report output comes with the report settings).
+    // Report pages.
+    // Lays out page 4 (output, destination, style sheet, layout, paging).
+    void BuildReportOptionsPage();
+    // Opens the written report: index.html of a folder, else the file.
+    void OpenReport();
     QString AssignInitialPath(const QString& extension, const QString& path);
     bool StoreReportSettings();
     void RetrieveReportSettings();

@@ -1,3 +1,4 @@
+#include "core/Hourglass.h"
 #include "migration/ui/frmStructureMigration.h"
 
 #include "core/bGlobal.h"
@@ -33,13 +34,6 @@ constexpr int kTagRole = Qt::UserRole;
 
 // The connection's group and position, kept with each entry of a connection list.
 constexpr int kPositionRole = Qt::UserRole + 1;
-
-struct Hourglass {
-    Hourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~Hourglass() { QApplication::restoreOverrideCursor(); }
-    Hourglass(const Hourglass&) = delete;
-    Hourglass& operator=(const Hourglass&) = delete;
-};
 
 QString connectionPath(int g, int c) {
     return QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[%1]/DATABASECONNECTION[%2]").arg(g).arg(c);

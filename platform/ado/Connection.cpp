@@ -1,6 +1,7 @@
 // Connection and Command: opening through the ODBC gateway, running statements,
 // answering schema requests, and turning driver diagnostics into ADO errors.
 
+#include "platform/ado/AccessCatalog.h"
 #include "platform/ado/Ado.h"
 #include "platform/ado/Odbc.h"
 #include "platform/ado/SchemaRowsets.h"
@@ -133,6 +134,7 @@ public:
     QString dbmsName;
     QString odbcString;
     schema::Cache cache;
+    schema::AccessSource access;
 
     [[noreturn]] void fail(const odbc::Failure& failure, bool opening) {
         const long number = numberFor(failure, opening);
@@ -165,6 +167,14 @@ public:
     }
 
     schema::Rowset read(int schemaId) {
+        if (access.isAccess()) {
+            switch (schemaId) {
+            case adSchemaTables: case adSchemaColumns: case adSchemaPrimaryKeys: case adSchemaIndexes:
+            case adSchemaForeignKeys:
+                return schema::readAccess(access.catalog(), schemaId);
+            default: break;
+            }
+        }
         switch (schema::engineFor(dbmsName)) {
         case schema::Engine::PostgreSQL: return schema::readPostgres(odbc, schemaId);
         case schema::Engine::SQLite: return schema::readSqlite(odbc, schemaId);
@@ -194,6 +204,7 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
                                                      .arg(odbc::kMaxConnectionStringLength));
     const bool sqlite = namesSqliteDriver(odbcString);
     if (sqlite) odbcString = guardSqliteString(odbcString);
+    d->access.open(odbcString, ConnectionString);
     try {
         d->odbc.connect(odbcString, ConnectionTimeout);
         // SQLite opens the file lazily: a file that is not a database shows at the first read.
@@ -216,6 +227,7 @@ void Connection::Cancel() { d->odbc.cancel(); }
 
 void Connection::Close() {
     d->cache.clear();
+    d->access.close();
     d->odbc.close();
 }
 
@@ -223,7 +235,10 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
     d->requireOpen();
     d->errors.clear();
     // A statement other than a query may change the catalogue.
-    if (!isPlainSelect(commandText)) d->cache.clear();
+    if (!isPlainSelect(commandText)) {
+        d->cache.clear();
+        d->access.clear();
+    }
     odbc::Result result;
     try {
         result = d->odbc.execute(commandText, CommandTimeout);

@@ -24,6 +24,7 @@ public:
     bool showHelp(const QString&, int) override { return false; }
     void setClipboardText(const QString& text) override { m_clip = text; }
     QString clipboardText() override { return m_clip; }
+    bool printDialog(QPrinter&, const QString&) override { return false; }
     void showModal(QObject*) override {}
     [[noreturn]] void endProgram(int code) override {
         std::fflush(nullptr);

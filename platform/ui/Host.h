@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class QObject;
+class QPrinter;
 
 namespace platform::ui {
 
@@ -38,6 +39,9 @@ public:
     virtual bool showHelp(const QString& helpFile, int contextId) = 0;
     virtual void setClipboardText(const QString& text) = 0;
     virtual QString clipboardText() = 0;
+    // The print dialog: the user sets up 'printer' (printer, pages, or printing to a
+    // file); false when the user cancelled.
+    virtual bool printDialog(QPrinter& printer, const QString& title) = 0;
     // Shows a window (a QWidget) modally and returns when it closes.
     virtual void showModal(QObject* window) = 0;
     // Ends the program. Does not return.

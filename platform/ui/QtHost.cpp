@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
@@ -113,6 +115,12 @@ bool QtHost::showHelp(const QString& helpFile, int) {
     const bool opened = opener->exitStatus() == QProcess::NormalExit && opener->exitCode() == 0;
     opener->deleteLater();
     return opened;
+}
+
+bool QtHost::printDialog(QPrinter& printer, const QString& title) {
+    QPrintDialog dialog(&printer, QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtHost::setClipboardText(const QString& text) { QApplication::clipboard()->setText(text); }

@@ -17,6 +17,7 @@ public:
     bool showHelp(const QString& helpFile, int contextId) override;
     void setClipboardText(const QString& text) override;
     QString clipboardText() override;
+    bool printDialog(QPrinter& printer, const QString& title) override;
     void showModal(QObject* window) override;
     [[noreturn]] void endProgram(int code) override;
 };

@@ -42,6 +42,11 @@ bool ScriptedHost::showHelp(const QString& helpFile, int contextId) {
     return helpOpens;
 }
 
+bool ScriptedHost::printDialog(QPrinter& printer, const QString& title) {
+    prompts.append({QStringLiteral("print"), QString(), title});
+    return onPrint ? onPrint(printer) : false;
+}
+
 void ScriptedHost::showModal(QObject* window) {
     prompts.append({QStringLiteral("modal"), window ? window->objectName() : QString(), QString()});
     if (onModal) onModal(window);

@@ -12,7 +12,7 @@
 namespace platform::ui {
 
 struct Prompt {
-    QString kind;  // "message", "open", "save", "folder", "url", "help", "modal", "end"
+    QString kind;  // "message", "open", "save", "folder", "url", "help", "print", "modal", "end"
     QString text;
     QString title;
     Icon icon = Icon::None;
@@ -30,6 +30,7 @@ public:
     bool showHelp(const QString& helpFile, int contextId) override;
     void setClipboardText(const QString& text) override { clipboard = text; }
     QString clipboardText() override { return clipboard; }
+    bool printDialog(QPrinter& printer, const QString& title) override;
     void showModal(QObject* window) override;
     [[noreturn]] void endProgram(int code) override;
 
@@ -44,6 +45,9 @@ public:
     // What showHelp answers: whether a browser showed the page.
     bool helpOpens = true;
     int endedWith = -1;
+    // Plays the user in the print dialog (sets up the printer, say to print into a
+    // file) and answers whether to print. Not set: the dialog is cancelled.
+    std::function<bool(QPrinter&)> onPrint;
     // Called when a window is shown modally, so a test can drive it; the window
     // returns when this returns. Not set: the call returns at once.
     std::function<void(QObject*)> onModal;

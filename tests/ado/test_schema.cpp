@@ -337,8 +337,9 @@ TEST(SqliteSchemaTest, BrokenViewLeavesTheOtherColumnsReadable) {
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaViews), split("TABLE_NAME")), QStringList({"stale"}));
 }
 
-// A driver without an engine reader of its own: the ODBC catalogue functions, through
-// the mdbtools driver on a copy of an Access file.
+// An Access file through the mdbtools driver: tables and columns as the schema
+// rowsets give them, and the rowsets neither the driver nor the file's catalogue
+// answers.
 TEST(OdbcCatalogueTest, AccessFileThroughTheMdbtoolsDriver) {
     testdb::UseTestOdbc();
     MORVALEX_REQUIRE(testdb::RegisteredDrivers().contains(QStringLiteral("MDBTools")), "mdbtools ODBC driver not installed");

@@ -718,6 +718,13 @@ TEST_F(Selection, ListColumnsFitTheirContentsAndTheLastTakesTheRest) {
         for (int c = 0; c < columns; ++c) total += list->columnWidth(c);
         EXPECT_EQ(total, list->viewport()->width());
     }
+    // The window as a user sees it maximised on a 1600x1000 screen, a table's columns
+    // listed.
+    const QString shots = QStringLiteral(MORVALEX_BINARY_DIR "/screenshots");
+    QDir().mkpath(shots);
+    Node(QStringLiteral("Tables|0|0"))->setExpanded(true);
+    w->trvMain->setCurrentItem(Node(QStringLiteral("customers|0|0|2")));
+    EXPECT_TRUE(w->grab().save(shots + QStringLiteral("/main-window-1600x1000.png")));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 

@@ -10,10 +10,14 @@
 #include "explorer/HistoryFile.h"
 #include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
+#include "platform/ui/QtHost.h"
 #include "support/WizardSupport.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QApplication>
+#include <QDir>
+#include <QMessageBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QFrame>
@@ -447,6 +451,38 @@ TEST_F(Wizard, AFailedConnectionKeepsThePageAndTheTree) {
         w.Unload();
         Settle();
     }
+}
+
+// Not compared pixel by pixel: the picture under <build>/screenshots shows the message
+// a user gets, drawn by the program's own host.
+TEST_F(Wizard, ScreenshotOfAFailedConnect) {
+    frmDatabaseConnection& w = Open();
+    ChooseType(w, dbOthers);
+    w.txtConnectionString->setText(QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=9;Database=shop;UID=u;PWD=p"));
+    const QString shots = QStringLiteral(MORVALEX_BINARY_DIR "/screenshots");
+    QDir().mkpath(shots);
+    platform::ui::QtHost qt;
+    platform::ui::setHost(&qt);
+    QString shown;
+    bool saved = false;
+    // The box is modal: grab and close it from the event loop it runs.
+    std::function<void()> grabBox = [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) {
+            QTimer::singleShot(50, grabBox);
+            return;
+        }
+        shown = box->text();
+        saved = box->grab().save(shots + QStringLiteral("/failed-connect.png"));
+        box->accept();
+    };
+    QTimer::singleShot(50, grabBox);
+    Click(w, 2);
+    platform::ui::setHost(&*host);
+    EXPECT_TRUE(saved);
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Please check the server name and database name and try again.\r\n\r\n")))
+        << shown.toStdString();
+    EXPECT_EQ(w.Step(), 1);
 }
 
 TEST_F(Wizard, AFileThatIsNoStructureFileIsRefused) {

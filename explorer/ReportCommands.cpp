@@ -1,0 +1,260 @@
+// The main window's report commands: the Report menu and the SaveReport drop-down,
+// the template menu, the exports of the two previews and their printing. The reports
+// themselves are written by bXMLSupport, WordReport and cXML::SaveXML.
+
+#include "core/FileUtil.h"
+#include "core/Hourglass.h"
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "explorer/ExplorerWidgets.h"
+#include "explorer/Preview.h"
+#include "explorer/PreviewExport.h"
+#include "explorer/frmDatabaseExplorer.h"
+#include "platform/ui/Host.h"
+#include "reports/DM_Browse.h"
+#include "reports/ReportSettings.h"
+#include "reports/WordReport.h"
+#include "reports/bXMLSupport.h"
+#include "reports/ui/frmReportSetup.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPrinter>
+#include <QToolButton>
+#include <QUrl>
+
+using namespace bGlobal;
+using platform::ui::host;
+
+namespace {
+
+QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
+
+
+// A Save dialog starting in the reports folder. The chosen path, or "" when the user
+// cancelled or kept the pattern; a name typed without an extension gets 'extension'.
+QString chooseSavePath(const QString& filter, const QString& pattern) {
+    const QString chosen = host().saveFile(QStringLiteral("Save As"), filter, gReportsFolder, pattern);
+    const QString name = QFileInfo(chosen).fileName();
+    if (chosen.isEmpty() || name == pattern || name.toLower() == pattern.mid(1)) return QString();
+    if (QFileInfo(chosen).suffix().isEmpty() && !QFileInfo(chosen).isDir()) return chosen + pattern.mid(1);
+    return chosen;
+}
+
+// A destination the report cannot be written to (a folder where a file is wanted, a
+// folder that may not be written): told, and refused.
+bool refused(const QString& path, bool bFolder = false) {
+    const QString problem = ReportSettings::DestinationProblem(path, bFolder);
+    if (problem.isEmpty()) return false;
+    Critical(problem);
+    return true;
+}
+
+
+// The file a preview shows, or "" when it shows none.
+QString shownFile(const WebBrowser* browser) {
+    const QString location = browser->LocationURL();
+    if (location.isEmpty() || location == QLatin1String("about:blank")) return QString();
+    return location.startsWith(QLatin1String("file:")) ? QUrl(location).toLocalFile() : location;
+}
+
+}  // namespace
+
+// ---- reports ---------------------------------------------------------------------------------
+
+QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
+    return TrapValue(source("SaveHTML"), [&] {
+        QString path;
+        if (!gMultiplePages) {
+            path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
+            if (path.isEmpty() || refused(path)) return QString();
+        } else {
+            const QString folder = DM_BrowseFolder(QStringLiteral("Select HTML Folder"));
+            if (folder.isEmpty()) return QString();
+            path = folder + (folder.endsWith(QLatin1Char('/')) ? QString() : QStringLiteral("/")) + gDatabaseName +
+                   QStringLiteral("report/");
+            if (refused(path, true)) return QString();
+        }
+        if (bSaveNow) {
+            bool written = false;
+            {
+                const Hourglass wait;
+                written = bXMLSupport::SaveAsHTML(path, gMultiplePages);
+            }
+            // A report that failed has been told about; nothing is opened.
+            if (written) host().openUrl(path.contains(QLatin1String(".html")) ? path : path + QStringLiteral("index.html"));
+        }
+        return path;
+    }, QString());
+}
+
+QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
+    return TrapValue(source("SaveXML"), [&] {
+        const QString path = chooseSavePath(QStringLiteral("XML File | *.xml"), QStringLiteral("*.xml"));
+        if (path.isEmpty() || refused(path)) return QString();
+        if (bSaveNow && oStructureXML) {
+            const FileWriteCheck check(path);
+            oStructureXML->SaveXML(path, true);
+            if (check.Written()) host().openUrl(path);
+        }
+        return path;
+    }, QString());
+}
+
+QString frmDatabaseExplorer::SaveInWord(bool bSaveNow) {
+    return TrapValue(source("SaveInWord"), [&] {
+        const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), QStringLiteral("*.doc"));
+        if (path.isEmpty() || refused(path)) return QString();
+        if (bSaveNow) {
+            const FileWriteCheck check(path);
+            SaveNowInWord(path);
+            if (check.Written()) host().openUrl(path);
+        }
+        return path;
+    }, QString());
+}
+
+void frmDatabaseExplorer::SaveNowInWord(const QString& sWordFileName) {
+    const Hourglass wait;
+    WordReport::Save(sWordFileName);
+}
+
+void frmDatabaseExplorer::mnuSubReport_Click(int Index) {
+    Trap(source("mnuSubReport_Click"), [&] {
+        switch (Index) {
+        case 1: SaveHTML(true); break;
+        case 2: SaveXML(true); break;
+        case 3: SaveInWord(true); break;
+        case 5: ShowReportSetup(); break;
+        default: break;
+        }
+    });
+}
+
+void frmDatabaseExplorer::mnuSubToolbar_Click(int Index) { mnuSubReport_Click(Index); }
+
+void frmDatabaseExplorer::ShowReportSetup() {
+    Trap(source("ShowReportSetup"), [&] {
+        if (frmReportSetup::ShowSetup()) PreviewHTML(gPreviewXPath);
+    });
+}
+
+// ---- the template menu -----------------------------------------------------------------------
+
+void frmDatabaseExplorer::tlbTemplate_ButtonClick(QToolButton* Button) {
+    Trap(source("tlbTemplate_ButtonClick"), [&] {
+        if (QAction* dummy = mnuSubTemplate.value(0)) dummy->setVisible(false);
+        PopupBelow(Button, mnuTemplate);
+    });
+}
+
+void frmDatabaseExplorer::mnuSubTemplate_Click(int Index) {
+    Trap(source("mnuSubTemplate_Click"), [&] {
+        QAction* item = mnuSubTemplate.value(Index);
+        if (!item) return;
+        if (Index == mnuSubTemplate.lastKey()) {
+            ShowReportSetup();
+            return;
+        }
+        ReportSettings::ChooseTemplate(item->text());
+        PreviewHTML(gPreviewXPath);
+    });
+}
+
+// ---- preview exports -------------------------------------------------------------------------
+
+void frmDatabaseExplorer::tlbPreview_ButtonClick(QToolButton* Button) {
+    Trap(source("tlbPreview_ButtonClick"), [&] {
+        if (QAction* xml = mnuSubPreviewTool.value(1)) xml->setVisible(false);
+        PopupBelow(Button, mnuPreviewTool);
+    });
+}
+
+void frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick(QToolButton*) { SaveXMLPreview(); }
+
+void frmDatabaseExplorer::mnuSubPreviewTool_Click(int Index) {
+    Trap(source("mnuSubPreviewTool_Click"), [&] {
+        switch (Index) {
+        case 0: SavePreviewHTML(); break;
+        case 1: SaveXMLPreview(); break;
+        case 2: SavePreviewInWord(); break;
+        default: break;
+        }
+    });
+}
+
+QString frmDatabaseExplorer::PreviewContent() {
+    // Both output kinds export the page the document preview shows: the preview style
+    // sheet has already turned the preview document into it.
+    return shownFile(wbReport).isEmpty() ? QString() : SavePreviewXML();
+}
+
+QString frmDatabaseExplorer::SavePreviewXML() {
+    return TrapValue(source("SavePreviewXML"), [&] {
+        return ReadTextFile(shownFile(wbReport));
+    }, QString());
+}
+
+void frmDatabaseExplorer::SavePreviewHTML() {
+    try {
+        const QString page = shownFile(wbReport);
+        if (page.isEmpty()) return;
+        const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
+        if (path.isEmpty() || refused(path)) return;
+        const Hourglass wait;
+        PreviewExport::WriteHtml(page, path);
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        if (n == platform::err::PermissionDenied) Critical(QStringLiteral("You do not have enought previleges to write file."));
+        else ShowError(n, d, source("SavePreviewHTML"));
+    }
+}
+
+void frmDatabaseExplorer::SaveXMLPreview() {
+    try {
+        const QString shown = shownFile(wbXMLPreview);
+        if (shown.isEmpty()) return;
+        const QString path = chooseSavePath(QStringLiteral("XML Files | *.xml"), QStringLiteral("*.xml"));
+        if (path.isEmpty() || refused(path)) return;
+        PreviewExport::WriteXml(shown, path);
+    } catch (const std::exception&) {
+        // A file that could not be written is told; nothing else stops the command.
+        Critical(QStringLiteral("You do not have enought previleges to write file."));
+    }
+}
+
+void frmDatabaseExplorer::SavePreviewInWord() {
+    try {
+        const Hourglass wait;
+        const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), QStringLiteral("*.doc"));
+        if (path.isEmpty()) return;
+        const QString content = WordReport::PreviewContentFile();
+        DeleteFileIfExists(content);
+        WriteTextFileAtomic(content, PreviewContent());
+        if (WordReport::Convert(content, path)) host().openUrl(path);
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        if (n == platform::err::PermissionDenied)
+            Critical(QStringLiteral("You dont have enough previleges to write file in this directory."));
+        else
+            ShowError(n, d, source("SavePreviewInWord"));
+    }
+}
+
+// ---- printing --------------------------------------------------------------------------------
+
+void frmDatabaseExplorer::PrintPreview(WebBrowser* browser) {
+    try {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(kAppTitle);
+        if (host().printDialog(printer, QStringLiteral("Print"))) browser->print(&printer);
+    } catch (const std::exception&) {
+        // Printing problems are the printer's; the window goes on.
+    }
+}
+
+void frmDatabaseExplorer::tlbPrint_ButtonClick(QToolButton*) { PrintPreview(wbReport); }
+void frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick(QToolButton*) { PrintPreview(wbXMLPreview); }

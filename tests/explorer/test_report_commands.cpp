@@ -1,0 +1,323 @@
+// The main window's report commands driven as a user drives them, with the scripted
+// host answering the dialogs: HTML and XML reports, the template menu, the report
+// settings dialog, the preview exports and printing both previews into PDF files.
+
+#include "ExplorerFixture.h"
+#include "explorer/ExplorerWidgets.h"
+#include "explorer/Preview.h"
+#include "reports/ui/ReportOptionFrames.h"
+#include "reports/ui/frmReportSetup.h"
+#include "support/Prerequisite.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QToolBar>
+
+using namespace bGlobal;
+using explorertest::StructureXml;
+
+namespace {
+
+struct ReportCommands : explorertest::Fixture {
+    frmDatabaseExplorer& Sales() {
+        oStructureXML = explorertest::Document(StructureXml(QStringLiteral("Sales"), {QStringLiteral("V_Sales")}));
+        gDatabaseName = QStringLiteral("Sales");
+        return OpenWindow();
+    }
+    QString Out(const QString& name) {
+        const QString path = folder.file(QStringLiteral("out/") + name);
+        QDir().mkpath(QFileInfo(path).path());
+        return path;
+    }
+    // The report options as one comparable value.
+    static QStringList Options() {
+        return {gReportNameSpace, gReportNameSpaceURI, QString::number(gMultiplePages), QString::number(gObjectsPerPage),
+                gReportCSSFile, QString::number(gPrinterFriendly), gReportXSLFile, gIndexXSLFile, QString::number(gOwnXSL)};
+    }
+    QAction* TemplateItem(frmDatabaseExplorer& w, const QString& caption, int* index = nullptr) {
+        for (auto it = w.mnuSubTemplate.begin(); it != w.mnuSubTemplate.end(); ++it)
+            if (it.value()->text() == caption) {
+                if (index) *index = it.key();
+                return it.value();
+            }
+        return nullptr;
+    }
+};
+
+// Grabs a window into <build>/screenshots/<name>.png.
+void Screenshot(QWidget* window, const QString& name) {
+    window->show();
+    QCoreApplication::processEvents();
+    const QString dir = QStringLiteral(MORVALEX_BINARY_DIR "/screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
+void Type(QWidget* box, const QString& text) {
+    for (QChar c : text) {
+        const int key = c == QLatin1Char('\b') ? int(Qt::Key_Backspace) : int(c.toUpper().unicode());
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, c == QLatin1Char('\b') ? QString() : QString(c));
+        QCoreApplication::sendEvent(box, &press);
+    }
+}
+
+}  // namespace
+
+TEST_F(ReportCommands, HtmlReportsAsOneFileOrAFolderOfPagesAreWrittenAndOpened) {
+    frmDatabaseExplorer& w = Sales();
+    // Pages: the folder picked gets the database's report folder, whose index opens.
+    gMultiplePages = true;
+    gObjectsPerPage = 2;
+    const QString picked = Out(QStringLiteral("Out/x")).chopped(2);
+    host->paths.enqueue(picked);
+    w.mnuSubReport_Click(1);
+    ASSERT_EQ(host->prompts.first().kind, QStringLiteral("folder"));
+    EXPECT_EQ(host->prompts.first().title, QStringLiteral("Select HTML Folder"));
+    EXPECT_EQ(host->openedUrls, QStringList{picked + QStringLiteral("/Salesreport/index.html")});
+    EXPECT_TRUE(QFileInfo(picked + QStringLiteral("/Salesreport/index.html")).isFile());
+
+    // One file, from the toolbar's drop-down; a name typed without extension gets one.
+    host->openedUrls.clear();
+    gMultiplePages = false;
+    host->paths.enqueue(Out(QStringLiteral("single/Sales")));
+    w.mnuSubToolbar_Click(1);
+    EXPECT_EQ(host->openedUrls, QStringList{Out(QStringLiteral("single/Sales.html"))});
+    EXPECT_TRUE(testsupport::ReadFile(Out(QStringLiteral("single/Sales.html"))).contains(QStringLiteral("Order Details")));
+
+    // Cancelled dialogs and a folder where a file is wanted write and open nothing.
+    host->openedUrls.clear();
+    w.mnuSubReport_Click(1);
+    host->paths.enqueue(folder.file(QStringLiteral("out")));
+    w.mnuSubReport_Click(1);
+    EXPECT_TRUE(host->openedUrls.isEmpty());
+    EXPECT_EQ(host->messages().last(), folder.file(QStringLiteral("out")) + QStringLiteral(" is a folder. Please choose a file name."));
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ReportCommands, TheXmlReportHoldsOnlyTheMarkedObjects) {
+    frmDatabaseExplorer& w = Sales();
+    oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[1]")).setAttribute(QStringLiteral("Report"), QStringLiteral("0"));
+    const QString file = Out(QStringLiteral("xml/Sales.xml"));
+    host->paths.enqueue(file);
+    w.mnuSubReport_Click(2);
+    EXPECT_EQ(host->openedUrls, QStringList{file});
+    const QString text = testsupport::ReadFile(file);
+    EXPECT_TRUE(text.contains(QStringLiteral("Customers")));
+    EXPECT_FALSE(text.contains(QStringLiteral("\"Orders\"")));
+    // The pattern left as it was saves nothing.
+    host->openedUrls.clear();
+    host->paths.enqueue(QStringLiteral("*.xml"));
+    EXPECT_EQ(w.SaveXML(true), QString());
+    EXPECT_TRUE(host->openedUrls.isEmpty());
+}
+
+TEST_F(ReportCommands, TemplateItemsChooseTheStyleAndTheLastOpensTheSettings) {
+    MakeStyles({QStringLiteral("Printer Friendly Blue.css")});
+    frmDatabaseExplorer& w = Sales();
+    w.tlbTemplate_ButtonClick(frmDatabaseExplorer::Button(w.tlbTemplate, QStringLiteral("Template")));
+    EXPECT_FALSE(w.mnuSubTemplate.value(0)->isVisible());
+    int index = -1;
+    ASSERT_TRUE(TemplateItem(w, QStringLiteral("Printer Friendly Blue"), &index));
+    w.mnuSubTemplate_Click(index);
+    EXPECT_EQ(gReportCSSFile, QStringLiteral("styles/Printer Friendly Blue.css"));
+    EXPECT_TRUE(gPrinterFriendly);
+    EXPECT_EQ(gReportXSLFile, AppPath() + QStringLiteral("/styles/morvpfreport.xsl"));
+    ASSERT_TRUE(TemplateItem(w, QStringLiteral("Graphite"), &index));
+    w.mnuSubTemplate_Click(index);
+    EXPECT_FALSE(gPrinterFriendly);
+    EXPECT_EQ(gIndexXSLFile, AppPath() + QStringLiteral("/styles/morvreport.xsl"));
+
+    // "Advanced Options" and "Report &Options" open the same dialog.
+    QStringList shown;
+    host->onModal = [&](QObject* window) {
+        shown << window->objectName();
+        static_cast<frmReportSetup*>(window)->CancelButton->click();
+    };
+    ASSERT_TRUE(TemplateItem(w, QStringLiteral("Advanced Options"), &index));
+    w.mnuSubTemplate_Click(index);
+    w.mnuSubReport_Click(5);
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("frmReportSetup"), QStringLiteral("frmReportSetup")}));
+}
+
+TEST_F(ReportCommands, TheSettingsDialogStoresOnOkOnlyAndCancelChangesNothing) {
+    frmDatabaseExplorer& w = Sales();
+    const QStringList before = Options();
+    // Cancel after editing every frame.
+    host->onModal = [&](QObject* window) {
+        auto* d = static_cast<frmReportSetup*>(window);
+        Screenshot(d, QStringLiteral("frmReportSetup"));
+        EXPECT_EQ(d->options->cboStyleSheet->currentText(), QStringLiteral("Professional yellow"));
+        EXPECT_TRUE(d->options->chkGenerateMultipleXML->isChecked());
+        EXPECT_EQ(d->options->txtNumberOfPages->text(), QStringLiteral("5"));
+        EXPECT_FALSE(d->txtNamespace->isEnabled());
+        d->chkNameSpace->setChecked(true);
+        Type(d->txtNamespace, QStringLiteral("ab1 _C\bD"));
+        EXPECT_EQ(d->txtNamespace->text(), QStringLiteral("abD"));
+        d->options->chkGenerateMultipleXML->setChecked(false);
+        EXPECT_TRUE(d->options->txtNumberOfPages->text().isEmpty());
+        d->options->cboStyleSheet->setCurrentIndex(0);
+        d->CancelButton->click();
+    };
+    w.mnuSubReport_Click(5);
+    EXPECT_EQ(Options(), before);
+
+    // OK: a bad number keeps the dialog open with its message; a good choice is stored.
+    host->onModal = [&](QObject* window) {
+        auto* d = static_cast<frmReportSetup*>(window);
+        d->options->txtNumberOfPages->setText(QStringLiteral("0"));
+        d->OKButton->click();
+        EXPECT_EQ(host->messages(), QStringList{QStringLiteral("Please enter a valid number.")});
+        EXPECT_FALSE(d->Stored());
+        d->options->chkGenerateMultipleXML->setChecked(false);
+        d->options->SelectStyleSheet(QStringLiteral("printer friendly"));
+        d->chkNameSpace->setChecked(true);
+        d->txtNamespace->setText(QStringLiteral("mv"));
+        d->txtNameSpaceURI->setText(QStringLiteral("urn:mv"));
+        d->OKButton->click();
+    };
+    w.mnuSubReport_Click(5);
+    EXPECT_FALSE(gMultiplePages);
+    EXPECT_EQ(gObjectsPerPage, 0);
+    EXPECT_TRUE(gPrinterFriendly);
+    EXPECT_EQ(gReportCSSFile, QStringLiteral("styles/Printer Friendly.css"));
+    EXPECT_EQ(gReportXSLFile, AppPath() + QStringLiteral("/styles/morvpfreport.xsl"));
+    EXPECT_EQ(gReportNameSpace, QStringLiteral("mv"));
+    EXPECT_EQ(gReportNameSpaceURI, QStringLiteral("urn:mv"));
+
+    // Every style shows its sample picture.
+    host->onModal = [&](QObject* window) {
+        auto* d = static_cast<frmReportSetup*>(window);
+        for (int i = 0; i + 1 < d->options->cboStyleSheet->count(); ++i) {
+            d->options->cboStyleSheet->setCurrentIndex(i);
+            EXPECT_FALSE(d->options->pctPreview->pixmap().isNull()) << d->options->cboStyleSheet->currentText().toStdString();
+        }
+        d->CancelButton->click();
+    };
+    w.mnuSubReport_Click(5);
+
+    // A CSS file of the user's matches no style: the dialog opens on entry 4.
+    gReportCSSFile = folder.file(QStringLiteral("mine.css"));
+    host->onModal = [&](QObject* window) {
+        auto* d = static_cast<frmReportSetup*>(window);
+        EXPECT_EQ(d->options->cboStyleSheet->currentIndex(), 4);
+        EXPECT_FALSE(d->options->txtCSSFileName->isEnabled());
+        EXPECT_TRUE(d->txtNamespace->isEnabled());
+        d->CancelButton->click();
+    };
+    w.mnuSubReport_Click(5);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ReportCommands, PreviewsAreExportedWithTheirPicturesAndStyles) {
+    frmDatabaseExplorer& w = Sales();
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    // Document preview to HTML: the page reads its style from the copy beside it.
+    const QString page = Out(QStringLiteral("preview/page.html"));
+    host->paths.enqueue(page);
+    w.tlbPreview_ButtonClick(frmDatabaseExplorer::Button(w.tlbPreview, QStringLiteral("SaveThisPage")));
+    EXPECT_FALSE(w.mnuSubPreviewTool.value(1)->isVisible());
+    w.mnuSubPreviewTool_Click(0);
+    const QString text = testsupport::ReadFile(page);
+    EXPECT_TRUE(text.contains(QStringLiteral("href=\"styles/Professional%20yellow.css\""))) << text.left(600).toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("file:")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Order Details")));
+    EXPECT_TRUE(QFileInfo(Out(QStringLiteral("preview/styles/Professional yellow.css"))).isFile());
+    EXPECT_FALSE(QDir(Out(QStringLiteral("preview/images"))).isEmpty());
+
+    // Database text stays text in the exported page.
+    oStructureXML = explorertest::Document(QStringLiteral(
+        "<DATABASE Name=\"Sales\" DatabaseEngine=\"OTHERS\" DatabaseType=\"12\" DatabaseName=\"Sales\" ServerName=\"s\" "
+        "Time=\"\" CreatedOn=\"\" ServerType=\"OTHERS\" CreatedBy=\"x\"><TABLE Name=\"t&lt;script&gt;alert(1)&lt;/script&gt;\" "
+        "CreatedOn=\"\" Report=\"1\" Migrate=\"0\"><COLUMN Name=\"c&amp;d\"/></TABLE></DATABASE>"));
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    const QString hostile = Out(QStringLiteral("preview/hostile.html"));
+    host->paths.enqueue(hostile);
+    w.mnuSubPreviewTool_Click(0);
+    const QString hostileText = testsupport::ReadFile(hostile);
+    EXPECT_TRUE(hostileText.contains(QStringLiteral("t&lt;script&gt;alert(1)&lt;/script&gt;")));
+    EXPECT_FALSE(hostileText.contains(QStringLiteral("<script>")));
+
+    // The XML preview's button saves its text directly.
+    const QString xml = Out(QStringLiteral("preview/page.xml"));
+    host->paths.enqueue(xml);
+    w.tlbXMLPreviewSave_ButtonClick(nullptr);
+    EXPECT_EQ(testsupport::ReadFile(xml), testsupport::ReadFile(Preview::XmlFile()));
+    EXPECT_TRUE(host->messages().isEmpty()) << host->messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+}
+
+TEST_F(ReportCommands, BothPreviewsPrintIntoPdfFiles) {
+    MORVALEX_REQUIRE_PROGRAM("pdftoppm");
+    frmDatabaseExplorer& w = Sales();
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    const struct {
+        const char* name;
+        std::function<void()> print;
+    } cases[] = {
+        {"document", [&] { w.tlbPrint_ButtonClick(nullptr); }},
+        {"xml", [&] { w.tlbXMLPreviewPrint_ButtonClick(nullptr); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString pdf = Out(QStringLiteral("print/%1.pdf").arg(QLatin1String(c.name)));
+        host->onPrint = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        c.print();
+        ASSERT_TRUE(QFileInfo(pdf).size() > 0);
+        QProcess render;
+        render.start(QStringLiteral("pdftoppm"), {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1"),
+                                                  QStringLiteral("-r"), QStringLiteral("20"), QStringLiteral("-png"), pdf,
+                                                  pdf + QStringLiteral(".page")});
+        ASSERT_TRUE(render.waitForFinished(30000));
+        EXPECT_EQ(render.exitCode(), 0) << render.readAllStandardError().toStdString();
+        EXPECT_FALSE(QDir(QFileInfo(pdf).path()).entryList({QFileInfo(pdf).fileName() + QStringLiteral(".page*.png")}).isEmpty());
+    }
+    // A cancelled print dialog prints nothing.
+    host->onPrint = nullptr;
+    w.tlbPrint_ButtonClick(nullptr);
+    EXPECT_EQ(host->prompts.last().kind, QStringLiteral("print"));
+}
+
+TEST_F(ReportCommands, WordCommandsWriteAndOpenTheDocumentOrSayWordIsMissing) {
+    frmDatabaseExplorer& w = Sales();
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    {
+        // Without LibreOffice on the PATH.
+        const QByteArray path = qgetenv("PATH");
+        const QTemporaryDir empty;
+        qputenv("PATH", empty.path().toUtf8());
+        host->paths.enqueue(Out(QStringLiteral("word/none.doc")));
+        w.mnuSubReport_Click(3);
+        host->paths.enqueue(Out(QStringLiteral("word/none2.doc")));
+        w.mnuSubPreviewTool_Click(2);
+        qputenv("PATH", path);
+        EXPECT_EQ(host->messages(), QStringList(2, QStringLiteral("Microsoft Word does not exist, please install and try again")));
+        EXPECT_TRUE(host->openedUrls.isEmpty());
+        EXPECT_FALSE(QFileInfo::exists(Out(QStringLiteral("word/none.doc"))));
+    }
+    MORVALEX_REQUIRE_PROGRAM("soffice");
+    MORVALEX_REQUIRE_PROGRAM("catdoc");
+    host->prompts.clear();
+    const QString doc = Out(QStringLiteral("word/preview.doc"));
+    host->paths.enqueue(doc);
+    w.mnuSubPreviewTool_Click(2);
+    EXPECT_TRUE(host->messages().isEmpty()) << host->messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(host->openedUrls, QStringList{doc});
+    QProcess catdoc;
+    catdoc.start(QStringLiteral("catdoc"), {doc});
+    ASSERT_TRUE(catdoc.waitForFinished(30000));
+    EXPECT_TRUE(QString::fromLocal8Bit(catdoc.readAllStandardOutput()).contains(QStringLiteral("Order Details")));
+}

@@ -1,49 +1,182 @@
 #include "core/FileUtil.h"
 
+#include "core/bGlobal.h"
 #include "platform/Error.h"
 
 #include <QDir>
 #include <QFile>
 #include <QDateTime>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using platform::RuntimeError;
 
 namespace {
-// The description names the file, so a message about it tells the user which one.
-[[noreturn]] void raise(long number, const QString& text, const QString& path) {
-    throw RuntimeError(number, text + QStringLiteral(": ") + QDir::toNativeSeparators(path));
+
+WriteCall g_writeCall;
+
+constexpr long kDiskFull = platform::err::DiskFull;
+constexpr long kAccessError = platform::err::PathFileAccessError;
+
+QString quoted(const QString& path) { return QDir::toNativeSeparators(path); }
+
+RuntimeError accessError(const QString& path, int code) {
+    return RuntimeError(kAccessError, QStringLiteral("Path/File access error: ") + quoted(path) + QStringLiteral(" (") +
+                                          QString::fromLocal8Bit(strerror(code)) + QLatin1Char(')'));
 }
 
-[[noreturn]] void fail(const QFileDevice& f, const QString& path) {
-    const QString denied = QStringLiteral("Permission denied");
-    if (f.error() == QFileDevice::PermissionsError) raise(platform::err::PermissionDenied, denied, path);
-    const QFileInfo info(path);
-    if (!info.absoluteDir().exists()) raise(platform::err::PathNotFound, QStringLiteral("Path not found"), path);
-    if (info.exists() && !info.isWritable()) raise(platform::err::PermissionDenied, denied, path);
-    if (!QFileInfo(info.absolutePath()).isWritable()) raise(platform::err::PermissionDenied, denied, path);
-    raise(platform::err::PathFileAccessError, QStringLiteral("Path/File access error (") + f.errorString() + QLatin1Char(')'), path);
+[[noreturn]] void failWrite(int code, const QString& path) {
+    switch (code) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        throw RuntimeError(platform::err::PermissionDenied, QStringLiteral("Permission denied: ") + quoted(path) +
+                                                                QStringLiteral(" cannot be written."));
+    case ENOENT:
+    case ENOTDIR: throw RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found: ") + quoted(path));
+    case ENOSPC:
+    case EDQUOT:
+        throw RuntimeError(kDiskFull, QStringLiteral("Disk full: ") + quoted(path) +
+                                          QStringLiteral(" could not be written and was left as it was. Free some space and try again."));
+    default: throw accessError(path, code);
+    }
 }
+
+// True when path lies in the per-user data folder or below it.
+bool inDataFolder(const QString& path) {
+    const QString data = QFileInfo(bGlobal::DataPath()).canonicalFilePath();
+    const QString folder = QFileInfo(QFileInfo(path).absolutePath()).canonicalFilePath();
+    return !data.isEmpty() && (folder == data || folder.startsWith(data + QLatin1Char('/')));
+}
+
+ssize_t writeSome(int fd, const char* data, size_t size) {
+    return g_writeCall ? g_writeCall(fd, data, size) : ::write(fd, data, size);
+}
+
+// The file descriptor and path of the new file while it is written; removes the file
+// unless it was renamed over the target.
+class NewFile {
+public:
+    explicit NewFile(const QByteArray& target) {
+        for (int attempt = 0; m_fd < 0; ++attempt) {
+            m_path = target + ".morv" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt) + ".tmp";
+            m_fd = ::open(m_path.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd < 0 && (errno != EEXIST || attempt > 100)) {
+                m_error = errno;
+                return;
+            }
+        }
+        m_created = true;
+    }
+    ~NewFile() {
+        if (m_fd >= 0) ::close(m_fd);
+        if (m_created && !m_renamed) ::unlink(m_path.constData());
+    }
+    int fd() const { return m_fd; }
+    int error() const { return m_error; }
+    const QByteArray& path() const { return m_path; }
+    // Closes the descriptor; the close's own error counts (NFS reports write errors there).
+    int close() {
+        const int rc = ::close(m_fd);
+        m_fd = -1;
+        return rc;
+    }
+    void renamed() { m_renamed = true; }
+
+private:
+    QByteArray m_path;
+    int m_fd = -1;
+    int m_error = 0;
+    bool m_created = false;
+    bool m_renamed = false;
+};
+
 }  // namespace
 
-void WriteTextFileAtomic(const QString& path, const QString& text) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) fail(file, path);
-    const QByteArray bytes = text.toUtf8();
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        fail(file, path);
+void SetWriteCallForTesting(WriteCall call) { g_writeCall = std::move(call); }
+
+void WriteFileAtomic(const QString& path, const QByteArray& bytes) {
+    const QByteArray target = QFile::encodeName(path);
+    NewFile file(target);
+    if (file.fd() < 0) failWrite(file.error(), path);
+
+    struct stat old {};
+    mode_t mode = 0;
+    if (inDataFolder(path))
+        mode = S_IRUSR | S_IWUSR;
+    else if (::stat(target.constData(), &old) == 0 && S_ISREG(old.st_mode))
+        mode = old.st_mode & 07777;
+    if (mode != 0 && ::fchmod(file.fd(), mode) != 0) failWrite(errno, path);
+
+    const char* data = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t n = writeSome(file.fd(), data, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) failWrite(n < 0 ? errno : ENOSPC, path);
+        data += n;
+        left -= size_t(n);
     }
-    if (!file.commit()) fail(file, path);
+    // Space on some file systems is only taken at the flush: its failure is a failed write.
+    if (::fsync(file.fd()) != 0 && errno != EINVAL && errno != EROFS) failWrite(errno, path);
+    if (file.close() != 0) failWrite(errno, path);
+    if (::rename(file.path().constData(), target.constData()) != 0) failWrite(errno, path);
+    file.renamed();
 }
 
-QString ReadTextFile(const QString& path) {
-    QFile file(path);
-    if (!file.exists()) raise(platform::err::FileNotFound, QStringLiteral("File not found"), path);
-    if (!file.open(QIODevice::ReadOnly)) fail(file, path);
-    return QString::fromUtf8(file.readAll());
+void WriteTextFileAtomic(const QString& path, const QString& text) { WriteFileAtomic(path, text.toUtf8()); }
+
+QByteArray ReadFileBytes(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    // O_NONBLOCK: opening a FIFO for reading must not wait for a writer.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        const int code = errno;
+        switch (code) {
+        case ENOENT:
+            if (!QFileInfo(QFileInfo(path).absolutePath()).isDir())
+                throw RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found: ") + quoted(path));
+            throw RuntimeError(platform::err::FileNotFound, QStringLiteral("File not found: ") + quoted(path));
+        case ENOTDIR: throw RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found: ") + quoted(path));
+        case EACCES:
+        case EPERM:
+            throw RuntimeError(platform::err::PermissionDenied,
+                               QStringLiteral("Permission denied: ") + quoted(path) +
+                                   QStringLiteral(" cannot be read. Give your user read permission on it and try again."));
+        default: throw accessError(path, code);
+        }
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        throw RuntimeError(kAccessError, QStringLiteral("Path/File access error: ") + quoted(path) +
+                                             QStringLiteral(" is not a regular file. Remove or rename it and try again."));
+    }
+    // A regular file never blocks; read it in the ordinary way.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            const int code = errno;
+            ::close(fd);
+            throw accessError(path, code);
+        }
+        if (n == 0) break;
+        bytes.append(buffer, n);
+    }
+    ::close(fd);
+    return bytes;
 }
+
+QString ReadTextFile(const QString& path) { return QString::fromUtf8(ReadFileBytes(path)); }
 
 bool DeleteFileIfExists(const QString& path) {
     if (path.isEmpty()) return true;

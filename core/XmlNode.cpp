@@ -1,5 +1,6 @@
 #include "core/XmlNode.h"
 
+#include "core/XmlText.h"
 #include "platform/Error.h"
 #include "platform/xml/XslPattern.h"
 
@@ -224,7 +225,7 @@ QString XmlNode::attribute(const QString& name) const {
 
 void XmlNode::setAttribute(const QString& name, const QString& value) {
     if (!isElement()) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
-    xmlSetProp(m_node, X(name.toUtf8()), X(value.toUtf8()));
+    xmlSetProp(m_node, X(name.toUtf8()), X(XmlSafeUtf8(value)));
 }
 
 void XmlNode::removeAttribute(const QString& name) {
@@ -244,7 +245,7 @@ QString XmlNode::text() const { return m_node ? QFree(xmlNodeGetContent(m_node))
 
 void XmlNode::setText(const QString& text) {
     if (!m_node) return;
-    xmlChar* escaped = xmlEncodeSpecialChars(m_node->doc, X(text.toUtf8()));
+    xmlChar* escaped = xmlEncodeSpecialChars(m_node->doc, X(XmlSafeUtf8(text)));
     xmlNodeSetContent(m_node, escaped);
     xmlFree(escaped);
 }

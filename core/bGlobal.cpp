@@ -1,8 +1,10 @@
 #include "core/bGlobal.h"
 
+#include "core/DataFolder.h"
 #include "core/FileUtil.h"
 #include "core/Forms.h"
 #include "core/StartupInfo.h"
+#include "core/PasswordMask.h"
 #include "core/cXML.h"
 #include "platform/crypto/Crypto.h"
 #include "platform/os/Os.h"
@@ -184,7 +186,7 @@ QString DataPath() {
         path = base + QStringLiteral("/morvalex");
     }
     path = stripSlash(path);
-    QDir().mkpath(path);
+    DataFolder::MakePrivateFolder(path);
     return path;
 }
 
@@ -221,8 +223,13 @@ void Main() {
         SetDatabaseQueries();
         gImportStoredProcedures = true;
         gImportTriggers = true;
-        gTempPath = QDir::tempPath();
-        if (!gTempPath.endsWith(QLatin1Char('/'))) gTempPath += QLatin1Char('/');
+        // Structure copies and previews carry what the databases hold: they go to a
+        // private folder of this run, never to the shared system folder.
+        DataFolder::Secure(DataPath());
+        gTempPath = DataFolder::RunTempFolder(DataPath());
+        if (gTempPath.isEmpty())
+            throw platform::RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found: the temporary folder under \"") +
+                                                                          DataPath() + QStringLiteral("/temp\" cannot be made."));
         gCurrentUser = GetCurrentUser();
         {
             CLocalInfo info;
@@ -454,8 +461,8 @@ void ShowError(long number, const QString& description, const QString& source, Q
         g_errorDialog(number, description, source);
         return;
     }
-    std::fprintf(stderr, "%s: error %ld in %s: %s\n", qPrintable(kAppTitle), number, qPrintable(source),
-                 qPrintable(description));
+    std::fprintf(stderr, "%s: error %ld in %s: %s\n", qPrintable(kAppTitle), number, qPrintable(MaskPasswords(source)),
+                 qPrintable(MaskPasswords(description)));
     platform::ui::endProgram(1);
 }
 

@@ -1,6 +1,7 @@
 #include "core/cXML.h"
 
 #include "core/FileUtil.h"
+#include "core/XmlText.h"
 #include "core/bGlobal.h"
 #include "platform/Error.h"
 #include "platform/ui/Host.h"
@@ -49,11 +50,33 @@ std::shared_ptr<_xmlDoc> own(xmlDocPtr doc) {
 // Parses text as the program's documents are parsed: no network, no external
 // entities or DTD loading, whitespace-only text dropped. A document that carries a
 // DTD is refused: none of the program's documents has one, and refusing it closes the
-// door on entity expansion.
+// door on entity expansion. Documents may be large (a structure of 20,000 tables, a
+// view text of many megabytes, a long history), so libxml2's size limits are lifted;
+// with no DTD there is no entity expansion for that to let through.
+// True when the prolog (the text before the root element's start tag) holds a
+// document type declaration.
+bool hasDoctype(const QByteArray& bytes) {
+    qsizetype i = 0;
+    for (;;) {
+        i = bytes.indexOf('<', i);
+        if (i < 0 || i + 1 >= bytes.size()) return false;
+        const char next = bytes[i + 1];
+        if (next == '?') {
+            i = bytes.indexOf("?>", i + 2);
+        } else if (bytes.mid(i, 4) == "<!--") {
+            i = bytes.indexOf("-->", i + 4);
+        } else {
+            return bytes.mid(i, 9) == "<!DOCTYPE";
+        }
+        if (i < 0) return false;
+    }
+}
+
 std::shared_ptr<_xmlDoc> parse(const QByteArray& bytes, const QByteArray& url) {
+    if (hasDoctype(bytes)) return nullptr;
     xmlSetStructuredErrorFunc(nullptr, [](void*, xmlErrorPtr) {});
     xmlDocPtr doc = xmlReadMemory(bytes.constData(), int(bytes.size()), url.isEmpty() ? nullptr : url.constData(),
-                                  nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOWARNING | XML_PARSE_NOERROR);
+                                  nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOWARNING | XML_PARSE_NOERROR | XML_PARSE_HUGE);
     xmlSetStructuredErrorFunc(nullptr, nullptr);
     if (!doc) return nullptr;
     if (doc->intSubset || doc->extSubset || !xmlDocGetRootElement(doc)) {
@@ -72,7 +95,7 @@ void ApplyAttributeList(_xmlNode* element, const QStringList& aAttributes) {
         if (entry.isEmpty()) continue;
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         if (eq < 0) throw RuntimeError(platform::err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-        setProp(element, entry.left(eq).toUtf8(), entry.mid(eq + 1).toUtf8());
+        setProp(element, entry.left(eq).toUtf8(), XmlSafeUtf8(entry.mid(eq + 1)));
     }
 }
 
@@ -108,8 +131,12 @@ bool cXML::LoadXMLContent(const QString& sTempXMLContent) {
 }
 
 bool cXML::LoadXMLFile(const QString& sXMLFileName) {
-    QFile file(sXMLFileName);
-    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QByteArray bytes;
+    try {
+        bytes = ReadFileBytes(sXMLFileName);
+    } catch (const RuntimeError&) {
+        // Missing, unreadable or not a regular file: no document.
+    }
     return Adopt(bytes.isEmpty() ? nullptr : parse(bytes, QFile::encodeName(sXMLFileName)),
                  bytes.trimmed().startsWith("<?xml"));
 }
@@ -154,7 +181,7 @@ bool cXML::AppendChild(const QString& sParentNodeName, int iParentNodeNumber) {
 XmlNode cXML::CreateCDataElement(const QString& sCDATAContent) {
     return bGlobal::TrapValue(QStringLiteral("cXML.CreateCDataElement"), [&] {
         RequireDocument();
-        const QByteArray text = sCDATAContent.toUtf8();
+        const QByteArray text = XmlSafeUtf8(sCDATAContent);
         m_cdata = xmlNewCDataBlock(m_doc.get(), X(text), int(text.size()));
         xmlutil::keepDetached(m_doc.get(), m_cdata);  // freed with the document unless appended
         return XmlNode(m_doc, m_cdata);
@@ -304,7 +331,7 @@ void cXML::SetCDataContent(const QString& sCDATAContent, const QString& sTargetX
     bGlobal::Trap(QStringLiteral("cXML.SetCDataContent"), [&] {
         XmlNode target = FindNode(sTargetXPath);
         if (!target) noDocument();
-        const QByteArray text = sCDATAContent.toUtf8();
+        const QByteArray text = XmlSafeUtf8(sCDATAContent);
         xmlAddChild(target.raw(), xmlNewCDataBlock(m_doc.get(), X(text), int(text.size())));
     });
 }
@@ -321,7 +348,7 @@ void cXML::ChangeAttributeValue(XmlNode sSourceNode, const QString& sNewAttribut
     bGlobal::Trap(QStringLiteral("cXML.ChangeAttributeValue"), [&] {
         if (!sSourceNode.isElement() || !sSourceNode.raw()->properties) noDocument();
         xmlAttrPtr first = sSourceNode.raw()->properties;
-        xmlSetProp(sSourceNode.raw(), first->name, X(sNewAttributeValue.toUtf8()));
+        xmlSetProp(sSourceNode.raw(), first->name, X(XmlSafeUtf8(sNewAttributeValue)));
     });
 }
 
@@ -434,7 +461,7 @@ bool cXML::AppendRootNode(const XmlNode& oTempRootNode, const QString& sTempXSLF
 XmlNode cXML::CreateNewAttribute(const QString& sTempAttributeName, const QString& sTempAttributeValue) {
     return bGlobal::TrapValue(QStringLiteral("cXML.CreateNewAttribute"), [&] {
         RequireDocument();
-        xmlAttrPtr attr = xmlNewDocProp(m_doc.get(), X(sTempAttributeName.toUtf8()), X(sTempAttributeValue.toUtf8()));
+        xmlAttrPtr attr = xmlNewDocProp(m_doc.get(), X(sTempAttributeName.toUtf8()), X(XmlSafeUtf8(sTempAttributeValue)));
         return XmlNode(m_doc, reinterpret_cast<xmlNodePtr>(attr));
     }, XmlNode());
 }

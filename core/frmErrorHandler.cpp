@@ -2,6 +2,7 @@
 
 #include "core/FileUtil.h"
 #include "core/Forms.h"
+#include "core/PasswordMask.h"
 #include "core/bGlobal.h"
 #include "core/frmDisplayError.h"
 #include "platform/ui/Host.h"
@@ -150,15 +151,16 @@ void frmErrorHandler::Unload() {
 void frmErrorHandler::DisplayError(long lTempErrNumber, const QString& sTempErrDesc, const QString& sTempErrSrc) {
     try {
         m_number = lTempErrNumber;
-        m_description = sTempErrDesc;
-        m_source = sTempErrSrc;
+        // The report is shown, logged and mailed: a connection string in it loses its password.
+        m_description = MaskPasswords(sTempErrDesc);
+        m_source = MaskPasswords(sTempErrSrc);
         if (!m_loaded) Form_Load();
         if (!isVisible()) platform::ui::host().showModal(this);
     } catch (const std::exception& e) {
         const auto [n, d] = bGlobal::Describe(e);
         if (n == 429 || n == 430 || n == 339)
             endAfter(QStringLiteral("ActiveX control required to run Morvalex is not installed properly.") + kCrLf +
-                     QStringLiteral("Please install and try again.") + QStringLiteral("Error Source: ") + sTempErrSrc);
+                     QStringLiteral("Please install and try again.") + QStringLiteral("Error Source: ") + MaskPasswords(sTempErrSrc));
         endAfter(bGlobal::kAppTitle + QLatin1Char(' ') + bGlobal::kCompany + kCrLf +
                  QStringLiteral("Error Occurred, please contact Kestrova support team.") + kCrLf +
                  QStringLiteral("Error Number: ") + QString::number(n) + kCrLf +

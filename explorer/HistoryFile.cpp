@@ -52,19 +52,27 @@ LoadResult Load(cXML& history, cXML& tree) {
                                QStringLiteral("Deleted=0")});
         history.AppendChild(QStringLiteral("DATABASESTRUCTURES"), 0);
         tree.LoadXMLContent(history.GetXMLContent());
-        return {Found::None, QString()};
+        return {Found::None, QString(), QString()};
     }
 
-    const QString plain = DecryptText(ReadTextFile(path), gPassPhrase4);
+    QString cipher;
+    try {
+        cipher = ReadTextFile(path);
+    } catch (const platform::RuntimeError& e) {
+        history.LoadXMLContent(QString());
+        tree.LoadXMLContent(QString());
+        return {Found::Damaged, QString(), e.description()};
+    }
+    const QString plain = DecryptText(cipher, gPassPhrase4);
     const bool readable = !IsFailureCode(plain) && history.LoadXMLContent(plain) &&
                           history.FindNode(QStringLiteral("DATABASESTRUCTURES"));
     if (!readable) {
         history.LoadXMLContent(QString());
         tree.LoadXMLContent(QString());
-        return {Found::Damaged, keepAside(path)};
+        return {Found::Damaged, keepAside(path), QString()};
     }
     tree.LoadXMLContent(plain);
-    return {Found::Read, QString()};
+    return {Found::Read, QString(), QString()};
 }
 
 void Generate(cXML& tree, cXML& history) {

@@ -25,8 +25,13 @@ enum class Found {
 
 struct LoadResult {
     Found found = Found::None;
-    // Damaged only: where the file now is; empty when it could not be moved.
+    // Damaged only: where the file now is; empty when it could not be moved or was
+    // not read at all.
     QString keptAs;
+    // Damaged only: why the file could not be read (it names the file), when it could
+    // not be opened at all (a folder, a FIFO or an unreadable file in its place). Such
+    // a file is left where it is.
+    QString problem;
 };
 
 // Reads the history file into history and tree (both get the same document). Without

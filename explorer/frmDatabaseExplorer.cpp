@@ -649,8 +649,11 @@ void frmDatabaseExplorer::LoadHistoryXML() {
             PopulateLHXML();
             if (result.keptAs.isEmpty()) {
                 m_keepHistoryFile = true;
-                Critical(QStringLiteral("The history file could not be read. \"") + QDir::toNativeSeparators(HistoryFile::Path()) +
-                         QStringLiteral("\" is left as it is and will not be changed in this session."));
+                Critical((result.problem.isEmpty()
+                              ? QStringLiteral("The history file could not be read. \"") + QDir::toNativeSeparators(HistoryFile::Path()) +
+                                    QStringLiteral("\"")
+                              : result.problem) +
+                         QStringLiteral(" It is left as it is and will not be changed in this session."));
             } else {
                 Critical(QStringLiteral("The history file could not be read. It has been kept as \"") +
                          QDir::toNativeSeparators(result.keptAs) + QStringLiteral("\" and a new history is started."));
@@ -677,6 +680,8 @@ void frmDatabaseExplorer::Form_QueryUnload() {
         const auto [n, d] = Describe(e);
         if (n == platform::err::PermissionDenied)
             Critical(QStringLiteral("You dont have permission to create the history file"));
+        else if (n == platform::err::DiskFull)
+            Critical(QStringLiteral("The history could not be saved. ") + d);
         else
             ShowError(n, d, source("Form_QueryUnload"));
     }

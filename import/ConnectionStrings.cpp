@@ -1,6 +1,7 @@
 #include "import/ConnectionStrings.h"
 
 #include "core/bGlobal.h"
+#include "platform/ado/Ado.h"
 
 #include <QFileInfo>
 
@@ -11,6 +12,11 @@ namespace ConnectionStrings {
 namespace {
 
 const QString kSource = QStringLiteral("frmDatabaseConnection.");
+
+// Every value taken from a box goes into the string quoted as the string's own rules
+// ask, so a ";" or a quote in a password or name stays inside that one value instead
+// of adding keys of its own.
+QString q(const QString& value) { return platform::ado::QuoteConnectionValue(value); }
 
 // The extension as the file system gives it (the text after the last "."), lower-cased.
 QString extensionOf(const QString& path) { return QFileInfo(path).suffix().toLower(); }
@@ -90,10 +96,10 @@ QString GetSQLServerConnStr(ConnectionPanelFields& f) {
         }
         if (!sqlAuthentication)
             return QStringLiteral("Provider=SQLOLEDB;Persist Security Info=False;Integrated Security=SSPI;Initial Catalog=") +
-                   f.cboSQLDatabaseName + QStringLiteral(";Data Source=") + f.cboSQLServerName;
-        return QStringLiteral("Provider=SQLOLEDB;User Id=") + f.txtSQLLoginName + QStringLiteral(";password=") +
-               f.txtSQLPassword + QStringLiteral(";Initial Catalog=") + f.cboSQLDatabaseName +
-               QStringLiteral(";Data Source=") + f.cboSQLServerName;
+                   q(f.cboSQLDatabaseName) + QStringLiteral(";Data Source=") + q(f.cboSQLServerName);
+        return QStringLiteral("Provider=SQLOLEDB;User Id=") + q(f.txtSQLLoginName) + QStringLiteral(";password=") +
+               q(f.txtSQLPassword) + QStringLiteral(";Initial Catalog=") + q(f.cboSQLDatabaseName) +
+               QStringLiteral(";Data Source=") + q(f.cboSQLServerName);
     }, QString());
 }
 
@@ -112,12 +118,12 @@ QString GetOracleConnStr(ConnectionPanelFields& f) {
         if (!oracleAuthentication)
             return QStringLiteral("Provider=") + provider +
                    QStringLiteral(";Integrated Security=SSPI;Persist Security Info=False;Data Source=") +
-                   f.txtOraServerName + QStringLiteral(";ChunkSize=150000");
-        const QString login = QStringLiteral("Provider=") + provider + QStringLiteral(";User Id=") + f.txtORALoginName +
-                              QStringLiteral(";password=") + f.txtORAPassword +
+                   q(f.txtOraServerName) + QStringLiteral(";ChunkSize=150000");
+        const QString login = QStringLiteral("Provider=") + provider + QStringLiteral(";User Id=") + q(f.txtORALoginName) +
+                              QStringLiteral(";password=") + q(f.txtORAPassword) +
                               QStringLiteral(";Persist Security Info=False");
         if (!f.txtOraServerName.isEmpty())
-            return login + QStringLiteral(";Data Source=") + f.txtOraServerName + QStringLiteral(";ChunkSize=150000");
+            return login + QStringLiteral(";Data Source=") + q(f.txtOraServerName) + QStringLiteral(";ChunkSize=150000");
         return login + QStringLiteral(";ChunkSize=150000");
     }, QString());
 }
@@ -135,25 +141,26 @@ QString GetAccessConnStr(ConnectionPanelFields& f) {
         }
         if (!fileOfKind(database, "mdb", QStringLiteral("Invalid file format, please select a mdb file."))) return {};
 
-        const QString& password = f.txtAccessPassword;
-        const QString& workgroup = f.txtWKGPDatabasePath;
-        if (workgroup.isEmpty()) {
+        const QString password = q(f.txtAccessPassword);
+        const QString workgroup = q(f.txtWKGPDatabasePath);
+        const QString databaseValue = q(database);
+        if (f.txtWKGPDatabasePath.isEmpty()) {
             if (!password.isEmpty())
                 return QStringLiteral("Provider=") + kJetProvider + QStringLiteral(";Jet OLEDB:Database Password=") +
-                       password + QStringLiteral(";Data Source=") + database;
-            return QStringLiteral("Provider=") + kJetProvider + QStringLiteral(";Data Source=") + database;
+                       password + QStringLiteral(";Data Source=") + databaseValue;
+            return QStringLiteral("Provider=") + kJetProvider + QStringLiteral(";Data Source=") + databaseValue;
         }
 
-        if (!fileOfKind(workgroup, "mdw", QStringLiteral("Invalid file format, please select a mdw file."))) return {};
-        const QString login = f.txtWKGPLoginName;
-        const QString workgroupPassword = f.txtWKGPPassword.trimmed();
+        if (!fileOfKind(f.txtWKGPDatabasePath, "mdw", QStringLiteral("Invalid file format, please select a mdw file."))) return {};
+        const QString login = q(f.txtWKGPLoginName);
+        const QString workgroupPassword = q(f.txtWKGPPassword.trimmed());
         if (!password.isEmpty())
             return QStringLiteral("Provider= Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=") + password +
                    QStringLiteral(";Jet OLEDB:System Database=") + workgroup + QStringLiteral(";User ID=") + login +
-                   QStringLiteral(";Password=") + workgroupPassword + QStringLiteral(";Data Source=") + database;
+                   QStringLiteral(";Password=") + workgroupPassword + QStringLiteral(";Data Source=") + databaseValue;
         return QStringLiteral("Provider=") + kJetProvider + QStringLiteral(";Jet OLEDB:System Database=") + workgroup +
                QStringLiteral(";User ID=") + login + QStringLiteral(";Password=") + workgroupPassword +
-               QStringLiteral(";Data Source=") + database;
+               QStringLiteral(";Data Source=") + databaseValue;
     }, QString());
 }
 
@@ -169,8 +176,8 @@ QString GetIBMDB2connStr(ConnectionPanelFields& f) {
         if (!loginGiven(f.txtDB2LoginName, f.txtDB2Password, f.chkDB2BlankPassword, QStringLiteral("Enter a valid user name"),
                         QStringLiteral("Enter the correct password")))
             return {};
-        return QStringLiteral("Provider=IBMDADB2.1;User ID=") + f.txtDB2LoginName + QStringLiteral(";Password=") +
-               f.txtDB2Password + QStringLiteral(";Data Source=") + f.txtDB2DataSourceName +
+        return QStringLiteral("Provider=IBMDADB2.1;User ID=") + q(f.txtDB2LoginName) + QStringLiteral(";Password=") +
+               q(f.txtDB2Password) + QStringLiteral(";Data Source=") + q(f.txtDB2DataSourceName) +
                QStringLiteral(";Persist Security Info=False");
     }, QString());
 }

@@ -231,6 +231,9 @@ bool cADODB::ADOConnect() {
         }
         else if (number == platform::ado::adErrLoginFailed)
             box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
+        else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
+                 number == platform::err::InvalidArgument || number == platform::ado::adErrTimeout)
+            box(description, kAppTitle);
         else if (number == platform::adox::jetErrFileNotFound || number == platform::adox::jetErrCannotOpen
                  || number == platform::adox::jetErrUnrecognizedFormat || number == platform::adox::jetErrInvalidPassword)
             box(description, kAppTitle);  // an Access file that cannot be read: the reason

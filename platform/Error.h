@@ -36,6 +36,8 @@ constexpr long TypeMismatch = 13;
 constexpr long InvalidArgument = 5;
 constexpr long SubscriptOutOfRange = 9;
 constexpr long FileDialogCancelled = 32755;
+constexpr long DiskFull = 61;
+constexpr long InvalidFileFormat = 321;
 }  // namespace err
 
 }  // namespace platform

@@ -107,51 +107,6 @@ auto Guard(const char* procedure, F&& body) -> decltype(body()) {
     }
 }
 
-// Writes bytes to a new file beside the target and renames it over the target, so a
-// failure never leaves a half-written report file.
-void WriteFileReplacing(const QString& path, const QByteArray& bytes) {
-    const QByteArray target = QFile::encodeName(path);
-    QByteArray temp;
-    int fd = -1;
-    for (int attempt = 0; fd < 0; ++attempt) {
-        temp = target + ".morv" + QByteArray::number(::getpid()) + '-' + QByteArray::number(attempt) + ".tmp";
-        fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && (errno != EEXIST || attempt > 100)) ThrowErrno(errno);
-    }
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, size_t(left));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            const int code = errno;
-            ::close(fd);
-            ::unlink(temp.constData());
-            ThrowErrno(code);
-        }
-        data += n;
-        left -= n;
-    }
-    if (::close(fd) != 0 || ::rename(temp.constData(), target.constData()) != 0) {
-        const int code = errno;
-        ::unlink(temp.constData());
-        ThrowErrno(code);
-    }
-}
-
-void WriteTextReplacing(const QString& path, const QString& text) { WriteFileReplacing(path, text.toUtf8()); }
-
-QByteArray ReadBytes(const QString& path) {
-    QFile file(path);
-    if (!file.exists()) throw RuntimeError(err::FileNotFound, QStringLiteral("File not found"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (file.error() == QFileDevice::PermissionsError)
-            throw RuntimeError(err::PermissionDenied, QStringLiteral("Permission denied"));
-        throw RuntimeError(err::PathFileAccessError, QStringLiteral("Path/File access error"));
-    }
-    return file.readAll();
-}
-
 // Makes a folder and its missing parents. False when it cannot be made for a reason
 // other than permissions (a file in the way, a bad name); a denied permission is
 // error 70.
@@ -175,7 +130,7 @@ void CopyFolder(const QString& from, const QString& to) {
         const QString source = it.next();
         const QString target = to + source.mid(from.size());
         if (!MakeFolder(QFileInfo(target).path())) throw RuntimeError(76, QStringLiteral("Path not found"));
-        WriteFileReplacing(target, ReadBytes(source));
+        WriteFileAtomic(target, ReadFileBytes(source));
     }
 }
 
@@ -415,7 +370,7 @@ bool SaveAsSingleHTML(const QString& sPath) {
             page.replace(kReportPlaceholder, body);
             static const QRegularExpression declaration(QStringLiteral("<\\?xml\\s[^>]*\\?>"));
             page.remove(declaration);
-            WriteTextReplacing(sPath, page);
+            WriteTextFileAtomic(sPath, page);
             return true;
         });
     } catch (const Reported&) {
@@ -504,7 +459,7 @@ void SaveAllParsedFiles() {
             if (title.contains(QLatin1String("table")) || title.contains(QLatin1String("trigger")) ||
                 title.contains(QLatin1String("index")) || title.contains(QLatin1String("foreign key")))
                 text = ChangeTableLinks(text);
-            WriteTextReplacing(file.attribute(QStringLiteral("FileName")), text);
+            WriteTextFileAtomic(file.attribute(QStringLiteral("FileName")), text);
         }
         gTableLinks.clear();
     });
@@ -551,9 +506,9 @@ bool ParseHTML(const QString& html, const QString& sFolder) {
             }
             if (!kinds.isEmpty()) writePage();
 
-            WriteTextReplacing(sFolder + QStringLiteral("index.html"),
+            WriteTextFileAtomic(sFolder + QStringLiteral("index.html"),
                                QString(gReportTemplateText).replace(kReportPlaceholder, GenerateIndex()));
-            WriteTextReplacing(sFolder + QStringLiteral("index.xml"), oIndexXML->GetXMLContent());
+            WriteTextFileAtomic(sFolder + QStringLiteral("index.xml"), oIndexXML->GetXMLContent());
             SaveAllParsedFiles();
             oParsedFiles.reset();
             return true;
@@ -622,7 +577,7 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         const QString cssTarget = folder + CSSRelativePath();
         if (QDir::cleanPath(cssSource).toLower() != QDir::cleanPath(cssTarget).toLower()) {
             if (!MakeFolder(QFileInfo(cssTarget).path())) throw RuntimeError(76, QStringLiteral("Path not found"));
-            WriteFileReplacing(cssTarget, ReadBytes(cssSource));
+            WriteFileAtomic(cssTarget, ReadFileBytes(cssSource));
         }
 
         gReportHTML.clear();

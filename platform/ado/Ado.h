@@ -49,6 +49,8 @@ constexpr long adErrProviderNotFound = 3706;
 constexpr long adErrNotSupported = 3251;
 constexpr long adErrItemNotFound = 3265;
 constexpr long adErrClosed = 3704;               // operation not allowed when the object is closed
+constexpr long adErrCancelled = 3712;            // the operation was cancelled
+constexpr long adErrTimeout = -2147217871;       // 0x80040E31: timeout expired (login or query)
 
 struct Error {
     long Number = 0;
@@ -123,6 +125,9 @@ public:
     void Open(const QString& connectionString = QString(), const QString& userId = QString(),
               const QString& password = QString());
     void Close();
+    // Cancels the statement Execute or OpenSchema is running on another thread; that
+    // call then throws adErrCancelled. Any thread may call it.
+    void Cancel();
     // Runs a statement. A statement that returns rows gives an open recordset; one that
     // returns none gives a closed recordset. recordsAffected receives the row count
     // where the driver reports one. Throws adErrCommandFailed (or the mapped number).
@@ -177,5 +182,10 @@ QString TranslateConnectionString(const QString& connectionString);
 QString TranslateConnectionString(const QString& connectionString, const QStringList& installedDrivers);
 // True when the string names an ODBC driver or data source ("Driver=" or "DSN=").
 bool IsOdbcConnectionString(const QString& connectionString);
+// A value for an OLE DB connection string that reads back as exactly one value: as it
+// is when it holds no ";" and does not start with a quote (after blanks), otherwise in
+// double quotes (single quotes when it holds a double quote and no single one), a
+// quote like the enclosing one doubled.
+QString QuoteConnectionValue(const QString& value);
 
 }  // namespace platform::ado

@@ -8,6 +8,7 @@
 
 #include "platform/Error.h"
 
+#include <QFileInfo>
 #include <optional>
 
 namespace platform::ado {
@@ -31,8 +32,22 @@ bool looksLikeMissingDriver(const odbc::Diagnostic& d) {
            || d.message.contains(QLatin1String("Can't open lib"), Qt::CaseInsensitive);
 }
 
+bool looksLikeTimeout(const odbc::Diagnostic& d) {
+    return d.state == QLatin1String("HYT00") || d.state == QLatin1String("HYT01") ||
+           d.message.contains(QLatin1String("timeout expired"), Qt::CaseInsensitive) ||
+           d.message.contains(QLatin1String("timed out"), Qt::CaseInsensitive);
+}
+
+bool looksLikeCancel(const odbc::Diagnostic& d) {
+    return d.state == QLatin1String("HY008") || d.message.contains(QLatin1String("canceling statement"), Qt::CaseInsensitive);
+}
+
 // The ADO number for a failure: opening (true) or running a command (false).
 long numberFor(const odbc::Failure& failure, bool opening) {
+    for (const auto& d : failure.diagnostics)
+        if (looksLikeCancel(d)) return adErrCancelled;
+    for (const auto& d : failure.diagnostics)
+        if (looksLikeTimeout(d)) return adErrTimeout;
     for (const auto& d : failure.diagnostics)
         if (looksLikeLoginFailure(d)) return adErrLoginFailed;
     for (const auto& d : failure.diagnostics)
@@ -48,6 +63,25 @@ const odbc::Diagnostic* decidingDiagnostic(const odbc::Failure& failure) {
     for (const auto& d : failure.diagnostics)
         if (!d.state.startsWith(QLatin1String("01"))) return &d;
     return failure.diagnostics.isEmpty() ? nullptr : &failure.diagnostics.first();
+}
+
+bool namesSqliteDriver(const QString& odbcString) {
+    return odbc::driverName(odbcString).contains(QLatin1String("sqlite"), Qt::CaseInsensitive);
+}
+
+// The SQLite driver makes an empty database for a file that is not there unless the
+// string says NoCreat: a mistyped path would then document 0 tables. NoCreat=1 is
+// added unless the string sets NoCreat itself, and a missing file is refused before
+// the driver is asked.
+QString guardSqliteString(const QString& odbcString) {
+    bool hasNoCreat = false;
+    const QString noCreat = odbc::attribute(odbcString, "NoCreat", &hasNoCreat);
+    if (hasNoCreat && noCreat.trimmed() == QLatin1String("0")) return odbcString;
+    const QString file = odbc::attribute(odbcString, "Database");
+    const bool inMemory = file == QLatin1String(":memory:") || file.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
+    if (!file.isEmpty() && !inMemory && !QFileInfo(file).isFile())
+        throw RuntimeError(err::FileNotFound, QStringLiteral("File does not exist, please enter a valid file name"));
+    return hasNoCreat ? odbcString : odbcString + QStringLiteral(";NoCreat=1");
 }
 
 bool isPlainSelect(const QString& sql) {
@@ -165,10 +199,25 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     QString odbcString = TranslateConnectionString(ConnectionString);
     if (!userId.isEmpty()) odbcString += QStringLiteral(";UID=") + odbc::quoteValue(userId);
     if (!password.isEmpty()) odbcString += QStringLiteral(";PWD=") + odbc::quoteValue(password);
+    if (odbcString.size() > odbc::kMaxConnectionStringLength)
+        throw RuntimeError(err::InvalidArgument, QStringLiteral("The connection string is too long: it has %1 characters, and "
+                                                                "at most %2 can be used.")
+                                                     .arg(odbcString.size())
+                                                     .arg(odbc::kMaxConnectionStringLength));
+    const bool sqlite = namesSqliteDriver(odbcString);
+    if (sqlite) odbcString = guardSqliteString(odbcString);
     d->access.open(odbcString, ConnectionString);
     try {
         d->odbc.connect(odbcString, ConnectionTimeout);
+        // SQLite opens the file lazily: a file that is not a database shows at the first read.
+        if (sqlite) d->odbc.execute(QStringLiteral("SELECT count(*) FROM sqlite_master"), ConnectionTimeout);
     } catch (const odbc::Failure& failure) {
+        d->odbc.close();
+        for (const auto& diagnostic : failure.diagnostics)
+            if (diagnostic.message.contains(QLatin1String("not a database"), Qt::CaseInsensitive))
+                throw RuntimeError(err::InvalidFileFormat,
+                                   QStringLiteral("The file \"%1\" is not a SQLite database. Please select a valid database file.")
+                                       .arg(odbc::attribute(odbcString, "Database")));
         d->fail(failure, true);
     }
     d->odbcString = odbcString;
@@ -176,6 +225,8 @@ void Connection::Open(const QString& connectionString, const QString& userId, co
     d->defaultSchema.reset();
     d->cache.clear();
 }
+
+void Connection::Cancel() { d->odbc.cancel(); }
 
 void Connection::Close() {
     d->cache.clear();

@@ -181,6 +181,18 @@ QString db2(const QList<Pair>& pairs, const QStringList& installed) {
 
 }  // namespace
 
+QString QuoteConnectionValue(const QString& value) {
+    // A reader skips blanks before a value and takes a quote there as the start of a
+    // quoted value.
+    qsizetype first = 0;
+    while (first < value.size() && value[first].isSpace()) ++first;
+    const bool opensQuote = first < value.size() && (value[first] == QLatin1Char('"') || value[first] == QLatin1Char('\''));
+    const bool plain = !value.contains(QLatin1Char(';')) && !opensQuote;
+    if (plain) return value;
+    const QChar quote = value.contains(QLatin1Char('"')) && !value.contains(QLatin1Char('\'')) ? QLatin1Char('\'') : QLatin1Char('"');
+    return quote + QString(value).replace(quote, QString(2, quote)) + quote;
+}
+
 bool IsOdbcConnectionString(const QString& connectionString) {
     for (const Pair& p : parsePairs(connectionString))
         if (p.key.compare(QLatin1String("Driver"), Qt::CaseInsensitive) == 0

@@ -87,6 +87,28 @@ private:
     bool m_wide;
 };
 
+}  // namespace
+
+// Marks a statement as the one a connection is running while it lives.
+class RunningStatement {
+public:
+    RunningStatement(Connection& c, SQLHSTMT stmt) : m_c(c) {
+        std::lock_guard<std::mutex> lock(m_c.m_runningMutex);
+        m_c.m_running = stmt;
+    }
+    ~RunningStatement() {
+        std::lock_guard<std::mutex> lock(m_c.m_runningMutex);
+        m_c.m_running = nullptr;
+    }
+    RunningStatement(const RunningStatement&) = delete;
+    RunningStatement& operator=(const RunningStatement&) = delete;
+
+private:
+    Connection& m_c;
+};
+
+namespace {
+
 [[noreturn]] void failOn(SQLHSTMT stmt, const char* context, bool wide) {
     throw Failure{diagnostics(SQL_HANDLE_STMT, stmt, wide), QString::fromLatin1(context)};
 }
@@ -277,16 +299,7 @@ Result readResult(SQLHSTMT stmt, bool wide, int batchSize = 0, const RowSink* si
 }
 
 // The value of 'key' in an ODBC connection string, braces removed.
-QString keyValue(const QString& connectionString, const char* key) {
-    for (const QString& part : connectionString.split(QLatin1Char(';'))) {
-        const qsizetype eq = part.indexOf(QLatin1Char('='));
-        if (eq < 0 || part.left(eq).trimmed().compare(QLatin1String(key), Qt::CaseInsensitive) != 0) continue;
-        QString value = part.mid(eq + 1).trimmed();
-        if (value.startsWith(QLatin1Char('{')) && value.endsWith(QLatin1Char('}'))) value = value.mid(1, value.size() - 2);
-        return value;
-    }
-    return QString();
-}
+QString keyValue(const QString& connectionString, const char* key) { return attribute(connectionString, key); }
 
 QString profileString(const QString& section, const char* key, const char* file) {
     char buffer[1024] = {};
@@ -440,7 +453,9 @@ SQLCHAR* TextArg::narrow() { return m_null ? nullptr : reinterpret_cast<SQLCHAR*
 
 SQLSMALLINT TextArg::length() const {
     if (m_null) return 0;
-    return SQLSMALLINT(m_wide ? m_utf16.size() : m_utf8.size());
+    const qsizetype size = m_wide ? m_utf16.size() : m_utf8.size();
+    // A length that does not fit 16 bits is not cut: the text ends in a null character.
+    return size > 32767 ? SQLSMALLINT(SQL_NTS) : SQLSMALLINT(size);
 }
 
 Connection::~Connection() { close(); }
@@ -448,6 +463,14 @@ Connection::~Connection() { close(); }
 void Connection::connect(const QString& connectionString, int loginTimeout) {
     close();
     const bool wide = driverHasWideCalls(connectionString);
+    // The length argument is 16 bits wide. A longer string is refused rather than cut
+    // (a cut string connects to whatever its first characters name), and drivers do not
+    // take it as a null-terminated string either (the PostgreSQL driver crashes on it).
+    const qsizetype length = wide ? connectionString.size() : connectionString.toUtf8().size();
+    if (length > kMaxConnectionStringLength)
+        throw Failure{{}, QStringLiteral("opening a connection string of %1 characters; drivers take at most %2")
+                              .arg(length)
+                              .arg(kMaxConnectionStringLength)};
     SQLHDBC dbc = nullptr;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, environment(), &dbc)))
         throw Failure{diagnostics(SQL_HANDLE_ENV, environment()), QStringLiteral("allocating a connection")};
@@ -490,6 +513,7 @@ Result Connection::executeInBatches(const QString& sql, int queryTimeout, int ba
 
 Result Connection::run(const QString& sql, int queryTimeout, int batchSize, const RowSink* sink) {
     Statement stmt(m_dbc, m_wide);
+    const RunningStatement running(*this, stmt.get());
     if (queryTimeout > 0)
         SQLSetStmtAttr(stmt.get(), SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(queryTimeout)), 0);
     const SQLRETURN rc = withStatementText(stmt.get(), sql, m_wide, SQLExecDirectW, SQLExecDirect);
@@ -505,6 +529,7 @@ Result Connection::run(const QString& sql, int queryTimeout, int batchSize, cons
 
 Result Connection::catalogue(const std::function<SQLRETURN(SQLHSTMT)>& start) {
     Statement stmt(m_dbc, m_wide);
+    const RunningStatement running(*this, stmt.get());
     const SQLRETURN rc = start(stmt.get());
     if (rc == SQL_NO_DATA) return Result{};
     if (!SQL_SUCCEEDED(rc)) stmt.fail(QStringLiteral("reading the catalogue"));
@@ -524,11 +549,75 @@ QList<QPair<QString, QString>> Connection::baseColumns(const QString& sql) {
     return list;
 }
 
+void Connection::cancel() {
+    std::lock_guard<std::mutex> lock(m_runningMutex);
+    if (m_running) SQLCancel(m_running);
+}
+
 QString Connection::infoText(SQLUSMALLINT item) const {
     if (!m_dbc) return QString();
     return bufferText(m_wide, [&](SQLPOINTER buffer, SQLSMALLINT size, SQLSMALLINT* length) {
         return m_wide ? SQLGetInfoW(m_dbc, item, buffer, size, length) : SQLGetInfo(m_dbc, item, buffer, size, length);
     });
+}
+
+QList<QPair<QString, QString>> attributes(const QString& connectionString) {
+    QList<QPair<QString, QString>> list;
+    const QString& t = connectionString;
+    qsizetype i = 0;
+    while (i < t.size()) {
+        const qsizetype eq = t.indexOf(QLatin1Char('='), i);
+        const qsizetype semi = t.indexOf(QLatin1Char(';'), i);
+        if (eq < 0 || (semi >= 0 && semi < eq)) {
+            if (semi < 0) break;
+            i = semi + 1;
+            continue;
+        }
+        const QString key = t.mid(i, eq - i).trimmed();
+        i = eq + 1;
+        while (i < t.size() && t[i] == QLatin1Char(' ')) ++i;
+        QString value;
+        if (i < t.size() && t[i] == QLatin1Char('{')) {
+            // {...}: everything up to the first "}" not doubled, ";" included.
+            for (++i; i < t.size(); ++i) {
+                if (t[i] == QLatin1Char('}')) {
+                    if (i + 1 < t.size() && t[i + 1] == QLatin1Char('}')) {
+                        value += QLatin1Char('}');
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                value += t[i];
+            }
+            const qsizetype next = t.indexOf(QLatin1Char(';'), i);
+            i = next < 0 ? t.size() : next + 1;
+        } else {
+            const qsizetype next = t.indexOf(QLatin1Char(';'), i);
+            value = t.mid(i, (next < 0 ? t.size() : next) - i).trimmed();
+            i = next < 0 ? t.size() : next + 1;
+        }
+        if (!key.isEmpty()) list.append({key, value});
+    }
+    return list;
+}
+
+QString attribute(const QString& connectionString, const char* key, bool* found) {
+    for (const auto& [k, v] : attributes(connectionString))
+        if (k.compare(QLatin1String(key), Qt::CaseInsensitive) == 0) {
+            if (found) *found = true;
+            return v;
+        }
+    if (found) *found = false;
+    return QString();
+}
+
+QString driverName(const QString& connectionString) {
+    const QString driver = attribute(connectionString, "Driver");
+    if (!driver.isEmpty()) return driver;
+    const QString dsn = attribute(connectionString, "DSN");
+    return dsn.isEmpty() ? QString() : profileString(dsn, "Driver", "odbc.ini");
 }
 
 QString quoteValue(const QString& value) {

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QString>
+#include <mutex>
 #include <QStringList>
 #include <QVariant>
 
@@ -64,6 +65,9 @@ int adoTypeForSqlType(int sqlType, bool isUnsigned = false);
 
 // Owns one connection handle. Not copyable; the handle is disconnected and freed by
 // close() or the destructor. Every call throws Failure on error.
+// The longest connection string SQLDriverConnect takes (its length is a 16-bit number).
+constexpr qsizetype kMaxConnectionStringLength = 32767;
+
 class Connection {
 public:
     Connection() = default;
@@ -72,6 +76,7 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Connects with SQLDriverConnect (no prompt). loginTimeout in seconds, 0 for none.
+    // A string longer than kMaxConnectionStringLength is refused (Failure) unsent.
     void connect(const QString& connectionString, int loginTimeout);
     void close();
     bool isOpen() const { return m_dbc != nullptr; }
@@ -91,6 +96,11 @@ public:
     // column the driver names for it, empty where it names none.
     QList<QPair<QString, QString>> baseColumns(const QString& sql);
 
+    // Cancels the statement that execute or catalogue is running (SQLCancel); the
+    // running call then fails. Any thread may call it; nothing happens when no
+    // statement runs.
+    void cancel();
+
     // A text item of SQLGetInfo (SQL_DBMS_NAME, SQL_DRIVER_NAME, ...); "" on failure.
     QString infoText(SQLUSMALLINT item) const;
 
@@ -101,11 +111,15 @@ public:
     bool isWide() const { return m_wide; }
 
 private:
+    friend class RunningStatement;
     // Runs one statement; with a sink the rows go to it in batches of batchSize.
     Result run(const QString& sql, int queryTimeout, int batchSize, const RowSink* sink);
 
     SQLHDBC m_dbc = nullptr;
     bool m_wide = true;
+    // The statement a call is running, for cancel from another thread.
+    std::mutex m_runningMutex;
+    SQLHSTMT m_running = nullptr;
 };
 
 // A text argument of a catalogue function in the form the connection's driver takes;
@@ -127,6 +141,15 @@ private:
 // Whether the driver a connection string names exports the wide-character calls;
 // true when that cannot be found out (the driver manager then converts).
 bool driverHasWideCalls(const QString& connectionString);
+
+// The key=value pairs of an ODBC connection string in order, values unquoted ({...}
+// with "}}" standing for "}", so a ";" inside braces stays in its value).
+QList<QPair<QString, QString>> attributes(const QString& connectionString);
+// The value of the first key of that name (any case); found tells whether there is one.
+QString attribute(const QString& connectionString, const char* key, bool* found = nullptr);
+// The driver a connection string names, directly or through its data source; "" when
+// it names none that can be found.
+QString driverName(const QString& connectionString);
 
 // Quotes a value for an ODBC connection string when it needs it ({...} with "}"
 // doubled), otherwise returns it as it is.

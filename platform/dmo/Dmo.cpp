@@ -119,10 +119,7 @@ SQLServer::~SQLServer() = default;
 
 QString SQLServer::ConnectionStringFor(const QString& serverName, bool loginSecure, const QString& login,
                                        const QString& password) {
-    // The values go in quotes, so a ";" in a password or name stays part of it.
-    const auto quoted = [](const QString& v) {
-        return QLatin1Char('"') + QString(v).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
-    };
+    const auto quoted = [](const QString& v) { return ado::QuoteConnectionValue(v); };
     QString s = QStringLiteral("Provider=SQLOLEDB;Initial Catalog=master;Data Source=") + quoted(serverName);
     if (loginSecure) return s + QStringLiteral(";Integrated Security=SSPI");
     return s + QStringLiteral(";User Id=") + quoted(login) + QStringLiteral(";Password=") + quoted(password);

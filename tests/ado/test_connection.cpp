@@ -11,10 +11,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace platform::ado;
 
@@ -49,7 +57,9 @@ TEST(ConnectionTest, OpenFailuresGiveTheAdoNumbers) {
         bool fromDriver;  // the driver's diagnostics fill Errors()
     };
     QList<Case> cases = {
-        {"missing SQLite file", QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(missing), adErrGeneric, true},
+        // Refused before the driver is asked, with the message for a missing file.
+        {"missing SQLite file", QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(missing), platform::err::FileNotFound,
+         false},
         {"closed port", QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x;UID=u;PWD=p"),
          adErrGeneric, true},
         {"unknown driver", QStringLiteral("Driver={No Such Driver};Database=x"), adErrProviderNotFound, true},
@@ -267,3 +277,139 @@ TEST(RecordsetTest, RecordsetOutlivesItsConnection) {
 }
 
 }  // namespace
+
+TEST(ConnectionTest, SqliteFilesThatAreMissingOrNoDatabaseAreRefusedWithAClearMessage) {
+    testdb::UseTestOdbc();
+    QTemporaryDir dir;
+    const QString missing = dir.filePath(QStringLiteral("mistyped.db"));
+    const QString text = dir.filePath(QStringLiteral("notes.db"));
+    {
+        QFile f(text);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray("These are notes, not a database. ").repeated(20));
+    }
+    const struct {
+        const char* what;
+        QString connectionString;
+        long number;
+        QString message;
+    } cases[] = {
+        {"missing file, no NoCreat", QStringLiteral("Driver=SQLite3;Database=") + missing, platform::err::FileNotFound,
+         QStringLiteral("File does not exist, please enter a valid file name")},
+        {"missing file, NoCreat=1", QStringLiteral("Driver={SQLite3};Database={%1};NoCreat=1").arg(missing),
+         platform::err::FileNotFound, QStringLiteral("File does not exist, please enter a valid file name")},
+        {"a folder", QStringLiteral("Driver=SQLite3;Database=") + dir.path(), platform::err::FileNotFound,
+         QStringLiteral("File does not exist, please enter a valid file name")},
+        {"not a database", QStringLiteral("Driver=SQLite3;Database=") + text, platform::err::InvalidFileFormat,
+         QStringLiteral("The file \"%1\" is not a SQLite database. Please select a valid database file.").arg(text)},
+    };
+    for (const auto& c : cases) {
+        Connection conn;
+        try {
+            conn.Open(c.connectionString);
+            ADD_FAILURE() << c.what << ": opened";
+        } catch (const platform::RuntimeError& e) {
+            EXPECT_EQ(e.number(), c.number) << c.what;
+            EXPECT_EQ(e.description(), c.message) << c.what;
+        }
+        EXPECT_EQ(conn.State(), adStateClosed) << c.what;
+        EXPECT_FALSE(QFileInfo::exists(missing)) << c.what;
+    }
+}
+
+TEST(ConnectionTest, ConnectionStringsAreNeverCut) {
+    // The keys that name the database come after the long part: a string cut to 16
+    // bits would reach another database or none. The longest string SQLDriverConnect
+    // can take arrives whole; a longer one is refused with its length, never cut.
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase db(QStringLiteral("CREATE TABLE far_end (a int);"));
+    const QString tail = QLatin1Char(';') + db.connectionString().section(QLatin1Char(';'), 1);
+    const auto withLength = [&](qsizetype total) {
+        const QString head = QStringLiteral("Driver={PostgreSQL Unicode};Description=");
+        return head + QString(total - head.size() - tail.size(), QLatin1Char('x')) + tail;
+    };
+    Connection c;
+    c.Open(withLength(32767));
+    EXPECT_EQ(c.Execute(QStringLiteral("SELECT current_database()"))->Fields(0).toString(), db.name());
+    for (const qsizetype total : {32768, 65593}) {
+        Connection refused;
+        try {
+            refused.Open(withLength(total));
+            ADD_FAILURE() << total << " characters opened";
+        } catch (const platform::RuntimeError& e) {
+            EXPECT_EQ(e.number(), platform::err::InvalidArgument);
+            EXPECT_TRUE(e.description().contains(QString::number(total))) << e.description().toStdString();
+        }
+        EXPECT_EQ(refused.State(), adStateClosed);
+    }
+}
+
+namespace {
+// A TCP port on 127.0.0.1 that takes connections (the kernel completes them) and
+// never answers: a server that has frozen.
+class SilentPort {
+public:
+    SilentPort() {
+        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t size = sizeof a;
+        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), size) != 0 || ::listen(m_fd, 16) != 0 ||
+            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &size) != 0)
+            return;
+        m_port = ntohs(a.sin_port);
+    }
+    ~SilentPort() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    int port() const { return m_port; }
+
+private:
+    int m_fd = -1;
+    int m_port = 0;
+};
+}  // namespace
+
+TEST(ConnectionTest, AFrozenServerIsGivenUpAfterTheLoginTimeWithTheDriversMessage) {
+    testdb::UseTestOdbc();
+    SilentPort silent;
+    ASSERT_GT(silent.port(), 0);
+    Connection c;
+    c.ConnectionTimeout = 2;
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        c.Open(QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=x;UID=u;PWD=p").arg(silent.port()));
+        ADD_FAILURE() << "opened a connection to a port that never answers";
+    } catch (const platform::RuntimeError& e) {
+        EXPECT_EQ(e.number(), adErrTimeout) << e.description().toStdString();
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+    EXPECT_LT(timer.elapsed(), 8000);
+    EXPECT_EQ(c.State(), adStateClosed);
+}
+
+TEST(ConnectionTest, CancelStopsARunningStatementFromAnotherThread) {
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase db;
+    Connection c;
+    c.Open(db.connectionString());
+    long number = 0;
+    QElapsedTimer timer;
+    timer.start();
+    std::thread worker([&] {
+        try {
+            c.Execute(QStringLiteral("SELECT pg_sleep(30)"));
+        } catch (const platform::RuntimeError& e) {
+            number = e.number();
+        }
+    });
+    QThread::msleep(500);
+    c.Cancel();
+    worker.join();
+    EXPECT_EQ(number, adErrCancelled);
+    EXPECT_LT(timer.elapsed(), 5000);
+    // The connection stays usable.
+    EXPECT_EQ(c.Execute(QStringLiteral("SELECT 1"))->Fields(0).toInt(), 1);
+}

@@ -1,5 +1,6 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "core/XmlText.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -231,6 +232,65 @@ TEST_F(CXml, PositionsStayRightAfterNodesAreRemovedOrMoved) {
     EXPECT_EQ(name(QStringLiteral("DATABASE/TABLE[3]/VIEW[0]")), QStringLiteral("v"));
     EXPECT_EQ(x.GetNodes(QStringLiteral("DATABASE/TABLE/COLUMN")).size(), 5);
     EXPECT_EQ(x.GetNodes(QStringLiteral("DATABASE/TABLE[9]/COLUMN")).size(), 0);
+}
+
+TEST_F(CXml, XmlIllegalCharactersAreWrittenVisiblyAndReadBackReversibly) {
+    const struct {
+        QString name;
+        QString stored;  // as the document holds it and the tree shows it
+    } cases[] = {
+        {QStringLiteral("a") + QChar(0x01) + QStringLiteral("b"), QStringLiteral("a_x0001_b")},
+        {QString(QChar(0x08)) + QChar(0x0B) + QChar(0x0C) + QChar(0x1F), QStringLiteral("_x0008__x000B__x000C__x001F_")},
+        {QStringLiteral("z") + QChar(0xFFFE) + QChar(0xFFFF), QStringLiteral("z_xFFFE__xFFFF_")},
+        {QString(QChar(0)) + QStringLiteral("nul"), QStringLiteral("_x0000_nul")},
+        // Tab, line feed and carriage return are legal and stay; a legal "_x0041_" stays as typed.
+        {QStringLiteral("t\tl\nc\r_x0041_"), QStringLiteral("t\tl\nc\r_x0041_")},
+    };
+    for (const auto& c : cases) {
+        cXML x;
+        x.InitXMLFile(QStringLiteral("DATABASE"), {QStringLiteral("Name=") + c.name});
+        XmlNode table = x.CreateElement(QStringLiteral("TABLE"), {QStringLiteral("Name=") + c.name});
+        ASSERT_TRUE(x.AppendChild(QStringLiteral("DATABASE"), 0));
+        table.setAttribute(QStringLiteral("Description"), c.name);
+        x.CreateCDataElement(QStringLiteral("select '") + c.name + QStringLiteral("'"));
+        x.AppendCDataElement(QStringLiteral("DATABASE/TABLE"), 0);
+
+        cXML back;
+        ASSERT_TRUE(back.LoadXMLContent(x.GetXMLContent())) << c.stored.toStdString();
+        const XmlNode read = back.FindNode(QStringLiteral("DATABASE/TABLE"));
+        for (const char* attribute : {"Name", "Description"}) {
+            EXPECT_EQ(read.attribute(QLatin1String(attribute)), c.stored);
+            EXPECT_EQ(XmlOriginalText(read.attribute(QLatin1String(attribute))), c.name);
+        }
+        // XML reads a carriage return in text as a line feed.
+        EXPECT_EQ(XmlOriginalText(read.text()), QStringLiteral("select '") + QString(c.name).replace(QLatin1Char('\r'), QLatin1Char('\n')) +
+                                                    QStringLiteral("'"));
+        // A saved file reads back as well.
+        x.CreateXMLFile(folder.file(QStringLiteral("hostile.xml")));
+        cXML file;
+        EXPECT_TRUE(file.LoadXMLFile(folder.file(QStringLiteral("hostile.xml"))));
+    }
+    EXPECT_FALSE(bGlobal::gErrorOccurred);
+}
+
+TEST_F(CXml, DocumentsOverTenMegabytesReadBack) {
+    // A 12 MB view text, and 20,003 elements.
+    cXML x;
+    x.InitXMLFile(QStringLiteral("DATABASE"), {QStringLiteral("Name=big")});
+    x.CreateElement(QStringLiteral("VIEW"), {QStringLiteral("Name=v")});
+    x.AppendChild(QStringLiteral("DATABASE"), 0);
+    x.CreateCDataElement(QStringLiteral("select 1 as x from t union all\n").repeated(12 * 1024 * 1024 / 32));
+    x.AppendCDataElement(QStringLiteral("DATABASE/VIEW"), 0);
+    for (int i = 0; i < 20003; ++i) {
+        x.CreateElement(QStringLiteral("TABLE"), {QStringLiteral("Name=t") + QString::number(i)});
+        x.AppendChild(QStringLiteral("DATABASE"), 0);
+    }
+    const QString text = x.GetXMLContent();
+    ASSERT_GT(text.size(), 12 * 1024 * 1024);
+    cXML back;
+    ASSERT_TRUE(back.LoadXMLContent(text));
+    EXPECT_EQ(back.GetNodes(QStringLiteral("DATABASE/TABLE")).size(), 20003);
+    EXPECT_EQ(back.FindNode(QStringLiteral("DATABASE/VIEW")).text().size(), x.FindNode(QStringLiteral("DATABASE/VIEW")).text().size());
 }
 
 TEST_F(CXml, HandlesIntoARemovedSubtreeStayReadable) {

@@ -1,12 +1,18 @@
 // The history file: first run, round trip, damaged and unwritable files.
 
 #include "ExplorerFixture.h"
+#include "core/FileUtil.h"
+#include "core/XmlText.h"
 #include "explorer/HistoryFile.h"
 #include "explorer/TreeDocument.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <cerrno>
+#include <functional>
+#include <sys/stat.h>
 
 using namespace bGlobal;
 using explorertest::AttributeNames;
@@ -146,4 +152,80 @@ TEST_F(History, AFailedCipherOrWriteLeavesTheOldFile) {
     EXPECT_THROW(HistoryFile::Save(history, encipher), platform::RuntimeError);
     EXPECT_TRUE(QFileInfo(HistoryFile::Path()).isDir());
     EXPECT_TRUE(QDir(bGlobal::DataPath()).entryList({QStringLiteral("*.mxh*")}, QDir::Files).isEmpty());
+}
+
+TEST_F(History, ALargeHistoryWithHostileNamesReadsBack) {
+    // Over 10 MB of plain text: 20,003 groups with long names, one named with control
+    // characters.
+    const QString hostile = QStringLiteral("Sales") + QChar(0x01) + QChar(0x1F) + QChar(0xFFFF);
+    QString text = QStringLiteral("<DATABASESTRUCTURES CreatedOn=\"c\" Version=\"4.0\" Name=\"Database Structures\" "
+                                  "Key=\"Database Structures\" RHXPath=\"1\">");
+    const QString padding = QStringLiteral("g").repeated(300);
+    for (int i = 0; i < 20003; ++i)
+        text += QStringLiteral("<DATABASEGROUP Name=\"%1%2\" Key=\"%1%2\" CreatedOn=\"c\" RHXPath=\"2.%2\" Deleted=\"0\"/>")
+                    .arg(padding)
+                    .arg(i);
+    text += QStringLiteral("</DATABASESTRUCTURES>");
+    auto tree = Document(text);
+    tree->FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[7]")).setAttribute(QStringLiteral("Name"), hostile);
+    cXML history;
+    HistoryFile::Generate(*tree, history);
+    ASSERT_GT(TreeDocument::ContentOf(history).toUtf8().size(), 10 * 1024 * 1024);
+    ASSERT_EQ(HistoryFile::Save(history, encipher), HistoryFile::Saved::Written);
+
+    cXML loaded, loadedTree;
+    EXPECT_EQ(HistoryFile::Load(loaded, loadedTree).found, HistoryFile::Found::Read);
+    EXPECT_EQ(loaded.GetNodes(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP")).size(), 20003);
+    EXPECT_EQ(XmlOriginalText(loaded.FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[7]")).attribute(QStringLiteral("Name"))),
+              hostile);
+}
+
+TEST_F(History, AFileThatCannotBeOpenedIsNamedAndLeftWhereItIs) {
+    const QString path = HistoryFile::Path();
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::function<bool()> stillThere;
+    } cases[] = {
+        {"a FIFO", [&] { ::mkfifo(QFile::encodeName(path).constData(), 0600); },
+         [&] {
+             struct stat st {};
+             return ::lstat(QFile::encodeName(path).constData(), &st) == 0 && S_ISFIFO(st.st_mode);
+         }},
+        {"a folder", [&] { QDir().mkpath(path); }, [&] { return QFileInfo(path).isDir(); }},
+    };
+    for (const auto& c : cases) {
+        c.make();
+        cXML history, tree;
+        const auto result = HistoryFile::Load(history, tree);
+        EXPECT_EQ(result.found, HistoryFile::Found::Damaged) << c.what;
+        EXPECT_TRUE(result.keptAs.isEmpty()) << c.what;
+        EXPECT_TRUE(result.problem.contains(path)) << c.what << ": " << result.problem.toStdString();
+        EXPECT_TRUE(c.stillThere()) << c.what;
+        EXPECT_TRUE(TreeDocument::ContentOf(tree).isEmpty()) << c.what;
+        QFile::remove(path);
+        QDir().rmdir(path);
+    }
+}
+
+TEST_F(History, AFullDiskLeavesTheOldFile) {
+    auto tree = Document(kTree);
+    cXML history;
+    HistoryFile::Generate(*tree, history);
+    ASSERT_EQ(HistoryFile::Save(history, encipher), HistoryFile::Saved::Written);
+    const QString old = testsupport::ReadFile(HistoryFile::Path());
+    tree->FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[1]")).setAttribute(QStringLiteral("Name"), QStringLiteral("Renamed"));
+    HistoryFile::Generate(*tree, history);
+    SetWriteCallForTesting([](int, const void*, size_t) -> ssize_t {
+        errno = ENOSPC;
+        return -1;
+    });
+    try {
+        HistoryFile::Save(history, encipher);
+        ADD_FAILURE() << "a full disk must be reported";
+    } catch (const platform::RuntimeError& e) {
+        EXPECT_EQ(e.number(), platform::err::DiskFull);
+    }
+    SetWriteCallForTesting({});
+    EXPECT_EQ(testsupport::ReadFile(HistoryFile::Path()), old);
 }

@@ -76,7 +76,10 @@ TEST_F(Import, ConnectFailuresShowTheirMessageAndReturnFalse) {
         const char* reason;
         bool postgres;
     } cases[] = {
-        {QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(folder.file(QStringLiteral("missing.db"))), check, "connect failed", false},
+        {QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(folder.file(QStringLiteral("missing.db"))),
+         QStringLiteral("File does not exist, please enter a valid file name"), nullptr, false},
+        {QStringLiteral("Driver=SQLite3;Database=%1").arg(folder.file(QStringLiteral("mistyped.db"))),
+         QStringLiteral("File does not exist, please enter a valid file name"), nullptr, false},
         {QStringLiteral("Provider=NoSuch.Provider.1;Data Source=x"), provider, nullptr, false},
         {QStringLiteral("Driver=No Such Driver;Database=x"), provider, nullptr, false},
         {PostgresWrongPassword(), QStringLiteral("Incorrect database login name and password, try again!"), nullptr, true},

@@ -3,10 +3,14 @@
 
 #include "core/bGlobal.h"
 #include "import/ConnectionStrings.h"
+#include "platform/ado/Ado.h"
+#include "platform/ado/Odbc.h"
+#include "tests/ado/support/TestDatabases.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
@@ -405,4 +409,82 @@ TEST(ConnectionStringsBlanks, ABlankOthersStringChangesNoGlobal) {
     EXPECT_EQ(gDatabaseName, QStringLiteral("olddb"));
     EXPECT_EQ(gServerName, QStringLiteral("OLDSRV"));
     EXPECT_TRUE(host->prompts.isEmpty());
+}
+
+TEST(ConnectionStringsQuoting, AFieldValueIsAlwaysOneValue) {
+    testsupport::AppFolder app;
+    platform::ui::ScopedScriptedHost host;
+    FillDatabaseTypeTables();
+    QTemporaryDir dir;
+    const QString created = dir.filePath(QStringLiteral("x.db"));
+    const QString injection = QStringLiteral("pw;Driver=SQLite3;Database=") + created;
+    const QString hostile[] = {injection, QStringLiteral("p}w{\"'=;"), QStringLiteral("'quoted'"), QStringLiteral(" \"x;y")};
+    const struct {
+        const char* what;
+        qint16 type;
+        std::function<void(ConnectionPanelFields&, const QString&)> fill;
+        const char* odbcKey;  // where the value must arrive after translation
+    } panels[] = {
+        {"SQL Server password", dbSQLServer2000,
+         [](ConnectionPanelFields& f, const QString& v) {
+             f.cboSQLServerName = QStringLiteral("srv");
+             f.cboSQLDatabaseName = QStringLiteral("db");
+             f.txtSQLLoginName = QStringLiteral("sa");
+             f.txtSQLPassword = v;
+         },
+         "PWD"},
+        {"SQL Server database", dbSQLServer2000,
+         [](ConnectionPanelFields& f, const QString& v) {
+             f.cboSQLServerName = QStringLiteral("srv");
+             f.bSQLDatabaseNameListed = true;
+             f.cboSQLDatabaseName = v;
+             f.optSQLAuthentication = 0;
+         },
+         "Database"},
+        {"Oracle password", dbOracle9i,
+         [](ConnectionPanelFields& f, const QString& v) {
+             f.txtOraServerName = QStringLiteral("orcl");
+             f.txtORALoginName = QStringLiteral("scott");
+             f.txtORAPassword = v;
+         },
+         "PWD"},
+        {"DB2 password", dbIBMDB2,
+         [](ConnectionPanelFields& f, const QString& v) {
+             f.txtDB2DataSourceName = QStringLiteral("sample");
+             f.txtDB2LoginName = QStringLiteral("db2");
+             f.txtDB2Password = v;
+         },
+         "PWD"},
+    };
+    const QStringList drivers{QStringLiteral("FreeTDS"), QStringLiteral("Oracle 21 ODBC driver"),
+                              QStringLiteral("IBM DB2 ODBC DRIVER")};
+    for (const auto& p : panels) {
+        for (const QString& value : hostile) {
+            gDatabaseType = p.type;
+            ConnectionPanelFields f;
+            p.fill(f, value);
+            QString built;
+            ASSERT_TRUE(GetConnectionString(p.type, p.type, f, built)) << p.what;
+            EXPECT_FALSE(platform::ado::IsOdbcConnectionString(built)) << p.what << ": " << built.toStdString();
+            const QString odbcString = platform::ado::TranslateConnectionString(built, drivers);
+            int drivers = 0;
+            QString arrived;
+            for (const auto& [key, v] : platform::ado::odbc::attributes(odbcString)) {
+                if (key.compare(QLatin1String("Driver"), Qt::CaseInsensitive) == 0) ++drivers;
+                if (key.compare(QLatin1String(p.odbcKey), Qt::CaseInsensitive) == 0) arrived = v;
+            }
+            EXPECT_EQ(drivers, 1) << p.what << ": " << odbcString.toStdString();
+            EXPECT_EQ(arrived, value) << p.what << ": " << odbcString.toStdString();
+        }
+    }
+    // Opened for real, the injected key reaches no driver and makes no file.
+    gDatabaseType = dbOracle9i;
+    ConnectionPanelFields f;
+    panels[2].fill(f, injection);
+    QString built;
+    ASSERT_TRUE(GetConnectionString(dbOracle9i, dbOracle9i, f, built));
+    testdb::UseTestOdbc();
+    platform::ado::Connection c;
+    EXPECT_THROW(c.Open(built), platform::RuntimeError);
+    EXPECT_FALSE(QFileInfo::exists(created));
 }

@@ -123,11 +123,15 @@ void forget(_xmlDoc* doc) {
     allHints().erase(doc);
     const auto it = detached().find(doc);
     if (it == detached().end()) return;
-    // A kept node that was placed again belongs to the tree (or to another kept node)
-    // and is freed with it.
+    // Every place that puts a node into a tree takes it off this list, so what is left
+    // are roots of detached subtrees. The roots are picked before anything is freed, so
+    // no freed node is looked at, and a node that stands in another kept subtree is
+    // freed with it.
+    std::vector<xmlNodePtr> roots;
     for (xmlNodePtr node : it->second)
-        if (!node->parent) xmlFreeNode(node);
+        if (!node->parent) roots.push_back(node);
     detached().erase(it);
+    for (xmlNodePtr node : roots) xmlFreeNode(node);
 }
 
 XmlNodeList select(const std::shared_ptr<_xmlDoc>& doc, _xmlNode* context, const QString& pattern, bool firstOnly) {
@@ -309,6 +313,7 @@ XmlNode XmlNode::appendChild(const XmlNode& child) {
         }
     }
     xmlNodePtr added = xmlAddChild(m_node, node);
+    xmlutil::placed(m_node->doc, node);
     return XmlNode(m_doc, added);
 }
 

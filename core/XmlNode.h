@@ -82,7 +82,8 @@ void structureChanged(_xmlDoc* doc);
 // Keeps a node detached from doc until doc is freed (see XmlNode::remove).
 // Elements and CDATA sections only: attribute nodes can be freed by libxml2 itself.
 void keepDetached(_xmlDoc* doc, _xmlNode* node);
-// A kept node that now stands in the tree need not be kept any longer (optional).
+// Every place that puts a kept node into a tree must call this: a placed node is freed
+// with the tree, never by forget().
 void placed(_xmlDoc* doc, _xmlNode* node);
 // Called just before doc is freed: drops its hints and frees its kept detached nodes.
 void forget(_xmlDoc* doc);

@@ -199,6 +199,7 @@ void cXML::AppendCDataElement(const QString& sNodeName, int iNodeNumber) {
             xmlUnlinkNode(m_cdata);
         }
         xmlAddChild(parent.raw(), m_cdata);
+        xmlutil::placed(m_doc.get(), m_cdata);
     });
 }
 

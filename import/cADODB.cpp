@@ -103,7 +103,15 @@ bool cADODB::ReadsKind(int databaseType, int kind) {
     }
 }
 
-cADODB::cADODB() = default;
+cADODB::cADODB() {
+    // Catalogue statements run off the window's thread so a silent server neither
+    // freezes the window nor keeps a cancel from acting.
+    m_connection.WaitInEventLoop = true;
+    m_connection.CancelRequested = [this] {
+        if (!m_cancel && CancelRequested && CancelRequested()) m_cancel = true;
+        return m_cancel;
+    };
+}
 cADODB::~cADODB() = default;
 
 bool cADODB::Raise(QString objectName, QString objectType, QString importStatus, qint16 increment, QString message) {

@@ -22,6 +22,9 @@ public:
                                                      qint16& iIncrementValue, QString& DisplayMessage, bool& Cancel)>;
     // The event; the caller sets it before ADOConnect.
     WhileImportingHandler WhileImporting;
+    // Asked every 100 ms while a catalogue statement runs (the window keeps processing
+    // events meanwhile); true cancels the running statement and the import.
+    std::function<bool()> CancelRequested;
 
     cADODB();
     ~cADODB();

@@ -376,19 +376,29 @@ TEST(ConnectionTest, AFrozenServerIsGivenUpAfterTheLoginTimeWithTheDriversMessag
     testdb::UseTestOdbc();
     SilentPort silent;
     ASSERT_GT(silent.port(), 0);
-    Connection c;
-    c.ConnectionTimeout = 2;
-    QElapsedTimer timer;
-    timer.start();
-    try {
-        c.Open(QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=x;UID=u;PWD=p").arg(silent.port()));
-        ADD_FAILURE() << "opened a connection to a port that never answers";
-    } catch (const platform::RuntimeError& e) {
-        EXPECT_EQ(e.number(), adErrTimeout) << e.description().toStdString();
-        EXPECT_FALSE(e.description().isEmpty());
+    // On the calling thread, and on a worker while the calling thread's events flow.
+    for (const bool waitInEventLoop : {false, true}) {
+        SCOPED_TRACE(waitInEventLoop ? "waiting in an event loop" : "on the calling thread");
+        Connection c;
+        c.ConnectionTimeout = 2;
+        c.WaitInEventLoop = waitInEventLoop;
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(20);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            c.Open(QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=x;UID=u;PWD=p").arg(silent.port()));
+            ADD_FAILURE() << "opened a connection to a port that never answers";
+        } catch (const platform::RuntimeError& e) {
+            EXPECT_EQ(e.number(), adErrTimeout) << e.description().toStdString();
+            EXPECT_FALSE(e.description().isEmpty());
+        }
+        EXPECT_LT(timer.elapsed(), 8000);
+        EXPECT_EQ(c.State(), adStateClosed);
+        if (waitInEventLoop) EXPECT_GE(ticks, 25) << "the event loop did not run while connecting";
     }
-    EXPECT_LT(timer.elapsed(), 8000);
-    EXPECT_EQ(c.State(), adStateClosed);
 }
 
 TEST(ConnectionTest, CancelStopsARunningStatementFromAnotherThread) {

@@ -103,7 +103,15 @@ bool cADODB::ReadsKind(int databaseType, int kind) {
     }
 }
 
-cADODB::cADODB() = default;
+cADODB::cADODB() {
+    // Catalogue statements run off the window's thread so a silent server neither
+    // freezes the window nor keeps a cancel from acting (ADOConnect turns it on once
+    // the connection is open).
+    m_connection.CancelRequested = [this] {
+        if (!m_cancel && CancelRequested && CancelRequested()) m_cancel = true;
+        return m_cancel;
+    };
+}
 cADODB::~cADODB() = default;
 
 bool cADODB::Raise(QString objectName, QString objectType, QString importStatus, qint16 increment, QString message) {
@@ -211,7 +219,11 @@ bool cADODB::ADOConnect() {
         m_connection.CursorLocation = platform::ado::adUseClient;
         if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
         m_connection.ConnectionString = m_connectionString;
+        // Opening stays on the calling thread: the wizard's window cannot yet be
+        // unloaded safely while a connect is under way.
+        m_connection.WaitInEventLoop = false;
         m_connection.Open();
+        m_connection.WaitInEventLoop = true;
         return true;
     } catch (const std::exception& e) {
         auto [number, description] = Describe(e);

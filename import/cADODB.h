@@ -6,6 +6,7 @@
 // for every object. A handler that sets Cancel stops the import at the next check.
 
 #include "core/XmlNode.h"
+#include "core/bGlobal.h"
 #include "platform/ado/Ado.h"
 
 #include <QHash>
@@ -22,6 +23,9 @@ public:
                                                      qint16& iIncrementValue, QString& DisplayMessage, bool& Cancel)>;
     // The event; the caller sets it before ADOConnect.
     WhileImportingHandler WhileImporting;
+    // Asked every 100 ms while a catalogue statement runs (the window keeps processing
+    // events meanwhile); true cancels the running statement and the import.
+    std::function<bool()> CancelRequested;
 
     cADODB();
     ~cADODB();
@@ -54,6 +58,34 @@ public:
     platform::ado::Connection& Connection() { return m_connection; }
 
 private:
+    // The program's error trap, except that a failure once the import is cancelled
+    // (the cancelled statement's own, or that of a link closed under it) only ends the
+    // import.
+    template <class F>
+    void Trap(const QString& source, F&& body) {
+        bGlobal::Trap(source, [&] {
+            try {
+                body();
+            } catch (const std::exception&) {
+                if (!m_cancel) throw;
+            }
+        });
+    }
+    template <class R, class F>
+    R TrapValue(const QString& source, F&& body, R onError) {
+        return bGlobal::TrapValue(
+            source,
+            [&]() -> R {
+                try {
+                    return body();
+                } catch (const std::exception&) {
+                    if (!m_cancel) throw;
+                    return onError;
+                }
+            },
+            onError);
+    }
+
     QString GetPrimaryKey(const QString& sTableName, const QString& sColumnName);
     bool IsNumber(const QString& text);
     void GenerateForeignKeyElement(const QString& sTableName);

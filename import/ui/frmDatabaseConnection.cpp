@@ -787,6 +787,7 @@ bool frmDatabaseConnection::Connect2DB() {
         oADO = std::make_shared<cADODB>();
         oADO->WhileImporting = [this](QString& name, QString& type, QString& status, qint16& increment, QString& message,
                                       bool& cancel) { oADO_WhileImporting(name, type, status, increment, message, cancel); };
+        oADO->CancelRequested = [this] { return bCancelImport; };
         oADO->SetConnection(sConnectionString);
         if (!oADO->ADOConnect()) {
             // A reader that could not connect imports nothing; it is not kept.

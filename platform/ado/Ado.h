@@ -117,6 +117,14 @@ public:
     int CursorLocation = adUseServer;
     int ConnectionTimeout = 15;
     int CommandTimeout = 30;
+    // When set (on the application's main thread, with a Qt application running), Open,
+    // Execute and OpenSchema run on a worker thread while the calling thread waits in a
+    // local event loop that keeps processing events, so a window stays painted and its
+    // buttons answer while the server is slow or silent. The loop asks CancelRequested
+    // every 100 ms; once it answers true the running statement is cancelled (the call
+    // then throws adErrCancelled). An Open is not cancelled: it ends at ConnectionTimeout.
+    bool WaitInEventLoop = false;
+    std::function<bool()> CancelRequested;
 
     int State() const;
     // Opens the connection with ConnectionString (or the given one). Throws
@@ -163,6 +171,11 @@ public:
     QString DefaultSchema() const;
 
 private:
+    void RunWaiting(const std::function<void()>& work, bool cancellable);
+    void OpenHere(const QString& connectionString, const QString& userId, const QString& password);
+    RecordsetPtr ExecuteHere(const QString& commandText, long* recordsAffected);
+    RecordsetPtr OpenSchemaHere(int schema, const QVariantList& restrictions);
+
     std::unique_ptr<ConnectionImpl> d;
 };
 

@@ -8,8 +8,14 @@
 
 #include "platform/Error.h"
 
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QThread>
+#include <QTimer>
+#include <exception>
 #include <optional>
+#include <thread>
 
 namespace platform::ado {
 
@@ -191,7 +197,54 @@ Connection::~Connection() = default;
 
 int Connection::State() const { return d->odbc.isOpen() ? adStateOpen : adStateClosed; }
 
+void Connection::RunWaiting(const std::function<void()>& work, bool cancellable) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!WaitInEventLoop || !app || QThread::currentThread() != app->thread()) {
+        work();
+        return;
+    }
+    std::exception_ptr failure;
+    QEventLoop loop;
+    QTimer poll;
+    bool cancelled = false;
+    if (cancellable && CancelRequested) {
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (cancelled || !CancelRequested()) return;
+            cancelled = true;
+            Cancel();
+        });
+        poll.start(100);
+    }
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec();
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
 void Connection::Open(const QString& connectionString, const QString& userId, const QString& password) {
+    RunWaiting([&] { OpenHere(connectionString, userId, password); }, false);
+}
+
+RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffected) {
+    RecordsetPtr rs;
+    RunWaiting([&] { rs = ExecuteHere(commandText, recordsAffected); }, true);
+    return rs;
+}
+
+RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {
+    RecordsetPtr rs;
+    RunWaiting([&] { rs = OpenSchemaHere(schemaId, restrictions); }, true);
+    return rs;
+}
+
+void Connection::OpenHere(const QString& connectionString, const QString& userId, const QString& password) {
     if (d->odbc.isOpen())
         throw RuntimeError(adErrObjectOpen, QStringLiteral("Operation is not allowed when the object is open."));
     d->errors.clear();
@@ -234,7 +287,7 @@ void Connection::Close() {
     d->odbc.close();
 }
 
-RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffected) {
+RecordsetPtr Connection::ExecuteHere(const QString& commandText, long* recordsAffected) {
     d->requireOpen();
     d->errors.clear();
     // A statement other than a query may change the catalogue.
@@ -277,7 +330,7 @@ void Connection::ExecuteInBatches(const QString& commandText, int batchSize,
     if (recordsAffected) *recordsAffected = result.rowCount;
 }
 
-RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {
+RecordsetPtr Connection::OpenSchemaHere(int schemaId, const QVariantList& restrictions) {
     d->requireOpen();
     d->errors.clear();
     const schema::Definition* def = schema::definition(schemaId);

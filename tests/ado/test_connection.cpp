@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -375,19 +376,29 @@ TEST(ConnectionTest, AFrozenServerIsGivenUpAfterTheLoginTimeWithTheDriversMessag
     testdb::UseTestOdbc();
     SilentPort silent;
     ASSERT_GT(silent.port(), 0);
-    Connection c;
-    c.ConnectionTimeout = 2;
-    QElapsedTimer timer;
-    timer.start();
-    try {
-        c.Open(QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=x;UID=u;PWD=p").arg(silent.port()));
-        ADD_FAILURE() << "opened a connection to a port that never answers";
-    } catch (const platform::RuntimeError& e) {
-        EXPECT_EQ(e.number(), adErrTimeout) << e.description().toStdString();
-        EXPECT_FALSE(e.description().isEmpty());
+    // On the calling thread, and on a worker while the calling thread's events flow.
+    for (const bool waitInEventLoop : {false, true}) {
+        SCOPED_TRACE(waitInEventLoop ? "waiting in an event loop" : "on the calling thread");
+        Connection c;
+        c.ConnectionTimeout = 2;
+        c.WaitInEventLoop = waitInEventLoop;
+        int ticks = 0;
+        QTimer tick;
+        QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+        tick.start(20);
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            c.Open(QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=x;UID=u;PWD=p").arg(silent.port()));
+            ADD_FAILURE() << "opened a connection to a port that never answers";
+        } catch (const platform::RuntimeError& e) {
+            EXPECT_EQ(e.number(), adErrTimeout) << e.description().toStdString();
+            EXPECT_FALSE(e.description().isEmpty());
+        }
+        EXPECT_LT(timer.elapsed(), 8000);
+        EXPECT_EQ(c.State(), adStateClosed);
+        if (waitInEventLoop) EXPECT_GE(ticks, 25) << "the event loop did not run while connecting";
     }
-    EXPECT_LT(timer.elapsed(), 8000);
-    EXPECT_EQ(c.State(), adStateClosed);
 }
 
 TEST(ConnectionTest, CancelStopsARunningStatementFromAnotherThread) {
@@ -411,5 +422,42 @@ TEST(ConnectionTest, CancelStopsARunningStatementFromAnotherThread) {
     EXPECT_EQ(number, adErrCancelled);
     EXPECT_LT(timer.elapsed(), 5000);
     // The connection stays usable.
+    EXPECT_EQ(c.Execute(QStringLiteral("SELECT 1"))->Fields(0).toInt(), 1);
+}
+
+// A statement run while the calling thread waits in an event loop: the loop keeps
+// running (a timer ticks), the cancel request is seen within a poll and ends the
+// statement, and the results of an ordinary statement are as without the wait.
+TEST(ConnectionTest, WaitingInEventLoopKeepsEventsFlowingAndCancels) {
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase db;
+    Connection c;
+    c.WaitInEventLoop = true;
+    c.Open(db.connectionString());
+    EXPECT_EQ(c.Execute(QStringLiteral("SELECT 41 + 1"))->Fields(0).toInt(), 42);
+    EXPECT_EQ(c.OpenSchema(adSchemaTables)->State(), adStateOpen);
+
+    int ticks = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
+    tick.start(20);
+    QElapsedTimer timer;
+    timer.start();
+    qint64 cancelAt = -1;
+    c.CancelRequested = [&] {
+        if (cancelAt < 0 && timer.elapsed() >= 500) cancelAt = timer.elapsed();
+        return cancelAt >= 0;
+    };
+    long number = 0;
+    try {
+        c.Execute(QStringLiteral("SELECT pg_sleep(30)"));
+    } catch (const platform::RuntimeError& e) {
+        number = e.number();
+    }
+    EXPECT_EQ(number, adErrCancelled);
+    ASSERT_GE(cancelAt, 0);
+    EXPECT_LT(timer.elapsed() - cancelAt, 1500);
+    EXPECT_GE(ticks, 10);  // about 25 while the statement ran
+    c.CancelRequested = nullptr;
     EXPECT_EQ(c.Execute(QStringLiteral("SELECT 1"))->Fields(0).toInt(), 1);
 }

@@ -7,10 +7,13 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/cADODB.h"
+#include "support/FreezingProxy.h"
 #include "support/ImportSupport.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QTimer>
+#include <QElapsedTimer>
 #include <gtest/gtest.h>
 
 using namespace bGlobal;
@@ -275,4 +278,62 @@ TEST_F(Import, OthersImportKeepsSchemasTypesChecksRulesAndNames) {
         ExpectGolden(NormalizedStructure(), QString::fromUtf8(e.golden));
         EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
     }
+}
+
+// An import through a local proxy that stops relaying mid-import, as a server or
+// network that stops answering does: the window's event loop keeps running while the
+// catalogue statement waits, the cancel request is seen, and the import ends cancelled.
+TEST_F(Import, ImportThroughAStoppedLinkKeepsTheWindowAliveAndEndsCancelled) {
+    MORVALEX_REQUIRE_TEST_PG();
+    const testdb::PgServer server = testdb::PgServerFacts();
+    const QString direct = PostgresDatabase(QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/fixture-postgresql.sql"));
+    FreezingProxy proxy(server.port);
+    ASSERT_GT(proxy.port(), 0) << "no local port for the proxy";
+    QString cs = direct;
+    cs.replace(QStringLiteral("Port=%1").arg(server.port), QStringLiteral("Port=%1").arg(proxy.port()));
+    ASSERT_NE(cs, direct);
+
+    gDatabaseType = dbOthers;
+    gDatabaseName = QStringLiteral("shop");
+    gServerName = QStringLiteral("server");
+    gConnectionString = cs;
+    cADODB reader;
+    QElapsedTimer clock;
+    clock.start();
+    qint64 frozenAt = -1, cancelAt = -1, droppedAt = -1;
+    reader.WhileImporting = [&](QString&, QString&, QString&, qint16&, QString&, bool&) {
+        if (frozenAt < 0) {
+            proxy.freeze();  // the next catalogue statement goes nowhere
+            frozenAt = clock.elapsed();
+        }
+    };
+    // The user presses Cancel 300 ms after the link stopped.
+    reader.CancelRequested = [&] {
+        if (cancelAt < 0 && frozenAt >= 0 && clock.elapsed() - frozenAt >= 300) cancelAt = clock.elapsed();
+        return cancelAt >= 0;
+    };
+    int ticksWhileFrozen = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (frozenAt >= 0) ++ticksWhileFrozen;
+        // The cancel request cannot reach the statement through a stopped link; a link
+        // that is closed ends the wait.
+        if (cancelAt >= 0 && droppedAt < 0 && clock.elapsed() - cancelAt >= 1000) {
+            proxy.dropFrozen();
+            droppedAt = clock.elapsed();
+        }
+    });
+    tick.start(20);
+    reader.SetConnection(cs);
+    ASSERT_TRUE(reader.ADOConnect());
+    EXPECT_FALSE(reader.GenerateXML());
+    const qint64 endedAt = clock.elapsed();
+    ASSERT_GE(frozenAt, 0);
+    ASSERT_GE(cancelAt, 0);
+    EXPECT_TRUE(reader.Cancelled());
+    EXPECT_GE(ticksWhileFrozen, 20) << "the event loop did not run while the statement waited";
+    const qint64 afterCancel = endedAt - (droppedAt >= 0 ? droppedAt : cancelAt);
+    EXPECT_LT(afterCancel, 2000);
+    std::printf("frozen at %lld ms, cancel at %lld ms, link closed at %lld ms, import ended at %lld ms\n", frozenAt,
+                cancelAt, droppedAt, endedAt);
 }

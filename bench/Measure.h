@@ -42,8 +42,8 @@ inline Measure run(const QStringList& argv, const QString& stdinFile = QString()
     int status = 0;
     rusage usage{};
     wait4(pid, &status, 0, &usage);
-    m.seconds = timer.nsecsElapsed() / 1e9;
-    m.peakMB = usage.ru_maxrss / 1024.0;
+    m.seconds = double(timer.nsecsElapsed()) / 1e9;
+    m.peakMB = double(usage.ru_maxrss) / 1024.0;
     m.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return m;
 }

@@ -2,7 +2,13 @@
 # target of the project links.
 add_library(morvalex_common INTERFACE)
 target_compile_features(morvalex_common INTERFACE cxx_std_20)
-target_compile_options(morvalex_common INTERFACE -Wall -Wextra)
+target_compile_options(morvalex_common INTERFACE -Wall -Wextra -Wshadow -Wconversion -Wold-style-cast
+                                                 -Wnon-virtual-dtor -Wcast-qual -pedantic)
+# MORVALEX_WERROR=ON turns every warning into an error (CI builds with it).
+option(MORVALEX_WERROR "Treat warnings as errors" OFF)
+if(MORVALEX_WERROR)
+  target_compile_options(morvalex_common INTERFACE -Werror)
+endif()
 target_compile_definitions(morvalex_common INTERFACE
   MORVALEX_VERSION_MAJOR=${PROJECT_VERSION_MAJOR}
   MORVALEX_VERSION_MINOR=${PROJECT_VERSION_MINOR}

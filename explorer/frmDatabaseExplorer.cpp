@@ -958,7 +958,7 @@ void frmDatabaseExplorer::pctSeperator_MouseMove(int Button, int Shift, float X,
     Trap(source("pctSeperator_MouseMove"), [&] {
         if (!mSplitterDragging) return;
         const float newLeft = float(qBound(-32768, qRound(X - (mGrabX - m_barLeft)), 32767));
-        if (width() * kTwipsPerPixel - newLeft <= kBarMin) {
+        if (float(width()) * kTwipsPerPixel - newLeft <= kBarMin) {
             pctSeperator_MouseUp(Button, Shift, X, Y);
             return;
         }
@@ -969,7 +969,7 @@ void frmDatabaseExplorer::pctSeperator_MouseMove(int Button, int Shift, float X,
 
 void frmDatabaseExplorer::pctSeperator_MouseUp(int, int, float, float) {
     Trap(source("pctSeperator_MouseUp"), [&] {
-        if (width() * kTwipsPerPixel - m_panelLeft < 360) return;
+        if (float(width()) * kTwipsPerPixel - m_panelLeft < 360) return;
         m_panelLeft = m_barLeft + kBarWidth;
         m_treeWidth = m_barLeft;
         m_layoutTwips = float(m_mainArea->width()) * kTwipsPerPixel;
@@ -991,7 +991,7 @@ void frmDatabaseExplorer::pctHSeperator_MouseMove(int Button, int Shift, float X
     Trap(source("pctHSeperator_MouseMove"), [&] {
         if (!mSplitterDragging) return;
         const float newTop = float(qBound(-32768, qRound(Y - (mGrabY - m_hBarTop)), 32767));
-        if (height() * kTwipsPerPixel - newTop <= kBarMin) {
+        if (float(height()) * kTwipsPerPixel - newTop <= kBarMin) {
             pctHSeperator_MouseUp(Button, Shift, X, Y);
             return;
         }
@@ -1002,7 +1002,7 @@ void frmDatabaseExplorer::pctHSeperator_MouseMove(int Button, int Shift, float X
 
 void frmDatabaseExplorer::pctHSeperator_MouseUp(int, int, float, float) {
     Trap(source("pctHSeperator_MouseUp"), [&] {
-        if (height() * kTwipsPerPixel - m_queryResultTop < 360) return;
+        if (float(height()) * kTwipsPerPixel - m_queryResultTop < 360) return;
         m_queryTextHeight = m_hBarTop - 800;
         m_queryResultTop = kHBarHeight + m_hBarTop + 50;
         LayoutQueryPage();

@@ -67,7 +67,7 @@ int importChild(const QString& connectionString, int databaseType) {
     QElapsedTimer startup;
     startup.start();
     bGlobal::Main();
-    const double mainSeconds = startup.nsecsElapsed() / 1e9;
+    const double mainSeconds = double(startup.nsecsElapsed()) / 1e9;
     bGlobal::oLHXML = std::make_shared<cXML>();
     bGlobal::oLHXML->LoadXMLContent(QStringLiteral(
         "<DATABASESTRUCTURES><DATABASEGROUP Name=\"G\"><DATABASECONNECTION Name=\"bench\"/></DATABASEGROUP></DATABASESTRUCTURES>"));
@@ -81,7 +81,7 @@ int importChild(const QString& connectionString, int databaseType) {
     if (!reader.ADOConnect() || !reader.GenerateXML()) return 1;
     std::fprintf(stderr, "tables=%lld, program start-up %.3f s, connect and import %.3f s\n",
                  static_cast<long long>(bGlobal::oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE")).size()),
-                 mainSeconds, timer.nsecsElapsed() / 1e9);
+                 mainSeconds, double(timer.nsecsElapsed()) / 1e9);
     return 0;
 }
 

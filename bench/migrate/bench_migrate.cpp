@@ -58,7 +58,7 @@ int run(const QString& program, const QStringList& args, double* seconds = nullp
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p.start(program, args);
     p.waitForFinished(-1);
-    if (seconds) *seconds = timer.nsecsElapsed() / 1e9;
+    if (seconds) *seconds = double(timer.nsecsElapsed()) / 1e9;
     return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
 }
 
@@ -111,7 +111,7 @@ int main(int argc, char** argv) {
         std::printf("documenting the source failed\n");
         return 1;
     }
-    const double importSeconds = timer.nsecsElapsed() / 1e9;
+    const double importSeconds = double(timer.nsecsElapsed()) / 1e9;
     QStringList paths, names;
     MigrationSession::AllObjects(*bGlobal::oStructureXML, paths, names);
 
@@ -138,7 +138,7 @@ int main(int argc, char** argv) {
         generator.ExecuteImmediately(false);
         timer.restart();
         generator.GenerateSQLServer65Tables(QStringLiteral("OTHERS"));
-        generateSeconds = timer.nsecsElapsed() / 1e9;
+        generateSeconds = double(timer.nsecsElapsed()) / 1e9;
     }
 
     // Morvalex: mark, generate and run, as the wizard does.
@@ -150,7 +150,7 @@ int main(int argc, char** argv) {
     session.Run(generator,
                 QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=bench_migrate_a;Uid=%3;Pwd=%4").arg(host, port, user, password),
                 bGlobal::oStructureXML->GetXMLContent(), bGlobal::dbSQLServer65, QStringLiteral("OTHERS"), QStringLiteral("SQL Server 6.5"), {});
-    const double morvalexSeconds = timer.nsecsElapsed() / 1e9;
+    const double morvalexSeconds = double(timer.nsecsElapsed()) / 1e9;
     if (!session.Errors().isEmpty()) {
         std::printf("the migration reported errors:\n%s\n", qPrintable(session.Errors().left(2000)));
         return 1;

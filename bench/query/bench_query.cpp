@@ -84,15 +84,15 @@ int child(int argc, char** argv, const QString& database, const QString& work) {
     probe.setInterval(2);
     QObject::connect(&probe, &QTimer::timeout, [&] {
         const QAbstractItemModel* model = w.dgResult->model();
-        if (first < 0 && model && model->rowCount() > 0) first = timer.nsecsElapsed() / 1e9;
-        if (count < 0 && w.txtMessages->toPlainText().contains(QStringLiteral("record(s)"))) count = timer.nsecsElapsed() / 1e9;
+        if (first < 0 && model && model->rowCount() > 0) first = double(timer.nsecsElapsed()) / 1e9;
+        if (count < 0 && w.txtMessages->toPlainText().contains(QStringLiteral("record(s)"))) count = double(timer.nsecsElapsed()) / 1e9;
     });
     probe.start();
     timer.start();
     frmDatabaseExplorer::Button(w.tlbExecute, QStringLiteral("Execute"))->click();
     // The grid paints its first rows.
     w.dgResult->repaint();
-    const double painted = timer.nsecsElapsed() / 1e9;
+    const double painted = double(timer.nsecsElapsed()) / 1e9;
     if (first < 0) first = painted;
     if (count < 0 && w.txtMessages->toPlainText().contains(QStringLiteral("record(s)"))) count = painted;
     probe.stop();
@@ -102,7 +102,7 @@ int child(int argc, char** argv, const QString& database, const QString& work) {
     QElapsedTimer save;
     save.start();
     w.SaveQueryOutputAsHTML();
-    const double saved = save.nsecsElapsed() / 1e9;
+    const double saved = double(save.nsecsElapsed()) / 1e9;
     printf("%.3f %.3f %.3f %lld %s\n", first, count, saved, static_cast<long long>(QFileInfo(html).size()),
            qPrintable(w.txtMessages->toPlainText().replace(QLatin1Char('\n'), QLatin1Char(' '))));
     fflush(stdout);

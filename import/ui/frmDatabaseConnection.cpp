@@ -168,24 +168,24 @@ void frmDatabaseConnection::AddLoginRows(QWidget* parent, QFormLayout* form, con
 }
 
 QGroupBox* frmDatabaseConnection::AddAuthenticationFrame(QWidget* panel, QFormLayout* form, const QString& frameName,
-                                                         const QString& serverOption, std::array<QRadioButton*, 2>& options,
+                                                         const QString& serverOption, std::array<QRadioButton*, 2>& optionButtons,
                                                          void (frmDatabaseConnection::*optionClick)(int), const LoginRows& rows) {
     auto* frame = new QGroupBox(QStringLiteral("Connect using"), panel);
     frame->setObjectName(frameName);
     auto* inner = new QFormLayout(frame);
-    options[0] = new QRadioButton(QStringLiteral("Use &Windows Authentication"), frame);
-    options[1] = new QRadioButton(serverOption, frame);
-    inner->addRow(options[0]);
-    inner->addRow(options[1]);
+    optionButtons[0] = new QRadioButton(QStringLiteral("Use &Windows Authentication"), frame);
+    optionButtons[1] = new QRadioButton(serverOption, frame);
+    inner->addRow(optionButtons[0]);
+    inner->addRow(optionButtons[1]);
     AddLoginRows(frame, inner, rows);
     form->addRow(frame);
     for (int i = 0; i < 2; ++i) {
-        options[i]->setObjectName(QStringLiteral("opt%1Authentication_%2").arg(QLatin1String(rows.prefix)).arg(i));
-        connect(options[i], &QRadioButton::toggled, this, [this, optionClick, i](bool on) {
+        optionButtons[i]->setObjectName(QStringLiteral("opt%1Authentication_%2").arg(QLatin1String(rows.prefix)).arg(i));
+        connect(optionButtons[i], &QRadioButton::toggled, this, [this, optionClick, i](bool on) {
             if (on) (this->*optionClick)(i);
         });
     }
-    options[1]->setChecked(true);
+    optionButtons[1]->setChecked(true);
     return frame;
 }
 
@@ -1142,10 +1142,10 @@ bool frmDatabaseConnection::UpdateXMLForReport() {
 
 // ---- closing -----------------------------------------------------------------------------------
 
-void frmDatabaseConnection::QueryUnload(bool& Cancel, int UnloadMode) {
+void frmDatabaseConnection::QueryUnload(bool& Cancel, int iUnloadMode) {
     Trap(kForm + QStringLiteral("QueryUnload"), [&] {
         Cancel = false;
-        if (gErrorOccurred || bFinished || (UnloadMode != vbFormControlMenu && UnloadMode != vbFormCode)) {
+        if (gErrorOccurred || bFinished || (iUnloadMode != vbFormControlMenu && iUnloadMode != vbFormCode)) {
             bCancelImport = true;
             return;
         }

@@ -79,7 +79,7 @@ public:
 
     // ---- events -------------------------------------------------------------------
     void Form_Load();
-    void QueryUnload(bool& Cancel, int UnloadMode);
+    void QueryUnload(bool& Cancel, int iUnloadMode);
     void Form_Unload();
     void cmdNavigate_Click(int Index);
     void cboDBTypes_Click();
@@ -215,7 +215,7 @@ private:
     // ('serverOption'), each running 'optionClick' when chosen, over the login rows.
     // The second option is checked.
     QGroupBox* AddAuthenticationFrame(QWidget* panel, QFormLayout* form, const QString& frameName, const QString& serverOption,
-                                      std::array<QRadioButton*, 2>& options, void (frmDatabaseConnection::*optionClick)(int),
+                                      std::array<QRadioButton*, 2>& optionButtons, void (frmDatabaseConnection::*optionClick)(int),
                                       const LoginRows& rows);
     // Greys the login rows under Windows authentication (Index 0), enables them under
     // the server's own (Index 1).

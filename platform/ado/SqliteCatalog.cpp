@@ -73,9 +73,9 @@ struct Relation {
         for (const Column& k : columns) keys += k.pk > 0 ? 1 : 0;
         return keys == 1 && c.declaredType.trimmed().compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0;
     }
-    QString columnNamed(const QString& name) const {
+    QString columnNamed(const QString& wanted) const {
         for (const Column& c : columns)
-            if (c.name.compare(name, Qt::CaseInsensitive) == 0) return c.name;
+            if (c.name.compare(wanted, Qt::CaseInsensitive) == 0) return c.name;
         return QString();
     }
 };

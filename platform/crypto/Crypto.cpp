@@ -24,7 +24,7 @@ struct CtxFree {
 using Ctx = std::unique_ptr<EVP_CIPHER_CTX, CtxFree>;
 
 bool deriveKey(const QByteArray& pass, const unsigned char* salt, unsigned char* key) {
-    return PKCS5_PBKDF2_HMAC(pass.constData(), pass.size(), salt, kSaltLen, kIterations, EVP_sha256(),
+    return PKCS5_PBKDF2_HMAC(pass.constData(), int(pass.size()), salt, kSaltLen, kIterations, EVP_sha256(),
                              kKeyLen, key) == 1;
 }
 }  // namespace
@@ -51,7 +51,7 @@ Result encrypt(const QString& plainText, const QString& passPhrase) {
         EVP_EncryptInit_ex(ctx.get(), nullptr, nullptr, key, nonce) != 1)
         return {};
     if (EVP_EncryptUpdate(ctx.get(), reinterpret_cast<unsigned char*>(out.data() + head), &len,
-                          reinterpret_cast<const unsigned char*>(plain.constData()), plain.size()) != 1)
+                          reinterpret_cast<const unsigned char*>(plain.constData()), int(plain.size())) != 1)
         return {};
     total = len;
     if (EVP_EncryptFinal_ex(ctx.get(), reinterpret_cast<unsigned char*>(out.data() + head + total), &len) != 1)

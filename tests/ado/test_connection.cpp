@@ -397,7 +397,9 @@ TEST(ConnectionTest, AFrozenServerIsGivenUpAfterTheLoginTimeWithTheDriversMessag
         }
         EXPECT_LT(timer.elapsed(), 8000);
         EXPECT_EQ(c.State(), adStateClosed);
-        if (waitInEventLoop) EXPECT_GE(ticks, 25) << "the event loop did not run while connecting";
+        if (waitInEventLoop) {
+            EXPECT_GE(ticks, 25) << "the event loop did not run while connecting";
+        }
     }
 }
 

@@ -210,9 +210,9 @@ TEST_F(StructureFiles, RefreshOfAFileConnectionReadsPlainXmlOrAStructureFile) {
     testsupport::WriteFile(plain, explorertest::StructureXml(QStringLiteral("plaindb")));
     testsupport::WriteFile(cipher, EncryptText(explorertest::StructureXml(QStringLiteral("cipherdb")), gPassPhrase3));
     gGroupIndex = 0;
-    for (const auto& [file, db] : {std::pair{plain, QStringLiteral("plaindb")}, std::pair{cipher, QStringLiteral("cipherdb")}}) {
+    for (const auto& [file, dbName] : {std::pair{plain, QStringLiteral("plaindb")}, std::pair{cipher, QStringLiteral("cipherdb")}}) {
         gStructureFilePath = file;
-        gDatabaseName = db;
+        gDatabaseName = dbName;
         oStructureXML = StructureFile::LoadSource(file);
         ASSERT_TRUE(oStructureXML) << qPrintable(file);
         gConnectionIndex = qint16(ConnectionCount());

@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
                      R"(Create  INDEX "IX_#" on Orders(Name))",
                      R"(Create UNIQUE  INDEX "IX_#" on "Order Lines"("Order ID","Line No"))",
                      R"(Alter table "Order Lines" ADD CONSTRAINT "FK_#" FOREIGN KEY ("Order ID") References Orders(ID))"}}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 TEST(MigrationNames, QuotingPerDialect) {
     using namespace ddl;
@@ -211,7 +211,7 @@ struct Generator : MigrationTest {};
 // statements are still built (and rejected by the target), nothing crashes.
 TEST_F(Generator, DamagedMapReportsEveryColumn) {
     testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"), QStringLiteral("not a cipher text"));
-    testdb::SqliteFile target;
+    testdb::SqliteFile targetDb;
     cMigrate generator;
     EXPECT_FALSE(generator.DataTypeMapLoaded());
     QStringList reported;
@@ -219,7 +219,7 @@ TEST_F(Generator, DamagedMapReportsEveryColumn) {
                                            const QString& type, const QString& object) {
         reported << QStringList{object, description, source, target, type}.join(QLatin1Char('|'));
     };
-    generator.SetConnectionString(target.connectionString());
+    generator.SetConnectionString(targetDb.connectionString());
     generator.SetDBXMLContent(QString::fromUtf8(kShop));
     generator.ExecuteImmediately(false);
     generator.GenerateSQLServer65Tables(QStringLiteral("OTHERS"));

@@ -152,8 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
                    5, {}, {0, 0, 0, 0, 0}},
         PagingCase{"all objects on one page", {}, 12, {"shop1To12"}, {3, 2, 1, 2, 4}},
         PagingCase{"a setting below one pages by five", {}, 0, {"shop1To5", "shop6To10", "shop11To12"}, {3, 2, 1, 2, 4}}),
-    [](const auto& info) {
-        QString name = QString::fromLatin1(info.param.what);
+    [](const auto& testInfo) {
+        QString name = QString::fromLatin1(testInfo.param.what);
         name.replace(QLatin1Char(' '), QLatin1Char('_'));
         return name.toStdString();
     });
@@ -343,7 +343,7 @@ INSTANTIATE_TEST_SUITE_P(
                      "--></title></head><body><!-- Your report here --></body></html>",
                      false, true},
         TemplateCase{"the_word_template_inlines_the_css", "", true, false}),
-    [](const auto& info) { return std::string(info.param.what); });
+    [](const auto& testInfo) { return std::string(testInfo.param.what); });
 
 TEST_F(Reports, ContentsWithoutTheMarkerStillCarryTheReport) {
     LoadStructure(QStringLiteral("shop.xml"));

@@ -165,6 +165,6 @@ INSTANTIATE_TEST_SUITE_P(Reports, ReportInBrowser,
                                            BrowserCase{"shop_split", "shop.xml", "shop", true},
                                            BrowserCase{"hostile_single", "hostile.xml", "Sales/2024 <Q1> #1", false},
                                            BrowserCase{"hostile_split", "hostile.xml", "Sales/2024 <Q1> #1", true}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& testInfo) { return std::string(testInfo.param.name); });
 
 }  // namespace

@@ -253,8 +253,8 @@ TEST_P(Builders, StringAndMessage) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(AllTypes, Builders, ::testing::ValuesIn(kCases), [](const auto& info) {
-    std::string name = info.param.name;
+INSTANTIATE_TEST_SUITE_P(AllTypes, Builders, ::testing::ValuesIn(kCases), [](const auto& testInfo) {
+    std::string name = testInfo.param.name;
     for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
     return name;
@@ -390,8 +390,8 @@ TEST_P(Store, GlobalsAfterASuccessfulBuild) {
     EXPECT_EQ(g.connectionString, files.expand(e.connectionString));
 }
 
-INSTANTIATE_TEST_SUITE_P(AllTypes, Store, ::testing::ValuesIn(kStores), [](const auto& info) {
-    std::string name = info.param.name;
+INSTANTIATE_TEST_SUITE_P(AllTypes, Store, ::testing::ValuesIn(kStores), [](const auto& testInfo) {
+    std::string name = testInfo.param.name;
     for (char& ch : name)
         if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
     return name;
@@ -467,13 +467,13 @@ TEST(ConnectionStringsQuoting, AFieldValueIsAlwaysOneValue) {
             ASSERT_TRUE(GetConnectionString(p.type, p.type, f, built)) << p.what;
             EXPECT_FALSE(platform::ado::IsOdbcConnectionString(built)) << p.what << ": " << built.toStdString();
             const QString odbcString = platform::ado::TranslateConnectionString(built, drivers);
-            int drivers = 0;
+            int driverKeys = 0;
             QString arrived;
             for (const auto& [key, v] : platform::ado::odbc::attributes(odbcString)) {
-                if (key.compare(QLatin1String("Driver"), Qt::CaseInsensitive) == 0) ++drivers;
+                if (key.compare(QLatin1String("Driver"), Qt::CaseInsensitive) == 0) ++driverKeys;
                 if (key.compare(QLatin1String(p.odbcKey), Qt::CaseInsensitive) == 0) arrived = v;
             }
-            EXPECT_EQ(drivers, 1) << p.what << ": " << odbcString.toStdString();
+            EXPECT_EQ(driverKeys, 1) << p.what << ": " << odbcString.toStdString();
             EXPECT_EQ(arrived, value) << p.what << ": " << odbcString.toStdString();
         }
     }

@@ -3,6 +3,7 @@
 // output page and "Open All Rows".
 
 #include "core/FileUtil.h"
+#include "platform/OffThread.h"
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -132,16 +133,11 @@ void frmDatabaseExplorer::RunWhilePainting(const std::function<void()>& work) {
         StartAnimation();
     });
     busy.start(kBusyAfterMs);
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    worker.join();
+    try {
+        platform::RunOffThread(work, loop, QEventLoop::ExcludeUserInputEvents);
+    } catch (...) {
+        failure = std::current_exception();
+    }
     busy.stop();
     if (animating) {
         StopAnimation();

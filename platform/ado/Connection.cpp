@@ -2,6 +2,7 @@
 // answering schema requests, and turning driver diagnostics into ADO errors.
 
 #include "platform/ado/AccessCatalog.h"
+#include "platform/OffThread.h"
 #include "platform/ado/Ado.h"
 #include "platform/ado/Odbc.h"
 #include "platform/ado/SchemaRowsets.h"
@@ -203,7 +204,6 @@ void Connection::RunWaiting(const std::function<void()>& work, bool cancellable)
         work();
         return;
     }
-    std::exception_ptr failure;
     QEventLoop loop;
     QTimer poll;
     bool cancelled = false;
@@ -215,17 +215,7 @@ void Connection::RunWaiting(const std::function<void()>& work, bool cancellable)
         });
         poll.start(100);
     }
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    loop.exec();
-    worker.join();
-    if (failure) std::rethrow_exception(failure);
+    platform::RunOffThread(work, loop);
 }
 
 void Connection::Open(const QString& connectionString, const QString& userId, const QString& password) {

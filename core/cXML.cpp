@@ -7,6 +7,7 @@
 #include "platform/ui/Host.h"
 
 #include <QFile>
+#include <cstddef>
 #include <cstring>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -32,10 +33,30 @@ xmlDocPtr newDoc() {
     return doc;
 }
 
+// Keeps a short attribute value inside its text node, in the two pointer fields a text
+// node does not use, as libxml2's own parser does under XML_PARSE_COMPACT (libxml2
+// frees and replaces such content itself). A structure of many thousand columns holds
+// hundreds of thousands of short values; each would otherwise be a heap block of its own.
+void compactValue(xmlAttrPtr attr) {
+    static_assert(offsetof(xmlNode, nsDef) == offsetof(xmlNode, properties) + sizeof(void*));
+    if (!attr || !attr->children) return;
+    xmlNodePtr text = attr->children;
+    if (text->next || text->type != XML_TEXT_NODE || !text->content) return;
+    auto* inside = reinterpret_cast<xmlChar*>(&text->properties);
+    if (text->content == inside || text->properties || text->nsDef) return;
+    if (text->doc && text->doc->dict && xmlDictOwns(text->doc->dict, text->content)) return;
+    const size_t length = strlen(reinterpret_cast<const char*>(text->content));
+    if (length >= 2 * sizeof(void*)) return;
+    xmlChar* held = text->content;
+    memcpy(inside, held, length + 1);
+    text->content = inside;
+    xmlFree(held);
+}
+
 // Sets an attribute; an empty value is stored without a text node (it reads back and
 // is written as an empty value all the same).
 void setProp(xmlNodePtr element, const QByteArray& name, const QByteArray& value) {
-    xmlSetProp(element, X(name), value.isEmpty() ? nullptr : X(value));
+    compactValue(xmlSetProp(element, X(name), value.isEmpty() ? nullptr : X(value)));
 }
 
 std::shared_ptr<_xmlDoc> own(xmlDocPtr doc) {

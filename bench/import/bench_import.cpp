@@ -11,6 +11,7 @@
 // PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/import/run
 // starts the test server and sets them).
 
+#include "bench/BenchSchema.h"
 #include "bench/Measure.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -33,35 +34,9 @@
 namespace {
 
 using bench::Measure;
+using bench::median;
 using bench::run;
-
-QString schemaSql(int n, bool postgres) {
-    QString sql;
-    QTextStream out(&sql);
-    const int batch = 200;
-    for (int t = 0; t < n; ++t) {
-        if (t % batch == 0) out << "BEGIN;\n";
-        out << "CREATE TABLE t" << t << " (id INTEGER PRIMARY KEY, parent_id INTEGER";
-        if (t > 0) out << " REFERENCES t" << (t - 1) << "(id)";
-        out << ", code VARCHAR(20) NOT NULL, name VARCHAR(100), amount NUMERIC(12,2) DEFAULT 0"
-               ", qty INTEGER CHECK (qty >= 0), created DATE, flag SMALLINT, note TEXT, ref_code CHAR(8));\n";
-        out << "CREATE INDEX ix_t" << t << "_code ON t" << t << " (code);\n";
-        if (t % 2 == 0) out << "CREATE UNIQUE INDEX ux_t" << t << "_ref ON t" << t << " (ref_code, code);\n";
-        if (t % 10 == 0) out << "CREATE VIEW v" << t << " AS SELECT id, code, name FROM t" << t << " WHERE qty > 0;\n";
-        if (t % 20 == 0) {
-            if (postgres) {
-                out << "CREATE FUNCTION f" << t << "() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN NEW.qty := coalesce(NEW.qty, 0); RETURN NEW; END; $$;\n";
-                out << "CREATE TRIGGER tr" << t << " BEFORE INSERT ON t" << t << " FOR EACH ROW EXECUTE FUNCTION f" << t << "();\n";
-            } else {
-                out << "CREATE TRIGGER tr" << t << " AFTER INSERT ON t" << t << " BEGIN UPDATE t" << t
-                    << " SET qty = 0 WHERE id = NEW.id AND qty IS NULL; END;\n";
-            }
-        }
-        if (t % batch == batch - 1 || t == n - 1) out << "COMMIT;\n";
-    }
-    return sql;
-}
-
+using bench::schemaSql;
 
 int importChild(const QString& connectionString, int databaseType) {
     QElapsedTimer startup;
@@ -109,12 +84,6 @@ SELECT i.indrelid, ic.relname, i.indisunique, i.indisprimary, i.indkey, pg_get_i
 SELECT c.relname, pg_get_viewdef(c.oid) FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE c.relkind IN ('v','m') AND n.nspname NOT IN ('pg_catalog','information_schema');
 SELECT t.tgrelid, t.tgname, pg_get_triggerdef(t.oid) FROM pg_trigger t WHERE NOT t.tgisinternal;
 )sql";
-
-double median(QList<double> v) {
-    std::sort(v.begin(), v.end());
-    if (v.isEmpty()) return 0;
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
 
 // Several runs of one command: medians and the spread of the times.
 struct Runs {

@@ -229,6 +229,9 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
 }
 
 RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {
+    // A rowset already read is answered from memory at once: no worker thread, no
+    // wait (an import asks several times per column).
+    if (d->cache.holds(schemaId)) return OpenSchemaHere(schemaId, restrictions);
     RecordsetPtr rs;
     RunWaiting([&] { rs = OpenSchemaHere(schemaId, restrictions); }, true);
     return rs;

@@ -4,6 +4,9 @@
 
 #include "platform/Error.h"
 
+#include <QSet>
+#include <QtAlgorithms>
+
 #include <algorithm>
 #include <vector>
 
@@ -287,6 +290,60 @@ Rowset providerTypesFromList(const QList<ProviderType>& types) {
     return out;
 }
 
+namespace {
+
+constexpr int kPackedColumns = 64;
+
+// Packs the rows of a rowset, sharing equal texts. A row wider than the mask is kept
+// whole (no rowset has one).
+QList<Cache::PackedRow> packRows(QList<QVariantList>&& rows) {
+    QSet<QString> texts;
+    QList<Cache::PackedRow> packed;
+    packed.reserve(rows.size());
+    for (QVariantList& row : rows) {
+        Cache::PackedRow p;
+        p.width = int(row.size());
+        const bool whole = row.size() > kPackedColumns;
+        p.values.reserve(whole ? row.size() : std::count_if(row.cbegin(), row.cend(), [](const QVariant& v) { return v.isValid(); }));
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            QVariant& v = row[c];
+            if (!whole && !v.isValid()) continue;
+            if (v.typeId() == QMetaType::QString) {
+                const QString text = v.toString();
+                const auto known = texts.constFind(text);
+                if (known != texts.cend()) v = *known;
+                else texts.insert(text);
+            }
+            if (!whole) p.present |= quint64(1) << c;
+            p.values << std::move(v);
+        }
+        if (whole) p.present = ~quint64(0);
+        packed << std::move(p);
+        row = QVariantList();  // the full row goes as soon as its packed copy is made
+    }
+    return packed;
+}
+
+QVariantList unpack(const Cache::PackedRow& p) {
+    if (p.width > kPackedColumns) return p.values;
+    QVariantList row(p.width);
+    qsizetype next = 0;
+    for (int c = 0; c < p.width; ++c)
+        if (p.present & (quint64(1) << c)) row[c] = p.values[next++];
+    return row;
+}
+
+// Column c of a packed row; Null when absent.
+QVariant packedValue(const Cache::PackedRow& p, int c) {
+    if (c < 0 || c >= p.width) return QVariant();
+    if (p.width > kPackedColumns) return p.values[c];
+    const quint64 bit = quint64(1) << c;
+    if (!(p.present & bit)) return QVariant();
+    return p.values[qPopulationCount(p.present & (bit - 1))];
+}
+
+}  // namespace
+
 RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictions, const Loader& load) {
     // Which columns are restricted, and to what.
     QList<QPair<int, QString>> wanted;
@@ -297,11 +354,16 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
     }
 
     auto it = m_entries.find(def.schema);
-    if (it == m_entries.end()) it = m_entries.emplace(def.schema, Entry{load(def.schema), {}}).first;
+    if (it == m_entries.end()) it = m_entries.emplace(def.schema, Entry{packRows(load(def.schema).rows), {}}).first;
     Entry& entry = it->second;
-    const QList<QVariantList>& all = entry.rowset.rows;
+    const QList<PackedRow>& all = entry.rows;
 
-    if (wanted.isEmpty()) return std::make_shared<Recordset>(def.names, def.types, all);
+    if (wanted.isEmpty()) {
+        QList<QVariantList> rows;
+        rows.reserve(all.size());
+        for (const PackedRow& p : all) rows << unpack(p);
+        return std::make_shared<Recordset>(def.names, def.types, std::move(rows));
+    }
 
     // One index per set of restricted columns, keyed by their values together.
     std::sort(wanted.begin(), wanted.end());
@@ -319,7 +381,7 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
             QString rowKey;
             bool complete = true;
             for (int column : keyColumns) {
-                const QVariant& v = all[r][column];
+                const QVariant v = packedValue(all[r], column);
                 if (v.isNull()) {
                     complete = false;
                     break;
@@ -332,8 +394,8 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
         indexIt = entry.index.insert(keyColumns, index);
     }
     QList<QVariantList> rows;
-    for (int r : indexIt->value(key)) rows << all[r];
-    return std::make_shared<Recordset>(def.names, def.types, rows);
+    for (int r : indexIt->value(key)) rows << unpack(all[r]);
+    return std::make_shared<Recordset>(def.names, def.types, std::move(rows));
 }
 
 }  // namespace platform::ado::schema

@@ -177,6 +177,8 @@ public:
     // The rows of 'schema' matching the restrictions, in rowset order; loads the
     // rowset with 'load' on the first request.
     RecordsetPtr answer(const Definition& def, const QVariantList& restrictions, const Loader& load);
+    // True when the rowset has been read (requests for it need no database).
+    bool holds(int schema) const { return m_entries.count(schema) > 0; }
     void clear() {
         m_entries.clear();
         sqlite.reset();
@@ -185,9 +187,19 @@ public:
     // What the SQLite reader read of the database, dropped with the rowsets.
     SqliteCataloguePtr sqlite;
 
+    // A row kept with only its values that are not Null (an invalid QVariant): most of
+    // a rowset's columns are Null, and the columns and indexes rowsets of a large
+    // database hold hundreds of thousands of rows while an import runs. Equal texts of
+    // one rowset share one copy.
+    struct PackedRow {
+        quint64 present = 0;  // bit c: column c holds values[the count of bits below c]
+        int width = 0;
+        QVariantList values;
+    };
+
 private:
     struct Entry {
-        Rowset rowset;
+        QList<PackedRow> rows;
         // Per set of restricted columns: their values' keys joined -> row numbers,
         // built on the first request that restricts exactly those columns, so a
         // request restricted by schema and name costs the same as one by name.

@@ -1,0 +1,239 @@
+// Wizard benchmark: the same import once headless (cADODB alone) and once driven by the
+// import wizard offscreen, its progress handler painting the window as a user sees it.
+// Each run is a child process of its own; the headless and wizard runs take turns, so
+// a change in the machine's load falls on both alike. Printed: the medians of the
+// in-process times (connect and import; for the wizard, the Next click that connects,
+// imports and shows the summary page), their spread, the ratio, and the whole
+// processes' wall time and peak memory.
+//
+//   bench_wizard [--sizes 5000] [--engines sqlite,postgresql] [--runs 3] [--work DIR]
+// PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/wizard/run
+// starts the test server and sets them).
+
+#include "bench/BenchSchema.h"
+#include "bench/Measure.h"
+#include "core/bGlobal.h"
+#include "core/StartupInfo.h"
+#include "core/cXML.h"
+#include "explorer/TreeDocument.h"
+#include "explorer/frmDatabaseExplorer.h"
+#include "import/cADODB.h"
+#include "import/ui/frmDatabaseConnection.h"
+#include "platform/ui/ScriptedHost.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+using bench::Measure;
+
+// The program's start as the wizard tests make it: the build's read-only files, a
+// private data folder, a tree document holding one group, the main window's tree.
+void StartProgram(const QString& dataFolder) {
+    bGlobal::SetAppPathForTesting(QStringLiteral(MORVALEX_RESOURCE_DIR), dataFolder);
+    bGlobal::Main();
+    bGlobal::gTempPath = dataFolder + QStringLiteral("/");
+    bGlobal::oGUID = std::make_shared<cGUID>();
+    bGlobal::oLHXML = std::make_shared<cXML>();
+    TreeDocument::AddGroup(*bGlobal::oLHXML, QStringLiteral("Morvalex Group"));
+    bGlobal::gGroupIndex = 0;
+    bGlobal::gConnectionIndex = 0;
+}
+
+int Tables() {
+    return bGlobal::oStructureXML ? int(bGlobal::oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE")).size()) : -1;
+}
+
+// One import without a window: prints "seconds tables".
+int HeadlessChild(const QString& connectionString) {
+    QTemporaryDir data;
+    StartProgram(data.path());
+    bGlobal::gDatabaseType = qint16(bGlobal::dbOthers);
+    bGlobal::gDatabaseName = QStringLiteral("bench");
+    TreeDocument::AddDBConnection(*bGlobal::oLHXML, connectionString);
+    QElapsedTimer timer;
+    timer.start();
+    cADODB reader;
+    reader.SetConnection(connectionString);
+    if (!reader.ADOConnect() || !reader.GenerateXML()) return 1;
+    std::printf("%.4f %d\n", double(timer.nsecsElapsed()) / 1e9, Tables());
+    return 0;
+}
+
+// The same import through the wizard, as a user clicks it: the OTHERS panel with the
+// connection string, then Next. Prints "seconds tables".
+int WizardChild(const QString& connectionString) {
+    QTemporaryDir data;
+    StartProgram(data.path());
+    frmDatabaseConnection::Install();
+    frmDatabaseExplorer::instance().PopulateLHXML();
+    frmDatabaseConnection& w = frmDatabaseConnection::instance();
+    w.sAction = QStringLiteral("NEW");
+    w.Form_Load();
+    w.show();
+    while (w.Step() < 1) w.cmdNavigate[2]->click();
+    w.cboDBTypes->setCurrentIndex(bGlobal::dbOthers);
+    w.txtConnectionString->setText(connectionString);
+    QCoreApplication::processEvents();
+    QElapsedTimer timer;
+    timer.start();
+    w.cmdNavigate[2]->click();
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (w.Step() != 3 || !w.Imported()) return 1;
+    std::printf("%.4f %d\n", seconds, Tables());
+    return 0;
+}
+
+struct Sample {
+    double inProcess = 0;
+    int tables = -1;
+    Measure process;
+};
+
+Sample RunChild(const QString& self, const QString& mode, const QString& connectionString, const QString& outFile) {
+    Sample s;
+    s.process = bench::run({self, mode, connectionString}, QString(), outFile);
+    QFile out(outFile);
+    if (s.process.exitCode == 0 && out.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> words = out.readAll().trimmed().split(' ');
+        s.inProcess = words.value(0).toDouble();
+        s.tables = words.value(1).toInt();
+    }
+    return s;
+}
+
+struct Summary {
+    double median = 0, fastest = 0, slowest = 0, processMedian = 0, peakMB = 0;
+    int tables = -1;
+    bool failed = false;
+};
+
+Summary Summarize(const QList<Sample>& samples) {
+    QList<double> times, processes, memory;
+    Summary s;
+    for (const Sample& x : samples) {
+        times << x.inProcess;
+        processes << x.process.seconds;
+        memory << x.process.peakMB;
+        s.failed = s.failed || x.process.exitCode != 0 || x.tables < 0;
+        s.tables = x.tables;
+    }
+    s.median = bench::median(times);
+    s.fastest = *std::min_element(times.begin(), times.end());
+    s.slowest = *std::max_element(times.begin(), times.end());
+    s.processMedian = bench::median(processes);
+    s.peakMB = bench::median(memory);
+    return s;
+}
+
+void Row(const char* what, const Summary& s, const Summary& base) {
+    std::printf("  %-34s %8.2f s (%.2f-%.2f)  process %7.2f s %8.1f MB  x%.2f%s\n", what, s.median, s.fastest, s.slowest,
+                s.processMedian, s.peakMB, base.median > 0 ? s.median / base.median : 0.0, s.failed ? "   (FAILED)" : "");
+}
+
+bool Run(const QStringList& argv, const QString& stdinFile = QString()) { return bench::run(argv, stdinFile).exitCode == 0; }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc >= 3 && QByteArray(argv[1]) == "--wizard") {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        platform::ui::ScopedScriptedHost host;
+        return WizardChild(QString::fromLocal8Bit(argv[2]));
+    }
+    if (argc >= 3 && QByteArray(argv[1]) == "--headless") {
+        // The same application object as the wizard's run, so both start alike.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        QApplication app(argc, argv);
+        platform::ui::ScopedScriptedHost host;
+        return HeadlessChild(QString::fromLocal8Bit(argv[2]));
+    }
+
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    QList<int> sizes = {5000};
+    int runs = 3;
+    QStringList engines = {QStringLiteral("sqlite"), QStringLiteral("postgresql")};
+    QString work = QDir::tempPath() + QStringLiteral("/morvalex-bench-wizard");
+    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--sizes")) {
+            sizes.clear();
+            for (const QString& s : args[i + 1].split(QLatin1Char(','))) sizes << s.toInt();
+        } else if (args[i] == QLatin1String("--engines")) {
+            engines = args[i + 1].split(QLatin1Char(','));
+        } else if (args[i] == QLatin1String("--runs")) {
+            runs = std::max(1, args[i + 1].toInt());
+        } else if (args[i] == QLatin1String("--work")) {
+            work = args[i + 1];
+        }
+    }
+    QDir().mkpath(work);
+    const QString self = QCoreApplication::applicationFilePath();
+    const QString host = qEnvironmentVariable("MORVALEX_TEST_PG_HOST"), port = qEnvironmentVariable("MORVALEX_TEST_PG_PORT"),
+                  user = qEnvironmentVariable("MORVALEX_TEST_PG_USER"), password = qEnvironmentVariable("MORVALEX_TEST_PG_PASSWORD");
+
+    std::printf("The same import headless and through the wizard offscreen; medians of %d runs (fastest-slowest).\n"
+                "Timed in the process: connect and import; for the wizard, the Next click to the summary page.\n",
+                runs);
+    std::fflush(stdout);  // before any child inherits the buffer
+    for (int n : sizes) {
+        for (const QString& engine : engines) {
+            const bool pg = engine == QLatin1String("postgresql");
+            if (pg && port.isEmpty()) {
+                std::printf("%s: skipped (no test server; use bench/wizard/run)\n", qPrintable(engine));
+                continue;
+            }
+            const QString sqlFile = work + QStringLiteral("/schema-%1-%2.sql").arg(engine).arg(n);
+            {
+                QFile f(sqlFile);
+                if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 3;
+                f.write(bench::schemaSql(n, pg).toUtf8());
+            }
+            QString connectionString;
+            bool made = false;
+            if (pg) {
+                const QString db = QStringLiteral("bench_wizard_%1").arg(n);
+                qputenv("PGPASSWORD", password.toUtf8());
+                const QStringList psql = {QStringLiteral("psql"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                                          QStringLiteral("-h"), host, QStringLiteral("-p"), port, QStringLiteral("-U"), user};
+                Run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("DROP DATABASE IF EXISTS %1").arg(db)});
+                made = Run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("CREATE DATABASE %1").arg(db)}) &&
+                       Run(psql + QStringList{QStringLiteral("-d"), db}, sqlFile);
+                connectionString = QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;Uid=%4;Pwd=%5")
+                                       .arg(host, port, db, user, password);
+            } else {
+                const QString file = work + QStringLiteral("/bench-%1.db").arg(n);
+                QFile::remove(file);
+                made = Run({QStringLiteral("sqlite3"), file}, sqlFile);
+                connectionString = QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(file);
+            }
+            if (!made) {
+                std::printf("%s N=%d: creating the schema failed\n", qPrintable(engine), n);
+                continue;
+            }
+            const QString outFile = work + QStringLiteral("/child.out");
+            QList<Sample> headless, wizard;
+            for (int r = 0; r < runs; ++r) {
+                headless << RunChild(self, QStringLiteral("--headless"), connectionString, outFile);
+                wizard << RunChild(self, QStringLiteral("--wizard"), connectionString, outFile);
+            }
+            const Summary h = Summarize(headless), w = Summarize(wizard);
+            std::printf("%s, N = %d tables\n", qPrintable(engine), n);
+            Row("headless import (cADODB)", h, h);
+            Row("wizard import (offscreen)", w, h);
+            if (h.tables != w.tables) std::printf("  tables differ: headless %d, wizard %d\n", h.tables, w.tables);
+            std::fflush(stdout);
+        }
+    }
+    return 0;
+}

@@ -308,7 +308,8 @@ QList<Cache::PackedRow> packRows(QList<QVariantList>&& rows) {
         for (qsizetype c = 0; c < row.size(); ++c) {
             QVariant& v = row[c];
             if (!whole && !v.isValid()) continue;
-            if (v.typeId() == QMetaType::QString) {
+            // An empty text equals a null one in a QSet; both stay as they were.
+            if (v.typeId() == QMetaType::QString && !v.toString().isEmpty()) {
                 const QString text = v.toString();
                 const auto known = texts.constFind(text);
                 if (known != texts.cend()) v = *known;

@@ -3,6 +3,7 @@
 
 #include "platform/Error.h"
 #include "platform/ado/Ado.h"
+#include "platform/ado/SchemaRowsets.h"
 #include "tests/ado/support/TestDatabases.h"
 
 #include <QFile>
@@ -370,3 +371,59 @@ TEST(OdbcCatalogueTest, AccessFileThroughTheMdbtoolsDriver) {
 }
 
 }  // namespace
+
+// The cache keeps rows packed (only their non-Null values, equal texts shared); what it
+// answers must be the loaded rows exactly: Null, a null text, an empty text, numbers,
+// truth values and texts each in their column, restricted or not, for a narrow row and
+// for one wider than the packing handles.
+TEST(SchemaCacheTest, AnswersTheLoadedRowsValueForValue) {
+    for (const int width : {5, 70}) {
+        SCOPED_TRACE(width);
+        schema::Definition def;
+        def.schema = adSchemaColumns;
+        for (int c = 0; c < width; ++c) def.names << QStringLiteral("C%1").arg(c);
+        def.restrictionColumns = {1, 2};
+        schema::Rowset loaded;
+        const QList<QVariant> samples = {QVariant(), QVariant(QString()), QVariant(QStringLiteral("")), QVariant(7),
+                                         QVariant(qint64(1) << 40), QVariant(true), QVariant(QStringLiteral("shared text"))};
+        for (int r = 0; r < 12; ++r) {
+            QVariantList row(width);
+            row[1] = QStringLiteral("public");
+            row[2] = QStringLiteral("t%1").arg(r % 4);
+            for (int c = 3; c < width; ++c) row[c] = samples[(r + c) % samples.size()];
+            loaded.rows << row;
+        }
+        schema::Cache cache;
+        int loads = 0;
+        const auto load = [&](int) {
+            ++loads;
+            return loaded;
+        };
+        const auto expectSame = [](const QList<QVariantList>& got, const QList<QVariantList>& want) {
+            ASSERT_EQ(got.size(), want.size());
+            for (qsizetype r = 0; r < want.size(); ++r) {
+                ASSERT_EQ(got[r].size(), want[r].size());
+                for (qsizetype c = 0; c < want[r].size(); ++c) {
+                    SCOPED_TRACE(QStringLiteral("row %1 column %2").arg(r).arg(c).toStdString());
+                    EXPECT_EQ(got[r][c].isValid(), want[r][c].isValid());
+                    EXPECT_EQ(got[r][c].typeId(), want[r][c].typeId());
+                    EXPECT_EQ(got[r][c], want[r][c]);
+                    if (want[r][c].typeId() == QMetaType::QString) {
+                        EXPECT_EQ(got[r][c].toString().isNull(), want[r][c].toString().isNull());
+                    }
+                }
+            }
+        };
+        expectSame(cache.answer(def, {}, load)->Rows(), loaded.rows);
+        QList<QVariantList> t1;
+        for (const QVariantList& row : loaded.rows)
+            if (row[2] == QStringLiteral("t1")) t1 << row;
+        expectSame(cache.answer(def, {QStringLiteral("public"), QStringLiteral("t1")}, load)->Rows(), t1);
+        expectSame(cache.answer(def, {QVariant(), QStringLiteral("t1")}, load)->Rows(), t1);
+        EXPECT_EQ(cache.answer(def, {QStringLiteral("other"), QStringLiteral("t1")}, load)->RecordCount(), 0);
+        EXPECT_EQ(loads, 1);
+        EXPECT_TRUE(cache.holds(adSchemaColumns));
+        cache.clear();
+        EXPECT_FALSE(cache.holds(adSchemaColumns));
+    }
+}

@@ -317,3 +317,56 @@ TEST_F(CXml, HandlesIntoARemovedSubtreeStayReadable) {
     EXPECT_EQ(x.GetNodes(QStringLiteral("ROOT/ITEM")).size(), 1);
     EXPECT_EQ(x.GetNodes(QStringLiteral("ROOT/LEAF")).size(), 1);
 }
+
+// Short attribute values are kept inside their text node; every way of reading,
+// changing, copying, removing and transforming them must see the same values as long
+// ones (15 and 16 bytes sit either side of the limit; "ä" is two bytes).
+TEST_F(CXml, ShortAndLongAttributeValuesReadChangeCopyAndTransformAlike) {
+    const QStringList values = {QStringLiteral("1"), QStringLiteral("fifteen-bytes-x"), QStringLiteral("sixteen-bytes-xx"),
+                                QStringLiteral("äääääää"), QStringLiteral("ääääääää"), QStringLiteral("a<b&\"c\""),
+                                QStringLiteral("a much longer value than any pointer pair holds")};
+    cXML x;
+    x.InitXMLFile(QStringLiteral("DATABASE"), {});
+    for (const QString& v : values) {
+        x.CreateElement(QStringLiteral("COLUMN"), {QStringLiteral("Name=") + v, QStringLiteral("Empty=")});
+        ASSERT_TRUE(x.AppendChild(QStringLiteral("DATABASE"), 0));
+    }
+    const XmlNodeList columns = x.GetNodes(QStringLiteral("DATABASE/COLUMN"));
+    ASSERT_EQ(columns.size(), values.size());
+    cXML copy;
+    copy.InitXMLFile(QStringLiteral("COPY"), {});
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        SCOPED_TRACE(values[i].toStdString());
+        XmlNode c = columns[i];
+        EXPECT_EQ(c.attribute(QStringLiteral("Name")), values[i]);
+        EXPECT_EQ(c.attributes().first().second, values[i]);
+        EXPECT_EQ(x.FindNode(QStringLiteral("DATABASE/COLUMN[@Name $eq$ '%1']").arg(values[i])), c);
+        copy.DocumentElement().appendChild(c);  // another document: copied in
+    }
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        XmlNode c = columns[i];
+        c.setAttribute(QStringLiteral("Name"), values[(i + 1) % values.size()]);
+        EXPECT_EQ(c.attribute(QStringLiteral("Name")), values[(i + 1) % values.size()]);
+    }
+    const XmlNodeList copied = copy.GetNodes(QStringLiteral("COPY/COLUMN"));
+    ASSERT_EQ(copied.size(), values.size());
+    for (qsizetype i = 0; i < values.size(); ++i) EXPECT_EQ(copied[i].attribute(QStringLiteral("Name")), values[i]);
+
+    // Written out and read back, and seen by a style sheet, in document order.
+    cXML reread;
+    ASSERT_TRUE(reread.LoadXMLContent(copy.GetXMLContent()));
+    cXML xsl;
+    load(xsl, R"(<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+        <xsl:output method="text"/>
+        <xsl:template match="/"><xsl:for-each select="COPY/COLUMN"><xsl:value-of select="@Name"/>|</xsl:for-each></xsl:template>
+      </xsl:stylesheet>)");
+    EXPECT_EQ(reread.ApplyXSL(xsl), values.join(QLatin1Char('|')) + QLatin1Char('|'));
+    EXPECT_EQ(copy.ApplyXSL(xsl), values.join(QLatin1Char('|')) + QLatin1Char('|'));
+
+    // Removing the attributes and the elements frees what they hold (the sanitizer
+    // build reads this).
+    for (XmlNode c : copied) c.removeAttribute(QStringLiteral("Name"));
+    EXPECT_FALSE(copied.first().hasAttribute(QStringLiteral("Name")));
+    x.RemoveXPath(QStringLiteral("DATABASE"), QStringLiteral("COLUMN[0]"));
+    EXPECT_EQ(x.GetNodes(QStringLiteral("DATABASE/COLUMN")).size(), values.size() - 1);
+}

@@ -100,7 +100,7 @@ private:
 
 void SetWriteCallForTesting(WriteCall call) { g_writeCall = std::move(call); }
 
-void WriteFileAtomic(const QString& path, const QByteArray& bytes) {
+void WriteFileAtomic(const QString& path, const QByteArray& bytes, Flush flush) {
     const QByteArray target = QFile::encodeName(path);
     NewFile file(target);
     if (file.fd() < 0) failWrite(file.error(), path);
@@ -123,13 +123,27 @@ void WriteFileAtomic(const QString& path, const QByteArray& bytes) {
         left -= size_t(n);
     }
     // Space on some file systems is only taken at the flush: its failure is a failed write.
-    if (::fsync(file.fd()) != 0 && errno != EINVAL && errno != EROFS) failWrite(errno, path);
+    if (flush == Flush::EachFile && ::fsync(file.fd()) != 0 && errno != EINVAL && errno != EROFS) failWrite(errno, path);
     if (file.close() != 0) failWrite(errno, path);
     if (::rename(file.path().constData(), target.constData()) != 0) failWrite(errno, path);
     file.renamed();
 }
 
-void WriteTextFileAtomic(const QString& path, const QString& text) { WriteFileAtomic(path, text.toUtf8()); }
+void WriteTextFileAtomic(const QString& path, const QString& text, Flush flush) { WriteFileAtomic(path, text.toUtf8(), flush); }
+
+FolderFlush::FolderFlush(const QString& folder) : m_folder(folder) {
+    m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_fd < 0) m_error = errno;
+}
+
+FolderFlush::~FolderFlush() {
+    if (m_fd >= 0) ::close(m_fd);
+}
+
+void FolderFlush::flush() {
+    if (m_fd < 0) failWrite(m_error, m_folder);
+    if (::syncfs(m_fd) != 0 && errno != EINVAL && errno != EROFS) failWrite(errno, m_folder);
+}
 
 QByteArray ReadFileBytes(const QString& path) {
     const QByteArray name = QFile::encodeName(path);

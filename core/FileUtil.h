@@ -15,9 +15,33 @@
 // A file inside the per-user data folder (bGlobal::DataPath) is made readable by its
 // owner only (0600); elsewhere a replaced file keeps its permission bits and a new
 // one gets the usual ones.
-void WriteFileAtomic(const QString& path, const QByteArray& bytes);
+// With Flush::Later the flush is left to a FolderFlush made before the write: the
+// file is in place once the call returns, but only durable (and a full disk found only
+// at the flush only reported) after FolderFlush::flush.
+enum class Flush { EachFile, Later };
+void WriteFileAtomic(const QString& path, const QByteArray& bytes, Flush flush = Flush::EachFile);
 // The same for text (written as UTF-8).
-void WriteTextFileAtomic(const QString& path, const QString& text);
+void WriteTextFileAtomic(const QString& path, const QString& text, Flush flush = Flush::EachFile);
+
+// One flush to disk for many files written with Flush::Later (the pages of a report):
+// one flush of the file system instead of one per file, which on a busy disk costs more
+// than writing the files. Made before the first file is written, so that a failed
+// write-back of any of them is reported by flush().
+class FolderFlush {
+public:
+    explicit FolderFlush(const QString& folder);
+    ~FolderFlush();
+    FolderFlush(const FolderFlush&) = delete;
+    FolderFlush& operator=(const FolderFlush&) = delete;
+    // Flushes the folder's file system to disk; a failure is thrown as a failed write of
+    // the folder (a full disk as "Disk full").
+    void flush();
+
+private:
+    QString m_folder;
+    int m_fd = -1;
+    int m_error = 0;
+};
 
 // Reads a whole file. Only a regular file is opened: a FIFO, device or folder in its
 // place is refused at once (error 75) instead of blocking or reading nothing.

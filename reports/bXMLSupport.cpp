@@ -459,7 +459,7 @@ void SaveAllParsedFiles() {
             if (title.contains(QLatin1String("table")) || title.contains(QLatin1String("trigger")) ||
                 title.contains(QLatin1String("index")) || title.contains(QLatin1String("foreign key")))
                 text = ChangeTableLinks(text);
-            WriteTextFileAtomic(file.attribute(QStringLiteral("FileName")), text);
+            WriteTextFileAtomic(file.attribute(QStringLiteral("FileName")), text, Flush::Later);
         }
         gTableLinks.clear();
     });
@@ -472,6 +472,8 @@ bool ParseHTML(const QString& html, const QString& sFolder) {
         return Guard("ParseHTML", [&] {
             // A page holds at least one object; settings below one fall back to the default.
             const int perPage = gObjectsPerPage >= 1 ? gObjectsPerPage : 5;
+            // The pages are flushed to disk together, once they are all written.
+            FolderFlush pages(sFolder);
             oParsedFiles = std::make_unique<cXML>();
             oParsedFiles->InitXMLFile(QStringLiteral("MORVALEX"), {});
             InitializeIndex(sFolder);
@@ -507,10 +509,11 @@ bool ParseHTML(const QString& html, const QString& sFolder) {
             if (!kinds.isEmpty()) writePage();
 
             WriteTextFileAtomic(sFolder + QStringLiteral("index.html"),
-                               QString(gReportTemplateText).replace(kReportPlaceholder, GenerateIndex()));
-            WriteTextFileAtomic(sFolder + QStringLiteral("index.xml"), oIndexXML->GetXMLContent());
+                               QString(gReportTemplateText).replace(kReportPlaceholder, GenerateIndex()), Flush::Later);
+            WriteTextFileAtomic(sFolder + QStringLiteral("index.xml"), oIndexXML->GetXMLContent(), Flush::Later);
             SaveAllParsedFiles();
             oParsedFiles.reset();
+            pages.flush();
             return true;
         });
     } catch (const Reported&) {

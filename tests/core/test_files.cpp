@@ -140,6 +140,36 @@ TEST(AtomicWrite, AFullFileSystemKeepsTheOldFile) {
     EXPECT_EQ(QFileInfo(path).size(), 11488);
 }
 
+// Many files flushed together: they are in place after the writes, a full disk is
+// still reported (at the write or at the one flush), and a folder that is not there
+// fails the flush with its name.
+TEST(AtomicWrite, FilesFlushedTogetherAreWrittenAndAFullDiskIsStillReported) {
+    TinyDisk disk;
+    MORVALEX_REQUIRE(disk.mounted(), disk.why());
+    const QString folder = disk.file(QString());
+    {
+        FolderFlush pages(folder);
+        for (int i = 0; i < 3; ++i) WriteTextFileAtomic(disk.file(QStringLiteral("p%1.html").arg(i)), QStringLiteral("page %1").arg(i), Flush::Later);
+        pages.flush();
+    }
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(testsupport::ReadFile(disk.file(QStringLiteral("p%1.html").arg(i))), QStringLiteral("page %1").arg(i));
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 3) << "no temporary file is left";
+
+    disk.fill();
+    const RuntimeError full = thrownBy([&] {
+        FolderFlush pages(folder);
+        WriteTextFileAtomic(disk.file(QStringLiteral("p9.html")), QStringLiteral("n").repeated(11488), Flush::Later);
+        pages.flush();
+    });
+    EXPECT_EQ(full.number(), platform::err::DiskFull);
+
+    const QString missing = folder + QStringLiteral("gone");
+    FolderFlush nowhere(missing);
+    const RuntimeError e = thrownBy([&] { nowhere.flush(); });
+    EXPECT_EQ(e.number(), platform::err::PathNotFound);
+    EXPECT_TRUE(e.description().contains(missing)) << e.description().toStdString();
+}
+
 TEST(AtomicWrite, FilesInTheDataFolderAreTheOwnersAloneOthersKeepTheirMode) {
     testsupport::AppFolder folder;
     const QString inside = bGlobal::DataPath() + QStringLiteral("/errors.log");

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <atomic>
 #include <exception>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -168,10 +169,12 @@ public:
 
     // Ends a call that waits on a server that no longer answers: the driver's blocked
     // read fails and the call returns. The connection cannot be used afterwards.
-    void breakLink() {
+    // 'more' are further sockets to shut down with them (a cancel request's).
+    void breakLink(const std::vector<link::Socket>& more) {
         const std::lock_guard<std::mutex> lock(linkMutex);
         linkBroken = true;
         link::shutDown(links);
+        link::shutDown(more);
     }
 
     [[noreturn]] void fail(const odbc::Failure& failure, bool opening) {
@@ -233,31 +236,49 @@ void Connection::RunWaiting(const std::function<void()>& work, bool cancellable)
         work();
         return;
     }
-    QEventLoop loop;
+    QEventLoop loop, cancelLoop;
     QTimer poll;
     bool cancelled = false, broken = false;
     QElapsedTimer sinceCancel;
+    // The cancel request goes out on a thread of its own: the driver sends it over a
+    // new link and waits for the server's answer, which a server that stopped
+    // answering never gives. Its link is broken together with the connection's.
+    std::unique_ptr<link::OpeningWatch> cancelWatch;
+    std::thread canceller;
+    std::atomic<bool> cancelSent{false};
     if (cancellable && CancelRequested) {
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
             if (!cancelled) {
                 if (!CancelRequested()) return;
                 cancelled = true;
                 sinceCancel.start();
-                Cancel();
+                cancelWatch = std::make_unique<link::OpeningWatch>();
+                canceller = std::thread([this, &cancelSent] {
+                    Cancel();
+                    cancelSent = true;
+                });
             } else if (!broken && sinceCancel.elapsed() >= kCancelGraceMs) {
                 // The cancel did not end the call: the server (or the way to it) has
                 // stopped answering.
                 broken = true;
-                d->breakLink();
+                d->breakLink(cancelWatch->opened(true));
             }
+            if (cancelSent) cancelLoop.quit();
         });
         poll.start(100);
     }
+    std::exception_ptr failure;
     try {
         platform::RunOffThread(work, loop);
     } catch (...) {
-        if (!d->linkBroken) throw;
+        failure = std::current_exception();
     }
+    // A cancel request still under way is waited for in the same way.
+    if (canceller.joinable()) {
+        while (!cancelSent) cancelLoop.exec();
+        canceller.join();
+    }
+    poll.stop();
     if (d->linkBroken) {
         // Whatever the call made of the failed reads (a reader may pass over a failed
         // statement), its result is incomplete: it ends as cancelled, and the broken
@@ -270,6 +291,7 @@ void Connection::RunWaiting(const std::function<void()>& work, bool cancellable)
         d->errors = {e};
         throw RuntimeError(e.Number, e.Description);
     }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void Connection::Open(const QString& connectionString, const QString& userId, const QString& password) {

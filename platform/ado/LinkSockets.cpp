@@ -7,6 +7,7 @@
 
 #include <dirent.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 
@@ -28,7 +29,7 @@ bool identify(int fd, Socket& socket) {
     return true;
 }
 
-bool isConnectedTcp(int fd) {
+bool isTcp(int fd, bool connecting) {
     int domain = 0, type = 0;
     socklen_t size = sizeof domain;
     if (::getsockopt(fd, SOL_SOCKET, SO_DOMAIN, &domain, &size) != 0 || (domain != AF_INET && domain != AF_INET6)) return false;
@@ -36,7 +37,11 @@ bool isConnectedTcp(int fd) {
     if (::getsockopt(fd, SOL_SOCKET, SO_TYPE, &type, &size) != 0 || type != SOCK_STREAM) return false;
     sockaddr_storage peer{};
     socklen_t peerSize = sizeof peer;
-    return ::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) == 0;
+    if (::getpeername(fd, reinterpret_cast<sockaddr*>(&peer), &peerSize) == 0) return true;
+    if (!connecting) return false;
+    tcp_info info{};
+    size = sizeof info;
+    return ::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 && info.tcpi_state == TCP_SYN_SENT;
 }
 
 // Every socket the process has open now.
@@ -76,7 +81,7 @@ OpeningWatch::~OpeningWatch() {
     g_opening.erase(m_id);
 }
 
-std::vector<Socket> OpeningWatch::opened() {
+std::vector<Socket> OpeningWatch::opened(bool connecting) {
     {
         const std::lock_guard<std::mutex> lock(g_mutex);
         if (g_opening[m_id]) return {};
@@ -84,7 +89,7 @@ std::vector<Socket> OpeningWatch::opened() {
     std::vector<Socket> found;
     for (const Socket& s : openSockets()) {
         const bool old = std::any_of(m_before.begin(), m_before.end(), [&](const Socket& b) { return sameSocket(b, s); });
-        if (!old && isConnectedTcp(s.fd)) found.push_back(s);
+        if (!old && isTcp(s.fd, connecting)) found.push_back(s);
     }
     // Another watch that began while this one listed the sockets overlapped it too.
     const std::lock_guard<std::mutex> lock(g_mutex);

@@ -17,8 +17,9 @@ struct Socket {
     unsigned long long inode = 0;
 };
 
-// Watches one connection being opened. Make it just before the driver connects and
-// call opened() once it has. Safe to use on several threads at once; while two
+// Watches one connection being opened (or a cancel request, which the driver sends
+// over a link of its own). Make it just before the driver connects and call opened()
+// once it has. Safe to use on several threads at once; while two
 // watches overlap in time the sockets that appear cannot be told apart, and opened()
 // gives none for either (such a connection can still be cancelled, only not broken).
 class OpeningWatch {
@@ -28,8 +29,9 @@ public:
     OpeningWatch(const OpeningWatch&) = delete;
     OpeningWatch& operator=(const OpeningWatch&) = delete;
 
-    // The connected TCP sockets (IPv4 or IPv6) that appeared since construction.
-    std::vector<Socket> opened();
+    // The connected TCP sockets (IPv4 or IPv6) that appeared since construction; with
+    // connecting, also those still connecting.
+    std::vector<Socket> opened(bool connecting = false);
 
 private:
     unsigned long m_id;

@@ -19,7 +19,10 @@ namespace importtest {
 
 // Relays 127.0.0.1:port() to 127.0.0.1:target. freeze() stops relaying on the links
 // open at that moment (later links relay as before) and keeps them open;
-// dropFrozen() closes them. Both return once the relay has done it.
+// freezeAll() also leaves new links unanswered (they connect, as to a server that
+// hangs, and nothing more); dropFrozen() closes the frozen links (and after
+// freezeAll() the listening socket). Each returns once
+// the relay has done it.
 class FreezingProxy {
 public:
     explicit FreezingProxy(int target) : m_target(target) {
@@ -64,6 +67,7 @@ public:
 
     int port() const { return m_port; }
     void freeze() { ask('f'); }
+    void freezeAll() { ask('a'); }
     void dropFrozen() { ask('d'); }
     // How many frozen links the relay holds open.
     int frozenLinks() { return ask('n'); }
@@ -106,11 +110,15 @@ private:
         char command = 0;
         if (::recv(m_channel, &command, 1, 0) != 1) return false;
         unsigned char answer = 1;
-        if (command == 'f')
+        if (command == 'f' || command == 'a')
             for (Link& l : m_links) l.frozen = l.client >= 0;
-        if (command == 'd')
+        if (command == 'a') m_acceptFrozen = true;
+        if (command == 'd') {
             for (Link& l : m_links)
                 if (l.frozen) closeLink(l);
+            // Links waiting to be accepted are reset with the listening socket.
+            if (m_acceptFrozen && m_listen >= 0) ::close(m_listen), m_listen = -1;
+        }
         if (command == 'n')
             answer = static_cast<unsigned char>(std::count_if(m_links.begin(), m_links.end(),
                                                               [](const Link& l) { return l.frozen && l.client >= 0; }));
@@ -119,7 +127,7 @@ private:
     }
     void run() {
         for (;;) {
-            std::vector<pollfd> fds{{m_channel, POLLIN, 0}, {m_listen, POLLIN, 0}};
+            std::vector<pollfd> fds{{m_channel, POLLIN, 0}, {m_acceptFrozen ? -1 : m_listen, POLLIN, 0}};
             for (const Link& l : m_links)
                 if (!l.frozen && l.client >= 0) {
                     fds.push_back({l.client, POLLIN, 0});
@@ -165,7 +173,8 @@ private:
     pid_t m_child = -1;
     int m_listen = -1;     // the relay's
     int m_channel = -1;    // each side's end of the command channel
-    std::vector<Link> m_links;  // the relay's
+    bool m_acceptFrozen = false;  // the relay's
+    std::vector<Link> m_links;    // the relay's
 };
 
 }  // namespace importtest

@@ -76,6 +76,35 @@ TEST(LinkSockets, AWatchFindsOnlyTheTcpSocketsConnectedWhileItRan) {
     for (const int fd : {before, during, unconnected, local[0], local[1], pair[0], pair[1]}) ::close(fd);
 }
 
+// A cancel request may hang in its connect (a server whose queue is full, or a
+// network that drops packets): such a socket is found when asked for, and shutting it
+// down ends the connect.
+TEST(LinkSockets, AConnectThatHangsIsFoundWhenAskedForAndEndedByTheShutdown) {
+    Listener server;
+    ASSERT_NE(server.address.sin_port, 0);
+    ASSERT_EQ(::listen(server.fd, 0), 0);  // one waiting connection fills the queue
+    const int first = server.connect();
+    std::vector<Socket> connected, connecting;
+    int hanging = -1;
+    {
+        OpeningWatch watch;
+        hanging = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        ::connect(hanging, reinterpret_cast<const sockaddr*>(&server.address), sizeof server.address);
+        pollfd p{hanging, POLLOUT, 0};
+        ASSERT_EQ(::poll(&p, 1, 200), 0) << "the connect did not hang; the queue was not full";
+        connected = watch.opened();
+        connecting = watch.opened(true);
+    }
+    EXPECT_TRUE(connected.empty());
+    ASSERT_EQ(connecting.size(), 1u);
+    EXPECT_EQ(connecting[0].fd, hanging);
+    EXPECT_EQ(shutDown(connecting), 1);
+    pollfd p{hanging, POLLOUT, 0};
+    EXPECT_EQ(::poll(&p, 1, 1000), 1) << "the connect still hangs";
+    ::close(hanging);
+    ::close(first);
+}
+
 TEST(LinkSockets, ADescriptorNumberReusedByAnotherSocketIsNotShutDown) {
     Listener server;
     ASSERT_NE(server.address.sin_port, 0);

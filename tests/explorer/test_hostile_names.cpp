@@ -41,6 +41,8 @@ QStringList hostileNames(bool postgres) {
             QStringLiteral("literal_x0041_")};
 }
 
+QString viewName() { return QStringLiteral("v<script>") + QChar(0x02); }
+
 QString quoted(const QString& name) { return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"'); }
 
 // A table per name, each with a column of that name and a foreign key to the first
@@ -52,7 +54,7 @@ QString hostileSql(bool postgres) {
         sql += QStringLiteral("CREATE TABLE %1 (%2 integer REFERENCES %3 (id));\n")
                    .arg(quoted(name), quoted(name.left(postgres ? 40 : 300)), quoted(names[0] + QStringLiteral("_parent")));
     sql += QStringLiteral("CREATE VIEW %1 AS SELECT '<script>alert(2)</script>]]>' || %2 AS %3 FROM %4;\n")
-               .arg(quoted(QStringLiteral("v<script>") + QChar(0x02)), quoted(names[2]), quoted(QStringLiteral("c") + QChar(0x03)),
+               .arg(quoted(viewName()), quoted(names[2]), quoted(QStringLiteral("c") + QChar(0x03)),
                     quoted(names[2]));
     return sql;
 }
@@ -85,6 +87,7 @@ struct HostileNames : WithImport {
         QStringList read;
         for (const XmlNode& t : back.GetNodes(QStringLiteral("DATABASE/TABLE"))) read << t.attribute(QStringLiteral("Name"));
         for (const QString& name : names) EXPECT_TRUE(read.contains(shown(name))) << qPrintable(shown(name));
+        EXPECT_EQ(back.FindNode(QStringLiteral("DATABASE/VIEW")).attribute(QStringLiteral("Name")), shown(viewName()));
         // The view's text, "]]>" in it, whole in its CDATA section.
         EXPECT_TRUE(back.FindNode(QStringLiteral("DATABASE/VIEW/SQLSCRIPT")).text().contains(QStringLiteral("'<script>alert(2)</script>]]>'")));
     }
@@ -102,6 +105,7 @@ struct HostileNames : WithImport {
             EXPECT_TRUE(text.contains(visible)) << qPrintable(visible);
         }
         EXPECT_TRUE(text.contains(QStringLiteral("'<script>alert(2)</script>]]>'")));
+        EXPECT_TRUE(text.contains(shown(viewName())));
     }
 };
 
@@ -140,11 +144,14 @@ TEST_F(HostileNames, EveryDocumentOfAHostileImportReadsBackAndShowsTheNamesAsTex
         for (const QString& name : names)
             EXPECT_TRUE(TreeTables(connection).contains(shown(name))) << qPrintable(shown(name));
 
-        // The previews of the whole connection and of one table.
-        w->PreviewHTML(QStringLiteral("DATABASE"));
-        ExpectXmlReadsBack(Preview::XmlFile(), names);
-        ExpectPageShows(Preview::HtmlFile(), names);
-        EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("<script>alert(1)</script>")));
+        // The previews of the whole connection and of its tables and views.
+        for (const char* path : {"DATABASE", "DATABASE/TABLE | DATABASE/VIEW"}) {
+            SCOPED_TRACE(path);
+            w->PreviewHTML(QLatin1String(path));
+            ExpectXmlReadsBack(Preview::XmlFile(), names);
+            ExpectPageShows(Preview::HtmlFile(), names);
+            EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("<script>alert(1)</script>")));
+        }
 
         // The reports, through the window's commands.
         gMultiplePages = false;

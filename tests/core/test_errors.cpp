@@ -1,6 +1,6 @@
+#include "core/Forms.h"
 #include "core/bGlobal.h"
 #include "core/frmDisplayError.h"
-#include "core/Forms.h"
 #include "core/frmErrorHandler.h"
 #include "support/TestSupport.h"
 

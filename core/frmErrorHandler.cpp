@@ -18,25 +18,22 @@
 #include <QVBoxLayout>
 
 namespace {
-frmErrorHandler* g_instance = nullptr;
 const QString kCrLf = QStringLiteral("\r\n");
 
 QString when(const QDateTime& t) { return QLocale::system().toString(t, QLocale::ShortFormat); }
 
-[[noreturn]] void endAfter(const QString& text) {
-    bGlobal::Critical(text);
+// The main window is found by name: it lives in a library above this one.
+void unloadMainWindow() {
     for (Form* f : Forms::Loaded())
         if (f->FormName() == QLatin1String("frmDatabaseExplorer")) f->Unload();
+}
+
+[[noreturn]] void endAfter(const QString& text) {
+    bGlobal::Critical(text);
+    unloadMainWindow();
     platform::ui::endProgram(1);
 }
 }  // namespace
-
-frmErrorHandler& frmErrorHandler::instance() {
-    if (!g_instance) g_instance = new frmErrorHandler();
-    return *g_instance;
-}
-
-bool frmErrorHandler::exists() { return g_instance != nullptr; }
 
 void frmErrorHandler::Install() {
     bGlobal::SetErrorDialog([](long n, const QString& d, const QString& s) { instance().DisplayError(n, d, s); });
@@ -108,7 +105,6 @@ frmErrorHandler::frmErrorHandler() {
     connect(cmdViewError, &QPushButton::clicked, this, &frmErrorHandler::cmdViewError_Click);
     connect(cmdSendReport, &QPushButton::clicked, this, &frmErrorHandler::cmdSendReport_Click);
     connect(cmdDontSend, &QPushButton::clicked, this, &frmErrorHandler::cmdDontSend_Click);
-    Forms::Register(this);
 }
 
 void frmErrorHandler::Form_Load() {
@@ -143,8 +139,7 @@ QString frmErrorHandler::MailUrl() const {
 
 void frmErrorHandler::Unload() {
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 
@@ -214,8 +209,7 @@ void frmErrorHandler::CloseAll() {
     try {
         bGlobal::ClearAllTemporaryFiles();
         Unload();
-        for (Form* f : Forms::Loaded())
-            if (f->FormName() == QLatin1String("frmDatabaseExplorer")) f->Unload();
+        unloadMainWindow();
     } catch (const std::exception& e) {
         ButtonFailed(e, QStringLiteral("CloseAll"));
         return;

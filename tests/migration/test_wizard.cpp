@@ -36,7 +36,7 @@ struct Wizard : MigrationTest {
 
     void SetUp() override {
         MigrationTest::SetUp();
-        source = importtest::SqliteDatabase(MORVALEX_SOURCE_DIR "/tests/data/import/fixture-sqlite.sql");
+        source = importtest::SqliteDatabase(QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/fixture-sqlite.sql"));
         if (testdb::PgConfigured()) {
             database = std::make_unique<testdb::PgDatabase>();
             pg = database->connectionString();
@@ -237,7 +237,7 @@ TEST_F(Wizard, OpenedByTheMainWindow) {
         w->cmdNavigate[0]->click();
     };
     frmDatabaseExplorer::instance().MigrateStructure(0, 0, QStringLiteral("orders"));
-    frmDatabaseExplorer::ShowMigrationWizard = nullptr;
+    frmDatabaseExplorer::ShowMigrationWizard.Provide({});
     EXPECT_TRUE(shown);
 }
 

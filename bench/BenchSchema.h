@@ -1,9 +1,12 @@
 #pragma once
-// The schema the import benchmarks document, and the medians they print. Shared by
-// bench/import and bench/wizard so both import the same thing.
+// The schema the import benchmarks document, their options, the test server and the
+// medians they print. Shared by bench/import and bench/wizard so both import the same
+// thing.
 
+#include <QDir>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 #include <algorithm>
 
@@ -44,5 +47,45 @@ inline double median(QList<double> v) {
     if (v.isEmpty()) return 0;
     return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
+
+// --sizes 500,5000 --engines a,b --runs 3 --work DIR, each optional, over the defaults.
+struct Options {
+    QList<int> sizes;
+    QStringList engines;
+    int runs = 3;
+    QString work;
+};
+inline Options parseOptions(const QStringList& args, Options o) {
+    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
+        if (args[i] == QLatin1String("--sizes")) {
+            o.sizes.clear();
+            for (const QString& s : args[i + 1].split(QLatin1Char(','))) o.sizes << s.toInt();
+        } else if (args[i] == QLatin1String("--engines")) {
+            o.engines = args[i + 1].split(QLatin1Char(','));
+        } else if (args[i] == QLatin1String("--runs")) {
+            o.runs = std::max(1, args[i + 1].toInt());
+        } else if (args[i] == QLatin1String("--work")) {
+            o.work = args[i + 1];
+        }
+    }
+    QDir().mkpath(o.work);
+    return o;
+}
+
+// The PostgreSQL test server from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD; no port
+// when it is not running.
+struct TestServer {
+    QString host = qEnvironmentVariable("MORVALEX_TEST_PG_HOST"), port = qEnvironmentVariable("MORVALEX_TEST_PG_PORT"),
+            user = qEnvironmentVariable("MORVALEX_TEST_PG_USER"), password = qEnvironmentVariable("MORVALEX_TEST_PG_PASSWORD");
+    // psql's start on this server, quiet and stopping at the first error.
+    QStringList psql() const {
+        return {QStringLiteral("psql"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
+                QStringLiteral("-h"), host, QStringLiteral("-p"), port, QStringLiteral("-U"), user};
+    }
+    QString connectionString(const QString& database) const {
+        return QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;Uid=%4;Pwd=%5")
+            .arg(host, port, database, user, password);
+    }
+};
 
 }  // namespace bench

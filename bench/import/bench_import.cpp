@@ -121,26 +121,16 @@ int main(int argc, char** argv) {
     if (args.size() >= 3 && args[1] == QLatin1String("--import"))
         return importChild(args[2], args.size() > 3 ? args[3].toInt() : bGlobal::dbOthers);
 
-    QList<int> sizes = {500, 5000};
-    int runs = 3;
-    QStringList engines = {QStringLiteral("postgresql"), QStringLiteral("sqlite"), QStringLiteral("access")};
-    QString work = QDir::tempPath() + QStringLiteral("/morvalex-bench");
-    for (int i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--sizes")) {
-            sizes.clear();
-            for (const QString& s : args[i + 1].split(QLatin1Char(','))) sizes << s.toInt();
-        } else if (args[i] == QLatin1String("--engines")) {
-            engines = args[i + 1].split(QLatin1Char(','));
-        } else if (args[i] == QLatin1String("--runs")) {
-            runs = std::max(1, args[i + 1].toInt());
-        } else if (args[i] == QLatin1String("--work")) {
-            work = args[i + 1];
-        }
-    }
-    QDir().mkpath(work);
+    const bench::Options options =
+        bench::parseOptions(args, {{500, 5000}, {QStringLiteral("postgresql"), QStringLiteral("sqlite"), QStringLiteral("access")}, 3,
+                                   QDir::tempPath() + QStringLiteral("/morvalex-bench")});
+    const QList<int>& sizes = options.sizes;
+    const int runs = options.runs;
+    const QString& work = options.work;
+    QStringList engines = options.engines;
     const QString self = QCoreApplication::applicationFilePath();
-    const QString host = qEnvironmentVariable("MORVALEX_TEST_PG_HOST"), port = qEnvironmentVariable("MORVALEX_TEST_PG_PORT"),
-                  user = qEnvironmentVariable("MORVALEX_TEST_PG_USER"), password = qEnvironmentVariable("MORVALEX_TEST_PG_PASSWORD");
+    const bench::TestServer server;
+    const QString &host = server.host, &port = server.port, &user = server.user, &password = server.password;
 
     if (engines.removeAll(QStringLiteral("access")) > 0) {
         const QString file = work + QStringLiteral("/nwind.mdb");
@@ -180,8 +170,7 @@ int main(int argc, char** argv) {
             if (pg) {
                 const QString db = QStringLiteral("bench_%1").arg(n);
                 qputenv("PGPASSWORD", password.toUtf8());
-                const QStringList psql = {QStringLiteral("psql"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                                          QStringLiteral("-h"), host, QStringLiteral("-p"), port, QStringLiteral("-U"), user};
+                const QStringList psql = server.psql();
                 run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("DROP DATABASE IF EXISTS %1").arg(db)});
                 run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("CREATE DATABASE %1").arg(db)});
                 create = run(psql + QStringList{QStringLiteral("-d"), db}, sqlFile);
@@ -195,8 +184,7 @@ int main(int argc, char** argv) {
                 f.write(kPostgresFloor);
                 f.close();
                 floor = [=] { return run(psql + QStringList{QStringLiteral("-d"), db, QStringLiteral("-f"), floorFile}); };
-                connectionString = QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;Uid=%4;Pwd=%5")
-                                       .arg(host, port, db, user, password);
+                connectionString = server.connectionString(db);
             } else {
                 const QString file = work + QStringLiteral("/bench-%1.db").arg(n);
                 QFile::remove(file);

@@ -161,39 +161,24 @@ int main(int argc, char** argv) {
 
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
-    QList<int> sizes = {5000};
-    int runs = 3;
-    QStringList engines = {QStringLiteral("sqlite"), QStringLiteral("postgresql")};
-    QString work = QDir::tempPath() + QStringLiteral("/morvalex-bench-wizard");
-    for (qsizetype i = 1; i + 1 < args.size(); i += 2) {
-        if (args[i] == QLatin1String("--sizes")) {
-            sizes.clear();
-            for (const QString& s : args[i + 1].split(QLatin1Char(','))) sizes << s.toInt();
-        } else if (args[i] == QLatin1String("--engines")) {
-            engines = args[i + 1].split(QLatin1Char(','));
-        } else if (args[i] == QLatin1String("--runs")) {
-            runs = std::max(1, args[i + 1].toInt());
-        } else if (args[i] == QLatin1String("--work")) {
-            work = args[i + 1];
-        }
-    }
-    QDir().mkpath(work);
+    const bench::Options options = bench::parseOptions(
+        args, {{5000}, {QStringLiteral("sqlite"), QStringLiteral("postgresql")}, 3, QDir::tempPath() + QStringLiteral("/morvalex-bench-wizard")});
+    const int runs = options.runs;
     const QString self = QCoreApplication::applicationFilePath();
-    const QString host = qEnvironmentVariable("MORVALEX_TEST_PG_HOST"), port = qEnvironmentVariable("MORVALEX_TEST_PG_PORT"),
-                  user = qEnvironmentVariable("MORVALEX_TEST_PG_USER"), password = qEnvironmentVariable("MORVALEX_TEST_PG_PASSWORD");
+    const bench::TestServer server;
 
     std::printf("The same import headless and through the wizard offscreen; medians of %d runs (fastest-slowest).\n"
                 "Timed in the process: connect and import; for the wizard, the Next click to the summary page.\n",
                 runs);
     std::fflush(stdout);  // before any child inherits the buffer
-    for (int n : sizes) {
-        for (const QString& engine : engines) {
+    for (int n : options.sizes) {
+        for (const QString& engine : options.engines) {
             const bool pg = engine == QLatin1String("postgresql");
-            if (pg && port.isEmpty()) {
+            if (pg && server.port.isEmpty()) {
                 std::printf("%s: skipped (no test server; use bench/wizard/run)\n", qPrintable(engine));
                 continue;
             }
-            const QString sqlFile = work + QStringLiteral("/schema-%1-%2.sql").arg(engine).arg(n);
+            const QString sqlFile = options.work + QStringLiteral("/schema-%1-%2.sql").arg(engine).arg(n);
             {
                 QFile f(sqlFile);
                 if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 3;
@@ -203,16 +188,14 @@ int main(int argc, char** argv) {
             bool made = false;
             if (pg) {
                 const QString db = QStringLiteral("bench_wizard_%1").arg(n);
-                qputenv("PGPASSWORD", password.toUtf8());
-                const QStringList psql = {QStringLiteral("psql"), QStringLiteral("-q"), QStringLiteral("-v"), QStringLiteral("ON_ERROR_STOP=1"),
-                                          QStringLiteral("-h"), host, QStringLiteral("-p"), port, QStringLiteral("-U"), user};
+                qputenv("PGPASSWORD", server.password.toUtf8());
+                const QStringList psql = server.psql();
                 Run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("DROP DATABASE IF EXISTS %1").arg(db)});
                 made = Run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("CREATE DATABASE %1").arg(db)}) &&
                        Run(psql + QStringList{QStringLiteral("-d"), db}, sqlFile);
-                connectionString = QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;Uid=%4;Pwd=%5")
-                                       .arg(host, port, db, user, password);
+                connectionString = server.connectionString(db);
             } else {
-                const QString file = work + QStringLiteral("/bench-%1.db").arg(n);
+                const QString file = options.work + QStringLiteral("/bench-%1.db").arg(n);
                 QFile::remove(file);
                 made = Run({QStringLiteral("sqlite3"), file}, sqlFile);
                 connectionString = QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(file);
@@ -221,7 +204,7 @@ int main(int argc, char** argv) {
                 std::printf("%s N=%d: creating the schema failed\n", qPrintable(engine), n);
                 continue;
             }
-            const QString outFile = work + QStringLiteral("/child.out");
+            const QString outFile = options.work + QStringLiteral("/child.out");
             QList<Sample> headless, wizard;
             for (int r = 0; r < runs; ++r) {
                 headless << RunChild(self, QStringLiteral("--headless"), connectionString, outFile);

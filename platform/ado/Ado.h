@@ -123,6 +123,8 @@ public:
     // buttons answer while the server is slow or silent. The loop asks CancelRequested
     // every 100 ms; once it answers true the running statement is cancelled (the call
     // then throws adErrCancelled). An Open is not cancelled: it ends at ConnectionTimeout.
+    // An OpenSchema answered from a rowset already read runs no statement and returns at
+    // once, without the worker thread and without turning the event loop.
     bool WaitInEventLoop = false;
     std::function<bool()> CancelRequested;
 

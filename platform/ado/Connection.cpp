@@ -229,6 +229,9 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
 }
 
 RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {
+    // A rowset already read is answered from memory: no statement runs, so neither a
+    // worker thread nor a wait is wanted (an import asks this tens of times per table).
+    if (d->cache.holds(schemaId)) return OpenSchemaHere(schemaId, restrictions);
     RecordsetPtr rs;
     RunWaiting([&] { rs = OpenSchemaHere(schemaId, restrictions); }, true);
     return rs;

@@ -177,6 +177,8 @@ public:
     // The rows of 'schema' matching the restrictions, in rowset order; loads the
     // rowset with 'load' on the first request.
     RecordsetPtr answer(const Definition& def, const QVariantList& restrictions, const Loader& load);
+    // Whether 'schema' has been read, so that an answer needs no statement.
+    bool holds(int schema) const { return m_entries.count(schema) != 0; }
     void clear() {
         m_entries.clear();
         sqlite.reset();

@@ -119,6 +119,10 @@ private:
     // schema), "schema.name" elsewhere. The object is remembered under that name, so
     // the requests that follow for it reach exactly it.
     QString ObjectName(const QVariant& schema, const QVariant& name);
+    // The name of the object on a listing's current row: from a schema rowset, its
+    // ObjectName (its schema in 'schemaField'); from a catalogue command, as it stands.
+    QString ListedName(const platform::ado::RecordsetPtr& rows, bool fromRowset, const QString& nameField,
+                       const QString& schemaField = QStringLiteral("TABLE_SCHEMA"));
     // A restriction list for the object known by its document name: its schema in
     // position 1 and its own name in namePosition (only the name when the object was
     // not read from a schema rowset).

@@ -789,8 +789,9 @@ bool frmDatabaseConnection::Connect2DB() {
                                       bool& cancel) { oADO_WhileImporting(name, type, status, increment, message, cancel); };
         oADO->CancelRequested = [this] { return bCancelImport; };
         oADO->SetConnection(sConnectionString);
-        if (!oADO->ADOConnect()) {
-            // A reader that could not connect imports nothing; it is not kept.
+        if (ConnectReader() != cADODB::ConnectOutcome::Connected) {
+            // A reader that could not connect imports nothing; it is not kept (an
+            // abandoned attempt holds its own reference until the driver returns).
             oADO.reset();
             return false;
         }
@@ -798,6 +799,26 @@ bool frmDatabaseConnection::Connect2DB() {
         RememberAddedConnection();
         return true;
     }, false);
+}
+
+cADODB::ConnectOutcome frmDatabaseConnection::ConnectReader() {
+    // The window keeps painting meanwhile; only Cancel (or closing) acts, and it takes
+    // effect once the wait has ended (see RequestUnloadAfterConnect).
+    m_connecting = true;
+    fraStep[1]->setEnabled(false);
+    for (int i = 1; i < 4; ++i) cmdNavigate[i]->setEnabled(false);
+    const cADODB::ConnectOutcome outcome =
+        cADODB::ConnectWhileWaiting(oADO, [this] { return m_unloadAfterConnect.has_value(); });
+    m_connecting = false;
+    fraStep[1]->setEnabled(true);
+    SetButtons();
+    return outcome;
+}
+
+bool frmDatabaseConnection::RequestUnloadAfterConnect(int mode) {
+    if (!m_connecting) return false;
+    if (!m_unloadAfterConnect) m_unloadAfterConnect = mode;
+    return true;
 }
 
 void frmDatabaseConnection::RememberAddedConnection() {
@@ -865,6 +886,11 @@ void frmDatabaseConnection::SetButtons(bool importFailed) {
 
 void frmDatabaseConnection::cmdNavigate_Click(int Index) {
     if (m_unloaded) return;
+    // While a connection is being opened only Cancel acts.
+    if (m_connecting) {
+        if (Index == 0) RequestUnloadAfterConnect(vbFormCode);
+        return;
+    }
     Trap(kForm + QStringLiteral("cmdNavigate_Click"), [&] {
         switch (Index) {
         case 0: UnloadWith(vbFormCode); return;
@@ -906,6 +932,13 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
                 // failed) is not kept beside the new one.
                 RemoveAddedConnection();
                 ok = cboDBTypes->currentIndex() == dbMorvalexXML ? StructureFileNext() : Connect2DB();
+            }
+            if (m_unloadAfterConnect) {
+                // Cancelled while connecting: the attempt has been given up; now close.
+                const int mode = *m_unloadAfterConnect;
+                m_unloadAfterConnect.reset();
+                UnloadWith(mode);
+                return;
             }
             if (!ok) return;
             nStep = 2;
@@ -1216,10 +1249,14 @@ bool frmDatabaseConnection::UnloadWith(int mode) {
     return true;
 }
 
-void frmDatabaseConnection::Unload() { UnloadWith(vbAppWindows); }
+void frmDatabaseConnection::Unload() {
+    if (!RequestUnloadAfterConnect(vbAppWindows)) UnloadWith(vbAppWindows);
+}
 
 void frmDatabaseConnection::closeEvent(QCloseEvent* e) {
-    if (m_unloaded || UnloadWith(vbFormControlMenu))
+    if (RequestUnloadAfterConnect(vbFormControlMenu))
+        e->ignore();
+    else if (m_unloaded || UnloadWith(vbFormControlMenu))
         e->accept();
     else
         e->ignore();

@@ -14,6 +14,7 @@
 
 #include "core/Forms.h"
 #include "import/ConnectionStrings.h"
+#include "import/cADODB.h"
 #include "import/ui/ProgressThrottle.h"
 
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QFormLayout;
@@ -34,7 +36,6 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ReportOptionFrames;
-class cADODB;
 
 // An editable drop-down list that reports that its list is about to open, before
 // it opens (the list may be filled then).
@@ -269,6 +270,11 @@ private:
     // Runs QueryUnload for mode and, unless it cancels, Form_Unload; true when the
     // wizard is unloaded.
     bool UnloadWith(int mode);
+    // Opens oADO's connection while the window's events flow (Cancel gives it up).
+    cADODB::ConnectOutcome ConnectReader();
+    // While a connection is being opened, closing (in mode) is put off: the attempt is
+    // given up and the wizard closes once the wait has ended. True when put off.
+    bool RequestUnloadAfterConnect(int mode);
 
     qint16 nStep = 0;
     qint16 nDBType = 0;
@@ -290,6 +296,9 @@ private:
     // returns rather than at the next event loop turn.
     bool m_importing = false;
     bool m_checking = false;
+    // True while ConnectReader waits for the connection.
+    bool m_connecting = false;
+    std::optional<int> m_unloadAfterConnect;
     int m_barTwips = 0;
     ProgressThrottle m_progressThrottle;  // repaints of the progress handler
 };

@@ -7,6 +7,7 @@
 #include "support/SilentPort.h"
 #include "support/WizardSupport.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLineEdit>
@@ -50,6 +51,12 @@ TEST_F(WizardConnect, CancellingAConnectThatGetsNoAnswerGivesItUpAndClosesTheWiz
         QTimer::singleShot(150, &w, [&] {
             onlyCancelAnswered = w.cmdNavigate[0]->isEnabled() && !w.cmdNavigate[1]->isEnabled() &&
                                  !w.cmdNavigate[2]->isEnabled() && !w.fraStep[1]->isEnabled();
+            if (way == CancelButton) {
+                // Not compared pixel by pixel: the picture shows the page while connecting.
+                const QString shots = QStringLiteral(MORVALEX_BINARY_DIR "/screenshots");
+                QDir().mkpath(shots);
+                w.grab().save(shots + QStringLiteral("/wizard-connecting.png"));
+            }
             w.cmdNavigate_Click(2);
         });
         QElapsedTimer sinceCancel;

@@ -4,7 +4,6 @@
 #include "core/frmErrorHandler.h"
 #include "core/frmSplash.h"
 #include "explorer/frmDatabaseExplorer.h"
-#include "explorer/frmDatabaseGroup.h"
 #include "import/ui/frmDatabaseConnection.h"
 #include "migration/ui/frmStructureMigration.h"
 #include "platform/ui/QtHost.h"
@@ -21,12 +20,12 @@ int main(int argc, char** argv) {
 
     platform::ui::QtHost host;
     platform::ui::setHost(&host);
+    // Each window that a lower library opens provides itself.
     frmErrorHandler::Install();
+    frmDatabaseExplorer::Install();
     frmDatabaseConnection::Install();
-    frmDatabaseGroup::Install();
     frmStructureMigration::Install();
     frmDatabaseExplorer::CommandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
-    frmSplash::showMainWindow = [] { frmDatabaseExplorer::instance().Show(); };
 
     frmSplash::instance().Form_Load();
     if (!frmDatabaseExplorer::exists()) return bGlobal::gErrorOccurred ? 1 : 0;

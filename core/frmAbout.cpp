@@ -15,7 +15,6 @@ using namespace bGlobal;
 
 namespace {
 
-frmAbout* g_instance = nullptr;
 QString source(const char* procedure) { return QStringLiteral("frmAbout.") + QLatin1String(procedure); }
 
 // A label that looks and acts like a link; clicking runs onClick.
@@ -31,13 +30,6 @@ QLabel* newLink(const char* name, const QString& text, QWidget* parent, std::fun
 }
 
 }  // namespace
-
-frmAbout& frmAbout::instance() {
-    if (!g_instance) g_instance = new frmAbout();
-    return *g_instance;
-}
-
-bool frmAbout::exists() { return g_instance != nullptr; }
 
 void frmAbout::ShowDialog(QWidget* owner) {
     frmAbout& box = instance();
@@ -106,18 +98,11 @@ frmAbout::frmAbout() {
     layout->addWidget(fraSeperator);
     layout->addLayout(bottom);
     setMinimumWidth(fontMetrics().averageCharWidth() * 64);
-    Forms::Register(this);
-}
-
-frmAbout::~frmAbout() {
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
 }
 
 void frmAbout::Unload() {
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 

@@ -12,11 +12,10 @@ class QFrame;
 class QLabel;
 class QPushButton;
 
-class frmAbout : public QDialog, public Form {
+class frmAbout : public QDialog, public SharedForm<frmAbout> {
     Q_OBJECT
+    friend class SharedForm<frmAbout>;
 public:
-    static frmAbout& instance();
-    static bool exists();
     // Loads the box and shows it modally over owner (may be null).
     static void ShowDialog(QWidget* owner);
 
@@ -41,7 +40,6 @@ public:
 
 private:
     frmAbout();
-    ~frmAbout() override;
     void reject() override { cmdOK_Click(); }
     void OpenHelpPage();
 };

@@ -9,17 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-namespace {
-frmDisplayError* g_instance = nullptr;
-}
-
-frmDisplayError& frmDisplayError::instance() {
-    if (!g_instance) g_instance = new frmDisplayError();
-    return *g_instance;
-}
-
-bool frmDisplayError::exists() { return g_instance != nullptr; }
-
 frmDisplayError::frmDisplayError() {
     setObjectName(QStringLiteral("frmDisplayError"));
     setWindowTitle(QStringLiteral("Morvalex 4.0 Error Details"));
@@ -41,13 +30,11 @@ frmDisplayError::frmDisplayError() {
     buttons->addWidget(cmdClose);
     layout->addLayout(buttons);
     connect(cmdClose, &QPushButton::clicked, this, &frmDisplayError::cmdClose_Click);
-    Forms::Register(this);
 }
 
 void frmDisplayError::Unload() {
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 

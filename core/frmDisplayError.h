@@ -9,11 +9,10 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class frmDisplayError : public QDialog, public Form {
+class frmDisplayError : public QDialog, public SharedForm<frmDisplayError> {
     Q_OBJECT
+    friend class SharedForm<frmDisplayError>;
 public:
-    static frmDisplayError& instance();
-    static bool exists();
 
     QString FormName() const override { return QStringLiteral("frmDisplayError"); }
     void Unload() override;

@@ -18,7 +18,6 @@
 #include <QVBoxLayout>
 
 namespace {
-frmErrorHandler* g_instance = nullptr;
 const QString kCrLf = QStringLiteral("\r\n");
 
 QString when(const QDateTime& t) { return QLocale::system().toString(t, QLocale::ShortFormat); }
@@ -30,13 +29,6 @@ QString when(const QDateTime& t) { return QLocale::system().toString(t, QLocale:
     platform::ui::endProgram(1);
 }
 }  // namespace
-
-frmErrorHandler& frmErrorHandler::instance() {
-    if (!g_instance) g_instance = new frmErrorHandler();
-    return *g_instance;
-}
-
-bool frmErrorHandler::exists() { return g_instance != nullptr; }
 
 void frmErrorHandler::Install() {
     bGlobal::SetErrorDialog([](long n, const QString& d, const QString& s) { instance().DisplayError(n, d, s); });
@@ -108,7 +100,6 @@ frmErrorHandler::frmErrorHandler() {
     connect(cmdViewError, &QPushButton::clicked, this, &frmErrorHandler::cmdViewError_Click);
     connect(cmdSendReport, &QPushButton::clicked, this, &frmErrorHandler::cmdSendReport_Click);
     connect(cmdDontSend, &QPushButton::clicked, this, &frmErrorHandler::cmdDontSend_Click);
-    Forms::Register(this);
 }
 
 void frmErrorHandler::Form_Load() {
@@ -143,8 +134,7 @@ QString frmErrorHandler::MailUrl() const {
 
 void frmErrorHandler::Unload() {
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 

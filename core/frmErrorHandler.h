@@ -11,11 +11,10 @@ class QLabel;
 class QPushButton;
 class QTextEdit;
 
-class frmErrorHandler : public QDialog, public Form {
+class frmErrorHandler : public QDialog, public SharedForm<frmErrorHandler> {
     Q_OBJECT
+    friend class SharedForm<frmErrorHandler>;
 public:
-    static frmErrorHandler& instance();
-    static bool exists();
     // Installs this dialog as bGlobal's error dialog.
     static void Install();
 

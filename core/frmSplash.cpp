@@ -13,7 +13,6 @@
 #include <QVBoxLayout>
 
 namespace {
-frmSplash* g_instance = nullptr;
 
 bool isComponentError(long n) { return n == 429 || n == 430 || n == 339; }
 
@@ -35,13 +34,6 @@ void guarded(const QString& source, F&& body) {
 }
 }  // namespace
 
-frmSplash& frmSplash::instance() {
-    if (!g_instance) g_instance = new frmSplash();
-    return *g_instance;
-}
-
-bool frmSplash::exists() { return g_instance != nullptr; }
-
 frmSplash::frmSplash() {
     setObjectName(QStringLiteral("frmSplash"));
     setWindowFlags(Qt::SplashScreen | Qt::FramelessWindowHint);
@@ -55,14 +47,12 @@ frmSplash::frmSplash() {
     tmSplash->setObjectName(QStringLiteral("tmSplash"));
     tmSplash->setInterval(5000);
     connect(tmSplash, &QTimer::timeout, this, &frmSplash::tmSplash_Timer);
-    Forms::Register(this);
 }
 
 void frmSplash::Unload() {
     tmSplash->stop();
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 
@@ -100,6 +90,6 @@ void frmSplash::tmSplash_Timer() {
         if (!isVisible()) return;
         accept();
         Unload();
-        if (!bGlobal::gErrorOccurred && showMainWindow) showMainWindow();
+        if (!bGlobal::gErrorOccurred) showMainWindow();
     });
 }

@@ -5,16 +5,14 @@
 #include "core/Forms.h"
 
 #include <QDialog>
-#include <functional>
 
 class QLabel;
 class QTimer;
 
-class frmSplash : public QDialog, public Form {
+class frmSplash : public QDialog, public SharedForm<frmSplash> {
     Q_OBJECT
+    friend class SharedForm<frmSplash>;
 public:
-    static frmSplash& instance();
-    static bool exists();
 
     QString FormName() const override { return QStringLiteral("frmSplash"); }
     void Unload() override;
@@ -24,8 +22,9 @@ public:
     void Form_Load();
     void tmSplash_Timer();
 
-    // Opens the main window; the program installs it (the core cannot see the explorer).
-    static inline std::function<void()> showMainWindow;
+    // Opens the main window when the splash closes; provided by
+    // frmDatabaseExplorer::Install (the core cannot see the explorer).
+    static inline FormOpener<> showMainWindow;
 
     QLabel* imgSplashImage = nullptr;
     QTimer* tmSplash = nullptr;

@@ -9,6 +9,7 @@
 #include "explorer/StructureFile.h"
 #include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
+#include "explorer/frmDatabaseGroup.h"
 #include "import/cADODB.h"
 #include "platform/ui/Host.h"
 
@@ -64,12 +65,8 @@ void frmDatabaseExplorer::mnuSubFile_Click(int Index) {
         }
         case 1: SaveStructure(false); break;
         case 2: SaveStructure(true); break;
-        case 4:
-            if (ShowGroupDialog) ShowGroupDialog(QStringLiteral("New"));
-            break;
-        case 5:
-            if (ShowImportWizard) ShowImportWizard(QString());
-            break;
+        case 4: frmDatabaseGroup::ShowDialog(QStringLiteral("New")); break;
+        case 5: ShowImportWizard(QString()); break;
         case 7: Unload(); break;
         default: break;
         }

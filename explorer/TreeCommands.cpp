@@ -76,7 +76,7 @@ void frmDatabaseExplorer::OpenNodeMenu(QTreeWidgetItem* Node, const QPoint& glob
         if (const XmlNode connection = oLHXML->FindNode(TreeDocument::ConnectionPath(gGroupIndex, gConnectionIndex)))
             gDatabaseType = qint16(connection.attribute(QStringLiteral("DatabaseType")).trimmed().toShort());
 
-    const bool migrate = bool(ShowMigrationWizard);
+    const bool migrate = ShowMigrationWizard.IsProvided();
     switch (level) {
     case 1:
         enableItem(mnuSubLevel1, 4, expandable);
@@ -152,7 +152,7 @@ void frmDatabaseExplorer::mnuSubLevel2_Click(int Index) {
         QTreeWidgetItem* node = CurrentNode();
         switch (Index) {
         case 0:
-            if (ShowImportWizard) ShowImportWizard(QStringLiteral("NEW"));
+            ShowImportWizard(QStringLiteral("NEW"));
             break;
         case 1: frmDatabaseGroup::ShowDialog(QStringLiteral("Rename"), node ? node->text(0) : QString()); break;
         case 2:

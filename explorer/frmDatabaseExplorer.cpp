@@ -2,6 +2,7 @@
 
 #include "core/TreeFill.h"
 #include "core/frmAbout.h"
+#include "core/frmSplash.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/ExplorerWidgets.h"
@@ -44,8 +45,6 @@
 using namespace bGlobal;
 
 namespace {
-
-frmDatabaseExplorer* g_instance = nullptr;
 
 constexpr float kTwipsPerPixel = 15.0f;
 int px(float twips) { return int(twips / kTwipsPerPixel); }
@@ -155,12 +154,9 @@ WebBrowser* addPreviewBrowser(QWidget* page, std::initializer_list<QToolBar*> to
 
 // ---- the shared instance ---------------------------------------------------------------
 
-frmDatabaseExplorer& frmDatabaseExplorer::instance() {
-    if (!g_instance) g_instance = new frmDatabaseExplorer();
-    return *g_instance;
+void frmDatabaseExplorer::Install() {
+    frmSplash::showMainWindow.Provide([] { instance().Show(); });
 }
-
-bool frmDatabaseExplorer::exists() { return g_instance != nullptr; }
 
 frmDatabaseExplorer::frmDatabaseExplorer() {
     setObjectName(QStringLiteral("frmDatabaseExplorer"));
@@ -191,12 +187,6 @@ frmDatabaseExplorer::frmDatabaseExplorer() {
 
     // The window sees keys before its controls do.
     qApp->installEventFilter(this);
-    Forms::Register(this);
-}
-
-frmDatabaseExplorer::~frmDatabaseExplorer() {
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
 }
 
 void frmDatabaseExplorer::Show() {
@@ -204,7 +194,7 @@ void frmDatabaseExplorer::Show() {
         m_loaded = true;
         Form_Load();
     }
-    if (g_instance == this && !m_unloading) show();
+    if (IsSharedInstance() && !m_unloading) show();
 }
 
 void frmDatabaseExplorer::Unload() {
@@ -216,8 +206,7 @@ void frmDatabaseExplorer::Unload() {
     }
     tmAnimate->stop();
     if (m_clock) m_clock->stop();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     if (isVisible()) close();
     deleteLater();
 }
@@ -640,7 +629,7 @@ void frmDatabaseExplorer::LoadHistoryXML() {
             gGroupIndex = 0;
             PopulateLHXML();
             show();
-            if (ShowImportWizard) ShowImportWizard(QStringLiteral("NEW"));
+            ShowImportWizard(QStringLiteral("NEW"));
             break;
         case HistoryFile::Found::Read:
             PopulateLHXML();
@@ -774,7 +763,7 @@ void frmDatabaseExplorer::MigrateStructure(qint16 iGroup, qint16 iConnection, co
     Trap(source("MigrateStructure"), [&] {
         const NodeSelection::Load load = NodeSelection::MakeCurrent(iGroup, iConnection);
         if (load == NodeSelection::Load::NoConnection || load == NodeSelection::Load::LoadFailed) return;
-        if (ShowMigrationWizard) ShowMigrationWizard(iGroup, iConnection, sSelectedTable);
+        ShowMigrationWizard(iGroup, iConnection, sSelectedTable);
     });
 }
 

@@ -36,13 +36,12 @@ class SplitterBar;
 class WebBrowser;
 class cADODB;
 
-class frmDatabaseExplorer : public QMainWindow, public Form {
+class frmDatabaseExplorer : public QMainWindow, public SharedForm<frmDatabaseExplorer> {
     Q_OBJECT
+    friend class SharedForm<frmDatabaseExplorer>;
     // Written by the tree fill for the current connection's node.
     Q_PROPERTY(qint16 iCurrentNodeIndex MEMBER iCurrentNodeIndex)
 public:
-    static frmDatabaseExplorer& instance();
-    static bool exists();
 
     QString FormName() const override { return QStringLiteral("frmDatabaseExplorer"); }
     void Unload() override;
@@ -50,19 +49,20 @@ public:
     void Show();
     bool IsLoaded() const { return m_loaded; }
 
-    // Opens the import wizard modally over this window; sAction is the wizard's mode
-    // ("NEW"), or empty to leave the mode as it is. Installed by the wizard's code;
+    // Provides this window to the splash (frmSplash::showMainWindow).
+    static void Install();
+
+    // Opens the import wizard modally over this window with its mode sAction ("NEW"),
+    // or empty to leave the mode as it is. Provided by frmDatabaseConnection::Install;
     // without it the commands that open the wizard do nothing.
-    static inline std::function<void(const QString& sAction)> ShowImportWizard;
-    // Opens the group dialog modally over this window with its action ("New").
-    // Installed by the dialog's code; without it New Group does nothing.
-    static inline std::function<void(const QString& sAction)> ShowGroupDialog;
+    static inline FormOpener<const QString&> ShowImportWizard;
     // The program's arguments joined by blanks: the structure file to open at load.
     static inline QString CommandLine;
-    // Opens the migration wizard modally for the current connection (group, position)
-    // with a table to pre-select ("" for none). Installed by the wizard's code; without
-    // it the tree's "&Migrate" commands are disabled.
-    static inline std::function<void(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable)> ShowMigrationWizard;
+    // Opens the migration wizard modally for a connection (group, position) with a
+    // table to pre-select ("" for none): (iGroup, iConnection, sSelectedTable).
+    // Provided by frmStructureMigration::Install; without it the tree's "&Migrate"
+    // commands are disabled.
+    static inline FormOpener<qint16, qint16, const QString&> ShowMigrationWizard;
 
     // ---- public procedures ----------------------------------------------------------
     void RenameCurrentGroup(const QString& sPGroupName);
@@ -266,7 +266,6 @@ protected:
 
 private:
     frmDatabaseExplorer();
-    ~frmDatabaseExplorer() override;
 
     // Report and preview-export commands (ReportCommands.cpp).
     void SaveXMLPreview();

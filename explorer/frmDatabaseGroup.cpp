@@ -17,16 +17,8 @@
 using namespace bGlobal;
 
 namespace {
-frmDatabaseGroup* g_instance = nullptr;
 QString source(const char* procedure) { return QStringLiteral("frmDatabaseGroup.") + QLatin1String(procedure); }
 }  // namespace
-
-frmDatabaseGroup& frmDatabaseGroup::instance() {
-    if (!g_instance) g_instance = new frmDatabaseGroup();
-    return *g_instance;
-}
-
-bool frmDatabaseGroup::exists() { return g_instance != nullptr; }
 
 void frmDatabaseGroup::ShowDialog(const QString& action, const QString& currentGroupName) {
     frmDatabaseGroup& dialog = instance();
@@ -34,10 +26,6 @@ void frmDatabaseGroup::ShowDialog(const QString& action, const QString& currentG
     dialog.sCurrentGroupName = currentGroupName;
     dialog.Form_Load();
     platform::ui::host().showModal(&dialog);
-}
-
-void frmDatabaseGroup::Install() {
-    frmDatabaseExplorer::ShowGroupDialog = [](const QString& action) { ShowDialog(action); };
 }
 
 frmDatabaseGroup::frmDatabaseGroup() {
@@ -83,18 +71,11 @@ frmDatabaseGroup::frmDatabaseGroup() {
         if (kept != text) txtGroupName->setText(kept);
     });
     txtGroupName->installEventFilter(this);
-    Forms::Register(this);
-}
-
-frmDatabaseGroup::~frmDatabaseGroup() {
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
 }
 
 void frmDatabaseGroup::Unload() {
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 

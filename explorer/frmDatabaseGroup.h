@@ -14,15 +14,12 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class frmDatabaseGroup : public QDialog, public Form {
+class frmDatabaseGroup : public QDialog, public SharedForm<frmDatabaseGroup> {
     Q_OBJECT
+    friend class SharedForm<frmDatabaseGroup>;
 public:
-    static frmDatabaseGroup& instance();
-    static bool exists();
     // Sets the public variables, loads the dialog and shows it modally.
     static void ShowDialog(const QString& action, const QString& currentGroupName = QString());
-    // Lets the main window's File menu and toolbar open the dialog.
-    static void Install();
 
     QString FormName() const override { return QStringLiteral("frmDatabaseGroup"); }
     void Unload() override;
@@ -47,6 +44,5 @@ protected:
 
 private:
     frmDatabaseGroup();
-    ~frmDatabaseGroup() override;
     void reject() override { cmdCancel_Click(); }
 };

@@ -19,7 +19,6 @@ using namespace bGlobal;
 
 namespace {
 
-frmProperties* g_instance = nullptr;
 QString source(const char* procedure) { return QStringLiteral("frmProperties.") + QLatin1String(procedure); }
 
 // A frame of caption / value rows; returns the value labels in order. Values that may
@@ -53,13 +52,6 @@ QGroupBox* newFrame(const char* name, const char* caption, QWidget* parent) {
 }
 
 }  // namespace
-
-frmProperties& frmProperties::instance() {
-    if (!g_instance) g_instance = new frmProperties();
-    return *g_instance;
-}
-
-bool frmProperties::exists() { return g_instance != nullptr; }
 
 void frmProperties::ShowDialog() {
     frmProperties& dialog = instance();
@@ -153,18 +145,11 @@ frmProperties::frmProperties() {
     layout->addLayout(middle, 1);
     layout->addLayout(buttons);
     setMinimumWidth(fontMetrics().averageCharWidth() * 72);
-    Forms::Register(this);
-}
-
-frmProperties::~frmProperties() {
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
 }
 
 void frmProperties::Unload() {
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 

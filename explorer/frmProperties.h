@@ -13,11 +13,10 @@ class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-class frmProperties : public QDialog, public Form {
+class frmProperties : public QDialog, public SharedForm<frmProperties> {
     Q_OBJECT
+    friend class SharedForm<frmProperties>;
 public:
-    static frmProperties& instance();
-    static bool exists();
     // Loads the dialog for the current connection and shows it modally.
     static void ShowDialog();
 
@@ -52,7 +51,6 @@ public:
 
 private:
     frmProperties();
-    ~frmProperties() override;
     void reject() override { btnClose_Click(); }
     void PopulateDBProperties();
 };

@@ -19,20 +19,12 @@ using platform::ui::Icon;
 
 namespace {
 
-frmDatabaseConnection* g_instance = nullptr;
 
 const QString kForm = QStringLiteral("frmDatabaseConnection.");
 
 }  // namespace
 
 // ---- the shared instance ----------------------------------------------------------------
-
-frmDatabaseConnection& frmDatabaseConnection::instance() {
-    if (!g_instance) g_instance = new frmDatabaseConnection();
-    return *g_instance;
-}
-
-bool frmDatabaseConnection::exists() { return g_instance != nullptr; }
 
 void frmDatabaseConnection::ShowWizard(const QString& action) {
     frmDatabaseConnection& wizard = instance();
@@ -43,19 +35,13 @@ void frmDatabaseConnection::ShowWizard(const QString& action) {
 }
 
 void frmDatabaseConnection::Install() {
-    frmDatabaseExplorer::ShowImportWizard = [](const QString& action) { ShowWizard(action); };
+    frmDatabaseExplorer::ShowImportWizard.Provide(&ShowWizard);
 }
 
 frmDatabaseConnection::frmDatabaseConnection() {
     setObjectName(QStringLiteral("frmDatabaseConnection"));
     setWindowTitle(kAppTitle + QLatin1Char(' ') + kCompany);
     BuildPages();
-    Forms::Register(this);
-}
-
-frmDatabaseConnection::~frmDatabaseConnection() {
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
 }
 
 // ---- loading and the status line ---------------------------------------------------------------
@@ -136,8 +122,7 @@ void frmDatabaseConnection::Form_Unload() {
     // A closed wizard leaves the main window's tree and list showing the tree document.
     if (!m_treeShown && !gErrorOccurred && frmDatabaseExplorer::exists() && frmDatabaseExplorer::instance().IsLoaded() && oLHXML)
         frmDatabaseExplorer::instance().RefreshTreeKeepingSelection();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     oADO.reset();
     // While an import is on the stack the object must outlive it; RunImport deletes
     // it when GenerateXML returns.

@@ -53,11 +53,10 @@ public:
     void showPopup() override;
 };
 
-class frmDatabaseConnection : public QDialog, public Form {
+class frmDatabaseConnection : public QDialog, public SharedForm<frmDatabaseConnection> {
     Q_OBJECT
+    friend class SharedForm<frmDatabaseConnection>;
 public:
-    static frmDatabaseConnection& instance();
-    static bool exists();
     // Loads the shared wizard, sets its mode (unless action is empty) and shows it
     // modally; returns when it has closed.
     static void ShowWizard(const QString& action);
@@ -202,7 +201,6 @@ protected:
 
 private:
     frmDatabaseConnection();
-    ~frmDatabaseConnection() override;
 
     // Building the window (WizardControls.cpp).
     void BuildPages();

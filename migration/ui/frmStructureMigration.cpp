@@ -25,7 +25,6 @@ using platform::ui::Icon;
 
 namespace {
 
-frmStructureMigration* g_instance = nullptr;
 const QString kForm = QStringLiteral("frmStructureMigration.");
 constexpr int kTwipsPerPixel = 15;
 constexpr int kTwipsPerObject = 60;
@@ -43,13 +42,6 @@ QString connectionPath(int g, int c) {
 
 // ---- the shared instance -------------------------------------------------------------------
 
-frmStructureMigration& frmStructureMigration::instance() {
-    if (!g_instance) g_instance = new frmStructureMigration();
-    return *g_instance;
-}
-
-bool frmStructureMigration::exists() { return g_instance != nullptr; }
-
 void frmStructureMigration::ShowWizard(qint16 iGroup, qint16 iConnection, const QString& sTable) {
     frmStructureMigration& wizard = instance();
     wizard.iSourceDatabaseGroup = iGroup;
@@ -61,7 +53,7 @@ void frmStructureMigration::ShowWizard(qint16 iGroup, qint16 iConnection, const 
 }
 
 void frmStructureMigration::Install() {
-    frmDatabaseExplorer::ShowMigrationWizard = [](qint16 g, qint16 c, const QString& table) { ShowWizard(g, c, table); };
+    frmDatabaseExplorer::ShowMigrationWizard.Provide(&ShowWizard);
 }
 
 frmStructureMigration::frmStructureMigration() {
@@ -69,13 +61,9 @@ frmStructureMigration::frmStructureMigration() {
     setWindowTitle(QStringLiteral("Migrate Database Structure"));
     setModal(true);
     BuildPages();
-    Forms::Register(this);
 }
 
-frmStructureMigration::~frmStructureMigration() {
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
-}
+frmStructureMigration::~frmStructureMigration() = default;
 
 QString frmStructureMigration::AllQueries() const { return oMorvMigrate ? oMorvMigrate->AllQueries() : QString(); }
 
@@ -357,8 +345,7 @@ void frmStructureMigration::Form_Unload() {
     if (m_unloaded) return;
     m_unloaded = true;
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 

@@ -29,11 +29,10 @@ class QTreeWidgetItem;
 class cMigrate;
 class MigrationSession;
 
-class frmStructureMigration : public QDialog, public Form {
+class frmStructureMigration : public QDialog, public SharedForm<frmStructureMigration> {
     Q_OBJECT
+    friend class SharedForm<frmStructureMigration>;
 public:
-    static frmStructureMigration& instance();
-    static bool exists();
     // Loads the wizard for the current connection with sTable pre-selected ("" for
     // none) and shows it modally; returns when it has closed.
     static void ShowWizard(qint16 iGroup, qint16 iConnection, const QString& sTable);
@@ -110,7 +109,7 @@ protected:
 
 private:
     frmStructureMigration();
-    ~frmStructureMigration() override;
+    ~frmStructureMigration() override;  // out of line: the owned parts are incomplete here
 
     void BuildPages();
     QFrame* BuildIntroPage();

@@ -20,7 +20,6 @@ using namespace bGlobal;
 
 namespace {
 
-frmReportSetup* g_instance = nullptr;
 const QString kForm = QStringLiteral("frmReportSetup.");
 constexpr int vbKeyBack = 8;
 
@@ -32,13 +31,6 @@ QLineEdit* taggedBox(QWidget* parent, const QString& name, const QString& pictur
 }
 
 }  // namespace
-
-frmReportSetup& frmReportSetup::instance() {
-    if (!g_instance) g_instance = new frmReportSetup();
-    return *g_instance;
-}
-
-bool frmReportSetup::exists() { return g_instance != nullptr; }
 
 bool frmReportSetup::ShowSetup() {
     frmReportSetup& dialog = instance();
@@ -115,18 +107,11 @@ frmReportSetup::frmReportSetup() {
     connect(OKButton, &QPushButton::clicked, this, [this] { OKButton_Click(); });
     connect(CancelButton, &QPushButton::clicked, this, [this] { CancelButton_Click(); });
     connect(cmdHelp, &QPushButton::clicked, this, [this] { KeyHelp(cmdHelp); });
-    Forms::Register(this);
-}
-
-frmReportSetup::~frmReportSetup() {
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
 }
 
 void frmReportSetup::Unload() {
     hide();
-    Forms::Unregister(this);
-    if (g_instance == this) g_instance = nullptr;
+    ReleaseInstance();
     deleteLater();
 }
 

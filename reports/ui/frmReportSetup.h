@@ -17,11 +17,10 @@ class QLineEdit;
 class QPushButton;
 class ReportOptionFrames;
 
-class frmReportSetup : public QDialog, public Form {
+class frmReportSetup : public QDialog, public SharedForm<frmReportSetup> {
     Q_OBJECT
+    friend class SharedForm<frmReportSetup>;
 public:
-    static frmReportSetup& instance();
-    static bool exists();
     // Shows the dialog modally through the host; True when OK stored the options.
     static bool ShowSetup();
 
@@ -58,7 +57,6 @@ protected:
 
 private:
     frmReportSetup();
-    ~frmReportSetup() override;
     void KeyHelp(QWidget* control);
 
     bool m_loaded = false;

@@ -166,7 +166,7 @@ TEST(Globals, SplashTimerOpensTheMainWindowOnlyWithoutAnError) {
     testsupport::AppFolder folder;
     platform::ui::ScopedScriptedHost host;
     int opened = 0;
-    frmSplash::showMainWindow = [&] { ++opened; };
+    frmSplash::showMainWindow.Provide([&] { ++opened; });
     for (bool error : {false, true}) {
         frmSplash& splash = frmSplash::instance();
         splash.show();
@@ -176,7 +176,7 @@ TEST(Globals, SplashTimerOpensTheMainWindowOnlyWithoutAnError) {
     }
     EXPECT_EQ(opened, 1);
     gErrorOccurred = false;
-    frmSplash::showMainWindow = nullptr;
+    frmSplash::showMainWindow.Provide({});
 }
 
 TEST(Globals, GuidFromTheClassIsFullWidth) {

@@ -33,13 +33,13 @@ struct Fixture : ::testing::Test {
         bGlobal::gPreviewXPath.clear();
         bGlobal::oGUID = std::make_shared<cGUID>();
         bGlobal::SetErrorDialog([this](long, const QString& d, const QString& s) { errors << s + QStringLiteral(": ") + d; });
-        frmDatabaseExplorer::ShowImportWizard = nullptr;
+        frmDatabaseExplorer::ShowImportWizard.Provide({});
     }
 
     void TearDown() override {
         if (frmDatabaseExplorer::exists()) frmDatabaseExplorer::instance().Unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        frmDatabaseExplorer::ShowImportWizard = nullptr;
+        frmDatabaseExplorer::ShowImportWizard.Provide({});
     }
 
     // A styles folder holding the given file names (each with a line of CSS).

@@ -167,12 +167,12 @@ struct Commands : explorertest::Fixture {
     void SetUp() override {
         Fixture::SetUp();
         w = &OpenWindow();
-        frmDatabaseExplorer::ShowMigrationWizard = [this](qint16 g, qint16 c, const QString& table) {
+        frmDatabaseExplorer::ShowMigrationWizard.Provide([this](qint16 g, qint16 c, const QString& table) {
             migrations.append({g, c, table});
-        };
+        });
     }
     void TearDown() override {
-        frmDatabaseExplorer::ShowMigrationWizard = nullptr;
+        frmDatabaseExplorer::ShowMigrationWizard.Provide({});
         Fixture::TearDown();
     }
 
@@ -310,7 +310,7 @@ TEST_F(Commands, ASingleGroupCannotBeRemovedNorASingleConnectionMigrated) {
     EXPECT_FALSE(w->mnuSubLevel3.value(6)->isEnabled());
     // Without the migration wizard no Migrate is offered.
     Show(kShop);
-    frmDatabaseExplorer::ShowMigrationWizard = nullptr;
+    frmDatabaseExplorer::ShowMigrationWizard.Provide({});
     ASSERT_EQ(RightClick(QStringLiteral("North|0|0")), 3);
     EXPECT_FALSE(w->mnuSubLevel3.value(6)->isEnabled());
     ASSERT_EQ(RightClick(QStringLiteral("Customers|0|0|0")), 4);

@@ -194,7 +194,7 @@ TEST_F(Window, FirstRunOpensTheWizardAfterShowingTheTreeAndCloseWritesTheHistory
         int templateItems = 0;
         bool tab1Enabled = true;
     } seen;
-    frmDatabaseExplorer::ShowImportWizard = [&seen](const QString& action) {
+    frmDatabaseExplorer::ShowImportWizard.Provide([&seen](const QString& action) {
         frmDatabaseExplorer& w = frmDatabaseExplorer::instance();
         seen.action = action;
         seen.visible = w.isVisible();
@@ -206,7 +206,7 @@ TEST_F(Window, FirstRunOpensTheWizardAfterShowingTheTreeAndCloseWritesTheHistory
         gDatabaseType = 12;
         w.AddNewDBConnection(QStringLiteral("DSN=Sales"));
         w.PopulateLHXML();
-    };
+    });
     frmDatabaseExplorer& w = OpenWindow();
     EXPECT_EQ(seen.action, QStringLiteral("NEW"));
     EXPECT_TRUE(seen.visible);

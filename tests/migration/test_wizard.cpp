@@ -237,7 +237,7 @@ TEST_F(Wizard, OpenedByTheMainWindow) {
         w->cmdNavigate[0]->click();
     };
     frmDatabaseExplorer::instance().MigrateStructure(0, 0, QStringLiteral("orders"));
-    frmDatabaseExplorer::ShowMigrationWizard = nullptr;
+    frmDatabaseExplorer::ShowMigrationWizard.Provide({});
     EXPECT_TRUE(shown);
 }
 

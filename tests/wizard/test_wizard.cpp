@@ -654,7 +654,7 @@ TEST_F(Wizard, EachAnswerOfTheImportQuestionOnPagesThreeToFive) {
 
 TEST_F(Wizard, AfterTheWizardClosesTheTreeAndTheListAgree) {
     // The main window is open with the group selected.
-    frmDatabaseExplorer::ShowImportWizard = nullptr;
+    frmDatabaseExplorer::ShowImportWizard.Provide({});
     QFile::remove(HistoryFile::Path());
     frmDatabaseExplorer& explorer = frmDatabaseExplorer::instance();
     explorer.Show();

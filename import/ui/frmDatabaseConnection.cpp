@@ -19,7 +19,6 @@ using platform::ui::Icon;
 
 namespace {
 
-
 const QString kForm = QStringLiteral("frmDatabaseConnection.");
 
 }  // namespace

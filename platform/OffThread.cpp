@@ -34,6 +34,31 @@ struct Shared {
     QEventLoop* loop = nullptr;  // alive while !abandoned; read under mutex
 };
 
+// The worker's body: runs work, frees its captures, then tells the caller (unless it
+// has stopped waiting) and the count of running works.
+void runAlone(std::shared_ptr<Shared> shared, std::function<void()> work) {
+    std::exception_ptr failure;
+    try {
+        work();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    work = nullptr;  // the captures go now, on this thread
+    {
+        const std::lock_guard<std::mutex> lock(shared->mutex);
+        shared->finished = true;
+        shared->failure = failure;
+        // While not abandoned the caller waits in exec() for this quit: the loop exists.
+        if (!shared->abandoned) QMetaObject::invokeMethod(shared->loop, &QEventLoop::quit, Qt::QueuedConnection);
+    }
+    RunningWorks& running = runningWorks();
+    {
+        const std::lock_guard<std::mutex> lock(running.mutex);
+        --running.count;
+    }
+    running.ended.notify_all();
+}
+
 }  // namespace
 
 OffThreadEnd RunOffThreadUnlessAbandoned(std::function<void()> work, const std::function<bool()>& abandon, int pollMs) {
@@ -46,28 +71,13 @@ OffThreadEnd RunOffThreadUnlessAbandoned(std::function<void()> work, const std::
         const std::lock_guard<std::mutex> lock(works.mutex);
         ++works.count;
     }
-    std::thread([shared, work = std::move(work)]() mutable {
-        std::exception_ptr failure;
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        work = nullptr;  // the captures go now, on this thread
-        {
-            const std::lock_guard<std::mutex> lock(shared->mutex);
-            shared->finished = true;
-            shared->failure = failure;
-            // The caller blocks in exec() until this quit or its own: the loop exists.
-            if (!shared->abandoned) QMetaObject::invokeMethod(shared->loop, &QEventLoop::quit, Qt::QueuedConnection);
-        }
-        RunningWorks& running = runningWorks();
-        {
-            const std::lock_guard<std::mutex> lock(running.mutex);
-            --running.count;
-        }
-        running.ended.notify_all();
-    }).detach();
+    try {
+        std::thread(runAlone, shared, std::move(work)).detach();
+    } catch (...) {
+        const std::lock_guard<std::mutex> lock(works.mutex);
+        --works.count;  // no thread: nothing runs
+        throw;
+    }
 
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {

@@ -1,12 +1,11 @@
 // Moving between the import wizard's pages: the buttons each page offers, Next by the
 // page being left, and Finish.
 
+#include "core/Hourglass.h"
 #include "core/bGlobal.h"
 #include "explorer/frmDatabaseExplorer.h"
 #include "import/WizardSteps.h"
 #include "import/ui/frmDatabaseConnection.h"
-
-#include "core/Hourglass.h"
 
 #include <QComboBox>
 #include <QFrame>

@@ -874,10 +874,11 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
         }
         return QVariant(QString());
     } catch (const platform::RuntimeError& e) {
-        if (e.number() == platform::ado::adErrNotSupported) return QVariant();
+        if (e.number() == platform::ado::adErrNotSupported || m_cancel) return QVariant();
         ShowError(e.number(), e.description(), QStringLiteral("cADODB.GetCheckConstraints"));
         return QVariant();
     } catch (const std::exception& e) {
+        if (m_cancel) return QVariant();
         const auto [n, d] = Describe(e);
         ShowError(n, d, QStringLiteral("cADODB.GetCheckConstraints"));
         return QVariant();

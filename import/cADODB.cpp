@@ -3,6 +3,7 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
+#include "platform/OffThread.h"
 #include "platform/adox/Adox.h"
 #include "platform/ui/Host.h"
 
@@ -228,49 +229,68 @@ QVariantList cADODB::ObjectRestriction(const QString& documentName, int namePosi
 
 // ---- connection and driver -------------------------------------------------------------
 
+void cADODB::OpenConnection() {
+    m_connection.CursorLocation = platform::ado::adUseClient;
+    if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
+    m_connection.ConnectionString = m_connectionString;
+    // The open itself runs where this is called (ConnectWhileWaiting calls it on a
+    // thread of its own); the catalogue statements then wait in the event loop.
+    m_connection.WaitInEventLoop = false;
+    m_connection.Open();
+    m_connection.WaitInEventLoop = true;
+}
+
 bool cADODB::ADOConnect() {
     try {
-        m_connection.CursorLocation = platform::ado::adUseClient;
-        if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
-        m_connection.ConnectionString = m_connectionString;
-        // Opening stays on the calling thread: the wizard's window cannot yet be
-        // unloaded safely while a connect is under way.
-        m_connection.WaitInEventLoop = false;
-        m_connection.Open();
-        m_connection.WaitInEventLoop = true;
+        OpenConnection();
         return true;
     } catch (const std::exception& e) {
-        auto [number, description] = Describe(e);
-        if (!m_connection.Errors().isEmpty()) {
-            number = m_connection.Errors().first().Number;
-            description = m_connection.Errors().first().Description;
-        }
-        const auto box = [](const QString& message, const QString& title) {
-            platform::ui::host().message(message, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, title);
-        };
-        if (number == platform::ado::adErrGeneric) {
-            // The driver's own reason tells a mistyped name from a server that is down.
-            const QString reason = description.section(QLatin1Char('\n'), 0, 0).trimmed();
-            box(QStringLiteral("Please check the server name and database name and try again.") +
-                    (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
-                kAppTitle);
-        }
-        else if (number == platform::ado::adErrLoginFailed)
-            box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
-        else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
-                 number == platform::err::InvalidArgument || number == platform::ado::adErrTimeout)
-            box(description, kAppTitle);
-        else if (number == platform::adox::jetErrFileNotFound || number == platform::adox::jetErrCannotOpen
-                 || number == platform::adox::jetErrUnrecognizedFormat || number == platform::adox::jetErrInvalidPassword)
-            box(description, kAppTitle);  // an Access file that cannot be read: the reason
-        else if (number == platform::ado::adErrProviderNotFound)
-            box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
-                gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
-        else
-            ShowError(number, description, QStringLiteral("ADOConnect"));
-        if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
+        ReportConnectFailure(e);
         return false;
     }
+}
+
+cADODB::ConnectOutcome cADODB::ConnectWhileWaiting(const std::shared_ptr<cADODB>& reader, const std::function<bool()>& abandon) {
+    try {
+        const platform::OffThreadEnd end =
+            platform::RunOffThreadUnlessAbandoned([reader] { reader->OpenConnection(); }, abandon);
+        return end == platform::OffThreadEnd::Finished ? ConnectOutcome::Connected : ConnectOutcome::Abandoned;
+    } catch (const std::exception& e) {
+        reader->ReportConnectFailure(e);
+        return ConnectOutcome::Failed;
+    }
+}
+
+void cADODB::ReportConnectFailure(const std::exception& e) {
+    auto [number, description] = Describe(e);
+    if (!m_connection.Errors().isEmpty()) {
+        number = m_connection.Errors().first().Number;
+        description = m_connection.Errors().first().Description;
+    }
+    const auto box = [](const QString& message, const QString& title) {
+        platform::ui::host().message(message, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, title);
+    };
+    if (number == platform::ado::adErrGeneric) {
+        // The driver's own reason tells a mistyped name from a server that is down.
+        const QString reason = description.section(QLatin1Char('\n'), 0, 0).trimmed();
+        box(QStringLiteral("Please check the server name and database name and try again.") +
+                (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
+            kAppTitle);
+    }
+    else if (number == platform::ado::adErrLoginFailed)
+        box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
+    else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
+             number == platform::err::InvalidArgument || number == platform::ado::adErrTimeout)
+        box(description, kAppTitle);
+    else if (number == platform::adox::jetErrFileNotFound || number == platform::adox::jetErrCannotOpen
+             || number == platform::adox::jetErrUnrecognizedFormat || number == platform::adox::jetErrInvalidPassword)
+        box(description, kAppTitle);  // an Access file that cannot be read: the reason
+    else if (number == platform::ado::adErrProviderNotFound)
+        box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
+            gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
+    else
+        ShowError(number, description, QStringLiteral("ADOConnect"));
+    if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
 }
 
 bool cADODB::GenerateXML() {

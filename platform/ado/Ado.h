@@ -126,6 +126,8 @@ public:
     // later (the server stopped answering), the connection's link to the server is shut
     // down, the call ends with adErrCancelled and the connection is closed. An Open is
     // not cancelled: it ends at ConnectionTimeout.
+    // An OpenSchema answered from a rowset already read runs no statement and returns at
+    // once, without the worker thread and without turning the event loop.
     bool WaitInEventLoop = false;
     std::function<bool()> CancelRequested;
 

@@ -305,8 +305,8 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
 }
 
 RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {
-    // A rowset already read is answered from memory at once: no worker thread, no
-    // wait (an import asks several times per column).
+    // A rowset already read is answered from memory: no statement runs, so neither a
+    // worker thread nor a wait is wanted (an import asks this tens of times per table).
     if (d->cache.holds(schemaId)) return OpenSchemaHere(schemaId, restrictions);
     RecordsetPtr rs;
     RunWaiting([&] { rs = OpenSchemaHere(schemaId, restrictions); }, true);

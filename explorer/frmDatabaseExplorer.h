@@ -276,6 +276,7 @@ private:
     void PrintPreview(WebBrowser* browser);
     void ShowReportSetup();
 
+    // The controls (ExplorerControls.cpp) and their layout (ExplorerLayout.cpp).
     void BuildMenus();
     void BuildToolbar();
     void BuildPanes();
@@ -289,11 +290,14 @@ private:
     void LayoutQueryPage();
     void UpdateClock();
 
+    // The history (HistoryCommands.cpp).
     void LoadHistoryXML();
     void GenerateHistory();
+
     void FetchXMLDBInfo();
 
-    // Node selection. Connects the object list's events and readies the XML preview.
+    // Node selection (NodeSelectionCommands.cpp). Connects the object list's events and
+    // readies the XML preview.
     void ConnectObjectList();
     bool ProcessTagValue(QTreeWidgetItem* Node);
     bool LoadCurrentDB(const QString& sKey);

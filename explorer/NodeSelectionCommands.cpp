@@ -46,23 +46,14 @@ struct ListFill {
 
 [[noreturn]] void elementNotFound() { throw platform::RuntimeError(35601, QStringLiteral("Element not found")); }
 
-// The group and connection positions of the connection that node belongs to, read
-// from the level codes of the connection's node and of its group's node. False when
-// the node lies below no connection.
-bool connectionOfNode(const QTreeWidgetItem* node, int& g, int& c) {
-    for (; node; node = node->parent()) {
-        const QString tag = TreeNodes::Tag(node);
-        if (!IsLevelCode(tag) || LevelOf(tag) != 3) continue;
-        const QString groupTag = TreeNodes::Tag(node->parent());
-        if (!IsLevelCode(groupTag) || LevelOf(groupTag) != 2) return false;
-        g = PositionOf(groupTag);
-        c = PositionOf(tag);
-        return true;
-    }
-    return false;
-}
-
 }  // namespace
+
+NodeSelection::NodeValue frmDatabaseExplorer::ValueOf(const QTreeWidgetItem* Node) {
+    if (!Node) return {};
+    QStringList above;
+    for (const QTreeWidgetItem* up = Node->parent(); up; up = up->parent()) above << TreeNodes::Tag(up);
+    return NodeSelection::DecodeNode(TreeNodes::Key(Node), TreeNodes::Tag(Node), above);
+}
 
 void frmDatabaseExplorer::ConnectObjectList() {
     lsvDescription->header()->setSectionsClickable(true);
@@ -99,24 +90,23 @@ void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
         if (!Node) objectRequired();
         miLastNodeIndex = qint16(TreeNodes::Index(Node));
         sbPanels[1]->setText(Node->text(0));
-        const QString tag = TreeNodes::Tag(Node);
-        if (tag.isEmpty()) return;
-        const QString key = TreeNodes::Key(Node);
+        const NodeSelection::NodeValue node = ValueOf(Node);
+        if (node.tag.isEmpty()) return;
         QToolButton* newDatabase = Button(tlbAdmin, QStringLiteral("NewDatabase"));
         QToolButton* newGroup = Button(tlbAdmin, QStringLiteral("NewGroup"));
 
-        if (!IsLevelCode(tag)) {
+        if (node.IsObject()) {
             // An object: its details, its script or its columns.
             SetListCheckBoxes(false);
-            if (!LoadCurrentDB(key)) return;
-            DisplayInList(key, tag);
-            PreviewHTML(tag);
+            if (!LoadCurrentDB(node)) return;
+            DisplayInList(node.key, node.tag);
+            PreviewHTML(node.tag);
             for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, true);
-            gPreviewXPath = tag;
+            gPreviewXPath = node.tag;
             return;
         }
 
-        ProcessTagValue(Node);
+        ProcessTagValue(node, Node);
         switch (miNodeLevel) {
         case 1:
             mnuSubFile.value(1)->setEnabled(false);
@@ -162,7 +152,7 @@ void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
         if (miNodeLevel < 3) {
             SetListCheckBoxes(false);
         } else {
-            if (!LoadCurrentDB(key)) return;
+            if (!LoadCurrentDB(node)) return;
             SetListCheckBoxes(true);
             CheckAll();
         }
@@ -177,18 +167,14 @@ void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
     });
 }
 
-bool frmDatabaseExplorer::ProcessTagValue(QTreeWidgetItem* Node) {
+bool frmDatabaseExplorer::ProcessTagValue(const NodeSelection::NodeValue& node, const QTreeWidgetItem* Node) {
     return TrapValue(source("ProcessTagValue"), [&]() -> bool {
         if (!Node) objectRequired();
-        const QString tag = TreeNodes::Tag(Node);
-        const QString key = TreeNodes::Key(Node);
-        if (!IsLevelCode(tag)) return key.isEmpty() ? false : LoadCurrentDB(key);
+        if (!node.isCode) return node.key.isEmpty() ? false : LoadCurrentDB(node);
 
-        const NodeSelection::TagValue value = NodeSelection::DecodeTag(tag);
-        miSeparatorPosition = value.hasIndex ? qint16(qMax<qsizetype>(0, tag.indexOf(gDecimalSymbol) + 1)) : qint16(0);
-        miNodeLevel = qint16(value.level);
-        if (value.hasIndex) miNodeIndex = qint16(value.index);
-        if (miNodeLevel != 2) return LoadCurrentDB(key);
+        miNodeLevel = qint16(node.level);
+        if (node.hasIndex) miNodeIndex = qint16(node.index);
+        if (miNodeLevel != 2) return LoadCurrentDB(node);
 
         // A group: a new connection of it takes the position after its last one (its
         // "(No Item)" placeholder is no connection).
@@ -201,14 +187,13 @@ bool frmDatabaseExplorer::ProcessTagValue(QTreeWidgetItem* Node) {
     }, false);
 }
 
-bool frmDatabaseExplorer::LoadCurrentDB(const QString& sKey) {
+bool frmDatabaseExplorer::LoadCurrentDB(const NodeSelection::NodeValue& node) {
     return TrapValue(source("LoadCurrentDB"), [&]() -> bool {
-        if (!sKey.contains(QLatin1Char('|'))) return false;
-        // The tree tells the connection's positions even when a name holds "|"; a
-        // key that is in no node is read field by field.
-        int g = 0, c = 0;
-        if (!connectionOfNode(TreeNodes::FindByKey(trvMain, sKey), g, c) && !NodeSelection::PositionsOfKey(sKey, g, c))
-            return false;
+        if (!node.key.contains(QLatin1Char('|'))) return false;
+        // The node's place in the tree tells the connection's positions even when a
+        // name holds "|"; outside a connection the key is read field by field.
+        int g = node.group, c = node.connection;
+        if (!node.InConnection() && !NodeSelection::PositionsOfKey(node.key, g, c)) return false;
         switch (NodeSelection::MakeCurrent(g, c)) {
         case NodeSelection::Load::NoConnection: return false;
         case NodeSelection::Load::LoadFailed:
@@ -306,7 +291,7 @@ QString frmDatabaseExplorer::GetReportXPath(const QString& sKey) {
     return TrapValue(source("GetReportXPath"), [&] {
         const QTreeWidgetItem* node = TreeNodes::FindByKey(trvMain, sKey);
         if (!node) elementNotFound();
-        return NodeSelection::StructurePathOfTag(TreeNodes::Tag(node));
+        return ValueOf(node).StructurePath();
     }, QString());
 }
 

@@ -35,6 +35,9 @@ class QTreeWidgetItem;
 class SplitterBar;
 class WebBrowser;
 class cADODB;
+namespace NodeSelection {
+struct NodeValue;
+}
 
 class frmDatabaseExplorer : public QMainWindow, public SharedForm<frmDatabaseExplorer> {
     Q_OBJECT
@@ -299,8 +302,12 @@ private:
     // Node selection (NodeSelectionCommands.cpp). Connects the object list's events and
     // readies the XML preview.
     void ConnectObjectList();
-    bool ProcessTagValue(QTreeWidgetItem* Node);
-    bool LoadCurrentDB(const QString& sKey);
+    // The node decoded once; the procedures below take that value.
+    static NodeSelection::NodeValue ValueOf(const QTreeWidgetItem* Node);
+    // Takes the level and position of a level-code node (a group also sets the
+    // position of its next connection); makes the node's connection current.
+    bool ProcessTagValue(const NodeSelection::NodeValue& node, const QTreeWidgetItem* Node);
+    bool LoadCurrentDB(const NodeSelection::NodeValue& node);
     void DisplayChildren(const QString& sLHXPath);
     void DisplayInList(const QString& sKey, const QString& sXPath);
     void CheckAll();
@@ -363,11 +370,10 @@ private:
     float m_layoutTwips = 0;
 
     // Node selection: the last clicked node's index, the level and index of the last
-    // numeric tag and where its separator stood (0 for none).
+    // level-code node.
     qint16 miLastNodeIndex = 0;
     qint16 miNodeLevel = 0;
     qint16 miNodeIndex = 0;
-    qint16 miSeparatorPosition = 0;
     // The object list: check boxes on, sorting on, the sort column and order, and a
     // fill in progress (check marks set by the program are no user's ticks).
     bool m_listCheckBoxes = false;

@@ -230,7 +230,6 @@ void frmDatabaseExplorer::Form_Unload() {
         mQueryConnection.reset();
         if (!gErrorOccurred) ClearAllTemporaryFiles();
         UnloadAllForms(FormName());
-        oADO.reset();
     });
 }
 

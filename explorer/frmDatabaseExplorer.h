@@ -34,7 +34,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class SplitterBar;
 class WebBrowser;
-class cADODB;
 namespace NodeSelection {
 struct NodeValue;
 }
@@ -341,8 +340,6 @@ private:
     void CollapseAllAndNode(QTreeWidgetItem* Node);
     void CopyChildNamesToClipboard();
 
-    // Catalogue reader of a connection refresh; receives its progress.
-    std::shared_ptr<cADODB> oADO;
     std::shared_ptr<platform::ado::Connection> mQueryConnection;
     // What the last statement of the query tab returned; the grid's model holds the
     // rows.

@@ -23,3 +23,11 @@ if(MORVALEX_SANITIZE)
                                                    -fno-sanitize-recover=undefined)
   target_link_options(morvalex_common INTERFACE -fsanitize=address,undefined)
 endif()
+
+# Turns off the implicit const char* -> QString conversions in the named targets' own
+# sources, so every text states its encoding (QStringLiteral, QLatin1String, fromUtf8).
+function(morvalex_explicit_strings)
+  foreach(_target IN LISTS ARGN)
+    target_compile_definitions(${_target} PRIVATE QT_NO_CAST_FROM_ASCII)
+  endforeach()
+endfunction()

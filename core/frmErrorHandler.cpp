@@ -22,10 +22,15 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 QString when(const QDateTime& t) { return QLocale::system().toString(t, QLocale::ShortFormat); }
 
-[[noreturn]] void endAfter(const QString& text) {
-    bGlobal::Critical(text);
+// The main window is found by name: it lives in a library above this one.
+void unloadMainWindow() {
     for (Form* f : Forms::Loaded())
         if (f->FormName() == QLatin1String("frmDatabaseExplorer")) f->Unload();
+}
+
+[[noreturn]] void endAfter(const QString& text) {
+    bGlobal::Critical(text);
+    unloadMainWindow();
     platform::ui::endProgram(1);
 }
 }  // namespace
@@ -204,8 +209,7 @@ void frmErrorHandler::CloseAll() {
     try {
         bGlobal::ClearAllTemporaryFiles();
         Unload();
-        for (Form* f : Forms::Loaded())
-            if (f->FormName() == QLatin1String("frmDatabaseExplorer")) f->Unload();
+        unloadMainWindow();
     } catch (const std::exception& e) {
         ButtonFailed(e, QStringLiteral("CloseAll"));
         return;

@@ -33,9 +33,14 @@ private:
     QString m_xsl, m_index, m_template;
 };
 
-// A target that cannot become a document is refused before any work: a folder, or a
-// file in a folder that may not be written.
-bool TargetWritable(const QString& sWordFileName) {
+// Whether a conversion into the file may start: LibreOffice is there, and the target
+// can become a document (not a folder, nor a file in a folder that may not be
+// written). The user is told why not.
+bool CanConvertInto(const cWord& word, const QString& sWordFileName) {
+    if (!word.WordObjectCreated()) {
+        Critical(kNoWord);
+        return false;
+    }
     const QString problem = ReportSettings::DestinationProblem(sWordFileName, false);
     if (problem.isEmpty()) return true;
     Critical(problem);
@@ -57,11 +62,7 @@ QString PreviewContentFile() { return DataPath() + QStringLiteral("/temppreviewc
 
 bool Save(const QString& sWordFileName) {
     cWord word;
-    if (!word.WordObjectCreated()) {
-        Critical(kNoWord);
-        return false;
-    }
-    if (!TargetWritable(sWordFileName)) return false;
+    if (!CanConvertInto(word, sWordFileName)) return false;
     return TrapValue(QStringLiteral("frmDatabaseExplorer.SaveNowInWord"), [&] {
         const QString content = ContentFile();
         if (QFileInfo::exists(content)) {
@@ -84,11 +85,7 @@ bool Save(const QString& sWordFileName) {
 
 bool Convert(const QString& sHTMLFile, const QString& sWordFileName) {
     cWord word;
-    if (!word.WordObjectCreated()) {
-        Critical(kNoWord);
-        return false;
-    }
-    if (!TargetWritable(sWordFileName)) return false;
+    if (!CanConvertInto(word, sWordFileName)) return false;
     return ConvertWith(word, sHTMLFile, sWordFileName);
 }
 

@@ -1,7 +1,7 @@
+#include "core/Forms.h"
 #include "core/bGlobal.h"
 #include "core/frmDisplayError.h"
 #include "core/frmErrorHandler.h"
-#include "explorer/frmDatabaseExplorer.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -31,15 +31,29 @@ struct Errors : ::testing::Test {
 };
 
 QString lines(const QStringList& l) { return l.join(QStringLiteral("\r\n")); }
+
+// Stands in for the main window: the error handler finds it by name among the loaded
+// windows, as it finds the real one.
+struct MainWindow : Form {
+    bool unloaded = false;
+    MainWindow() { Forms::Register(this); }
+    ~MainWindow() override { Forms::Unregister(this); }
+    QString FormName() const override { return QStringLiteral("frmDatabaseExplorer"); }
+    void Unload() override {
+        unloaded = true;
+        Forms::Unregister(this);
+    }
+};
 }  // namespace
 
 TEST_F(Errors, DontSendClearsTemporaryFilesUnloadsTheMainWindowAndEnds) {
     testsupport::WriteFile(folder.file(QStringLiteral("temp.html")), QStringLiteral("x"));
-    frmDatabaseExplorer::instance();
+    MainWindow main;
     EXPECT_THROW(reportAndClick("cmdDontSend"), ProgramEnded);
     EXPECT_TRUE(gErrorOccurred);
     EXPECT_FALSE(QFile::exists(folder.file(QStringLiteral("temp.html"))));
-    EXPECT_FALSE(frmDatabaseExplorer::exists());
+    EXPECT_TRUE(main.unloaded);
+    EXPECT_FALSE(Forms::IsLoaded(QStringLiteral("frmDatabaseExplorer")));
     EXPECT_FALSE(frmErrorHandler::exists());
     EXPECT_EQ(host->prompts.last().kind, QStringLiteral("end"));
 }

@@ -44,7 +44,7 @@ struct MigrateToPostgres : MigrationTest {
         importtest::NewTreeDocument();
         gGroupIndex = 0;
         gConnectionIndex = 0;
-        const QString source = importtest::SqliteDatabase(MORVALEX_SOURCE_DIR "/tests/data/import/fixture-sqlite.sql");
+        const QString source = importtest::SqliteDatabase(QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/fixture-sqlite.sql"));
         ASSERT_TRUE(importtest::RunImport(source, dbOthers, QStringLiteral("shop")));
     }
     void TearDown() override {

@@ -36,7 +36,7 @@ struct Wizard : MigrationTest {
 
     void SetUp() override {
         MigrationTest::SetUp();
-        source = importtest::SqliteDatabase(MORVALEX_SOURCE_DIR "/tests/data/import/fixture-sqlite.sql");
+        source = importtest::SqliteDatabase(QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/fixture-sqlite.sql"));
         if (testdb::PgConfigured()) {
             database = std::make_unique<testdb::PgDatabase>();
             pg = database->connectionString();

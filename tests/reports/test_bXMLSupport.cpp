@@ -14,6 +14,7 @@
 
 using namespace bGlobal;
 using namespace reporttest;
+using namespace Qt::StringLiterals;
 using bXMLSupport::SaveAsHTML;
 
 namespace {
@@ -143,15 +144,15 @@ TEST_P(Paging, PagesAndIndexFollowTheObjectsPerPage) {
 INSTANTIATE_TEST_SUITE_P(
     Reports, Paging,
     ::testing::Values(
-        PagingCase{"twelve objects in pages of five", {}, 5, {"shop1To5", "shop6To10", "shop11To12"}, {3, 2, 1, 2, 4}},
+        PagingCase{"twelve objects in pages of five", {}, 5, {u"shop1To5"_s, u"shop6To10"_s, u"shop11To12"_s}, {3, 2, 1, 2, 4}},
         PagingCase{"ten objects make exactly two pages",
-                   {"DATABASE/STOREDPROCEDURE", "DATABASE/VIEW[1]"}, 5, {"shop1To5", "shop6To10"}, {3, 1, 0, 2, 4}},
+                   {u"DATABASE/STOREDPROCEDURE"_s, u"DATABASE/VIEW[1]"_s}, 5, {u"shop1To5"_s, u"shop6To10"_s}, {3, 1, 0, 2, 4}},
         PagingCase{"no object makes no page",
-                   {"DATABASE/TABLE", "DATABASE/TABLE/INDEX", "DATABASE/TABLE/TRIGGER", "DATABASE/VIEW",
-                    "DATABASE/STOREDPROCEDURE"},
+                   {u"DATABASE/TABLE"_s, u"DATABASE/TABLE/INDEX"_s, u"DATABASE/TABLE/TRIGGER"_s, u"DATABASE/VIEW"_s,
+                    u"DATABASE/STOREDPROCEDURE"_s},
                    5, {}, {0, 0, 0, 0, 0}},
-        PagingCase{"all objects on one page", {}, 12, {"shop1To12"}, {3, 2, 1, 2, 4}},
-        PagingCase{"a setting below one pages by five", {}, 0, {"shop1To5", "shop6To10", "shop11To12"}, {3, 2, 1, 2, 4}}),
+        PagingCase{"all objects on one page", {}, 12, {u"shop1To12"_s}, {3, 2, 1, 2, 4}},
+        PagingCase{"a setting below one pages by five", {}, 0, {u"shop1To5"_s, u"shop6To10"_s, u"shop11To12"_s}, {3, 2, 1, 2, 4}}),
     [](const auto& testInfo) {
         QString name = QString::fromLatin1(testInfo.param.what);
         name.replace(QLatin1Char(' '), QLatin1Char('_'));
@@ -169,20 +170,20 @@ TEST_F(Reports, SplitIndexLinksEveryObjectToItsPage) {
     ASSERT_EQ(lists.size(), 5);
     const QString p1 = QStringLiteral("shop1To5.html#"), p2 = QStringLiteral("shop6To10.html#"),
                   p3 = QStringLiteral("shop11To12.html#");
-    EXPECT_EQ(lists[0].entries, (QList<Entry>{{"TABLE", "Customers", p1 + "Customers"},
-                                              {"TABLE", "Orders", p1 + "Orders"},
-                                              {"TABLE", "Order Details", p1 + "Order%20Details"}}));
-    EXPECT_EQ(lists[1].entries, (QList<Entry>{{"VIEW", "OpenOrders", p2 + "view:OpenOrders"},
-                                              {"VIEW", "BigCustomers", p3 + "view:BigCustomers"}}));
-    EXPECT_EQ(lists[2].entries, (QList<Entry>{{"STOREDPROCEDURE", "place_order", p3 + "procedure:place_order"}}));
+    EXPECT_EQ(lists[0].entries, (QList<Entry>{{u"TABLE"_s, u"Customers"_s, p1 + u"Customers"_s},
+                                              {u"TABLE"_s, u"Orders"_s, p1 + u"Orders"_s},
+                                              {u"TABLE"_s, u"Order Details"_s, p1 + u"Order%20Details"_s}}));
+    EXPECT_EQ(lists[1].entries, (QList<Entry>{{u"VIEW"_s, u"OpenOrders"_s, p2 + u"view:OpenOrders"_s},
+                                              {u"VIEW"_s, u"BigCustomers"_s, p3 + u"view:BigCustomers"_s}}));
+    EXPECT_EQ(lists[2].entries, (QList<Entry>{{u"STOREDPROCEDURE"_s, u"place_order"_s, p3 + u"procedure:place_order"_s}}));
     EXPECT_EQ(lists[3].entries,
-              (QList<Entry>{{"TRIGGER", "trg_orders_stamp", p2 + "trigger:Orders/trg_orders_stamp"},
-                            {"TRIGGER", "trg_details_check", p2 + "trigger:Order%20Details/trg_details_check"}}));
+              (QList<Entry>{{u"TRIGGER"_s, u"trg_orders_stamp"_s, p2 + u"trigger:Orders/trg_orders_stamp"_s},
+                            {u"TRIGGER"_s, u"trg_details_check"_s, p2 + u"trigger:Order%20Details/trg_details_check"_s}}));
     EXPECT_EQ(lists[4].entries,
-              (QList<Entry>{{"INDEX", "pk_customers", p1 + "index:Customers/pk_customers"},
-                            {"INDEX", "ix_customers_email", p1 + "index:Customers/ix_customers_email"},
-                            {"INDEX", "pk_orders", p2 + "index:Orders/pk_orders"},
-                            {"INDEX", "pk_details", p2 + "index:Order%20Details/pk_details"}}));
+              (QList<Entry>{{u"INDEX"_s, u"pk_customers"_s, p1 + u"index:Customers/pk_customers"_s},
+                            {u"INDEX"_s, u"ix_customers_email"_s, p1 + u"index:Customers/ix_customers_email"_s},
+                            {u"INDEX"_s, u"pk_orders"_s, p2 + u"index:Orders/pk_orders"_s},
+                            {u"INDEX"_s, u"pk_details"_s, p2 + u"index:Order%20Details/pk_details"_s}}));
 
     // The first page holds tables and indexes; the second page's trigger and index
     // blocks link to their tables on the first page.
@@ -228,8 +229,8 @@ TEST_F(Reports, TableLinksChangeOnTriggerPagesAndViewPagesStayAsWritten) {
     ASSERT_TRUE(SaveAsHTML(out, true));
     EXPECT_TRUE(errors.isEmpty());
 
-    EXPECT_EQ(HtmlFiles(out), (QStringList{"index.html", "shop101To101.html", "shop102To102.html", "shop1To1.html",
-                                           "shop2To2.html", "shop3To3.html", "shop4To4.html", "shop5To5.html"}));
+    EXPECT_EQ(HtmlFiles(out), (QStringList{u"index.html"_s, u"shop101To101.html"_s, u"shop102To102.html"_s, u"shop1To1.html"_s,
+                                           u"shop2To2.html"_s, u"shop3To3.html"_s, u"shop4To4.html"_s, u"shop5To5.html"_s}));
     const QString trigger = testsupport::ReadFile(out + QStringLiteral("shop4To4.html"));
     EXPECT_TRUE(trigger.contains(QLatin1String("<a href=\"shop1To1.html#Customers\">"))) << qPrintable(trigger);
     const QString view = testsupport::ReadFile(out + QStringLiteral("shop101To101.html"));
@@ -237,7 +238,7 @@ TEST_F(Reports, TableLinksChangeOnTriggerPagesAndViewPagesStayAsWritten) {
 
     cXML index;
     ASSERT_TRUE(index.LoadXMLFile(out + QStringLiteral("index.xml")));
-    EXPECT_EQ(ReadIndex(index)[0].entries.first(), (Entry{"TABLE", "Customers", "shop1To1.html#Customers"}));
+    EXPECT_EQ(ReadIndex(index)[0].entries.first(), (Entry{u"TABLE"_s, u"Customers"_s, u"shop1To1.html#Customers"_s}));
     // Without an index style sheet the index page holds the template only.
     const QString indexPage = testsupport::ReadFile(out + QStringLiteral("index.html"));
     EXPECT_FALSE(indexPage.contains(QLatin1String("<!-- Your report here -->")));
@@ -278,8 +279,8 @@ TEST_F(Reports, SinglePageHoldsContentsThenReportAndLinksToItself) {
     const QList<IndexList> lists = ReadIndex(*oIndexXML);
     ASSERT_EQ(lists.size(), 5);
     EXPECT_EQ(lists[0].count, 3);
-    EXPECT_EQ(lists[0].entries.first(), (Entry{"TABLE", "Customers", "shop report.html#Customers"}));
-    EXPECT_EQ(lists[4].entries.last(), (Entry{"INDEX", "pk_details", "shop report.html#index:Order%20Details/pk_details"}));
+    EXPECT_EQ(lists[0].entries.first(), (Entry{u"TABLE"_s, u"Customers"_s, u"shop report.html#Customers"_s}));
+    EXPECT_EQ(lists[4].entries.last(), (Entry{u"INDEX"_s, u"pk_details"_s, u"shop report.html#index:Order%20Details/pk_details"_s}));
 
     const QString page = testsupport::ReadFile(file);
     EXPECT_LT(page.indexOf(QLatin1String("id=\"morv:contents\"")), page.indexOf(QLatin1String("<Br><br><div class=\"report-body\">")));
@@ -335,14 +336,14 @@ INSTANTIATE_TEST_SUITE_P(
     Reports, Templates,
     ::testing::Values(
         TemplateCase{"style_placeholder_inlines_the_css",
-                     "<html><head><style><!-- Style content here --></style></head><body><h1><!-- Your database name "
-                     "--></h1><!-- Your report here --></body></html>",
+                     QStringLiteral("<html><head><style><!-- Style content here --></style></head><body><h1><!-- Your "
+                                    "database name --></h1><!-- Your report here --></body></html>"),
                      true, false},
         TemplateCase{"without_it_the_css_is_linked_by_path",
-                     "<html><head><link rel=\"stylesheet\" href=\"<!--Your CSS Path-->\"><title><!-- Your database name "
-                     "--></title></head><body><!-- Your report here --></body></html>",
+                     QStringLiteral("<html><head><link rel=\"stylesheet\" href=\"<!--Your CSS Path-->\"><title><!-- Your "
+                                    "database name --></title></head><body><!-- Your report here --></body></html>"),
                      false, true},
-        TemplateCase{"the_word_template_inlines_the_css", "", true, false}),
+        TemplateCase{"the_word_template_inlines_the_css", QString(), true, false}),
     [](const auto& testInfo) { return std::string(testInfo.param.what); });
 
 TEST_F(Reports, ContentsWithoutTheMarkerStillCarryTheReport) {

@@ -127,7 +127,8 @@ TEST_F(Settings, StoringAChoiceSetsEveryReportGlobal) {
         bool paging;
         const char* pages;
         bool ownXSL;
-        QString css, xsl;
+        const char* css;
+        QString xsl;
         bool printerFriendly;
         qint16 objects;
     } cases[] = {
@@ -146,7 +147,7 @@ TEST_F(Settings, StoringAChoiceSetsEveryReportGlobal) {
         choice.nameSpaceName = QStringLiteral("mv");
         ReportSettings::Store(choice, false);
         SCOPED_TRACE(c.style);
-        EXPECT_EQ(gReportCSSFile, c.css);
+        EXPECT_EQ(gReportCSSFile, QLatin1String(c.css));
         EXPECT_EQ(gPrinterFriendly, c.printerFriendly);
         EXPECT_EQ(gReportXSLFile, c.xsl);
         EXPECT_EQ(gIndexXSLFile, c.xsl);

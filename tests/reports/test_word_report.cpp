@@ -16,23 +16,6 @@ using namespace bGlobal;
 
 namespace {
 
-// Sets an environment variable for the life of the object.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const QByteArray& value) : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
-        qputenv(name, value);
-    }
-    ~ScopedEnv() {
-        if (m_had) qputenv(m_name, m_old);
-        else qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_had;
-    QByteArray m_old;
-};
-
 struct Word : reporttest::ReportTest {
     void SetUp() override {
         ReportTest::SetUp();
@@ -85,7 +68,7 @@ TEST_F(Word, TheDocumentHoldsEveryTableWithItsColumnsAndTheGlobalsStay) {
 
 TEST_F(Word, WithoutLibreOfficeTheCommandSaysWordIsNotAvailable) {
     const QTemporaryDir empty;
-    const ScopedEnv path("PATH", empty.path().toUtf8());
+    const testsupport::ScopedEnv path("PATH", empty.path());
     const Globals before = Now();
     const QString doc = Made(QStringLiteral("none")) + QStringLiteral("shop.doc");
     EXPECT_FALSE(WordReport::Save(doc));
@@ -101,8 +84,8 @@ TEST_F(Word, AConversionThatHangsIsEndedAtTheTimeLimit) {
     const QString soffice = bin.path() + QStringLiteral("/soffice");
     testsupport::WriteFile(soffice, QStringLiteral("#!/bin/sh\nsleep 60 &\nsleep 60\n"));
     QFile::setPermissions(soffice, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    const ScopedEnv path("PATH", (bin.path() + QStringLiteral(":/usr/bin:/bin")).toUtf8());
-    const ScopedEnv limit("MORVALEX_WORD_TIMEOUT_MS", "1500");
+    const testsupport::ScopedEnv path("PATH", bin.path() + QStringLiteral(":/usr/bin:/bin"));
+    const testsupport::ScopedEnv limit("MORVALEX_WORD_TIMEOUT_MS", QStringLiteral("1500"));
     const Globals before = Now();
     const QString doc = Made(QStringLiteral("hang")) + QStringLiteral("shop.doc");
     QElapsedTimer timer;

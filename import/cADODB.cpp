@@ -3,6 +3,7 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
+#include "platform/OffThread.h"
 #include "platform/adox/Adox.h"
 #include "platform/ui/Host.h"
 
@@ -85,6 +86,16 @@ bool readsViews(int type) { return (type >= bGlobal::dbSQLServer2000 && type <= 
 platform::ado::RecordsetPtr execute(platform::ado::Connection& connection, const QString& command) {
     if (command.trimmed().isEmpty()) return std::make_shared<platform::ado::Recordset>();
     return connection.Execute(command);
+}
+
+// The rows listing a kind of object: the schema rowset under the restrictions when
+// the catalogue has no command of its own for the kind ('fromRowset'), else the
+// answer to the kind's catalogue command (about 'objectName' where it takes one).
+platform::ado::RecordsetPtr openListing(platform::ado::Connection& connection, const catalogue::Entry& entry, int kind,
+                                        bool fromRowset, int schemaId, const QVariantList& restrictions = QVariantList(),
+                                        const QString& objectName = QString()) {
+    if (fromRowset) return connection.OpenSchema(schemaId, restrictions);
+    return execute(connection, catalogue::BuildCommand(entry, kind, objectName));
 }
 
 }  // namespace
@@ -204,6 +215,10 @@ QString cADODB::ObjectName(const QVariant& schema, const QVariant& name) {
     return documentName;
 }
 
+QString cADODB::ListedName(const RecordsetPtr& rows, bool fromRowset, const QString& nameField, const QString& schemaField) {
+    return fromRowset ? ObjectName(rows->Fields(schemaField), rows->Fields(nameField)) : text(rows->Fields(nameField));
+}
+
 QVariantList cADODB::ObjectRestriction(const QString& documentName, int namePosition) const {
     const auto it = m_objects.constFind(documentName);
     if (it == m_objects.constEnd()) return restriction(namePosition, documentName);
@@ -214,49 +229,68 @@ QVariantList cADODB::ObjectRestriction(const QString& documentName, int namePosi
 
 // ---- connection and driver -------------------------------------------------------------
 
+void cADODB::OpenConnection() {
+    m_connection.CursorLocation = platform::ado::adUseClient;
+    if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
+    m_connection.ConnectionString = m_connectionString;
+    // The open itself runs where this is called (ConnectWhileWaiting calls it on a
+    // thread of its own); the catalogue statements then wait in the event loop.
+    m_connection.WaitInEventLoop = false;
+    m_connection.Open();
+    m_connection.WaitInEventLoop = true;
+}
+
 bool cADODB::ADOConnect() {
     try {
-        m_connection.CursorLocation = platform::ado::adUseClient;
-        if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
-        m_connection.ConnectionString = m_connectionString;
-        // Opening stays on the calling thread: the wizard's window cannot yet be
-        // unloaded safely while a connect is under way.
-        m_connection.WaitInEventLoop = false;
-        m_connection.Open();
-        m_connection.WaitInEventLoop = true;
+        OpenConnection();
         return true;
     } catch (const std::exception& e) {
-        auto [number, description] = Describe(e);
-        if (!m_connection.Errors().isEmpty()) {
-            number = m_connection.Errors().first().Number;
-            description = m_connection.Errors().first().Description;
-        }
-        const auto box = [](const QString& message, const QString& title) {
-            platform::ui::host().message(message, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, title);
-        };
-        if (number == platform::ado::adErrGeneric) {
-            // The driver's own reason tells a mistyped name from a server that is down.
-            const QString reason = description.section(QLatin1Char('\n'), 0, 0).trimmed();
-            box(QStringLiteral("Please check the server name and database name and try again.") +
-                    (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
-                kAppTitle);
-        }
-        else if (number == platform::ado::adErrLoginFailed)
-            box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
-        else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
-                 number == platform::err::InvalidArgument || number == platform::ado::adErrTimeout)
-            box(description, kAppTitle);
-        else if (number == platform::adox::jetErrFileNotFound || number == platform::adox::jetErrCannotOpen
-                 || number == platform::adox::jetErrUnrecognizedFormat || number == platform::adox::jetErrInvalidPassword)
-            box(description, kAppTitle);  // an Access file that cannot be read: the reason
-        else if (number == platform::ado::adErrProviderNotFound)
-            box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
-                gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
-        else
-            ShowError(number, description, QStringLiteral("ADOConnect"));
-        if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
+        ReportConnectFailure(e);
         return false;
     }
+}
+
+cADODB::ConnectOutcome cADODB::ConnectWhileWaiting(const std::shared_ptr<cADODB>& reader, const std::function<bool()>& abandon) {
+    try {
+        const platform::OffThreadEnd end =
+            platform::RunOffThreadUnlessAbandoned([reader] { reader->OpenConnection(); }, abandon);
+        return end == platform::OffThreadEnd::Finished ? ConnectOutcome::Connected : ConnectOutcome::Abandoned;
+    } catch (const std::exception& e) {
+        reader->ReportConnectFailure(e);
+        return ConnectOutcome::Failed;
+    }
+}
+
+void cADODB::ReportConnectFailure(const std::exception& e) {
+    auto [number, description] = Describe(e);
+    if (!m_connection.Errors().isEmpty()) {
+        number = m_connection.Errors().first().Number;
+        description = m_connection.Errors().first().Description;
+    }
+    const auto box = [](const QString& message, const QString& title) {
+        platform::ui::host().message(message, platform::ui::Icon::Critical, platform::ui::Buttons::Ok, title);
+    };
+    if (number == platform::ado::adErrGeneric) {
+        // The driver's own reason tells a mistyped name from a server that is down.
+        const QString reason = description.section(QLatin1Char('\n'), 0, 0).trimmed();
+        box(QStringLiteral("Please check the server name and database name and try again.") +
+                (reason.isEmpty() ? QString() : QStringLiteral("\r\n\r\n") + reason),
+            kAppTitle);
+    }
+    else if (number == platform::ado::adErrLoginFailed)
+        box(QStringLiteral("Incorrect database login name and password, try again!"), kAppTitle);
+    else if (number == platform::err::FileNotFound || number == platform::err::InvalidFileFormat ||
+             number == platform::err::InvalidArgument || number == platform::ado::adErrTimeout)
+        box(description, kAppTitle);
+    else if (number == platform::adox::jetErrFileNotFound || number == platform::adox::jetErrCannotOpen
+             || number == platform::adox::jetErrUnrecognizedFormat || number == platform::adox::jetErrInvalidPassword)
+        box(description, kAppTitle);  // an Access file that cannot be read: the reason
+    else if (number == platform::ado::adErrProviderNotFound)
+        box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
+            gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
+    else
+        ShowError(number, description, QStringLiteral("ADOConnect"));
+    if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
 }
 
 bool cADODB::GenerateXML() {
@@ -353,20 +387,17 @@ void cADODB::GenerateTablesXML() {
         }
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Tables);
         if (entry.exists() && !entry.hasType()) return;
-        RecordsetPtr rs;
         QString nameField = QStringLiteral("TABLE_NAME"), createdField = QStringLiteral("DATE_CREATED");
         const bool fallback = !entry.exists() || entry.type().toUpper() == QLatin1String("ADO");
-        if (fallback) {
-            rs = m_connection.OpenSchema(platform::ado::adSchemaTables, restriction(3, QStringLiteral("TABLE")));
-        } else {
+        if (!fallback) {
             nameField = entry.column(1);
             createdField = entry.column(2);
-            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Tables));
         }
+        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Tables, fallback, platform::ado::adSchemaTables,
+                                            restriction(3, QStringLiteral("TABLE")));
         if (atEnd(rs)) return;
         for (; !rs->IsEOF(); rs->MoveNext()) {
-            const QString name = fallback ? ObjectName(rs->Fields(QStringLiteral("TABLE_SCHEMA")), rs->Fields(nameField))
-                                          : text(rs->Fields(nameField));
+            const QString name = ListedName(rs, fallback, nameField);
             const QString created = text(rs->Fields(createdField));
             if (m_table == 0) AddTablesFolder();
             if (Raise(name, QStringLiteral("Table"), QStringLiteral("Importing"), 20, QString())) return;
@@ -387,18 +418,14 @@ void cADODB::GenerateTablesXML() {
 
 void cADODB::ReadColumns(const QString& tableName) {
     const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Columns);
-    RecordsetPtr rs;
     QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("COLUMN_NAME"), QStringLiteral("ORDINAL_POSITION"),
                           QStringLiteral("COLUMN_DEFAULT"), QStringLiteral("IS_NULLABLE"), QStringLiteral("DATA_TYPE"),
                           QStringLiteral("CHARACTER_MAXIMUM_LENGTH"), QStringLiteral("NUMERIC_PRECISION"),
                           QStringLiteral("DATETIME_PRECISION")};
     const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
-    if (fallback) {
-        rs = m_connection.OpenSchema(platform::ado::adSchemaColumns, ObjectRestriction(tableName, 2));
-    } else {
-        fields = entry.columns(int(fields.size()));
-        rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Columns, tableName));
-    }
+    if (!fallback) fields = entry.columns(int(fields.size()));
+    const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Columns, fallback, platform::ado::adSchemaColumns,
+                                        ObjectRestriction(tableName, 2), tableName);
     if (atEnd(rs)) return;
     for (; !rs->IsEOF(); rs->MoveNext()) {
         const QString column = text(rs->Fields(fields[1]));
@@ -450,17 +477,15 @@ void cADODB::ReadColumns(const QString& tableName) {
 QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnName) {
     return TrapValue(QStringLiteral("GetPrimaryKey"), [&] {
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::PrimaryKeys);
-        RecordsetPtr rs;
         QString columnField = QStringLiteral("COLUMN_NAME"), keyField = QStringLiteral("PK_NAME");
         const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
-        if (fallback) {
-            rs = m_connection.OpenSchema(platform::ado::adSchemaPrimaryKeys, ObjectRestriction(sTableName, 2));
-        } else {
+        if (!fallback) {
             const QStringList names = entry.columns(3);
             columnField = names[1];
             keyField = names[2];
-            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::PrimaryKeys, sTableName));
         }
+        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::PrimaryKeys, fallback, platform::ado::adSchemaPrimaryKeys,
+                                            ObjectRestriction(sTableName, 2), sTableName);
         QString result;
         if (atEnd(rs)) return result;
         for (; !rs->IsEOF(); rs->MoveNext()) {
@@ -512,17 +537,15 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
         const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Indexes);
         if (!entry.exists()) return;
         const bool fallback = entry.type() == QLatin1String("ADO");
-        RecordsetPtr rs;
         QString nameField = QStringLiteral("INDEX_NAME"), columnField = QStringLiteral("COLUMN_NAME"), descriptionField;
-        if (fallback) {
-            rs = m_connection.OpenSchema(platform::ado::adSchemaIndexes, ObjectRestriction(sTableName, 4));
-        } else {
+        if (!fallback) {
             const QStringList names = entry.columns(3);
             nameField = names[0];
             columnField = names[1];
             descriptionField = names[2];
-            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Indexes, sTableName));
         }
+        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Indexes, fallback, platform::ado::adSchemaIndexes,
+                                            ObjectRestriction(sTableName, 4), sTableName);
         if (atEnd(rs)) return;
         const int t = m_table;
         qint16 i = 0;
@@ -616,19 +639,13 @@ void cADODB::GenerateViewsXML() {
         const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
         QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("VIEW_DEFINITION"), QStringLiteral("IS_UPDATABLE"),
                               QStringLiteral("DATE_CREATED")};
-        RecordsetPtr rs;
-        if (fallback) {
-            rs = m_connection.OpenSchema(platform::ado::adSchemaViews);
-        } else {
-            fields = entry.columns(4);
-            rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Views));
-        }
+        if (!fallback) fields = entry.columns(4);
+        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Views, fallback, platform::ado::adSchemaViews);
         if (atEnd(rs)) return;
         const int g = gGroupIndex, c = gConnectionIndex;
         const QString connection = ConnectionPath();
         for (; !rs->IsEOF(); rs->MoveNext()) {
-            const QString name = fallback ? ObjectName(rs->Fields(QStringLiteral("TABLE_SCHEMA")), rs->Fields(fields[0]))
-                                          : text(rs->Fields(fields[0]));
+            const QString name = ListedName(rs, fallback, fields[0]);
             if (m_view == 0)
                 AddTreeEntry(QStringLiteral("VIEWS"),
                              {QStringLiteral("Name=Views"), QStringLiteral("Key=Views|%1|%2").arg(g).arg(c), QStringLiteral("RHXPath=8")},
@@ -647,23 +664,19 @@ void cADODB::GenerateViewsXML() {
 
             const catalogue::Entry columnsEntry = catalogue::Lookup(type, catalogue::ViewColumns);
             if (columnsEntry.exists() && !columnsEntry.type().isEmpty()) {
-                RecordsetPtr columns;
                 QString tableField = QStringLiteral("TABLE_NAME"), columnField = QStringLiteral("COLUMN_NAME");
-                if (fallback) {
-                    columns = m_connection.OpenSchema(platform::ado::adSchemaViewColumnUsage, ObjectRestriction(name, 2));
-                } else {
+                if (!fallback) {
                     const QStringList names = columnsEntry.columns(3);
                     tableField = names[1];
                     columnField = names[2];
-                    columns = execute(m_connection, catalogue::BuildCommand(columnsEntry, catalogue::ViewColumns, name));
                 }
+                const RecordsetPtr columns = openListing(m_connection, columnsEntry, catalogue::ViewColumns, fallback,
+                                                         platform::ado::adSchemaViewColumnUsage, ObjectRestriction(name, 2), name);
                 if (!atEnd(columns)) {
                     Raise(name, QString(), QString(), 20, QStringLiteral("Fetchings columns of ") + name);
                     for (; !columns->IsEOF(); columns->MoveNext()) {
                         const QString nameEntry = QStringLiteral("Name=") + text(columns->Fields(columnField));
-                        const QString source = fallback ? ObjectName(columns->Fields(QStringLiteral("TABLE_SCHEMA")),
-                                                                     columns->Fields(tableField))
-                                                        : text(columns->Fields(tableField));
+                        const QString source = ListedName(columns, fallback, tableField);
                         AddStructureElement(QStringLiteral("COLUMN"), {nameEntry, QStringLiteral("SourceTable=") + source},
                                             QStringLiteral("DATABASE/VIEW"), m_view);
                         Raise(nameEntry, QStringLiteral("Column"), QString(), 20, QStringLiteral("Column Name ") + nameEntry);
@@ -770,10 +783,8 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
             for (; !rs->IsEOF(); rs->MoveNext()) {
                 const QString name = text(rs->Fields(fields[0]));
                 const bool fromRowset = type == QLatin1String("ADO");
-                const QString primaryKeyTable =
-                    fromRowset ? ObjectName(rs->Fields(QStringLiteral("PK_TABLE_SCHEMA")), rs->Fields(fields[1])) : text(rs->Fields(fields[1]));
-                const QString foreignKeyTable =
-                    fromRowset ? ObjectName(rs->Fields(QStringLiteral("FK_TABLE_SCHEMA")), rs->Fields(fields[2])) : text(rs->Fields(fields[2]));
+                const QString primaryKeyTable = ListedName(rs, fromRowset, fields[1], QStringLiteral("PK_TABLE_SCHEMA"));
+                const QString foreignKeyTable = ListedName(rs, fromRowset, fields[2], QStringLiteral("FK_TABLE_SCHEMA"));
                 if (i == 0) AddTableFolder(QStringLiteral("FOREIGNKEYS"), QStringLiteral("Foreign Keys"), 7);
                 AddTableItem(QStringLiteral("FOREIGNKEY"), QStringLiteral("FOREIGNKEYS"), name, i);
                 AddStructureElement(QStringLiteral("FOREIGNKEY"),
@@ -854,10 +865,11 @@ QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& s
         }
         return QVariant(QString());
     } catch (const platform::RuntimeError& e) {
-        if (e.number() == platform::ado::adErrNotSupported) return QVariant();
+        if (e.number() == platform::ado::adErrNotSupported || m_cancel) return QVariant();
         ShowError(e.number(), e.description(), QStringLiteral("cADODB.GetCheckConstraints"));
         return QVariant();
     } catch (const std::exception& e) {
+        if (m_cancel) return QVariant();
         const auto [n, d] = Describe(e);
         ShowError(n, d, QStringLiteral("cADODB.GetCheckConstraints"));
         return QVariant();

@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <memory>
 
 class cXML;
 
@@ -41,7 +42,18 @@ public:
                          qint32 lNUMERIC_PRECISION);
     bool GenerateXML();
     void StartXML();
+    // Opens the connection on the calling thread; false after telling the user why not.
     bool ADOConnect();
+    // How ConnectWhileWaiting ended.
+    enum class ConnectOutcome { Connected, Failed, Abandoned };
+    // ADOConnect for a window: the connection is opened on a thread of its own while the
+    // calling thread's events flow, so the window keeps painting and its buttons answer.
+    // 'abandon' is asked every 100 ms on the calling thread; once it answers true the
+    // wait ends at once and Abandoned comes back with nothing reported. The attempt then
+    // runs on alone until the driver gives up (at the login time limit), holding its
+    // own reference to the reader: the caller drops its reference and does not touch
+    // the reader again. A failure is reported as ADOConnect reports it.
+    static ConnectOutcome ConnectWhileWaiting(const std::shared_ptr<cADODB>& reader, const std::function<bool()>& abandon);
     void GenerateAccessViewsXML();
     // Access's name of a column type (an ADO type number) of the given length.
     QString GetAccessDataType(qint32 lType, qint32 lLength, bool bFixedLength, bool bAutoIncrement, bool bHyperlink);
@@ -86,6 +98,11 @@ private:
             onError);
     }
 
+    // Opens m_connection with m_connectionString on the calling thread; throws on failure.
+    void OpenConnection();
+    // Tells the user why the connection could not be opened (the window thread).
+    void ReportConnectFailure(const std::exception& e);
+
     QString GetPrimaryKey(const QString& sTableName, const QString& sColumnName);
     bool IsNumber(const QString& text);
     void GenerateForeignKeyElement(const QString& sTableName);
@@ -119,6 +136,10 @@ private:
     // schema), "schema.name" elsewhere. The object is remembered under that name, so
     // the requests that follow for it reach exactly it.
     QString ObjectName(const QVariant& schema, const QVariant& name);
+    // The name of the object on a listing's current row: from a schema rowset, its
+    // ObjectName (its schema in 'schemaField'); from a catalogue command, as it stands.
+    QString ListedName(const platform::ado::RecordsetPtr& rows, bool fromRowset, const QString& nameField,
+                       const QString& schemaField = QStringLiteral("TABLE_SCHEMA"));
     // A restriction list for the object known by its document name: its schema in
     // position 1 and its own name in namePosition (only the name when the object was
     // not read from a schema rowset).

@@ -31,4 +31,20 @@ inline void RunOffThread(const std::function<void()>& work, QEventLoop& loop,
     if (failure) std::rethrow_exception(failure);
 }
 
+// How RunOffThreadUnlessAbandoned ended.
+enum class OffThreadEnd { Finished, Abandoned };
+
+// As RunOffThread, for work that cannot be interrupted (a driver's login): the
+// caller's local loop asks 'abandon' every pollMs, and once it answers true the call
+// returns Abandoned at once while the work runs on alone until it ends by itself; what
+// it then throws or makes is dropped. So work must own everything it touches (capture
+// by value or shared_ptr; its captures are destroyed on the worker thread when it
+// ends) and must not touch the caller's objects. On Finished the work's exception is
+// rethrown. 'abandon' runs on the calling thread.
+OffThreadEnd RunOffThreadUnlessAbandoned(std::function<void()> work, const std::function<bool()>& abandon, int pollMs = 100);
+
+// Waits up to timeoutMs for every work started by RunOffThreadUnlessAbandoned (the
+// abandoned ones included) to have ended and freed its captures; true when none runs.
+bool WaitForOffThreadWork(int timeoutMs);
+
 }  // namespace platform

@@ -8,6 +8,11 @@
 // file.
 //
 //   bench_import [--sizes 500,5000,20000] [--engines postgresql,sqlite,access] [--runs 3] [--work DIR]
+//                [--compare OTHER_BENCH_IMPORT] [--keep DIR]
+// --compare runs the import of another build of this program (a copy of the binary
+// before a change) beside this one's, the two alternating run by run so the machine's
+// load falls on both alike. --keep writes each import's structure and tree documents
+// under DIR (<engine>-<size>-<binary>-{structure,tree}.xml) so the two can be compared.
 // PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/import/run
 // starts the test server and sets them).
 
@@ -63,7 +68,7 @@ QString schemaSql(int n, bool postgres) {
 }
 
 
-int importChild(const QString& connectionString, int databaseType) {
+int importChild(const QString& connectionString, int databaseType, const QString& keep) {
     QElapsedTimer startup;
     startup.start();
     // The benchmark is no installed program: its read-only files are the build's.
@@ -84,6 +89,15 @@ int importChild(const QString& connectionString, int databaseType) {
     std::fprintf(stderr, "tables=%lld, program start-up %.3f s, connect and import %.3f s\n",
                  static_cast<long long>(bGlobal::oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE")).size()),
                  mainSeconds, double(timer.nsecsElapsed()) / 1e9);
+    if (!keep.isEmpty()) {
+        const auto write = [](const QString& file, const QString& text) {
+            QFile f(file);
+            return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(text.toUtf8()) >= 0;
+        };
+        if (!write(keep + QStringLiteral("-structure.xml"), bGlobal::oStructureXML->GetXMLContent())
+            || !write(keep + QStringLiteral("-tree.xml"), bGlobal::oLHXML->GetXMLContent()))
+            return 1;
+    }
     return 0;
 }
 
@@ -150,12 +164,13 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--import"))
-        return importChild(args[2], args.size() > 3 ? args[3].toInt() : bGlobal::dbOthers);
+        return importChild(args[2], args.size() > 3 ? args[3].toInt() : bGlobal::dbOthers, args.value(4));
 
-    QList<int> sizes = {500, 5000};
+    QList<int> sizes = {500, 5000, 20000};
     int runs = 3;
     QStringList engines = {QStringLiteral("postgresql"), QStringLiteral("sqlite"), QStringLiteral("access")};
     QString work = QDir::tempPath() + QStringLiteral("/morvalex-bench");
+    QString other, keep;
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args[i] == QLatin1String("--sizes")) {
             sizes.clear();
@@ -166,6 +181,11 @@ int main(int argc, char** argv) {
             runs = std::max(1, args[i + 1].toInt());
         } else if (args[i] == QLatin1String("--work")) {
             work = args[i + 1];
+        } else if (args[i] == QLatin1String("--compare")) {
+            other = args[i + 1];
+        } else if (args[i] == QLatin1String("--keep")) {
+            keep = args[i + 1];
+            QDir().mkpath(keep);
         }
     }
     QDir().mkpath(work);
@@ -254,11 +274,27 @@ int main(int argc, char** argv) {
                 continue;
             }
             const Runs base = repeat(runs, baseline), bulk = repeat(runs, floor);
-            const Runs import = repeat(runs, [&] { return run({self, QStringLiteral("--import"), connectionString}); });
+            // This build and the compared one take turns, so a burst of load on the
+            // machine falls on both.
+            const auto importBy = [&](const QString& binary, const QString& tag) {
+                const QString saved = keep.isEmpty() ? QString() : QStringLiteral("%1/%2-%3-%4").arg(keep, engine).arg(n).arg(tag);
+                return run({binary, QStringLiteral("--import"), connectionString, QString::number(bGlobal::dbOthers), saved});
+            };
+            QList<Measure> mine, theirs;
+            for (int i = 0; i < runs; ++i) {
+                mine << importBy(self, QStringLiteral("this"));
+                if (!other.isEmpty()) theirs << importBy(other, QStringLiteral("compared"));
+            }
+            const auto replay = [](const QList<Measure>& measures) {
+                int next = 0;
+                return repeat(int(measures.size()), [&] { return measures[next++]; });
+            };
+            const Runs import = replay(mine);
             std::printf("%s, N = %d tables (schema made in %.1f s); medians of %d runs (fastest-slowest)\n", qPrintable(engine), n,
                         create.seconds, runs);
             row(pg ? "pg_dump --schema-only" : "sqlite3 .schema", base, base, bulk);
             row(pg ? "bulk read (psql, pg_catalog)" : "bulk read (python3 sqlite3)", bulk, base, bulk);
+            if (!theirs.isEmpty()) row("compared build's import", replay(theirs), base, bulk);
             row("Morvalex import (OTHERS)", import, base, bulk);
             std::fflush(stdout);
         }

@@ -3,9 +3,12 @@
 
 #include "core/FileUtil.h"
 #include "core/Hourglass.h"
+#include "core/TreeFill.h"
+#include "core/TreeSearch.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/frmDatabaseExplorer.h"
+#include "import/WizardSteps.h"
 #include "import/ui/frmDatabaseConnection.h"
 #include "platform/ui/Host.h"
 #include "reports/ReportSettings.h"
@@ -25,7 +28,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 using namespace bGlobal;
 
@@ -221,4 +228,90 @@ void frmDatabaseConnection::cmdPreview_Click() {
         sOutputPath = outputPath;
         txtDestinationPath->setText(destination);
     });
+}
+
+// ---- page 5: objects for the report ------------------------------------------------------------
+
+void frmDatabaseConnection::InitializeTreeView() {
+    Trap(kForm + QStringLiteral("InitializeTreeView"), [&] {
+        const QSignalBlocker quiet(trvMain);
+        TreeNodes::Clear(trvMain);
+        if (!oLHXML) return;
+        const XmlNode connection = oLHXML->FindNode(wizard::ConnectionPath(gGroupIndex, gConnectionIndex));
+        if (!connection) return;
+        QTreeWidgetItem* root = TreeNodes::Add(trvMain, nullptr, connection.attribute(QStringLiteral("Key")),
+                                               connection.attribute(QStringLiteral("Name")));
+        TreeNodes::SetTag(root, connection.attribute(QStringLiteral("RHXPath")));
+        DisplayNodes(*this, connection);
+        for (QTreeWidgetItemIterator it(trvMain); *it; ++it) {
+            (*it)->setFlags((*it)->flags() | Qt::ItemIsUserCheckable);
+            (*it)->setCheckState(0, Qt::Unchecked);
+        }
+        trvMain->expandAll();
+    });
+}
+
+void frmDatabaseConnection::TreeCheck(bool checked) {
+    const QSignalBlocker quiet(trvMain);
+    for (QTreeWidgetItemIterator it(trvMain); *it; ++it) (*it)->setCheckState(0, checked ? Qt::Checked : Qt::Unchecked);
+}
+
+void frmDatabaseConnection::SelectChildren(QTreeWidgetItem* node) {
+    for (int i = 0; i < node->childCount(); ++i) {
+        QTreeWidgetItem* child = node->child(i);
+        child->setCheckState(0, node->checkState(0));
+        SelectChildren(child);
+    }
+}
+
+void frmDatabaseConnection::trvMain_NodeCheck(QTreeWidgetItem* Node) {
+    Trap(kForm + QStringLiteral("trvMain_NodeCheck"), [&] {
+        m_checking = true;
+        SelectChildren(Node);
+        m_checking = false;
+    });
+    m_checking = false;
+}
+
+void frmDatabaseConnection::cmdSelectAll_Click() {
+    TreeCheck(true);
+    cmdSelectAll->setEnabled(false);
+    cmdDeselectAll->setEnabled(true);
+}
+
+void frmDatabaseConnection::cmdDeselectAll_Click() {
+    TreeCheck(false);
+    cmdSelectAll->setEnabled(true);
+    cmdDeselectAll->setEnabled(false);
+}
+
+bool frmDatabaseConnection::UpdateXMLForReport() {
+    return TrapValue(kForm + QStringLiteral("UpdateXMLForReport"), [&] {
+        QList<QTreeWidgetItem*> nodes;
+        for (QTreeWidgetItemIterator it(trvMain); *it; ++it) nodes << *it;
+        std::stable_sort(nodes.begin(), nodes.end(), [](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+            return TreeNodes::Index(a) < TreeNodes::Index(b);
+        });
+        if (!oStructureXML || !oStructureXML->HasDocument()) return true;
+        for (QTreeWidgetItem* node : nodes) {
+            const QString flag = node->checkState(0) == Qt::Checked ? QStringLiteral("1") : QStringLiteral("0");
+            const QString tag = TreeNodes::Tag(node);
+            QString path;
+            if (IsLevelCode(tag)) {
+                // A folder of a table (indexes, triggers, foreign keys) leads into its
+                // own table, the one its code names.
+                const qint16 level = qint16(LevelOf(tag));
+                const qint16 table = gTableIndex;
+                if (level >= 5 && level <= 7) gTableIndex = qint16(PositionOf(tag));
+                path = GetXPath(level);
+                gTableIndex = table;
+            } else {
+                path = tag;
+            }
+            if (path.isEmpty()) continue;
+            XmlNode target = oStructureXML->FindNode(path);
+            if (target && target.hasAttribute(QStringLiteral("Report"))) target.setAttribute(QStringLiteral("Report"), flag);
+        }
+        return true;
+    }, false);
 }

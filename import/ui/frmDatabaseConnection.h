@@ -11,9 +11,17 @@
 //
 // The instance is shared and created on first use; it releases itself when it unloads
 // (deleted later, or when a running import has returned).
+//
+// Its procedures are spread by what they do: frmDatabaseConnection.cpp (the instance,
+// loading, closing), WizardControls.cpp (building the window), WizardDataSource.cpp
+// (the data-source page), WizardNavigation.cpp (moving between pages), WizardImport.cpp
+// (connecting and importing), ReportPages.cpp (pages 4 and 5). What needs no window
+// is in import/WizardSteps.h.
 
 #include "core/Forms.h"
 #include "import/ConnectionStrings.h"
+#include "import/WizardSteps.h"
+#include "import/cADODB.h"
 #include "import/ui/ProgressThrottle.h"
 
 #include <QComboBox>
@@ -21,6 +29,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QFormLayout;
@@ -34,7 +43,6 @@ class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ReportOptionFrames;
-class cADODB;
 
 // An editable drop-down list that reports that its list is about to open, before
 // it opens (the list may be filled then).
@@ -194,6 +202,7 @@ protected:
 private:
     frmDatabaseConnection();
 
+    // Building the window (WizardControls.cpp).
     void BuildPages();
     QFrame* BuildTitleBand(int index, const QString& main, const QString& line);
     // The login controls of a server panel: the members that receive them, the prefix
@@ -227,12 +236,15 @@ private:
     QWidget* BuildConnectionStringPanel();
     QWidget* BuildXMLPanel();
 
+    // The data-source page (WizardDataSource.cpp).
     void AddDBTypes();
-    void DisplayStep1();
     void RetrieveDBInfo();
+    // Navigation (WizardNavigation.cpp).
+    void DisplayStep1();
     // Shows page nStep and its title band, then sets the buttons for the page.
     void ShowStep();
     void SetButtons(bool importFailed = false);
+    // Connecting and importing (WizardImport.cpp).
     // Page 2: runs the import (or adds the structure file's connection).
     void RunImport();
     bool StructureFileNext();
@@ -253,20 +265,18 @@ private:
     ConnectionPanelFields PanelFields() const;
     void SetPanelFields(const ConnectionPanelFields& f);
 
-    // The connection entry this run added to the tree document, while it is there.
-    struct AddedConnection {
-        bool present = false;
-        int group = 0;
-        int connection = 0;
-        QString key;
-    };
-    void RememberAddedConnection();
-    // Removes the entry this run added, if it is still in the tree document.
-    void RemoveAddedConnection();
+    // Finish, or Yes when asked on closing: marks the report objects, saves the
+    // structure's temporary copy and shows the connection in the main window.
+    void ImportIntoExplorer();
 
     // Runs QueryUnload for mode and, unless it cancels, Form_Unload; true when the
     // wizard is unloaded.
     bool UnloadWith(int mode);
+    // Opens oADO's connection while the window's events flow (Cancel gives it up).
+    cADODB::ConnectOutcome ConnectReader();
+    // While a connection is being opened, closing (in mode) is put off: the attempt is
+    // given up and the wizard closes once the wait has ended. True when put off.
+    bool RequestUnloadAfterConnect(int mode);
 
     qint16 nStep = 0;
     qint16 nDBType = 0;
@@ -278,7 +288,8 @@ private:
     bool bImported = false;
     bool bCancelImport = false;
 
-    AddedConnection m_added;
+    // The connection entry this run added to the tree document, while it is there.
+    wizard::AddedConnection m_added;
     // True once the main window shows the imported connection (Finish, or Yes when
     // asked on closing); otherwise it is brought in line when the wizard closes.
     bool m_treeShown = false;
@@ -288,6 +299,9 @@ private:
     // returns rather than at the next event loop turn.
     bool m_importing = false;
     bool m_checking = false;
+    // True while ConnectReader waits for the connection.
+    bool m_connecting = false;
+    std::optional<int> m_unloadAfterConnect;
     int m_barTwips = 0;
     ProgressThrottle m_progressThrottle;  // repaints of the progress handler
 };

@@ -77,19 +77,13 @@ Rowset indexesOf(const adox::Catalog& catalog) {
     for (const adox::Table& t : catalog.Tables())
         for (const adox::Index& index : t.Indexes)
             for (qsizetype i = 0; i < index.Columns.size(); ++i) {
-                QVariantList r = emptyRow(indexes::Count);
-                r[indexes::TABLE_NAME] = t.Name;
-                r[indexes::INDEX_NAME] = index.Name;
-                r[indexes::PRIMARY_KEY] = index.PrimaryKey;
-                r[indexes::UNIQUE] = index.Unique;
-                r[indexes::CLUSTERED] = false;
-                r[indexes::TYPE] = DBPROPVAL_IT_BTREE;
-                r[indexes::NULLS] = index.PrimaryKey ? DBPROPVAL_IN_DISALLOWNULL : DBPROPVAL_IN_ALLOWNULL;
-                r[indexes::ORDINAL_POSITION] = int(i + 1);
-                r[indexes::COLUMN_NAME] = index.Columns[i];
-                r[indexes::COLLATION] = index.Descending.value(i) ? DB_COLLATION_DESC : DB_COLLATION_ASC;
-                r[indexes::INTEGRATED] = false;
-                out.rows << r;
+                out.rows << indexRow({.table = t.Name,
+                                      .index = index.Name,
+                                      .primary = index.PrimaryKey,
+                                      .unique = index.Unique,
+                                      .ordinal = int(i + 1),
+                                      .column = index.Columns[i],
+                                      .descending = index.Descending.value(i)});
             }
     sortRows(out.rows, {indexes::TABLE_NAME, indexes::INDEX_NAME, indexes::ORDINAL_POSITION});
     return out;
@@ -154,14 +148,14 @@ const adox::Catalog& AccessSource::catalog() {
 }
 
 Rowset readAccess(const adox::Catalog& catalog, int schemaId) {
-    switch (schemaId) {
-    case adSchemaTables: return tablesOf(catalog);
-    case adSchemaColumns: return columnsOf(catalog);
-    case adSchemaPrimaryKeys: return primaryKeysOf(catalog);
-    case adSchemaIndexes: return indexesOf(catalog);
-    case adSchemaForeignKeys: return foreignKeysOf(catalog);
-    default: notSupported();
-    }
+    static const RowsetReader<const adox::Catalog> readers[] = {
+        {adSchemaTables, tablesOf},
+        {adSchemaColumns, columnsOf},
+        {adSchemaPrimaryKeys, primaryKeysOf},
+        {adSchemaIndexes, indexesOf},
+        {adSchemaForeignKeys, foreignKeysOf},
+    };
+    return readRowset(readers, schemaId, catalog);
 }
 
 }  // namespace platform::ado::schema

@@ -122,7 +122,12 @@ public:
     // local event loop that keeps processing events, so a window stays painted and its
     // buttons answer while the server is slow or silent. The loop asks CancelRequested
     // every 100 ms; once it answers true the running statement is cancelled (the call
-    // then throws adErrCancelled). An Open is not cancelled: it ends at ConnectionTimeout.
+    // then throws adErrCancelled). When the cancel has not ended the call a moment
+    // later (the server stopped answering), the connection's link to the server is shut
+    // down, the call ends with adErrCancelled and the connection is closed. An Open is
+    // not cancelled: it ends at ConnectionTimeout.
+    // An OpenSchema answered from a rowset already read runs no statement and returns at
+    // once, without the worker thread and without turning the event loop.
     bool WaitInEventLoop = false;
     std::function<bool()> CancelRequested;
 

@@ -4,19 +4,25 @@
 #include "platform/ado/AccessCatalog.h"
 #include "platform/OffThread.h"
 #include "platform/ado/Ado.h"
+#include "platform/ado/LinkSockets.h"
 #include "platform/ado/Odbc.h"
 #include "platform/ado/SchemaRowsets.h"
 
 #include "platform/Error.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QThread>
 #include <QTimer>
+#include <atomic>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 namespace platform::ado {
 
@@ -24,6 +30,11 @@ namespace {
 
 constexpr long adErrObjectOpen = 3705;
 constexpr long adErrInvalidConnection = 3709;
+
+// How long a cancelled statement may take to end before its link to the server is
+// broken: the cancel request travels over a link of its own and a server that still
+// answers ends the statement within milliseconds.
+constexpr qint64 kCancelGraceMs = 400;
 
 bool looksLikeLoginFailure(const odbc::Diagnostic& d) {
     if (d.state == QLatin1String("28000") || d.state == QLatin1String("28P01")) return true;
@@ -144,9 +155,30 @@ public:
     std::optional<QString> defaultSchema;  // read on first use; reset when a statement may change it
     schema::Cache cache;
     schema::AccessSource access;
+    // The sockets the driver opened for this connection (empty where they could not
+    // be told from others), and whether they were shut down to end a cancelled call.
+    std::mutex linkMutex;
+    std::vector<link::Socket> links;
+    std::atomic<bool> linkBroken{false};
+
+    void setLinks(std::vector<link::Socket> sockets) {
+        const std::lock_guard<std::mutex> lock(linkMutex);
+        links = std::move(sockets);
+        linkBroken = false;
+    }
+
+    // Ends a call that waits on a server that no longer answers: the driver's blocked
+    // read fails and the call returns. The connection cannot be used afterwards.
+    // 'more' are further sockets to shut down with them (a cancel request's).
+    void breakLink(const std::vector<link::Socket>& more) {
+        const std::lock_guard<std::mutex> lock(linkMutex);
+        linkBroken = true;
+        link::shutDown(links);
+        link::shutDown(more);
+    }
 
     [[noreturn]] void fail(const odbc::Failure& failure, bool opening) {
-        const long number = numberFor(failure, opening);
+        const long number = linkBroken ? adErrCancelled : numberFor(failure, opening);
         errors.clear();
         for (const auto& d : failure.diagnostics) {
             Error e;
@@ -204,18 +236,62 @@ void Connection::RunWaiting(const std::function<void()>& work, bool cancellable)
         work();
         return;
     }
-    QEventLoop loop;
+    QEventLoop loop, cancelLoop;
     QTimer poll;
-    bool cancelled = false;
+    bool cancelled = false, broken = false;
+    QElapsedTimer sinceCancel;
+    // The cancel request goes out on a thread of its own: the driver sends it over a
+    // new link and waits for the server's answer, which a server that stopped
+    // answering never gives. Its link is broken together with the connection's.
+    std::unique_ptr<link::OpeningWatch> cancelWatch;
+    std::thread canceller;
+    std::atomic<bool> cancelSent{false};
     if (cancellable && CancelRequested) {
-        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-            if (cancelled || !CancelRequested()) return;
-            cancelled = true;
-            Cancel();
+        QObject::connect(&poll, &QTimer::timeout, &poll, [&] {
+            if (!cancelled) {
+                if (!CancelRequested()) return;
+                cancelled = true;
+                sinceCancel.start();
+                cancelWatch = std::make_unique<link::OpeningWatch>();
+                canceller = std::thread([this, &cancelSent] {
+                    Cancel();
+                    cancelSent = true;
+                });
+            } else if (!broken && sinceCancel.elapsed() >= kCancelGraceMs) {
+                // The cancel did not end the call: the server (or the way to it) has
+                // stopped answering.
+                broken = true;
+                d->breakLink(cancelWatch->opened(true));
+            }
+            if (cancelSent) cancelLoop.quit();
         });
         poll.start(100);
     }
-    platform::RunOffThread(work, loop);
+    std::exception_ptr failure;
+    try {
+        platform::RunOffThread(work, loop);
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    // A cancel request still under way is waited for in the same way.
+    if (canceller.joinable()) {
+        while (!cancelSent) cancelLoop.exec();
+        canceller.join();
+    }
+    poll.stop();
+    if (d->linkBroken) {
+        // Whatever the call made of the failed reads (a reader may pass over a failed
+        // statement), its result is incomplete: it ends as cancelled, and the broken
+        // connection is closed.
+        Close();
+        Error e;
+        e.Number = adErrCancelled;
+        e.Description = QStringLiteral("The operation was cancelled. The server did not answer, so the connection was closed.");
+        e.Source = QStringLiteral("ODBC");
+        d->errors = {e};
+        throw RuntimeError(e.Number, e.Description);
+    }
+    if (failure) std::rethrow_exception(failure);
 }
 
 void Connection::Open(const QString& connectionString, const QString& userId, const QString& password) {
@@ -229,6 +305,9 @@ RecordsetPtr Connection::Execute(const QString& commandText, long* recordsAffect
 }
 
 RecordsetPtr Connection::OpenSchema(int schemaId, const QVariantList& restrictions) {
+    // A rowset already read is answered from memory: no statement runs, so neither a
+    // worker thread nor a wait is wanted (an import asks this tens of times per table).
+    if (d->cache.holds(schemaId)) return OpenSchemaHere(schemaId, restrictions);
     RecordsetPtr rs;
     RunWaiting([&] { rs = OpenSchemaHere(schemaId, restrictions); }, true);
     return rs;
@@ -251,7 +330,9 @@ void Connection::OpenHere(const QString& connectionString, const QString& userId
     if (sqlite) odbcString = guardSqliteString(odbcString);
     d->access.open(odbcString, ConnectionString);
     try {
+        link::OpeningWatch watch;
         d->odbc.connect(odbcString, ConnectionTimeout);
+        d->setLinks(watch.opened());
         // SQLite opens the file lazily: a file that is not a database shows at the first read.
         if (sqlite) d->odbc.execute(QStringLiteral("SELECT count(*) FROM sqlite_master"), ConnectionTimeout);
     } catch (const odbc::Failure& failure) {
@@ -272,6 +353,7 @@ void Connection::OpenHere(const QString& connectionString, const QString& userId
 void Connection::Cancel() { d->odbc.cancel(); }
 
 void Connection::Close() {
+    d->setLinks({});
     d->cache.clear();
     d->access.close();
     d->odbc.close();

@@ -171,28 +171,26 @@ Rowset readIndexes(odbc::Connection& connection) {
             const bool unique = at(row, 3).toInt() == SQL_FALSE;
             const bool primary = (!pkName.isEmpty() && name == pkName)
                                  || (unique && !pkColumns.isEmpty() && columnsOf.value(name) == pkColumns);
-            QVariantList r = emptyRow(indexes::Count);
-            r[indexes::TABLE_CATALOG] = at(row, 0);
-            r[indexes::TABLE_SCHEMA] = at(row, 1);
-            r[indexes::TABLE_NAME] = at(row, 2);
-            r[indexes::INDEX_CATALOG] = at(row, 0);
-            r[indexes::INDEX_SCHEMA] = at(row, 1);
-            r[indexes::INDEX_NAME] = at(row, 5);
-            r[indexes::PRIMARY_KEY] = primary;
-            r[indexes::UNIQUE] = unique;
-            r[indexes::CLUSTERED] = statType == SQL_INDEX_CLUSTERED;
-            r[indexes::TYPE] = statType == SQL_INDEX_HASHED ? DBPROPVAL_IT_HASH
-                               : statType == SQL_INDEX_CLUSTERED ? DBPROPVAL_IT_BTREE : DBPROPVAL_IT_OTHER;
-            r[indexes::NULLS] = primary ? DBPROPVAL_IN_DISALLOWNULL : DBPROPVAL_IN_ALLOWNULL;
+            const bool clustered = statType == SQL_INDEX_CLUSTERED;
+            QVariantList r = indexRow({.catalog = at(row, 0),
+                                       .schema = at(row, 1),
+                                       .table = at(row, 2),
+                                       .index = at(row, 5),
+                                       .primary = primary,
+                                       .unique = unique,
+                                       .clustered = clustered,
+                                       .type = statType == SQL_INDEX_HASHED ? DBPROPVAL_IT_HASH
+                                               : clustered                  ? DBPROPVAL_IT_BTREE
+                                                                            : DBPROPVAL_IT_OTHER,
+                                       .ordinal = at(row, 7).toInt(),
+                                       .column = at(row, 8),
+                                       .descending = at(row, 9).toString() == QLatin1String("D"),
+                                       .integrated = clustered});
             r[indexes::SORT_BOOKMARKS] = false;
             r[indexes::AUTO_UPDATE] = true;
-            r[indexes::ORDINAL_POSITION] = at(row, 7).toInt();
-            r[indexes::COLUMN_NAME] = at(row, 8);
-            r[indexes::COLLATION] = at(row, 9).toString() == QLatin1String("D") ? DB_COLLATION_DESC : DB_COLLATION_ASC;
             if (!at(row, 10).isNull()) r[indexes::CARDINALITY] = at(row, 10).toLongLong();
             if (!at(row, 11).isNull()) r[indexes::PAGES] = at(row, 11).toInt();
             r[indexes::FILTER_CONDITION] = at(row, 12);
-            r[indexes::INTEGRATED] = statType == SQL_INDEX_CLUSTERED;
             out.rows << r;
         }
     }
@@ -284,15 +282,15 @@ Rowset providerTypesFromTypeInfo(odbc::Connection& connection) {
 }
 
 Rowset readOdbc(odbc::Connection& connection, int schemaId) {
-    switch (schemaId) {
-    case adSchemaTables: return readTables(connection);
-    case adSchemaColumns: return readColumns(connection);
-    case adSchemaPrimaryKeys: return readPrimaryKeys(connection);
-    case adSchemaIndexes: return readIndexes(connection);
-    case adSchemaForeignKeys: return readForeignKeys(connection);
-    case adSchemaProviderTypes: return providerTypesFromTypeInfo(connection);
-    default: notSupported();
-    }
+    static const RowsetReader<odbc::Connection> readers[] = {
+        {adSchemaTables, readTables},
+        {adSchemaColumns, readColumns},
+        {adSchemaPrimaryKeys, readPrimaryKeys},
+        {adSchemaIndexes, readIndexes},
+        {adSchemaForeignKeys, readForeignKeys},
+        {adSchemaProviderTypes, providerTypesFromTypeInfo},
+    };
+    return readRowset(readers, schemaId, connection);
 }
 
 }  // namespace platform::ado::schema

@@ -216,35 +216,30 @@ Rowset indexesOf(odbc::Connection& c) {
     const odbc::Result r = c.execute(query);
     Rowset out;
     for (const QVariantList& row : r.rows) {
-        QVariantList o = emptyRow(indexes::Count);
-        o[indexes::TABLE_CATALOG] = at(row, 0);
-        o[indexes::TABLE_SCHEMA] = at(row, 1);
-        o[indexes::TABLE_NAME] = at(row, 2);
-        o[indexes::INDEX_CATALOG] = at(row, 0);
-        o[indexes::INDEX_SCHEMA] = at(row, 1);
-        o[indexes::INDEX_NAME] = at(row, 3);
-        const bool primary = flag(row, 4);
-        o[indexes::PRIMARY_KEY] = primary;
-        o[indexes::UNIQUE] = flag(row, 5);
-        o[indexes::CLUSTERED] = flag(row, 6);
         const QString method = at(row, 7).toString();
-        o[indexes::TYPE] = method == QLatin1String("btree") ? DBPROPVAL_IT_BTREE
-                           : method == QLatin1String("hash") ? DBPROPVAL_IT_HASH : DBPROPVAL_IT_OTHER;
+        const int order = at(row, 10).toInt();  // pg_index.indoption: 1 descending, 2 nulls first
+        const bool descending = order & 1, nullsFirst = order & 2;
+        QVariantList o = indexRow({.catalog = at(row, 0),
+                                   .schema = at(row, 1),
+                                   .table = at(row, 2),
+                                   .index = at(row, 3),
+                                   .primary = flag(row, 4),
+                                   .unique = flag(row, 5),
+                                   .clustered = flag(row, 6),
+                                   .type = method == QLatin1String("btree") ? DBPROPVAL_IT_BTREE
+                                           : method == QLatin1String("hash") ? DBPROPVAL_IT_HASH
+                                                                             : DBPROPVAL_IT_OTHER,
+                                   .ordinal = at(row, 8).toInt(),
+                                   .column = at(row, 9),
+                                   .descending = descending});
         const QStringList options = at(row, 13).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (const QString& option : options)
             if (option.startsWith(QLatin1String("fillfactor="))) o[indexes::FILL_FACTOR] = option.mid(11).toInt();
-        o[indexes::NULLS] = primary ? DBPROPVAL_IN_DISALLOWNULL : DBPROPVAL_IN_ALLOWNULL;
         o[indexes::SORT_BOOKMARKS] = false;
         o[indexes::AUTO_UPDATE] = true;
-        const int option = at(row, 10).toInt();
-        const bool descending = option & 1, nullsFirst = option & 2;
         o[indexes::NULL_COLLATION] = (descending != nullsFirst) ? DBPROPVAL_NC_LOW : DBPROPVAL_NC_HIGH;
-        o[indexes::ORDINAL_POSITION] = at(row, 8).toInt();
-        o[indexes::COLUMN_NAME] = at(row, 9);
-        o[indexes::COLLATION] = descending ? DB_COLLATION_DESC : DB_COLLATION_ASC;
         o[indexes::PAGES] = at(row, 11);
         o[indexes::FILTER_CONDITION] = at(row, 12);
-        o[indexes::INTEGRATED] = false;
         out.rows << o;
     }
     sortRows(out.rows, {indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,
@@ -367,19 +362,19 @@ Rowset providerTypes() {
 }  // namespace
 
 Rowset readPostgres(odbc::Connection& connection, int schemaId) {
-    switch (schemaId) {
-    case adSchemaTables: return tablesOf(connection);
-    case adSchemaColumns: return columnsOf(connection);
-    case adSchemaPrimaryKeys: return primaryKeys(connection);
-    case adSchemaViews: return viewsOf(connection);
-    case adSchemaViewColumnUsage: return viewColumnUsage(connection);
-    case adSchemaIndexes: return indexesOf(connection);
-    case adSchemaForeignKeys: return foreignKeys(connection);
-    case adSchemaCheckConstraints: return checkConstraints(connection);
-    case adSchemaConstraintColumnUsage: return constraintColumnUsage(connection);
-    case adSchemaProviderTypes: return providerTypes();
-    default: notSupported();
-    }
+    static const RowsetReader<odbc::Connection> readers[] = {
+        {adSchemaTables, tablesOf},
+        {adSchemaColumns, columnsOf},
+        {adSchemaPrimaryKeys, primaryKeys},
+        {adSchemaViews, viewsOf},
+        {adSchemaViewColumnUsage, viewColumnUsage},
+        {adSchemaIndexes, indexesOf},
+        {adSchemaForeignKeys, foreignKeys},
+        {adSchemaCheckConstraints, checkConstraints},
+        {adSchemaConstraintColumnUsage, constraintColumnUsage},
+        {adSchemaProviderTypes, [](odbc::Connection&) { return providerTypes(); }},
+    };
+    return readRowset(readers, schemaId, connection);
 }
 
 }  // namespace platform::ado::schema

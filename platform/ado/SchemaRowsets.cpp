@@ -256,6 +256,26 @@ QVariantList foreignKeyFromCatalogue(const QVariantList& row) {
     return o;
 }
 
+QVariantList indexRow(const IndexColumnFacts& facts) {
+    QVariantList o = emptyRow(indexes::Count);
+    o[indexes::TABLE_CATALOG] = facts.catalog;
+    o[indexes::TABLE_SCHEMA] = facts.schema;
+    o[indexes::TABLE_NAME] = facts.table;
+    o[indexes::INDEX_CATALOG] = facts.catalog;
+    o[indexes::INDEX_SCHEMA] = facts.schema;
+    o[indexes::INDEX_NAME] = facts.index;
+    o[indexes::PRIMARY_KEY] = facts.primary;
+    o[indexes::UNIQUE] = facts.unique;
+    o[indexes::CLUSTERED] = facts.clustered;
+    o[indexes::TYPE] = facts.type;
+    o[indexes::NULLS] = facts.primary ? DBPROPVAL_IN_DISALLOWNULL : DBPROPVAL_IN_ALLOWNULL;
+    o[indexes::ORDINAL_POSITION] = facts.ordinal;
+    o[indexes::COLUMN_NAME] = facts.column;
+    o[indexes::COLLATION] = facts.descending ? DB_COLLATION_DESC : DB_COLLATION_ASC;
+    o[indexes::INTEGRATED] = facts.integrated;
+    return o;
+}
+
 Rowset providerTypesFromList(const QList<ProviderType>& types) {
     Rowset out;
     QList<int> seen;

@@ -101,6 +101,22 @@ Rowset placedRows(const QList<QVariantList>& rows, int count, const QList<int>& 
 // Throws RuntimeError(adErrNotSupported): the engine cannot give the rowset.
 [[noreturn]] void notSupported();
 
+// An engine's reader of one rowset from its source (a connection, or what was read of
+// the database).
+template <typename Source>
+struct RowsetReader {
+    int schema;
+    Rowset (*read)(Source&);
+};
+// The rowset 'schema' read by its reader among 'readers'; adErrNotSupported when the
+// engine has none.
+template <typename Source, size_t N>
+Rowset readRowset(const RowsetReader<Source> (&readers)[N], int schema, Source& source) {
+    for (const RowsetReader<Source>& reader : readers)
+        if (reader.schema == schema) return reader.read(source);
+    notSupported();
+}
+
 enum class Engine { PostgreSQL, SQLite, Other };
 Engine engineFor(const QString& dbmsName);
 
@@ -158,6 +174,20 @@ struct ColumnType {
 // Fills the type columns of a columns-rowset row, with IS_NULLABLE and COLUMN_FLAGS.
 void setColumnType(QVariantList& row, const ColumnType& type, bool nullable);
 
+// The facts of one column of one index that every engine gives; indexRow makes the
+// indexes-rowset row of them (the index's catalog and schema are its table's). The
+// caller adds what its engine knows beyond these.
+struct IndexColumnFacts {
+    QVariant catalog{}, schema{}, table{}, index{};
+    bool primary = false, unique = false, clustered = false;
+    int type = DBPROPVAL_IT_BTREE;
+    int ordinal = 0;
+    QVariant column{};
+    bool descending = false;
+    bool integrated = false;
+};
+QVariantList indexRow(const IndexColumnFacts& facts);
+
 // Rowsets from result rows whose columns come in the order of the ODBC catalogue
 // function's answer, sorted as the rowset is: SQLTables (catalog, schema, name, type,
 // remarks) and SQLPrimaryKeys (catalog, schema, table, column, key sequence, key name).
@@ -177,6 +207,8 @@ public:
     // The rows of 'schema' matching the restrictions, in rowset order; loads the
     // rowset with 'load' on the first request.
     RecordsetPtr answer(const Definition& def, const QVariantList& restrictions, const Loader& load);
+    // Whether 'schema' has been read, so that an answer needs no statement.
+    bool holds(int schema) const { return m_entries.count(schema) != 0; }
     void clear() {
         m_entries.clear();
         sqlite.reset();

@@ -106,7 +106,22 @@ class SqliteCatalogue {
 public:
     explicit SqliteCatalogue(odbc::Connection& c) : m_c(c) {}
 
-    // The tables and views with their columns; 'details' adds indexes and foreign keys.
+    // What a reader needs read: the relations with their columns, or their indexes and
+    // foreign keys as well.
+    enum Needs { Columns, Details };
+    // Which relations a reader walks.
+    enum Kind { Relations, Tables, Views };
+
+    // Reads what 'needs' asks for (once), then calls each(const Relation&) for every
+    // relation of 'kind', by name.
+    template <typename Each>
+    void forEach(Needs needs, Kind kind, Each each) {
+        load(needs == Details);
+        for (const Relation& r : m_relations)
+            if (kind == Relations || r.isView == (kind == Views)) each(r);
+    }
+
+private:
     void load(bool details) {
         if (!m_loaded) {
             loadRelations();
@@ -119,7 +134,6 @@ public:
         }
     }
 
-private:
     void loadRelations() {
         const odbc::Result objects = m_c.execute(QStringLiteral(
             "SELECT type, name, sql FROM sqlite_master WHERE type IN ('table','view')"));
@@ -138,8 +152,6 @@ private:
     }
 
 public:
-
-    QList<Relation>& relations() { return m_relations; }
     const Relation* find(const QString& name) const {
         const auto it = m_byName.constFind(name.toLower());
         return it == m_byName.constEnd() ? nullptr : &m_relations[it.value()];
@@ -375,24 +387,22 @@ QVariant ruleText(const QString& rule) {
 }
 
 Rowset tablesOf(Model& m) {
-    m.load(false);
     Rowset out;
-    for (const Relation& r : m.relations()) {
+    m.forEach(Model::Columns, Model::Relations, [&](const Relation& r) {
         QVariantList o = emptyRow(tables::Count);
         o[tables::TABLE_NAME] = r.name;
         o[tables::TABLE_TYPE] = r.isView ? QStringLiteral("VIEW")
                                 : r.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ? QStringLiteral("SYSTEM TABLE")
                                                                                                      : QStringLiteral("TABLE");
         out.rows << o;
-    }
+    });
     sortRows(out.rows, {tables::TABLE_TYPE, tables::TABLE_NAME});
     return out;
 }
 
 Rowset columnsOf(Model& m) {
-    m.load(false);
     Rowset out;
-    for (const Relation& r : m.relations()) {
+    m.forEach(Model::Columns, Model::Relations, [&](const Relation& r) {
         int ordinal = 0;
         for (const Column& col : r.columns) {
             const bool nullable = !(col.notNull || r.isRowidAlias(col) || (r.definition.withoutRowid && col.pk > 0));
@@ -406,15 +416,13 @@ Rowset columnsOf(Model& m) {
             o[columns::TYPE_NAME] = declaredTypeName(col.declaredType);
             out.rows << o;
         }
-    }
+    });
     return out;  // relations by name, columns in table order
 }
 
 Rowset primaryKeys(Model& m) {
-    m.load(false);
     Rowset out;
-    for (const Relation& r : m.relations()) {
-        if (r.isView) continue;
+    m.forEach(Model::Columns, Model::Tables, [&](const Relation& r) {
         const QStringList keys = r.primaryKeyColumns();
         for (int i = 0; i < keys.size(); ++i) {
             QVariantList o = emptyRow(primarykeys::Count);
@@ -424,37 +432,33 @@ Rowset primaryKeys(Model& m) {
             o[primarykeys::PK_NAME] = r.primaryKeyName();
             out.rows << o;
         }
-    }
+    });
     return out;
 }
 
 Rowset viewsOf(Model& m) {
-    m.load(false);
     Rowset out;
-    for (const Relation& r : m.relations()) {
-        if (!r.isView) continue;
+    m.forEach(Model::Columns, Model::Views, [&](const Relation& r) {
         QVariantList o = emptyRow(views::Count);
         o[views::TABLE_NAME] = r.name;
         o[views::VIEW_DEFINITION] = r.sql;
         o[views::CHECK_OPTION] = false;
         o[views::IS_UPDATABLE] = false;  // SQLite views are read-only
         out.rows << o;
-    }
+    });
     return out;
 }
 
 Rowset viewColumnUsage(Model& m) {
-    m.load(false);
     QHash<QString, sqltext::Relation> relations;
-    for (const Relation& r : m.relations()) {
+    m.forEach(Model::Columns, Model::Relations, [&](const Relation& r) {
         sqltext::Relation rel;
         rel.name = r.name;
         for (const Column& col : r.columns) rel.columns << col.name;
         relations.insert(r.name.toLower(), rel);
-    }
+    });
     Rowset out;
-    for (const Relation& r : m.relations()) {
-        if (!r.isView) continue;
+    m.forEach(Model::Columns, Model::Views, [&](const Relation& r) {
         for (const sqltext::ColumnUse& use : sqltext::viewColumnUsage(r.sql, relations)) {
             if (use.table.compare(r.name, Qt::CaseInsensitive) == 0) continue;
             QVariantList o = emptyRow(viewcolumns::Count);
@@ -463,40 +467,36 @@ Rowset viewColumnUsage(Model& m) {
             o[viewcolumns::COLUMN_NAME] = use.column;
             out.rows << o;
         }
-    }
+    });
     return out;
 }
 
 Rowset indexesOf(Model& m) {
-    m.load(true);
     Rowset out;
-    for (const Relation& r : m.relations()) {
+    m.forEach(Model::Details, Model::Relations, [&](const Relation& r) {
         for (const Index& index : r.indexes) {
             const bool primary = index.origin == QLatin1String("pk");
             const bool clustered = primary && r.definition.withoutRowid;
             const QString name = m.indexName(r, index);
             const QString condition = index.partial ? sqltext::parseCreateIndex(index.sql).condition : QString();
             for (int i = 0; i < index.columns.size(); ++i) {
-                QVariantList o = emptyRow(indexes::Count);
-                o[indexes::TABLE_NAME] = r.name;
-                o[indexes::INDEX_NAME] = name;
-                o[indexes::PRIMARY_KEY] = primary;
-                o[indexes::UNIQUE] = index.unique;
-                o[indexes::CLUSTERED] = clustered;
-                o[indexes::TYPE] = DBPROPVAL_IT_BTREE;
-                o[indexes::NULLS] = primary ? DBPROPVAL_IN_DISALLOWNULL : DBPROPVAL_IN_ALLOWNULL;
+                QVariantList o = indexRow({.table = r.name,
+                                           .index = name,
+                                           .primary = primary,
+                                           .unique = index.unique,
+                                           .clustered = clustered,
+                                           .ordinal = int(i + 1),
+                                           .column = index.columns[i].name,
+                                           .descending = index.columns[i].descending,
+                                           .integrated = clustered});
                 o[indexes::SORT_BOOKMARKS] = false;
                 o[indexes::AUTO_UPDATE] = true;
                 o[indexes::NULL_COLLATION] = DBPROPVAL_NC_LOW;  // SQLite sorts Null below every value
-                o[indexes::ORDINAL_POSITION] = i + 1;
-                o[indexes::COLUMN_NAME] = index.columns[i].name;
-                o[indexes::COLLATION] = index.columns[i].descending ? DB_COLLATION_DESC : DB_COLLATION_ASC;
                 if (!condition.isEmpty()) o[indexes::FILTER_CONDITION] = condition;
-                o[indexes::INTEGRATED] = clustered;
                 out.rows << o;
             }
         }
-    }
+    });
     sortRows(out.rows, {indexes::TABLE_NAME, indexes::INDEX_NAME, indexes::ORDINAL_POSITION});
     return out;
 }
@@ -544,10 +544,9 @@ QHash<int, QPair<QString, int>> foreignKeyNames(const Relation& r) {
 }
 
 Rowset foreignKeysOf(Model& m) {
-    m.load(true);
     Rowset out;
-    for (const Relation& r : m.relations()) {
-        if (r.foreignKeys.isEmpty()) continue;
+    m.forEach(Model::Details, Model::Tables, [&](const Relation& r) {
+        if (r.foreignKeys.isEmpty()) return;
         const QHash<int, QPair<QString, int>> names = foreignKeyNames(r);
         // Rows of one key share its referenced columns; a key without "to" columns
         // refers to the referenced table's primary key.
@@ -579,7 +578,7 @@ Rowset foreignKeysOf(Model& m) {
                 out.rows << o;
             }
         }
-    }
+    });
     sortRows(out.rows, {foreignkeys::FK_TABLE_NAME, foreignkeys::FK_NAME, foreignkeys::ORDINAL});
     return out;
 }
@@ -593,8 +592,7 @@ struct NamedCheck {
 
 QList<NamedCheck> checksOf(Model& m) {
     QList<NamedCheck> list;
-    for (const Relation& r : m.relations()) {
-        if (r.isView) continue;
+    m.forEach(Model::Columns, Model::Tables, [&](const Relation& r) {
         QSet<QString> used;
         for (const auto& check : r.definition.checks)
             if (!check.name.isEmpty()) used.insert(check.name.toLower());
@@ -612,12 +610,11 @@ QList<NamedCheck> checksOf(Model& m) {
                     if (col.name.compare(id, Qt::CaseInsensitive) == 0 && !n.columns.contains(col.name)) n.columns << col.name;
             list << n;
         }
-    }
+    });
     return list;
 }
 
 Rowset checkConstraints(Model& m) {
-    m.load(false);
     Rowset out;
     for (const NamedCheck& n : checksOf(m)) {
         QVariantList o = emptyRow(checks::Count);
@@ -630,7 +627,6 @@ Rowset checkConstraints(Model& m) {
 }
 
 Rowset constraintColumnUsage(Model& m) {
-    m.load(true);
     Rowset out;
     auto add = [&](const QString& table, const QString& column, const QVariant& constraint) {
         QVariantList o = emptyRow(constraintcolumns::Count);
@@ -639,8 +635,7 @@ Rowset constraintColumnUsage(Model& m) {
         o[constraintcolumns::CONSTRAINT_NAME] = constraint;
         out.rows << o;
     };
-    for (const Relation& r : m.relations()) {
-        if (r.isView) continue;
+    m.forEach(Model::Details, Model::Tables, [&](const Relation& r) {
         for (const QString& key : r.primaryKeyColumns()) add(r.name, key, r.primaryKeyName());
         for (const Index& index : r.indexes) {
             if (index.origin != QLatin1String("u")) continue;
@@ -648,7 +643,7 @@ Rowset constraintColumnUsage(Model& m) {
         }
         const QHash<int, QPair<QString, int>> names = foreignKeyNames(r);
         for (const ForeignKeyRow& fk : r.foreignKeys) add(r.name, r.columnNamed(fk.from).isEmpty() ? fk.from : r.columnNamed(fk.from), names.value(fk.id).first);
-    }
+    });
     for (const NamedCheck& n : checksOf(m))
         for (const QString& col : n.columns) add(n.table, col, n.name);
     sortRows(out.rows, {constraintcolumns::TABLE_NAME, constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_NAME});
@@ -689,21 +684,20 @@ Rowset providerTypes() {
 }  // namespace
 
 Rowset readSqlite(odbc::Connection& connection, int schemaId, SqliteCataloguePtr& catalogue) {
+    static const RowsetReader<Model> readers[] = {
+        {adSchemaTables, tablesOf},
+        {adSchemaColumns, columnsOf},
+        {adSchemaPrimaryKeys, primaryKeys},
+        {adSchemaViews, viewsOf},
+        {adSchemaViewColumnUsage, viewColumnUsage},
+        {adSchemaIndexes, indexesOf},
+        {adSchemaForeignKeys, foreignKeysOf},
+        {adSchemaCheckConstraints, checkConstraints},
+        {adSchemaConstraintColumnUsage, constraintColumnUsage},
+        {adSchemaProviderTypes, [](Model&) { return providerTypes(); }},
+    };
     if (!catalogue) catalogue.reset(new SqliteCatalogue(connection));
-    Model& m = *catalogue;
-    switch (schemaId) {
-    case adSchemaTables: return tablesOf(m);
-    case adSchemaColumns: return columnsOf(m);
-    case adSchemaPrimaryKeys: return primaryKeys(m);
-    case adSchemaViews: return viewsOf(m);
-    case adSchemaViewColumnUsage: return viewColumnUsage(m);
-    case adSchemaIndexes: return indexesOf(m);
-    case adSchemaForeignKeys: return foreignKeysOf(m);
-    case adSchemaCheckConstraints: return checkConstraints(m);
-    case adSchemaConstraintColumnUsage: return constraintColumnUsage(m);
-    case adSchemaProviderTypes: return providerTypes();
-    default: notSupported();
-    }
+    return readRowset(readers, schemaId, *catalogue);
 }
 
 }  // namespace platform::ado::schema

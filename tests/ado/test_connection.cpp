@@ -4,6 +4,7 @@
 #include "platform/Error.h"
 #include "platform/ado/Ado.h"
 #include "tests/ado/support/TestDatabases.h"
+#include "tests/support/SilentPort.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -19,11 +20,6 @@
 
 #include <functional>
 #include <thread>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace platform::ado;
 
@@ -345,32 +341,7 @@ TEST(ConnectionTest, ConnectionStringsAreNeverCut) {
     }
 }
 
-namespace {
-// A TCP port on 127.0.0.1 that takes connections (the kernel completes them) and
-// never answers: a server that has frozen.
-class SilentPort {
-public:
-    SilentPort() {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof a;
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<sockaddr*>(&a), size) != 0 || ::listen(m_fd, 16) != 0 ||
-            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&a), &size) != 0)
-            return;
-        m_port = ntohs(a.sin_port);
-    }
-    ~SilentPort() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    int port() const { return m_port; }
-
-private:
-    int m_fd = -1;
-    int m_port = 0;
-};
-}  // namespace
+using testsupport::SilentPort;
 
 TEST(ConnectionTest, AFrozenServerIsGivenUpAfterTheLoginTimeWithTheDriversMessage) {
     testdb::UseTestOdbc();

@@ -5,12 +5,14 @@
 #include "platform/ado/Ado.h"
 #include "tests/ado/support/TestDatabases.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 
@@ -288,6 +290,33 @@ TEST_P(SchemaTest, StatementsOtherThanQueriesRefreshTheCatalogue) {
     EXPECT_EQ(c.OpenSchema(adSchemaColumns, restrict(2, table))->RecordCount(), 1);
     c.Execute(QStringLiteral("DROP TABLE %1").arg(table));
     EXPECT_EQ(count(), 0);
+}
+
+// While a window waits: a request that runs a statement turns the event loop (a
+// posted call runs); one answered from a rowset already read returns at once without
+// it (an import makes tens of these per table, and each wait started a thread), and
+// a statement that changes the catalogue makes the next request read again.
+TEST_P(SchemaTest, RequestsAnsweredFromMemoryNeitherWaitNorTurnTheEventLoop) {
+    c.WaitInEventLoop = true;
+    const auto loopTurnedDuring = [](const std::function<void()>& call) {
+        bool ran = false;
+        QObject guard;
+        QMetaObject::invokeMethod(&guard, [&] { ran = true; }, Qt::QueuedConnection);
+        call();
+        QCoreApplication::removePostedEvents(&guard);
+        return ran;
+    };
+    RecordsetPtr first, again;
+    EXPECT_TRUE(loopTurnedDuring([&] { first = c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("customer"))); }));
+    EXPECT_FALSE(loopTurnedDuring([&] { again = c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("region"))); }));
+    EXPECT_EQ(first->RecordCount(), 6);
+    EXPECT_EQ(again->RecordCount(), 3);
+    const QString table = QStringLiteral("waits_%1").arg(pg() ? QStringLiteral("pg") : QStringLiteral("lite"));
+    c.Execute(QStringLiteral("CREATE TABLE %1 (id integer)").arg(table));
+    RecordsetPtr added;
+    EXPECT_TRUE(loopTurnedDuring([&] { added = c.OpenSchema(adSchemaColumns, restrict(2, table)); }));
+    EXPECT_EQ(added->RecordCount(), 1);
+    c.Execute(QStringLiteral("DROP TABLE %1").arg(table));
 }
 
 INSTANTIATE_TEST_SUITE_P(Engines, SchemaTest, testing::Values(Engine::SQLite, Engine::PostgreSQL), engineName);

@@ -73,10 +73,40 @@ TagValue DecodeTag(const QString& tag) {
     return value;
 }
 
-QString StructurePathOfTag(const QString& tag) {
-    if (IsLevelCode(tag)) return GetXPath(qint16(LevelOf(tag)));
-    return tag;
+NodeValue DecodeNode(const QString& key, const QString& tag, const QStringList& ancestorTags) {
+    NodeValue value;
+    value.key = key;
+    value.tag = tag;
+    value.isCode = IsLevelCode(tag);
+    if (value.isCode) {
+        const TagValue code = DecodeTag(tag);
+        value.level = code.level;
+        value.hasIndex = code.hasIndex;
+        value.index = code.index;
+    }
+    // The connection: this node or the nearest node above it with a level-3 code,
+    // whose parent holds the group's level-2 code.
+    QStringList chain = ancestorTags;
+    chain.prepend(tag);
+    for (qsizetype i = 0; i < chain.size(); ++i) {
+        if (!IsLevelCode(chain[i]) || LevelOf(chain[i]) != 3) continue;
+        if (i + 1 < chain.size() && IsLevelCode(chain[i + 1]) && LevelOf(chain[i + 1]) == 2) {
+            value.group = PositionOf(chain[i + 1]);
+            value.connection = PositionOf(chain[i]);
+        }
+        break;
+    }
+    return value;
 }
+
+int NodeValue::MenuLevel() const {
+    if (tag.isEmpty()) return 0;
+    if (!isCode) return 4;
+    if (level < 1) return 0;
+    return level > 4 ? 4 : level;
+}
+
+QString NodeValue::StructurePath() const { return isCode ? GetXPath(qint16(level)) : tag; }
 
 QString ElementNameOf(const QString& xpath) {
     QString step = xpath.mid(xpath.lastIndexOf(QLatin1Char('/')) + 1);

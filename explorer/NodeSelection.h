@@ -36,10 +36,38 @@ struct TagValue {
 // Throws error 13 for a tag that is no level code (bGlobal::IsLevelCode).
 TagValue DecodeTag(const QString& tag);
 
-// The structure-document path a node tag stands for: a level code gives
-// bGlobal::GetXPath of its level (so gTableIndex must be set for levels 5 to 7); any
-// other tag is an object path already.
-QString StructurePathOfTag(const QString& tag);
+// ---- a tree node ------------------------------------------------------------------------
+
+// A tree node decoded once from its tag, its key and the tags of the nodes above it.
+// A tag that is a level code ("3", "5,2": the level, then after the decimal symbol a
+// position) stands for the root, a group, a connection or a folder; any other tag is
+// the structure path of an object.
+struct NodeValue {
+    QString key;
+    QString tag;
+    bool isCode = false;    // the tag is a level code
+    int level = 0;          // the code's level (isCode)
+    bool hasIndex = false;  // the code carries a position
+    int index = 0;          // that position (hasIndex)
+    // The group and connection positions of the connection the node lies in, read
+    // from the codes of the connection's node (level 3) and of its group's node
+    // (level 2); -1 when it lies in none.
+    int group = -1;
+    int connection = -1;
+
+    bool IsObject() const { return !isCode && !tag.isEmpty(); }
+    bool InConnection() const { return connection >= 0; }
+    // The context menu the node opens: 0 none (the empty tag of "(No Item)", a code
+    // below 1), 1 the root, 2 a group, 3 a connection, 4 folders (levels 4 to 9) and
+    // objects.
+    int MenuLevel() const;
+    // The structure-document path the node stands for: an object's own path, or
+    // bGlobal::GetXPath of the code's level (gTableIndex must be set for levels 5 to
+    // 7); "" for an empty tag.
+    QString StructurePath() const;
+};
+// ancestorTags: the tags of the nodes above, nearest first.
+NodeValue DecodeNode(const QString& key, const QString& tag, const QStringList& ancestorTags = {});
 
 // The element name of an object path: its last step after the last "/", without its
 // bracketed position, upper-cased ("DATABASE/TABLE[3]/INDEX[0]" gives "INDEX").

@@ -169,17 +169,13 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
             QPointer<frmDatabaseExplorer> self(this);
             StartAnimation();
             auto reader = std::make_shared<cADODB>();
-            oADO = reader;
             reader->WhileImporting = [this](QString& name, QString& type, QString& status, qint16& increment,
                                             QString& message, bool& cancel) {
                 oADO_WhileImporting(name, type, status, increment, message, cancel);
             };
             reader->SetConnection(connectionString);
             if (!reader->ADOConnect()) {
-                if (self) {
-                    oADO.reset();
-                    StopAnimation();
-                }
+                if (self) StopAnimation();
                 return;
             }
             oLHXML = copyOfTree();
@@ -188,7 +184,6 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
             ParseConnectionString(connectionString);
             done = reader->GenerateXML();
             if (!self || mbClosing) return;
-            oADO.reset();
             StopAnimation();
             if (!done) restore();
         } else {

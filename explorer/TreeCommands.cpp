@@ -6,6 +6,7 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/ExplorerWidgets.h"
+#include "explorer/NodeSelection.h"
 #include "explorer/ObjectList.h"
 #include "explorer/TreeDocument.h"
 #include "explorer/TreeMaintenance.h"
@@ -65,9 +66,9 @@ void frmDatabaseExplorer::trvMain_ContextKey() {
 void frmDatabaseExplorer::OpenNodeMenu(QTreeWidgetItem* Node, const QPoint& globalPos) {
     trvMain->setCurrentItem(Node);
     iCurrentNodeIndex = qint16(TreeNodes::Index(Node));
-    ProcessTagValue(Node);
-    const QString tag = TreeNodes::Tag(Node);
-    const int level = TreeMaintenance::MenuLevel(tag);
+    const NodeSelection::NodeValue node = ValueOf(Node);
+    ProcessTagValue(node, Node);
+    const int level = node.MenuLevel();
     if (level == 0) return;
 
     const bool expandable = Node->childCount() > 0 && !Node->isExpanded();
@@ -95,7 +96,7 @@ void frmDatabaseExplorer::OpenNodeMenu(QTreeWidgetItem* Node, const QPoint& glob
     default: {
         enableItem(mnuSubLevel4, 0, expandable);
         enableItem(mnuSubLevel4, 1, collapsible);
-        enableItem(mnuSubLevel4, 4, migrate && TreeMaintenance::IsTableEntry(tag));
+        enableItem(mnuSubLevel4, 4, migrate && TreeMaintenance::IsTableEntry(node.tag));
         const QTreeWidgetItem* parent = Node->parent();
         enableItem(mnuSubLevel4, 5, parent && parent->text(0).toLower() == QLatin1String("tables"));
         break;

@@ -114,14 +114,6 @@ int ConnectionCount(cXML& tree) {
                : 0;
 }
 
-int MenuLevel(const QString& tag) {
-    if (tag.isEmpty()) return 0;
-    if (!IsLevelCode(tag)) return 4;
-    const int level = LevelOf(tag);
-    if (level < 1) return 0;
-    return level > 4 ? 4 : level;
-}
-
 bool IsTableEntry(const QString& tag) {
     const QString upper = tag.toUpper();
     return upper.contains(QLatin1String("DATABASE/TABLE")) && !upper.contains(QLatin1String("INDEX")) &&

@@ -37,10 +37,6 @@ int GroupCount(cXML& tree);
 // Connections over all groups.
 int ConnectionCount(cXML& tree);
 
-// The context menu a node's Tag opens: 0 none (the empty tag of "(No Item)"), 1 the
-// root, 2 a group, 3 a connection, 4 folders (levels 4 to 9) and objects (a Tag that is
-// no level code).
-int MenuLevel(const QString& tag);
 // An object Tag that stands for a table itself (not one of its indexes, triggers or
 // foreign keys).
 bool IsTableEntry(const QString& tag);

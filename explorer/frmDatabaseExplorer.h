@@ -34,7 +34,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class SplitterBar;
 class WebBrowser;
-class cADODB;
+namespace NodeSelection {
+struct NodeValue;
+}
 
 class frmDatabaseExplorer : public QMainWindow, public SharedForm<frmDatabaseExplorer> {
     Q_OBJECT
@@ -276,6 +278,7 @@ private:
     void PrintPreview(WebBrowser* browser);
     void ShowReportSetup();
 
+    // The controls (ExplorerControls.cpp) and their layout (ExplorerLayout.cpp).
     void BuildMenus();
     void BuildToolbar();
     void BuildPanes();
@@ -289,14 +292,21 @@ private:
     void LayoutQueryPage();
     void UpdateClock();
 
+    // The history (HistoryCommands.cpp).
     void LoadHistoryXML();
     void GenerateHistory();
+
     void FetchXMLDBInfo();
 
-    // Node selection. Connects the object list's events and readies the XML preview.
+    // Node selection (NodeSelectionCommands.cpp). Connects the object list's events and
+    // readies the XML preview.
     void ConnectObjectList();
-    bool ProcessTagValue(QTreeWidgetItem* Node);
-    bool LoadCurrentDB(const QString& sKey);
+    // The node decoded once; the procedures below take that value.
+    static NodeSelection::NodeValue ValueOf(const QTreeWidgetItem* Node);
+    // Takes the level and position of a level-code node (a group also sets the
+    // position of its next connection); makes the node's connection current.
+    bool ProcessTagValue(const NodeSelection::NodeValue& node, const QTreeWidgetItem* Node);
+    bool LoadCurrentDB(const NodeSelection::NodeValue& node);
     void DisplayChildren(const QString& sLHXPath);
     void DisplayInList(const QString& sKey, const QString& sXPath);
     void CheckAll();
@@ -330,8 +340,6 @@ private:
     void CollapseAllAndNode(QTreeWidgetItem* Node);
     void CopyChildNamesToClipboard();
 
-    // Catalogue reader of a connection refresh; receives its progress.
-    std::shared_ptr<cADODB> oADO;
     std::shared_ptr<platform::ado::Connection> mQueryConnection;
     // What the last statement of the query tab returned; the grid's model holds the
     // rows.
@@ -359,11 +367,10 @@ private:
     float m_layoutTwips = 0;
 
     // Node selection: the last clicked node's index, the level and index of the last
-    // numeric tag and where its separator stood (0 for none).
+    // level-code node.
     qint16 miLastNodeIndex = 0;
     qint16 miNodeLevel = 0;
     qint16 miNodeIndex = 0;
-    qint16 miSeparatorPosition = 0;
     // The object list: check boxes on, sorting on, the sort column and order, and a
     // fill in progress (check marks set by the program are no user's ticks).
     bool m_listCheckBoxes = false;

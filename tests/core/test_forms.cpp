@@ -28,7 +28,8 @@ private:
     frmProbe() = default;
 };
 
-void DeletePosted() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+// Runs the pending deletion of that window only (other tests' windows stay as they are).
+void DeletePosted(QObject* window) { QCoreApplication::sendPostedEvents(window, QEvent::DeferredDelete); }
 
 }  // namespace
 
@@ -52,12 +53,14 @@ TEST(SharedForm, OneInstanceUntilUnloadThenAFreshOne) {
     EXPECT_TRUE(second.IsCurrent());
     EXPECT_FALSE(unloaded->IsCurrent());
     // The old window's deletion leaves the new instance alone.
-    DeletePosted();
+    DeletePosted(unloaded.data());
     EXPECT_FALSE(unloaded);
     EXPECT_TRUE(frmProbe::exists());
     EXPECT_EQ(Forms::Loaded().count(&second), 1);
+    QPointer<frmProbe> last(&second);
     second.Unload();
-    DeletePosted();
+    DeletePosted(last.data());
+    EXPECT_FALSE(last);
 }
 
 TEST(SharedForm, DeletedWithItsParentItIsReleased) {

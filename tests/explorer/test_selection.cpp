@@ -73,6 +73,32 @@ TEST_F(Logic, NodeLevelsMapToTreeDocumentPaths) {
     for (const auto& k : cases) EXPECT_EQ(NodeSelection::LHXPath(k.level, 1, 2, 13), k.path) << k.level;
 }
 
+// A node knows the connection it lies in from the codes of the nodes above it (the
+// connection's own node, then its group's); the key's text plays no part.
+TEST_F(Logic, ANodeTakesItsConnectionFromTheNodesAboveIt) {
+    const QStringList table = {QStringLiteral("4"), QStringLiteral("3,7"), QStringLiteral("2,5"), QStringLiteral("1")};
+    const struct {
+        QString tag;
+        QStringList above;
+        int group, connection;
+    } cases[] = {
+        {QStringLiteral("3.7"), {QStringLiteral("2.5"), QStringLiteral("1")}, 5, 7},   // the connection itself
+        {QStringLiteral("DATABASE/TABLE[0]"), table, 5, 7},                            // an object below it
+        {QStringLiteral("6,0"), QStringList{QStringLiteral("DATABASE/TABLE[0]")} + table, 5, 7},  // a table's folder
+        {QStringLiteral("2.5"), {QStringLiteral("1")}, -1, -1},                         // a group lies in none
+        {QStringLiteral("1"), {}, -1, -1},
+        {QString(), {QStringLiteral("2.5"), QStringLiteral("1")}, -1, -1},              // "(No Item)"
+        {QStringLiteral("DATABASE/TABLE[0]"), {QStringLiteral("3.7")}, -1, -1},         // a connection without its group
+    };
+    for (const auto& c : cases) {
+        const NodeSelection::NodeValue v = NodeSelection::DecodeNode(QStringLiteral("odd|name|9|9"), c.tag, c.above);
+        EXPECT_EQ(v.group, c.group) << qPrintable(c.tag);
+        EXPECT_EQ(v.connection, c.connection) << qPrintable(c.tag);
+        EXPECT_EQ(v.InConnection(), c.connection >= 0) << qPrintable(c.tag);
+        EXPECT_EQ(v.key, QStringLiteral("odd|name|9|9"));
+    }
+}
+
 TEST_F(Logic, TagsKeysAndObjectPathsAreDecoded) {
     gTableIndex = 3;
     const struct {
@@ -91,16 +117,22 @@ TEST_F(Logic, TagsKeysAndObjectPathsAreDecoded) {
         {QStringLiteral("9"), 9, false, 0, QStringLiteral("/DATABASE/STOREDPROCEDURE")},
     };
     for (const auto& t : tags) {
-        const NodeSelection::TagValue v = NodeSelection::DecodeTag(t.tag);
+        const NodeSelection::NodeValue v = NodeSelection::DecodeNode(QString(), t.tag);
+        EXPECT_TRUE(v.isCode) << qPrintable(t.tag);
+        EXPECT_FALSE(v.IsObject()) << qPrintable(t.tag);
         EXPECT_EQ(v.level, t.level) << qPrintable(t.tag);
         EXPECT_EQ(v.hasIndex, t.hasIndex) << qPrintable(t.tag);
         if (t.hasIndex) {
             EXPECT_EQ(v.index, t.index) << qPrintable(t.tag);
         }
-        EXPECT_EQ(NodeSelection::StructurePathOfTag(t.tag), t.structurePath) << qPrintable(t.tag);
+        EXPECT_EQ(v.StructurePath(), t.structurePath) << qPrintable(t.tag);
     }
     EXPECT_THROW(NodeSelection::DecodeTag(QStringLiteral("DATABASE/TABLE[1]")), platform::RuntimeError);
-    EXPECT_EQ(NodeSelection::StructurePathOfTag(QStringLiteral("DATABASE/VIEW[2]")), QStringLiteral("DATABASE/VIEW[2]"));
+    const NodeSelection::NodeValue view = NodeSelection::DecodeNode(QString(), QStringLiteral("DATABASE/VIEW[2]"));
+    EXPECT_TRUE(view.IsObject());
+    EXPECT_EQ(view.level, 0);
+    EXPECT_EQ(view.StructurePath(), QStringLiteral("DATABASE/VIEW[2]"));
+    EXPECT_EQ(NodeSelection::DecodeNode(QString(), QString()).StructurePath(), QString());
 
     const struct {
         QString path, element;

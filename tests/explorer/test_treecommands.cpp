@@ -8,6 +8,7 @@
 #include "core/TreeFill.h"
 #include "explorer/ExplorerWidgets.h"
 #include "explorer/HistoryFile.h"
+#include "explorer/NodeSelection.h"
 #include "explorer/TreeDocument.h"
 #include "explorer/TreeMaintenance.h"
 
@@ -140,6 +141,7 @@ TEST_F(Maintenance, TagsChooseTheMenuAndTableEntries) {
         bool table;
     } cases[] = {
         {QString(), 0, false},
+        {QStringLiteral("0"), 0, false},
         {QStringLiteral("1"), 1, false},
         {QStringLiteral("2.6"), 2, false},
         {QStringLiteral("3.5"), 3, false},
@@ -153,7 +155,7 @@ TEST_F(Maintenance, TagsChooseTheMenuAndTableEntries) {
         {QStringLiteral("DATABASE/VIEW[0]"), 4, false},
     };
     for (const auto& k : cases) {
-        EXPECT_EQ(TreeMaintenance::MenuLevel(k.tag), k.level) << qPrintable(k.tag);
+        EXPECT_EQ(NodeSelection::DecodeNode(QString(), k.tag).MenuLevel(), k.level) << qPrintable(k.tag);
         EXPECT_EQ(TreeMaintenance::IsTableEntry(k.tag), k.table) << qPrintable(k.tag);
     }
 }

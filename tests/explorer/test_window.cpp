@@ -3,6 +3,7 @@
 // start and close, and its layout (with screenshots under the build folder).
 
 #include "ExplorerFixture.h"
+#include "explorer/PaneGeometry.h"
 #include "core/TreeFill.h"
 #include "explorer/ExplorerWidgets.h"
 #include "explorer/HistoryFile.h"
@@ -359,6 +360,25 @@ TEST_F(Window, SplitterBarsStopAtTheirLimitsAndLayOutThePanesOnRelease) {
         EXPECT_FALSE(w.SplitterDragging());
     }
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+// Both bars go where the pointer takes them, within their limits; near the far edge
+// of the window the drag ends and the bar stays where it was.
+TEST(PaneGeometry, ADraggedBarStaysInItsLimitsAndStopsNearTheFarEdge) {
+    const struct {
+        float mouse, grab, bar, extent, max;
+        std::optional<float> expected;
+    } cases[] = {
+        {375, 30, 2655, 15000, 8000, 3000},       // moved by the pointer's travel
+        {-2000, 30, 2655, 15000, 8000, 1500},     // not below the minimum
+        {6000, 30, 2655, 15000, 8000, 8000},      // not beyond its maximum
+        {7000, 0, 2430, 15000, 6000, 6000},       // the horizontal bar's own maximum
+        {13500, 2655, 2655, 15000, 20000, std::nullopt},  // within 1500 of the far edge
+        {13400, 2655, 2655, 15000, 20000, 13400},  // just short of it
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(PaneGeometry::DraggedBar(c.mouse, c.grab, c.bar, c.extent, c.max), c.expected) << c.mouse;
+    }
 }
 
 TEST_F(Window, TheTreeKeepsItsShareOfTheWindowAsItIsResized) {

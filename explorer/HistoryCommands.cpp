@@ -1,0 +1,85 @@
+// The main window's history: read into the tree document at load (the first run opens
+// the import wizard), written back when the window closes.
+
+#include "explorer/frmDatabaseExplorer.h"
+
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "explorer/HistoryFile.h"
+
+#include <QDir>
+
+using namespace bGlobal;
+
+namespace {
+
+QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
+
+[[noreturn]] void objectRequired() {
+    throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
+}
+
+}  // namespace
+
+void frmDatabaseExplorer::LoadHistoryXML() {
+    Trap(source("LoadHistoryXML"), [&] {
+        if (!oLHXML) objectRequired();
+        oHistoryXML = std::make_shared<cXML>();
+        const HistoryFile::LoadResult result = HistoryFile::Load(*oHistoryXML, *oLHXML);
+        switch (result.found) {
+        case HistoryFile::Found::None:
+            // First run: the default group is the current group.
+            gGroupIndex = 0;
+            PopulateLHXML();
+            show();
+            ShowImportWizard(QStringLiteral("NEW"));
+            break;
+        case HistoryFile::Found::Read:
+            PopulateLHXML();
+            break;
+        case HistoryFile::Found::Damaged:
+            PopulateLHXML();
+            if (result.keptAs.isEmpty()) {
+                m_keepHistoryFile = true;
+                Critical((result.problem.isEmpty()
+                              ? QStringLiteral("The history file could not be read. \"") + QDir::toNativeSeparators(HistoryFile::Path()) +
+                                    QStringLiteral("\"")
+                              : result.problem) +
+                         QStringLiteral(" It is left as it is and will not be changed in this session."));
+            } else {
+                Critical(QStringLiteral("The history file could not be read. It has been kept as \"") +
+                         QDir::toNativeSeparators(result.keptAs) + QStringLiteral("\" and a new history is started."));
+            }
+            break;
+        }
+    });
+}
+
+void frmDatabaseExplorer::Form_QueryUnload() {
+    try {
+        if (!gErrorOccurred && !m_keepHistoryFile && oLHXML && oHistoryXML) {
+            GenerateHistory();
+            // A history that could not be built completely is not written.
+            if (!gErrorOccurred) {
+                const auto saved = HistoryFile::Save(*oHistoryXML, [](const QString& text, const QString& pass) {
+                    return EncryptText(text, pass);
+                });
+                if (saved == HistoryFile::Saved::CipherFailed)
+                    Critical(QStringLiteral("The history could not be enciphered, so the history file has been left as it was."));
+            }
+        }
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        if (n == platform::err::PermissionDenied)
+            Critical(QStringLiteral("You dont have permission to create the history file"));
+        else if (n == platform::err::DiskFull)
+            Critical(QStringLiteral("The history could not be saved. ") + d);
+        else
+            ShowError(n, d, source("Form_QueryUnload"));
+    }
+    mbClosing = true;
+}
+
+void frmDatabaseExplorer::GenerateHistory() {
+    Trap(source("GenerateHistory"), [&] { HistoryFile::Generate(*oLHXML, *oHistoryXML); });
+}

@@ -1,0 +1,41 @@
+// The document and XML previews of the main window's right pane.
+
+#include "explorer/frmDatabaseExplorer.h"
+
+#include "core/bGlobal.h"
+#include "core/cXML.h"
+#include "explorer/ExplorerWidgets.h"
+#include "explorer/Preview.h"
+
+#include <QTabWidget>
+
+using namespace bGlobal;
+
+namespace {
+
+QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
+
+}  // namespace
+
+void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
+    try {
+        for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, true);
+        if (sPreviewXPath.isEmpty() || !oStructureXML || !oStructureXML->HasDocument()) return;
+        Preview::Write(*oStructureXML, sPreviewXPath);
+        // The first preview opens the files; later ones reload them.
+        const std::pair<WebBrowser*, QString> views[] = {{wbReport, Preview::HtmlFile()}, {wbXMLPreview, Preview::XmlFile()}};
+        for (const auto& [browser, file] : views) {
+            const QString location = browser->LocationURL();
+            if (location.isEmpty() || location == QLatin1String("about:blank"))
+                browser->Navigate(file);
+            else
+                browser->Refresh();
+        }
+    } catch (const std::exception& e) {
+        const auto [n, d] = Describe(e);
+        if (n == platform::err::PermissionDenied)
+            Critical(QStringLiteral("You dont have permission to create the temporary file for preview."));
+        else
+            ShowError(n, d, source("PreviewHTML"));
+    }
+}

@@ -174,8 +174,12 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
                 oADO_WhileImporting(name, type, status, increment, message, cancel);
             };
             reader->SetConnection(connectionString);
-            if (!reader->ADOConnect()) {
-                if (self) StopAnimation();
+            // The connect runs off the window's thread; closing the window gives it up.
+            const cADODB::ConnectOutcome outcome =
+                cADODB::ConnectWhileWaiting(reader, [&self, this] { return !self || mbClosing; });
+            if (!self || mbClosing) return;
+            if (outcome != cADODB::ConnectOutcome::Connected) {
+                StopAnimation();
                 return;
             }
             oLHXML = copyOfTree();

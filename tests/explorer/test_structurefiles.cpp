@@ -6,10 +6,12 @@
 #include "core/FileUtil.h"
 #include "explorer/StructureFile.h"
 #include "explorer/TreeDocument.h"
+#include "support/SilentPort.h"
 
 #include <QAction>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace bGlobal;
@@ -201,6 +203,34 @@ TEST_F(StructureFiles, ARefreshWhoseDatabaseIsGoneKeepsTheDocumentedStructure) {
     EXPECT_EQ(oLHXML->GetXMLContent(), tree);
     EXPECT_FALSE(w->pctAnimation->isVisible());
     EXPECT_TRUE(w->trvMain->isEnabled());
+}
+
+TEST_F(StructureFiles, TheWindowKeepsTurningWhileARefreshConnects) {
+    // A server that takes the connection and never answers: the window's events keep
+    // flowing while the refresh waits for it, and when the link is reset the refresh
+    // fails like any other and keeps the documented structure.
+    ImportShop();
+    testsupport::SilentPort silent;
+    ASSERT_GT(silent.port(), 0);
+    const qint16 c = gConnectionIndex;
+    Connection(c).setAttribute(
+        QStringLiteral("ConnectionString"),
+        QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=shop;UID=u;PWD=p").arg(silent.port()));
+    const std::shared_ptr<cXML> structure = oStructureXML;
+    const QString content = structure->GetXMLContent();
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+    ticker.start(20);
+    QTimer::singleShot(400, [&] { silent.close(); });
+    w->RefreshDatabaseConnection(false);
+    ticker.stop();
+    EXPECT_GE(ticks, 10) << "the window's events stopped while the refresh connected";
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_EQ(host->messages().size(), 1);
+    EXPECT_EQ(oStructureXML, structure);
+    EXPECT_EQ(oStructureXML->GetXMLContent(), content);
+    EXPECT_FALSE(w->pctAnimation->isVisible());
 }
 
 TEST_F(StructureFiles, RefreshOfAFileConnectionReadsPlainXmlOrAStructureFile) {

@@ -50,7 +50,7 @@ QString PortablePage(const QString& pageText) {
     const QString name = QFileInfo(QUrl(link).toLocalFile()).fileName();
     QString text = pageText;
     text.replace(QStringLiteral("href=\"") + link + QLatin1Char('"'),
-                 QStringLiteral("href=\"styles/") + QString(QUrl::toPercentEncoding(name)) + QLatin1Char('"'));
+                 QStringLiteral("href=\"styles/") + QString::fromLatin1(QUrl::toPercentEncoding(name)) + QLatin1Char('"'));
     return text;
 }
 

@@ -17,6 +17,8 @@
 #include <map>
 #include <memory>
 
+using namespace Qt::StringLiterals;
+
 using namespace platform::ado;
 
 namespace {
@@ -110,9 +112,9 @@ protected:
 
 TEST_P(SchemaTest, TablesRowsetListsTablesAndViews) {
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaTables, restrict(3, QStringLiteral("TABLE"))), split("TABLE_NAME TABLE_TYPE")),
-              QStringList({"customer|TABLE", "region|TABLE"}));
+              QStringList({u"customer|TABLE"_s, u"region|TABLE"_s}));
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaTables, restrict(3, QStringLiteral("VIEW"))), split("TABLE_NAME")),
-              QStringList({"rich_customer"}));
+              QStringList({u"rich_customer"_s}));
     RecordsetPtr all = c.OpenSchema(adSchemaTables);
     EXPECT_EQ(all->RecordCount(), 3);
     EXPECT_EQ(all->Names(), split("TABLE_CATALOG TABLE_SCHEMA TABLE_NAME TABLE_TYPE TABLE_GUID DESCRIPTION TABLE_PROPID "
@@ -126,9 +128,9 @@ TEST_P(SchemaTest, ColumnsRowsetCarriesTypesLengthsAndNullability) {
     RecordsetPtr rs = c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("customer")));
     EXPECT_EQ(rowsOf(rs, split("COLUMN_NAME ORDINAL_POSITION IS_NULLABLE CHARACTER_MAXIMUM_LENGTH NUMERIC_PRECISION "
                                "NUMERIC_SCALE COLUMN_DEFAULT")),
-              QStringList({"customer_id|1|false|<null>|10|<null>|<null>", "region_code|2|false|10|<null>|<null>|<null>",
-                           "country|3|false|2|<null>|<null>|<null>", "name|4|false|60|<null>|<null>|<null>",
-                           "balance|5|true|<null>|10|2|0", "created|6|true|<null>|<null>|<null>|<null>"}));
+              QStringList({u"customer_id|1|false|<null>|10|<null>|<null>"_s, u"region_code|2|false|10|<null>|<null>|<null>"_s,
+                           u"country|3|false|2|<null>|<null>|<null>"_s, u"name|4|false|60|<null>|<null>|<null>"_s,
+                           u"balance|5|true|<null>|10|2|0"_s, u"created|6|true|<null>|<null>|<null>|<null>"_s}));
     // The type code names the engine's type through the provider-types rowset, as the
     // readers look it up: the first row with that code.
     RecordsetPtr types = c.OpenSchema(adSchemaProviderTypes);
@@ -140,31 +142,31 @@ TEST_P(SchemaTest, ColumnsRowsetCarriesTypesLengthsAndNullability) {
     QStringList names;
     for (rs->MoveFirst(); !rs->IsEOF(); rs->MoveNext()) names << typeName(rs->Fields(QStringLiteral("DATA_TYPE")).toInt());
     if (pg())
-        EXPECT_EQ(names, QStringList({"int4", "varchar", "char", "varchar", "numeric", "date"}));
+        EXPECT_EQ(names, QStringList({u"int4"_s, u"varchar"_s, u"char"_s, u"varchar"_s, u"numeric"_s, u"date"_s}));
     else
-        EXPECT_EQ(names, QStringList({"integer", "varchar", "char", "varchar", "numeric", "date"}));
+        EXPECT_EQ(names, QStringList({u"integer"_s, u"varchar"_s, u"char"_s, u"varchar"_s, u"numeric"_s, u"date"_s}));
     // One column, restricted by table and column.
     QVariantList both = restrict(2, QStringLiteral("region"));
     both << QStringLiteral("name");
-    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns, both), split("COLUMN_NAME IS_NULLABLE")), QStringList({"name|true"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns, both), split("COLUMN_NAME IS_NULLABLE")), QStringList({u"name|true"_s}));
 }
 
 TEST_P(SchemaTest, PrimaryKeysCarryTheConstraintName) {
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaPrimaryKeys, restrict(2, QStringLiteral("region"))), split("COLUMN_NAME ORDINAL PK_NAME")),
-              QStringList({"region_code|1|pk_region", "country|2|pk_region"}));
+              QStringList({u"region_code|1|pk_region"_s, u"country|2|pk_region"_s}));
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaPrimaryKeys, restrict(2, QStringLiteral("customer"))), split("COLUMN_NAME PK_NAME")),
-              QStringList({"customer_id|pk_customer"}));
+              QStringList({u"customer_id|pk_customer"_s}));
 }
 
 TEST_P(SchemaTest, IndexesGiveOneRowPerColumnWithDirection) {
     const QStringList fields = split("INDEX_NAME ORDINAL_POSITION COLUMN_NAME COLLATION UNIQUE PRIMARY_KEY");
-    QStringList expected = {"ix_customer_created|1|created|2|false|false", "ix_customer_created|2|name|1|false|false",
-                            "ux_customer_name|1|name|1|true|false"};
+    QStringList expected = {u"ix_customer_created|1|created|2|false|false"_s, u"ix_customer_created|2|name|1|false|false"_s,
+                            u"ux_customer_name|1|name|1|true|false"_s};
     // SQLite keeps an INTEGER PRIMARY KEY in the rowid, without an index.
     if (pg()) expected.insert(2, QStringLiteral("pk_customer|1|customer_id|1|true|true"));
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaIndexes, restrict(4, QStringLiteral("customer"))), fields), expected);
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaIndexes, restrict(4, QStringLiteral("region"))), fields),
-              QStringList({"pk_region|1|region_code|1|true|true", "pk_region|2|country|1|true|true"}));
+              QStringList({u"pk_region|1|region_code|1|true|true"_s, u"pk_region|2|country|1|true|true"_s}));
     // Restricted by index name (the third restriction).
     EXPECT_EQ(c.OpenSchema(adSchemaIndexes, restrict(2, QStringLiteral("ux_customer_name")))->RecordCount(), 1);
 }
@@ -173,8 +175,8 @@ TEST_P(SchemaTest, ForeignKeysReferringToATable) {
     const QStringList fields = split("PK_TABLE_NAME PK_COLUMN_NAME FK_TABLE_NAME FK_COLUMN_NAME ORDINAL UPDATE_RULE "
                                      "DELETE_RULE PK_NAME FK_NAME");
     const QStringList expected = {
-        "region|region_code|customer|region_code|1|NO ACTION|CASCADE|pk_region|fk_customer_region",
-        "region|country|customer|country|2|NO ACTION|CASCADE|pk_region|fk_customer_region"};
+        u"region|region_code|customer|region_code|1|NO ACTION|CASCADE|pk_region|fk_customer_region"_s,
+        u"region|country|customer|country|2|NO ACTION|CASCADE|pk_region|fk_customer_region"_s};
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaForeignKeys, restrict(2, QStringLiteral("region"))), fields), expected);
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaForeignKeys, restrict(5, QStringLiteral("customer"))), fields), expected);
     EXPECT_EQ(c.OpenSchema(adSchemaForeignKeys, restrict(2, QStringLiteral("customer")))->RecordCount(), 0);
@@ -191,11 +193,11 @@ TEST_P(SchemaTest, CheckConstraintsAndTheirColumns) {
     QVariantList column = restrict(2, QStringLiteral("customer"));
     column << QStringLiteral("balance");
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaConstraintColumnUsage, column), split("CONSTRAINT_NAME")),
-              QStringList({"ck_customer_balance"}));
+              QStringList({u"ck_customer_balance"_s}));
     // The seventh restriction is the constraint's name.
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaConstraintColumnUsage, restrict(6, QStringLiteral("fk_customer_region"))),
                      split("TABLE_NAME COLUMN_NAME")),
-              QStringList({"customer|country", "customer|region_code"}));
+              QStringList({u"customer|country"_s, u"customer|region_code"_s}));
 }
 
 TEST_P(SchemaTest, ViewsAndTheColumnsTheyUse) {
@@ -208,14 +210,14 @@ TEST_P(SchemaTest, ViewsAndTheColumnsTheyUse) {
 
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaViewColumnUsage, restrict(2, QStringLiteral("rich_customer"))),
                      split("VIEW_NAME TABLE_NAME COLUMN_NAME")),
-              QStringList({"rich_customer|customer|name", "rich_customer|customer|balance"}));
+              QStringList({u"rich_customer|customer|name"_s, u"rich_customer|customer|balance"_s}));
 }
 
 TEST_P(SchemaTest, ProviderTypesRestrictedByCodeAndBestMatch) {
     QVariantList numericBest = restrict(0, int(adNumeric));
     numericBest << true;
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaProviderTypes, numericBest), split("TYPE_NAME DATA_TYPE BEST_MATCH")),
-              QStringList({"numeric|131|true"}));
+              QStringList({u"numeric|131|true"_s}));
     // Every code has exactly one best match.
     RecordsetPtr best = c.OpenSchema(adSchemaProviderTypes, restrict(1, true));
     QSet<int> codes;
@@ -332,29 +334,29 @@ TEST(SqliteSchemaTest, RowidKeysSystemTablesAndUnnamedConstraints) {
     c.Open(db.connectionString());
     // sqlite_sequence is a system table, not a table.
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaTables), split("TABLE_NAME TABLE_TYPE")),
-              QStringList({"sqlite_sequence|SYSTEM TABLE", "child|TABLE", "parent|TABLE"}));
+              QStringList({u"sqlite_sequence|SYSTEM TABLE"_s, u"child|TABLE"_s, u"parent|TABLE"_s}));
     // An INTEGER PRIMARY KEY is the rowid: never Null, and no index of its own.
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("parent"))),
                      split("COLUMN_NAME IS_NULLABLE DATA_TYPE NUMERIC_PRECISION NUMERIC_SCALE")),
-              QStringList({"id|false|3|10|<null>", "amount|true|131|8|3", "code|true|201|<null>|<null>"}));
+              QStringList({u"id|false|3|10|<null>"_s, u"amount|true|131|8|3"_s, u"code|true|201|<null>|<null>"_s}));
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaIndexes, restrict(4, QStringLiteral("parent"))), split("INDEX_NAME COLUMN_NAME UNIQUE")),
-              QStringList({"sqlite_autoindex_parent_1|code|true"}));
+              QStringList({u"sqlite_autoindex_parent_1|code|true"_s}));
     // Key columns of a WITHOUT ROWID table are never Null; its key is its storage.
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns, restrict(2, QStringLiteral("child"))), split("COLUMN_NAME IS_NULLABLE")),
-              QStringList({"a|false", "b|false", "parent_id|true"}));
+              QStringList({u"a|false"_s, u"b|false"_s, u"parent_id|true"_s}));
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaIndexes, restrict(4, QStringLiteral("child"))),
                      split("INDEX_NAME COLUMN_NAME PRIMARY_KEY CLUSTERED")),
-              QStringList({"PK_child|a|true|true", "PK_child|b|true|true"}));
+              QStringList({u"PK_child|a|true|true"_s, u"PK_child|b|true|true"_s}));
     // Unnamed constraints get names made from their tables.
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaPrimaryKeys), split("TABLE_NAME COLUMN_NAME PK_NAME")),
-              QStringList({"child|a|PK_child", "child|b|PK_child", "parent|id|PK_parent"}));
+              QStringList({u"child|a|PK_child"_s, u"child|b|PK_child"_s, u"parent|id|PK_parent"_s}));
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaForeignKeys), split("PK_TABLE_NAME PK_COLUMN_NAME FK_COLUMN_NAME PK_NAME FK_NAME")),
-              QStringList({"parent|id|parent_id|PK_parent|FK_child_parent"}));
+              QStringList({u"parent|id|parent_id|PK_parent|FK_child_parent"_s}));
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaCheckConstraints), split("CONSTRAINT_NAME CHECK_CLAUSE")),
-              QStringList({"CK_child|(a < b)", "CK_parent_amount|(amount > 0)"}));
+              QStringList({u"CK_child|(a < b)"_s, u"CK_parent_amount|(amount > 0)"_s}));
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaConstraintColumnUsage, restrict(2, QStringLiteral("child"))),
                      split("COLUMN_NAME CONSTRAINT_NAME")),
-              QStringList({"a|CK_child", "a|PK_child", "b|CK_child", "b|PK_child", "parent_id|FK_child_parent"}));
+              QStringList({u"a|CK_child"_s, u"a|PK_child"_s, u"b|CK_child"_s, u"b|PK_child"_s, u"parent_id|FK_child_parent"_s}));
 }
 
 // A view whose table is gone cannot be described; the other relations still are.
@@ -363,8 +365,8 @@ TEST(SqliteSchemaTest, BrokenViewLeavesTheOtherColumnsReadable) {
         "CREATE TABLE gone (a int); CREATE VIEW stale AS SELECT a FROM gone; DROP TABLE gone; CREATE TABLE kept (b int);"));
     Connection c;
     c.Open(db.connectionString());
-    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns), split("TABLE_NAME COLUMN_NAME")), QStringList({"kept|b"}));
-    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaViews), split("TABLE_NAME")), QStringList({"stale"}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaColumns), split("TABLE_NAME COLUMN_NAME")), QStringList({u"kept|b"_s}));
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaViews), split("TABLE_NAME")), QStringList({u"stale"_s}));
 }
 
 // An Access file through the mdbtools driver: tables and columns as the schema

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace platform::ado::sqltext;
 
 namespace {
@@ -20,7 +22,7 @@ TEST(SqlTextTest, CreateTableConstraintsNamedAndUnnamed) {
         "  CONSTRAINT uq_ab UNIQUE (a, b DESC)\n"
         ") WITHOUT ROWID"));
     EXPECT_EQ(def.primaryKeyName, QStringLiteral("pk_line"));
-    EXPECT_EQ(def.primaryKeyColumns, QStringList({"id"}));
+    EXPECT_EQ(def.primaryKeyColumns, QStringList({u"id"_s}));
     EXPECT_TRUE(def.withoutRowid);
 
     ASSERT_EQ(def.checks.size(), 2);
@@ -30,23 +32,23 @@ TEST(SqlTextTest, CreateTableConstraintsNamedAndUnnamed) {
     EXPECT_EQ(def.checks[1].name, QString());
     EXPECT_EQ(def.checks[1].column, QString());
     EXPECT_EQ(def.checks[1].clause, QStringLiteral("(a <> b /* not equal */)"));
-    EXPECT_EQ(def.checks[1].identifiers, QStringList({"a", "b"}));
+    EXPECT_EQ(def.checks[1].identifiers, QStringList({u"a"_s, u"b"_s}));
 
     ASSERT_EQ(def.foreignKeys.size(), 2);
     EXPECT_EQ(def.foreignKeys[0].name, QString());
-    EXPECT_EQ(def.foreignKeys[0].columns, QStringList({"code"}));
+    EXPECT_EQ(def.foreignKeys[0].columns, QStringList({u"code"_s}));
     EXPECT_EQ(def.foreignKeys[0].referencedTable, QStringLiteral("codes"));
-    EXPECT_EQ(def.foreignKeys[0].referencedColumns, QStringList({"code"}));
+    EXPECT_EQ(def.foreignKeys[0].referencedColumns, QStringList({u"code"_s}));
     EXPECT_FALSE(def.foreignKeys[0].deferrable);
     EXPECT_EQ(def.foreignKeys[1].name, QStringLiteral("fk_ab"));
-    EXPECT_EQ(def.foreignKeys[1].columns, QStringList({"a", "b"}));
+    EXPECT_EQ(def.foreignKeys[1].columns, QStringList({u"a"_s, u"b"_s}));
     EXPECT_TRUE(def.foreignKeys[1].referencedColumns.isEmpty());
     EXPECT_TRUE(def.foreignKeys[1].deferrable && def.foreignKeys[1].initiallyDeferred);
 
     ASSERT_EQ(def.uniques.size(), 2);
-    EXPECT_EQ(def.uniques[0].columns, QStringList({"code"}));
+    EXPECT_EQ(def.uniques[0].columns, QStringList({u"code"_s}));
     EXPECT_EQ(def.uniques[1].name, QStringLiteral("uq_ab"));
-    EXPECT_EQ(def.uniques[1].columns, QStringList({"a", "b"}));
+    EXPECT_EQ(def.uniques[1].columns, QStringList({u"a"_s, u"b"_s}));
 }
 
 TEST(SqlTextTest, TextThatIsNoCreateTableGivesNothing) {
@@ -59,28 +61,28 @@ TEST(SqlTextTest, TextThatIsNoCreateTableGivesNothing) {
 TEST(SqlTextTest, CreateIndexKeysAndCondition) {
     const IndexDefinition def = parseCreateIndex(QStringLiteral(
         "CREATE INDEX ix ON t (\"last name\" COLLATE NOCASE DESC, lower(first), (a + b) ASC) WHERE active = 1 AND x IS NOT NULL;"));
-    EXPECT_EQ(def.columns, QStringList({"last name", "lower(first)", "(a + b)"}));
+    EXPECT_EQ(def.columns, QStringList({u"last name"_s, u"lower(first)"_s, u"(a + b)"_s}));
     EXPECT_EQ(def.condition, QStringLiteral("active = 1 AND x IS NOT NULL"));
     EXPECT_EQ(parseCreateIndex(QStringLiteral("CREATE INDEX i ON t(a)")).condition, QString());
 }
 
 TEST(SqlTextTest, ViewColumnUsageFollowsAliasesStarsAndConditions) {
     QHash<QString, Relation> relations;
-    relations.insert(QStringLiteral("customer"), Relation{QStringLiteral("customer"), {"id", "name", "balance", "region"}});
-    relations.insert(QStringLiteral("region"), Relation{QStringLiteral("Region"), {"code", "title"}});
+    relations.insert(QStringLiteral("customer"), Relation{QStringLiteral("customer"), {u"id"_s, u"name"_s, u"balance"_s, u"region"_s}});
+    relations.insert(QStringLiteral("region"), Relation{QStringLiteral("Region"), {u"code"_s, u"title"_s}});
     struct Case {
         const char* sql;
         QStringList uses;
     };
     const Case cases[] = {
         {"CREATE VIEW v AS SELECT c.name, c.balance AS b2 FROM customer c WHERE c.balance > 1000",
-         {"customer.name", "customer.balance"}},
+         {u"customer.name"_s, u"customer.balance"_s}},
         {"CREATE VIEW v (x, y) AS SELECT name, title FROM customer JOIN region r ON r.code = customer.region",
-         {"customer.name", "customer.region", "Region.code", "Region.title"}},
-        {"CREATE VIEW v AS SELECT * FROM region", {"Region.code", "Region.title"}},
+         {u"customer.name"_s, u"customer.region"_s, u"Region.code"_s, u"Region.title"_s}},
+        {"CREATE VIEW v AS SELECT * FROM region", {u"Region.code"_s, u"Region.title"_s}},
         {"CREATE VIEW v AS SELECT r.*, count(*) FROM region AS r, customer GROUP BY r.code",
-         {"Region.code", "Region.title"}},
-        {"CREATE VIEW v AS SELECT upper(name) FROM (SELECT name FROM customer) s", {"customer.name"}},
+         {u"Region.code"_s, u"Region.title"_s}},
+        {"CREATE VIEW v AS SELECT upper(name) FROM (SELECT name FROM customer) s", {u"customer.name"_s}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sql);

@@ -23,6 +23,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+using namespace Qt::StringLiterals;
+
 using namespace bGlobal;
 using explorertest::Document;
 
@@ -97,8 +99,8 @@ TEST_F(Properties, ServerSettingsComeOnlyFromTheConnectionsOwnLoadedStructure) {
         int c;
         QStringList settings;
     } cases[] = {
-        {0, {"us_english", "32767", "N/A", "-1"}},
-        {1, {"N/A", "N/A", "N/A", "N/A"}},  // not read in this run: the document is another's
+        {0, {u"us_english"_s, u"32767"_s, u"N/A"_s, u"-1"_s}},
+        {1, {u"N/A"_s, u"N/A"_s, u"N/A"_s, u"N/A"_s}},  // not read in this run: the document is another's
     };
     for (const auto& k : cases) {
         gServerName.clear();
@@ -188,7 +190,7 @@ TEST_F(GroupDialog, NamesAreCheckedInOrderAndAcceptedOnesReachTheTree) {
     // The tree shows the groups made.
     QStringList shown;
     for (int g = 0; g < w->trvMain->topLevelItem(0)->childCount(); ++g) shown << w->trvMain->topLevelItem(0)->child(g)->text(0);
-    EXPECT_EQ(shown, QStringList({"Morvalex Group", "Second", "Sales2020", "second"}));
+    EXPECT_EQ(shown, QStringList({u"Morvalex Group"_s, u"Second"_s, u"Sales2020"_s, u"second"_s}));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
@@ -242,8 +244,8 @@ TEST_F(GroupDialog, TheTreeMenusOpenItForNewAndRename) {
     w->mnuSubLevel1_Click(0);
     host->onModal = nullptr;
     for (int i = 1; i <= 4; ++i) w->mnuLevel[i]->hide();
-    EXPECT_EQ(seen, QStringList({"Rename Database Group:Second", "Create Database Group:"}));
-    EXPECT_EQ(Groups(), QStringList({"Morvalex Group/Morvalex Group", "Renamed/Renamed", "Third/Third"}));
+    EXPECT_EQ(seen, QStringList({u"Rename Database Group:Second"_s, u"Create Database Group:"_s}));
+    EXPECT_EQ(Groups(), QStringList({u"Morvalex Group/Morvalex Group"_s, u"Renamed/Renamed"_s, u"Third/Third"_s}));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 

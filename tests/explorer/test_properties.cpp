@@ -16,6 +16,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+using namespace Qt::StringLiterals;
+
 using namespace bGlobal;
 
 namespace {
@@ -84,7 +86,7 @@ TEST_F(PropertiesDialog, CountsTheObjectsOfAnImportedSqliteDatabase) {
     const QStringList counts = {shown.value(QStringLiteral("lblTablesCount")), shown.value(QStringLiteral("lblIndexesCount")),
                                 shown.value(QStringLiteral("lblTriggersCount")), shown.value(QStringLiteral("lblViewsCount")),
                                 shown.value(QStringLiteral("lblStoredProceduresCount"))};
-    EXPECT_EQ(counts, QStringList({"4", "4", "1", "1", "0"}));
+    EXPECT_EQ(counts, QStringList({u"4"_s, u"4"_s, u"1"_s, u"1"_s, u"0"_s}));
     EXPECT_EQ(shown.value(QStringLiteral("caption")), QStringLiteral("Morvalex 4.0 Vizavodizo"));
     EXPECT_EQ(shown.value(QStringLiteral("txtConnectionString")), db.connectionString());
     EXPECT_EQ(shown.value(QStringLiteral("lblDatabaseNameValue")), QStringLiteral("shop"));

@@ -26,6 +26,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+using namespace Qt::StringLiterals;
+
 using namespace bGlobal;
 using explorertest::Document;
 using explorertest::StructureXml;
@@ -243,15 +245,15 @@ TEST_F(Commands, EachLevelOpensItsMenuWithTheCommandsThatFit) {
         QStringList state;  // of that menu
     } cases[] = {
         {QStringLiteral("Database Structures"), 1,
-         {"+New &Group", "+&Remove All Groups", "-&Expand All Groups", "+&Collapse All Groups"}},
+         {u"+New &Group"_s, u"+&Remove All Groups"_s, u"-&Expand All Groups"_s, u"+&Collapse All Groups"_s}},
         {QStringLiteral("Second"), 2,
-         {"+New Database &Structure", "+Re&name Group", "+&Remove", "-&Expand All", "+C&ollapse All", "+&Copy Names"}},
-        {north, 3, {"+Re&fresh", "+&Remove", "+E&xpand All", "-C&ollapse All", "+&Migrate", "+P&roperties"}},
+         {u"+New Database &Structure"_s, u"+Re&name Group"_s, u"+&Remove"_s, u"-&Expand All"_s, u"+C&ollapse All"_s, u"+&Copy Names"_s}},
+        {north, 3, {u"+Re&fresh"_s, u"+&Remove"_s, u"+E&xpand All"_s, u"-C&ollapse All"_s, u"+&Migrate"_s, u"+P&roperties"_s}},
         {QStringLiteral("Order Details|0|0|3"), 4,
-         {"+E&xpand All", "-C&ollapse All", "+Copy &Names", "+&Migrate", "+Open &All Rows"}},
-        {QStringLiteral("PK_OD|0|0|3|0"), 4, {"-E&xpand All", "-C&ollapse All", "+Copy &Names", "-&Migrate", "-Open &All Rows"}},
-        {QStringLiteral("Tables|0|0"), 4, {"-E&xpand All", "+C&ollapse All", "+Copy &Names", "-&Migrate", "-Open &All Rows"}},
-        {QStringLiteral("Indexes|0|0|3"), 4, {"-E&xpand All", "+C&ollapse All", "+Copy &Names", "-&Migrate", "-Open &All Rows"}},
+         {u"+E&xpand All"_s, u"-C&ollapse All"_s, u"+Copy &Names"_s, u"+&Migrate"_s, u"+Open &All Rows"_s}},
+        {QStringLiteral("PK_OD|0|0|3|0"), 4, {u"-E&xpand All"_s, u"-C&ollapse All"_s, u"+Copy &Names"_s, u"-&Migrate"_s, u"-Open &All Rows"_s}},
+        {QStringLiteral("Tables|0|0"), 4, {u"-E&xpand All"_s, u"+C&ollapse All"_s, u"+Copy &Names"_s, u"-&Migrate"_s, u"-Open &All Rows"_s}},
+        {QStringLiteral("Indexes|0|0|3"), 4, {u"-E&xpand All"_s, u"+C&ollapse All"_s, u"+Copy &Names"_s, u"-&Migrate"_s, u"-Open &All Rows"_s}},
         {QStringLiteral("NoItem_Empty"), 0, {}},
     };
     const frmDatabaseExplorer::MenuItems* menus[] = {nullptr, &w->mnuSubLevel1, &w->mnuSubLevel2, &w->mnuSubLevel3,
@@ -354,12 +356,12 @@ TEST_F(Commands, RemovalsRenumberTheTreeAndLeaveNoStaleConnection) {
         QString current;     // key of the current node after it
     } cases[] = {
         {"first connection", QStringLiteral("North|0|0"), 3, 2,
-         {"Morvalex Group", "South", "East", "Second", "West", "Empty", "(No Item)"}, QStringLiteral("Morvalex Group")},
+         {u"Morvalex Group"_s, u"South"_s, u"East"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group")},
         {"middle connection", QStringLiteral("South|0|1"), 3, 2,
-         {"Morvalex Group", "North", "East", "Second", "West", "Empty", "(No Item)"}, QStringLiteral("Morvalex Group")},
+         {u"Morvalex Group"_s, u"North"_s, u"East"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group")},
         {"last connection", QStringLiteral("East|0|2"), 3, 2,
-         {"Morvalex Group", "North", "South", "Second", "West", "Empty", "(No Item)"}, QStringLiteral("Morvalex Group")},
-        {"first group", QStringLiteral("Morvalex Group"), 2, 2, {"Second", "West", "Empty", "(No Item)"},
+         {u"Morvalex Group"_s, u"North"_s, u"South"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group")},
+        {"first group", QStringLiteral("Morvalex Group"), 2, 2, {u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s},
          QStringLiteral("Database Structures")},
         {"all groups", QStringLiteral("Database Structures"), 1, 3, {}, QStringLiteral("Database Structures")},
     };
@@ -557,8 +559,8 @@ TEST_F(Commands, TheHistoryWrittenAtCloseReadsBackToTheTreeLeftByARemoval) {
         if (group.childElements().isEmpty()) read << QStringLiteral("NoItem_") + group.attribute(QStringLiteral("Key")) + QLatin1Char(' ');
     }
     EXPECT_EQ(read, shown);
-    EXPECT_EQ(read, QStringList({"Database Structures 1", "Morvalex Group 2.0", "North|0|0 3.0", "East|0|1 3.1", "Empty 2.1",
-                                 "NoItem_Empty "}));
+    EXPECT_EQ(read, QStringList({u"Database Structures 1"_s, u"Morvalex Group 2.0"_s, u"North|0|0 3.0"_s, u"East|0|1 3.1"_s, u"Empty 2.1"_s,
+                                 u"NoItem_Empty "_s}));
 }
 
 TEST_F(Commands, ScreenshotsOfTheFourMenus) {

@@ -56,9 +56,9 @@ TEST_F(TreeDoc, GroupsAreNumberedWithTheLocaleDecimalSymbol) {
         const XmlNode first = fresh.FindNode(TreeDocument::GroupPath(0));
         EXPECT_EQ(AttributeNames(first), QStringList({QStringLiteral("Name"), QStringLiteral("Key"), QStringLiteral("CreatedOn"),
                                                       QStringLiteral("RHXPath"), QStringLiteral("Deleted")}));
-        EXPECT_EQ(first.attribute(QStringLiteral("RHXPath")), QStringLiteral("2") + dec + QStringLiteral("0"));
+        EXPECT_EQ(first.attribute(QStringLiteral("RHXPath")), QStringLiteral("2") + QLatin1String(dec) + QStringLiteral("0"));
         EXPECT_EQ(first.attribute(QStringLiteral("Deleted")), QStringLiteral("0"));
-        EXPECT_EQ(fresh.FindNode(TreeDocument::GroupPath(2)).attribute(QStringLiteral("RHXPath")), QStringLiteral("2") + dec + QStringLiteral("2"));
+        EXPECT_EQ(fresh.FindNode(TreeDocument::GroupPath(2)).attribute(QStringLiteral("RHXPath")), QStringLiteral("2") + QLatin1String(dec) + QStringLiteral("2"));
     }
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }

@@ -28,6 +28,8 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
+using namespace Qt::StringLiterals;
+
 using namespace bGlobal;
 using explorertest::Document;
 using explorertest::StructureXml;
@@ -112,18 +114,18 @@ TEST_F(Window, LoadLeavesMenusToolbarsAndTabsInTheirStartState) {
         const frmDatabaseExplorer::MenuItems& items;
         QStringList captions;
     } menus[] = {
-        {w.mnuSubFile, {"0 &Open MXS File", "1 &Save MXS File", "2 Save &As MXS File", "3 -", "4 New &Group", "5 New Database &Structure", "6 -", "7 E&xit"}},
-        {w.mnuSubReport, {"1 Save as &HTML", "2 Save as &XML", "3 Save as &Word Document", "4 -", "5 Report &Options"}},
-        {w.mnuSubMainQuery, {"0 &New", "1 &Open", "2 &Save", "3 Save &As", "4 -", "5 Save Output As &HTML", "6 -", "7 &Execute"}},
-        {w.mnuSubHelp, {"0 &Morvalex Help", "2 -", "3 &About Morvalex"}},
-        {w.mnuSubLevel1, {"0 New &Group", "1 New &Database Structure", "2 -", "3 &Remove All Groups", "4 &Expand All Groups", "5 &Collapse All Groups"}},
-        {w.mnuSubLevel2, {"0 New Database &Structure", "1 Re&name Group", "2 &Remove", "3 &Expand All", "4 C&ollapse All", "5 &Copy Names"}},
-        {w.mnuSubLevel3, {"0 Re&fresh", "1 &Save", "2 &Remove", "3 E&xpand All", "4 C&ollapse All", "5 -", "6 &Migrate", "7 P&roperties"}},
-        {w.mnuSubLevel4, {"0 E&xpand All", "1 C&ollapse All", "2 Copy &Names", "3 -", "4 &Migrate", "5 Open &All Rows"}},
-        {w.mnuSubToolbar, {"1 Save as &HTML", "2 Save as &XML", "3 Save as &Word Document"}},
-        {w.mnuSubPreviewTool, {"0 Save as &HTML", "1 Save as &XML", "2 Save as &Word"}},
-        {w.mnuSubQuery, {"0 &New", "1 &Open", "2 &Save", "3 Save &As"}},
-        {w.mnuSubOutput, {"0 Save As &HTML"}},
+        {w.mnuSubFile, {u"0 &Open MXS File"_s, u"1 &Save MXS File"_s, u"2 Save &As MXS File"_s, u"3 -"_s, u"4 New &Group"_s, u"5 New Database &Structure"_s, u"6 -"_s, u"7 E&xit"_s}},
+        {w.mnuSubReport, {u"1 Save as &HTML"_s, u"2 Save as &XML"_s, u"3 Save as &Word Document"_s, u"4 -"_s, u"5 Report &Options"_s}},
+        {w.mnuSubMainQuery, {u"0 &New"_s, u"1 &Open"_s, u"2 &Save"_s, u"3 Save &As"_s, u"4 -"_s, u"5 Save Output As &HTML"_s, u"6 -"_s, u"7 &Execute"_s}},
+        {w.mnuSubHelp, {u"0 &Morvalex Help"_s, u"2 -"_s, u"3 &About Morvalex"_s}},
+        {w.mnuSubLevel1, {u"0 New &Group"_s, u"1 New &Database Structure"_s, u"2 -"_s, u"3 &Remove All Groups"_s, u"4 &Expand All Groups"_s, u"5 &Collapse All Groups"_s}},
+        {w.mnuSubLevel2, {u"0 New Database &Structure"_s, u"1 Re&name Group"_s, u"2 &Remove"_s, u"3 &Expand All"_s, u"4 C&ollapse All"_s, u"5 &Copy Names"_s}},
+        {w.mnuSubLevel3, {u"0 Re&fresh"_s, u"1 &Save"_s, u"2 &Remove"_s, u"3 E&xpand All"_s, u"4 C&ollapse All"_s, u"5 -"_s, u"6 &Migrate"_s, u"7 P&roperties"_s}},
+        {w.mnuSubLevel4, {u"0 E&xpand All"_s, u"1 C&ollapse All"_s, u"2 Copy &Names"_s, u"3 -"_s, u"4 &Migrate"_s, u"5 Open &All Rows"_s}},
+        {w.mnuSubToolbar, {u"1 Save as &HTML"_s, u"2 Save as &XML"_s, u"3 Save as &Word Document"_s}},
+        {w.mnuSubPreviewTool, {u"0 Save as &HTML"_s, u"1 Save as &XML"_s, u"2 Save as &Word"_s}},
+        {w.mnuSubQuery, {u"0 &New"_s, u"1 &Open"_s, u"2 &Save"_s, u"3 Save &As"_s}},
+        {w.mnuSubOutput, {u"0 Save As &HTML"_s}},
     };
     for (const auto& m : menus) EXPECT_EQ(Captions(m.items), m.captions);
     EXPECT_EQ(w.mnuLevel[3]->title(), QStringLiteral("Level3"));

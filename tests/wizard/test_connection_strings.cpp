@@ -15,6 +15,8 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
+
 using namespace bGlobal;
 using ConnectionStrings::GetConnectionString;
 
@@ -82,147 +84,147 @@ const QString kJet = QStringLiteral("Provider=Microsoft.Jet.OLEDB.4.0;");
 const BuilderCase kCases[] = {
     // SQL Server
     {"sql windows authentication, typed names trimmed", dbSQLServer2000, sqlWindows,
-     "Provider=SQLOLEDB;Persist Security Info=False;Integrated Security=SSPI;Initial Catalog=Sales;Data Source=SRV1", ""},
+     u"Provider=SQLOLEDB;Persist Security Info=False;Integrated Security=SSPI;Initial Catalog=Sales;Data Source=SRV1"_s, QString()},
     {"sql login, password as typed", dbSQLServer70, sqlLogin,
-     "Provider=SQLOLEDB;User Id=sa;password= pw ;Initial Catalog=Sales;Data Source=SRV1", ""},
+     u"Provider=SQLOLEDB;User Id=sa;password= pw ;Initial Catalog=Sales;Data Source=SRV1"_s, QString()},
     {"sql names picked from the list are used as listed", dbSQLServer65,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          sqlWindows(f, a);
          f.bSQLServerNameListed = f.bSQLDatabaseNameListed = true;
      },
-     "Provider=SQLOLEDB;Persist Security Info=False;Integrated Security=SSPI;Initial Catalog= Sales  ;Data Source=  SRV1 ", ""},
+     u"Provider=SQLOLEDB;Persist Security Info=False;Integrated Security=SSPI;Initial Catalog= Sales  ;Data Source=  SRV1 "_s, QString()},
     {"sql blank password ticked", dbSQLServer2000,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          sqlLogin(f, a);
          f.txtSQLPassword.clear();
          f.chkSQLBlankPassword = true;
      },
-     "Provider=SQLOLEDB;User Id=sa;password=;Initial Catalog=Sales;Data Source=SRV1", ""},
+     u"Provider=SQLOLEDB;User Id=sa;password=;Initial Catalog=Sales;Data Source=SRV1"_s, QString()},
     {"sql no server, nor database: only the first message", dbSQLServer2000,
-     [](ConnectionPanelFields& f, const AccessFiles&) { f.cboSQLServerName = QStringLiteral("   "); }, "",
-     "Enter a valid SQLServer name"},
+     [](ConnectionPanelFields& f, const AccessFiles&) { f.cboSQLServerName = QStringLiteral("   "); }, QString(),
+     u"Enter a valid SQLServer name"_s},
     {"sql login missing", dbSQLServer2000,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          sqlLogin(f, a);
          f.txtSQLLoginName = QStringLiteral("  ");
      },
-     "", "Enter a valid SQLServer login name"},
+     QString(), u"Enter a valid SQLServer login name"_s},
     {"sql password missing", dbSQLServer2000,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          sqlLogin(f, a);
          f.txtSQLPassword.clear();
      },
-     "", "Please enter SQLServer password"},
+     QString(), u"Please enter SQLServer password"_s},
     {"sql database missing, windows authentication needs no login", dbSQLServer2000,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          sqlWindows(f, a);
          f.cboSQLDatabaseName.clear();
      },
-     "", "Please select a database name"},
+     QString(), u"Please select a database name"_s},
     // Oracle
     {"oracle windows authentication without a server", dbOracle9i,
      [](ConnectionPanelFields& f, const AccessFiles&) { f.optORAAuthentication = 0; },
-     "Provider=OraOLEDB.Oracle;Integrated Security=SSPI;Persist Security Info=False;Data Source=;ChunkSize=150000", ""},
+     u"Provider=OraOLEDB.Oracle;Integrated Security=SSPI;Persist Security Info=False;Data Source=;ChunkSize=150000"_s, QString()},
     {"personal oracle uses MSDAORA.1", dbPersonalOracle, oracleLogin,
-     "Provider=MSDAORA.1;User Id=scott;password=tiger;Persist Security Info=False;Data Source=ORCL;ChunkSize=150000", ""},
+     u"Provider=MSDAORA.1;User Id=scott;password=tiger;Persist Security Info=False;Data Source=ORCL;ChunkSize=150000"_s, QString()},
     {"oracle 7.x login without a server", dbOracle7,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          oracleLogin(f, a);
          f.txtOraServerName = QStringLiteral("  ");
      },
-     "Provider=OraOLEDB.Oracle;User Id=scott;password=tiger;Persist Security Info=False;ChunkSize=150000", ""},
+     u"Provider=OraOLEDB.Oracle;User Id=scott;password=tiger;Persist Security Info=False;ChunkSize=150000"_s, QString()},
     {"oracle blank password ticked", dbOracle8i,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          oracleLogin(f, a);
          f.txtORAPassword.clear();
          f.chkORABlankPassword = true;
      },
-     "Provider=OraOLEDB.Oracle;User Id=scott;password=;Persist Security Info=False;Data Source=ORCL;ChunkSize=150000", ""},
+     u"Provider=OraOLEDB.Oracle;User Id=scott;password=;Persist Security Info=False;Data Source=ORCL;ChunkSize=150000"_s, QString()},
     {"oracle login missing", dbOracle9i,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          oracleLogin(f, a);
          f.txtORALoginName.clear();
      },
-     "", "Enter a valid oracle login name"},
+     QString(), u"Enter a valid oracle login name"_s},
     {"oracle password missing", dbOracle9i,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          oracleLogin(f, a);
          f.txtORAPassword.clear();
      },
-     "", "Please enter oracle Server password"},
+     QString(), u"Please enter oracle Server password"_s},
     // Access
-    {"access file with a capital extension", dbAccessXP, access, kJet + "Data Source={mdb}", ""},
+    {"access file with a capital extension", dbAccessXP, access, kJet + u"Data Source={mdb}"_s, QString()},
     {"access database password", dbAccess2000,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          access(f, a);
          f.txtAccessPassword = QStringLiteral(" s3cret");
      },
-     kJet + "Jet OLEDB:Database Password= s3cret;Data Source={mdb}", ""},
+     kJet + u"Jet OLEDB:Database Password= s3cret;Data Source={mdb}"_s, QString()},
     {"access workgroup file with a capital extension", dbAccess97, workgroup,
-     kJet + "Jet OLEDB:System Database={mdw};User ID=admin;Password=pw;Data Source={mdb}", ""},
+     kJet + u"Jet OLEDB:System Database={mdw};User ID=admin;Password=pw;Data Source={mdb}"_s, QString()},
     {"access workgroup and database password", dbAccessXP,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          workgroup(f, a);
          f.txtAccessPassword = QStringLiteral("s3cret");
      },
-     "Provider= Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=s3cret;Jet OLEDB:System Database={mdw};User ID=admin;"
-     "Password=pw;Data Source={mdb}",
-     ""},
+     u"Provider= Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=s3cret;Jet OLEDB:System Database={mdw};User ID=admin;"
+     "Password=pw;Data Source={mdb}"_s,
+     QString()},
     {"access path missing", dbAccessXP, [](ConnectionPanelFields& f, const AccessFiles&) { f.txtDatabasePath = QStringLiteral(" "); },
-     "", "Please select/enter a valid database path"},
+     QString(), u"Please select/enter a valid database path"_s},
     {"access file missing", dbAccessXP,
-     [](ConnectionPanelFields& f, const AccessFiles& a) { f.txtDatabasePath = a.dir.filePath(QStringLiteral("gone.mdb")); }, "",
-     "File does not exist, please enter a valid file name"},
+     [](ConnectionPanelFields& f, const AccessFiles& a) { f.txtDatabasePath = a.dir.filePath(QStringLiteral("gone.mdb")); }, QString(),
+     u"File does not exist, please enter a valid file name"_s},
     {"access path is a folder", dbAccessXP, [](ConnectionPanelFields& f, const AccessFiles& a) { f.txtDatabasePath = a.folder; },
-     "", "File does not exist, please enter a valid file name"},
+     QString(), u"File does not exist, please enter a valid file name"_s},
     {"access file of another kind", dbAccessXP, [](ConnectionPanelFields& f, const AccessFiles& a) { f.txtDatabasePath = a.txt; },
-     "", "Invalid file format, please select a mdb file."},
+     QString(), u"Invalid file format, please select a mdb file."_s},
     {"access workgroup file missing", dbAccessXP,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          workgroup(f, a);
          f.txtWKGPDatabasePath = a.dir.filePath(QStringLiteral("gone.mdw"));
      },
-     "", "File does not exist, please enter a valid file name"},
+     QString(), u"File does not exist, please enter a valid file name"_s},
     {"access workgroup file of another kind", dbAccessXP,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          workgroup(f, a);
          f.txtWKGPDatabasePath = a.mdb;
      },
-     "", "Invalid file format, please select a mdw file."},
+     QString(), u"Invalid file format, please select a mdw file."_s},
     // DB2
-    {"db2", dbIBMDB2, db2, "Provider=IBMDADB2.1;User ID=db2admin;Password=pw;Data Source=SAMPLE;Persist Security Info=False", ""},
+    {"db2", dbIBMDB2, db2, u"Provider=IBMDADB2.1;User ID=db2admin;Password=pw;Data Source=SAMPLE;Persist Security Info=False"_s, QString()},
     {"db2 blank password ticked", dbIBMDB2,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          db2(f, a);
          f.txtDB2Password.clear();
          f.chkDB2BlankPassword = true;
      },
-     "Provider=IBMDADB2.1;User ID=db2admin;Password=;Data Source=SAMPLE;Persist Security Info=False", ""},
+     u"Provider=IBMDADB2.1;User ID=db2admin;Password=;Data Source=SAMPLE;Persist Security Info=False"_s, QString()},
     {"db2 data source missing", dbIBMDB2,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          db2(f, a);
          f.txtDB2DataSourceName = QStringLiteral(" ");
      },
-     "", "Enter a valid data source name"},
+     QString(), u"Enter a valid data source name"_s},
     {"db2 user missing", dbIBMDB2,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          db2(f, a);
          f.txtDB2LoginName.clear();
      },
-     "", "Enter a valid user name"},
+     QString(), u"Enter a valid user name"_s},
     {"db2 password missing", dbIBMDB2,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          db2(f, a);
          f.txtDB2Password.clear();
      },
-     "", "Enter the correct password"},
+     QString(), u"Enter the correct password"_s},
     // OTHERS
     {"others: the string trimmed", dbOthers,
      [](ConnectionPanelFields& f, const AccessFiles&) { f.txtConnectionString = QStringLiteral("  Driver=SQLite3;Database=/x.db  "); },
-     "Driver=SQLite3;Database=/x.db", ""},
-    {"others: empty", dbOthers, [](ConnectionPanelFields&, const AccessFiles&) {}, "", "Enter a valid connection string"},
+     u"Driver=SQLite3;Database=/x.db"_s, QString()},
+    {"others: empty", dbOthers, [](ConnectionPanelFields&, const AccessFiles&) {}, QString(), u"Enter a valid connection string"_s},
     {"others: blanks only say nothing", dbOthers,
-     [](ConnectionPanelFields& f, const AccessFiles&) { f.txtConnectionString = QStringLiteral("    "); }, "", ""},
+     [](ConnectionPanelFields& f, const AccessFiles&) { f.txtConnectionString = QStringLiteral("    "); }, QString(), QString()},
 };
 
 class Builders : public ::testing::TestWithParam<BuilderCase> {
@@ -340,22 +342,22 @@ struct StoreCase {
 
 const StoreCase kStores[] = {
     {"sql windows authentication keeps no login", dbSQLServer2000, sqlWindows,
-     {"SRV1", "Sales", "Sales", "WINDOWS", "", "", "", "", "old string"}},
-    {"sql login", dbSQLServer2000, sqlLogin, {"SRV1", "Sales", "Sales", "SQL", "sa", " pw ", "", "", "old string"}},
-    {"oracle", dbOracle9i, oracleLogin, {"ORCL", "ORCL", "ORCL", "ORACLE", "scott", "tiger", "", "", "old string"}},
+     {u"SRV1"_s, u"Sales"_s, u"Sales"_s, u"WINDOWS"_s, QString(), QString(), QString(), QString(), u"old string"_s}},
+    {"sql login", dbSQLServer2000, sqlLogin, {u"SRV1"_s, u"Sales"_s, u"Sales"_s, u"SQL"_s, u"sa"_s, u" pw "_s, QString(), QString(), u"old string"_s}},
+    {"oracle", dbOracle9i, oracleLogin, {u"ORCL"_s, u"ORCL"_s, u"ORCL"_s, u"ORACLE"_s, u"scott"_s, u"tiger"_s, QString(), QString(), u"old string"_s}},
     {"access has no server; the short name is the file's", dbAccessXP, access,
-     {"", "{mdb}", "Shop", "", "", "", "", "", "old string"}},
-    {"access with a workgroup", dbAccess97, workgroup, {"", "{mdb}", "Shop", "", "admin", "pw", "{mdw}", "", "old string"}},
-    {"db2", dbIBMDB2, db2, {"SAMPLE", "SAMPLE", "SAMPLE", "IBMDB2", "db2admin", "pw", "", "", "old string"}},
+     {QString(), u"{mdb}"_s, u"Shop"_s, QString(), QString(), QString(), QString(), QString(), u"old string"_s}},
+    {"access with a workgroup", dbAccess97, workgroup, {QString(), u"{mdb}"_s, u"Shop"_s, QString(), u"admin"_s, u"pw"_s, u"{mdw}"_s, QString(), u"old string"_s}},
+    {"db2", dbIBMDB2, db2, {u"SAMPLE"_s, u"SAMPLE"_s, u"SAMPLE"_s, u"IBMDB2"_s, u"db2admin"_s, u"pw"_s, QString(), QString(), u"old string"_s}},
     {"others: names from the string's data source", dbOthers,
      [](ConnectionPanelFields& f, const AccessFiles& a) {
          f.txtConnectionString = a.expand(QStringLiteral(" Provider=X;Data Source={dir}/books.v2.db;User Id=reader;Password=pw "));
      },
-     {"", "books", "books", "SQL", "READER", "pw ", "/old/system.mdw", "oldaccess",
-      " Provider=X;Data Source={dir}/books.v2.db;User Id=reader;Password=pw "}},
+     {QString(), u"books"_s, u"books"_s, u"SQL"_s, u"READER"_s, u"pw "_s, u"/old/system.mdw"_s, u"oldaccess"_s,
+      u" Provider=X;Data Source={dir}/books.v2.db;User Id=reader;Password=pw "_s}},
     {"others: no earlier connection names this one", dbOthers,
      [](ConnectionPanelFields& f, const AccessFiles&) { f.txtConnectionString = QStringLiteral("Driver=SQLite3;Database=/x.db"); },
-     {"", "x", "x", "SQL", "", "", "/old/system.mdw", "oldaccess", "Driver=SQLite3;Database=/x.db"}},
+     {QString(), u"x"_s, u"x"_s, u"SQL"_s, QString(), QString(), u"/old/system.mdw"_s, u"oldaccess"_s, u"Driver=SQLite3;Database=/x.db"_s}},
 };
 
 class Store : public ::testing::TestWithParam<StoreCase> {

@@ -387,13 +387,13 @@ TEST_F(Wizard, EveryFieldCheckShowsItsMessageAndChangesNothingElse) {
         {"no type", 0, [](frmDatabaseConnection&) {}, QStringLiteral("Select a data source type")},
         {"sql server without a server", dbSQLServer2000, [](frmDatabaseConnection&) {},
          QStringLiteral("Enter a valid SQLServer name")},
-        {"oracle without a login", dbOracle9i, [](frmDatabaseConnection& w) { w.txtOraServerName->setText("ORCL"); },
+        {"oracle without a login", dbOracle9i, [](frmDatabaseConnection& w) { w.txtOraServerName->setText(QStringLiteral("ORCL")); },
          QStringLiteral("Enter a valid oracle login name")},
-        {"access file missing", dbAccess2000, [](frmDatabaseConnection& w) { w.txtDatabasePath->setText("/nowhere/shop.mdb"); },
+        {"access file missing", dbAccess2000, [](frmDatabaseConnection& w) { w.txtDatabasePath->setText(QStringLiteral("/nowhere/shop.mdb")); },
          QStringLiteral("File does not exist, please enter a valid file name")},
         {"db2 without a data source", dbIBMDB2, [](frmDatabaseConnection&) {}, QStringLiteral("Enter a valid data source name")},
         {"others empty", dbOthers, [](frmDatabaseConnection&) {}, QStringLiteral("Enter a valid connection string")},
-        {"others blanks only", dbOthers, [](frmDatabaseConnection& w) { w.txtConnectionString->setText("    "); }, QString()},
+        {"others blanks only", dbOthers, [](frmDatabaseConnection& w) { w.txtConnectionString->setText(QStringLiteral("    ")); }, QString()},
     };
     const QString before = TreeText();
     for (const Case& c : cases) {
@@ -409,7 +409,7 @@ TEST_F(Wizard, EveryFieldCheckShowsItsMessageAndChangesNothingElse) {
         EXPECT_FALSE(w.HasReader());
         EXPECT_EQ(TreeText(), before);
         if (c.type == dbOthers) {
-            EXPECT_EQ(w.txtConnectionString->text(), c.message.isEmpty() ? "    " : "");
+            EXPECT_EQ(w.txtConnectionString->text(), c.message.isEmpty() ? QStringLiteral("    ") : QString());
         }
         w.Unload();
         Settle();

@@ -66,7 +66,6 @@ public:
     // the driver gives them, so a count of 0 would say nothing.
     static bool ReadsKind(int databaseType, int kind);
 
-    bool Cancelled() const { return m_cancel; }
     platform::ado::Connection& Connection() { return m_connection; }
 
 private:

@@ -430,7 +430,7 @@ TEST(ConnectionTest, WaitingInEventLoopKeepsEventsFlowingAndCancels) {
     EXPECT_EQ(number, adErrCancelled);
     ASSERT_GE(cancelAt, 0);
     EXPECT_LT(timer.elapsed() - cancelAt, 1500);
-    EXPECT_GE(ticks, 10);  // about 25 while the statement ran
+    EXPECT_GE(ticks, 5);  // about 25 while the statement ran on a quiet machine
     c.CancelRequested = nullptr;
     EXPECT_EQ(c.Execute(QStringLiteral("SELECT 1"))->Fields(0).toInt(), 1);
 }

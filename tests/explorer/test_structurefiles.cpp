@@ -225,7 +225,8 @@ TEST_F(StructureFiles, TheWindowKeepsTurningWhileARefreshConnects) {
     QTimer::singleShot(400, [&] { silent.close(); });
     w->RefreshDatabaseConnection(false);
     ticker.stop();
-    EXPECT_GE(ticks, 10) << "the window's events stopped while the refresh connected";
+    // About 20 on a quiet machine; a loaded one fires the timer late, a frozen loop not at all.
+    EXPECT_GE(ticks, 5) << "the window's events stopped while the refresh connected";
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
     EXPECT_EQ(host->messages().size(), 1);
     EXPECT_EQ(oStructureXML, structure);

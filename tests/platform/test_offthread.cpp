@@ -29,7 +29,7 @@ TEST(OffThreadTest, FinishedWorkGivesItsResultOrItsExceptionWhileEventsFlow) {
     };
     EXPECT_EQ(RunOffThreadUnlessAbandoned(work, never), OffThreadEnd::Finished);
     EXPECT_EQ(result, 42);
-    EXPECT_GE(ticks, 10) << "events did not flow while the work ran";
+    EXPECT_GE(ticks, 5) << "events did not flow while the work ran";  // about 30 when the machine is quiet
     EXPECT_THROW(RunOffThreadUnlessAbandoned([] { throw std::runtime_error("refused"); }, never), std::runtime_error);
     EXPECT_TRUE(platform::WaitForOffThreadWork(5000));
 }

@@ -79,7 +79,8 @@ TEST_F(WizardConnect, CancellingAConnectThatGetsNoAnswerGivesItUpAndClosesTheWiz
 
         ASSERT_TRUE(sinceCancel.isValid()) << "the connect returned before Cancel was pressed";
         EXPECT_LT(sinceCancel.elapsed(), 1000) << "the wizard did not close soon after Cancel";
-        EXPECT_GE(ticks.count, 10) << "the window's timer stopped while connecting";
+        // About 15 on a quiet machine; a loaded one fires the timer late, a frozen loop not at all.
+        EXPECT_GE(ticks.count, 4) << "the window's timer stopped while connecting";
         EXPECT_TRUE(onlyCancelAnswered);
         EXPECT_TRUE(w.IsUnloaded());
         EXPECT_FALSE(w.HasReader());

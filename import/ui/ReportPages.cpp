@@ -2,6 +2,7 @@
 // the preview of the ticked objects and the report written on Finish.
 
 #include "core/FileUtil.h"
+#include "import/ui/WizardForm.h"
 #include "core/Hourglass.h"
 #include "core/TreeFill.h"
 #include "core/TreeSearch.h"
@@ -38,7 +39,7 @@ using namespace bGlobal;
 
 namespace {
 
-const QString kForm = QStringLiteral("frmDatabaseConnection.");
+using wizardform::kForm;
 
 
 // The extension of a report of that output kind.

@@ -2,6 +2,7 @@
 // lists, the file choosers, and the fields a connection string is built from.
 
 #include "core/Hourglass.h"
+#include "import/ui/WizardForm.h"
 #include "core/bGlobal.h"
 #include "import/cSQLDatabases.h"
 #include "import/cSQLServers.h"
@@ -19,7 +20,7 @@ using namespace bGlobal;
 
 namespace {
 
-const QString kForm = QStringLiteral("frmDatabaseConnection.");
+using wizardform::kForm;
 const QColor kGreyed(214, 211, 206);
 
 void paintBox(QWidget* box, const QColor& color) {

@@ -3,6 +3,7 @@
 // its progress, a structure file in place of a database, and the summary.
 
 #include "core/TreeSearch.h"
+#include "import/ui/WizardForm.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/frmDatabaseExplorer.h"
@@ -27,7 +28,7 @@ using platform::ui::Icon;
 
 namespace {
 
-const QString kForm = QStringLiteral("frmDatabaseConnection.");
+using wizardform::kForm;
 constexpr int kTwipsPerPixel = 15;
 
 }  // namespace

@@ -2,6 +2,7 @@
 // page being left, and Finish.
 
 #include "core/Hourglass.h"
+#include "import/ui/WizardForm.h"
 #include "core/bGlobal.h"
 #include "explorer/frmDatabaseExplorer.h"
 #include "import/WizardSteps.h"
@@ -17,7 +18,7 @@ using namespace bGlobal;
 
 namespace {
 
-const QString kForm = QStringLiteral("frmDatabaseConnection.");
+using wizardform::kForm;
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // The import wizard's life: the shared instance, loading, the status line and closing.
 
 #include "import/ui/frmDatabaseConnection.h"
+#include "import/ui/WizardForm.h"
 
 #include "core/bGlobal.h"
 #include "explorer/frmDatabaseExplorer.h"
@@ -19,7 +20,7 @@ using platform::ui::Icon;
 
 namespace {
 
-const QString kForm = QStringLiteral("frmDatabaseConnection.");
+using wizardform::kForm;
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // the command line and the File menu, against real SQLite files and the PostgreSQL
 // test server.
 
+#include "support/TestSupport.h"
 #include "ExplorerImport.h"
 #include "core/FileUtil.h"
 #include "explorer/StructureFile.h"
@@ -218,15 +219,12 @@ TEST_F(StructureFiles, TheWindowKeepsTurningWhileARefreshConnects) {
         QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%1;Database=shop;UID=u;PWD=p").arg(silent.port()));
     const std::shared_ptr<cXML> structure = oStructureXML;
     const QString content = structure->GetXMLContent();
-    int ticks = 0;
-    QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
-    ticker.start(20);
+    testsupport::TimerTicks ticks;
     QTimer::singleShot(400, [&] { silent.close(); });
     w->RefreshDatabaseConnection(false);
-    ticker.stop();
+    ticks.timer.stop();
     // About 20 on a quiet machine; a loaded one fires the timer late, a frozen loop not at all.
-    EXPECT_GE(ticks, 5) << "the window's events stopped while the refresh connected";
+    EXPECT_GE(ticks.count, 5) << "the window's events stopped while the refresh connected";
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
     EXPECT_EQ(host->messages().size(), 1);
     EXPECT_EQ(oStructureXML, structure);

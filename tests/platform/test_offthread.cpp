@@ -1,5 +1,6 @@
 // Work run off the calling thread while its event loop turns, and given up on.
 
+#include "support/TestSupport.h"
 #include "platform/OffThread.h"
 
 #include <QElapsedTimer>
@@ -17,10 +18,7 @@ using platform::OffThreadEnd;
 using platform::RunOffThreadUnlessAbandoned;
 
 TEST(OffThreadTest, FinishedWorkGivesItsResultOrItsExceptionWhileEventsFlow) {
-    int ticks = 0;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] { ++ticks; });
-    tick.start(10);
+    testsupport::TimerTicks ticks(10);
     int result = 0;
     const auto never = [] { return false; };
     const auto work = [&result] {
@@ -29,7 +27,7 @@ TEST(OffThreadTest, FinishedWorkGivesItsResultOrItsExceptionWhileEventsFlow) {
     };
     EXPECT_EQ(RunOffThreadUnlessAbandoned(work, never), OffThreadEnd::Finished);
     EXPECT_EQ(result, 42);
-    EXPECT_GE(ticks, 5) << "events did not flow while the work ran";  // about 30 when the machine is quiet
+    EXPECT_GE(ticks.count, 5) << "events did not flow while the work ran";  // about 30 when the machine is quiet
     EXPECT_THROW(RunOffThreadUnlessAbandoned([] { throw std::runtime_error("refused"); }, never), std::runtime_error);
     EXPECT_TRUE(platform::WaitForOffThreadWork(5000));
 }

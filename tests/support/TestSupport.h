@@ -7,6 +7,7 @@
 #include <QList>
 #include <QString>
 #include <QTemporaryDir>
+#include <QTimer>
 
 namespace testsupport {
 
@@ -59,6 +60,17 @@ bool InCI();
 // other value) rewrites the file instead; on a difference the new text is written to
 // <build>/tests/actual/<file name> so it can be diffed and reviewed.
 void ExpectGolden(const QString& text, const QString& goldenPath);
+
+// Counts the turns of a timer started on construction: a check that the calling
+// thread's events keep flowing while it waits for something.
+struct TimerTicks {
+    explicit TimerTicks(int intervalMs = 20) {
+        QObject::connect(&timer, &QTimer::timeout, [this] { ++count; });
+        timer.start(intervalMs);
+    }
+    int count = 0;
+    QTimer timer;
+};
 
 }  // namespace testsupport
 

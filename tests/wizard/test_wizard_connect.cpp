@@ -2,6 +2,7 @@
 // box during it gives the attempt up and then closes the wizard, and an attempt that
 // gets no answer ends at the login time limit with the driver's message.
 
+#include "support/TestSupport.h"
 #include "core/bGlobal.h"
 #include "platform/OffThread.h"
 #include "support/SilentPort.h"
@@ -27,16 +28,6 @@ QString silentServer(int port) {
 
 class WizardConnect : public WizardTest {};
 
-// Counts the turns of a 20 ms timer: the window thread's events flowing.
-struct Ticks {
-    Ticks() {
-        QObject::connect(&timer, &QTimer::timeout, [this] { ++count; });
-        timer.start(20);
-    }
-    int count = 0;
-    QTimer timer;
-};
-
 }  // namespace
 
 TEST_F(WizardConnect, CancellingAConnectThatGetsNoAnswerGivesItUpAndClosesTheWizard) {
@@ -52,7 +43,7 @@ TEST_F(WizardConnect, CancellingAConnectThatGetsNoAnswerGivesItUpAndClosesTheWiz
         ChooseType(w, dbOthers);
         w.txtConnectionString->setText(silentServer(silent.port()));
 
-        Ticks ticks;
+        testsupport::TimerTicks ticks;
         // While connecting only Cancel answers: a second Next starts nothing.
         bool onlyCancelAnswered = false;
         QTimer::singleShot(150, &w, [&] {
@@ -100,7 +91,7 @@ TEST_F(WizardConnect, AConnectThatGetsNoAnswerEndsAtTheLoginLimitWithTheDriversM
     frmDatabaseConnection& w = Open();
     ChooseType(w, dbOthers);
     w.txtConnectionString->setText(silentServer(silent.port()));
-    Ticks ticks;
+    testsupport::TimerTicks ticks;
     QElapsedTimer clock;
     clock.start();
     Click(w, 2);

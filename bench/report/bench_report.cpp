@@ -11,7 +11,10 @@
 // the program runs it) and once with a profile kept between runs (a user's warm one).
 //
 //   bench_report [--tables 250,500,1000] [--runs 3] [--per-page 5] [--word-tables 250]
-//                [--word-runs 3] [--out DIR]
+//                [--word-runs 3] [--out DIR] [--compare OTHER_BENCH_REPORT]
+//
+// --compare runs another build of this program (a copy made before a change) on the
+// same documents in the same rounds, so its figures share the machine's load.
 
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -22,6 +25,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -167,6 +171,12 @@ int main(int argc, char** argv) {
     const QString xsltproc = QStandardPaths::findExecutable(QStringLiteral("xsltproc"));
     const QString sheet = QStringLiteral(MORVALEX_RESOURCE_DIR "/styles/morvreport.xsl");
     const int runs = std::max(1, option(QStringLiteral("--runs"), QStringLiteral("3")).toInt());
+    const QString compare = option(QStringLiteral("--compare"), QString());
+    const QString baseline = compare.isEmpty() ? QString() : QFileInfo(compare).absoluteFilePath();
+    if (!baseline.isEmpty() && !QFileInfo(baseline).isExecutable()) {
+        std::fprintf(stderr, "--compare: %s is not a program\n", qPrintable(baseline));
+        return 2;
+    }
     QList<int> sizes;
     for (const QString& s : option(QStringLiteral("--tables"), QStringLiteral("250,500,1000")).split(QLatin1Char(',')))
         if (s.toInt() > 0) sizes << s.toInt();
@@ -192,6 +202,9 @@ int main(int argc, char** argv) {
                                        QStringList{self, QStringLiteral("--case"), QStringLiteral("split")} + common};
         if (!xsltproc.isEmpty())
             commands << QStringList{xsltproc, QStringLiteral("-o"), dir + QStringLiteral("/xsltproc.html"), sheet, input};
+        if (!baseline.isEmpty())
+            commands << QStringList{baseline, QStringLiteral("--case"), QStringLiteral("single")} + common
+                     << QStringList{baseline, QStringLiteral("--case"), QStringLiteral("split")} + common;
         const QList<Run> medians = Medians(commands, runs);
         const Run single = medians[0], split = medians[1], x = xsltproc.isEmpty() ? Run{} : medians[2];
         const int pages = int(QDir(dir + QStringLiteral("/split")).entryList({QStringLiteral("*.html")}).size()) - 1;
@@ -200,6 +213,13 @@ int main(int argc, char** argv) {
                     single.peakMB, split.ok ? qPrintable(QStringLiteral("%1 pages").arg(pages)) : "FAILED",
                     split.seconds, split.peakMB, x.seconds > 0 ? split.seconds / x.seconds : 0.0,
                     split.seconds * 1e6 / objects);
+        if (!baseline.isEmpty()) {
+            const Run baseSingle = medians[medians.size() - 2], baseSplit = medians[medians.size() - 1];
+            std::printf("%7s %8s | %-10s %9s %9s | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %8.2f   (baseline build)\n", "", "",
+                        "", "", "", baseSingle.ok ? "ok" : "FAILED", baseSingle.seconds, baseSingle.peakMB,
+                        baseSplit.ok ? "ok" : "FAILED", baseSplit.seconds, baseSplit.peakMB,
+                        x.seconds > 0 ? baseSplit.seconds / x.seconds : 0.0);
+        }
         std::fflush(stdout);
     }
 

@@ -23,6 +23,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -126,9 +127,8 @@ bool MakeFolder(const QString& folder) {
 }
 
 // Copies a file for the report; a target that already holds the same bytes (a report
-// written again into its folder) is left as it is. The copy is durable only after the
-// report's FolderFlush.
-void CopyFile(const QString& source, const QString& target) {
+// written again into its folder) is left as it is.
+void CopyFile(const QString& source, const QString& target, Flush flush) {
     const QByteArray bytes = ReadFileBytes(source);
     const QFileInfo existing(target);
     if (existing.isFile() && existing.size() == bytes.size()) {
@@ -138,18 +138,18 @@ void CopyFile(const QString& source, const QString& target) {
             // Unreadable: written over like any other file.
         }
     }
-    WriteFileAtomic(target, bytes, Flush::Later);
+    WriteFileAtomic(target, bytes, flush);
 }
 
 // Copies every file under from into to (same relative paths), replacing files.
-void CopyFolder(const QString& from, const QString& to) {
+void CopyFolder(const QString& from, const QString& to, Flush flush) {
     if (!QFileInfo(from).isDir()) throw RuntimeError(err::PathNotFound, QStringLiteral("Path not found"));
     QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
         const QString target = to + source.mid(from.size());
         if (!MakeFolder(QFileInfo(target).path())) throw RuntimeError(76, QStringLiteral("Path not found"));
-        CopyFile(source, target);
+        CopyFile(source, target, flush);
     }
 }
 
@@ -379,9 +379,8 @@ QString TransformReport() {
 }
 
 // Writes the one-page report: the contents with the report body where its marker
-// stands. gReportHTML holds the transformed report; written ends with the flush of
-// everything the report wrote.
-bool SaveAsSingleHTML(const QString& sPath, FolderFlush& written) {
+// stands. gReportHTML holds the transformed report.
+bool SaveAsSingleHTML(const QString& sPath) {
     try {
         return Guard("SaveAsSingleHTML", [&] {
             // Links back to the contents lose their page: the contents are on this page.
@@ -399,8 +398,7 @@ bool SaveAsSingleHTML(const QString& sPath, FolderFlush& written) {
             page.replace(kReportPlaceholder, body);
             static const QRegularExpression declaration(QStringLiteral("<\\?xml\\s[^>]*\\?>"));
             page.remove(declaration);
-            WriteTextFileAtomic(sPath, page, Flush::Later);
-            written.flush();
+            WriteTextFileAtomic(sPath, page);
             return true;
         });
     } catch (const Reported&) {
@@ -601,23 +599,26 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
                 return false;
             }
         }
-        // Every file of the report goes to disk in one flush at its end, instead of one
-        // flush per file.
-        FolderFlush written(folder);
-        CopyFolder(AppPath() + QStringLiteral("/images"), folder + QStringLiteral("images"));
+        // The many files of a paged report go to disk in one flush at its end; a one-page
+        // report flushes each of its few files, which on a busy disk costs less than a
+        // flush of the whole file system.
+        std::optional<FolderFlush> written;
+        if (bSplit) written.emplace(folder);
+        const Flush flush = bSplit ? Flush::Later : Flush::EachFile;
+        CopyFolder(AppPath() + QStringLiteral("/images"), folder + QStringLiteral("images"), flush);
 
         const QString cssSource = CSSSourcePath();
         const QString cssTarget = folder + CSSRelativePath();
         if (QDir::cleanPath(cssSource).toLower() != QDir::cleanPath(cssTarget).toLower()) {
             if (!MakeFolder(QFileInfo(cssTarget).path())) throw RuntimeError(76, QStringLiteral("Path not found"));
-            CopyFile(cssSource, cssTarget);
+            CopyFile(cssSource, cssTarget, flush);
         }
 
         gReportHTML.clear();
         if (bSplit) {
             gReportHTML = TransformReport();
             if (gReportHTML.isEmpty()) return false;
-            const bool done = ParseHTML(gReportHTML, folder, written);
+            const bool done = ParseHTML(gReportHTML, folder, *written);
             gReportHTML.clear();
             return done;
         }
@@ -626,7 +627,7 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         gReportHTML = TransformReport();
         if (gReportHTML.isEmpty()) return false;
         FillSingleIndex(AfterLastSlash(path));
-        const bool done = SaveAsSingleHTML(path, written);
+        const bool done = SaveAsSingleHTML(path);
         gReportHTML.clear();
         return done;
     } catch (const Reported&) {

@@ -192,6 +192,8 @@ int main(int argc, char** argv) {
                 perPage, runs);
     std::printf("%7s %8s | %-10s %9s %9s | %-10s %9s %9s | %-10s %9s %9s | %8s %8s\n", "tables", "objects", "xsltproc",
                 "s", "MB", "single", "s", "MB", "split", "s", "MB", "split/x", "us/obj");
+    QDir(out + QStringLiteral("/old")).removeRecursively();  // left by a benchmark that was stopped
+    QDir().mkpath(out + QStringLiteral("/old"));
     for (const int tables : sizes) {
         const QString dir = out + QStringLiteral("/n%1").arg(tables);
         QDir().mkpath(dir);
@@ -202,7 +204,9 @@ int main(int argc, char** argv) {
         const int objects = tables * 4;  // table, two indexes, trigger
 
         const QString self = QCoreApplication::applicationFilePath();
-        const QStringList common = {QStringLiteral("--input"), input, QStringLiteral("--out"), dir, QStringLiteral("--per-page"),
+        // Reports go to dir/run; each run finds it empty.
+        const QString runDir = dir + QStringLiteral("/run");
+        const QStringList common = {QStringLiteral("--input"), input, QStringLiteral("--out"), runDir, QStringLiteral("--per-page"),
                                     QString::number(perPage)};
         QList<QStringList> commands = {QStringList{self, QStringLiteral("--case"), QStringLiteral("single")} + common,
                                        QStringList{self, QStringLiteral("--case"), QStringLiteral("split")} + common};
@@ -211,13 +215,17 @@ int main(int argc, char** argv) {
         if (!baseline.isEmpty())
             commands << QStringList{baseline, QStringLiteral("--case"), QStringLiteral("single")} + common
                      << QStringList{baseline, QStringLiteral("--case"), QStringLiteral("split")} + common;
-        // Each report is written into a folder of its own that does not exist yet.
+        // Each report is written into a folder that does not exist yet. The folder of the
+        // run before is moved aside, not deleted: on some file systems (ext4 without a
+        // journal) making files just after deleting thousands scans past the deleted
+        // ones, a cost of the benchmark's cleanup rather than of the report. They are
+        // deleted when the benchmark ends.
+        int moved = 0;
         const QList<Run> medians = Medians(commands, runs, [&] {
-            QDir(dir + QStringLiteral("/split")).removeRecursively();
-            QDir(dir + QStringLiteral("/single")).removeRecursively();
+            if (QFileInfo::exists(runDir)) QDir().rename(runDir, out + QStringLiteral("/old/%1-%2").arg(tables).arg(++moved));
         });
         const Run single = medians[0], split = medians[1], x = xsltproc.isEmpty() ? Run{} : medians[2];
-        const int pages = int(QDir(dir + QStringLiteral("/split")).entryList({QStringLiteral("*.html")}).size()) - 1;
+        const int pages = int(QDir(runDir + QStringLiteral("/split")).entryList({QStringLiteral("*.html")}).size()) - 1;
         std::printf("%7d %8d | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %8.2f %8.1f\n", tables, objects,
                     x.ok ? "ok" : "FAILED", x.seconds, x.peakMB, single.ok ? "ok" : "FAILED", single.seconds,
                     single.peakMB, split.ok ? qPrintable(QStringLiteral("%1 pages").arg(pages)) : "FAILED",
@@ -232,6 +240,7 @@ int main(int argc, char** argv) {
         }
         std::fflush(stdout);
     }
+    QDir(out + QStringLiteral("/old")).removeRecursively();
 
     const int wordTables = option(QStringLiteral("--word-tables"), QStringLiteral("250")).toInt();
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));

@@ -495,19 +495,18 @@ bool ParseHTML(const QString& html, const QString& sFolder, FolderFlush& written
                     if (w.number.isEmpty()) w.number = QString::number(objects.size() + 1);
                     objects.append({&kind, std::move(w)});
                 }
+            // Each page's file, named after its first and last object. Pages link to tables
+            // on later pages, so where every table lands is known before a page is written;
+            // a table is found by its anchor as the index document holds it.
             const QString stem = PageFileStem(gDatabaseName);
-            const auto pageFileName = [&](qsizetype first) {
-                const qsizetype last = std::min(first + perPage, objects.size()) - 1;
-                return stem + objects[first].wrapper.number + QStringLiteral("To") + objects[last].wrapper.number +
-                       QStringLiteral(".html");
-            };
-
-            // Pages link to tables on later pages: where every table lands is known first.
-            // A table is found by its anchor as the index document holds it.
+            QStringList fileNames;
             gTableLinks.clear();
             for (qsizetype first = 0; first < objects.size(); first += perPage) {
-                const QString fileName = pageFileName(first);
-                for (qsizetype i = first; i < std::min(first + perPage, objects.size()); ++i) {
+                const qsizetype end = std::min(first + perPage, objects.size());
+                const QString fileName = stem + objects[first].wrapper.number + QStringLiteral("To") +
+                                         objects[end - 1].wrapper.number + QStringLiteral(".html");
+                fileNames << fileName;
+                for (qsizetype i = first; i < end; ++i) {
                     if (*objects[i].kind != kParseKinds.first()) continue;
                     const QString anchor = XmlSafeText(objects[i].wrapper.anchor);
                     gTableLinks.insert(anchor, LinkAttribute(fileName + QLatin1Char('#') + anchor));
@@ -515,7 +514,7 @@ bool ParseHTML(const QString& html, const QString& sFolder, FolderFlush& written
             }
 
             for (qsizetype first = 0; first < objects.size(); first += perPage) {
-                const QString fileName = pageFileName(first);
+                const QString& fileName = fileNames[first / perPage];
                 QString content;
                 QStringList names, kinds, anchors;
                 for (qsizetype i = first; i < std::min(first + perPage, objects.size()); ++i) {

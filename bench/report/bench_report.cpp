@@ -15,6 +15,9 @@
 //
 // --compare runs another build of this program (a copy made before a change) on the
 // same documents in the same rounds, so its figures share the machine's load.
+// A paged report makes a file per page: where making files is dear (ext4 without a
+// journal scans past recently deleted inodes, which other jobs on the machine leave),
+// --out on a tmpfs such as /dev/shm shows the report's own cost beside xsltproc's.
 
 #include "core/bGlobal.h"
 #include "core/cXML.h"

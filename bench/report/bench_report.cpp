@@ -121,13 +121,15 @@ Run Measure(const QStringList& command) {
     return run;
 }
 
-// The median of each command over several rounds; the commands take turns, so a
-// change in the machine's load falls on all of them alike. prepare runs before each
+// The median of each command over several rounds; the commands take turns, each round
+// starting with the next one, so a change in the machine's load (or what an earlier
+// job left the file system to do) falls on all of them alike. prepare runs before each
 // command, outside the measured time.
 QList<Run> Medians(const QList<QStringList>& commands, int runs, const std::function<void()>& prepare = {}) {
     QList<QList<Run>> all(commands.size());
     for (int r = 0; r < runs; ++r)
-        for (qsizetype c = 0; c < commands.size(); ++c) {
+        for (qsizetype i = 0; i < commands.size(); ++i) {
+            const qsizetype c = (i + r) % commands.size();
             if (prepare) prepare();
             all[c] << Measure(commands[c]);
         }

@@ -124,13 +124,13 @@ Run Measure(const QStringList& command) {
 // The median of each command over several rounds; the commands take turns, each round
 // starting with the next one, so a change in the machine's load (or what an earlier
 // job left the file system to do) falls on all of them alike. prepare runs before each
-// command, outside the measured time.
-QList<Run> Medians(const QList<QStringList>& commands, int runs, const std::function<void()>& prepare = {}) {
+// command, outside the measured time, with the command's index.
+QList<Run> Medians(const QList<QStringList>& commands, int runs, const std::function<void(qsizetype)>& prepare = {}) {
     QList<QList<Run>> all(commands.size());
     for (int r = 0; r < runs; ++r)
         for (qsizetype i = 0; i < commands.size(); ++i) {
             const qsizetype c = (i + r) % commands.size();
-            if (prepare) prepare();
+            if (prepare) prepare(c);
             all[c] << Measure(commands[c]);
         }
     QList<Run> out;
@@ -226,11 +226,16 @@ int main(int argc, char** argv) {
         // ones, a cost of the benchmark's cleanup rather than of the report. They are
         // deleted when the benchmark ends.
         int moved = 0;
-        const QList<Run> medians = Medians(commands, runs, [&] {
-            if (QFileInfo::exists(runDir)) QDir().rename(runDir, out + QStringLiteral("/old/%1-%2").arg(tables).arg(++moved));
+        qsizetype last = -1;
+        QString splitDir;  // the pages of this program's last split run
+        const QList<Run> medians = Medians(commands, runs, [&](qsizetype next) {
+            const QString aside = out + QStringLiteral("/old/%1-%2").arg(tables).arg(++moved);
+            if (QFileInfo::exists(runDir) && QDir().rename(runDir, aside) && last == 1) splitDir = aside + QStringLiteral("/split");
+            last = next;
         });
+        if (last == 1) splitDir = runDir + QStringLiteral("/split");
         const Run single = medians[0], split = medians[1], x = xsltproc.isEmpty() ? Run{} : medians[2];
-        const int pages = int(QDir(runDir + QStringLiteral("/split")).entryList({QStringLiteral("*.html")}).size()) - 1;
+        const int pages = int(QDir(splitDir).entryList({QStringLiteral("*.html")}).size()) - 1;
         std::printf("%7d %8d | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %8.2f %8.1f\n", tables, objects,
                     x.ok ? "ok" : "FAILED", x.seconds, x.peakMB, single.ok ? "ok" : "FAILED", single.seconds,
                     single.peakMB, split.ok ? qPrintable(QStringLiteral("%1 pages").arg(pages)) : "FAILED",

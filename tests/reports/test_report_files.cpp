@@ -1,6 +1,7 @@
 // The files an HTML report writes: a write that fails part way is reported with the
-// step it stopped in and leaves no temporary file, and a report written again into
-// its folder replaces copies that changed.
+// step it stopped in and leaves no temporary file, a report written again into its
+// folder replaces copies that changed, and pages land in the folder chosen whatever
+// characters its name holds.
 
 #include "ReportFixture.h"
 
@@ -112,5 +113,14 @@ TEST_F(ReportFiles, WritingAgainReplacesCopiesThatChangedAndKeepsTheOthers) {
     EXPECT_EQ(ReadFileBytes(copy), original);
     EXPECT_TRUE(QFile::exists(css));
     EXPECT_EQ(inodeOf(other), untouched) << "an unchanged copy is not written again";
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char(',')));
+}
+
+TEST_F(ReportFiles, PagesGoIntoAFolderWhoseNameHoldsControlCharacters) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    const QString out = Out(QStringLiteral("tab\tand\x01"));
+    ASSERT_TRUE(SaveAsHTML(out, true)) << qPrintable(errors.join(QLatin1Char(',')));
+    EXPECT_EQ(HtmlFiles(out), (QStringList{QStringLiteral("index.html"), QStringLiteral("shop11To12.html"),
+                                           QStringLiteral("shop1To5.html"), QStringLiteral("shop6To10.html")}));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char(',')));
 }

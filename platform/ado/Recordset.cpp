@@ -89,8 +89,13 @@ int Recordset::FieldType(int index) const {
 }
 
 int Recordset::indexOf(const QString& name) const {
-    for (int i = 0; i < m_names.size(); ++i)
-        if (m_names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    // Names of another length never match (case folding maps one UTF-16 unit to one),
+    // and callers mostly spell a field as the recordset does, so the case-blind
+    // comparison runs only after those cheap tests.
+    for (int i = 0; i < m_names.size(); ++i) {
+        const QString& field = m_names[i];
+        if (field.size() == name.size() && (field == name || field.compare(name, Qt::CaseInsensitive) == 0)) return i;
+    }
     return -1;
 }
 

@@ -402,6 +402,12 @@ Rowset tablesOf(Model& m) {
 
 Rowset columnsOf(Model& m) {
     Rowset out;
+    // A database declares few distinct types over many columns: each is worked out once.
+    struct Declared {
+        ColumnType type;
+        QVariant name;
+    };
+    QHash<QString, Declared> declared;
     m.forEach(Model::Columns, Model::Relations, [&](const Relation& r) {
         int ordinal = 0;
         for (const Column& col : r.columns) {
@@ -412,8 +418,11 @@ Rowset columnsOf(Model& m) {
             o[columns::ORDINAL_POSITION] = ++ordinal;
             o[columns::COLUMN_HASDEFAULT] = !col.defaultValue.isNull();
             o[columns::COLUMN_DEFAULT] = col.defaultValue;
-            setColumnType(o, sqliteType(col.declaredType), nullable);
-            o[columns::TYPE_NAME] = declaredTypeName(col.declaredType);
+            auto type = declared.constFind(col.declaredType);
+            if (type == declared.constEnd())
+                type = declared.insert(col.declaredType, {sqliteType(col.declaredType), declaredTypeName(col.declaredType)});
+            setColumnType(o, type->type, nullable);
+            o[columns::TYPE_NAME] = type->name;
             out.rows << o;
         }
     });

@@ -112,9 +112,9 @@ Rowset columnsOf(odbc::Connection& c) {
     query.replace(QLatin1String("$PLAIN"), generated ? QLatin1String("AND a.attgenerated = ''") : QLatin1String(""));
     const odbc::Result r = c.execute(query);
     Rowset out;
+    QVariantList o = emptyRow(columns::Count);
     for (const QVariantList& row : r.rows) {
-        QVariantList o =
-            placed(row, columns::Count, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
+        place(o, row, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
         o[columns::ORDINAL_POSITION] = at(row, 4).toInt();
         o[columns::COLUMN_DEFAULT] = at(row, 5);
         o[columns::COLUMN_HASDEFAULT] = !at(row, 5).isNull();
@@ -124,9 +124,9 @@ Rowset columnsOf(odbc::Connection& c) {
         o[columns::DOMAIN_NAME] = at(row, 12);
         o[columns::DESCRIPTION] = at(row, 13);
         o[columns::TYPE_NAME] = at(row, 14);
-        out.rows << o;
+        out.add(o);
     }
-    sortRows(out.rows, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
+    out.sortPacked({columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
     return out;
 }
 
@@ -215,23 +215,24 @@ Rowset indexesOf(odbc::Connection& c) {
     query.replace(QLatin1String("$KEYS"), serverVersion(c) >= 110000 ? QLatin1String("AND k.ord <= i.indnkeyatts") : QLatin1String(""));
     const odbc::Result r = c.execute(query);
     Rowset out;
+    QVariantList o = emptyRow(indexes::Count);
     for (const QVariantList& row : r.rows) {
         const QString method = at(row, 7).toString();
         const int order = at(row, 10).toInt();  // pg_index.indoption: 1 descending, 2 nulls first
         const bool descending = order & 1, nullsFirst = order & 2;
-        QVariantList o = indexRow({.catalog = at(row, 0),
-                                   .schema = at(row, 1),
-                                   .table = at(row, 2),
-                                   .index = at(row, 3),
-                                   .primary = flag(row, 4),
-                                   .unique = flag(row, 5),
-                                   .clustered = flag(row, 6),
-                                   .type = method == QLatin1String("btree") ? DBPROPVAL_IT_BTREE
-                                           : method == QLatin1String("hash") ? DBPROPVAL_IT_HASH
-                                                                             : DBPROPVAL_IT_OTHER,
-                                   .ordinal = at(row, 8).toInt(),
-                                   .column = at(row, 9),
-                                   .descending = descending});
+        setIndexRow(o, {.catalog = at(row, 0),
+                        .schema = at(row, 1),
+                        .table = at(row, 2),
+                        .index = at(row, 3),
+                        .primary = flag(row, 4),
+                        .unique = flag(row, 5),
+                        .clustered = flag(row, 6),
+                        .type = method == QLatin1String("btree") ? DBPROPVAL_IT_BTREE
+                                : method == QLatin1String("hash") ? DBPROPVAL_IT_HASH
+                                                                  : DBPROPVAL_IT_OTHER,
+                        .ordinal = at(row, 8).toInt(),
+                        .column = at(row, 9),
+                        .descending = descending});
         const QStringList options = at(row, 13).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (const QString& option : options)
             if (option.startsWith(QLatin1String("fillfactor="))) o[indexes::FILL_FACTOR] = option.mid(11).toInt();
@@ -240,9 +241,9 @@ Rowset indexesOf(odbc::Connection& c) {
         o[indexes::NULL_COLLATION] = (descending != nullsFirst) ? DBPROPVAL_NC_LOW : DBPROPVAL_NC_HIGH;
         o[indexes::PAGES] = at(row, 11);
         o[indexes::FILTER_CONDITION] = at(row, 12);
-        out.rows << o;
+        out.add(o);
     }
-    sortRows(out.rows, {indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,
+    out.sortPacked({indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,
                         indexes::ORDINAL_POSITION});
     return out;
 }

@@ -388,15 +388,15 @@ QVariant ruleText(const QString& rule) {
 
 Rowset tablesOf(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(tables::Count);
     m.forEach(Model::Columns, Model::Relations, [&](const Relation& r) {
-        QVariantList o = emptyRow(tables::Count);
         o[tables::TABLE_NAME] = r.name;
         o[tables::TABLE_TYPE] = r.isView ? QStringLiteral("VIEW")
                                 : r.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ? QStringLiteral("SYSTEM TABLE")
                                                                                                      : QStringLiteral("TABLE");
-        out.rows << o;
+        out.add(o);
     });
-    sortRows(out.rows, {tables::TABLE_TYPE, tables::TABLE_NAME});
+    out.sortPacked({tables::TABLE_TYPE, tables::TABLE_NAME});
     return out;
 }
 
@@ -408,11 +408,11 @@ Rowset columnsOf(Model& m) {
         QVariant name;
     };
     QHash<QString, Declared> declared;
+    QVariantList o = emptyRow(columns::Count);
     m.forEach(Model::Columns, Model::Relations, [&](const Relation& r) {
         int ordinal = 0;
         for (const Column& col : r.columns) {
             const bool nullable = !(col.notNull || r.isRowidAlias(col) || (r.definition.withoutRowid && col.pk > 0));
-            QVariantList o = emptyRow(columns::Count);
             o[columns::TABLE_NAME] = r.name;
             o[columns::COLUMN_NAME] = col.name;
             o[columns::ORDINAL_POSITION] = ++ordinal;
@@ -423,7 +423,7 @@ Rowset columnsOf(Model& m) {
                 type = declared.insert(col.declaredType, {sqliteType(col.declaredType), declaredTypeName(col.declaredType)});
             setColumnType(o, type->type, nullable);
             o[columns::TYPE_NAME] = type->name;
-            out.rows << o;
+            out.add(o);
         }
     });
     return out;  // relations by name, columns in table order
@@ -431,15 +431,15 @@ Rowset columnsOf(Model& m) {
 
 Rowset primaryKeys(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(primarykeys::Count);
     m.forEach(Model::Columns, Model::Tables, [&](const Relation& r) {
         const QStringList keys = r.primaryKeyColumns();
         for (int i = 0; i < keys.size(); ++i) {
-            QVariantList o = emptyRow(primarykeys::Count);
             o[primarykeys::TABLE_NAME] = r.name;
             o[primarykeys::COLUMN_NAME] = keys[i];
             o[primarykeys::ORDINAL] = i + 1;
             o[primarykeys::PK_NAME] = r.primaryKeyName();
-            out.rows << o;
+            out.add(o);
         }
     });
     return out;
@@ -482,6 +482,7 @@ Rowset viewColumnUsage(Model& m) {
 
 Rowset indexesOf(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(indexes::Count);
     m.forEach(Model::Details, Model::Relations, [&](const Relation& r) {
         for (const Index& index : r.indexes) {
             const bool primary = index.origin == QLatin1String("pk");
@@ -489,24 +490,24 @@ Rowset indexesOf(Model& m) {
             const QString name = m.indexName(r, index);
             const QString condition = index.partial ? sqltext::parseCreateIndex(index.sql).condition : QString();
             for (int i = 0; i < index.columns.size(); ++i) {
-                QVariantList o = indexRow({.table = r.name,
-                                           .index = name,
-                                           .primary = primary,
-                                           .unique = index.unique,
-                                           .clustered = clustered,
-                                           .ordinal = int(i + 1),
-                                           .column = index.columns[i].name,
-                                           .descending = index.columns[i].descending,
-                                           .integrated = clustered});
+                setIndexRow(o, {.table = r.name,
+                                .index = name,
+                                .primary = primary,
+                                .unique = index.unique,
+                                .clustered = clustered,
+                                .ordinal = int(i + 1),
+                                .column = index.columns[i].name,
+                                .descending = index.columns[i].descending,
+                                .integrated = clustered});
                 o[indexes::SORT_BOOKMARKS] = false;
                 o[indexes::AUTO_UPDATE] = true;
                 o[indexes::NULL_COLLATION] = DBPROPVAL_NC_LOW;  // SQLite sorts Null below every value
                 if (!condition.isEmpty()) o[indexes::FILTER_CONDITION] = condition;
-                out.rows << o;
+                out.add(o);
             }
         }
     });
-    sortRows(out.rows, {indexes::TABLE_NAME, indexes::INDEX_NAME, indexes::ORDINAL_POSITION});
+    out.sortPacked({indexes::TABLE_NAME, indexes::INDEX_NAME, indexes::ORDINAL_POSITION});
     return out;
 }
 
@@ -554,6 +555,7 @@ QHash<int, QPair<QString, int>> foreignKeyNames(const Relation& r) {
 
 Rowset foreignKeysOf(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(foreignkeys::Count);
     m.forEach(Model::Details, Model::Tables, [&](const Relation& r) {
         if (r.foreignKeys.isEmpty()) return;
         const QHash<int, QPair<QString, int>> names = foreignKeyNames(r);
@@ -570,7 +572,6 @@ Rowset foreignKeysOf(Model& m) {
             const QVariant pkName = referenced ? m.keyNamed(*referenced, to) : QVariant();
             for (int i = 0; i < rows.size(); ++i) {
                 const ForeignKeyRow& fk = *rows[i];
-                QVariantList o = emptyRow(foreignkeys::Count);
                 o[foreignkeys::PK_TABLE_NAME] = referenced ? referenced->name : fk.table;
                 if (i < to.size()) {
                     const QString name = referenced ? referenced->columnNamed(to[i]) : QString();
@@ -584,11 +585,11 @@ Rowset foreignKeysOf(Model& m) {
                 o[foreignkeys::PK_NAME] = pkName;
                 o[foreignkeys::FK_NAME] = names.value(fk.id).first;
                 o[foreignkeys::DEFERRABILITY] = names.value(fk.id).second;
-                out.rows << o;
+                out.add(o);
             }
         }
     });
-    sortRows(out.rows, {foreignkeys::FK_TABLE_NAME, foreignkeys::FK_NAME, foreignkeys::ORDINAL});
+    out.sortPacked({foreignkeys::FK_TABLE_NAME, foreignkeys::FK_NAME, foreignkeys::ORDINAL});
     return out;
 }
 
@@ -637,12 +638,12 @@ Rowset checkConstraints(Model& m) {
 
 Rowset constraintColumnUsage(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(constraintcolumns::Count);
     auto add = [&](const QString& table, const QString& column, const QVariant& constraint) {
-        QVariantList o = emptyRow(constraintcolumns::Count);
         o[constraintcolumns::TABLE_NAME] = table;
         o[constraintcolumns::COLUMN_NAME] = column;
         o[constraintcolumns::CONSTRAINT_NAME] = constraint;
-        out.rows << o;
+        out.add(o);
     };
     m.forEach(Model::Details, Model::Tables, [&](const Relation& r) {
         for (const QString& key : r.primaryKeyColumns()) add(r.name, key, r.primaryKeyName());
@@ -655,7 +656,7 @@ Rowset constraintColumnUsage(Model& m) {
     });
     for (const NamedCheck& n : checksOf(m))
         for (const QString& col : n.columns) add(n.table, col, n.name);
-    sortRows(out.rows, {constraintcolumns::TABLE_NAME, constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_NAME});
+    out.sortPacked({constraintcolumns::TABLE_NAME, constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_NAME});
     return out;
 }
 

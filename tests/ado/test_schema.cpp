@@ -458,3 +458,47 @@ TEST(SchemaCacheTest, AnswersTheLoadedRowsValueForValue) {
         EXPECT_FALSE(cache.holds(adSchemaColumns));
     }
 }
+
+// A reader packs its rows one by one through a single reused row: nothing of one row
+// may leak into the next (a column set on one row and not the next is Null there), and
+// the packed rows sort as whole rows do (Nulls first, numbers by value, texts by code
+// point, ties in their first order).
+TEST(SchemaCacheTest, RowsPackedThroughOneReusedRowSortAsWholeRows) {
+    const QList<QVariantList> rows = {
+        {QStringLiteral("b"), 10, QVariant(), QStringLiteral("first b10")},
+        {QStringLiteral("a"), 2, QStringLiteral("x"), QVariant()},
+        {QVariant(), 5, QVariant(), QStringLiteral("null name")},
+        {QStringLiteral("b"), 9, true, QVariant()},
+        {QStringLiteral("B"), 1, QVariant(), QStringLiteral("upper B")},
+        {QStringLiteral("b"), 10, QVariant(), QStringLiteral("second b10")},
+        {QStringLiteral("a"), QVariant(), QStringLiteral(""), QVariant()},
+    };
+    const QList<int> order = {0, 1};
+    QList<QVariantList> sorted = rows;
+    schema::sortRows(sorted, order);
+
+    schema::Rowset packed;
+    QVariantList scratch = schema::emptyRow(4);
+    for (const QVariantList& row : rows) {
+        for (int c = 0; c < row.size(); ++c)
+            if (row[c].isValid()) scratch[c] = row[c];
+        packed.add(scratch);
+        for (const QVariant& v : scratch) EXPECT_FALSE(v.isValid());
+    }
+    packed.sortPacked(order);
+
+    schema::Definition def;
+    def.schema = adSchemaTables;
+    def.names = {QStringLiteral("NAME"), QStringLiteral("N"), QStringLiteral("FLAG"), QStringLiteral("NOTE")};
+    schema::Cache cache;
+    const QList<QVariantList> got = cache.answer(def, {}, [&](int) { return packed; })->Rows();
+    ASSERT_EQ(got.size(), sorted.size());
+    for (qsizetype r = 0; r < sorted.size(); ++r)
+        for (int c = 0; c < 4; ++c) {
+            SCOPED_TRACE(QStringLiteral("row %1 column %2").arg(r).arg(c).toStdString());
+            EXPECT_EQ(got[r][c].isValid(), sorted[r][c].isValid());
+            EXPECT_EQ(got[r][c], sorted[r][c]);
+        }
+    EXPECT_EQ(sorted.first()[3], QStringLiteral("null name"));
+    EXPECT_EQ(sorted.last()[3], QStringLiteral("second b10"));
+}

@@ -8,6 +8,7 @@
 #include <QtAlgorithms>
 
 #include <algorithm>
+#include <numeric>
 #include <utility>
 #include <vector>
 
@@ -332,8 +333,8 @@ Rowset providerTypesFromList(const QList<ProviderType>& types) {
 }
 
 namespace {
-
 constexpr int kPackedColumns = 64;
+}  // namespace
 
 QVariantList unpack(const PackedRow& p) {
     if (p.width > kPackedColumns) return p.values;
@@ -352,8 +353,6 @@ QVariant packedValue(const PackedRow& p, int c) {
     if (!(p.present & bit)) return QVariant();
     return p.values[qPopulationCount(p.present & (bit - 1))];
 }
-
-}  // namespace
 
 // A row wider than the mask is kept whole (no rowset has one).
 void Rowset::add(QVariantList& row) {
@@ -405,16 +404,17 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
     if (it == m_entries.end()) {
         Rowset loaded = load(def.schema);
         loaded.packAll();
-        it = m_entries.emplace(def.schema, Entry{std::move(loaded.packed), {}}).first;
+        it = m_entries.emplace(def.schema, Entry{std::make_shared<const QList<PackedRow>>(std::move(loaded.packed)), {}, {}}).first;
     }
     Entry& entry = it->second;
-    const QList<PackedRow>& all = entry.rows;
+    const QList<PackedRow>& all = *entry.rows;
 
     if (wanted.isEmpty()) {
-        QList<QVariantList> rows;
-        rows.reserve(all.size());
-        for (const PackedRow& p : all) rows << unpack(p);
-        return std::make_shared<Recordset>(def.names, def.types, std::move(rows));
+        if (entry.everyRow.size() != all.size()) {
+            entry.everyRow.resize(all.size());
+            std::iota(entry.everyRow.begin(), entry.everyRow.end(), 0);
+        }
+        return std::make_shared<Recordset>(def.names, def.types, entry.rows, entry.everyRow);
     }
 
     // One index per set of restricted columns, keyed by their values together.
@@ -445,9 +445,7 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
         }
         indexIt = entry.index.insert(keyColumns, index);
     }
-    QList<QVariantList> rows;
-    for (int r : indexIt->value(key)) rows << unpack(all[r]);
-    return std::make_shared<Recordset>(def.names, def.types, std::move(rows));
+    return std::make_shared<Recordset>(def.names, def.types, entry.rows, indexIt->value(key));
 }
 
 }  // namespace platform::ado::schema

@@ -91,6 +91,11 @@ struct PackedRow {
     QVariantList values;
 };
 
+// The whole row a packed row stands for, and its value in column c (Null when absent
+// or past its end).
+QVariantList unpack(const PackedRow& p);
+QVariant packedValue(const PackedRow& p, int c);
+
 // Rows of one rowset, each row holding Definition::names.size() values. A reader either
 // appends whole rows to 'rows', or, for a rowset that can be large, packs each row as
 // it makes it with add(), so no wide, mostly Null row outlives its making; the cache
@@ -248,11 +253,13 @@ public:
 
 private:
     struct Entry {
-        QList<PackedRow> rows;
+        // Shared with the recordsets answered from it, which outlive a clear().
+        std::shared_ptr<const QList<PackedRow>> rows;
         // Per set of restricted columns: their values' keys joined -> row numbers,
         // built on the first request that restricts exactly those columns, so a
         // request restricted by schema and name costs the same as one by name.
         QHash<QList<int>, QHash<QString, QList<int>>> index;
+        QList<int> everyRow;  // 0 .. rows->size() - 1, for an unrestricted request
     };
     std::map<int, Entry> m_entries;
 };

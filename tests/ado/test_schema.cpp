@@ -502,3 +502,45 @@ TEST(SchemaCacheTest, RowsPackedThroughOneReusedRowSortAsWholeRows) {
     EXPECT_EQ(sorted.first()[3], QStringLiteral("null name"));
     EXPECT_EQ(sorted.last()[3], QStringLiteral("second b10"));
 }
+
+// A recordset answered from the cache shares its packed rows rather than copying them;
+// it reads as a recordset of whole rows does (field by field, by name, as text), and
+// stays whole after the cache has dropped its rowsets.
+TEST(SchemaCacheTest, AnsweredRecordsetReadsAsWholeRowsAndOutlivesTheCache) {
+    schema::Definition def;
+    def.schema = adSchemaTables;
+    def.names = {QStringLiteral("TABLE_SCHEMA"), QStringLiteral("TABLE_NAME"), QStringLiteral("N"), QStringLiteral("NOTE")};
+    def.types = {adVarWChar, adVarWChar, adInteger, adVarWChar};
+    def.restrictionColumns = {0, 1};
+    const QList<QVariantList> rows = {
+        {QStringLiteral("s"), QStringLiteral("a"), 1, QVariant()},
+        {QStringLiteral("s"), QStringLiteral("b"), QVariant(), QStringLiteral("x")},
+        {QStringLiteral("s"), QStringLiteral("b"), 3, QString()},
+    };
+    schema::Cache cache;
+    const auto load = [&](int) {
+        schema::Rowset r;
+        r.rows = rows;
+        return r;
+    };
+    RecordsetPtr all = cache.answer(def, {}, load);
+    RecordsetPtr b = cache.answer(def, {QVariant(), QStringLiteral("b")}, load);
+    cache.clear();
+
+    Recordset whole(def.names, def.types, rows);
+    EXPECT_EQ(all->RecordCount(), 3);
+    EXPECT_EQ(all->GetString(QStringLiteral("|"), QStringLiteral(";"), QStringLiteral("<null>")),
+              whole.GetString(QStringLiteral("|"), QStringLiteral(";"), QStringLiteral("<null>")));
+    ASSERT_EQ(b->RecordCount(), 2);
+    EXPECT_FALSE(b->IsBOF());
+    EXPECT_TRUE(b->Fields(QStringLiteral("n")).isNull());
+    EXPECT_EQ(b->Fields(QStringLiteral("NOTE")), QStringLiteral("x"));
+    b->MoveNext();
+    EXPECT_EQ(b->Fields(2), 3);
+    EXPECT_TRUE(b->Fields(3).isValid());  // a null text is a value, not Null
+    b->MoveNext();
+    EXPECT_TRUE(b->IsEOF());
+    ASSERT_EQ(b->Rows().size(), 2);
+    EXPECT_EQ(b->Rows()[1], rows[2]);
+    EXPECT_EQ(b->RecordCount(), 2);
+}

@@ -22,6 +22,14 @@ int serverVersion(odbc::Connection& connection) {
     return r.rows.isEmpty() ? 0 : r.rows.first().value(0).toString().toInt();
 }
 
+// Runs 'query' and hands each result row to perRow, reading the rows in batches.
+template <typename PerRow>
+void eachRow(odbc::Connection& connection, const QString& query, PerRow perRow) {
+    connection.executeInBatches(query, 0, 2000, [&](const odbc::Result&, QList<QVariantList>&& batch) {
+        for (const QVariantList& row : batch) perRow(row);
+    });
+}
+
 bool flag(const QVariantList& row, int i) { return at(row, i).toString() == QLatin1String("1"); }
 
 // The ADO view of a column of the built-in type 'name' (pg_type.typname of the base
@@ -110,11 +118,12 @@ Rowset columnsOf(odbc::Connection& c) {
         "WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN ('r','p','f','v','m') AND $USER_SCHEMA");
     // A generated column's expression is not a default.
     query.replace(QLatin1String("$PLAIN"), generated ? QLatin1String("AND a.attgenerated = ''") : QLatin1String(""));
-    const odbc::Result r = c.execute(query);
     Rowset out;
     QVariantList o = emptyRow(columns::Count);
-    for (const QVariantList& row : r.rows) {
-        place(o, row, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
+    const QList<int> named = {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME};
+    // Read in batches: a large database's result is never held whole beside its rows.
+    eachRow(c, query, [&](const QVariantList& row) {
+        place(o, row, named);
         o[columns::ORDINAL_POSITION] = at(row, 4).toInt();
         o[columns::COLUMN_DEFAULT] = at(row, 5);
         o[columns::COLUMN_HASDEFAULT] = !at(row, 5).isNull();
@@ -125,7 +134,7 @@ Rowset columnsOf(odbc::Connection& c) {
         o[columns::DESCRIPTION] = at(row, 13);
         o[columns::TYPE_NAME] = at(row, 14);
         out.add(o);
-    }
+    });
     out.sortPacked({columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
     return out;
 }
@@ -213,10 +222,9 @@ Rowset indexesOf(odbc::Connection& c) {
         "WHERE $USER_SCHEMA $KEYS");
     // Columns added by INCLUDE are not key columns.
     query.replace(QLatin1String("$KEYS"), serverVersion(c) >= 110000 ? QLatin1String("AND k.ord <= i.indnkeyatts") : QLatin1String(""));
-    const odbc::Result r = c.execute(query);
     Rowset out;
     QVariantList o = emptyRow(indexes::Count);
-    for (const QVariantList& row : r.rows) {
+    eachRow(c, query, [&](const QVariantList& row) {
         const QString method = at(row, 7).toString();
         const int order = at(row, 10).toInt();  // pg_index.indoption: 1 descending, 2 nulls first
         const bool descending = order & 1, nullsFirst = order & 2;
@@ -242,7 +250,7 @@ Rowset indexesOf(odbc::Connection& c) {
         o[indexes::PAGES] = at(row, 11);
         o[indexes::FILTER_CONDITION] = at(row, 12);
         out.add(o);
-    }
+    });
     out.sortPacked({indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,
                         indexes::ORDINAL_POSITION});
     return out;

@@ -207,9 +207,14 @@ private:
         }
     }
 
+    // The bulk queries give the rows of one relation together: the relation of the row
+    // before is tried first, by its exact name, before the lookup that ignores case.
     Relation* relation(const QVariant& name) {
+        const QString& text = name.typeId() == QMetaType::QString ? *static_cast<const QString*>(name.constData()) : QString();
+        if (m_last && !text.isEmpty() && m_last->name == text) return m_last;
         const auto it = m_byName.constFind(name.toString().toLower());
-        return it == m_byName.constEnd() ? nullptr : &m_relations[it.value()];
+        m_last = it == m_byName.constEnd() ? nullptr : &m_relations[it.value()];
+        return m_last;
     }
 
     void loadColumns() {
@@ -293,6 +298,7 @@ private:
     odbc::Connection& m_c;
     QList<Relation> m_relations;
     QHash<QString, int> m_byName;
+    Relation* m_last = nullptr;  // what relation() found last; m_relations does not change after loading
     bool m_loaded = false, m_detailed = false;
 };
 

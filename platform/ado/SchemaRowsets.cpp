@@ -5,6 +5,7 @@
 #include "platform/Error.h"
 
 #include <QSet>
+#include <QVarLengthArray>
 #include <QtAlgorithms>
 
 #include <algorithm>
@@ -392,12 +393,15 @@ void Rowset::packAll() {
 }
 
 RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictions, const Loader& load) {
-    // Which columns are restricted, and to what.
-    QList<QPair<int, QString>> wanted;
+    // Which columns are restricted, and to what. An import asks this many times per
+    // table, so nothing here allocates but the key text.
+    QVarLengthArray<QPair<int, QString>, 8> wanted;
+    quint64 keyColumns = 0;  // bit c: column c is restricted
     for (int i = 0; i < restrictions.size(); ++i) {
         if (isNoRestriction(restrictions[i])) continue;
         if (i >= def.restrictionColumns.size()) notSupported();
-        wanted << qMakePair(def.restrictionColumns[i], matchKey(restrictions[i]));
+        wanted.append(qMakePair(def.restrictionColumns[i], matchKey(restrictions[i])));
+        keyColumns |= quint64(1) << def.restrictionColumns[i];
     }
 
     auto it = m_entries.find(def.schema);
@@ -417,13 +421,15 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
         return std::make_shared<Recordset>(def.names, def.types, entry.rows, entry.everyRow);
     }
 
-    // One index per set of restricted columns, keyed by their values together.
+    // One index per set of restricted columns, keyed by their values together in
+    // column order.
     std::sort(wanted.begin(), wanted.end());
-    QList<int> keyColumns;
+    qsizetype length = 0;
+    for (const auto& w : wanted) length += w.second.size() + 1;
     QString key;
-    for (const auto& [column, value] : wanted) {
-        keyColumns << column;
-        key += value;
+    key.reserve(length);
+    for (const auto& w : wanted) {
+        key += w.second;
         key += QChar(0x1f);
     }
     auto indexIt = entry.index.find(keyColumns);
@@ -432,8 +438,8 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
         for (int r = 0; r < all.size(); ++r) {
             QString rowKey;
             bool complete = true;
-            for (int column : keyColumns) {
-                const QVariant v = packedValue(all[r], column);
+            for (const auto& w : wanted) {
+                const QVariant v = packedValue(all[r], w.first);
                 if (v.isNull()) {
                     complete = false;
                     break;

@@ -258,7 +258,7 @@ private:
         // Per set of restricted columns: their values' keys joined -> row numbers,
         // built on the first request that restricts exactly those columns, so a
         // request restricted by schema and name costs the same as one by name.
-        QHash<QList<int>, QHash<QString, QList<int>>> index;
+        QHash<quint64, QHash<QString, QList<int>>> index;  // by the mask of restricted columns
         QList<int> everyRow;  // 0 .. rows->size() - 1, for an unrestricted request
     };
     std::map<int, Entry> m_entries;

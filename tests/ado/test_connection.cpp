@@ -35,6 +35,19 @@ long openError(Connection& c, const QString& connectionString) {
     return 0;
 }
 
+// A database with table t (a int) on each engine that runs here: a SQLite file, and a
+// PostgreSQL database when the test server is configured.
+struct BothEngines {
+    testdb::SqliteFile lite{QStringLiteral("CREATE TABLE t (a int);")};
+    std::unique_ptr<testdb::PgDatabase> pg;
+    QList<QString> strings{lite.connectionString()};
+    BothEngines() {
+        if (!testdb::PgConfigured()) return;
+        pg = std::make_unique<testdb::PgDatabase>(QStringLiteral("CREATE TABLE t (a int)"));
+        strings << pg->connectionString();
+    }
+};
+
 long errorOf(const std::function<void()>& call) {
     try {
         call();
@@ -195,17 +208,11 @@ TEST(ConnectionTest, PostgresExecuteReadsTypesNullsAndUnicode) {
 // UTF-8 bytes falling across them, come back whole on the narrow SQLite driver and on
 // the wide PostgreSQL one. An empty text stays an empty, non-null text.
 TEST(ConnectionTest, TextsOfEveryLengthAroundThePieceBoundaryComeBackWhole) {
-    testdb::SqliteFile lite(QStringLiteral("CREATE TABLE t (a int);"));
-    QList<QString> strings{lite.connectionString()};
-    std::unique_ptr<testdb::PgDatabase> pg;
-    if (testdb::PgConfigured()) {
-        pg = std::make_unique<testdb::PgDatabase>(QStringLiteral("CREATE TABLE t (a int)"));
-        strings << pg->connectionString();
-    }
+    const BothEngines engines;
     QList<QString> texts{QString()};
     for (const int n : {1, 250, 254, 255, 256, 505, 506, 507, 508, 509, 510, 511, 512, 513, 1019, 1020, 1021, 1022, 1023})
         texts << QString(n, QLatin1Char('a')) << QString(n, QLatin1Char('b')) + QStringLiteral("é€😀é€😀 z");
-    for (const QString& connectionString : strings) {
+    for (const QString& connectionString : engines.strings) {
         Connection c;
         c.Open(connectionString);
         SCOPED_TRACE(c.DbmsName().toStdString());
@@ -217,18 +224,12 @@ TEST(ConnectionTest, TextsOfEveryLengthAroundThePieceBoundaryComeBackWhole) {
             EXPECT_EQ(value.toString(), text) << text.size();
         }
     }
-    if (!pg) MORVALEX_REQUIRE_TEST_PG();  // the wide driver's half could not run
+    if (!engines.pg) MORVALEX_REQUIRE_TEST_PG();  // the wide driver's half could not run
 }
 
 TEST(ConnectionTest, RejectedStatementsRaiseCommandFailedWithDiagnostics) {
-    testdb::SqliteFile lite(QStringLiteral("CREATE TABLE t (a int);"));
-    QList<QString> strings{lite.connectionString()};
-    std::unique_ptr<testdb::PgDatabase> pg;
-    if (testdb::PgConfigured()) {
-        pg = std::make_unique<testdb::PgDatabase>(QStringLiteral("CREATE TABLE t (a int)"));
-        strings << pg->connectionString();
-    }
-    for (const QString& cs : strings) {
+    const BothEngines engines;
+    for (const QString& cs : engines.strings) {
         SCOPED_TRACE(cs.toStdString());
         Connection c;
         c.Open(cs);

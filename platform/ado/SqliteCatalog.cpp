@@ -48,7 +48,7 @@ struct ForeignKeyRow {
 struct Relation {
     QString name;
     bool isView = false;
-    QString sql;
+    QString sql;  // a view's CREATE VIEW text; empty for a table
     QList<Column> columns;
     sqltext::TableDefinition definition;
     QList<Index> indexes;
@@ -141,8 +141,9 @@ private:
             Relation r;
             r.isView = at(row, 0).toString() == QLatin1String("view");
             r.name = at(row, 1).toString();
-            r.sql = at(row, 2).toString();
-            if (!r.isView) r.definition = sqltext::parseCreateTable(r.sql);
+            // A table's text is needed only parsed; a view's is shown as it stands.
+            if (r.isView) r.sql = at(row, 2).toString();
+            else r.definition = sqltext::parseCreateTable(at(row, 2).toString());
             m_relations << r;
         }
         std::sort(m_relations.begin(), m_relations.end(), [](const Relation& a, const Relation& b) { return a.name < b.name; });

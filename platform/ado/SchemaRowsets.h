@@ -109,7 +109,7 @@ struct Rowset {
     void add(QVariantList& row);
     // Sorts 'packed' as sortRows sorts rows.
     void sortPacked(const QList<int>& columns);
-    // Packs 'rows' onto 'packed' (rows first), freeing each row as it goes.
+    // Packs 'rows' onto the end of 'packed', freeing each row as it goes.
     void packAll();
 
 private:

@@ -60,11 +60,20 @@ struct Error {
     QString Source;
 };
 
+namespace schema {
+struct PackedRow;
+}
+
 class Recordset {
 public:
     Recordset() = default;
     // Builds an open recordset from rows held in memory.
     Recordset(QStringList names, QList<int> types, QList<QVariantList> rows);
+    // Builds an open recordset of the rows 'picked' (row numbers, in order) of a
+    // packed rowset, which it shares rather than copies: the rowset lives as long as
+    // the recordset does.
+    Recordset(QStringList names, QList<int> types, std::shared_ptr<const QList<schema::PackedRow>> packed,
+              QList<int> picked);
 
     int State() const { return m_open ? adStateOpen : adStateClosed; }
     // ADO's BOF and EOF; named so because EOF is a macro of the C library.
@@ -72,7 +81,7 @@ public:
     bool IsEOF() const;
     void MoveFirst();
     void MoveNext();
-    int RecordCount() const { return int(m_rows.size()); }
+    int RecordCount() const { return int(count()); }
 
     int FieldCount() const { return int(m_names.size()); }
     QString FieldName(int index) const;
@@ -91,14 +100,20 @@ public:
                       const QString& rowDelimiter = QStringLiteral("\r"), const QString& nullExpr = QString());
     void Close() { m_open = false; }
 
-    const QList<QVariantList>& Rows() const { return m_rows; }
+    // The rows whole (a packed recordset unpacks them on the first call).
+    const QList<QVariantList>& Rows() const;
     const QStringList& Names() const { return m_names; }
 
 private:
     int indexOf(const QString& name) const;
+    qsizetype count() const { return m_packed ? m_picked.size() : m_rows.size(); }
+    // Value 'column' of row 'row'; Null past the row's end.
+    QVariant value(qsizetype row, int column) const;
     QStringList m_names;
     QList<int> m_types;
-    QList<QVariantList> m_rows;
+    mutable QList<QVariantList> m_rows;
+    mutable std::shared_ptr<const QList<schema::PackedRow>> m_packed;
+    mutable QList<int> m_picked;
     int m_pos = 0;
     bool m_open = false;
 };

@@ -134,11 +134,26 @@ bool readPieces(SQLHSTMT stmt, SQLUSMALLINT column, SQLSMALLINT cType, SQLLEN te
 
 // Reads a text value. A null QVariant for NULL; an empty, non-null QString for an
 // empty value. A narrow piece may end inside a UTF-8 character, so the bytes are
-// decoded once at the end.
+// decoded once at the end. A value that fits the first piece (nearly every catalogue
+// value) is decoded straight from the stack, with the text's one allocation.
 QVariant readText(SQLHSTMT stmt, SQLUSMALLINT column, bool wide) {
-    QByteArray bytes;
-    if (!readPieces(stmt, column, wide ? SQL_C_WCHAR : SQL_C_CHAR, wide ? SQLLEN(sizeof(SQLWCHAR)) : 1, wide, bytes))
-        return QVariant();
+    const SQLSMALLINT cType = wide ? SQL_C_WCHAR : SQL_C_CHAR;
+    const SQLLEN terminator = wide ? SQLLEN(sizeof(SQLWCHAR)) : 1;
+    alignas(SQLWCHAR) char first[512];
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = SQLGetData(stmt, column, cType, first, sizeof first, &indicator);
+    if (rc == SQL_NO_DATA) return QString(QLatin1String(""));
+    if (!SQL_SUCCEEDED(rc)) failOn(stmt, "reading a value", wide);
+    if (indicator == SQL_NULL_DATA) return QVariant();
+    const SQLLEN capacity = SQLLEN(sizeof first) - terminator;
+    if (indicator != SQL_NO_TOTAL && indicator >= 0 && indicator <= capacity) {
+        if (indicator == 0) return QString(QLatin1String(""));
+        return wide ? fromWide(reinterpret_cast<const SQLWCHAR*>(first), qsizetype(indicator) / qsizetype(sizeof(SQLWCHAR)))
+                    : QString::fromUtf8(first, qsizetype(indicator));
+    }
+    // Longer: the first piece, then the rest in pieces.
+    QByteArray bytes(first, capacity);
+    if (!readPieces(stmt, column, cType, terminator, wide, bytes)) return QVariant();
     QString text = wide ? fromWide(reinterpret_cast<const SQLWCHAR*>(bytes.constData()), bytes.size() / qsizetype(sizeof(SQLWCHAR)))
                         : QString::fromUtf8(bytes);
     if (text.isNull()) text = QLatin1String("");

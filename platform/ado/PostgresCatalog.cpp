@@ -22,6 +22,14 @@ int serverVersion(odbc::Connection& connection) {
     return r.rows.isEmpty() ? 0 : r.rows.first().value(0).toString().toInt();
 }
 
+// Runs 'query' and hands each result row to perRow, reading the rows in batches.
+template <typename PerRow>
+void eachRow(odbc::Connection& connection, const QString& query, PerRow perRow) {
+    connection.executeInBatches(query, 0, 2000, [&](const odbc::Result&, QList<QVariantList>&& batch) {
+        for (const QVariantList& row : batch) perRow(row);
+    });
+}
+
 bool flag(const QVariantList& row, int i) { return at(row, i).toString() == QLatin1String("1"); }
 
 // The ADO view of a column of the built-in type 'name' (pg_type.typname of the base
@@ -110,11 +118,12 @@ Rowset columnsOf(odbc::Connection& c) {
         "WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN ('r','p','f','v','m') AND $USER_SCHEMA");
     // A generated column's expression is not a default.
     query.replace(QLatin1String("$PLAIN"), generated ? QLatin1String("AND a.attgenerated = ''") : QLatin1String(""));
-    const odbc::Result r = c.execute(query);
     Rowset out;
-    for (const QVariantList& row : r.rows) {
-        QVariantList o =
-            placed(row, columns::Count, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
+    QVariantList o = emptyRow(columns::Count);
+    const QList<int> named = {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME};
+    // Read in batches: a large database's result is never held whole beside its rows.
+    eachRow(c, query, [&](const QVariantList& row) {
+        place(o, row, named);
         o[columns::ORDINAL_POSITION] = at(row, 4).toInt();
         o[columns::COLUMN_DEFAULT] = at(row, 5);
         o[columns::COLUMN_HASDEFAULT] = !at(row, 5).isNull();
@@ -124,9 +133,9 @@ Rowset columnsOf(odbc::Connection& c) {
         o[columns::DOMAIN_NAME] = at(row, 12);
         o[columns::DESCRIPTION] = at(row, 13);
         o[columns::TYPE_NAME] = at(row, 14);
-        out.rows << o;
-    }
-    sortRows(out.rows, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
+        out.add(o);
+    });
+    out.sortPacked({columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
     return out;
 }
 
@@ -213,25 +222,25 @@ Rowset indexesOf(odbc::Connection& c) {
         "WHERE $USER_SCHEMA $KEYS");
     // Columns added by INCLUDE are not key columns.
     query.replace(QLatin1String("$KEYS"), serverVersion(c) >= 110000 ? QLatin1String("AND k.ord <= i.indnkeyatts") : QLatin1String(""));
-    const odbc::Result r = c.execute(query);
     Rowset out;
-    for (const QVariantList& row : r.rows) {
+    QVariantList o = emptyRow(indexes::Count);
+    eachRow(c, query, [&](const QVariantList& row) {
         const QString method = at(row, 7).toString();
         const int order = at(row, 10).toInt();  // pg_index.indoption: 1 descending, 2 nulls first
         const bool descending = order & 1, nullsFirst = order & 2;
-        QVariantList o = indexRow({.catalog = at(row, 0),
-                                   .schema = at(row, 1),
-                                   .table = at(row, 2),
-                                   .index = at(row, 3),
-                                   .primary = flag(row, 4),
-                                   .unique = flag(row, 5),
-                                   .clustered = flag(row, 6),
-                                   .type = method == QLatin1String("btree") ? DBPROPVAL_IT_BTREE
-                                           : method == QLatin1String("hash") ? DBPROPVAL_IT_HASH
-                                                                             : DBPROPVAL_IT_OTHER,
-                                   .ordinal = at(row, 8).toInt(),
-                                   .column = at(row, 9),
-                                   .descending = descending});
+        setIndexRow(o, {.catalog = at(row, 0),
+                        .schema = at(row, 1),
+                        .table = at(row, 2),
+                        .index = at(row, 3),
+                        .primary = flag(row, 4),
+                        .unique = flag(row, 5),
+                        .clustered = flag(row, 6),
+                        .type = method == QLatin1String("btree") ? DBPROPVAL_IT_BTREE
+                                : method == QLatin1String("hash") ? DBPROPVAL_IT_HASH
+                                                                  : DBPROPVAL_IT_OTHER,
+                        .ordinal = at(row, 8).toInt(),
+                        .column = at(row, 9),
+                        .descending = descending});
         const QStringList options = at(row, 13).toString().split(QLatin1Char(','), Qt::SkipEmptyParts);
         for (const QString& option : options)
             if (option.startsWith(QLatin1String("fillfactor="))) o[indexes::FILL_FACTOR] = option.mid(11).toInt();
@@ -240,9 +249,9 @@ Rowset indexesOf(odbc::Connection& c) {
         o[indexes::NULL_COLLATION] = (descending != nullsFirst) ? DBPROPVAL_NC_LOW : DBPROPVAL_NC_HIGH;
         o[indexes::PAGES] = at(row, 11);
         o[indexes::FILTER_CONDITION] = at(row, 12);
-        out.rows << o;
-    }
-    sortRows(out.rows, {indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,
+        out.add(o);
+    });
+    out.sortPacked({indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,
                         indexes::ORDINAL_POSITION});
     return out;
 }

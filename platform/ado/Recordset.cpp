@@ -1,6 +1,7 @@
 // Recordset: rows held in memory with a current position, as a client-side ADO cursor.
 
 #include "platform/ado/Ado.h"
+#include "platform/ado/SchemaRowsets.h"
 
 #include "platform/Error.h"
 
@@ -55,14 +56,38 @@ Recordset::Recordset(QStringList names, QList<int> types, QList<QVariantList> ro
     while (m_types.size() < m_names.size()) m_types << adVarWChar;
 }
 
+Recordset::Recordset(QStringList names, QList<int> types, std::shared_ptr<const QList<schema::PackedRow>> packed,
+                     QList<int> picked)
+    : m_names(std::move(names)), m_types(std::move(types)), m_packed(std::move(packed)), m_picked(std::move(picked)),
+      m_open(true) {
+    while (m_types.size() < m_names.size()) m_types << adVarWChar;
+}
+
+const QList<QVariantList>& Recordset::Rows() const {
+    if (m_packed) {
+        for (qsizetype r = m_rows.size(); r < m_picked.size(); ++r) m_rows << schema::unpack((*m_packed)[m_picked[r]]);
+        if (m_rows.size() == m_picked.size()) {
+            m_packed.reset();  // unpacked whole: the shared rowset is no longer needed
+            m_picked.clear();
+        }
+    }
+    return m_rows;
+}
+
+QVariant Recordset::value(qsizetype row, int column) const {
+    if (m_packed) return schema::packedValue((*m_packed)[m_picked[row]], column);
+    const QVariantList& values = m_rows[row];
+    return column < values.size() ? values[column] : QVariant();
+}
+
 bool Recordset::IsBOF() const {
     if (!m_open) throwClosed();
-    return m_rows.isEmpty();
+    return count() == 0;
 }
 
 bool Recordset::IsEOF() const {
     if (!m_open) throwClosed();
-    return m_pos >= m_rows.size();
+    return m_pos >= count();
 }
 
 void Recordset::MoveFirst() {
@@ -72,7 +97,7 @@ void Recordset::MoveFirst() {
 
 void Recordset::MoveNext() {
     if (!m_open) throwClosed();
-    if (m_pos >= m_rows.size()) throwNoCurrentRecord();
+    if (m_pos >= count()) throwNoCurrentRecord();
     ++m_pos;
 }
 
@@ -89,8 +114,13 @@ int Recordset::FieldType(int index) const {
 }
 
 int Recordset::indexOf(const QString& name) const {
-    for (int i = 0; i < m_names.size(); ++i)
-        if (m_names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    // Names of another length never match (case folding maps one UTF-16 unit to one),
+    // and callers mostly spell a field as the recordset does, so the case-blind
+    // comparison runs only after those cheap tests.
+    for (int i = 0; i < m_names.size(); ++i) {
+        const QString& field = m_names[i];
+        if (field.size() == name.size() && (field == name || field.compare(name, Qt::CaseInsensitive) == 0)) return i;
+    }
     return -1;
 }
 
@@ -108,20 +138,18 @@ QVariant Recordset::Fields(int index) const {
     if (!m_open) throwClosed();
     if (index < 0 || index >= m_names.size())
         throw RuntimeError(adErrItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
-    if (m_pos >= m_rows.size()) throwNoCurrentRecord();
-    const QVariantList& row = m_rows[m_pos];
-    return index < row.size() ? row[index] : QVariant();
+    if (m_pos >= count()) throwNoCurrentRecord();
+    return value(m_pos, index);
 }
 
 QString Recordset::GetString(const QString& columnDelimiter, const QString& rowDelimiter, const QString& nullExpr) {
     if (!m_open) throwClosed();
     QString text;
-    for (; m_pos < m_rows.size(); ++m_pos) {
-        const QVariantList& row = m_rows[m_pos];
+    for (; m_pos < count(); ++m_pos) {
         for (int c = 0; c < m_names.size(); ++c) {
             if (c > 0) text += columnDelimiter;
-            const QVariant value = c < row.size() ? row[c] : QVariant();
-            text += value.isNull() ? nullExpr : clipText(value);
+            const QVariant v = value(m_pos, c);
+            text += v.isNull() ? nullExpr : clipText(v);
         }
         text += rowDelimiter;
     }

@@ -5,9 +5,12 @@
 #include "platform/Error.h"
 
 #include <QSet>
+#include <QVarLengthArray>
 #include <QtAlgorithms>
 
 #include <algorithm>
+#include <numeric>
+#include <utility>
 #include <vector>
 
 namespace platform::ado::schema {
@@ -195,14 +198,15 @@ int compareKeys(const SortKey& a, const SortKey& b) {
     return QString::compare(a.text, b.text, Qt::CaseSensitive);
 }
 
-}  // namespace
-
-void sortRows(QList<QVariantList>& rows, const QList<int>& columns) {
+// Sorts 'rows' by the values valueOf(row, column) gives for 'columns', each key worked
+// out once; rows equal on every column keep their order.
+template <typename Row, typename ValueOf>
+void sortBy(QList<Row>& rows, const QList<int>& columns, ValueOf valueOf) {
     const qsizetype n = rows.size(), width = columns.size();
     if (n < 2 || width == 0) return;
     std::vector<SortKey> keys(static_cast<size_t>(n * width));
     for (qsizetype r = 0; r < n; ++r)
-        for (qsizetype c = 0; c < width; ++c) keys[size_t(r * width + c)] = sortKey(rows[r][columns[c]]);
+        for (qsizetype c = 0; c < width; ++c) keys[size_t(r * width + c)] = sortKey(valueOf(rows[r], columns[c]));
     std::vector<qsizetype> order(static_cast<size_t>(n));
     for (qsizetype r = 0; r < n; ++r) order[size_t(r)] = r;
     std::stable_sort(order.begin(), order.end(), [&](qsizetype x, qsizetype y) {
@@ -212,22 +216,36 @@ void sortRows(QList<QVariantList>& rows, const QList<int>& columns) {
         }
         return false;
     });
-    QList<QVariantList> sorted;
+    QList<Row> sorted;
     sorted.reserve(n);
     for (qsizetype r : order) sorted << std::move(rows[r]);
     rows = std::move(sorted);
 }
 
+}  // namespace
+
+void sortRows(QList<QVariantList>& rows, const QList<int>& columns) {
+    sortBy(rows, columns, [](const QVariantList& row, int c) -> const QVariant& { return row[c]; });
+}
+
+void place(QVariantList& into, const QVariantList& row, const QList<int>& targets) {
+    for (int i = 0; i < targets.size(); ++i) into[targets[i]] = at(row, i);
+}
+
 QVariantList placed(const QVariantList& row, int count, const QList<int>& targets) {
     QVariantList o = emptyRow(count);
-    for (int i = 0; i < targets.size(); ++i) o[targets[i]] = at(row, i);
+    place(o, row, targets);
     return o;
 }
 
 Rowset placedRows(const QList<QVariantList>& rows, int count, const QList<int>& targets, const QList<int>& order) {
     Rowset out;
-    for (const QVariantList& row : rows) out.rows << placed(row, count, targets);
-    sortRows(out.rows, order);
+    QVariantList o = emptyRow(count);
+    for (const QVariantList& row : rows) {
+        place(o, row, targets);
+        out.add(o);
+    }
+    out.sortPacked(order);
     return out;
 }
 
@@ -239,14 +257,15 @@ Rowset tablesFromCatalogue(const QList<QVariantList>& rows) {
 
 Rowset primaryKeysFromCatalogue(const QList<QVariantList>& rows) {
     Rowset out;
+    QVariantList o = emptyRow(primarykeys::Count);
     for (const QVariantList& row : rows) {
-        QVariantList o = placed(row, primarykeys::Count,
-                                {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME,
-                                 primarykeys::COLUMN_NAME, primarykeys::ORDINAL, primarykeys::PK_NAME});
+        place(o, row,
+              {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME, primarykeys::COLUMN_NAME,
+               primarykeys::ORDINAL, primarykeys::PK_NAME});
         o[primarykeys::ORDINAL] = o[primarykeys::ORDINAL].toInt();  // a number whatever type the driver gave
-        out.rows << o;
+        out.add(o);
     }
-    sortRows(out.rows, {primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME, primarykeys::ORDINAL});
+    out.sortPacked({primarykeys::TABLE_CATALOG, primarykeys::TABLE_SCHEMA, primarykeys::TABLE_NAME, primarykeys::ORDINAL});
     return out;
 }
 
@@ -261,6 +280,11 @@ QVariantList foreignKeyFromCatalogue(const QVariantList& row) {
 
 QVariantList indexRow(const IndexColumnFacts& facts) {
     QVariantList o = emptyRow(indexes::Count);
+    setIndexRow(o, facts);
+    return o;
+}
+
+void setIndexRow(QVariantList& o, const IndexColumnFacts& facts) {
     o[indexes::TABLE_CATALOG] = facts.catalog;
     o[indexes::TABLE_SCHEMA] = facts.schema;
     o[indexes::TABLE_NAME] = facts.table;
@@ -276,7 +300,6 @@ QVariantList indexRow(const IndexColumnFacts& facts) {
     o[indexes::COLUMN_NAME] = facts.column;
     o[indexes::COLLATION] = facts.descending ? DB_COLLATION_DESC : DB_COLLATION_ASC;
     o[indexes::INTEGRATED] = facts.integrated;
-    return o;
 }
 
 Rowset providerTypesFromList(const QList<ProviderType>& types) {
@@ -311,41 +334,10 @@ Rowset providerTypesFromList(const QList<ProviderType>& types) {
 }
 
 namespace {
-
 constexpr int kPackedColumns = 64;
+}  // namespace
 
-// Packs the rows of a rowset, sharing equal texts. A row wider than the mask is kept
-// whole (no rowset has one).
-QList<Cache::PackedRow> packRows(QList<QVariantList>&& rows) {
-    QSet<QString> texts;
-    QList<Cache::PackedRow> packed;
-    packed.reserve(rows.size());
-    for (QVariantList& row : rows) {
-        Cache::PackedRow p;
-        p.width = int(row.size());
-        const bool whole = row.size() > kPackedColumns;
-        p.values.reserve(whole ? row.size() : std::count_if(row.cbegin(), row.cend(), [](const QVariant& v) { return v.isValid(); }));
-        for (qsizetype c = 0; c < row.size(); ++c) {
-            QVariant& v = row[c];
-            if (!whole && !v.isValid()) continue;
-            // An empty text equals a null one in a QSet; both stay as they were.
-            if (v.typeId() == QMetaType::QString && !v.toString().isEmpty()) {
-                const QString text = v.toString();
-                const auto known = texts.constFind(text);
-                if (known != texts.cend()) v = *known;
-                else texts.insert(text);
-            }
-            if (!whole) p.present |= quint64(1) << c;
-            p.values << std::move(v);
-        }
-        if (whole) p.present = ~quint64(0);
-        packed << std::move(p);
-        row = QVariantList();  // the full row goes as soon as its packed copy is made
-    }
-    return packed;
-}
-
-QVariantList unpack(const Cache::PackedRow& p) {
+QVariantList unpack(const PackedRow& p) {
     if (p.width > kPackedColumns) return p.values;
     QVariantList row(p.width);
     qsizetype next = 0;
@@ -355,7 +347,7 @@ QVariantList unpack(const Cache::PackedRow& p) {
 }
 
 // Column c of a packed row; Null when absent.
-QVariant packedValue(const Cache::PackedRow& p, int c) {
+QVariant packedValue(const PackedRow& p, int c) {
     if (c < 0 || c >= p.width) return QVariant();
     if (p.width > kPackedColumns) return p.values[c];
     const quint64 bit = quint64(1) << c;
@@ -363,36 +355,81 @@ QVariant packedValue(const Cache::PackedRow& p, int c) {
     return p.values[qPopulationCount(p.present & (bit - 1))];
 }
 
-}  // namespace
+// A row wider than the mask is kept whole (no rowset has one).
+void Rowset::add(QVariantList& row) {
+    PackedRow p;
+    p.width = int(row.size());
+    const bool whole = row.size() > kPackedColumns;
+    p.values.reserve(whole ? row.size() : std::count_if(row.cbegin(), row.cend(), [](const QVariant& v) { return v.isValid(); }));
+    for (qsizetype c = 0; c < row.size(); ++c) {
+        QVariant& v = row[c];
+        if (!whole && !v.isValid()) continue;
+        // An empty text equals a null one in a QSet; both stay as they were.
+        if (v.typeId() == QMetaType::QString) {
+            const QString& text = *static_cast<const QString*>(v.constData());
+            if (!text.isEmpty()) {
+                const auto known = m_texts.constFind(text);
+                if (known != m_texts.cend()) v = *known;
+                else m_texts.insert(text);
+            }
+        }
+        if (!whole) p.present |= quint64(1) << c;
+        p.values << std::exchange(v, QVariant());
+    }
+    if (whole) p.present = ~quint64(0);
+    packed << std::move(p);
+}
+
+void Rowset::sortPacked(const QList<int>& columns) { sortBy(packed, columns, packedValue); }
+
+void Rowset::packAll() {
+    packed.reserve(packed.size() + rows.size());
+    for (QVariantList& row : rows) {
+        add(row);
+        row = QVariantList();  // the whole row goes as soon as its packed copy is made
+    }
+    rows.clear();
+    m_texts.clear();
+}
 
 RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictions, const Loader& load) {
-    // Which columns are restricted, and to what.
-    QList<QPair<int, QString>> wanted;
+    // Which columns are restricted, and to what. An import asks this many times per
+    // table, so nothing here allocates but the key text.
+    QVarLengthArray<QPair<int, QString>, 8> wanted;
+    quint64 keyColumns = 0;  // bit c: column c is restricted
     for (int i = 0; i < restrictions.size(); ++i) {
         if (isNoRestriction(restrictions[i])) continue;
         if (i >= def.restrictionColumns.size()) notSupported();
-        wanted << qMakePair(def.restrictionColumns[i], matchKey(restrictions[i]));
+        wanted.append(qMakePair(def.restrictionColumns[i], matchKey(restrictions[i])));
+        keyColumns |= quint64(1) << def.restrictionColumns[i];
     }
 
     auto it = m_entries.find(def.schema);
-    if (it == m_entries.end()) it = m_entries.emplace(def.schema, Entry{packRows(load(def.schema).rows), {}}).first;
+    if (it == m_entries.end()) {
+        Rowset loaded = load(def.schema);
+        loaded.packAll();
+        it = m_entries.emplace(def.schema, Entry{std::make_shared<const QList<PackedRow>>(std::move(loaded.packed)), {}, {}}).first;
+    }
     Entry& entry = it->second;
-    const QList<PackedRow>& all = entry.rows;
+    const QList<PackedRow>& all = *entry.rows;
 
     if (wanted.isEmpty()) {
-        QList<QVariantList> rows;
-        rows.reserve(all.size());
-        for (const PackedRow& p : all) rows << unpack(p);
-        return std::make_shared<Recordset>(def.names, def.types, std::move(rows));
+        if (entry.everyRow.size() != all.size()) {
+            entry.everyRow.resize(all.size());
+            std::iota(entry.everyRow.begin(), entry.everyRow.end(), 0);
+        }
+        return std::make_shared<Recordset>(def.names, def.types, entry.rows, entry.everyRow);
     }
 
-    // One index per set of restricted columns, keyed by their values together.
+    // One index per set of restricted columns, keyed by their values together in
+    // column order.
     std::sort(wanted.begin(), wanted.end());
-    QList<int> keyColumns;
+    qsizetype length = 0;
+    for (const auto& w : wanted) length += w.second.size() + 1;
     QString key;
-    for (const auto& [column, value] : wanted) {
-        keyColumns << column;
-        key += value;
+    key.reserve(length);
+    for (const auto& w : wanted) {
+        key += w.second;
         key += QChar(0x1f);
     }
     auto indexIt = entry.index.find(keyColumns);
@@ -401,8 +438,8 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
         for (int r = 0; r < all.size(); ++r) {
             QString rowKey;
             bool complete = true;
-            for (int column : keyColumns) {
-                const QVariant v = packedValue(all[r], column);
+            for (const auto& w : wanted) {
+                const QVariant v = packedValue(all[r], w.first);
                 if (v.isNull()) {
                     complete = false;
                     break;
@@ -414,9 +451,7 @@ RecordsetPtr Cache::answer(const Definition& def, const QVariantList& restrictio
         }
         indexIt = entry.index.insert(keyColumns, index);
     }
-    QList<QVariantList> rows;
-    for (int r : indexIt->value(key)) rows << unpack(all[r]);
-    return std::make_shared<Recordset>(def.names, def.types, std::move(rows));
+    return std::make_shared<Recordset>(def.names, def.types, entry.rows, indexIt->value(key));
 }
 
 }  // namespace platform::ado::schema

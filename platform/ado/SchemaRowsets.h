@@ -7,6 +7,7 @@
 #include "platform/ado/Odbc.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <map>
 
@@ -81,9 +82,38 @@ struct Definition {
 // The rowset's definition, or nullptr for a schema no connection gives.
 const Definition* definition(int schema);
 
-// Rows of one rowset, each row holding Definition::names.size() values.
+// A row kept with only its values that are not Null (an invalid QVariant): most of a
+// rowset's columns are Null, and the columns and indexes rowsets of a large database
+// hold hundreds of thousands of rows while an import runs.
+struct PackedRow {
+    quint64 present = 0;  // bit c: column c holds values[the count of bits below c]
+    int width = 0;
+    QVariantList values;
+};
+
+// The whole row a packed row stands for, and its value in column c (Null when absent
+// or past its end).
+QVariantList unpack(const PackedRow& p);
+QVariant packedValue(const PackedRow& p, int c);
+
+// Rows of one rowset, each row holding Definition::names.size() values. A reader either
+// appends whole rows to 'rows', or, for a rowset that can be large, packs each row as
+// it makes it with add(), so no wide, mostly Null row outlives its making; the cache
+// takes both.
 struct Rowset {
     QList<QVariantList> rows;
+    QList<PackedRow> packed;
+
+    // Packs 'row' onto 'packed', equal texts sharing one copy, and leaves every value
+    // of 'row' Null with its storage kept, ready to be filled as the next row.
+    void add(QVariantList& row);
+    // Sorts 'packed' as sortRows sorts rows.
+    void sortPacked(const QList<int>& columns);
+    // Packs 'rows' onto the end of 'packed', freeing each row as it goes.
+    void packAll();
+
+private:
+    QSet<QString> m_texts;
 };
 
 // A row of n Null values.
@@ -95,6 +125,8 @@ inline QVariant at(const QVariantList& row, int i) { return i < row.size() ? row
 // A row of 'count' columns holding value i of the result row 'row' in column
 // targets[i] and Null elsewhere.
 QVariantList placed(const QVariantList& row, int count, const QList<int>& targets);
+// The same into 'into', a row whose other columns are already Null.
+void place(QVariantList& into, const QVariantList& row, const QList<int>& targets);
 // The rows placed so, sorted by the columns 'order'.
 Rowset placedRows(const QList<QVariantList>& rows, int count, const QList<int>& targets, const QList<int>& order);
 
@@ -187,6 +219,8 @@ struct IndexColumnFacts {
     bool integrated = false;
 };
 QVariantList indexRow(const IndexColumnFacts& facts);
+// The same into 'row', an indexes-rowset row whose other columns are already Null.
+void setIndexRow(QVariantList& row, const IndexColumnFacts& facts);
 
 // Rowsets from result rows whose columns come in the order of the ODBC catalogue
 // function's answer, sorted as the rowset is: SQLTables (catalog, schema, name, type,
@@ -217,23 +251,15 @@ public:
     // What the SQLite reader read of the database, dropped with the rowsets.
     SqliteCataloguePtr sqlite;
 
-    // A row kept with only its values that are not Null (an invalid QVariant): most of
-    // a rowset's columns are Null, and the columns and indexes rowsets of a large
-    // database hold hundreds of thousands of rows while an import runs. Equal texts of
-    // one rowset share one copy.
-    struct PackedRow {
-        quint64 present = 0;  // bit c: column c holds values[the count of bits below c]
-        int width = 0;
-        QVariantList values;
-    };
-
 private:
     struct Entry {
-        QList<PackedRow> rows;
+        // Shared with the recordsets answered from it, which outlive a clear().
+        std::shared_ptr<const QList<PackedRow>> rows;
         // Per set of restricted columns: their values' keys joined -> row numbers,
         // built on the first request that restricts exactly those columns, so a
         // request restricted by schema and name costs the same as one by name.
-        QHash<QList<int>, QHash<QString, QList<int>>> index;
+        QHash<quint64, QHash<QString, QList<int>>> index;  // by the mask of restricted columns
+        QList<int> everyRow;  // 0 .. rows->size() - 1, for an unrestricted request
     };
     std::map<int, Entry> m_entries;
 };

@@ -75,8 +75,9 @@ QList<Token> tokenize(const QString& sql) {
             t.begin = i;
             static const char* const pairs[] = {"<=", ">=", "<>", "!=", "==", "||", "<<", ">>", "->"};
             qsizetype length = 1;
+            const QStringView two = QStringView(sql).mid(i, 2);
             for (const char* p : pairs)
-                if (sql.mid(i, 2) == QLatin1String(p)) length = 2;
+                if (two == QLatin1String(p)) length = 2;
             i += length;
             t.end = i;
             t.text = sql.mid(t.begin, length);

@@ -48,7 +48,7 @@ struct ForeignKeyRow {
 struct Relation {
     QString name;
     bool isView = false;
-    QString sql;
+    QString sql;  // a view's CREATE VIEW text; empty for a table
     QList<Column> columns;
     sqltext::TableDefinition definition;
     QList<Index> indexes;
@@ -141,8 +141,9 @@ private:
             Relation r;
             r.isView = at(row, 0).toString() == QLatin1String("view");
             r.name = at(row, 1).toString();
-            r.sql = at(row, 2).toString();
-            if (!r.isView) r.definition = sqltext::parseCreateTable(r.sql);
+            // A table's text is needed only parsed; a view's is shown as it stands.
+            if (r.isView) r.sql = at(row, 2).toString();
+            else r.definition = sqltext::parseCreateTable(at(row, 2).toString());
             m_relations << r;
         }
         std::sort(m_relations.begin(), m_relations.end(), [](const Relation& a, const Relation& b) { return a.name < b.name; });
@@ -207,9 +208,14 @@ private:
         }
     }
 
+    // The bulk queries give the rows of one relation together: the relation of the row
+    // before is tried first, by its exact name, before the lookup that ignores case.
     Relation* relation(const QVariant& name) {
+        const QString& text = name.typeId() == QMetaType::QString ? *static_cast<const QString*>(name.constData()) : QString();
+        if (m_last && !text.isEmpty() && m_last->name == text) return m_last;
         const auto it = m_byName.constFind(name.toString().toLower());
-        return it == m_byName.constEnd() ? nullptr : &m_relations[it.value()];
+        m_last = it == m_byName.constEnd() ? nullptr : &m_relations[it.value()];
+        return m_last;
     }
 
     void loadColumns() {
@@ -293,6 +299,7 @@ private:
     odbc::Connection& m_c;
     QList<Relation> m_relations;
     QHash<QString, int> m_byName;
+    Relation* m_last = nullptr;  // what relation() found last; m_relations does not change after loading
     bool m_loaded = false, m_detailed = false;
 };
 
@@ -388,33 +395,42 @@ QVariant ruleText(const QString& rule) {
 
 Rowset tablesOf(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(tables::Count);
     m.forEach(Model::Columns, Model::Relations, [&](const Relation& r) {
-        QVariantList o = emptyRow(tables::Count);
         o[tables::TABLE_NAME] = r.name;
         o[tables::TABLE_TYPE] = r.isView ? QStringLiteral("VIEW")
                                 : r.name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ? QStringLiteral("SYSTEM TABLE")
                                                                                                      : QStringLiteral("TABLE");
-        out.rows << o;
+        out.add(o);
     });
-    sortRows(out.rows, {tables::TABLE_TYPE, tables::TABLE_NAME});
+    out.sortPacked({tables::TABLE_TYPE, tables::TABLE_NAME});
     return out;
 }
 
 Rowset columnsOf(Model& m) {
     Rowset out;
+    // A database declares few distinct types over many columns: each is worked out once.
+    struct Declared {
+        ColumnType type;
+        QVariant name;
+    };
+    QHash<QString, Declared> declared;
+    QVariantList o = emptyRow(columns::Count);
     m.forEach(Model::Columns, Model::Relations, [&](const Relation& r) {
         int ordinal = 0;
         for (const Column& col : r.columns) {
             const bool nullable = !(col.notNull || r.isRowidAlias(col) || (r.definition.withoutRowid && col.pk > 0));
-            QVariantList o = emptyRow(columns::Count);
             o[columns::TABLE_NAME] = r.name;
             o[columns::COLUMN_NAME] = col.name;
             o[columns::ORDINAL_POSITION] = ++ordinal;
             o[columns::COLUMN_HASDEFAULT] = !col.defaultValue.isNull();
             o[columns::COLUMN_DEFAULT] = col.defaultValue;
-            setColumnType(o, sqliteType(col.declaredType), nullable);
-            o[columns::TYPE_NAME] = declaredTypeName(col.declaredType);
-            out.rows << o;
+            auto type = declared.constFind(col.declaredType);
+            if (type == declared.constEnd())
+                type = declared.insert(col.declaredType, {sqliteType(col.declaredType), declaredTypeName(col.declaredType)});
+            setColumnType(o, type->type, nullable);
+            o[columns::TYPE_NAME] = type->name;
+            out.add(o);
         }
     });
     return out;  // relations by name, columns in table order
@@ -422,15 +438,15 @@ Rowset columnsOf(Model& m) {
 
 Rowset primaryKeys(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(primarykeys::Count);
     m.forEach(Model::Columns, Model::Tables, [&](const Relation& r) {
         const QStringList keys = r.primaryKeyColumns();
         for (int i = 0; i < keys.size(); ++i) {
-            QVariantList o = emptyRow(primarykeys::Count);
             o[primarykeys::TABLE_NAME] = r.name;
             o[primarykeys::COLUMN_NAME] = keys[i];
             o[primarykeys::ORDINAL] = i + 1;
             o[primarykeys::PK_NAME] = r.primaryKeyName();
-            out.rows << o;
+            out.add(o);
         }
     });
     return out;
@@ -473,6 +489,7 @@ Rowset viewColumnUsage(Model& m) {
 
 Rowset indexesOf(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(indexes::Count);
     m.forEach(Model::Details, Model::Relations, [&](const Relation& r) {
         for (const Index& index : r.indexes) {
             const bool primary = index.origin == QLatin1String("pk");
@@ -480,24 +497,24 @@ Rowset indexesOf(Model& m) {
             const QString name = m.indexName(r, index);
             const QString condition = index.partial ? sqltext::parseCreateIndex(index.sql).condition : QString();
             for (int i = 0; i < index.columns.size(); ++i) {
-                QVariantList o = indexRow({.table = r.name,
-                                           .index = name,
-                                           .primary = primary,
-                                           .unique = index.unique,
-                                           .clustered = clustered,
-                                           .ordinal = int(i + 1),
-                                           .column = index.columns[i].name,
-                                           .descending = index.columns[i].descending,
-                                           .integrated = clustered});
+                setIndexRow(o, {.table = r.name,
+                                .index = name,
+                                .primary = primary,
+                                .unique = index.unique,
+                                .clustered = clustered,
+                                .ordinal = int(i + 1),
+                                .column = index.columns[i].name,
+                                .descending = index.columns[i].descending,
+                                .integrated = clustered});
                 o[indexes::SORT_BOOKMARKS] = false;
                 o[indexes::AUTO_UPDATE] = true;
                 o[indexes::NULL_COLLATION] = DBPROPVAL_NC_LOW;  // SQLite sorts Null below every value
                 if (!condition.isEmpty()) o[indexes::FILTER_CONDITION] = condition;
-                out.rows << o;
+                out.add(o);
             }
         }
     });
-    sortRows(out.rows, {indexes::TABLE_NAME, indexes::INDEX_NAME, indexes::ORDINAL_POSITION});
+    out.sortPacked({indexes::TABLE_NAME, indexes::INDEX_NAME, indexes::ORDINAL_POSITION});
     return out;
 }
 
@@ -545,6 +562,7 @@ QHash<int, QPair<QString, int>> foreignKeyNames(const Relation& r) {
 
 Rowset foreignKeysOf(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(foreignkeys::Count);
     m.forEach(Model::Details, Model::Tables, [&](const Relation& r) {
         if (r.foreignKeys.isEmpty()) return;
         const QHash<int, QPair<QString, int>> names = foreignKeyNames(r);
@@ -561,7 +579,6 @@ Rowset foreignKeysOf(Model& m) {
             const QVariant pkName = referenced ? m.keyNamed(*referenced, to) : QVariant();
             for (int i = 0; i < rows.size(); ++i) {
                 const ForeignKeyRow& fk = *rows[i];
-                QVariantList o = emptyRow(foreignkeys::Count);
                 o[foreignkeys::PK_TABLE_NAME] = referenced ? referenced->name : fk.table;
                 if (i < to.size()) {
                     const QString name = referenced ? referenced->columnNamed(to[i]) : QString();
@@ -575,11 +592,11 @@ Rowset foreignKeysOf(Model& m) {
                 o[foreignkeys::PK_NAME] = pkName;
                 o[foreignkeys::FK_NAME] = names.value(fk.id).first;
                 o[foreignkeys::DEFERRABILITY] = names.value(fk.id).second;
-                out.rows << o;
+                out.add(o);
             }
         }
     });
-    sortRows(out.rows, {foreignkeys::FK_TABLE_NAME, foreignkeys::FK_NAME, foreignkeys::ORDINAL});
+    out.sortPacked({foreignkeys::FK_TABLE_NAME, foreignkeys::FK_NAME, foreignkeys::ORDINAL});
     return out;
 }
 
@@ -628,12 +645,12 @@ Rowset checkConstraints(Model& m) {
 
 Rowset constraintColumnUsage(Model& m) {
     Rowset out;
+    QVariantList o = emptyRow(constraintcolumns::Count);
     auto add = [&](const QString& table, const QString& column, const QVariant& constraint) {
-        QVariantList o = emptyRow(constraintcolumns::Count);
         o[constraintcolumns::TABLE_NAME] = table;
         o[constraintcolumns::COLUMN_NAME] = column;
         o[constraintcolumns::CONSTRAINT_NAME] = constraint;
-        out.rows << o;
+        out.add(o);
     };
     m.forEach(Model::Details, Model::Tables, [&](const Relation& r) {
         for (const QString& key : r.primaryKeyColumns()) add(r.name, key, r.primaryKeyName());
@@ -646,7 +663,7 @@ Rowset constraintColumnUsage(Model& m) {
     });
     for (const NamedCheck& n : checksOf(m))
         for (const QString& col : n.columns) add(n.table, col, n.name);
-    sortRows(out.rows, {constraintcolumns::TABLE_NAME, constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_NAME});
+    out.sortPacked({constraintcolumns::TABLE_NAME, constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_NAME});
     return out;
 }
 

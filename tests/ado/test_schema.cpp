@@ -458,3 +458,89 @@ TEST(SchemaCacheTest, AnswersTheLoadedRowsValueForValue) {
         EXPECT_FALSE(cache.holds(adSchemaColumns));
     }
 }
+
+// A reader packs its rows one by one through a single reused row: nothing of one row
+// may leak into the next (a column set on one row and not the next is Null there), and
+// the packed rows sort as whole rows do (Nulls first, numbers by value, texts by code
+// point, ties in their first order).
+TEST(SchemaCacheTest, RowsPackedThroughOneReusedRowSortAsWholeRows) {
+    const QList<QVariantList> rows = {
+        {QStringLiteral("b"), 10, QVariant(), QStringLiteral("first b10")},
+        {QStringLiteral("a"), 2, QStringLiteral("x"), QVariant()},
+        {QVariant(), 5, QVariant(), QStringLiteral("null name")},
+        {QStringLiteral("b"), 9, true, QVariant()},
+        {QStringLiteral("B"), 1, QVariant(), QStringLiteral("upper B")},
+        {QStringLiteral("b"), 10, QVariant(), QStringLiteral("second b10")},
+        {QStringLiteral("a"), QVariant(), QStringLiteral(""), QVariant()},
+    };
+    const QList<int> order = {0, 1};
+    QList<QVariantList> sorted = rows;
+    schema::sortRows(sorted, order);
+
+    schema::Rowset packed;
+    QVariantList scratch = schema::emptyRow(4);
+    for (const QVariantList& row : rows) {
+        for (int c = 0; c < row.size(); ++c)
+            if (row[c].isValid()) scratch[c] = row[c];
+        packed.add(scratch);
+        for (const QVariant& v : scratch) EXPECT_FALSE(v.isValid());
+    }
+    packed.sortPacked(order);
+
+    schema::Definition def;
+    def.schema = adSchemaTables;
+    def.names = {QStringLiteral("NAME"), QStringLiteral("N"), QStringLiteral("FLAG"), QStringLiteral("NOTE")};
+    schema::Cache cache;
+    const QList<QVariantList> got = cache.answer(def, {}, [&](int) { return packed; })->Rows();
+    ASSERT_EQ(got.size(), sorted.size());
+    for (qsizetype r = 0; r < sorted.size(); ++r)
+        for (int c = 0; c < 4; ++c) {
+            SCOPED_TRACE(QStringLiteral("row %1 column %2").arg(r).arg(c).toStdString());
+            EXPECT_EQ(got[r][c].isValid(), sorted[r][c].isValid());
+            EXPECT_EQ(got[r][c], sorted[r][c]);
+        }
+    EXPECT_EQ(sorted.first()[3], QStringLiteral("null name"));
+    EXPECT_EQ(sorted.last()[3], QStringLiteral("second b10"));
+}
+
+// A recordset answered from the cache shares its packed rows rather than copying them;
+// it reads as a recordset of whole rows does (field by field, by name, as text), and
+// stays whole after the cache has dropped its rowsets.
+TEST(SchemaCacheTest, AnsweredRecordsetReadsAsWholeRowsAndOutlivesTheCache) {
+    schema::Definition def;
+    def.schema = adSchemaTables;
+    def.names = {QStringLiteral("TABLE_SCHEMA"), QStringLiteral("TABLE_NAME"), QStringLiteral("N"), QStringLiteral("NOTE")};
+    def.types = {adVarWChar, adVarWChar, adInteger, adVarWChar};
+    def.restrictionColumns = {0, 1};
+    const QList<QVariantList> rows = {
+        {QStringLiteral("s"), QStringLiteral("a"), 1, QVariant()},
+        {QStringLiteral("s"), QStringLiteral("b"), QVariant(), QStringLiteral("x")},
+        {QStringLiteral("s"), QStringLiteral("b"), 3, QString()},
+    };
+    schema::Cache cache;
+    const auto load = [&](int) {
+        schema::Rowset r;
+        r.rows = rows;
+        return r;
+    };
+    RecordsetPtr all = cache.answer(def, {}, load);
+    RecordsetPtr b = cache.answer(def, {QVariant(), QStringLiteral("b")}, load);
+    cache.clear();
+
+    Recordset whole(def.names, def.types, rows);
+    EXPECT_EQ(all->RecordCount(), 3);
+    EXPECT_EQ(all->GetString(QStringLiteral("|"), QStringLiteral(";"), QStringLiteral("<null>")),
+              whole.GetString(QStringLiteral("|"), QStringLiteral(";"), QStringLiteral("<null>")));
+    ASSERT_EQ(b->RecordCount(), 2);
+    EXPECT_FALSE(b->IsBOF());
+    EXPECT_TRUE(b->Fields(QStringLiteral("n")).isNull());
+    EXPECT_EQ(b->Fields(QStringLiteral("NOTE")), QStringLiteral("x"));
+    b->MoveNext();
+    EXPECT_EQ(b->Fields(2), 3);
+    EXPECT_TRUE(b->Fields(3).isValid());  // a null text is a value, not Null
+    b->MoveNext();
+    EXPECT_TRUE(b->IsEOF());
+    ASSERT_EQ(b->Rows().size(), 2);
+    EXPECT_EQ(b->Rows()[1], rows[2]);
+    EXPECT_EQ(b->RecordCount(), 2);
+}

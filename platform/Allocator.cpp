@@ -1,0 +1,19 @@
+#include "platform/Allocator.h"
+
+#include <malloc.h>
+
+namespace platform {
+
+bool TuneAllocator() {
+    // One arena for every thread. A catalogue read on a worker thread would otherwise
+    // get an arena of its own, and what it allocates there (rowsets, texts handed to the
+    // window thread) stays spread over two heaps that neither thread can give back.
+    bool ok = mallopt(M_ARENA_MAX, 1) == 1;
+    // Grow the heap in large steps: an import allocates hundreds of megabytes in small
+    // pieces, and each step costs a system call and its page-table work.
+    constexpr int kMiB = 1024 * 1024;
+    ok = mallopt(M_TOP_PAD, 64 * kMiB) == 1 && ok;
+    return ok;
+}
+
+}  // namespace platform

@@ -14,6 +14,9 @@
 #include <thread>
 #include <vector>
 
+// The sanitizers bring an allocator of their own, which these settings do not reach.
+#if !defined(__SANITIZE_ADDRESS__)
+
 namespace {
 
 // What the child found; 0 when every check held.
@@ -54,8 +57,6 @@ int ChildChecks() {
 
 }  // namespace
 
-// The sanitizers bring an allocator of their own, which these settings do not reach.
-#if !defined(__SANITIZE_ADDRESS__)
 TEST(AllocatorTest, OneArenaForAllThreadsAndTheHeapGrowsInLargeSteps) {
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);

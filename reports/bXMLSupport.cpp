@@ -2,6 +2,7 @@
 
 #include "core/FileUtil.h"
 #include "core/bGlobal.h"
+#include "core/XmlText.h"
 #include "core/cXML.h"
 #include "platform/Error.h"
 
@@ -17,10 +18,12 @@
 
 #include <libexslt/exslt.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -62,9 +65,10 @@ const IndexList kIndexLists[] = {
 
 // ---- module state (one report at a time) --------------------------------------------
 QString gReportTemplateText;
+QString gPageTemplateText;            // the object-page template, read at a report's first page
 QString gReportHTML;
 QString gReportDate;                  // taken once per report for the index and its comment
-std::unique_ptr<cXML> oParsedFiles;   // root MORVALEX, one HTMLFILE per page
+QHash<QString, XmlNode> gIndexLists;  // the list elements of oIndexXML by name
 QHash<QString, int> gListCounts;      // children of each index list
 QHash<QString, QString> gTableLinks;  // what ChangeTableLinks puts in place of "#anchor"
 
@@ -122,15 +126,30 @@ bool MakeFolder(const QString& folder) {
     return false;
 }
 
+// Copies a file for the report; a target that already holds the same bytes (a report
+// written again into its folder) is left as it is.
+void CopyFile(const QString& source, const QString& target, Flush flush) {
+    const QByteArray bytes = ReadFileBytes(source);
+    const QFileInfo existing(target);
+    if (existing.isFile() && existing.size() == bytes.size()) {
+        try {
+            if (ReadFileBytes(target) == bytes) return;
+        } catch (const RuntimeError&) {
+            // Unreadable: written over like any other file.
+        }
+    }
+    WriteFileAtomic(target, bytes, flush);
+}
+
 // Copies every file under from into to (same relative paths), replacing files.
-void CopyFolder(const QString& from, const QString& to) {
+void CopyFolder(const QString& from, const QString& to, Flush flush) {
     if (!QFileInfo(from).isDir()) throw RuntimeError(err::PathNotFound, QStringLiteral("Path not found"));
     QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString source = it.next();
         const QString target = to + source.mid(from.size());
         if (!MakeFolder(QFileInfo(target).path())) throw RuntimeError(76, QStringLiteral("Path not found"));
-        WriteFileAtomic(target, ReadFileBytes(source));
+        CopyFile(source, target, flush);
     }
 }
 
@@ -170,12 +189,13 @@ QString HtmlUnescape(const QString& text) {
 }
 
 // The database name as the first part of a page file name: characters that a file
-// name or a link cannot hold become "_".
+// name, a link or the index document cannot hold become "_".
 QString PageFileStem(const QString& name) {
     static const QString unsafe = QStringLiteral("/\\:*?\"<>|#%&");
     QString out = name;
     for (QChar& c : out)
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F || unsafe.contains(c)) c = QLatin1Char('_');
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F || IsXmlIllegalChar(c.unicode()) || unsafe.contains(c))
+            c = QLatin1Char('_');
     return out;
 }
 
@@ -307,23 +327,31 @@ void InitializeIndex(const QString& sPath) {
         if (!oIndexXML->HasDocument() || !oIndexXML->DocumentElement())
             throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
         gListCounts.clear();
+        gIndexLists.clear();
     });
 }
 
 // Appends one empty list element to DATABASEINDEX.
 void AppendIndexList(const QString& list, int count) {
-    oIndexXML->CreateElement(list, {QStringLiteral("Count=") + QString::number(count)});
+    const XmlNode node = oIndexXML->CreateElement(list, {QStringLiteral("Count=") + QString::number(count)});
     if (!oIndexXML->AppendChild(QStringLiteral("DATABASEINDEX"), 0))
         throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
+    gIndexLists.insert(list, node);
     gListCounts[list] = 0;
 }
 
 // Appends one entry to a list of the index document.
 void AppendIndexEntry(const QString& list, const QString& element, const QString& name, const QString& link) {
-    oIndexXML->CreateElement(element, {QStringLiteral("Name=") + name, QStringLiteral("Link=") + link});
-    if (!oIndexXML->AppendChild(QStringLiteral("DATABASEINDEX/") + list, 0))
-        throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
+    const auto found = gIndexLists.find(list);
+    if (found == gIndexLists.end()) throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
+    found->appendChild(oIndexXML->CreateElement(element, {QStringLiteral("Name=") + name, QStringLiteral("Link=") + link}));
     ++gListCounts[list];
+}
+
+// Writes each list's number of entries into its Count.
+void SetIndexCounts() {
+    for (auto it = gIndexLists.begin(); it != gIndexLists.end(); ++it)
+        it->setAttribute(QStringLiteral("Count"), QString::number(gListCounts.value(it.key())));
 }
 
 QString GenerateIndex() {
@@ -386,23 +414,14 @@ bool SaveAsSingleHTML(const QString& sPath) {
 // template.
 QString AddTitle(const QString& content) {
     return Guard("AddTitle", [&] {
-        const QString file = AppPath() + (gPrinterFriendly ? QStringLiteral("/Morvalexpf.template")
-                                                           : QStringLiteral("/Morvalex.template"));
-        QString middle = ReadTextFile(file);
+        if (gPageTemplateText.isNull())
+            gPageTemplateText = ReadTextFile(AppPath() + (gPrinterFriendly ? QStringLiteral("/Morvalexpf.template")
+                                                                           : QStringLiteral("/Morvalex.template")));
+        QString middle = gPageTemplateText;
         middle.replace(kMiddlePlaceholder, content);
         QString page = gReportTemplateText;
         page.replace(kReportPlaceholder, middle);
         return page;
-    });
-}
-
-void AppendHTMLContent(const QString& path, const QString& content, const QString& kinds) {
-    Guard("AppendHTMLContent", [&] {
-        XmlNode file = oParsedFiles->CreateElement(QStringLiteral("HTMLFILE"), {QStringLiteral("FileName=") + path,
-                                                                              QStringLiteral("ObjectTitle=") + kinds});
-        if (!oParsedFiles->AppendChild(QStringLiteral("MORVALEX"), 0))
-            throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
-        file.appendChild(oParsedFiles->CreateCDataElement(AddTitle(content)));
     });
 }
 
@@ -415,24 +434,12 @@ void Append2IndexXML(const QString& link, const QStringList& kinds, const QStrin
             const QString list = (kinds[i] + QStringLiteral("List")).toUpper().remove(QLatin1Char('_'));
             AppendIndexEntry(list, Singular(kinds[i]), names.value(i), link + QLatin1Char('#') + anchors.value(i));
         }
-        for (const IndexList& l : kIndexLists) {
-            XmlNode node = oIndexXML->FindNode(QStringLiteral("DATABASEINDEX/") + l.list);
-            if (node) node.setAttribute(QStringLiteral("Count"), QString::number(gListCounts.value(l.list)));
-        }
     });
 }
 
-// Points the table links of a page at the pages that hold the tables.
+// Points the table links of a page at the pages that hold the tables (gTableLinks).
 QString ChangeTableLinks(const QString& text) {
     return Guard("ChangeTableLinks", [&] {
-        if (gTableLinks.isEmpty()) {
-            for (const XmlNode& entry : oIndexXML->GetNodes(QStringLiteral("/DATABASEINDEX/TABLESLIST/*"))) {
-                // The anchor of a table is the part of its link after "#" (its name for a
-                // style sheet that gives no Anchor).
-                const QString link = entry.attribute(QStringLiteral("Link"));
-                gTableLinks.insert(link.mid(link.indexOf(QLatin1Char('#')) + 1), LinkAttribute(link));
-            }
-        }
         static const QRegularExpression local(QStringLiteral("\"#([^\"]*)\""));
         QString out;
         out.reserve(text.size() + text.size() / 8);
@@ -450,77 +457,87 @@ QString ChangeTableLinks(const QString& text) {
     });
 }
 
-void SaveAllParsedFiles() {
+// Writes one page of a split report: the objects of the kinds listed (comma-separated)
+// inside the page templates.
+void SavePage(const QString& path, const QString& content, const QString& kinds) {
+    const QString page = AddTitle(content);
     Guard("SaveAllParsedFiles", [&] {
-        gTableLinks.clear();
-        for (const XmlNode& file : oParsedFiles->GetNodes(QStringLiteral("MORVALEX/HTMLFILE"))) {
-            QString text = file.text();
-            const QString title = file.attribute(QStringLiteral("ObjectTitle")).toLower();
-            if (title.contains(QLatin1String("table")) || title.contains(QLatin1String("trigger")) ||
-                title.contains(QLatin1String("index")) || title.contains(QLatin1String("foreign key")))
-                text = ChangeTableLinks(text);
-            WriteTextFileAtomic(file.attribute(QStringLiteral("FileName")), text, Flush::Later);
-        }
-        gTableLinks.clear();
+        // The page's text as the index document would hold it.
+        QString text = XmlSafeText(page);
+        const QString title = kinds.toLower();
+        if (title.contains(QLatin1String("table")) || title.contains(QLatin1String("trigger")) ||
+            title.contains(QLatin1String("index")) || title.contains(QLatin1String("foreign key")))
+            text = ChangeTableLinks(text);
+        WriteTextFileAtomic(path, text, Flush::Later);
     });
 }
 
 // Cuts the transformed report into pages of gObjectsPerPage objects and writes them
-// with index.html and index.xml into sFolder (ending in "/").
-bool ParseHTML(const QString& html, const QString& sFolder) {
+// with index.html and index.xml into sFolder (ending in "/"); written ends with the
+// flush of everything the report wrote.
+bool ParseHTML(const QString& html, const QString& sFolder, FolderFlush& written) {
     try {
         return Guard("ParseHTML", [&] {
             // A page holds at least one object; settings below one fall back to the default.
-            const int perPage = gObjectsPerPage >= 1 ? gObjectsPerPage : 5;
-            // The pages are flushed to disk together, once they are all written.
-            FolderFlush pages(sFolder);
-            oParsedFiles = std::make_unique<cXML>();
-            oParsedFiles->InitXMLFile(QStringLiteral("MORVALEX"), {});
+            const qsizetype perPage = gObjectsPerPage >= 1 ? gObjectsPerPage : 5;
             InitializeIndex(sFolder);
             for (const IndexList& l : kIndexLists) AppendIndexList(l.list, 0);
+            gPageTemplateText = QString();
 
-            const QString stem = PageFileStem(gDatabaseName);
-            qint64 counter = 1;
-            QString buffer, firstNumber, lastNumber;
-            QStringList names, kinds, anchors;
-            auto writePage = [&] {
-                const QString fileName = stem + firstNumber + QStringLiteral("To") + lastNumber + QStringLiteral(".html");
-                AppendHTMLContent(sFolder + fileName, buffer, kinds.join(QLatin1Char(',')));
-                Append2IndexXML(fileName, kinds, names, anchors);
-                buffer.clear();
-                firstNumber.clear();
-                names.clear();
-                kinds.clear();
-                anchors.clear();
+            // Every object in page order; without a Number the running count names it.
+            struct Object {
+                const QString* kind;
+                Wrapper wrapper;
             };
-            for (const QString& kind : kParseKinds) {
-                for (const Wrapper& w : FindWrappers(html, kind)) {
-                    // Without a Number the running counter names the page.
-                    lastNumber = w.number.isEmpty() ? QString::number(counter) : w.number;
-                    if (firstNumber.isEmpty()) firstNumber = lastNumber;
-                    buffer += QStringView(html).mid(w.start, w.end - w.start);
-                    names << w.name;
-                    kinds << kind;
-                    anchors << w.anchor;
-                    if (counter % perPage == 0) writePage();
-                    ++counter;
+            QList<Object> objects;
+            for (const QString& kind : kParseKinds)
+                for (Wrapper& w : FindWrappers(html, kind)) {
+                    if (w.number.isEmpty()) w.number = QString::number(objects.size() + 1);
+                    objects.append({&kind, std::move(w)});
+                }
+            // Each page's file, named after its first and last object. Pages link to tables
+            // on later pages, so where every table lands is known before a page is written;
+            // a table is found by its anchor as the index document holds it.
+            const QString stem = PageFileStem(gDatabaseName);
+            QStringList fileNames;
+            gTableLinks.clear();
+            for (qsizetype first = 0; first < objects.size(); first += perPage) {
+                const qsizetype end = std::min(first + perPage, objects.size());
+                const QString fileName = stem + objects[first].wrapper.number + QStringLiteral("To") +
+                                         objects[end - 1].wrapper.number + QStringLiteral(".html");
+                fileNames << fileName;
+                for (qsizetype i = first; i < end; ++i) {
+                    if (*objects[i].kind != kParseKinds.first()) continue;
+                    const QString anchor = XmlSafeText(objects[i].wrapper.anchor);
+                    gTableLinks.insert(anchor, LinkAttribute(fileName + QLatin1Char('#') + anchor));
                 }
             }
-            if (!kinds.isEmpty()) writePage();
+
+            for (qsizetype first = 0; first < objects.size(); first += perPage) {
+                const QString& fileName = fileNames[first / perPage];
+                QString content;
+                QStringList names, kinds, anchors;
+                for (qsizetype i = first; i < std::min(first + perPage, objects.size()); ++i) {
+                    const Wrapper& w = objects[i].wrapper;
+                    content += QStringView(html).mid(w.start, w.end - w.start);
+                    names << w.name;
+                    kinds << *objects[i].kind;
+                    anchors << w.anchor;
+                }
+                Append2IndexXML(fileName, kinds, names, anchors);
+                SavePage(sFolder + fileName, content, kinds.join(QLatin1Char(',')));
+            }
+            SetIndexCounts();
 
             WriteTextFileAtomic(sFolder + QStringLiteral("index.html"),
                                QString(gReportTemplateText).replace(kReportPlaceholder, GenerateIndex()), Flush::Later);
             WriteTextFileAtomic(sFolder + QStringLiteral("index.xml"), oIndexXML->GetXMLContent(), Flush::Later);
-            SaveAllParsedFiles();
-            oParsedFiles.reset();
-            pages.flush();
+            written.flush();
             return true;
         });
     } catch (const Reported&) {
-        oParsedFiles.reset();
         return false;
     } catch (const RuntimeError& e) {
-        oParsedFiles.reset();
         if (e.number() != err::PermissionDenied) throw;
         Critical(QStringLiteral("You do not have enough permissions to write the file in ") + sFolder);
         return false;
@@ -545,8 +562,7 @@ void FillSingleIndex(const QString& fileName) {
                 const QString anchor = queue.isEmpty() ? name : queue.takeFirst();
                 AppendIndexEntry(l.list, node.nodeName(), name, reference + QLatin1Char('#') + anchor);
             }
-            if (XmlNode list = oIndexXML->FindNode(QStringLiteral("DATABASEINDEX/") + l.list))
-                list.setAttribute(QStringLiteral("Count"), QString::number(nodes.size()));
+            gIndexLists[l.list].setAttribute(QStringLiteral("Count"), QString::number(nodes.size()));
         }
     });
 }
@@ -560,6 +576,14 @@ void RegisterExtensions() {
 
 bool SaveAsHTML(const QString& sPath, bool bSplit) {
     RegisterExtensions();
+    // What one report keeps between its steps is let go when it ends.
+    struct ReportState {
+        ~ReportState() {
+            gPageTemplateText = QString();
+            gIndexLists.clear();
+            gTableLinks.clear();
+        }
+    } state;
     const QString path = Slashes(sPath);
     QString folder = path.contains(QLatin1String(".html")) ? path.left(path.lastIndexOf(QLatin1Char('/')) + 1) : path;
     if (folder.isEmpty()) folder = QStringLiteral("./");
@@ -574,31 +598,37 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
                 return false;
             }
         }
-        CopyFolder(AppPath() + QStringLiteral("/images"), folder + QStringLiteral("images"));
+        // The many files of a paged report go to disk in one flush at its end; a one-page
+        // report flushes each of its few files, which on a busy disk costs less than a
+        // flush of the whole file system.
+        std::optional<FolderFlush> written;
+        if (bSplit) written.emplace(folder);
+        const Flush flush = bSplit ? Flush::Later : Flush::EachFile;
+        CopyFolder(AppPath() + QStringLiteral("/images"), folder + QStringLiteral("images"), flush);
 
         const QString cssSource = CSSSourcePath();
         const QString cssTarget = folder + CSSRelativePath();
         if (QDir::cleanPath(cssSource).toLower() != QDir::cleanPath(cssTarget).toLower()) {
             if (!MakeFolder(QFileInfo(cssTarget).path())) throw RuntimeError(76, QStringLiteral("Path not found"));
-            WriteFileAtomic(cssTarget, ReadFileBytes(cssSource));
+            CopyFile(cssSource, cssTarget, flush);
         }
 
         gReportHTML.clear();
         if (bSplit) {
             gReportHTML = TransformReport();
             if (gReportHTML.isEmpty()) return false;
-            const bool written = ParseHTML(gReportHTML, folder);
+            const bool done = ParseHTML(gReportHTML, folder, *written);
             gReportHTML.clear();
-            return written;
+            return done;
         }
 
         InitializeIndex(path);
         gReportHTML = TransformReport();
         if (gReportHTML.isEmpty()) return false;
         FillSingleIndex(AfterLastSlash(path));
-        const bool written = SaveAsSingleHTML(path);
+        const bool done = SaveAsSingleHTML(path);
         gReportHTML.clear();
-        return written;
+        return done;
     } catch (const Reported&) {
         gReportHTML.clear();
         return false;

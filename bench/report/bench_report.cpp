@@ -11,7 +11,13 @@
 // the program runs it) and once with a profile kept between runs (a user's warm one).
 //
 //   bench_report [--tables 250,500,1000] [--runs 3] [--per-page 5] [--word-tables 250]
-//                [--word-runs 3] [--out DIR]
+//                [--word-runs 3] [--out DIR] [--compare OTHER_BENCH_REPORT]
+//
+// --compare runs another build of this program (a copy made before a change) on the
+// same documents in the same rounds, so its figures share the machine's load.
+// A paged report makes a file per page: where making files is dear (ext4 without a
+// journal scans past recently deleted inodes, which other jobs on the machine leave),
+// --out on a tmpfs such as /dev/shm shows the report's own cost beside xsltproc's.
 
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -22,10 +28,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -113,12 +121,18 @@ Run Measure(const QStringList& command) {
     return run;
 }
 
-// The median of each command over several rounds; the commands take turns, so a
-// change in the machine's load falls on all of them alike.
-QList<Run> Medians(const QList<QStringList>& commands, int runs) {
+// The median of each command over several rounds; the commands take turns, each round
+// starting with the next one, so a change in the machine's load (or what an earlier
+// job left the file system to do) falls on all of them alike. prepare runs before each
+// command, outside the measured time, with the command's index.
+QList<Run> Medians(const QList<QStringList>& commands, int runs, const std::function<void(qsizetype)>& prepare = {}) {
     QList<QList<Run>> all(commands.size());
     for (int r = 0; r < runs; ++r)
-        for (qsizetype c = 0; c < commands.size(); ++c) all[c] << Measure(commands[c]);
+        for (qsizetype i = 0; i < commands.size(); ++i) {
+            const qsizetype c = (i + r) % commands.size();
+            if (prepare) prepare(c);
+            all[c] << Measure(commands[c]);
+        }
     QList<Run> out;
     for (QList<Run>& runsOfOne : all) {
         std::sort(runsOfOne.begin(), runsOfOne.end(), [](const Run& a, const Run& b) { return a.seconds < b.seconds; });
@@ -145,6 +159,7 @@ int WriteReport(const QString& mode, const QString& input, const QString& out, i
     }
     const bool split = mode == QLatin1String("split");
     const QString target = split ? out + QStringLiteral("/split/") : out + QStringLiteral("/single/bench.html");
+    // Left from a run by hand; the benchmark removes it before the measured run.
     QDir(out + (split ? QStringLiteral("/split") : QStringLiteral("/single"))).removeRecursively();
     return bXMLSupport::SaveAsHTML(target, split) ? 0 : 1;
 }
@@ -167,6 +182,12 @@ int main(int argc, char** argv) {
     const QString xsltproc = QStandardPaths::findExecutable(QStringLiteral("xsltproc"));
     const QString sheet = QStringLiteral(MORVALEX_RESOURCE_DIR "/styles/morvreport.xsl");
     const int runs = std::max(1, option(QStringLiteral("--runs"), QStringLiteral("3")).toInt());
+    const QString compare = option(QStringLiteral("--compare"), QString());
+    const QString baseline = compare.isEmpty() ? QString() : QFileInfo(compare).absoluteFilePath();
+    if (!baseline.isEmpty() && !QFileInfo(baseline).isExecutable()) {
+        std::fprintf(stderr, "--compare: %s is not a program\n", qPrintable(baseline));
+        return 2;
+    }
     QList<int> sizes;
     for (const QString& s : option(QStringLiteral("--tables"), QStringLiteral("250,500,1000")).split(QLatin1Char(',')))
         if (s.toInt() > 0) sizes << s.toInt();
@@ -176,6 +197,8 @@ int main(int argc, char** argv) {
                 perPage, runs);
     std::printf("%7s %8s | %-10s %9s %9s | %-10s %9s %9s | %-10s %9s %9s | %8s %8s\n", "tables", "objects", "xsltproc",
                 "s", "MB", "single", "s", "MB", "split", "s", "MB", "split/x", "us/obj");
+    QDir(out + QStringLiteral("/old")).removeRecursively();  // left by a benchmark that was stopped
+    QDir().mkpath(out + QStringLiteral("/old"));
     for (const int tables : sizes) {
         const QString dir = out + QStringLiteral("/n%1").arg(tables);
         QDir().mkpath(dir);
@@ -186,22 +209,48 @@ int main(int argc, char** argv) {
         const int objects = tables * 4;  // table, two indexes, trigger
 
         const QString self = QCoreApplication::applicationFilePath();
-        const QStringList common = {QStringLiteral("--input"), input, QStringLiteral("--out"), dir, QStringLiteral("--per-page"),
+        // Reports go to dir/run; each run finds it empty.
+        const QString runDir = dir + QStringLiteral("/run");
+        const QStringList common = {QStringLiteral("--input"), input, QStringLiteral("--out"), runDir, QStringLiteral("--per-page"),
                                     QString::number(perPage)};
         QList<QStringList> commands = {QStringList{self, QStringLiteral("--case"), QStringLiteral("single")} + common,
                                        QStringList{self, QStringLiteral("--case"), QStringLiteral("split")} + common};
         if (!xsltproc.isEmpty())
             commands << QStringList{xsltproc, QStringLiteral("-o"), dir + QStringLiteral("/xsltproc.html"), sheet, input};
-        const QList<Run> medians = Medians(commands, runs);
+        if (!baseline.isEmpty())
+            commands << QStringList{baseline, QStringLiteral("--case"), QStringLiteral("single")} + common
+                     << QStringList{baseline, QStringLiteral("--case"), QStringLiteral("split")} + common;
+        // Each report is written into a folder that does not exist yet. The folder of the
+        // run before is moved aside, not deleted: on some file systems (ext4 without a
+        // journal) making files just after deleting thousands scans past the deleted
+        // ones, a cost of the benchmark's cleanup rather than of the report. They are
+        // deleted when the benchmark ends.
+        int moved = 0;
+        qsizetype last = -1;
+        QString splitDir;  // the pages of this program's last split run
+        const QList<Run> medians = Medians(commands, runs, [&](qsizetype next) {
+            const QString aside = out + QStringLiteral("/old/%1-%2").arg(tables).arg(++moved);
+            if (QFileInfo::exists(runDir) && QDir().rename(runDir, aside) && last == 1) splitDir = aside + QStringLiteral("/split");
+            last = next;
+        });
+        if (last == 1) splitDir = runDir + QStringLiteral("/split");
         const Run single = medians[0], split = medians[1], x = xsltproc.isEmpty() ? Run{} : medians[2];
-        const int pages = int(QDir(dir + QStringLiteral("/split")).entryList({QStringLiteral("*.html")}).size()) - 1;
+        const int pages = int(QDir(splitDir).entryList({QStringLiteral("*.html")}).size()) - 1;
         std::printf("%7d %8d | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %8.2f %8.1f\n", tables, objects,
                     x.ok ? "ok" : "FAILED", x.seconds, x.peakMB, single.ok ? "ok" : "FAILED", single.seconds,
                     single.peakMB, split.ok ? qPrintable(QStringLiteral("%1 pages").arg(pages)) : "FAILED",
                     split.seconds, split.peakMB, x.seconds > 0 ? split.seconds / x.seconds : 0.0,
                     split.seconds * 1e6 / objects);
+        if (!baseline.isEmpty()) {
+            const Run baseSingle = medians[medians.size() - 2], baseSplit = medians[medians.size() - 1];
+            std::printf("%7s %8s | %-10s %9s %9s | %-10s %9.3f %9.1f | %-10s %9.3f %9.1f | %8.2f   (baseline build)\n", "", "",
+                        "", "", "", baseSingle.ok ? "ok" : "FAILED", baseSingle.seconds, baseSingle.peakMB,
+                        baseSplit.ok ? "ok" : "FAILED", baseSplit.seconds, baseSplit.peakMB,
+                        x.seconds > 0 ? baseSplit.seconds / x.seconds : 0.0);
+        }
         std::fflush(stdout);
     }
+    QDir(out + QStringLiteral("/old")).removeRecursively();
 
     const int wordTables = option(QStringLiteral("--word-tables"), QStringLiteral("250")).toInt();
     const QString soffice = QStandardPaths::findExecutable(QStringLiteral("soffice"));

@@ -9,5 +9,5 @@ shift || true
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
   cmake -S "$here" -B "$build" -G Ninja
 fi
-cmake --build "$build" --target bench_report -j 8
+cmake --build "$build" --target bench_report -j 4
 exec "$build/bench/bench_report" --out "$build/bench/report-out" "$@"

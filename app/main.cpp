@@ -6,12 +6,14 @@
 #include "explorer/frmDatabaseExplorer.h"
 #include "import/ui/frmDatabaseConnection.h"
 #include "migration/ui/frmStructureMigration.h"
+#include "platform/Allocator.h"
 #include "platform/ui/QtHost.h"
 
 #include <QApplication>
 #include <QIcon>
 
 int main(int argc, char** argv) {
+    platform::TuneAllocator();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Morvalex"));
     QApplication::setOrganizationName(QStringLiteral("Vizavodizo"));

@@ -19,9 +19,10 @@ struct Measure {
     int exitCode = -1;
 };
 
-// stdin from stdinFile when it is given; stdout to stdoutFile.
+// stdin from stdinFile when it is given; stdout to stdoutFile; stderr to stderrFile when
+// it is given, else the caller's.
 inline Measure run(const QStringList& argv, const QString& stdinFile = QString(),
-                   const QString& stdoutFile = QStringLiteral("/dev/null")) {
+                   const QString& stdoutFile = QStringLiteral("/dev/null"), const QString& stderrFile = QString()) {
     Measure m;
     QElapsedTimer timer;
     timer.start();
@@ -31,6 +32,7 @@ inline Measure run(const QStringList& argv, const QString& stdinFile = QString()
             if (!freopen(qPrintable(stdinFile), "r", stdin)) _exit(127);
         }
         if (!freopen(qPrintable(stdoutFile), "w", stdout)) _exit(127);
+        if (!stderrFile.isEmpty() && !freopen(qPrintable(stderrFile), "w", stderr)) _exit(127);
         std::vector<QByteArray> args;
         for (const QString& a : argv) args.push_back(a.toLocal8Bit());
         std::vector<char*> raw;

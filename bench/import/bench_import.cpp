@@ -5,7 +5,9 @@
 // pg_dump --schema-only and sqlite3 .schema on the same schema, and beside a bulk read
 // of the same facts with the engine's own client (the floor). The Access case imports
 // a copy of nwind.mdb as the wizard does (MS Access XP) beside mdb-schema on the same
-// file.
+// file. Each import shows twice: the whole child process (start-up, import, teardown
+// of the documents at exit) and, below it, the connect and import alone as the child
+// times it; the floor excludes its interpreter's start-up.
 //
 //   bench_import [--sizes 500,5000,20000] [--engines postgresql,sqlite,access] [--runs 3] [--work DIR]
 //                [--compare OTHER_BENCH_IMPORT] [--keep DIR]
@@ -21,6 +23,7 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/cADODB.h"
+#include "platform/Allocator.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -31,6 +34,7 @@
 #include <QTextStream>
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -99,6 +103,30 @@ SELECT c.relname, pg_get_viewdef(c.oid) FROM pg_class c JOIN pg_namespace n ON n
 SELECT t.tgrelid, t.tgname, pg_get_triggerdef(t.oid) FROM pg_trigger t WHERE NOT t.tgisinternal;
 )sql";
 
+// One import by a build of this program in a child: the whole process (start-up,
+// import, teardown) measured from outside, and the time the child reports for its
+// connect and import alone (0 when it reports none). The child's messages go to
+// errFile and are passed on when it fails.
+struct ChildImport {
+    Measure process;
+    double importSeconds = 0;
+};
+ChildImport runImport(const QString& binary, const QString& connectionString, const QString& keep, const QString& errFile) {
+    ChildImport result;
+    result.process = run({binary, QStringLiteral("--import"), connectionString, QString::number(bGlobal::dbOthers), keep},
+                         QString(), QStringLiteral("/dev/null"), errFile);
+    QFile err(errFile);
+    const QByteArray text = err.open(QIODevice::ReadOnly) ? err.readAll() : QByteArray();
+    static const QByteArray marker = "connect and import ";
+    if (const qsizetype at = text.lastIndexOf(marker); at >= 0)
+        result.importSeconds = text.mid(at + marker.size()).split(' ').value(0).toDouble();
+    if (result.process.exitCode != 0 || result.importSeconds <= 0) {
+        result.process.exitCode = result.process.exitCode != 0 ? result.process.exitCode : 1;
+        std::fputs(text.constData(), stderr);
+    }
+    return result;
+}
+
 // Several runs of one command: medians and the spread of the times.
 struct Runs {
     double seconds = 0, fastest = 0, slowest = 0, peakMB = 0;
@@ -130,6 +158,8 @@ void row(const char* what, const Runs& m, const Runs& base, const Runs& floor) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The import child measures the program as it ships, allocator settings included.
+    if (argc >= 3 && std::strcmp(argv[1], "--import") == 0) platform::TuneAllocator();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     if (args.size() >= 3 && args[1] == QLatin1String("--import"))
@@ -195,6 +225,7 @@ int main(int argc, char** argv) {
                 f.write(schemaSql(n, pg).toUtf8());
             }
             Measure create;
+            bool kept = false;
             std::function<Measure()> baseline, floor;
             QString connectionString;
             if (pg) {
@@ -217,8 +248,9 @@ int main(int argc, char** argv) {
                 connectionString = server.connectionString(db);
             } else {
                 const QString file = work + QStringLiteral("/bench-%1.db").arg(n);
-                QFile::remove(file);
-                create = run({QStringLiteral("sqlite3"), file}, sqlFile);
+                const bench::SqliteFile made = bench::makeSqliteFile(file, sqlFile);
+                create = made.made;
+                kept = made.kept;
                 baseline = [=] { return run({QStringLiteral("sqlite3"), file, QStringLiteral(".schema")}); };
                 const QString floorFile = work + QStringLiteral("/floor.py");
                 QFile f(floorFile);
@@ -243,26 +275,35 @@ int main(int argc, char** argv) {
             const Runs base = repeat(runs, baseline), bulk = repeat(runs, floor);
             // This build and the compared one take turns, so a burst of load on the
             // machine falls on both.
+            const QString errFile = work + QStringLiteral("/import.err");
             const auto importBy = [&](const QString& binary, const QString& tag) {
                 const QString saved = keep.isEmpty() ? QString() : QStringLiteral("%1/%2-%3-%4").arg(keep, engine).arg(n).arg(tag);
-                return run({binary, QStringLiteral("--import"), connectionString, QString::number(bGlobal::dbOthers), saved});
+                return runImport(binary, connectionString, saved, errFile);
             };
-            QList<Measure> mine, theirs;
+            QList<ChildImport> mine, theirs;
             for (int i = 0; i < runs; ++i) {
                 mine << importBy(self, QStringLiteral("this"));
                 if (!other.isEmpty()) theirs << importBy(other, QStringLiteral("compared"));
             }
-            const auto replay = [](const QList<Measure>& measures) {
+            const auto replay = [](const QList<ChildImport>& imports, bool inProcess) {
                 int next = 0;
-                return repeat(int(measures.size()), [&] { return measures[next++]; });
+                return repeat(int(imports.size()), [&] {
+                    const ChildImport& i = imports[next++];
+                    Measure m = i.process;
+                    if (inProcess) m.seconds = i.importSeconds;
+                    return m;
+                });
             };
-            const Runs import = replay(mine);
-            std::printf("%s, N = %d tables (schema made in %.1f s); medians of %d runs (fastest-slowest)\n", qPrintable(engine), n,
-                        create.seconds, runs);
+            const Runs import = replay(mine, false);
+            const QString made = kept ? QStringLiteral("schema file kept from an earlier run")
+                                      : QStringLiteral("schema made in %1 s").arg(create.seconds, 0, 'f', 1);
+            std::printf("%s, N = %d tables (%s); medians of %d runs (fastest-slowest)\n", qPrintable(engine), n, qPrintable(made), runs);
             row(pg ? "pg_dump --schema-only" : "sqlite3 .schema", base, base, bulk);
             row(pg ? "bulk read (psql, pg_catalog)" : "bulk read (python3 sqlite3)", bulk, base, bulk);
-            if (!theirs.isEmpty()) row("compared build's import", replay(theirs), base, bulk);
+            if (!theirs.isEmpty()) row("compared build's import", replay(theirs, false), base, bulk);
             row("Morvalex import (OTHERS)", import, base, bulk);
+            if (!theirs.isEmpty()) row("  compared: connect+import", replay(theirs, true), base, bulk);
+            row("  its connect and import", replay(mine, true), base, bulk);
             std::fflush(stdout);
         }
     }

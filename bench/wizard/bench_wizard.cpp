@@ -19,6 +19,7 @@
 #include "explorer/frmDatabaseExplorer.h"
 #include "import/cADODB.h"
 #include "import/ui/frmDatabaseConnection.h"
+#include "platform/Allocator.h"
 #include "platform/ui/ScriptedHost.h"
 
 #include <QApplication>
@@ -145,6 +146,8 @@ bool Run(const QStringList& argv, const QString& stdinFile = QString()) { return
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Both import children measure the program as it ships, allocator settings included.
+    if (argc >= 3 && (QByteArray(argv[1]) == "--wizard" || QByteArray(argv[1]) == "--headless")) platform::TuneAllocator();
     if (argc >= 3 && QByteArray(argv[1]) == "--wizard") {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);

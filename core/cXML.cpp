@@ -33,10 +33,12 @@ xmlDocPtr newDoc() {
     return doc;
 }
 
-// Keeps a short attribute value inside its text node, in the two pointer fields a text
-// node does not use, as libxml2's own parser does under XML_PARSE_COMPACT (libxml2
+// A short attribute value is kept inside its text node, in the two pointer fields a
+// text node does not use, as libxml2's own parser does under XML_PARSE_COMPACT (libxml2
 // frees and replaces such content itself). A structure of many thousand columns holds
 // hundreds of thousands of short values; each would otherwise be a heap block of its own.
+constexpr size_t kCompactCapacity = 2 * sizeof(void*);
+
 void compactValue(xmlAttrPtr attr) {
     static_assert(offsetof(xmlNode, nsDef) == offsetof(xmlNode, properties) + sizeof(void*));
     if (!attr || !attr->children) return;
@@ -46,16 +48,41 @@ void compactValue(xmlAttrPtr attr) {
     if (text->content == inside || text->properties || text->nsDef) return;
     if (text->doc && text->doc->dict && xmlDictOwns(text->doc->dict, text->content)) return;
     const size_t length = strlen(reinterpret_cast<const char*>(text->content));
-    if (length >= 2 * sizeof(void*)) return;
+    if (length >= kCompactCapacity) return;
     xmlChar* held = text->content;
     memcpy(inside, held, length + 1);
     text->content = inside;
     xmlFree(held);
 }
 
+// A new attribute of an element that has none of that name: a short value goes straight
+// into its text node, never through a copy on the heap.
+void newProp(xmlNodePtr element, const xmlChar* name, const QByteArray& value) {
+    if (value.isEmpty()) {
+        xmlNewProp(element, name, nullptr);
+        return;
+    }
+    if (size_t(value.size()) >= kCompactCapacity || value.contains('\0')) {
+        xmlNewProp(element, name, X(value));
+        return;
+    }
+    xmlAttrPtr attr = xmlNewProp(element, name, nullptr);
+    xmlNodePtr text = attr ? xmlNewDocText(element->doc, nullptr) : nullptr;
+    if (!text) return;
+    auto* inside = reinterpret_cast<xmlChar*>(&text->properties);
+    memcpy(inside, value.constData(), size_t(value.size()) + 1);
+    text->content = inside;
+    text->parent = reinterpret_cast<xmlNodePtr>(attr);
+    attr->children = attr->last = text;
+}
+
 // Sets an attribute; an empty value is stored without a text node (it reads back and
 // is written as an empty value all the same).
 void setProp(xmlNodePtr element, const QByteArray& name, const QByteArray& value) {
+    if (!xmlHasProp(element, X(name)) && !name.contains(':')) {
+        newProp(element, X(name), value);
+        return;
+    }
     compactValue(xmlSetProp(element, X(name), value.isEmpty() ? nullptr : X(value)));
 }
 
@@ -116,7 +143,8 @@ void ApplyAttributeList(_xmlNode* element, const QStringList& aAttributes) {
         if (entry.isEmpty()) continue;
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         if (eq < 0) throw RuntimeError(platform::err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-        setProp(element, entry.left(eq).toUtf8(), XmlSafeUtf8(entry.mid(eq + 1)));
+        const QStringView view(entry);
+        setProp(element, view.left(eq).toUtf8(), XmlSafeUtf8(view.mid(eq + 1)));
     }
 }
 

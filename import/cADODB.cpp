@@ -144,35 +144,38 @@ XmlNode cADODB::Append(cXML& document, const QString& element, const QStringList
         if (!parent) return XmlNode();  // as AppendChild: no such parent, nothing appended
         m_parents.insert(path, parent);
     }
+    return AppendUnder(document, parent, element, attributes);
+}
+
+XmlNode cADODB::AppendUnder(cXML& document, const XmlNode& parent, const QString& element, const QStringList& attributes) {
+    if (!parent) return XmlNode();
     XmlNode created = document.CreateElement(element, attributes);
-    return created ? parent.appendChild(created) : XmlNode();
+    return created ? XmlNode(parent).appendChild(created) : XmlNode();
 }
 
-void cADODB::AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position) {
+XmlNode cADODB::AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position) {
     if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
-    Append(*oLHXML, element, attributes, parentPath, position);
-}
-
-QString cADODB::TablePath() const {
-    return ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(gConnectionIndex);
+    return Append(*oLHXML, element, attributes, parentPath, position);
 }
 
 void cADODB::AddTableFolder(const QString& element, const QString& name, int levelCode) {
+    if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
     const int t = m_table;
-    AddTreeEntry(element,
-                 {QStringLiteral("Name=") + name,
-                  QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t),
-                  QStringLiteral("RHXPath=%1").arg(levelCode) + gDecimalSymbol + QString::number(t)},
-                 TablePath(), t);
+    const XmlNode folder = AppendUnder(*oLHXML, m_tableItem, element,
+                                       {QStringLiteral("Name=") + name,
+                                        QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t),
+                                        QStringLiteral("RHXPath=%1").arg(levelCode) + gDecimalSymbol + QString::number(t)});
+    // A table's folder of a kind is made once, before its first item.
+    if (!m_tableFolders.contains(element)) m_tableFolders.insert(element, folder);
 }
 
 void cADODB::AddTableItem(const QString& element, const QString& folder, const QString& name, int i) {
+    if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
     const int t = m_table;
-    AddTreeEntry(element,
-                 {QStringLiteral("Name=") + name,
-                  QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t).arg(i),
-                  QStringLiteral("RHXPath=DATABASE/TABLE[%1]/%2[%3]").arg(t).arg(element).arg(i)},
-                 TablePath() + QStringLiteral("[%1]/").arg(t) + folder, 0);
+    AppendUnder(*oLHXML, m_tableFolders.value(folder), element,
+                {QStringLiteral("Name=") + name,
+                 QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t).arg(i),
+                 QStringLiteral("RHXPath=DATABASE/TABLE[%1]/%2[%3]").arg(t).arg(element).arg(i)});
 }
 
 void cADODB::AddTablesFolder() {
@@ -185,23 +188,31 @@ void cADODB::AddTablesFolder() {
 
 void cADODB::AddTable(const QString& name, const QString& created) {
     const int g = gGroupIndex, c = gConnectionIndex;
-    AddTreeEntry(QStringLiteral("TABLE"),
-                 {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
-                  QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
-                 ConnectionPath() + QStringLiteral("[%1]/TABLES").arg(c), 0);
-    AddStructureElement(QStringLiteral("TABLE"),
-                        {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created, QStringLiteral("Report=1"),
-                         QStringLiteral("Migrate=0")},
-                        QStringLiteral("DATABASE"), 0);
+    m_tableFolders.clear();
+    m_tableItem = AddTreeEntry(QStringLiteral("TABLE"),
+                               {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
+                                QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
+                               ConnectionPath() + QStringLiteral("[%1]/TABLES").arg(c), 0);
+    m_tableElement = AddStructureElement(QStringLiteral("TABLE"),
+                                         {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created,
+                                          QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
+                                         QStringLiteral("DATABASE"), 0);
 }
 
-void cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
-                                 int position) {
-    Append(*oStructureXML, element, attributes, parentPath, position);
+XmlNode cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
+                                    int position) {
+    return Append(*oStructureXML, element, attributes, parentPath, position);
+}
+
+XmlNode cADODB::AddTableElement(const QString& element, const QStringList& attributes) {
+    return AppendUnder(*oStructureXML, m_tableElement, element, attributes);
 }
 
 void cADODB::AddScript(const QString& ownerPath, int position, const QString& script) {
-    XmlNode holder = Append(*oStructureXML, QStringLiteral("SQLSCRIPT"), {}, ownerPath, position);
+    AddScriptTo(Append(*oStructureXML, QStringLiteral("SQLSCRIPT"), {}, ownerPath, position), script);
+}
+
+void cADODB::AddScriptTo(XmlNode holder, const QString& script) {
     if (!holder) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
     holder.appendChild(oStructureXML->CreateCDataElement(script));
 }
@@ -302,6 +313,8 @@ bool cADODB::GenerateXML() {
             reader.m_connection.ReleaseSchemaCache();
             reader.m_objects.clear();
             reader.m_parents.clear();
+            reader.m_tableElement = reader.m_tableItem = XmlNode();
+            reader.m_tableFolders.clear();
         }
     } release{*this};
     m_parents.clear();
@@ -464,13 +477,12 @@ void cADODB::ReadColumns(const QString& tableName) {
         if (m_cancel) return;
         const QString check = text(GetCheckConstraints(tableName, column));
         if (m_cancel) return;
-        AddStructureElement(QStringLiteral("COLUMN"),
-                            {QStringLiteral("Name=") + column, QStringLiteral("Datatype=") + dataType,
-                             QStringLiteral("Length=%1").arg(m_columnLength),
-                             QStringLiteral("Ordinal_Position=") + text(rs->Fields(fields[2])),
-                             QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
-                             QStringLiteral("Check_Constraint=") + check, QStringLiteral("Primary_Key=") + primaryKey},
-                            QStringLiteral("DATABASE/TABLE"), m_table);
+        AddTableElement(QStringLiteral("COLUMN"),
+                        {QStringLiteral("Name=") + column, QStringLiteral("Datatype=") + dataType,
+                         QStringLiteral("Length=%1").arg(m_columnLength),
+                         QStringLiteral("Ordinal_Position=") + text(rs->Fields(fields[2])),
+                         QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
+                         QStringLiteral("Check_Constraint=") + check, QStringLiteral("Primary_Key=") + primaryKey});
     }
 }
 
@@ -547,9 +559,9 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
         const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Indexes, fallback, platform::ado::adSchemaIndexes,
                                             ObjectRestriction(sTableName, 4), sTableName);
         if (atEnd(rs)) return;
-        const int t = m_table;
         qint16 i = 0;
         QString previous;
+        XmlNode written;  // the INDEX element of the previous row's index
         for (; !rs->IsEOF(); rs->MoveNext()) {
             if (i == 0 && previous.isEmpty()) AddTableFolder(QStringLiteral("INDEXES"), QStringLiteral("Indexes"), 5);
             const QString indexName = text(rs->Fields(nameField));
@@ -567,7 +579,6 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
                 // A further column of the index just written (the schema rowset gives one
                 // row per indexed column): add it to the element's column list.
                 if (fallback && i > 0) {
-                    XmlNode written = oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[%1]/INDEX[%2]").arg(t).arg(i - 1));
                     if (written && !columns.isEmpty())
                         written.setAttribute(QStringLiteral("Column_Name"),
                                              written.attribute(QStringLiteral("Column_Name")) + QLatin1Char(',') + columns);
@@ -585,10 +596,10 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
                 if (isTrue(rs->Fields(QStringLiteral("CLUSTERED")))) words << QStringLiteral("Clustered");
                 description = words.join(QLatin1Char(','));
             }
-            AddStructureElement(QStringLiteral("INDEX"),
-                                {nameEntry, QStringLiteral("Column_Name=") + columns, QStringLiteral("Description=") + description,
-                                 QStringLiteral("Table_Name=") + sTableName, QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
-                                QStringLiteral("DATABASE/TABLE"), t);
+            written = AddTableElement(QStringLiteral("INDEX"),
+                                      {nameEntry, QStringLiteral("Column_Name=") + columns, QStringLiteral("Description=") + description,
+                                       QStringLiteral("Table_Name=") + sTableName, QStringLiteral("Report=1"),
+                                       QStringLiteral("Migrate=0")});
             AddTableItem(QStringLiteral("INDEX"), QStringLiteral("INDEXES"), indexName, i);
             i = next(i);
         }
@@ -602,7 +613,6 @@ void cADODB::GenerateTriggersXML(const QString& sTableName) {
         const QString nameField = entry.columns(6).first();
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
-        const int t = m_table;
         qint16 i = 0;
         for (; !rs->IsEOF(); rs->MoveNext()) {
             const QString name = text(rs->Fields(nameField));
@@ -617,8 +627,8 @@ void cADODB::GenerateTriggersXML(const QString& sTableName) {
             RecordsetPtr body = execute(m_connection, command);
             const QString script = atEnd(body) ? QString()
                                                : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), true, true);
-            AddStructureElement(QStringLiteral("TRIGGER"), attributes, QStringLiteral("DATABASE/TABLE"), t);
-            AddScript(QStringLiteral("DATABASE/TABLE[%1]/TRIGGER").arg(t), i, script);
+            const XmlNode trigger = AddTableElement(QStringLiteral("TRIGGER"), attributes);
+            AddScriptTo(AppendUnder(*oStructureXML, trigger, QStringLiteral("SQLSCRIPT"), {}), script);
             i = next(i);
         }
     });
@@ -778,7 +788,6 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
             }
         }
         if (!atEnd(rs)) {
-            const int t = m_table;
             qint16 i = 0;
             for (; !rs->IsEOF(); rs->MoveNext()) {
                 const QString name = text(rs->Fields(fields[0]));
@@ -787,15 +796,14 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
                 const QString foreignKeyTable = ListedName(rs, fromRowset, fields[2], QStringLiteral("FK_TABLE_SCHEMA"));
                 if (i == 0) AddTableFolder(QStringLiteral("FOREIGNKEYS"), QStringLiteral("Foreign Keys"), 7);
                 AddTableItem(QStringLiteral("FOREIGNKEY"), QStringLiteral("FOREIGNKEYS"), name, i);
-                AddStructureElement(QStringLiteral("FOREIGNKEY"),
-                                    {QStringLiteral("Name=") + name, QStringLiteral("RelatedColumn=") + text(rs->Fields(fields[3])),
-                                     QStringLiteral("PrimaryKeyTable=") + primaryKeyTable,
-                                     QStringLiteral("ForeignKeyTable=") + foreignKeyTable,
-                                     QStringLiteral("UpdateRule=") + text(rs->Fields(fields[4])),
-                                     QStringLiteral("DeleteRule=") + text(rs->Fields(fields[5])),
-                                     QStringLiteral("PrimaryKeyColumn=") + text(rs->Fields(fields[6])), QStringLiteral("Report=1"),
-                                     QStringLiteral("Migrate=0")},
-                                    QStringLiteral("DATABASE/TABLE"), t);
+                AddTableElement(QStringLiteral("FOREIGNKEY"),
+                                {QStringLiteral("Name=") + name, QStringLiteral("RelatedColumn=") + text(rs->Fields(fields[3])),
+                                 QStringLiteral("PrimaryKeyTable=") + primaryKeyTable,
+                                 QStringLiteral("ForeignKeyTable=") + foreignKeyTable,
+                                 QStringLiteral("UpdateRule=") + text(rs->Fields(fields[4])),
+                                 QStringLiteral("DeleteRule=") + text(rs->Fields(fields[5])),
+                                 QStringLiteral("PrimaryKeyColumn=") + text(rs->Fields(fields[6])), QStringLiteral("Report=1"),
+                                 QStringLiteral("Migrate=0")});
                 i = next(i);
             }
         }

@@ -116,14 +116,20 @@ private:
     // and then held, so appending walks no path.
     XmlNode Append(cXML& document, const QString& element, const QStringList& attributes, const QString& parentPath,
                    int position);
+    // Appends a new element of document under parent and returns it (empty when parent
+    // is empty: nothing is appended).
+    XmlNode AppendUnder(cXML& document, const XmlNode& parent, const QString& element, const QStringList& attributes);
     // Appends an element to the tree document under path at position.
-    void AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
-    void AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
+    XmlNode AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
+    XmlNode AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
+    // Appends an element under the structure element of the table being read.
+    XmlNode AddTableElement(const QString& element, const QStringList& attributes);
     void AddScript(const QString& ownerPath, int position, const QString& text);
+    // Puts text as a CDATA section into holder (a SQLSCRIPT element); throws when empty.
+    void AddScriptTo(XmlNode holder, const QString& text);
     QString ConnectionPath() const;
-    // The tree entry of the table being read, and a folder (INDEXES, TRIGGERS,
-    // FOREIGNKEYS) and its items under it.
-    QString TablePath() const;
+    // A folder (INDEXES, TRIGGERS, FOREIGNKEYS) under the tree item of the table being
+    // read, and an item in such a folder.
     void AddTableFolder(const QString& element, const QString& name, int levelCode);
     // The connection's TABLES folder, and a table's tree item and structure element
     // (at position t).
@@ -160,4 +166,9 @@ private:
     };
     QHash<QString, ObjectPlace> m_objects;  // document name -> where the object lives
     QHash<QString, XmlNode> m_parents;       // "path[position]" -> the element appended under
+    // The table being read: its structure element, its tree item and the folders
+    // (INDEXES, TRIGGERS, FOREIGNKEYS) made under that item so far.
+    XmlNode m_tableElement;
+    XmlNode m_tableItem;
+    QHash<QString, XmlNode> m_tableFolders;
 };

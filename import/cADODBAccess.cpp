@@ -84,13 +84,12 @@ void cADODB::GenerateAccessTables() {
                 if (m_cancel) return;
                 const QString description = propertyText(column.Property(QStringLiteral("Description")));
                 if (m_cancel) return;
-                AddStructureElement(QStringLiteral("COLUMN"),
-                                    {QStringLiteral("Name=") + column.Name, QStringLiteral("Datatype=") + dataType,
-                                     QStringLiteral("Length=%1").arg(m_columnLength), QStringLiteral("Serial_Number=%1").arg(serial),
-                                     QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
-                                     QStringLiteral("Check_Constraint=") + check, QStringLiteral("Description=") + description,
-                                     QStringLiteral("Primary_Key=") + primaryKey},
-                                    QStringLiteral("DATABASE/TABLE"), m_table);
+                AddTableElement(QStringLiteral("COLUMN"),
+                                {QStringLiteral("Name=") + column.Name, QStringLiteral("Datatype=") + dataType,
+                                 QStringLiteral("Length=%1").arg(m_columnLength), QStringLiteral("Serial_Number=%1").arg(serial),
+                                 QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
+                                 QStringLiteral("Check_Constraint=") + check, QStringLiteral("Description=") + description,
+                                 QStringLiteral("Primary_Key=") + primaryKey});
             }
             GenerateIndexXML(name);
             if (m_cancel) return;

@@ -86,6 +86,38 @@ void setProp(xmlNodePtr element, const QByteArray& name, const QByteArray& value
     compactValue(xmlSetProp(element, X(name), value.isEmpty() ? nullptr : X(value)));
 }
 
+// Text as libxml2 takes it. Printable ASCII (and tab, line feed, carriage return) is the
+// same in UTF-8 and needs no escaping, so a short text of it is copied into a buffer
+// of its own without a heap block; anything else goes through toUtf8, or XmlSafeUtf8
+// when safe is set.
+class Utf8 {
+public:
+    Utf8(QStringView text, bool safe) {
+        if (text.size() < qsizetype(sizeof m_small)) {
+            qsizetype i = 0;
+            for (; i < text.size(); ++i) {
+                const char16_t c = text[i].unicode();
+                if (c > 0x7E || (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')) break;
+                m_small[i] = char(c);
+            }
+            if (i == text.size()) {
+                m_small[i] = '\0';
+                m_bytes = QByteArray::fromRawData(m_small, i);
+                return;
+            }
+        }
+        m_bytes = safe ? XmlSafeUtf8(text) : text.toUtf8();
+    }
+    Utf8(const Utf8&) = delete;
+    Utf8& operator=(const Utf8&) = delete;
+    // Valid while this object lives; NUL-terminated.
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    char m_small[64];
+    QByteArray m_bytes;
+};
+
 std::shared_ptr<_xmlDoc> own(xmlDocPtr doc) {
     return doc ? std::shared_ptr<_xmlDoc>(doc,
                                           [](xmlDocPtr d) {
@@ -144,7 +176,8 @@ void ApplyAttributeList(_xmlNode* element, const QStringList& aAttributes) {
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         if (eq < 0) throw RuntimeError(platform::err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
         const QStringView view(entry);
-        setProp(element, view.left(eq).toUtf8(), XmlSafeUtf8(view.mid(eq + 1)));
+        const Utf8 name(view.left(eq), false), value(view.mid(eq + 1), true);
+        setProp(element, name.bytes(), value.bytes());
     }
 }
 

@@ -51,6 +51,15 @@ bool isTrue(const QVariant& v) {
     return v.toString().trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
 }
 
+// The position of a rowset's field, its name compared ignoring case as Fields(name)
+// compares it, for reading many rows by position; -1 (which Fields refuses as it
+// refuses an unknown name) when there is no such field.
+int fieldIndex(const RecordsetPtr& rs, const QString& name) {
+    for (int i = 0; i < rs->FieldCount(); ++i)
+        if (rs->FieldName(i).compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
 bool atEnd(const RecordsetPtr& rs) { return !rs || rs->State() != platform::ado::adStateOpen || rs->IsBOF() || rs->IsEOF(); }
 
 qint16 next(qint16 n) {
@@ -102,9 +111,16 @@ platform::ado::RecordsetPtr openListing(platform::ado::Connection& connection, c
 
 bool cADODB::ReadsKind(int databaseType, int kind) {
     if (databaseType == dbMorvalexXML) return true;  // a structure file holds what it holds
-    const catalogue::Entry entry = catalogue::Lookup(databaseType, kind);
+    KnownEntry known{catalogue::Lookup(databaseType, kind), QString()};
+    known.type = known.entry.type();
+    return ReadsKind(databaseType, kind, known);
+}
+
+bool cADODB::ReadsKind(int databaseType, int kind, const KnownEntry& known) {
+    if (databaseType == dbMorvalexXML) return true;
+    const catalogue::Entry& entry = known.entry;
     // An entry with an empty TYPE only holds the positions of the entries after it.
-    const bool fromCatalogue = entry.exists() && !entry.type().isEmpty();
+    const bool fromCatalogue = entry.exists() && !known.type.isEmpty();
     switch (kind) {
     case catalogue::Views: return readsViews(databaseType) || (databaseType >= dbAccessXP && databaseType <= dbAccess97);
     case catalogue::Procedures: return gImportStoredProcedures && fromCatalogue && readsProcedures(databaseType);
@@ -112,6 +128,16 @@ bool cADODB::ReadsKind(int databaseType, int kind) {
     case catalogue::Indexes: return entry.exists();
     default: return true;
     }
+}
+
+const cADODB::KnownEntry& cADODB::Known(int kind) {
+    std::optional<KnownEntry>& slot = m_known.at(size_t(kind));
+    if (!slot) {
+        slot.emplace();
+        slot->entry = catalogue::Lookup(gDatabaseType, kind);
+        slot->type = slot->entry.type();
+    }
+    return *slot;
 }
 
 cADODB::cADODB() {
@@ -315,9 +341,11 @@ bool cADODB::GenerateXML() {
             reader.m_parents.clear();
             reader.m_tableElement = reader.m_tableItem = XmlNode();
             reader.m_tableFolders.clear();
+            reader.m_known = {};
         }
     } release{*this};
     m_parents.clear();
+    m_known = {};
     return TrapValue(QStringLiteral("GenerateXML"), [&] {
         if (gConnectionString != QLatin1String("XML")) {
             if (m_connection.State() != platform::ado::adStateOpen) return false;
@@ -398,10 +426,11 @@ void cADODB::GenerateTablesXML() {
             GenerateAccessTables();
             return;
         }
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Tables);
+        const KnownEntry& known = Known(catalogue::Tables);
+        const catalogue::Entry& entry = known.entry;
         if (entry.exists() && !entry.hasType()) return;
         QString nameField = QStringLiteral("TABLE_NAME"), createdField = QStringLiteral("DATE_CREATED");
-        const bool fallback = !entry.exists() || entry.type().toUpper() == QLatin1String("ADO");
+        const bool fallback = !entry.exists() || known.type.toUpper() == QLatin1String("ADO");
         if (!fallback) {
             nameField = entry.column(1);
             createdField = entry.column(2);
@@ -430,32 +459,35 @@ void cADODB::GenerateTablesXML() {
 }
 
 void cADODB::ReadColumns(const QString& tableName) {
-    const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Columns);
+    const KnownEntry& known = Known(catalogue::Columns);
+    const catalogue::Entry& entry = known.entry;
     QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("COLUMN_NAME"), QStringLiteral("ORDINAL_POSITION"),
                           QStringLiteral("COLUMN_DEFAULT"), QStringLiteral("IS_NULLABLE"), QStringLiteral("DATA_TYPE"),
                           QStringLiteral("CHARACTER_MAXIMUM_LENGTH"), QStringLiteral("NUMERIC_PRECISION"),
                           QStringLiteral("DATETIME_PRECISION")};
-    const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+    const bool fallback = !entry.exists() || known.type == QLatin1String("ADO");
     if (!fallback) fields = entry.columns(int(fields.size()));
     const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Columns, fallback, platform::ado::adSchemaColumns,
                                         ObjectRestriction(tableName, 2), tableName);
     if (atEnd(rs)) return;
+    std::array<int, 9> at{};
+    for (size_t f = 0; f < at.size(); ++f) at[f] = fieldIndex(rs, fields[qsizetype(f)]);
+    const int typeNameAt = fallback ? fieldIndex(rs, QStringLiteral("TYPE_NAME")) : -1;
     for (; !rs->IsEOF(); rs->MoveNext()) {
-        const QString column = text(rs->Fields(fields[1]));
+        const QString column = text(rs->Fields(at[1]));
         m_columnLength = 0;
         qint32 characterLength = 0, datetimePrecision = 0, numericPrecision = 0;
-        const QVariant vChar = rs->Fields(fields[6]), vDate = rs->Fields(fields[8]), vNum = rs->Fields(fields[7]);
+        const QVariant vChar = rs->Fields(at[6]), vDate = rs->Fields(at[8]), vNum = rs->Fields(at[7]);
         if (!vChar.isNull()) m_columnLength = characterLength = vChar.toInt();
         else if (!vDate.isNull()) m_columnLength = datetimePrecision = vDate.toInt();
         else if (!vNum.isNull()) m_columnLength = numericPrecision = vNum.toInt();
 
-        const QVariant vType = rs->Fields(fields[5]);
+        const QVariant vType = rs->Fields(at[5]);
         double code = 0;
         // The rowset's type code stands for a family of types; where the engine names
         // the column's own type (timestamptz, an enum, a domain, a declared type) that
         // name is the one documented.
-        QString dataType = fallback && rs->HasField(QStringLiteral("TYPE_NAME")) ? text(rs->Fields(QStringLiteral("TYPE_NAME")))
-                                                                                : QString();
+        QString dataType = typeNameAt >= 0 ? text(rs->Fields(typeNameAt)) : QString();
         if (dataType.isEmpty()) {
             if (IsNumber(text(vType)) && numeric(vType, &code))
                 dataType = GetFieldType(qint32(code), characterLength, datetimePrecision, numericPrecision);
@@ -463,8 +495,8 @@ void cADODB::ReadColumns(const QString& tableName) {
                 dataType = text(vType);
         }
 
-        const QString columnDefault = text(rs->Fields(fields[3]));
-        const QVariant vNull = rs->Fields(fields[4]);
+        const QString columnDefault = text(rs->Fields(at[3]));
+        const QVariant vNull = rs->Fields(at[4]);
         double nullable = 0;
         QString nullAllowed;
         if (numeric(vNull, &nullable))
@@ -480,7 +512,7 @@ void cADODB::ReadColumns(const QString& tableName) {
         AddTableElement(QStringLiteral("COLUMN"),
                         {QStringLiteral("Name=") + column, QStringLiteral("Datatype=") + dataType,
                          QStringLiteral("Length=%1").arg(m_columnLength),
-                         QStringLiteral("Ordinal_Position=") + text(rs->Fields(fields[2])),
+                         QStringLiteral("Ordinal_Position=") + text(rs->Fields(at[2])),
                          QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
                          QStringLiteral("Check_Constraint=") + check, QStringLiteral("Primary_Key=") + primaryKey});
     }
@@ -488,9 +520,10 @@ void cADODB::ReadColumns(const QString& tableName) {
 
 QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnName) {
     return TrapValue(QStringLiteral("GetPrimaryKey"), [&] {
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::PrimaryKeys);
+        const KnownEntry& known = Known(catalogue::PrimaryKeys);
+        const catalogue::Entry& entry = known.entry;
         QString columnField = QStringLiteral("COLUMN_NAME"), keyField = QStringLiteral("PK_NAME");
-        const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+        const bool fallback = !entry.exists() || known.type == QLatin1String("ADO");
         if (!fallback) {
             const QStringList names = entry.columns(3);
             columnField = names[1];
@@ -546,9 +579,10 @@ QString cADODB::GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH
 
 void cADODB::GenerateIndexXML(const QString& sTableName) {
     Trap(QStringLiteral("GenerateIndexXML"), [&] {
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Indexes);
+        const KnownEntry& known = Known(catalogue::Indexes);
+        const catalogue::Entry& entry = known.entry;
         if (!entry.exists()) return;
-        const bool fallback = entry.type() == QLatin1String("ADO");
+        const bool fallback = known.type == QLatin1String("ADO");
         QString nameField = QStringLiteral("INDEX_NAME"), columnField = QStringLiteral("COLUMN_NAME"), descriptionField;
         if (!fallback) {
             const QStringList names = entry.columns(3);
@@ -608,8 +642,9 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
 
 void cADODB::GenerateTriggersXML(const QString& sTableName) {
     Trap(QStringLiteral("GenerateTriggersXML"), [&] {
-        if (!ReadsKind(gDatabaseType, catalogue::Triggers)) return;
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Triggers);
+        if (!ReadsKind(gDatabaseType, catalogue::Triggers, Known(catalogue::Triggers))) return;
+        const KnownEntry& known = Known(catalogue::Triggers);
+        const catalogue::Entry& entry = known.entry;
         const QString nameField = entry.columns(6).first();
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
@@ -621,7 +656,7 @@ void cADODB::GenerateTriggersXML(const QString& sTableName) {
             if (Raise(name, QStringLiteral("Trigger"), QStringLiteral("Importing"), 20, QString())) return;
             const QStringList attributes = {QStringLiteral("Name=") + name, QStringLiteral("Table_Name=") + sTableName,
                                             QStringLiteral("Report=1"), QStringLiteral("Migrate=0")};
-            const catalogue::Entry textEntry = catalogue::Lookup(gDatabaseType, catalogue::TriggerText);
+            const catalogue::Entry& textEntry = Known(catalogue::TriggerText).entry;
             const QString command = catalogue::BuildCommand(textEntry, catalogue::TriggerText, name);
             if (command.isEmpty()) return;
             RecordsetPtr body = execute(m_connection, command);
@@ -645,8 +680,9 @@ void cADODB::GenerateViewsXML() {
         }
         const int type = gDatabaseType;
         if (!readsViews(type)) return;
-        const catalogue::Entry entry = catalogue::Lookup(type, catalogue::Views);
-        const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+        const KnownEntry& known = Known(catalogue::Views);
+        const catalogue::Entry& entry = known.entry;
+        const bool fallback = !entry.exists() || known.type == QLatin1String("ADO");
         QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("VIEW_DEFINITION"), QStringLiteral("IS_UPDATABLE"),
                               QStringLiteral("DATE_CREATED")};
         if (!fallback) fields = entry.columns(4);
@@ -672,8 +708,9 @@ void cADODB::GenerateViewsXML() {
                                 QStringLiteral("DATABASE"), 0);
             AddScript(QStringLiteral("DATABASE/VIEW"), m_view, brLines(text(rs->Fields(fields[1])), false, false));
 
-            const catalogue::Entry columnsEntry = catalogue::Lookup(type, catalogue::ViewColumns);
-            if (columnsEntry.exists() && !columnsEntry.type().isEmpty()) {
+            const KnownEntry& knownColumns = Known(catalogue::ViewColumns);
+            const catalogue::Entry& columnsEntry = knownColumns.entry;
+            if (columnsEntry.exists() && !knownColumns.type.isEmpty()) {
                 QString tableField = QStringLiteral("TABLE_NAME"), columnField = QStringLiteral("COLUMN_NAME");
                 if (!fallback) {
                     const QStringList names = columnsEntry.columns(3);
@@ -702,8 +739,9 @@ void cADODB::GenerateStoredProceduresXML() {
     Trap(QStringLiteral("GenerateStoredProceduresXML"), [&] {
         if (m_cancel) return;
         qint16 s = 0;
-        if (!ReadsKind(gDatabaseType, catalogue::Procedures)) return;
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Procedures);
+        if (!ReadsKind(gDatabaseType, catalogue::Procedures, Known(catalogue::Procedures))) return;
+        const KnownEntry& known = Known(catalogue::Procedures);
+        const catalogue::Entry& entry = known.entry;
         const QStringList fields = entry.columns(4);
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Procedures));
         if (atEnd(rs)) return;
@@ -725,7 +763,7 @@ void cADODB::GenerateStoredProceduresXML() {
                                             QStringLiteral("LastModified=") + text(rs->Fields(fields[3])),
                                             QStringLiteral("Type=") + text(rs->Fields(fields[1])), QStringLiteral("Report=1"),
                                             QStringLiteral("Migrate=0")};
-            const catalogue::Entry textEntry = catalogue::Lookup(gDatabaseType, catalogue::ProcedureText);
+            const catalogue::Entry& textEntry = Known(catalogue::ProcedureText).entry;
             const QString command = catalogue::BuildCommand(textEntry, catalogue::ProcedureText, name);
             if (command.isEmpty()) return;
             RecordsetPtr body = execute(m_connection, command);
@@ -755,9 +793,10 @@ bool cADODB::IsNumber(const QString& value) {
 
 void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
     Trap(QStringLiteral("cADODB.GenerateForeignKeyElement"), [&] {
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::ForeignKeys);
+        const KnownEntry& known = Known(catalogue::ForeignKeys);
+        const catalogue::Entry& entry = known.entry;
         if (!entry.exists()) return;
-        const QString type = entry.type();
+        const QString type = known.type;
         if (Raise(QStringLiteral(" in ") + sTableName, QStringLiteral("foreign key(s)"), QStringLiteral("Checking for "), 20,
                   QStringLiteral("Foreign key(s) in ") + sTableName))
             return;
@@ -818,13 +857,14 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
 
 QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& sColumnName) {
     try {
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::CheckConstraints);
+        const KnownEntry& known = Known(catalogue::CheckConstraints);
+        const catalogue::Entry& entry = known.entry;
         if (Raise(QStringLiteral(" in ") + sTableName, QStringLiteral("check constraints(s)"), QStringLiteral("Checking for "), 20,
                   QStringLiteral("Check constraint(s) in ") + sTableName))
             return QVariant();
         QString nameField = QStringLiteral("CONSTRAINT_NAME"), tableField, columnField, clauseField = QStringLiteral("CHECK_CLAUSE");
         RecordsetPtr rs;
-        if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
+        if (!entry.exists() || known.type == QLatin1String("ADO")) {
             // The rowset's constraint names do not say their table and column; the
             // constraint-column-usage rowset does, where the engine gives it.
             try {

@@ -7,14 +7,17 @@
 
 #include "core/XmlNode.h"
 #include "core/bGlobal.h"
+#include "import/CatalogueQuery.h"
 #include "platform/ado/Ado.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class cXML;
 
@@ -97,6 +100,15 @@ private:
             onError);
     }
 
+    // The query catalogue's entry of a kind for the database type being imported, and
+    // its TYPE text: looked up once per import, as the readers ask for them per column.
+    struct KnownEntry {
+        catalogue::Entry entry;
+        QString type;
+    };
+    const KnownEntry& Known(int kind);
+    static bool ReadsKind(int databaseType, int kind, const KnownEntry& known);
+
     // Opens m_connection with m_connectionString on the calling thread; throws on failure.
     void OpenConnection();
     // Tells the user why the connection could not be opened (the window thread).
@@ -166,6 +178,7 @@ private:
     };
     QHash<QString, ObjectPlace> m_objects;  // document name -> where the object lives
     QHash<QString, XmlNode> m_parents;       // "path[position]" -> the element appended under
+    std::array<std::optional<KnownEntry>, catalogue::CheckConstraints + 1> m_known;
     // The table being read: its structure element, its tree item and the folders
     // (INDEXES, TRIGGERS, FOREIGNKEYS) made under that item so far.
     XmlNode m_tableElement;

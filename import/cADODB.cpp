@@ -342,10 +342,12 @@ bool cADODB::GenerateXML() {
             reader.m_tableElement = reader.m_tableItem = XmlNode();
             reader.m_tableFolders.clear();
             reader.m_known = {};
+            reader.m_primaryKeys = {};
         }
     } release{*this};
     m_parents.clear();
     m_known = {};
+    m_primaryKeys = {};
     return TrapValue(QStringLiteral("GenerateXML"), [&] {
         if (gConnectionString != QLatin1String("XML")) {
             if (m_connection.State() != platform::ado::adStateOpen) return false;
@@ -529,8 +531,16 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
             columnField = names[1];
             keyField = names[2];
         }
-        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::PrimaryKeys, fallback, platform::ado::adSchemaPrimaryKeys,
-                                            ObjectRestriction(sTableName, 2), sTableName);
+        // One listing per table serves all its columns.
+        if (!m_primaryKeys.rows || m_primaryKeys.table != sTableName) {
+            m_primaryKeys.rows.reset();
+            m_primaryKeys.rows = openListing(m_connection, entry, catalogue::PrimaryKeys, fallback,
+                                             platform::ado::adSchemaPrimaryKeys, ObjectRestriction(sTableName, 2), sTableName);
+            m_primaryKeys.table = sTableName;
+        } else if (m_primaryKeys.rows->State() == platform::ado::adStateOpen) {
+            m_primaryKeys.rows->MoveFirst();
+        }
+        const RecordsetPtr rs = m_primaryKeys.rows;
         QString result;
         if (atEnd(rs)) return result;
         for (; !rs->IsEOF(); rs->MoveNext()) {

@@ -179,6 +179,10 @@ private:
     QHash<QString, ObjectPlace> m_objects;  // document name -> where the object lives
     QHash<QString, XmlNode> m_parents;       // "path[position]" -> the element appended under
     std::array<std::optional<KnownEntry>, catalogue::CheckConstraints + 1> m_known;
+    struct {
+        QString table;
+        platform::ado::RecordsetPtr rows;
+    } m_primaryKeys;  // the primary-key listing of the table whose columns are read
     // The table being read: its structure element, its tree item and the folders
     // (INDEXES, TRIGGERS, FOREIGNKEYS) made under that item so far.
     XmlNode m_tableElement;

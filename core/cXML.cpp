@@ -62,7 +62,7 @@ void newProp(xmlNodePtr element, const xmlChar* name, const QByteArray& value) {
         xmlNewProp(element, name, nullptr);
         return;
     }
-    if (size_t(value.size()) >= kCompactCapacity || value.contains('\0')) {
+    if (size_t(value.size()) >= kCompactCapacity) {
         xmlNewProp(element, name, X(value));
         return;
     }

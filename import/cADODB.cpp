@@ -55,8 +55,9 @@ bool isTrue(const QVariant& v) {
 // compares it, for reading many rows by position; -1 (which Fields refuses as it
 // refuses an unknown name) when there is no such field.
 int fieldIndex(const RecordsetPtr& rs, const QString& name) {
-    for (int i = 0; i < rs->FieldCount(); ++i)
-        if (rs->FieldName(i).compare(name, Qt::CaseInsensitive) == 0) return i;
+    const QStringList& names = rs->Names();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0) return int(i);
     return -1;
 }
 

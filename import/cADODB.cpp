@@ -131,6 +131,15 @@ bool cADODB::ReadsKind(int databaseType, int kind, const KnownEntry& known) {
     }
 }
 
+QString cADODB::ItemKey(const QString& name, std::initializer_list<int> numbers) {
+    QString key = QStringLiteral("Key=") + name;
+    for (const int n : numbers) {
+        key += QLatin1Char('|');
+        key += QString::number(n);
+    }
+    return key;
+}
+
 const cADODB::KnownEntry& cADODB::Known(int kind) {
     std::optional<KnownEntry>& slot = m_known.at(size_t(kind));
     if (!slot) {
@@ -190,7 +199,7 @@ void cADODB::AddTableFolder(const QString& element, const QString& name, int lev
     const int t = m_table;
     const XmlNode folder = AppendUnder(*oLHXML, m_tableItem, element,
                                        {QStringLiteral("Name=") + name,
-                                        QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t),
+                                        ItemKey(name, {gGroupIndex, gConnectionIndex, t}),
                                         QStringLiteral("RHXPath=%1").arg(levelCode) + gDecimalSymbol + QString::number(t)});
     // A table's folder of a kind is made once, before its first item.
     if (!m_tableFolders.contains(element)) m_tableFolders.insert(element, folder);
@@ -201,8 +210,9 @@ void cADODB::AddTableItem(const QString& element, const QString& folder, const Q
     const int t = m_table;
     AppendUnder(*oLHXML, m_tableFolders.value(folder), element,
                 {QStringLiteral("Name=") + name,
-                 QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t).arg(i),
-                 QStringLiteral("RHXPath=DATABASE/TABLE[%1]/%2[%3]").arg(t).arg(element).arg(i)});
+                 ItemKey(name, {gGroupIndex, gConnectionIndex, t, i}),
+                 QStringLiteral("RHXPath=DATABASE/TABLE[") + QString::number(t) + QStringLiteral("]/") + element +
+                     QLatin1Char('[') + QString::number(i) + QLatin1Char(']')});
 }
 
 void cADODB::AddTablesFolder() {
@@ -217,7 +227,7 @@ void cADODB::AddTable(const QString& name, const QString& created) {
     const int g = gGroupIndex, c = gConnectionIndex;
     m_tableFolders.clear();
     m_tableItem = AddTreeEntry(QStringLiteral("TABLE"),
-                               {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
+                               {QStringLiteral("Name=") + name, ItemKey(name, {g, c, m_table}),
                                 QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
                                ConnectionPath() + QStringLiteral("[%1]/TABLES").arg(c), 0);
     m_tableElement = AddStructureElement(QStringLiteral("TABLE"),
@@ -709,7 +719,7 @@ void cADODB::GenerateViewsXML() {
                              connection, c);
             if (Raise(name, QStringLiteral("View"), QStringLiteral("Importing"), 20, QString())) return;
             AddTreeEntry(QStringLiteral("VIEW"),
-                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_view),
+                         {QStringLiteral("Name=") + name, ItemKey(name, {g, c, m_view}),
                           QStringLiteral("RHXPath=DATABASE/VIEW[%1]").arg(m_view)},
                          connection + QStringLiteral("[%1]/VIEWS").arg(c), 0);
             AddStructureElement(QStringLiteral("VIEW"),
@@ -782,7 +792,7 @@ void cADODB::GenerateStoredProceduresXML() {
                                                : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), false, true);
             if (nameEntry != previous) {
                 AddTreeEntry(QStringLiteral("STOREDPROCEDURE"),
-                             {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(s),
+                             {QStringLiteral("Name=") + name, ItemKey(name, {g, c, s}),
                               QStringLiteral("RHXPath=DATABASE/STOREDPROCEDURE[%1]").arg(s)},
                              connection + QStringLiteral("[%1]/STOREDPROCEDURES").arg(c), 0);
                 AddStructureElement(QStringLiteral("STOREDPROCEDURE"), attributes, QStringLiteral("DATABASE"), 0);

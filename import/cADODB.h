@@ -16,6 +16,7 @@
 #include <QVariant>
 #include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 
@@ -140,6 +141,9 @@ private:
     // Puts text as a CDATA section into holder (a SQLSCRIPT element); throws when empty.
     void AddScriptTo(XmlNode holder, const QString& text);
     QString ConnectionPath() const;
+    // "Key=" and a tree entry's key: the object's name as it stands (whatever "%" it
+    // holds) and the numbers that place it, joined by "|".
+    static QString ItemKey(const QString& name, std::initializer_list<int> numbers);
     // A folder (INDEXES, TRIGGERS, FOREIGNKEYS) under the tree item of the table being
     // read, and an item in such a folder.
     void AddTableFolder(const QString& element, const QString& name, int levelCode);

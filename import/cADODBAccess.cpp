@@ -114,7 +114,7 @@ void cADODB::GenerateAccessViewsXML() {
                              connection, c);
             const QString script = QString(view.Command).replace(QLatin1Char('\n'), QLatin1Char(' '));
             AddTreeEntry(QStringLiteral("VIEW"),
-                         {QStringLiteral("Name=") + view.Name, QStringLiteral("Key=%1|%2|%3|%4").arg(view.Name).arg(g).arg(c).arg(m_view),
+                         {QStringLiteral("Name=") + view.Name, ItemKey(view.Name, {g, c, m_view}),
                           QStringLiteral("RHXPath=DATABASE/VIEW[%1]").arg(m_view)},
                          connection + QStringLiteral("[%1]/VIEWS").arg(c), 0);
             AddStructureElement(QStringLiteral("VIEW"),

@@ -327,7 +327,7 @@ void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
             return;
         }
         RemoveUnwantedAttributes(m_outDatabase);
-        WriteTextFileAtomic(sPXMLFileName, xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_outDoc.get())));
+        WriteFileAtomic(sPXMLFileName, xmlutil::nodeToUtf8(reinterpret_cast<xmlNodePtr>(m_outDoc.get())));
         release();
     } catch (const std::exception& e) {
         release();
@@ -395,8 +395,10 @@ void cXML::RemoveUnwantedAttributes(_xmlNode* node) {
 QString cXML::GetXMLContent() {
     return bGlobal::TrapValue(QStringLiteral("cXML.GetXMLContent"), [&] {
         RequireDocument();
-        QString body = xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_doc.get()));
-        return m_declaration ? QStringLiteral("<?xml version=\"1.0\"?>\n") + body : body;
+        // The declaration goes in ahead of the markup, so a large document is not
+        // copied once more to put it in front.
+        return xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_doc.get()),
+                                     m_declaration ? "<?xml version=\"1.0\"?>\n" : nullptr);
     }, QString());
 }
 

@@ -181,6 +181,13 @@ void ApplyAttributeList(_xmlNode* element, const QStringList& aAttributes) {
     }
 }
 
+void ApplyAttributes(_xmlNode* element, std::initializer_list<XmlAttribute> attributes) {
+    for (const XmlAttribute& a : attributes) {
+        const Utf8 value(a.value, true);
+        setProp(element, QByteArray::fromRawData(a.name, qsizetype(strlen(a.name))), value.bytes());
+    }
+}
+
 cXML::cXML() = default;
 cXML::~cXML() = default;
 
@@ -258,6 +265,16 @@ bool cXML::AppendChild(const QString& sParentNodeName, int iParentNodeNumber) {
         xmlutil::placed(m_doc.get(), m_current);
         return true;
     }, false);
+}
+
+XmlNode cXML::NewElement(const QString& sElementName, std::initializer_list<XmlAttribute> attributes) {
+    return bGlobal::TrapValue(QStringLiteral("CreateElement"), [&] {
+        RequireDocument();
+        m_current = xmlNewDocNode(m_doc.get(), nullptr, X(sElementName.toUtf8()), nullptr);
+        xmlutil::keepDetached(m_doc.get(), m_current);  // freed with the document unless appended
+        ApplyAttributes(m_current, attributes);
+        return XmlNode(m_doc, m_current);
+    }, XmlNode());
 }
 
 XmlNode cXML::CreateCDataElement(const QString& sCDATAContent) {

@@ -132,7 +132,7 @@ bool cADODB::ReadsKind(int databaseType, int kind, const KnownEntry& known) {
 }
 
 QString cADODB::ItemKey(const QString& name, std::initializer_list<int> numbers) {
-    QString key = QStringLiteral("Key=") + name;
+    QString key = name;
     for (const int n : numbers) {
         key += QLatin1Char('|');
         key += QString::number(n);
@@ -189,6 +189,13 @@ XmlNode cADODB::AppendUnder(cXML& document, const XmlNode& parent, const QString
     return created ? XmlNode(parent).appendChild(created) : XmlNode();
 }
 
+XmlNode cADODB::AppendUnder(cXML& document, const XmlNode& parent, const QString& element,
+                            std::initializer_list<XmlAttribute> attributes) {
+    if (!parent) return XmlNode();
+    XmlNode created = document.NewElement(element, attributes);
+    return created ? XmlNode(parent).appendChild(created) : XmlNode();
+}
+
 XmlNode cADODB::AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position) {
     if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
     return Append(*oLHXML, element, attributes, parentPath, position);
@@ -199,7 +206,7 @@ void cADODB::AddTableFolder(const QString& element, const QString& name, int lev
     const int t = m_table;
     const XmlNode folder = AppendUnder(*oLHXML, m_tableItem, element,
                                        {QStringLiteral("Name=") + name,
-                                        ItemKey(name, {gGroupIndex, gConnectionIndex, t}),
+                                        QStringLiteral("Key=") + ItemKey(name, {gGroupIndex, gConnectionIndex, t}),
                                         QStringLiteral("RHXPath=%1").arg(levelCode) + gDecimalSymbol + QString::number(t)});
     // A table's folder of a kind is made once, before its first item.
     if (!m_tableFolders.contains(element)) m_tableFolders.insert(element, folder);
@@ -209,10 +216,10 @@ void cADODB::AddTableItem(const QString& element, const QString& folder, const Q
     if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
     const int t = m_table;
     AppendUnder(*oLHXML, m_tableFolders.value(folder), element,
-                {QStringLiteral("Name=") + name,
-                 ItemKey(name, {gGroupIndex, gConnectionIndex, t, i}),
-                 QStringLiteral("RHXPath=DATABASE/TABLE[") + QString::number(t) + QStringLiteral("]/") + element +
-                     QLatin1Char('[') + QString::number(i) + QLatin1Char(']')});
+                {{"Name", name},
+                 {"Key", ItemKey(name, {gGroupIndex, gConnectionIndex, t, i})},
+                 {"RHXPath", QStringLiteral("DATABASE/TABLE[") + QString::number(t) + QStringLiteral("]/") + element +
+                                 QLatin1Char('[') + QString::number(i) + QLatin1Char(']')}});
 }
 
 void cADODB::AddTablesFolder() {
@@ -227,7 +234,7 @@ void cADODB::AddTable(const QString& name, const QString& created) {
     const int g = gGroupIndex, c = gConnectionIndex;
     m_tableFolders.clear();
     m_tableItem = AddTreeEntry(QStringLiteral("TABLE"),
-                               {QStringLiteral("Name=") + name, ItemKey(name, {g, c, m_table}),
+                               {QStringLiteral("Name=") + name, QStringLiteral("Key=") + ItemKey(name, {g, c, m_table}),
                                 QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
                                ConnectionPath() + QStringLiteral("[%1]/TABLES").arg(c), 0);
     m_tableElement = AddStructureElement(QStringLiteral("TABLE"),
@@ -241,7 +248,7 @@ XmlNode cADODB::AddStructureElement(const QString& element, const QStringList& a
     return Append(*oStructureXML, element, attributes, parentPath, position);
 }
 
-XmlNode cADODB::AddTableElement(const QString& element, const QStringList& attributes) {
+XmlNode cADODB::AddTableElement(const QString& element, std::initializer_list<XmlAttribute> attributes) {
     return AppendUnder(*oStructureXML, m_tableElement, element, attributes);
 }
 
@@ -523,11 +530,9 @@ void cADODB::ReadColumns(const QString& tableName) {
         const QString check = text(GetCheckConstraints(tableName, column));
         if (m_cancel) return;
         AddTableElement(QStringLiteral("COLUMN"),
-                        {QStringLiteral("Name=") + column, QStringLiteral("Datatype=") + dataType,
-                         QStringLiteral("Length=%1").arg(m_columnLength),
-                         QStringLiteral("Ordinal_Position=") + text(rs->Fields(at[2])),
-                         QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
-                         QStringLiteral("Check_Constraint=") + check, QStringLiteral("Primary_Key=") + primaryKey});
+                        {{"Name", column}, {"Datatype", dataType}, {"Length", QString::number(m_columnLength)},
+                         {"Ordinal_Position", text(rs->Fields(at[2]))}, {"Column_Default", columnDefault},
+                         {"Null_Allowed", nullAllowed}, {"Check_Constraint", check}, {"Primary_Key", primaryKey}});
     }
 }
 
@@ -652,9 +657,8 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
                 description = words.join(QLatin1Char(','));
             }
             written = AddTableElement(QStringLiteral("INDEX"),
-                                      {nameEntry, QStringLiteral("Column_Name=") + columns, QStringLiteral("Description=") + description,
-                                       QStringLiteral("Table_Name=") + sTableName, QStringLiteral("Report=1"),
-                                       QStringLiteral("Migrate=0")});
+                                      {{"Name", indexName}, {"Column_Name", columns}, {"Description", description},
+                                       {"Table_Name", sTableName}, {"Report", QStringLiteral("1")}, {"Migrate", QStringLiteral("0")}});
             AddTableItem(QStringLiteral("INDEX"), QStringLiteral("INDEXES"), indexName, i);
             i = next(i);
         }
@@ -675,15 +679,15 @@ void cADODB::GenerateTriggersXML(const QString& sTableName) {
             if (i == 0) AddTableFolder(QStringLiteral("TRIGGERS"), QStringLiteral("Triggers"), 6);
             AddTableItem(QStringLiteral("TRIGGER"), QStringLiteral("TRIGGERS"), name, i);
             if (Raise(name, QStringLiteral("Trigger"), QStringLiteral("Importing"), 20, QString())) return;
-            const QStringList attributes = {QStringLiteral("Name=") + name, QStringLiteral("Table_Name=") + sTableName,
-                                            QStringLiteral("Report=1"), QStringLiteral("Migrate=0")};
             const catalogue::Entry& textEntry = Known(catalogue::TriggerText).entry;
             const QString command = catalogue::BuildCommand(textEntry, catalogue::TriggerText, name);
             if (command.isEmpty()) return;
             RecordsetPtr body = execute(m_connection, command);
             const QString script = atEnd(body) ? QString()
                                                : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), true, true);
-            const XmlNode trigger = AddTableElement(QStringLiteral("TRIGGER"), attributes);
+            const XmlNode trigger = AddTableElement(QStringLiteral("TRIGGER"), {{"Name", name}, {"Table_Name", sTableName},
+                                                                                {"Report", QStringLiteral("1")},
+                                                                                {"Migrate", QStringLiteral("0")}});
             AddScriptTo(AppendUnder(*oStructureXML, trigger, QStringLiteral("SQLSCRIPT"), {}), script);
             i = next(i);
         }
@@ -719,7 +723,7 @@ void cADODB::GenerateViewsXML() {
                              connection, c);
             if (Raise(name, QStringLiteral("View"), QStringLiteral("Importing"), 20, QString())) return;
             AddTreeEntry(QStringLiteral("VIEW"),
-                         {QStringLiteral("Name=") + name, ItemKey(name, {g, c, m_view}),
+                         {QStringLiteral("Name=") + name, QStringLiteral("Key=") + ItemKey(name, {g, c, m_view}),
                           QStringLiteral("RHXPath=DATABASE/VIEW[%1]").arg(m_view)},
                          connection + QStringLiteral("[%1]/VIEWS").arg(c), 0);
             AddStructureElement(QStringLiteral("VIEW"),
@@ -792,7 +796,7 @@ void cADODB::GenerateStoredProceduresXML() {
                                                : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), false, true);
             if (nameEntry != previous) {
                 AddTreeEntry(QStringLiteral("STOREDPROCEDURE"),
-                             {QStringLiteral("Name=") + name, ItemKey(name, {g, c, s}),
+                             {QStringLiteral("Name=") + name, QStringLiteral("Key=") + ItemKey(name, {g, c, s}),
                               QStringLiteral("RHXPath=DATABASE/STOREDPROCEDURE[%1]").arg(s)},
                              connection + QStringLiteral("[%1]/STOREDPROCEDURES").arg(c), 0);
                 AddStructureElement(QStringLiteral("STOREDPROCEDURE"), attributes, QStringLiteral("DATABASE"), 0);
@@ -857,13 +861,10 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
                 if (i == 0) AddTableFolder(QStringLiteral("FOREIGNKEYS"), QStringLiteral("Foreign Keys"), 7);
                 AddTableItem(QStringLiteral("FOREIGNKEY"), QStringLiteral("FOREIGNKEYS"), name, i);
                 AddTableElement(QStringLiteral("FOREIGNKEY"),
-                                {QStringLiteral("Name=") + name, QStringLiteral("RelatedColumn=") + text(rs->Fields(fields[3])),
-                                 QStringLiteral("PrimaryKeyTable=") + primaryKeyTable,
-                                 QStringLiteral("ForeignKeyTable=") + foreignKeyTable,
-                                 QStringLiteral("UpdateRule=") + text(rs->Fields(fields[4])),
-                                 QStringLiteral("DeleteRule=") + text(rs->Fields(fields[5])),
-                                 QStringLiteral("PrimaryKeyColumn=") + text(rs->Fields(fields[6])), QStringLiteral("Report=1"),
-                                 QStringLiteral("Migrate=0")});
+                                {{"Name", name}, {"RelatedColumn", text(rs->Fields(fields[3]))}, {"PrimaryKeyTable", primaryKeyTable},
+                                 {"ForeignKeyTable", foreignKeyTable}, {"UpdateRule", text(rs->Fields(fields[4]))},
+                                 {"DeleteRule", text(rs->Fields(fields[5]))}, {"PrimaryKeyColumn", text(rs->Fields(fields[6]))},
+                                 {"Report", QStringLiteral("1")}, {"Migrate", QStringLiteral("0")}});
                 i = next(i);
             }
         }

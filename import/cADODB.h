@@ -21,6 +21,7 @@
 #include <optional>
 
 class cXML;
+struct XmlAttribute;
 
 class cADODB {
 public:
@@ -132,17 +133,19 @@ private:
     // Appends a new element of document under parent and returns it (empty when parent
     // is empty: nothing is appended).
     XmlNode AppendUnder(cXML& document, const XmlNode& parent, const QString& element, const QStringList& attributes);
+    XmlNode AppendUnder(cXML& document, const XmlNode& parent, const QString& element,
+                        std::initializer_list<XmlAttribute> attributes);
     // Appends an element to the tree document under path at position.
     XmlNode AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
     XmlNode AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
     // Appends an element under the structure element of the table being read.
-    XmlNode AddTableElement(const QString& element, const QStringList& attributes);
+    XmlNode AddTableElement(const QString& element, std::initializer_list<XmlAttribute> attributes);
     void AddScript(const QString& ownerPath, int position, const QString& text);
     // Puts text as a CDATA section into holder (a SQLSCRIPT element); throws when empty.
     void AddScriptTo(XmlNode holder, const QString& text);
     QString ConnectionPath() const;
-    // "Key=" and a tree entry's key: the object's name as it stands (whatever "%" it
-    // holds) and the numbers that place it, joined by "|".
+    // A tree entry's key: the object's name as it stands (whatever "%" it holds) and
+    // the numbers that place it, joined by "|".
     static QString ItemKey(const QString& name, std::initializer_list<int> numbers);
     // A folder (INDEXES, TRIGGERS, FOREIGNKEYS) under the tree item of the table being
     // read, and an item in such a folder.

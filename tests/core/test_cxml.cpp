@@ -35,6 +35,13 @@ TEST_F(CXml, AttributeListsSplitAtFirstEquals) {
     XmlNode other = x.CreateElement(QStringLiteral("X"), {longName + QStringLiteral("=v"), QStringLiteral("Größe=1")});
     EXPECT_EQ(other.attribute(longName), QStringLiteral("v"));
     EXPECT_EQ(other.attribute(QStringLiteral("Größe")), QStringLiteral("1"));
+    // Attributes given apart are taken as they stand: "=" belongs to the value, and a
+    // name given twice keeps its first place with the last value.
+    XmlNode apart = x.NewElement(QStringLiteral("Y"), {{"Name", QStringLiteral("a=b")},
+                                                      {"Empty", QString()},
+                                                      {"Name", QStringLiteral("ä%1")}});
+    EXPECT_EQ(apart.attributes(), (QList<std::pair<QString, QString>>{{QStringLiteral("Name"), QStringLiteral("ä%1")},
+                                                                      {QStringLiteral("Empty"), QString()}}));
     EXPECT_TRUE(x.GetXMLContent().startsWith(QStringLiteral("<?xml version=\"1.0\"?>")));
     // An entry without "=" is an error, which ends the program.
     EXPECT_THROW(x.CreateElement(QStringLiteral("X"), {QStringLiteral("NoEquals")}), platform::ui::ProgramEnded);

@@ -241,14 +241,23 @@ XmlNode cXML::InitXMLFile(const QString& sRootName, const QStringList& aAttribut
     }, XmlNode());
 }
 
-XmlNode cXML::CreateElement(const QString& sElementName, const QStringList& aAttributes) {
+template <class Apply>
+XmlNode cXML::StartElement(const QString& sElementName, Apply&& applyAttributes) {
     return bGlobal::TrapValue(QStringLiteral("CreateElement"), [&] {
         RequireDocument();
         m_current = xmlNewDocNode(m_doc.get(), nullptr, X(sElementName.toUtf8()), nullptr);
         xmlutil::keepDetached(m_doc.get(), m_current);  // freed with the document unless appended
-        ApplyAttributeList(m_current, aAttributes);
+        applyAttributes(m_current);
         return XmlNode(m_doc, m_current);
     }, XmlNode());
+}
+
+XmlNode cXML::CreateElement(const QString& sElementName, const QStringList& aAttributes) {
+    return StartElement(sElementName, [&](_xmlNode* element) { ApplyAttributeList(element, aAttributes); });
+}
+
+XmlNode cXML::NewElement(const QString& sElementName, std::initializer_list<XmlAttribute> attributes) {
+    return StartElement(sElementName, [&](_xmlNode* element) { ApplyAttributes(element, attributes); });
 }
 
 bool cXML::AppendChild(const QString& sParentNodeName, int iParentNodeNumber) {
@@ -265,16 +274,6 @@ bool cXML::AppendChild(const QString& sParentNodeName, int iParentNodeNumber) {
         xmlutil::placed(m_doc.get(), m_current);
         return true;
     }, false);
-}
-
-XmlNode cXML::NewElement(const QString& sElementName, std::initializer_list<XmlAttribute> attributes) {
-    return bGlobal::TrapValue(QStringLiteral("CreateElement"), [&] {
-        RequireDocument();
-        m_current = xmlNewDocNode(m_doc.get(), nullptr, X(sElementName.toUtf8()), nullptr);
-        xmlutil::keepDetached(m_doc.get(), m_current);  // freed with the document unless appended
-        ApplyAttributes(m_current, attributes);
-        return XmlNode(m_doc, m_current);
-    }, XmlNode());
 }
 
 XmlNode cXML::CreateCDataElement(const QString& sCDATAContent) {

@@ -73,6 +73,9 @@ public:
 
 private:
     void NewDocument();
+    // Makes a new current element, its attributes set by applyAttributes(element).
+    template <class Apply>
+    XmlNode StartElement(const QString& sElementName, Apply&& applyAttributes);
     void RequireDocument() const;
     void RemoveUnwantedAttributes(_xmlNode* node);
     // False after reporting an error (a Report value that is not a number).

@@ -186,18 +186,36 @@ XmlNodeList select(const std::shared_ptr<_xmlDoc>& doc, _xmlNode* context, const
     return out;
 }
 
-QString nodeToString(_xmlNode* node) {
-    if (!node) return {};
+namespace {
+// The node's markup after prefix, in a buffer the caller frees with xmlBufferFree.
+xmlBufferPtr markup(_xmlNode* node, const char* prefix) {
     xmlBufferPtr buf = xmlBufferCreate();
+    if (!buf) throw platform::RuntimeError(7, QStringLiteral("Out of memory"));
+    if (prefix) xmlBufferCCat(buf, prefix);
     xmlSaveCtxtPtr save = xmlSaveToBuffer(buf, "UTF-8", XML_SAVE_NO_DECL);
     if (node->type == XML_DOCUMENT_NODE)
         xmlSaveDoc(save, reinterpret_cast<xmlDocPtr>(node));
     else
         xmlSaveTree(save, node);
     xmlSaveClose(save);
+    return buf;
+}
+}  // namespace
+
+QString nodeToString(_xmlNode* node, const char* prefix) {
+    if (!node) return {};
+    xmlBufferPtr buf = markup(node, prefix);
     QString s = QString::fromUtf8(reinterpret_cast<const char*>(xmlBufferContent(buf)), xmlBufferLength(buf));
     xmlBufferFree(buf);
     return s;
+}
+
+QByteArray nodeToUtf8(_xmlNode* node) {
+    if (!node) return {};
+    xmlBufferPtr buf = markup(node, nullptr);
+    QByteArray bytes(reinterpret_cast<const char*>(xmlBufferContent(buf)), xmlBufferLength(buf));
+    xmlBufferFree(buf);
+    return bytes;
 }
 
 }  // namespace xmlutil

@@ -3,6 +3,7 @@
 // stays valid after the cXML that made it has loaded another document (as DOM node
 // references do). An empty XmlNode stands for "Nothing".
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <memory>
@@ -75,7 +76,10 @@ namespace xmlutil {
 // for a malformed pattern.
 XmlNodeList select(const std::shared_ptr<_xmlDoc>& doc, _xmlNode* context, const QString& pattern,
                    bool firstOnly);
-QString nodeToString(_xmlNode* node);
+// The node's markup (a document's without its declaration), after prefix when given;
+// as UTF-8 it goes to a file without a detour through UTF-16.
+QString nodeToString(_xmlNode* node, const char* prefix = nullptr);
+QByteArray nodeToUtf8(_xmlNode* node);
 // Position hints (see select) must be dropped when a node of doc is detached, and when
 // doc is freed.
 void structureChanged(_xmlDoc* doc);

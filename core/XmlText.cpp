@@ -22,7 +22,11 @@ QString XmlSafeText(const QString& text) {
     return out;
 }
 
-QByteArray XmlSafeUtf8(const QString& text) { return XmlSafeText(text).toUtf8(); }
+QByteArray XmlSafeUtf8(QStringView text) {
+    for (const QChar c : text)
+        if (IsXmlIllegalChar(c.unicode())) return XmlSafeText(text.toString()).toUtf8();
+    return text.toUtf8();
+}
 
 QString XmlOriginalText(const QString& text) {
     if (!text.contains(QLatin1String("_x"))) return text;

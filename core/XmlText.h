@@ -17,6 +17,6 @@ bool IsXmlIllegalChar(char16_t c);
 // when it has none.
 QString XmlSafeText(const QString& text);
 // The same as UTF-8, ready for libxml2.
-QByteArray XmlSafeUtf8(const QString& text);
+QByteArray XmlSafeUtf8(QStringView text);
 // text with every "_xHHHH_" form of an XML-illegal character turned back into it.
 QString XmlOriginalText(const QString& text);

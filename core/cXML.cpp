@@ -33,10 +33,12 @@ xmlDocPtr newDoc() {
     return doc;
 }
 
-// Keeps a short attribute value inside its text node, in the two pointer fields a text
-// node does not use, as libxml2's own parser does under XML_PARSE_COMPACT (libxml2
+// A short attribute value is kept inside its text node, in the two pointer fields a
+// text node does not use, as libxml2's own parser does under XML_PARSE_COMPACT (libxml2
 // frees and replaces such content itself). A structure of many thousand columns holds
 // hundreds of thousands of short values; each would otherwise be a heap block of its own.
+constexpr size_t kCompactCapacity = 2 * sizeof(void*);
+
 void compactValue(xmlAttrPtr attr) {
     static_assert(offsetof(xmlNode, nsDef) == offsetof(xmlNode, properties) + sizeof(void*));
     if (!attr || !attr->children) return;
@@ -46,18 +48,75 @@ void compactValue(xmlAttrPtr attr) {
     if (text->content == inside || text->properties || text->nsDef) return;
     if (text->doc && text->doc->dict && xmlDictOwns(text->doc->dict, text->content)) return;
     const size_t length = strlen(reinterpret_cast<const char*>(text->content));
-    if (length >= 2 * sizeof(void*)) return;
+    if (length >= kCompactCapacity) return;
     xmlChar* held = text->content;
     memcpy(inside, held, length + 1);
     text->content = inside;
     xmlFree(held);
 }
 
+// A new attribute of an element that has none of that name: a short value goes straight
+// into its text node, never through a copy on the heap.
+void newProp(xmlNodePtr element, const xmlChar* name, const QByteArray& value) {
+    if (value.isEmpty()) {
+        xmlNewProp(element, name, nullptr);
+        return;
+    }
+    if (size_t(value.size()) >= kCompactCapacity) {
+        xmlNewProp(element, name, X(value));
+        return;
+    }
+    xmlAttrPtr attr = xmlNewProp(element, name, nullptr);
+    xmlNodePtr text = attr ? xmlNewDocText(element->doc, nullptr) : nullptr;
+    if (!text) return;
+    auto* inside = reinterpret_cast<xmlChar*>(&text->properties);
+    memcpy(inside, value.constData(), size_t(value.size()) + 1);
+    text->content = inside;
+    text->parent = reinterpret_cast<xmlNodePtr>(attr);
+    attr->children = attr->last = text;
+}
+
 // Sets an attribute; an empty value is stored without a text node (it reads back and
 // is written as an empty value all the same).
 void setProp(xmlNodePtr element, const QByteArray& name, const QByteArray& value) {
+    if (!xmlHasProp(element, X(name)) && !name.contains(':')) {
+        newProp(element, X(name), value);
+        return;
+    }
     compactValue(xmlSetProp(element, X(name), value.isEmpty() ? nullptr : X(value)));
 }
+
+// Text as libxml2 takes it. Printable ASCII (and tab, line feed, carriage return) is the
+// same in UTF-8 and needs no escaping, so a short text of it is copied into a buffer
+// of its own without a heap block; anything else goes through toUtf8, or XmlSafeUtf8
+// when safe is set.
+class Utf8 {
+public:
+    Utf8(QStringView text, bool safe) {
+        if (text.size() < qsizetype(sizeof m_small)) {
+            qsizetype i = 0;
+            for (; i < text.size(); ++i) {
+                const char16_t c = text[i].unicode();
+                if (c > 0x7E || (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r')) break;
+                m_small[i] = char(c);
+            }
+            if (i == text.size()) {
+                m_small[i] = '\0';
+                m_bytes = QByteArray::fromRawData(m_small, i);
+                return;
+            }
+        }
+        m_bytes = safe ? XmlSafeUtf8(text) : text.toUtf8();
+    }
+    Utf8(const Utf8&) = delete;
+    Utf8& operator=(const Utf8&) = delete;
+    // Valid while this object lives; NUL-terminated.
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    char m_small[64];
+    QByteArray m_bytes;
+};
 
 std::shared_ptr<_xmlDoc> own(xmlDocPtr doc) {
     return doc ? std::shared_ptr<_xmlDoc>(doc,
@@ -116,7 +175,16 @@ void ApplyAttributeList(_xmlNode* element, const QStringList& aAttributes) {
         if (entry.isEmpty()) continue;
         const qsizetype eq = entry.indexOf(QLatin1Char('='));
         if (eq < 0) throw RuntimeError(platform::err::SubscriptOutOfRange, QStringLiteral("Subscript out of range"));
-        setProp(element, entry.left(eq).toUtf8(), XmlSafeUtf8(entry.mid(eq + 1)));
+        const QStringView view(entry);
+        const Utf8 name(view.left(eq), false), value(view.mid(eq + 1), true);
+        setProp(element, name.bytes(), value.bytes());
+    }
+}
+
+void ApplyAttributes(_xmlNode* element, std::initializer_list<XmlAttribute> attributes) {
+    for (const XmlAttribute& a : attributes) {
+        const Utf8 value(a.value, true);
+        setProp(element, QByteArray::fromRawData(a.name, qsizetype(strlen(a.name))), value.bytes());
     }
 }
 
@@ -173,14 +241,23 @@ XmlNode cXML::InitXMLFile(const QString& sRootName, const QStringList& aAttribut
     }, XmlNode());
 }
 
-XmlNode cXML::CreateElement(const QString& sElementName, const QStringList& aAttributes) {
+template <class Apply>
+XmlNode cXML::StartElement(const QString& sElementName, Apply&& applyAttributes) {
     return bGlobal::TrapValue(QStringLiteral("CreateElement"), [&] {
         RequireDocument();
         m_current = xmlNewDocNode(m_doc.get(), nullptr, X(sElementName.toUtf8()), nullptr);
         xmlutil::keepDetached(m_doc.get(), m_current);  // freed with the document unless appended
-        ApplyAttributeList(m_current, aAttributes);
+        applyAttributes(m_current);
         return XmlNode(m_doc, m_current);
     }, XmlNode());
+}
+
+XmlNode cXML::CreateElement(const QString& sElementName, const QStringList& aAttributes) {
+    return StartElement(sElementName, [&](_xmlNode* element) { ApplyAttributeList(element, aAttributes); });
+}
+
+XmlNode cXML::NewElement(const QString& sElementName, std::initializer_list<XmlAttribute> attributes) {
+    return StartElement(sElementName, [&](_xmlNode* element) { ApplyAttributes(element, attributes); });
 }
 
 bool cXML::AppendChild(const QString& sParentNodeName, int iParentNodeNumber) {
@@ -266,7 +343,7 @@ void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
             return;
         }
         RemoveUnwantedAttributes(m_outDatabase);
-        WriteTextFileAtomic(sPXMLFileName, xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_outDoc.get())));
+        WriteFileAtomic(sPXMLFileName, xmlutil::nodeToUtf8(reinterpret_cast<xmlNodePtr>(m_outDoc.get())));
         release();
     } catch (const std::exception& e) {
         release();
@@ -334,8 +411,10 @@ void cXML::RemoveUnwantedAttributes(_xmlNode* node) {
 QString cXML::GetXMLContent() {
     return bGlobal::TrapValue(QStringLiteral("cXML.GetXMLContent"), [&] {
         RequireDocument();
-        QString body = xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_doc.get()));
-        return m_declaration ? QStringLiteral("<?xml version=\"1.0\"?>\n") + body : body;
+        // The declaration goes in ahead of the markup, so a large document is not
+        // copied once more to put it in front.
+        return xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_doc.get()),
+                                     m_declaration ? "<?xml version=\"1.0\"?>\n" : nullptr);
     }, QString());
 }
 

@@ -11,7 +11,14 @@
 
 #include <QString>
 #include <QStringList>
+#include <initializer_list>
 #include <memory>
+
+// An attribute of a new element: its name (as written in the program) and its value.
+struct XmlAttribute {
+    const char* name;
+    QString value;
+};
 
 class cXML {
 public:
@@ -24,6 +31,8 @@ public:
     bool LoadXMLFile(const QString& sXMLFileName);
     XmlNode InitXMLFile(const QString& sRootName, const QStringList& aAttributes);
     XmlNode CreateElement(const QString& sElementName, const QStringList& aAttributes = {});
+    // CreateElement for attributes already apart: nothing to split, nothing to join.
+    XmlNode NewElement(const QString& sElementName, std::initializer_list<XmlAttribute> attributes);
     bool AppendChild(const QString& sParentNodeName, int iParentNodeNumber);
     XmlNode CreateCDataElement(const QString& sCDATAContent);
     void AppendCDataElement(const QString& sNodeName, int iNodeNumber);
@@ -64,6 +73,9 @@ public:
 
 private:
     void NewDocument();
+    // Makes a new current element, its attributes set by applyAttributes(element).
+    template <class Apply>
+    XmlNode StartElement(const QString& sElementName, Apply&& applyAttributes);
     void RequireDocument() const;
     void RemoveUnwantedAttributes(_xmlNode* node);
     // False after reporting an error (a Report value that is not a number).
@@ -88,3 +100,4 @@ private:
 // Applies one attribute-list entry ("name=value") to an element; empty entries are
 // skipped and an entry without "=" raises an error.
 void ApplyAttributeList(_xmlNode* element, const QStringList& aAttributes);
+void ApplyAttributes(_xmlNode* element, std::initializer_list<XmlAttribute> attributes);

@@ -51,6 +51,16 @@ bool isTrue(const QVariant& v) {
     return v.toString().trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
 }
 
+// The position of a rowset's field, its name compared ignoring case as Fields(name)
+// compares it, for reading many rows by position; -1 (which Fields refuses as it
+// refuses an unknown name) when there is no such field.
+int fieldIndex(const RecordsetPtr& rs, const QString& name) {
+    const QStringList& names = rs->Names();
+    for (qsizetype i = 0; i < names.size(); ++i)
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
 bool atEnd(const RecordsetPtr& rs) { return !rs || rs->State() != platform::ado::adStateOpen || rs->IsBOF() || rs->IsEOF(); }
 
 qint16 next(qint16 n) {
@@ -102,9 +112,16 @@ platform::ado::RecordsetPtr openListing(platform::ado::Connection& connection, c
 
 bool cADODB::ReadsKind(int databaseType, int kind) {
     if (databaseType == dbMorvalexXML) return true;  // a structure file holds what it holds
-    const catalogue::Entry entry = catalogue::Lookup(databaseType, kind);
+    KnownEntry known{catalogue::Lookup(databaseType, kind), QString()};
+    known.type = known.entry.type();
+    return ReadsKind(databaseType, kind, known);
+}
+
+bool cADODB::ReadsKind(int databaseType, int kind, const KnownEntry& known) {
+    if (databaseType == dbMorvalexXML) return true;
+    const catalogue::Entry& entry = known.entry;
     // An entry with an empty TYPE only holds the positions of the entries after it.
-    const bool fromCatalogue = entry.exists() && !entry.type().isEmpty();
+    const bool fromCatalogue = entry.exists() && !known.type.isEmpty();
     switch (kind) {
     case catalogue::Views: return readsViews(databaseType) || (databaseType >= dbAccessXP && databaseType <= dbAccess97);
     case catalogue::Procedures: return gImportStoredProcedures && fromCatalogue && readsProcedures(databaseType);
@@ -112,6 +129,25 @@ bool cADODB::ReadsKind(int databaseType, int kind) {
     case catalogue::Indexes: return entry.exists();
     default: return true;
     }
+}
+
+QString cADODB::ItemKey(const QString& name, std::initializer_list<int> numbers) {
+    QString key = name;
+    for (const int n : numbers) {
+        key += QLatin1Char('|');
+        key += QString::number(n);
+    }
+    return key;
+}
+
+const cADODB::KnownEntry& cADODB::Known(int kind) {
+    std::optional<KnownEntry>& slot = m_known.at(size_t(kind));
+    if (!slot) {
+        slot.emplace();
+        slot->entry = catalogue::Lookup(gDatabaseType, kind);
+        slot->type = slot->entry.type();
+    }
+    return *slot;
 }
 
 cADODB::cADODB() {
@@ -144,35 +180,46 @@ XmlNode cADODB::Append(cXML& document, const QString& element, const QStringList
         if (!parent) return XmlNode();  // as AppendChild: no such parent, nothing appended
         m_parents.insert(path, parent);
     }
+    return AppendUnder(document, parent, element, attributes);
+}
+
+XmlNode cADODB::AppendUnder(cXML& document, const XmlNode& parent, const QString& element, const QStringList& attributes) {
+    if (!parent) return XmlNode();
     XmlNode created = document.CreateElement(element, attributes);
-    return created ? parent.appendChild(created) : XmlNode();
+    return created ? XmlNode(parent).appendChild(created) : XmlNode();
 }
 
-void cADODB::AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position) {
+XmlNode cADODB::AppendUnder(cXML& document, const XmlNode& parent, const QString& element,
+                            std::initializer_list<XmlAttribute> attributes) {
+    if (!parent) return XmlNode();
+    XmlNode created = document.NewElement(element, attributes);
+    return created ? XmlNode(parent).appendChild(created) : XmlNode();
+}
+
+XmlNode cADODB::AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position) {
     if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
-    Append(*oLHXML, element, attributes, parentPath, position);
-}
-
-QString cADODB::TablePath() const {
-    return ConnectionPath() + QStringLiteral("[%1]/TABLES/TABLE").arg(gConnectionIndex);
+    return Append(*oLHXML, element, attributes, parentPath, position);
 }
 
 void cADODB::AddTableFolder(const QString& element, const QString& name, int levelCode) {
+    if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
     const int t = m_table;
-    AddTreeEntry(element,
-                 {QStringLiteral("Name=") + name,
-                  QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t),
-                  QStringLiteral("RHXPath=%1").arg(levelCode) + gDecimalSymbol + QString::number(t)},
-                 TablePath(), t);
+    const XmlNode folder = AppendUnder(*oLHXML, m_tableItem, element,
+                                       {QStringLiteral("Name=") + name,
+                                        QStringLiteral("Key=") + ItemKey(name, {gGroupIndex, gConnectionIndex, t}),
+                                        QStringLiteral("RHXPath=%1").arg(levelCode) + gDecimalSymbol + QString::number(t)});
+    // A table's folder of a kind is made once, before its first item.
+    if (!m_tableFolders.contains(element)) m_tableFolders.insert(element, folder);
 }
 
 void cADODB::AddTableItem(const QString& element, const QString& folder, const QString& name, int i) {
+    if (!oLHXML) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
     const int t = m_table;
-    AddTreeEntry(element,
-                 {QStringLiteral("Name=") + name,
-                  QStringLiteral("Key=%1|%2|%3|%4|%5").arg(name).arg(gGroupIndex).arg(gConnectionIndex).arg(t).arg(i),
-                  QStringLiteral("RHXPath=DATABASE/TABLE[%1]/%2[%3]").arg(t).arg(element).arg(i)},
-                 TablePath() + QStringLiteral("[%1]/").arg(t) + folder, 0);
+    AppendUnder(*oLHXML, m_tableFolders.value(folder), element,
+                {{"Name", name},
+                 {"Key", ItemKey(name, {gGroupIndex, gConnectionIndex, t, i})},
+                 {"RHXPath", QStringLiteral("DATABASE/TABLE[") + QString::number(t) + QStringLiteral("]/") + element +
+                                 QLatin1Char('[') + QString::number(i) + QLatin1Char(']')}});
 }
 
 void cADODB::AddTablesFolder() {
@@ -185,23 +232,31 @@ void cADODB::AddTablesFolder() {
 
 void cADODB::AddTable(const QString& name, const QString& created) {
     const int g = gGroupIndex, c = gConnectionIndex;
-    AddTreeEntry(QStringLiteral("TABLE"),
-                 {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_table),
-                  QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
-                 ConnectionPath() + QStringLiteral("[%1]/TABLES").arg(c), 0);
-    AddStructureElement(QStringLiteral("TABLE"),
-                        {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created, QStringLiteral("Report=1"),
-                         QStringLiteral("Migrate=0")},
-                        QStringLiteral("DATABASE"), 0);
+    m_tableFolders.clear();
+    m_tableItem = AddTreeEntry(QStringLiteral("TABLE"),
+                               {QStringLiteral("Name=") + name, QStringLiteral("Key=") + ItemKey(name, {g, c, m_table}),
+                                QStringLiteral("RHXPath=DATABASE/TABLE[%1]").arg(m_table), QStringLiteral("CreatedOn=") + created},
+                               ConnectionPath() + QStringLiteral("[%1]/TABLES").arg(c), 0);
+    m_tableElement = AddStructureElement(QStringLiteral("TABLE"),
+                                         {QStringLiteral("Name=") + name, QStringLiteral("CreatedOn=") + created,
+                                          QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
+                                         QStringLiteral("DATABASE"), 0);
 }
 
-void cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
-                                 int position) {
-    Append(*oStructureXML, element, attributes, parentPath, position);
+XmlNode cADODB::AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath,
+                                    int position) {
+    return Append(*oStructureXML, element, attributes, parentPath, position);
+}
+
+XmlNode cADODB::AddTableElement(const QString& element, std::initializer_list<XmlAttribute> attributes) {
+    return AppendUnder(*oStructureXML, m_tableElement, element, attributes);
 }
 
 void cADODB::AddScript(const QString& ownerPath, int position, const QString& script) {
-    XmlNode holder = Append(*oStructureXML, QStringLiteral("SQLSCRIPT"), {}, ownerPath, position);
+    AddScriptTo(Append(*oStructureXML, QStringLiteral("SQLSCRIPT"), {}, ownerPath, position), script);
+}
+
+void cADODB::AddScriptTo(XmlNode holder, const QString& script) {
     if (!holder) throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
     holder.appendChild(oStructureXML->CreateCDataElement(script));
 }
@@ -302,9 +357,15 @@ bool cADODB::GenerateXML() {
             reader.m_connection.ReleaseSchemaCache();
             reader.m_objects.clear();
             reader.m_parents.clear();
+            reader.m_tableElement = reader.m_tableItem = XmlNode();
+            reader.m_tableFolders.clear();
+            reader.m_known = {};
+            reader.m_primaryKeys = {};
         }
     } release{*this};
     m_parents.clear();
+    m_known = {};
+    m_primaryKeys = {};
     return TrapValue(QStringLiteral("GenerateXML"), [&] {
         if (gConnectionString != QLatin1String("XML")) {
             if (m_connection.State() != platform::ado::adStateOpen) return false;
@@ -385,10 +446,11 @@ void cADODB::GenerateTablesXML() {
             GenerateAccessTables();
             return;
         }
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Tables);
+        const KnownEntry& known = Known(catalogue::Tables);
+        const catalogue::Entry& entry = known.entry;
         if (entry.exists() && !entry.hasType()) return;
         QString nameField = QStringLiteral("TABLE_NAME"), createdField = QStringLiteral("DATE_CREATED");
-        const bool fallback = !entry.exists() || entry.type().toUpper() == QLatin1String("ADO");
+        const bool fallback = !entry.exists() || known.type.toUpper() == QLatin1String("ADO");
         if (!fallback) {
             nameField = entry.column(1);
             createdField = entry.column(2);
@@ -417,32 +479,35 @@ void cADODB::GenerateTablesXML() {
 }
 
 void cADODB::ReadColumns(const QString& tableName) {
-    const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Columns);
+    const KnownEntry& known = Known(catalogue::Columns);
+    const catalogue::Entry& entry = known.entry;
     QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("COLUMN_NAME"), QStringLiteral("ORDINAL_POSITION"),
                           QStringLiteral("COLUMN_DEFAULT"), QStringLiteral("IS_NULLABLE"), QStringLiteral("DATA_TYPE"),
                           QStringLiteral("CHARACTER_MAXIMUM_LENGTH"), QStringLiteral("NUMERIC_PRECISION"),
                           QStringLiteral("DATETIME_PRECISION")};
-    const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+    const bool fallback = !entry.exists() || known.type == QLatin1String("ADO");
     if (!fallback) fields = entry.columns(int(fields.size()));
     const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Columns, fallback, platform::ado::adSchemaColumns,
                                         ObjectRestriction(tableName, 2), tableName);
     if (atEnd(rs)) return;
+    std::array<int, 9> at{};
+    for (size_t f = 0; f < at.size(); ++f) at[f] = fieldIndex(rs, fields[qsizetype(f)]);
+    const int typeNameAt = fallback ? fieldIndex(rs, QStringLiteral("TYPE_NAME")) : -1;
     for (; !rs->IsEOF(); rs->MoveNext()) {
-        const QString column = text(rs->Fields(fields[1]));
+        const QString column = text(rs->Fields(at[1]));
         m_columnLength = 0;
         qint32 characterLength = 0, datetimePrecision = 0, numericPrecision = 0;
-        const QVariant vChar = rs->Fields(fields[6]), vDate = rs->Fields(fields[8]), vNum = rs->Fields(fields[7]);
+        const QVariant vChar = rs->Fields(at[6]), vDate = rs->Fields(at[8]), vNum = rs->Fields(at[7]);
         if (!vChar.isNull()) m_columnLength = characterLength = vChar.toInt();
         else if (!vDate.isNull()) m_columnLength = datetimePrecision = vDate.toInt();
         else if (!vNum.isNull()) m_columnLength = numericPrecision = vNum.toInt();
 
-        const QVariant vType = rs->Fields(fields[5]);
+        const QVariant vType = rs->Fields(at[5]);
         double code = 0;
         // The rowset's type code stands for a family of types; where the engine names
         // the column's own type (timestamptz, an enum, a domain, a declared type) that
         // name is the one documented.
-        QString dataType = fallback && rs->HasField(QStringLiteral("TYPE_NAME")) ? text(rs->Fields(QStringLiteral("TYPE_NAME")))
-                                                                                : QString();
+        QString dataType = typeNameAt >= 0 ? text(rs->Fields(typeNameAt)) : QString();
         if (dataType.isEmpty()) {
             if (IsNumber(text(vType)) && numeric(vType, &code))
                 dataType = GetFieldType(qint32(code), characterLength, datetimePrecision, numericPrecision);
@@ -450,8 +515,8 @@ void cADODB::ReadColumns(const QString& tableName) {
                 dataType = text(vType);
         }
 
-        const QString columnDefault = text(rs->Fields(fields[3]));
-        const QVariant vNull = rs->Fields(fields[4]);
+        const QString columnDefault = text(rs->Fields(at[3]));
+        const QVariant vNull = rs->Fields(at[4]);
         double nullable = 0;
         QString nullAllowed;
         if (numeric(vNull, &nullable))
@@ -464,28 +529,34 @@ void cADODB::ReadColumns(const QString& tableName) {
         if (m_cancel) return;
         const QString check = text(GetCheckConstraints(tableName, column));
         if (m_cancel) return;
-        AddStructureElement(QStringLiteral("COLUMN"),
-                            {QStringLiteral("Name=") + column, QStringLiteral("Datatype=") + dataType,
-                             QStringLiteral("Length=%1").arg(m_columnLength),
-                             QStringLiteral("Ordinal_Position=") + text(rs->Fields(fields[2])),
-                             QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
-                             QStringLiteral("Check_Constraint=") + check, QStringLiteral("Primary_Key=") + primaryKey},
-                            QStringLiteral("DATABASE/TABLE"), m_table);
+        AddTableElement(QStringLiteral("COLUMN"),
+                        {{"Name", column}, {"Datatype", dataType}, {"Length", QString::number(m_columnLength)},
+                         {"Ordinal_Position", text(rs->Fields(at[2]))}, {"Column_Default", columnDefault},
+                         {"Null_Allowed", nullAllowed}, {"Check_Constraint", check}, {"Primary_Key", primaryKey}});
     }
 }
 
 QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnName) {
     return TrapValue(QStringLiteral("GetPrimaryKey"), [&] {
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::PrimaryKeys);
+        const KnownEntry& known = Known(catalogue::PrimaryKeys);
+        const catalogue::Entry& entry = known.entry;
         QString columnField = QStringLiteral("COLUMN_NAME"), keyField = QStringLiteral("PK_NAME");
-        const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+        const bool fallback = !entry.exists() || known.type == QLatin1String("ADO");
         if (!fallback) {
             const QStringList names = entry.columns(3);
             columnField = names[1];
             keyField = names[2];
         }
-        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::PrimaryKeys, fallback, platform::ado::adSchemaPrimaryKeys,
-                                            ObjectRestriction(sTableName, 2), sTableName);
+        // One listing per table serves all its columns.
+        if (!m_primaryKeys.rows || m_primaryKeys.table != sTableName) {
+            m_primaryKeys.rows.reset();
+            m_primaryKeys.rows = openListing(m_connection, entry, catalogue::PrimaryKeys, fallback,
+                                             platform::ado::adSchemaPrimaryKeys, ObjectRestriction(sTableName, 2), sTableName);
+            m_primaryKeys.table = sTableName;
+        } else if (m_primaryKeys.rows->State() == platform::ado::adStateOpen) {
+            m_primaryKeys.rows->MoveFirst();
+        }
+        const RecordsetPtr rs = m_primaryKeys.rows;
         QString result;
         if (atEnd(rs)) return result;
         for (; !rs->IsEOF(); rs->MoveNext()) {
@@ -534,9 +605,10 @@ QString cADODB::GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH
 
 void cADODB::GenerateIndexXML(const QString& sTableName) {
     Trap(QStringLiteral("GenerateIndexXML"), [&] {
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Indexes);
+        const KnownEntry& known = Known(catalogue::Indexes);
+        const catalogue::Entry& entry = known.entry;
         if (!entry.exists()) return;
-        const bool fallback = entry.type() == QLatin1String("ADO");
+        const bool fallback = known.type == QLatin1String("ADO");
         QString nameField = QStringLiteral("INDEX_NAME"), columnField = QStringLiteral("COLUMN_NAME"), descriptionField;
         if (!fallback) {
             const QStringList names = entry.columns(3);
@@ -547,9 +619,9 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
         const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Indexes, fallback, platform::ado::adSchemaIndexes,
                                             ObjectRestriction(sTableName, 4), sTableName);
         if (atEnd(rs)) return;
-        const int t = m_table;
         qint16 i = 0;
         QString previous;
+        XmlNode written;  // the INDEX element of the previous row's index
         for (; !rs->IsEOF(); rs->MoveNext()) {
             if (i == 0 && previous.isEmpty()) AddTableFolder(QStringLiteral("INDEXES"), QStringLiteral("Indexes"), 5);
             const QString indexName = text(rs->Fields(nameField));
@@ -567,7 +639,6 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
                 // A further column of the index just written (the schema rowset gives one
                 // row per indexed column): add it to the element's column list.
                 if (fallback && i > 0) {
-                    XmlNode written = oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[%1]/INDEX[%2]").arg(t).arg(i - 1));
                     if (written && !columns.isEmpty())
                         written.setAttribute(QStringLiteral("Column_Name"),
                                              written.attribute(QStringLiteral("Column_Name")) + QLatin1Char(',') + columns);
@@ -585,10 +656,9 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
                 if (isTrue(rs->Fields(QStringLiteral("CLUSTERED")))) words << QStringLiteral("Clustered");
                 description = words.join(QLatin1Char(','));
             }
-            AddStructureElement(QStringLiteral("INDEX"),
-                                {nameEntry, QStringLiteral("Column_Name=") + columns, QStringLiteral("Description=") + description,
-                                 QStringLiteral("Table_Name=") + sTableName, QStringLiteral("Report=1"), QStringLiteral("Migrate=0")},
-                                QStringLiteral("DATABASE/TABLE"), t);
+            written = AddTableElement(QStringLiteral("INDEX"),
+                                      {{"Name", indexName}, {"Column_Name", columns}, {"Description", description},
+                                       {"Table_Name", sTableName}, {"Report", QStringLiteral("1")}, {"Migrate", QStringLiteral("0")}});
             AddTableItem(QStringLiteral("INDEX"), QStringLiteral("INDEXES"), indexName, i);
             i = next(i);
         }
@@ -597,28 +667,28 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
 
 void cADODB::GenerateTriggersXML(const QString& sTableName) {
     Trap(QStringLiteral("GenerateTriggersXML"), [&] {
-        if (!ReadsKind(gDatabaseType, catalogue::Triggers)) return;
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Triggers);
+        if (!ReadsKind(gDatabaseType, catalogue::Triggers, Known(catalogue::Triggers))) return;
+        const KnownEntry& known = Known(catalogue::Triggers);
+        const catalogue::Entry& entry = known.entry;
         const QString nameField = entry.columns(6).first();
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Triggers, sTableName));
         if (atEnd(rs)) return;
-        const int t = m_table;
         qint16 i = 0;
         for (; !rs->IsEOF(); rs->MoveNext()) {
             const QString name = text(rs->Fields(nameField));
             if (i == 0) AddTableFolder(QStringLiteral("TRIGGERS"), QStringLiteral("Triggers"), 6);
             AddTableItem(QStringLiteral("TRIGGER"), QStringLiteral("TRIGGERS"), name, i);
             if (Raise(name, QStringLiteral("Trigger"), QStringLiteral("Importing"), 20, QString())) return;
-            const QStringList attributes = {QStringLiteral("Name=") + name, QStringLiteral("Table_Name=") + sTableName,
-                                            QStringLiteral("Report=1"), QStringLiteral("Migrate=0")};
-            const catalogue::Entry textEntry = catalogue::Lookup(gDatabaseType, catalogue::TriggerText);
+            const catalogue::Entry& textEntry = Known(catalogue::TriggerText).entry;
             const QString command = catalogue::BuildCommand(textEntry, catalogue::TriggerText, name);
             if (command.isEmpty()) return;
             RecordsetPtr body = execute(m_connection, command);
             const QString script = atEnd(body) ? QString()
                                                : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), true, true);
-            AddStructureElement(QStringLiteral("TRIGGER"), attributes, QStringLiteral("DATABASE/TABLE"), t);
-            AddScript(QStringLiteral("DATABASE/TABLE[%1]/TRIGGER").arg(t), i, script);
+            const XmlNode trigger = AddTableElement(QStringLiteral("TRIGGER"), {{"Name", name}, {"Table_Name", sTableName},
+                                                                                {"Report", QStringLiteral("1")},
+                                                                                {"Migrate", QStringLiteral("0")}});
+            AddScriptTo(AppendUnder(*oStructureXML, trigger, QStringLiteral("SQLSCRIPT"), {}), script);
             i = next(i);
         }
     });
@@ -635,8 +705,9 @@ void cADODB::GenerateViewsXML() {
         }
         const int type = gDatabaseType;
         if (!readsViews(type)) return;
-        const catalogue::Entry entry = catalogue::Lookup(type, catalogue::Views);
-        const bool fallback = !entry.exists() || entry.type() == QLatin1String("ADO");
+        const KnownEntry& known = Known(catalogue::Views);
+        const catalogue::Entry& entry = known.entry;
+        const bool fallback = !entry.exists() || known.type == QLatin1String("ADO");
         QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("VIEW_DEFINITION"), QStringLiteral("IS_UPDATABLE"),
                               QStringLiteral("DATE_CREATED")};
         if (!fallback) fields = entry.columns(4);
@@ -652,7 +723,7 @@ void cADODB::GenerateViewsXML() {
                              connection, c);
             if (Raise(name, QStringLiteral("View"), QStringLiteral("Importing"), 20, QString())) return;
             AddTreeEntry(QStringLiteral("VIEW"),
-                         {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(m_view),
+                         {QStringLiteral("Name=") + name, QStringLiteral("Key=") + ItemKey(name, {g, c, m_view}),
                           QStringLiteral("RHXPath=DATABASE/VIEW[%1]").arg(m_view)},
                          connection + QStringLiteral("[%1]/VIEWS").arg(c), 0);
             AddStructureElement(QStringLiteral("VIEW"),
@@ -662,8 +733,9 @@ void cADODB::GenerateViewsXML() {
                                 QStringLiteral("DATABASE"), 0);
             AddScript(QStringLiteral("DATABASE/VIEW"), m_view, brLines(text(rs->Fields(fields[1])), false, false));
 
-            const catalogue::Entry columnsEntry = catalogue::Lookup(type, catalogue::ViewColumns);
-            if (columnsEntry.exists() && !columnsEntry.type().isEmpty()) {
+            const KnownEntry& knownColumns = Known(catalogue::ViewColumns);
+            const catalogue::Entry& columnsEntry = knownColumns.entry;
+            if (columnsEntry.exists() && !knownColumns.type.isEmpty()) {
                 QString tableField = QStringLiteral("TABLE_NAME"), columnField = QStringLiteral("COLUMN_NAME");
                 if (!fallback) {
                     const QStringList names = columnsEntry.columns(3);
@@ -692,8 +764,9 @@ void cADODB::GenerateStoredProceduresXML() {
     Trap(QStringLiteral("GenerateStoredProceduresXML"), [&] {
         if (m_cancel) return;
         qint16 s = 0;
-        if (!ReadsKind(gDatabaseType, catalogue::Procedures)) return;
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::Procedures);
+        if (!ReadsKind(gDatabaseType, catalogue::Procedures, Known(catalogue::Procedures))) return;
+        const KnownEntry& known = Known(catalogue::Procedures);
+        const catalogue::Entry& entry = known.entry;
         const QStringList fields = entry.columns(4);
         RecordsetPtr rs = execute(m_connection, catalogue::BuildCommand(entry, catalogue::Procedures));
         if (atEnd(rs)) return;
@@ -715,7 +788,7 @@ void cADODB::GenerateStoredProceduresXML() {
                                             QStringLiteral("LastModified=") + text(rs->Fields(fields[3])),
                                             QStringLiteral("Type=") + text(rs->Fields(fields[1])), QStringLiteral("Report=1"),
                                             QStringLiteral("Migrate=0")};
-            const catalogue::Entry textEntry = catalogue::Lookup(gDatabaseType, catalogue::ProcedureText);
+            const catalogue::Entry& textEntry = Known(catalogue::ProcedureText).entry;
             const QString command = catalogue::BuildCommand(textEntry, catalogue::ProcedureText, name);
             if (command.isEmpty()) return;
             RecordsetPtr body = execute(m_connection, command);
@@ -723,7 +796,7 @@ void cADODB::GenerateStoredProceduresXML() {
                                                : brLines(body->GetString(QStringLiteral(" "), QString(), QString()), false, true);
             if (nameEntry != previous) {
                 AddTreeEntry(QStringLiteral("STOREDPROCEDURE"),
-                             {QStringLiteral("Name=") + name, QStringLiteral("Key=%1|%2|%3|%4").arg(name).arg(g).arg(c).arg(s),
+                             {QStringLiteral("Name=") + name, QStringLiteral("Key=") + ItemKey(name, {g, c, s}),
                               QStringLiteral("RHXPath=DATABASE/STOREDPROCEDURE[%1]").arg(s)},
                              connection + QStringLiteral("[%1]/STOREDPROCEDURES").arg(c), 0);
                 AddStructureElement(QStringLiteral("STOREDPROCEDURE"), attributes, QStringLiteral("DATABASE"), 0);
@@ -745,9 +818,10 @@ bool cADODB::IsNumber(const QString& value) {
 
 void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
     Trap(QStringLiteral("cADODB.GenerateForeignKeyElement"), [&] {
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::ForeignKeys);
+        const KnownEntry& known = Known(catalogue::ForeignKeys);
+        const catalogue::Entry& entry = known.entry;
         if (!entry.exists()) return;
-        const QString type = entry.type();
+        const QString type = known.type;
         if (Raise(QStringLiteral(" in ") + sTableName, QStringLiteral("foreign key(s)"), QStringLiteral("Checking for "), 20,
                   QStringLiteral("Foreign key(s) in ") + sTableName))
             return;
@@ -778,7 +852,6 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
             }
         }
         if (!atEnd(rs)) {
-            const int t = m_table;
             qint16 i = 0;
             for (; !rs->IsEOF(); rs->MoveNext()) {
                 const QString name = text(rs->Fields(fields[0]));
@@ -787,15 +860,11 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
                 const QString foreignKeyTable = ListedName(rs, fromRowset, fields[2], QStringLiteral("FK_TABLE_SCHEMA"));
                 if (i == 0) AddTableFolder(QStringLiteral("FOREIGNKEYS"), QStringLiteral("Foreign Keys"), 7);
                 AddTableItem(QStringLiteral("FOREIGNKEY"), QStringLiteral("FOREIGNKEYS"), name, i);
-                AddStructureElement(QStringLiteral("FOREIGNKEY"),
-                                    {QStringLiteral("Name=") + name, QStringLiteral("RelatedColumn=") + text(rs->Fields(fields[3])),
-                                     QStringLiteral("PrimaryKeyTable=") + primaryKeyTable,
-                                     QStringLiteral("ForeignKeyTable=") + foreignKeyTable,
-                                     QStringLiteral("UpdateRule=") + text(rs->Fields(fields[4])),
-                                     QStringLiteral("DeleteRule=") + text(rs->Fields(fields[5])),
-                                     QStringLiteral("PrimaryKeyColumn=") + text(rs->Fields(fields[6])), QStringLiteral("Report=1"),
-                                     QStringLiteral("Migrate=0")},
-                                    QStringLiteral("DATABASE/TABLE"), t);
+                AddTableElement(QStringLiteral("FOREIGNKEY"),
+                                {{"Name", name}, {"RelatedColumn", text(rs->Fields(fields[3]))}, {"PrimaryKeyTable", primaryKeyTable},
+                                 {"ForeignKeyTable", foreignKeyTable}, {"UpdateRule", text(rs->Fields(fields[4]))},
+                                 {"DeleteRule", text(rs->Fields(fields[5]))}, {"PrimaryKeyColumn", text(rs->Fields(fields[6]))},
+                                 {"Report", QStringLiteral("1")}, {"Migrate", QStringLiteral("0")}});
                 i = next(i);
             }
         }
@@ -810,13 +879,14 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
 
 QVariant cADODB::GetCheckConstraints(const QString& sTableName, const QString& sColumnName) {
     try {
-        const catalogue::Entry entry = catalogue::Lookup(gDatabaseType, catalogue::CheckConstraints);
+        const KnownEntry& known = Known(catalogue::CheckConstraints);
+        const catalogue::Entry& entry = known.entry;
         if (Raise(QStringLiteral(" in ") + sTableName, QStringLiteral("check constraints(s)"), QStringLiteral("Checking for "), 20,
                   QStringLiteral("Check constraint(s) in ") + sTableName))
             return QVariant();
         QString nameField = QStringLiteral("CONSTRAINT_NAME"), tableField, columnField, clauseField = QStringLiteral("CHECK_CLAUSE");
         RecordsetPtr rs;
-        if (!entry.exists() || entry.type() == QLatin1String("ADO")) {
+        if (!entry.exists() || known.type == QLatin1String("ADO")) {
             // The rowset's constraint names do not say their table and column; the
             // constraint-column-usage rowset does, where the engine gives it.
             try {

@@ -7,16 +7,21 @@
 
 #include "core/XmlNode.h"
 #include "core/bGlobal.h"
+#include "import/CatalogueQuery.h"
 #include "platform/ado/Ado.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <array>
 #include <functional>
+#include <initializer_list>
 #include <memory>
+#include <optional>
 
 class cXML;
+struct XmlAttribute;
 
 class cADODB {
 public:
@@ -97,6 +102,15 @@ private:
             onError);
     }
 
+    // The query catalogue's entry of a kind for the database type being imported, and
+    // its TYPE text: looked up once per import, as the readers ask for them per column.
+    struct KnownEntry {
+        catalogue::Entry entry;
+        QString type;
+    };
+    const KnownEntry& Known(int kind);
+    static bool ReadsKind(int databaseType, int kind, const KnownEntry& known);
+
     // Opens m_connection with m_connectionString on the calling thread; throws on failure.
     void OpenConnection();
     // Tells the user why the connection could not be opened (the window thread).
@@ -116,14 +130,25 @@ private:
     // and then held, so appending walks no path.
     XmlNode Append(cXML& document, const QString& element, const QStringList& attributes, const QString& parentPath,
                    int position);
+    // Appends a new element of document under parent and returns it (empty when parent
+    // is empty: nothing is appended).
+    XmlNode AppendUnder(cXML& document, const XmlNode& parent, const QString& element, const QStringList& attributes);
+    XmlNode AppendUnder(cXML& document, const XmlNode& parent, const QString& element,
+                        std::initializer_list<XmlAttribute> attributes);
     // Appends an element to the tree document under path at position.
-    void AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
-    void AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
+    XmlNode AddTreeEntry(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
+    XmlNode AddStructureElement(const QString& element, const QStringList& attributes, const QString& parentPath, int position);
+    // Appends an element under the structure element of the table being read.
+    XmlNode AddTableElement(const QString& element, std::initializer_list<XmlAttribute> attributes);
     void AddScript(const QString& ownerPath, int position, const QString& text);
+    // Puts text as a CDATA section into holder (a SQLSCRIPT element); throws when empty.
+    void AddScriptTo(XmlNode holder, const QString& text);
     QString ConnectionPath() const;
-    // The tree entry of the table being read, and a folder (INDEXES, TRIGGERS,
-    // FOREIGNKEYS) and its items under it.
-    QString TablePath() const;
+    // A tree entry's key: the object's name as it stands (whatever "%" it holds) and
+    // the numbers that place it, joined by "|".
+    static QString ItemKey(const QString& name, std::initializer_list<int> numbers);
+    // A folder (INDEXES, TRIGGERS, FOREIGNKEYS) under the tree item of the table being
+    // read, and an item in such a folder.
     void AddTableFolder(const QString& element, const QString& name, int levelCode);
     // The connection's TABLES folder, and a table's tree item and structure element
     // (at position t).
@@ -160,4 +185,14 @@ private:
     };
     QHash<QString, ObjectPlace> m_objects;  // document name -> where the object lives
     QHash<QString, XmlNode> m_parents;       // "path[position]" -> the element appended under
+    std::array<std::optional<KnownEntry>, catalogue::CheckConstraints + 1> m_known;
+    struct {
+        QString table;
+        platform::ado::RecordsetPtr rows;
+    } m_primaryKeys;  // the primary-key listing of the table whose columns are read
+    // The table being read: its structure element, its tree item and the folders
+    // (INDEXES, TRIGGERS, FOREIGNKEYS) made under that item so far.
+    XmlNode m_tableElement;
+    XmlNode m_tableItem;
+    QHash<QString, XmlNode> m_tableFolders;
 };

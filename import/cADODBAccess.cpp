@@ -84,13 +84,11 @@ void cADODB::GenerateAccessTables() {
                 if (m_cancel) return;
                 const QString description = propertyText(column.Property(QStringLiteral("Description")));
                 if (m_cancel) return;
-                AddStructureElement(QStringLiteral("COLUMN"),
-                                    {QStringLiteral("Name=") + column.Name, QStringLiteral("Datatype=") + dataType,
-                                     QStringLiteral("Length=%1").arg(m_columnLength), QStringLiteral("Serial_Number=%1").arg(serial),
-                                     QStringLiteral("Column_Default=") + columnDefault, QStringLiteral("Null_Allowed=") + nullAllowed,
-                                     QStringLiteral("Check_Constraint=") + check, QStringLiteral("Description=") + description,
-                                     QStringLiteral("Primary_Key=") + primaryKey},
-                                    QStringLiteral("DATABASE/TABLE"), m_table);
+                AddTableElement(QStringLiteral("COLUMN"),
+                                {{"Name", column.Name}, {"Datatype", dataType}, {"Length", QString::number(m_columnLength)},
+                                 {"Serial_Number", QString::number(serial)}, {"Column_Default", columnDefault},
+                                 {"Null_Allowed", nullAllowed}, {"Check_Constraint", check}, {"Description", description},
+                                 {"Primary_Key", primaryKey}});
             }
             GenerateIndexXML(name);
             if (m_cancel) return;
@@ -115,7 +113,7 @@ void cADODB::GenerateAccessViewsXML() {
                              connection, c);
             const QString script = QString(view.Command).replace(QLatin1Char('\n'), QLatin1Char(' '));
             AddTreeEntry(QStringLiteral("VIEW"),
-                         {QStringLiteral("Name=") + view.Name, QStringLiteral("Key=%1|%2|%3|%4").arg(view.Name).arg(g).arg(c).arg(m_view),
+                         {QStringLiteral("Name=") + view.Name, QStringLiteral("Key=") + ItemKey(view.Name, {g, c, m_view}),
                           QStringLiteral("RHXPath=DATABASE/VIEW[%1]").arg(m_view)},
                          connection + QStringLiteral("[%1]/VIEWS").arg(c), 0);
             AddStructureElement(QStringLiteral("VIEW"),

@@ -30,6 +30,18 @@ TEST_F(CXml, AttributeListsSplitAtFirstEquals) {
     EXPECT_TRUE(root.hasAttribute(QStringLiteral("Empty")));
     EXPECT_EQ(root.attribute(QStringLiteral("Empty")), QString());
     EXPECT_EQ(root.attribute(QStringLiteral("Name")), QStringLiteral("last"));
+    // Names of any length and of non-ASCII letters.
+    const QString longName = QString(70, QLatin1Char('N'));
+    XmlNode other = x.CreateElement(QStringLiteral("X"), {longName + QStringLiteral("=v"), QStringLiteral("Größe=1")});
+    EXPECT_EQ(other.attribute(longName), QStringLiteral("v"));
+    EXPECT_EQ(other.attribute(QStringLiteral("Größe")), QStringLiteral("1"));
+    // Attributes given apart are taken as they stand: "=" belongs to the value, and a
+    // name given twice keeps its first place with the last value.
+    XmlNode apart = x.NewElement(QStringLiteral("Y"), {{"Name", QStringLiteral("a=b")},
+                                                      {"Empty", QString()},
+                                                      {"Name", QStringLiteral("ä%1")}});
+    EXPECT_EQ(apart.attributes(), (QList<std::pair<QString, QString>>{{QStringLiteral("Name"), QStringLiteral("ä%1")},
+                                                                      {QStringLiteral("Empty"), QString()}}));
     EXPECT_TRUE(x.GetXMLContent().startsWith(QStringLiteral("<?xml version=\"1.0\"?>")));
     // An entry without "=" is an error, which ends the program.
     EXPECT_THROW(x.CreateElement(QStringLiteral("X"), {QStringLiteral("NoEquals")}), platform::ui::ProgramEnded);
@@ -320,11 +332,13 @@ TEST_F(CXml, HandlesIntoARemovedSubtreeStayReadable) {
 
 // Short attribute values are kept inside their text node; every way of reading,
 // changing, copying, removing and transforming them must see the same values as long
-// ones (15 and 16 bytes sit either side of the limit; "ä" is two bytes).
+// ones (15 and 16 bytes sit either side of the limit; "ä" is two bytes; texts under 64
+// characters are converted without a heap copy).
 TEST_F(CXml, ShortAndLongAttributeValuesReadChangeCopyAndTransformAlike) {
     const QStringList values = {QStringLiteral("1"), QStringLiteral("fifteen-bytes-x"), QStringLiteral("sixteen-bytes-xx"),
                                 QStringLiteral("äääääää"), QStringLiteral("ääääääää"), QStringLiteral("a<b&\"c\""),
-                                QStringLiteral("a much longer value than any pointer pair holds")};
+                                QStringLiteral("a much longer value than any pointer pair holds"), QString(63, QLatin1Char('x')),
+                                QString(64, QLatin1Char('y')), QString(62, QLatin1Char('z')) + QStringLiteral("ä")};
     cXML x;
     x.InitXMLFile(QStringLiteral("DATABASE"), {});
     for (const QString& v : values) {

@@ -12,6 +12,7 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QElapsedTimer>
 #include <gtest/gtest.h>
@@ -278,6 +279,53 @@ TEST_F(Import, OthersImportKeepsSchemasTypesChecksRulesAndNames) {
         ExpectGolden(NormalizedStructure(), QString::fromUtf8(e.golden));
         EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
     }
+}
+
+// Names go into the tree's keys as the database spells them, "%1" and all, and the
+// folders and items of every table hang under that table's own entry.
+TEST_F(Import, TreeKeysHoldNamesAsTheyStand) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString sql = dir.filePath(QStringLiteral("percent.sql"));
+    {
+        QFile f(sql);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("CREATE TABLE \"p%1q%2\" (id INTEGER PRIMARY KEY, v INTEGER);\n"
+                "CREATE INDEX \"i%1\" ON \"p%1q%2\" (v);\n"
+                "CREATE TABLE \"r%2\" (id INTEGER PRIMARY KEY, p INTEGER REFERENCES \"p%1q%2\"(id));\n"
+                "CREATE INDEX \"j%2\" ON \"r%2\" (p);\n"
+                "CREATE VIEW \"w%3\" AS SELECT v FROM \"p%1q%2\";\n");
+    }
+    gGroupIndex = 0;
+    gConnectionIndex = 1;
+    ASSERT_TRUE(RunImport(SqliteDatabase(sql), dbOthers, QStringLiteral("percent")));
+    const QString connection = QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]/DATABASECONNECTION[1]");
+    const struct {
+        const char* path;
+        const char* key;
+    } cases[] = {
+        {"/TABLES/TABLE[0]", "p%1q%2|0|1|0"},
+        {"/TABLES/TABLE[0]/INDEXES/INDEX[@Name $eq$ 'i%1']", "i%1|0|1|0|%"},
+        {"/TABLES/TABLE[1]", "r%2|0|1|1"},
+        {"/TABLES/TABLE[1]/INDEXES/INDEX[@Name $eq$ 'j%2']", "j%2|0|1|1|%"},
+        {"/TABLES/TABLE[0]/FOREIGNKEYS/FOREIGNKEY", "|0|1|0|0"},  // listed with the referenced table
+        {"/VIEWS/VIEW", "w%3|0|1|0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        const XmlNode node = oLHXML->FindNode(connection + QString::fromUtf8(c.path));
+        ASSERT_TRUE(node);
+        const QString key = node.attribute(QStringLiteral("Key")), expected = QString::fromUtf8(c.key);
+        // "%" at the end stands for the item's place in its folder; "|" at the start
+        // for a name the engine makes up.
+        if (expected.endsWith(QLatin1Char('%')))
+            EXPECT_TRUE(key.startsWith(expected.chopped(1))) << key.toStdString();
+        else if (expected.startsWith(QLatin1Char('|')))
+            EXPECT_TRUE(key.endsWith(expected)) << key.toStdString();
+        else
+            EXPECT_EQ(key.toStdString(), expected.toStdString());
+    }
+    gConnectionIndex = 0;
 }
 
 // An import through a local proxy that stops relaying mid-import, as a server or

@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <thread>
@@ -20,7 +22,7 @@
 namespace {
 
 // What the child found; 0 when every check held.
-enum ChildResult { Held = 0, Refused = 10, SecondArena = 11, SmallHeapStep = 12, LargeBlockMapped = 13 };
+enum ChildResult { Held = 0, Refused = 10, SecondArena = 11, SmallHeapStep = 12, LargeBlockMapped = 13, NoHugePageAdvice = 14 };
 
 // Counts the arenas malloc_info lists ("<heap nr=").
 int Arenas() {
@@ -37,8 +39,28 @@ int Arenas() {
     return count;
 }
 
+// Whether part of the heap carries the huge-page advice ("hg" among its VmFlags).
+// True where the kernel has no transparent huge pages: there is nothing to advise.
+bool HeapAdvisedHugePages() {
+    if (access("/sys/kernel/mm/transparent_hugepage/enabled", F_OK) != 0) return true;
+    FILE* maps = std::fopen("/proc/self/smaps", "r");
+    if (!maps) return false;
+    char line[512];
+    bool inHeap = false, advised = false;
+    while (!advised && std::fgets(line, sizeof line, maps)) {
+        const std::string text(line);
+        if (std::isxdigit(static_cast<unsigned char>(line[0])) && !std::isupper(static_cast<unsigned char>(line[0])))
+            inHeap = text.find("[heap]") != std::string::npos;  // a mapping's first line: "start-end perms ..."
+        else if (inHeap && text.rfind("VmFlags:", 0) == 0)
+            advised = text.find(" hg") != std::string::npos;
+    }
+    std::fclose(maps);
+    return advised;
+}
+
 int ChildChecks() {
     if (!platform::TuneAllocator()) return Refused;
+    if (!HeapAdvisedHugePages()) return NoHugePageAdvice;
     // A block allocated and kept on a worker thread: it must come from the one arena.
     void* kept = nullptr;
     std::thread([&kept] { kept = std::malloc(4000); }).join();
@@ -65,7 +87,7 @@ int ChildChecks() {
 
 }  // namespace
 
-TEST(AllocatorTest, OneArenaForAllThreadsAndTheHeapGrowsInLargeSteps) {
+TEST(AllocatorTest, OneArenaHugePagesAndTheHeapGrowsInLargeSteps) {
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) _exit(ChildChecks());
@@ -78,6 +100,7 @@ TEST(AllocatorTest, OneArenaForAllThreadsAndTheHeapGrowsInLargeSteps) {
     case SecondArena: FAIL() << "a worker thread's allocation opened a second arena"; break;
     case SmallHeapStep: FAIL() << "the heap grew by less than the 64 MB step"; break;
     case LargeBlockMapped: FAIL() << "an 8 MB block got a mapping of its own"; break;
+    case NoHugePageAdvice: FAIL() << "no part of the heap is advised to use huge pages"; break;
     default: FAIL() << "the child ended with " << WEXITSTATUS(status);
     }
 }

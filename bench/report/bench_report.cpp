@@ -21,6 +21,7 @@
 
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "platform/Allocator.h"
 #include "reports/WordReport.h"
 #include "reports/bXMLSupport.h"
 
@@ -33,6 +34,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <fcntl.h>
 #include <spawn.h>
@@ -167,6 +169,9 @@ int WriteReport(const QString& mode, const QString& input, const QString& out, i
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A measured report child runs with the allocator the program sets at start.
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--case") == 0) platform::TuneAllocator();
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments();
     auto option = [&](const QString& name, const QString& fallback) {

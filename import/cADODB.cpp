@@ -51,16 +51,6 @@ bool isTrue(const QVariant& v) {
     return v.toString().trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
 }
 
-// The position of a rowset's field, its name compared ignoring case as Fields(name)
-// compares it, for reading many rows by position; -1 (which Fields refuses as it
-// refuses an unknown name) when there is no such field.
-int fieldIndex(const RecordsetPtr& rs, const QString& name) {
-    const QStringList& names = rs->Names();
-    for (qsizetype i = 0; i < names.size(); ++i)
-        if (names[i].compare(name, Qt::CaseInsensitive) == 0) return int(i);
-    return -1;
-}
-
 bool atEnd(const RecordsetPtr& rs) { return !rs || rs->State() != platform::ado::adStateOpen || rs->IsBOF() || rs->IsEOF(); }
 
 qint16 next(qint16 n) {
@@ -491,8 +481,8 @@ void cADODB::ReadColumns(const QString& tableName) {
                                         ObjectRestriction(tableName, 2), tableName);
     if (atEnd(rs)) return;
     std::array<int, 9> at{};
-    for (size_t f = 0; f < at.size(); ++f) at[f] = fieldIndex(rs, fields[qsizetype(f)]);
-    const int typeNameAt = fallback ? fieldIndex(rs, QStringLiteral("TYPE_NAME")) : -1;
+    for (size_t f = 0; f < at.size(); ++f) at[f] = rs->FieldIndex(fields[qsizetype(f)]);
+    const int typeNameAt = fallback ? rs->FieldIndex(QStringLiteral("TYPE_NAME")) : -1;
     for (; !rs->IsEOF(); rs->MoveNext()) {
         const QString column = text(rs->Fields(at[1]));
         m_columnLength = 0;

@@ -92,6 +92,9 @@ public:
     QVariant Fields(const QString& name) const;
     QVariant Fields(int index) const;
     bool HasField(const QString& name) const;
+    // The position of the named field, compared as Fields(name) compares it, for
+    // reading many rows by position; -1 when there is no such field.
+    int FieldIndex(const QString& name) const;
 
     // The rows from the current one to the end as text: fields joined by
     // columnDelimiter, each row followed by rowDelimiter, Null as nullExpr. Moves to
@@ -105,7 +108,6 @@ public:
     const QStringList& Names() const { return m_names; }
 
 private:
-    int indexOf(const QString& name) const;
     qsizetype count() const { return m_packed ? m_picked.size() : m_rows.size(); }
     // Value 'column' of row 'row'; Null past the row's end.
     QVariant value(qsizetype row, int column) const;

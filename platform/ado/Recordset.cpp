@@ -113,7 +113,7 @@ int Recordset::FieldType(int index) const {
     return m_types[index];
 }
 
-int Recordset::indexOf(const QString& name) const {
+int Recordset::FieldIndex(const QString& name) const {
     // Names of another length never match (case folding maps one UTF-16 unit to one),
     // and callers mostly spell a field as the recordset does, so the case-blind
     // comparison runs only after those cheap tests.
@@ -124,11 +124,11 @@ int Recordset::indexOf(const QString& name) const {
     return -1;
 }
 
-bool Recordset::HasField(const QString& name) const { return indexOf(name) >= 0; }
+bool Recordset::HasField(const QString& name) const { return FieldIndex(name) >= 0; }
 
 QVariant Recordset::Fields(const QString& name) const {
     if (!m_open) throwClosed();
-    const int index = indexOf(name);
+    const int index = FieldIndex(name);
     if (index < 0)
         throw RuntimeError(adErrItemNotFound, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
     return Fields(index);

@@ -330,7 +330,7 @@ TEST_F(MapDataType, ShippedMapRowPerSourceType) {
         const char* const expected[] = {c.access, c.sqlServer, c.sqlServer65, c.oracle, c.db2};
         const char* const targets[] = {"ACCESS", "SQLSERVER", "SQLSERVER65", "ORACLE", "IBMDB2"};
         for (int t = 0; t < 5; ++t)
-            EXPECT_EQ(generator.MapDataType(type, source, QLatin1String(targets[t])), QLatin1String(expected[t]))
+            EXPECT_EQ(generator.MapDataType(type, source, QLatin1String(targets[t])), QString::fromLatin1(expected[t]))
                 << c.type << " " << c.source << " -> " << targets[t];
     }
     // The table covers every OTHERS entry of the shipped map.

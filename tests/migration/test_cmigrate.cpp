@@ -210,8 +210,7 @@ TEST_F(MapDataType, LengthsCaseAndMissingEntries) {
 // The shipped map: every list as long as the others, and the common types of each
 // product carried to every other one.
 TEST_F(MapDataType, ShippedMap) {
-    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"),
-                           testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")));
+    const QString plain = UseShippedDataTypeMap();
     cMigrate generator;
     ASSERT_TRUE(generator.DataTypeMapLoaded());
     struct Case {
@@ -232,7 +231,6 @@ TEST_F(MapDataType, ShippedMap) {
         EXPECT_EQ(generator.MapDataType(QLatin1String(c.type), QLatin1String(c.source), QLatin1String(c.target), QStringLiteral("40")),
                   QLatin1String(c.expected))
             << c.type << " " << c.source << " -> " << c.target;
-    const QString plain = DecryptText(testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")), PassPhrase(1));
     QMap<QString, int> counts;
     for (const char* key : {"ACCESS", "SQLSERVER", "SQLSERVER65", "ORACLE", "IBMDB2", "OTHERS"})
         counts[QLatin1String(key)] = int(plain.count(QStringLiteral("<%1>").arg(QLatin1String(key))) +
@@ -244,8 +242,7 @@ TEST_F(MapDataType, ShippedMap) {
 // gets for it, for every OTHERS entry of the shipped map and the source names of the
 // other keys that share a row's target names.
 TEST_F(MapDataType, ShippedMapRowPerSourceType) {
-    const QString shipped = testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd"));
-    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"), shipped);
+    const QString plain = UseShippedDataTypeMap();
     cMigrate generator;
     ASSERT_TRUE(generator.DataTypeMapLoaded());
     struct Case {
@@ -335,7 +332,7 @@ TEST_F(MapDataType, ShippedMapRowPerSourceType) {
     }
     // The table covers every OTHERS entry of the shipped map.
     static const QRegularExpression others(QStringLiteral("<OTHERS>([^<]*)</OTHERS>"));
-    for (auto it = others.globalMatch(DecryptText(shipped, PassPhrase(1))); it.hasNext();) {
+    for (auto it = others.globalMatch(plain); it.hasNext();) {
         const QString type = it.next().captured(1);
         EXPECT_TRUE(covered.contains(type.toUpper())) << qPrintable(type) << " has no case";
     }
@@ -344,8 +341,7 @@ TEST_F(MapDataType, ShippedMapRowPerSourceType) {
 // Precision and scale for the exact numeric types that take them, where the column
 // has a scale; lengths as before everywhere else.
 TEST_F(MapDataType, PrecisionAndScale) {
-    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"),
-                           testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")));
+    UseShippedDataTypeMap();
     cMigrate shipped;
     struct Case {
         const char* type;
@@ -377,8 +373,7 @@ struct Generator : MigrationTest {};
 
 // A COLUMN with a Scale gets precision and scale in every dialect's CREATE TABLE.
 TEST_F(Generator, ScaleInCreateTable) {
-    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"),
-                           testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")));
+    UseShippedDataTypeMap();
     const QString structure = QStringLiteral(
         "<DATABASE Name=\"d\"><TABLE Name=\"prices\" Migrate=\"1\">"
         "<COLUMN Name=\"amount\" Datatype=\"numeric\" Length=\"8\" Scale=\"2\" Null_Allowed=\"True\" Primary_Key=\"\"/>"

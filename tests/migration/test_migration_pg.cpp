@@ -268,8 +268,7 @@ TEST_F(MigrateToPostgres, CascadingKeyCascadesOrIsReported) {
 // column without a scale is written as before.
 TEST_F(MigrateToPostgres, PrecisionAndScaleArrive) {
     MORVALEX_REQUIRE_TEST_PG();
-    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"),
-                           testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")));
+    UseShippedDataTypeMap();
     MigrationSession session;
     MigrateAll(session, QStringLiteral(
         "<DATABASE Name=\"d\"><TABLE Name=\"prices\" Migrate=\"0\">"

@@ -1,8 +1,8 @@
 #pragma once
 // How names from a structure document are written into the DDL of each target
 // dialect. Every name that reaches a statement goes through here, so a name with
-// blanks, quotes, "]" or letters outside ASCII can never change the statement it
-// stands in.
+// blanks, quotes, "]" or letters outside ASCII, or a word the dialect reserves, can
+// never change the statement it stands in.
 
 #include <QString>
 
@@ -19,16 +19,20 @@ bool IsPlainIdentifier(const QString& name);
 QString Bracketed(const QString& name);
 // '"' name '"' with every '"' doubled.
 QString DoubleQuoted(const QString& name);
-// The name as it is when it is a plain identifier, double-quoted otherwise.
-QString BareOrQuoted(const QString& name);
+// True when the target's statements cannot take the name bare: a word the dialect
+// reserves ("order", "user", "key", ...), in any case.
+bool IsReservedWord(Target target, const QString& name);
+// The name as it is when it is a plain identifier that the target does not reserve,
+// double-quoted otherwise.
+QString BareOrQuoted(Target target, const QString& name);
 
 // A table's name in the target's statements (CREATE TABLE and every statement that
 // refers to the table afterwards).
 QString TableName(Target target, const QString& name);
-// A column's name in the target's CREATE TABLE.
+// A column's name in the target's statements: CREATE TABLE and every key and index.
 QString ColumnName(Target target, const QString& name);
 // A column list as the structure document writes it ("a,b"), for a key or an index:
-// each name trimmed, plain names as they are, others quoted for the target.
+// each name trimmed and written as ColumnName writes it.
 QString ColumnList(Target target, const QString& list);
 
 }  // namespace ddl

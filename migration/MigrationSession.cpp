@@ -75,6 +75,8 @@ void MigrationSession::Run(cMigrate& generator, const QString& destinationConnSt
                                               const QString& sourceType, const QString& name) {
         DataTypeFailed(name, description, sourceDB, targetDB, sourceType);
     };
+    generator.MigrationRuleNotCarried = [this](const QString& name, const QString& rules, const QString& targetDB,
+                                               const QString& query) { RuleNotCarried(name, rules, targetDB, query); };
     generator.SetConnectionString(destinationConnString);
     generator.SetDBXMLContent(structureXML);
     generator.ExecuteImmediately(true);
@@ -97,6 +99,7 @@ void MigrationSession::Run(cMigrate& generator, const QString& destinationConnSt
     generator.WhileMigrating = nullptr;
     generator.MigrationError = nullptr;
     generator.MigrationDataTypeError = nullptr;
+    generator.MigrationRuleNotCarried = nullptr;
 }
 
 void MigrationSession::AppendEntry(const QString& entry) {
@@ -115,6 +118,13 @@ void MigrationSession::DataTypeFailed(const QString& objectName, const QString& 
     AppendEntry(objectName + QStringLiteral(" failed to copy") + kCRLF + QStringLiteral("Error Description: ") + description +
                 kCRLF + QStringLiteral("Source Database: ") + sourceDB + kCRLF + QStringLiteral("Target Database: ") + targetDB +
                 kCRLF + QStringLiteral("Source Datatype: ") + sourceType);
+}
+
+void MigrationSession::RuleNotCarried(const QString& objectName, const QString& rules, const QString& targetDB,
+                                      const QString& query) {
+    AppendEntry(objectName + QStringLiteral(" was created without ") + rules + kCRLF +
+                QStringLiteral("Error Description: The target database cannot express this rule") + kCRLF +
+                QStringLiteral("Target Database: ") + targetDB + kCRLF + QStringLiteral("Query Executed: ") + query);
 }
 
 QString MigrationSession::ResultLine() const {

@@ -40,6 +40,9 @@ public:
     void ObjectFailed(const QString& objectName, const QString& description, const QString& query);
     void DataTypeFailed(const QString& objectName, const QString& description, const QString& sourceDB,
                         const QString& targetDB, const QString& sourceType);
+    // A foreign key created without the rules named: it stays among the created
+    // objects, and the log says what it lacks.
+    void RuleNotCarried(const QString& objectName, const QString& rules, const QString& targetDB, const QString& query);
 
     // "Database objects selected have been migrated successfully.", "Database objects
     // transferred with errors." or "None of batabase objects were migrated.".

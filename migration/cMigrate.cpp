@@ -60,6 +60,12 @@ bool WholeNumber(const QString& text, long& value) {
     return true;
 }
 
+// A map attribute that switches something on: the number 1.
+bool IsSet(const QString& flag) {
+    long value = 0;
+    return !flag.trimmed().isEmpty() && WholeNumber(flag, value) && value == 1;
+}
+
 }  // namespace
 
 QString cMigrate::Separator() { return kCRLF + QStringLiteral("Go") + kCRLF; }
@@ -94,6 +100,7 @@ bool cMigrate::LoadDataTypeMap() {
         if (!lists) return false;
         for (const XmlNode& entry : lists.childElements()) {
             m_map[entry.nodeName().toUpper()].append({entry.text(), entry.attribute(QStringLiteral("LengthAllowed")),
+                                                      entry.attribute(QStringLiteral("ScaleAllowed")),
                                                       entry.attribute(QStringLiteral("MaxLength")),
                                                       entry.attribute(QStringLiteral("MinLength"))});
         }
@@ -132,7 +139,7 @@ bool cMigrate::OpenTargetConnection() {
 // ---- the data-type map -----------------------------------------------------------------------
 
 QString cMigrate::MapDataType(const QString& sSourceType, const QString& sSourceDB, const QString& sTargetDB,
-                              const QString& sLength) {
+                              const QString& sLength, const QString& sScale) {
     const auto source = m_map.constFind(sSourceDB.toUpper());
     if (source == m_map.constEnd()) return QString();
     const QString wanted = sSourceType.toUpper();
@@ -147,9 +154,16 @@ QString cMigrate::MapDataType(const QString& sSourceType, const QString& sSource
     const MapEntry& entry = (*target)[position];
     QString result = entry.text;
 
-    long allowed = 0;
-    const bool lengthAllowed = !entry.lengthAllowed.trimmed().isEmpty() && WholeNumber(entry.lengthAllowed, allowed) && allowed == 1;
-    if (lengthAllowed) {
+    // An exact numeric type: the column's precision (its length) and scale, when it
+    // has a scale; the precision capped at MaxLength and the scale at the precision.
+    long scale = 0, precision = 0, maxPrecision = 0;
+    if (IsSet(entry.scaleAllowed) && !sScale.trimmed().isEmpty() && WholeNumber(sScale, scale) && scale >= 0 &&
+        WholeNumber(sLength, precision) && precision > 0 && WholeNumber(entry.maxLength, maxPrecision)) {
+        if (maxPrecision > 0) precision = std::min(precision, maxPrecision);
+        return result + QLatin1Char('(') + QString::number(precision) + QLatin1Char(',') +
+               QString::number(std::min(scale, precision)) + QLatin1Char(')');
+    }
+    if (IsSet(entry.lengthAllowed)) {
         long maxLength = 0, length = 0;
         // A map entry or column length that is not a number leaves the type unmatched.
         if (!WholeNumber(entry.maxLength, maxLength) || !WholeNumber(sLength, length)) return QString();
@@ -198,7 +212,8 @@ bool cMigrate::GenerateTables(Target target, const QString& sSourceDB, bool stop
             if (column.nodeName() != QLatin1String("COLUMN")) continue;
             const QString columnName = column.attribute(QStringLiteral("Name"));
             const QString datatype = column.attribute(QStringLiteral("Datatype"));
-            const QString type = MapDataType(datatype, sSourceDB, key, column.attribute(QStringLiteral("Length")));
+            const QString type = MapDataType(datatype, sSourceDB, key, column.attribute(QStringLiteral("Length")),
+                                             column.attribute(QStringLiteral("Scale")));
             if (type.isEmpty() && MigrationDataTypeError)
                 MigrationDataTypeError(message, sSourceDB, key, datatype, name + QLatin1Char('.') + columnName);
             const bool notNullable = column.attribute(QStringLiteral("Null_Allowed")).toUpper() == QLatin1String("FALSE");
@@ -304,11 +319,51 @@ void cMigrate::GenerateIndexes(Target target) {
 
 // ---- foreign keys -------------------------------------------------------------------------------
 
+namespace {
+
+// A referential action as the catalogues write it; "" for no action, the product's
+// default (NO ACTION, a rule code, nothing).
+QString RuleWord(const QString& rule) {
+    const QString word = rule.simplified().toUpper();
+    for (const char* action : {"CASCADE", "SET NULL", "SET DEFAULT", "RESTRICT"})
+        if (word == QLatin1String(action)) return word;
+    return QString();
+}
+
+// The actions the target's foreign-key statement takes after ON UPDATE or ON DELETE.
+bool TakesRule(Target target, bool onDelete, const QString& word) {
+    switch (target) {
+    case Target::Access:
+    case Target::SqlServer: return word == QLatin1String("CASCADE");
+    case Target::Oracle: return onDelete && (word == QLatin1String("CASCADE") || word == QLatin1String("SET NULL"));
+    case Target::Db2:
+        return word == QLatin1String("RESTRICT") ||
+               (onDelete && (word == QLatin1String("CASCADE") || word == QLatin1String("SET NULL")));
+    default: return false;
+    }
+}
+
+// Appends to clause each rule the target can write and to dropped each one it cannot.
+// RESTRICT needs no words where the dialect has none for it: a key without a rule
+// refuses the change as well.
+void ReferentialActions(Target target, const QString& updateRule, const QString& deleteRule, QString& clause,
+                        QStringList& dropped) {
+    for (const bool onDelete : {false, true}) {
+        const QString word = RuleWord(onDelete ? deleteRule : updateRule);
+        if (word.isEmpty()) continue;
+        const QString action = (onDelete ? QStringLiteral("ON DELETE ") : QStringLiteral("ON UPDATE ")) + word;
+        if (TakesRule(target, onDelete, word)) clause += QLatin1Char(' ') + action;
+        else if (word != QLatin1String("RESTRICT")) dropped << action;
+    }
+}
+
+}  // namespace
+
 void cMigrate::GenerateForeignKeys(Target target) {
     // A foreign key over several columns is written as one element per column pair,
-    // each with the key's name and tables: they make one constraint.
+    // each with the key's name, tables and rules: they make one constraint.
     struct ForeignKey {
-        QString name, foreignKeyTable, primaryKeyTable;
+        QString name, foreignKeyTable, primaryKeyTable, updateRule, deleteRule;
         QStringList related, referenced;
     };
     QList<ForeignKey> keys;
@@ -322,7 +377,8 @@ void cMigrate::GenerateForeignKeys(Target target) {
         auto found = byIdentity.constFind(identity);
         if (found == byIdentity.constEnd()) {
             found = byIdentity.insert(identity, keys.size());
-            keys.append({name, fkTable, pkTable, {}, {}});
+            keys.append({name, fkTable, pkTable, element.attribute(QStringLiteral("UpdateRule")),
+                         element.attribute(QStringLiteral("DeleteRule")), {}, {}});
         }
         keys[*found].related << element.attribute(QStringLiteral("RelatedColumn"));
         keys[*found].referenced << element.attribute(QStringLiteral("PrimaryKeyColumn"));
@@ -332,12 +388,16 @@ void cMigrate::GenerateForeignKeys(Target target) {
         RaiseWhile(key.name, QStringLiteral("Foreign Key"), sStatusWorking);
         QString newName = NewObjectName(QStringLiteral("FK_"));
         if (target != Target::SqlServer65) newName = ddl::DoubleQuoted(newName);
+        QString actions;
+        QStringList dropped;
+        ReferentialActions(target, key.updateRule, key.deleteRule, actions, dropped);
         const QString statement = QStringLiteral("Alter table ") + ddl::TableName(target, key.foreignKeyTable) +
                                   QStringLiteral(" ADD CONSTRAINT ") + newName + QStringLiteral(" FOREIGN KEY (") +
                                   ddl::ColumnList(target, key.related.join(QLatin1Char(','))) + QStringLiteral(") References ") +
                                   ddl::TableName(target, key.primaryKeyTable) + QLatin1Char('(') +
-                                  ddl::ColumnList(target, key.referenced.join(QLatin1Char(','))) + QLatin1Char(')');
-        Run(statement, key.name);
+                                  ddl::ColumnList(target, key.referenced.join(QLatin1Char(','))) + QLatin1Char(')') + actions;
+        if (Run(statement, key.name) && !dropped.isEmpty() && MigrationRuleNotCarried)
+            MigrationRuleNotCarried(key.name, dropped.join(QStringLiteral(" and ")), KeyOf(target), statement);
         AddToScript(statement);
         RaiseWhile(key.name, QStringLiteral("Foreign Key"), sStatusDone);
         ++lObjectsMigrated;

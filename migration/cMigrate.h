@@ -4,11 +4,12 @@
 // chosen objects carry Migrate="1" and the target's engine key; one Generate...Tables
 // call then opens its own connection to the target, creates the marked tables in the
 // target's dialect (column types through the data-type map DataTypes.mxd), then the
-// marked primary keys and indexes, then the marked foreign keys. With
+// marked primary keys and indexes, then the marked foreign keys with the referential
+// actions the target's dialect can express. With
 // ExecuteImmediately each statement runs on the target as soon as it is built; every
 // statement is added to the script AllQueries, followed by a separator line "Go".
 //
-// Progress and failures are reported through the three event members below, which
+// Progress and failures are reported through the four event members below, which
 // the caller sets before calling a generator; they are called synchronously on the
 // calling thread. Nothing here shows a dialog.
 //
@@ -42,6 +43,12 @@ public:
     std::function<void(const QString& sDescription, const QString& SourceDBType, const QString& TargetDBType,
                        const QString& SourceDataType, const QString& ObjectName)>
         MigrationDataTypeError;
+    // A foreign key created without a referential action of the source that the
+    // target's statements cannot express. Rules names them ("ON DELETE CASCADE", joined
+    // by " and "); QueryExecuted is the statement that created the key.
+    std::function<void(const QString& ObjectName, const QString& Rules, const QString& TargetDBType,
+                       const QString& QueryExecuted)>
+        MigrationRuleNotCarried;
 
     // Loads the data-type map from AppPath()/DataTypes.mxd.
     cMigrate();
@@ -70,9 +77,11 @@ public:
     bool ExecuteAll(const QString& sExecuteQuery);
 
     // The target type for a source type, with the column's length appended where the
-    // map allows one; "" when the map has none. Column length from sLength ("" = 0).
+    // map allows one, or its precision (sLength) and scale where the map allows them
+    // and the column has a scale; "" when the map has none. Column length from sLength
+    // ("" = 0), scale from sScale ("" = none).
     QString MapDataType(const QString& sSourceType, const QString& sSourceDB, const QString& sTargetDB,
-                        const QString& sLength = QString());
+                        const QString& sLength = QString(), const QString& sScale = QString());
     // True when the data-type map was read and deciphered.
     bool DataTypeMapLoaded() const { return m_mapLoaded; }
 
@@ -83,6 +92,7 @@ private:
     struct MapEntry {
         QString text;
         QString lengthAllowed;
+        QString scaleAllowed;
         QString maxLength;
         QString minLength;
     };

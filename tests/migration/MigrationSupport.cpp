@@ -22,6 +22,12 @@ void WriteDataTypeMap(const QString& xml) {
     testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"), EncryptText(xml, PassPhrase(1)));
 }
 
+QString UseShippedDataTypeMap() {
+    const QString shipped = testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd"));
+    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"), shipped);
+    return DecryptText(shipped, PassPhrase(1));
+}
+
 QStringList Statements(const QString& script) {
     static const QRegularExpression digits(QStringLiteral("\\b(IX|FK)_\\d+"));
     QStringList out;

@@ -23,6 +23,8 @@ extern const char* const kTestMap;
 
 // Enciphers map text with pass phrase 1 into the application folder's DataTypes.mxd.
 void WriteDataTypeMap(const QString& xml);
+// Puts the map the program ships in the application folder; returns its plain text.
+QString UseShippedDataTypeMap();
 
 // The statements of a script (AllQueries), the digits of generated names replaced by
 // "#" ("IX_#", "FK_#").

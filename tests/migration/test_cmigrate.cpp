@@ -95,10 +95,10 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"Access", &cMigrate::GenerateAccessTables,
                     {R"(Create Table [Orders]([ID] LONG,[Name] TEXT(50) NOT NULL))",
                      R"(Create Table [Order Lines]([Line No] LONG NOT NULL,[Order ID] LONG))",
-                     R"(Alter table [Orders] ADD CONSTRAINT "IX_#" PRIMARY KEY (ID))",
-                     R"(Create  INDEX [IX_#] on [Orders](Name))",
+                     R"(Alter table [Orders] ADD CONSTRAINT "IX_#" PRIMARY KEY ([ID]))",
+                     R"(Create  INDEX [IX_#] on [Orders]([Name]))",
                      R"(Create UNIQUE  INDEX [IX_#] on [Order Lines]([Order ID],[Line No]))",
-                     R"(Alter table [Order Lines] ADD CONSTRAINT "FK_#" FOREIGN KEY ([Order ID]) References [Orders](ID))"}},
+                     R"(Alter table [Order Lines] ADD CONSTRAINT "FK_#" FOREIGN KEY ([Order ID]) References [Orders]([ID]))"}},
         DialectCase{"Oracle", &cMigrate::GenerateOracleTables,
                     {R"(Create Table Orders(ID NUMBER(10),Name VARCHAR2(50)))",
                      R"(Create Table "Order Lines"("Line No" NUMBER(10),"Order ID" NUMBER(10)))",
@@ -136,8 +136,39 @@ TEST(MigrationNames, QuotingPerDialect) {
         EXPECT_EQ(TableName(c.target, c.name), c.table) << qPrintable(c.name);
         EXPECT_EQ(ColumnName(c.target, c.name), c.column) << qPrintable(c.name);
     }
-    EXPECT_EQ(ColumnList(Target::Access, QStringLiteral("a, b c,d]")), QStringLiteral("a,[b c],[d]]]"));
+    EXPECT_EQ(ColumnList(Target::Access, QStringLiteral("a, b c,d]")), QStringLiteral("[a],[b c],[d]]]"));
     EXPECT_EQ(ColumnList(Target::SqlServer65, QStringLiteral("a,Go\"")), QStringLiteral("a,\"Go\"\"\""));
+}
+
+// A name the dialect reserves is quoted like any other name that is not plain, in
+// tables, columns and column lists alike; a word another dialect reserves stays bare.
+TEST(MigrationNames, ReservedWordsPerDialect) {
+    using namespace ddl;
+    struct Case {
+        Target target;
+        const char* name;
+        const char* written;  // as a column, and as a table where the dialect does not quote every table
+    } cases[] = {
+        {Target::SqlServer65, "order", "\"order\""}, {Target::SqlServer65, "User", "\"User\""},
+        {Target::SqlServer65, "key", "\"key\""},     {Target::SqlServer65, "date", "date"},
+        {Target::SqlServer65, "orders", "orders"},   {Target::SqlServer65, "file", "\"file\""},
+        {Target::SqlServer, "KEY", "\"KEY\""},       {Target::SqlServer, "percent", "\"percent\""},
+        {Target::SqlServer, "date", "date"},         {Target::Oracle, "date", "\"date\""},
+        {Target::Oracle, "user", "\"user\""},        {Target::Oracle, "Number", "\"Number\""},
+        {Target::Oracle, "order", "\"order\""},      {Target::Oracle, "key", "key"},
+        {Target::Db2, "order", "\"order\""},         {Target::Db2, "key", "\"key\""},
+        {Target::Db2, "user", "\"user\""},           {Target::Db2, "date", "date"},
+        {Target::Access, "order", "[order]"},        {Target::Access, "key", "[key]"},
+    };
+    for (const Case& c : cases) {
+        const QString name = QLatin1String(c.name), written = QLatin1String(c.written);
+        EXPECT_EQ(ColumnName(c.target, name), written) << c.name << " " << int(c.target);
+        EXPECT_EQ(ColumnList(c.target, QStringLiteral(" id , ") + name), ColumnName(c.target, QStringLiteral("id")) + QLatin1Char(',') + written)
+            << c.name << " " << int(c.target);
+        if (c.target != Target::SqlServer) {
+            EXPECT_EQ(TableName(c.target, name), written) << c.name << " " << int(c.target);
+        }
+    }
 }
 
 struct MapDataType : MigrationTest {};
@@ -179,8 +210,7 @@ TEST_F(MapDataType, LengthsCaseAndMissingEntries) {
 // The shipped map: every list as long as the others, and the common types of each
 // product carried to every other one.
 TEST_F(MapDataType, ShippedMap) {
-    testsupport::WriteFile(AppPath() + QStringLiteral("/DataTypes.mxd"),
-                           testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")));
+    const QString plain = UseShippedDataTypeMap();
     cMigrate generator;
     ASSERT_TRUE(generator.DataTypeMapLoaded());
     struct Case {
@@ -201,7 +231,6 @@ TEST_F(MapDataType, ShippedMap) {
         EXPECT_EQ(generator.MapDataType(QLatin1String(c.type), QLatin1String(c.source), QLatin1String(c.target), QStringLiteral("40")),
                   QLatin1String(c.expected))
             << c.type << " " << c.source << " -> " << c.target;
-    const QString plain = DecryptText(testsupport::ReadFile(QStringLiteral(MORVALEX_RESOURCE_DIR "/DataTypes.mxd")), PassPhrase(1));
     QMap<QString, int> counts;
     for (const char* key : {"ACCESS", "SQLSERVER", "SQLSERVER65", "ORACLE", "IBMDB2", "OTHERS"})
         counts[QLatin1String(key)] = int(plain.count(QStringLiteral("<%1>").arg(QLatin1String(key))) +
@@ -209,7 +238,236 @@ TEST_F(MapDataType, ShippedMap) {
     for (auto it = counts.cbegin(); it != counts.cend(); ++it) EXPECT_EQ(it.value(), counts.first()) << qPrintable(it.key());
 }
 
+// Every type a source key names finds the row of its own family: what each dialect
+// gets for it, for every OTHERS entry of the shipped map and the source names of the
+// other keys that share a row's target names.
+TEST_F(MapDataType, ShippedMapRowPerSourceType) {
+    const QString plain = UseShippedDataTypeMap();
+    cMigrate generator;
+    ASSERT_TRUE(generator.DataTypeMapLoaded());
+    struct Case {
+        const char* source;
+        const char* type;
+        const char* access;
+        const char* sqlServer;
+        const char* sqlServer65;
+        const char* oracle;
+        const char* db2;
+    } cases[] = {
+        {"OTHERS", "varchar", "TEXT", "varchar", "varchar", "VARCHAR2", "VARCHAR"},
+        {"OTHERS", "character varying", "TEXT", "varchar", "varchar", "VARCHAR2", "VARCHAR"},
+        {"OTHERS", "char", "TEXT", "char", "char", "CHAR", "CHAR"},
+        {"OTHERS", "character", "TEXT", "char", "char", "CHAR", "CHAR"},
+        {"OTHERS", "bpchar", "TEXT", "char", "char", "CHAR", "CHAR"},
+        {"OTHERS", "nvarchar", "TEXT", "nvarchar", "varchar", "NVARCHAR2", "VARGRAPHIC"},
+        {"OTHERS", "wvarchar", "TEXT", "nvarchar", "varchar", "NVARCHAR2", "VARGRAPHIC"},
+        {"OTHERS", "nchar", "TEXT", "nchar", "char", "NCHAR", "GRAPHIC"},
+        {"OTHERS", "text", "MEMO", "text", "text", "CLOB", "CLOB"},
+        {"OTHERS", "longvarchar", "MEMO", "text", "text", "CLOB", "CLOB"},
+        {"OTHERS", "json", "MEMO", "text", "text", "CLOB", "CLOB"},
+        {"OTHERS", "ntext", "MEMO", "ntext", "text", "NCLOB", "DBCLOB"},
+        {"OTHERS", "wlongvarchar", "MEMO", "ntext", "text", "NCLOB", "DBCLOB"},
+        {"OTHERS", "sql_variant", "MEMO", "sql_variant", "text", "CLOB", "CLOB"},
+        {"OTHERS", "integer", "LONG", "int", "int", "NUMBER(10)", "INTEGER"},
+        {"OTHERS", "int", "LONG", "int", "int", "NUMBER(10)", "INTEGER"},
+        {"OTHERS", "int4", "LONG", "int", "int", "NUMBER(10)", "INTEGER"},
+        {"OTHERS", "smallint", "SHORT", "smallint", "smallint", "NUMBER(5)", "SMALLINT"},
+        {"OTHERS", "int2", "SHORT", "smallint", "smallint", "NUMBER(5)", "SMALLINT"},
+        {"OTHERS", "tinyint", "BYTE", "tinyint", "tinyint", "NUMBER(3)", "SMALLINT"},
+        {"OTHERS", "bigint", "DECIMAL", "bigint", "numeric(19)", "NUMBER(19)", "BIGINT"},
+        {"OTHERS", "int8", "DECIMAL", "bigint", "numeric(19)", "NUMBER(19)", "BIGINT"},
+        {"OTHERS", "bit", "YESNO", "bit", "bit", "NUMBER(1)", "SMALLINT"},
+        {"OTHERS", "bool", "YESNO", "bit", "bit", "NUMBER(1)", "SMALLINT"},
+        {"OTHERS", "boolean", "YESNO", "bit", "bit", "NUMBER(1)", "SMALLINT"},
+        {"OTHERS", "float", "DOUBLE", "float", "float", "FLOAT", "DOUBLE"},
+        {"OTHERS", "float8", "DOUBLE", "float", "float", "FLOAT", "DOUBLE"},
+        {"OTHERS", "double precision", "DOUBLE", "float", "float", "FLOAT", "DOUBLE"},
+        {"OTHERS", "double", "DOUBLE", "float", "float", "FLOAT", "DOUBLE"},
+        {"OTHERS", "real", "SINGLE", "real", "real", "FLOAT", "REAL"},
+        {"OTHERS", "float4", "SINGLE", "real", "real", "FLOAT", "REAL"},
+        {"OTHERS", "decimal", "DECIMAL", "decimal", "decimal", "NUMBER", "DECIMAL"},
+        {"OTHERS", "numeric", "DECIMAL", "numeric", "numeric", "NUMBER", "DECIMAL"},
+        {"OTHERS", "money", "CURRENCY", "money", "money", "NUMBER(19,4)", "DECIMAL(19,4)"},
+        {"OTHERS", "smallmoney", "CURRENCY", "smallmoney", "smallmoney", "NUMBER(10,4)", "DECIMAL(10,4)"},
+        {"OTHERS", "timestamp", "DATETIME", "datetime", "datetime", "DATE", "TIMESTAMP"},
+        {"OTHERS", "timestamptz", "DATETIME", "datetime", "datetime", "DATE", "TIMESTAMP"},
+        {"OTHERS", "timestamp without time zone", "DATETIME", "datetime", "datetime", "DATE", "TIMESTAMP"},
+        {"OTHERS", "datetime", "DATETIME", "datetime", "datetime", "DATE", "TIMESTAMP"},
+        {"OTHERS", "smalldatetime", "DATETIME", "smalldatetime", "smalldatetime", "DATE", "TIMESTAMP"},
+        {"OTHERS", "date", "DATETIME", "datetime", "datetime", "DATE", "DATE"},
+        {"OTHERS", "time", "DATETIME", "datetime", "datetime", "DATE", "TIME"},
+        {"OTHERS", "timetz", "DATETIME", "datetime", "datetime", "DATE", "TIME"},
+        {"OTHERS", "binary", "BINARY", "binary", "binary", "RAW", "BLOB"},
+        {"OTHERS", "varbinary", "VARBINARY", "varbinary", "varbinary", "RAW", "BLOB"},
+        {"OTHERS", "blob", "LONGBINARY", "image", "image", "BLOB", "BLOB"},
+        {"OTHERS", "bytea", "LONGBINARY", "image", "image", "BLOB", "BLOB"},
+        {"OTHERS", "longvarbinary", "LONGBINARY", "image", "image", "BLOB", "BLOB"},
+        {"OTHERS", "uuid", "GUID", "uniqueidentifier", "char(36)", "RAW(16)", "CHAR(36)"},
+        {"OTHERS", "rowversion", "BINARY(8)", "timestamp", "timestamp", "RAW(8)", "CHAR(8) FOR BIT DATA"},
+        {"OTHERS", "name", "TEXT(128)", "sysname", "sysname", "VARCHAR2(128)", "VARCHAR(128)"},
+        // Names of the other products whose rows share target names with another row.
+        {"ACCESS", "Decimal", "DECIMAL", "decimal", "decimal", "NUMBER", "DECIMAL"},
+        {"ACCESS", "Double", "DOUBLE", "float", "float", "FLOAT", "DOUBLE"},
+        {"ACCESS", "Currency", "CURRENCY", "money", "money", "NUMBER(19,4)", "DECIMAL(19,4)"},
+        {"SQLSERVER", "datetime", "DATETIME", "datetime", "datetime", "DATE", "TIMESTAMP"},
+        {"SQLSERVER", "smalldatetime", "DATETIME", "smalldatetime", "smalldatetime", "DATE", "TIMESTAMP"},
+        {"SQLSERVER", "smallmoney", "CURRENCY", "smallmoney", "smallmoney", "NUMBER(10,4)", "DECIMAL(10,4)"},
+        {"SQLSERVER", "timestamp", "BINARY(8)", "timestamp", "timestamp", "RAW(8)", "CHAR(8) FOR BIT DATA"},
+        {"ORACLE", "NUMBER", "DECIMAL", "decimal", "decimal", "NUMBER", "DECIMAL"},
+        {"ORACLE", "DATE", "DATETIME", "datetime", "datetime", "DATE", "TIMESTAMP"},
+        {"ORACLE", "FLOAT", "DOUBLE", "float", "float", "FLOAT", "DOUBLE"},
+        {"IBMDB2", "BLOB", "LONGBINARY", "image", "image", "BLOB", "BLOB"},
+        {"IBMDB2", "SMALLINT", "SHORT", "smallint", "smallint", "NUMBER(5)", "SMALLINT"},
+        {"IBMDB2", "DATE", "DATETIME", "datetime", "datetime", "DATE", "DATE"},
+    };
+    QSet<QString> covered;
+    for (const Case& c : cases) {
+        const QString type = QLatin1String(c.type), source = QLatin1String(c.source);
+        if (source == QLatin1String("OTHERS")) covered.insert(type.toUpper());
+        const char* const expected[] = {c.access, c.sqlServer, c.sqlServer65, c.oracle, c.db2};
+        const char* const targets[] = {"ACCESS", "SQLSERVER", "SQLSERVER65", "ORACLE", "IBMDB2"};
+        for (int t = 0; t < 5; ++t)
+            EXPECT_EQ(generator.MapDataType(type, source, QLatin1String(targets[t])), QString::fromLatin1(expected[t]))
+                << c.type << " " << c.source << " -> " << targets[t];
+    }
+    // The table covers every OTHERS entry of the shipped map.
+    static const QRegularExpression others(QStringLiteral("<OTHERS>([^<]*)</OTHERS>"));
+    for (auto it = others.globalMatch(plain); it.hasNext();) {
+        const QString type = it.next().captured(1);
+        EXPECT_TRUE(covered.contains(type.toUpper())) << qPrintable(type) << " has no case";
+    }
+}
+
+// Precision and scale for the exact numeric types that take them, where the column
+// has a scale; lengths as before everywhere else.
+TEST_F(MapDataType, PrecisionAndScale) {
+    UseShippedDataTypeMap();
+    cMigrate shipped;
+    struct Case {
+        const char* type;
+        const char* target;
+        const char* length;
+        const char* scale;
+        const char* expected;
+    } cases[] = {
+        {"numeric", "SQLSERVER", "8", "2", "numeric(8,2)"},   {"numeric", "SQLSERVER65", "8", "2", "numeric(8,2)"},
+        {"numeric", "ORACLE", "8", "2", "NUMBER(8,2)"},      {"numeric", "IBMDB2", "8", "2", "DECIMAL(8,2)"},
+        {"numeric", "ACCESS", "8", "2", "DECIMAL(8,2)"},     {"decimal", "SQLSERVER", "12", "0", "decimal(12,0)"},
+        {"numeric", "SQLSERVER", "8", "", "numeric"},         // no scale: as before
+        {"numeric", "SQLSERVER", "", "2", "numeric"},         // no precision
+        {"numeric", "SQLSERVER", "60", "4", "numeric(38,4)"}, // precision capped at the type's largest
+        {"numeric", "IBMDB2", "40", "35", "DECIMAL(31,31)"},  // and the scale at the precision
+        {"numeric", "ORACLE", "8", "x", "NUMBER"},            // a scale that is not a number counts as none
+        {"money", "ORACLE", "19", "4", "NUMBER(19,4)"},       // fixed types keep their own
+        {"varchar", "SQLSERVER", "20", "2", "varchar(20)"},   // lengths as before
+        {"integer", "SQLSERVER", "10", "0", "int"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(shipped.MapDataType(QLatin1String(c.type), QStringLiteral("OTHERS"), QLatin1String(c.target), QLatin1String(c.length),
+                                      QLatin1String(c.scale)),
+                  QLatin1String(c.expected))
+            << c.type << " " << c.target << " " << c.length << "," << c.scale;
+}
+
 struct Generator : MigrationTest {};
+
+// A COLUMN with a Scale gets precision and scale in every dialect's CREATE TABLE.
+TEST_F(Generator, ScaleInCreateTable) {
+    UseShippedDataTypeMap();
+    const QString structure = QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"prices\" Migrate=\"1\">"
+        "<COLUMN Name=\"amount\" Datatype=\"numeric\" Length=\"8\" Scale=\"2\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"whole\" Datatype=\"NUMERIC\" Length=\"8\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "</TABLE></DATABASE>");
+    struct Case {
+        GeneratorFn generate;
+        const char* statement;
+    } cases[] = {
+        {&cMigrate::GenerateSQLServer65Tables, "Create Table prices(amount numeric(8,2),whole numeric)"},
+        {&cMigrate::GenerateSQLServerTables, "Create Table \"prices\"(amount numeric(8,2),whole numeric)"},
+        {&cMigrate::GenerateAccessTables, "Create Table [prices]([amount] DECIMAL(8,2),[whole] DECIMAL)"},
+        {&cMigrate::GenerateOracleTables, "Create Table prices(amount NUMBER(8,2),whole NUMBER)"},
+        {&cMigrate::GenerateDB2Tables, "Create Table prices(amount DECIMAL(8,2),whole DECIMAL)"},
+    };
+    testdb::SqliteFile target;
+    for (const Case& c : cases) {
+        cMigrate generator;
+        generator.SetConnectionString(target.connectionString());
+        generator.SetDBXMLContent(structure);
+        generator.ExecuteImmediately(false);
+        (generator.*c.generate)(QStringLiteral("OTHERS"));
+        EXPECT_EQ(Statements(generator.AllQueries()), QStringList{QLatin1String(c.statement)});
+    }
+}
+
+// Referential actions: written where the dialect's statement takes them; a rule it
+// cannot express leaves the key as it was and is reported with the key's name.
+TEST_F(Generator, ReferentialActionsPerDialect) {
+    const QString structure = QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"c\" Migrate=\"0\">"
+        "<FOREIGNKEY Name=\"fk_cascade\" RelatedColumn=\"a\" PrimaryKeyTable=\"p\" ForeignKeyTable=\"c\" UpdateRule=\"CASCADE\" DeleteRule=\"CASCADE\" PrimaryKeyColumn=\"id\" Migrate=\"1\"/>"
+        "<FOREIGNKEY Name=\"fk_null\" RelatedColumn=\"a\" PrimaryKeyTable=\"p\" ForeignKeyTable=\"c\" UpdateRule=\"NO ACTION\" DeleteRule=\"set null\" PrimaryKeyColumn=\"id\" Migrate=\"1\"/>"
+        "<FOREIGNKEY Name=\"fk_restrict\" RelatedColumn=\"a\" PrimaryKeyTable=\"p\" ForeignKeyTable=\"c\" UpdateRule=\"RESTRICT\" DeleteRule=\"RESTRICT\" PrimaryKeyColumn=\"id\" Migrate=\"1\"/>"
+        "<FOREIGNKEY Name=\"fk_default\" RelatedColumn=\"a\" PrimaryKeyTable=\"p\" ForeignKeyTable=\"c\" UpdateRule=\"SET DEFAULT\" DeleteRule=\"1\" PrimaryKeyColumn=\"id\" Migrate=\"1\"/>"
+        "</TABLE></DATABASE>");
+    struct Case {
+        const char* name;
+        GeneratorFn generate;
+        std::vector<const char*> statements;
+        std::vector<const char*> notCarried;
+    } cases[] = {
+        {"SqlServer65", &cMigrate::GenerateSQLServer65Tables,
+         {"Alter table c ADD CONSTRAINT FK_# FOREIGN KEY (a) References p(id)",
+          "Alter table c ADD CONSTRAINT FK_# FOREIGN KEY (a) References p(id)",
+          "Alter table c ADD CONSTRAINT FK_# FOREIGN KEY (a) References p(id)",
+          "Alter table c ADD CONSTRAINT FK_# FOREIGN KEY (a) References p(id)"},
+         {"fk_cascade|ON UPDATE CASCADE and ON DELETE CASCADE|SQLSERVER65", "fk_null|ON DELETE SET NULL|SQLSERVER65",
+          "fk_default|ON UPDATE SET DEFAULT|SQLSERVER65"}},
+        {"SqlServer", &cMigrate::GenerateSQLServerTables,
+         {"Alter table \"c\" ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References \"p\"(id) ON UPDATE CASCADE ON DELETE CASCADE",
+          "Alter table \"c\" ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References \"p\"(id)",
+          "Alter table \"c\" ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References \"p\"(id)",
+          "Alter table \"c\" ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References \"p\"(id)"},
+         {"fk_null|ON DELETE SET NULL|SQLSERVER", "fk_default|ON UPDATE SET DEFAULT|SQLSERVER"}},
+        {"Access", &cMigrate::GenerateAccessTables,
+         {"Alter table [c] ADD CONSTRAINT \"FK_#\" FOREIGN KEY ([a]) References [p]([id]) ON UPDATE CASCADE ON DELETE CASCADE",
+          "Alter table [c] ADD CONSTRAINT \"FK_#\" FOREIGN KEY ([a]) References [p]([id])",
+          "Alter table [c] ADD CONSTRAINT \"FK_#\" FOREIGN KEY ([a]) References [p]([id])",
+          "Alter table [c] ADD CONSTRAINT \"FK_#\" FOREIGN KEY ([a]) References [p]([id])"},
+         {"fk_null|ON DELETE SET NULL|ACCESS", "fk_default|ON UPDATE SET DEFAULT|ACCESS"}},
+        {"Oracle", &cMigrate::GenerateOracleTables,
+         {"Alter table c ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON DELETE CASCADE",
+          "Alter table c ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON DELETE SET NULL",
+          "Alter table c ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id)",
+          "Alter table c ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id)"},
+         {"fk_cascade|ON UPDATE CASCADE|ORACLE", "fk_default|ON UPDATE SET DEFAULT|ORACLE"}},
+        {"Db2", &cMigrate::GenerateDB2Tables,
+         {"Alter table c ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON DELETE CASCADE",
+          "Alter table c ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON DELETE SET NULL",
+          "Alter table c ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON UPDATE RESTRICT ON DELETE RESTRICT",
+          "Alter table c ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id)"},
+         {"fk_cascade|ON UPDATE CASCADE|IBMDB2", "fk_default|ON UPDATE SET DEFAULT|IBMDB2"}},
+    };
+    testdb::SqliteFile target;
+    for (const Case& c : cases) {
+        cMigrate generator;
+        QStringList notCarried, queries;
+        generator.MigrationRuleNotCarried = [&](const QString& name, const QString& rules, const QString& targetDB, const QString& query) {
+            notCarried << name + QLatin1Char('|') + rules + QLatin1Char('|') + targetDB;
+            queries << query;
+        };
+        generator.SetConnectionString(target.connectionString());
+        generator.SetDBXMLContent(structure);
+        generator.ExecuteImmediately(false);
+        (generator.*c.generate)(QStringLiteral("OTHERS"));
+        QStringList expectedStatements, expectedNotCarried;
+        for (const char* statement : c.statements) expectedStatements << QLatin1String(statement);
+        for (const char* entry : c.notCarried) expectedNotCarried << QLatin1String(entry);
+        EXPECT_EQ(Statements(generator.AllQueries()), expectedStatements) << c.name;
+        EXPECT_EQ(notCarried, expectedNotCarried) << c.name;
+        for (const QString& query : queries) EXPECT_TRUE(generator.AllQueries().contains(query + cMigrate::Separator())) << c.name;
+    }
+}
 
 // A damaged map: every column is reported with its table and column, and the
 // statements are still built (and rejected by the target), nothing crashes.

@@ -61,7 +61,22 @@ struct MigrateToPostgres : MigrationTest {
         session.Run(generator, target, oStructureXML->GetXMLContent(), dbSQLServer65, MigrationSession::SourceKey(dbOthers),
                     QStringLiteral("SQL Server 6.5"), {});
     }
+    // Every object of a structure text of one's own, chosen and migrated to a new target
+    // in the dialect of the destination type.
+    void MigrateAll(MigrationSession& session, const QString& structure, int destinationType = dbSQLServer65) {
+        NewTarget();
+        cXML doc;
+        ASSERT_TRUE(doc.LoadXMLContent(structure));
+        QStringList paths, names;
+        MigrationSession::AllObjects(doc, paths, names);
+        session.MarkObjects(doc, paths, names);
+        cMigrate generator;
+        session.Run(generator, target, doc.GetXMLContent(), destinationType, QStringLiteral("OTHERS"), QStringLiteral("destination"), {});
+    }
 };
+
+const QString kSuccess = QStringLiteral("Database objects selected have been migrated successfully.");
+const QString kWithErrors = QStringLiteral("Database objects transferred with errors.");
 
 TEST_F(MigrateToPostgres, TablesKeysIndexesAndForeignKeysArrive) {
     MORVALEX_REQUIRE_TEST_PG();
@@ -71,8 +86,14 @@ TEST_F(MigrateToPostgres, TablesKeysIndexesAndForeignKeysArrive) {
     MigrationSession session;
     cMigrate generator;
     Migrate(session, generator, paths, names);
-    EXPECT_EQ(session.Errors(), QString());
-    EXPECT_EQ(session.ResultLine(), QStringLiteral("Database objects selected have been migrated successfully."));
+    // The key of order_lines cascades on delete, which SQL Server 6.5 cannot say: the
+    // key is created without it and the log says so.
+    const QStringList log = session.Errors().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(log.size(), 4) << qPrintable(session.Errors());
+    EXPECT_EQ(log[0], QStringLiteral("fk_lines_orders was created without ON DELETE CASCADE"));
+    EXPECT_EQ(log[2], QStringLiteral("Target Database: SQLSERVER65"));
+    EXPECT_TRUE(log[3].startsWith(QStringLiteral("Query Executed: Alter table order_lines ADD CONSTRAINT FK_"))) << qPrintable(log[3]);
+    EXPECT_EQ(session.ResultLine(), kWithErrors);
     EXPECT_EQ(session.MigratedObjects(), names);
 
     EXPECT_EQ(Rows(target, QStringLiteral("SELECT table_name, column_name, data_type, coalesce(character_maximum_length, 0), is_nullable "
@@ -166,6 +187,99 @@ TEST_F(MigrateToPostgres, NamesArriveAsWritten) {
     EXPECT_EQ(Rows(target, QStringLiteral("SELECT count(*) FROM pg_index i JOIN pg_class t ON t.oid = i.indrelid "
                                           "WHERE t.relname = 'Or\"der]s; drop table x' AND i.indisunique")),
               QStringList{QStringLiteral("2")});
+}
+
+// Columns named like reserved words, in tables named like them: the tables, the key,
+// a unique index and a foreign key over those columns all arrive.
+TEST_F(MigrateToPostgres, ReservedWordNamesArrive) {
+    MORVALEX_REQUIRE_TEST_PG();
+    MigrationSession session;
+    MigrateAll(session, QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"user\" Migrate=\"0\">"
+        "<COLUMN Name=\"key\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"pk\"/>"
+        "<COLUMN Name=\"order\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"user\" Datatype=\"varchar\" Length=\"20\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<INDEX Name=\"pk\" Column_Name=\"key\" Description=\"Primary Key\" Table_Name=\"user\" Migrate=\"0\"/>"
+        "<INDEX Name=\"ux\" Column_Name=\"order, user\" Description=\"Unique\" Table_Name=\"user\" Migrate=\"0\"/>"
+        "</TABLE><TABLE Name=\"order\" Migrate=\"0\">"
+        "<COLUMN Name=\"key\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"user\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<FOREIGNKEY Name=\"fk\" RelatedColumn=\"user\" PrimaryKeyTable=\"user\" ForeignKeyTable=\"order\" UpdateRule=\"NO ACTION\" "
+        "DeleteRule=\"NO ACTION\" PrimaryKeyColumn=\"key\" Migrate=\"0\"/>"
+        "</TABLE></DATABASE>"));
+    EXPECT_EQ(session.Errors(), QString());
+    EXPECT_EQ(session.ResultLine(), kSuccess);
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT table_name, column_name, data_type, is_nullable FROM information_schema.columns "
+                                          "WHERE table_schema = 'public' ORDER BY table_name, ordinal_position")),
+              (QStringList{QStringLiteral("order|key|integer|NO"), QStringLiteral("order|user|integer|YES"),
+                           QStringLiteral("user|key|integer|NO"), QStringLiteral("user|order|integer|NO"),
+                           QStringLiteral("user|user|character varying|YES")}));
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT c.conrelid::regclass::text, c.contype, pg_get_constraintdef(c.oid) FROM pg_constraint c "
+                                          "JOIN pg_namespace n ON n.oid = c.connamespace WHERE n.nspname = 'public' ORDER BY 1, 2")),
+              (QStringList{QStringLiteral("\"order\"|f|FOREIGN KEY (\"user\") REFERENCES \"user\"(key)"),
+                           QStringLiteral("\"user\"|p|PRIMARY KEY (key)")}));
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT i.indisunique::int, pg_get_indexdef(i.indexrelid) ~ '\\(\"order\", \"user\"\\)$' "
+                                          "FROM pg_index i JOIN pg_class t ON t.oid = i.indrelid "
+                                          "WHERE t.relname = 'user' AND NOT i.indisprimary")),
+              QStringList{QStringLiteral("1|1")});
+}
+
+// A key that cascades on the source. DB2's statement carries the rule (PostgreSQL runs
+// it): deleting a parent row deletes its children. SQL Server 6.5 has no such rule:
+// the key is created without it, the log names the key and the rule, and the result
+// is not "successfully".
+TEST_F(MigrateToPostgres, CascadingKeyCascadesOrIsReported) {
+    MORVALEX_REQUIRE_TEST_PG();
+    const QString structure = QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"parent\" Migrate=\"0\">"
+        "<COLUMN Name=\"id\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"pk\"/>"
+        "</TABLE><TABLE Name=\"child\" Migrate=\"0\">"
+        "<COLUMN Name=\"id\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"pk\"/>"
+        "<COLUMN Name=\"parent_id\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<FOREIGNKEY Name=\"fk_child_parent\" RelatedColumn=\"parent_id\" PrimaryKeyTable=\"parent\" ForeignKeyTable=\"child\" "
+        "UpdateRule=\"NO ACTION\" DeleteRule=\"CASCADE\" PrimaryKeyColumn=\"id\" Migrate=\"0\"/>"
+        "</TABLE></DATABASE>");
+    const QString rows = QStringLiteral("INSERT INTO parent VALUES (1), (2); INSERT INTO child VALUES (10, 1), (20, 2);");
+    const QString deleteType = QStringLiteral("SELECT confdeltype FROM pg_constraint WHERE conrelid = 'child'::regclass AND contype = 'f'");
+
+    MigrationSession db2;
+    MigrateAll(db2, structure, dbIBMDB2);
+    EXPECT_EQ(db2.Errors(), QString());
+    EXPECT_EQ(db2.ResultLine(), kSuccess);
+    EXPECT_EQ(Rows(target, deleteType), QStringList{QStringLiteral("c")});
+    database->exec(rows);
+    database->exec(QStringLiteral("DELETE FROM parent WHERE id = 1"));
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT id FROM child")), QStringList{QStringLiteral("20")});
+
+    MigrationSession sqlServer65;
+    MigrateAll(sqlServer65, structure);
+    const QStringList log = sqlServer65.Errors().split(QStringLiteral("\r\n"));
+    ASSERT_EQ(log.size(), 4) << qPrintable(sqlServer65.Errors());
+    EXPECT_EQ(log[0], QStringLiteral("fk_child_parent was created without ON DELETE CASCADE"));
+    EXPECT_EQ(log[1], QStringLiteral("Error Description: The target database cannot express this rule"));
+    EXPECT_EQ(log[2], QStringLiteral("Target Database: SQLSERVER65"));
+    EXPECT_TRUE(log[3].startsWith(QStringLiteral("Query Executed: Alter table child ADD CONSTRAINT FK_"))) << qPrintable(log[3]);
+    EXPECT_EQ(sqlServer65.ResultLine(), kWithErrors);
+    EXPECT_TRUE(sqlServer65.MigratedObjects().contains(QStringLiteral("fk_child_parent")));
+    EXPECT_EQ(Rows(target, deleteType), QStringList{QStringLiteral("a")});
+}
+
+// Precision and scale of an exact numeric column arrive through the shipped map; a
+// column without a scale is written as before.
+TEST_F(MigrateToPostgres, PrecisionAndScaleArrive) {
+    MORVALEX_REQUIRE_TEST_PG();
+    UseShippedDataTypeMap();
+    MigrationSession session;
+    MigrateAll(session, QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"prices\" Migrate=\"0\">"
+        "<COLUMN Name=\"amount\" Datatype=\"numeric\" Length=\"8\" Scale=\"2\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"rate\" Datatype=\"DECIMAL\" Length=\"12\" Scale=\"0\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"whole\" Datatype=\"numeric\" Length=\"10\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "</TABLE></DATABASE>"));
+    EXPECT_EQ(session.Errors(), QString());
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT column_name, data_type, numeric_precision, numeric_scale FROM information_schema.columns "
+                                          "WHERE table_name = 'prices' ORDER BY ordinal_position")),
+              (QStringList{QStringLiteral("amount|numeric|8|2"), QStringLiteral("rate|numeric|12|0"), QStringLiteral("whole|numeric||")}));
 }
 
 // Marks of an earlier migration do not carry over; nothing chosen gives nothing.

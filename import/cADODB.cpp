@@ -1,7 +1,7 @@
 #include "import/cADODB.h"
 
-#include "core/bGlobal.h"
 #include "core/KindsRead.h"
+#include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
 #include "platform/OffThread.h"

@@ -288,12 +288,8 @@ TEST_F(Import, ExactNumericColumnsKeepTheirScale) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString sql = dir.filePath(QStringLiteral("money.sql"));
-    {
-        QFile f(sql);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("CREATE TABLE prices (id INTEGER PRIMARY KEY, price NUMERIC(8,2), rate DECIMAL(12,4), whole NUMERIC(9),"
-                " free NUMERIC, ratio REAL, label VARCHAR(20));\n");
-    }
+    testsupport::WriteFile(sql, QStringLiteral("CREATE TABLE prices (id INTEGER PRIMARY KEY, price NUMERIC(8,2), rate DECIMAL(12,4),"
+                                               " whole NUMERIC(9), free NUMERIC, ratio REAL, label VARCHAR(20));\n"));
     const struct {
         const char* column;
         const char* length;

@@ -1,5 +1,6 @@
 #include "explorer/ConnectionProperties.h"
 
+#include "core/KindsRead.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/TreeDocument.h"
@@ -166,6 +167,10 @@ Values Read(cXML& tree, int g, int c, cXML* structure) {
             v.maxConnections = attributeOr(database, "Max_Connections", kNA);
             v.maxPrecision = attributeOr(database, "Max_Precision", kNA);
             v.lockTimeout = attributeOr(database, "Lock_Timeout", kNA);
+            v.indexesRead = KindsRead::WasRead(database, QStringLiteral("INDEX"));
+            v.triggersRead = KindsRead::WasRead(database, QStringLiteral("TRIGGER"));
+            v.viewsRead = KindsRead::WasRead(database, QStringLiteral("VIEW"));
+            v.proceduresRead = KindsRead::WasRead(database, QStringLiteral("STOREDPROCEDURE"));
         }
     }
     return v;

@@ -21,6 +21,8 @@ QString MaskConnectionString(const QString& connectionString);
 struct Values {
     bool found = false;  // the connection exists
     int tables = 0, indexes = 0, triggers = 0, views = 0, procedures = 0;
+    // False for a kind the connection's import did not read (its count is no number).
+    bool indexesRead = true, triggersRead = true, viewsRead = true, proceduresRead = true;
     QString connectionString;  // masked, or "Not Defined"
     QString databaseName, serverName, engine, createdOn, createdBy;  // "Not Defined" when unknown
     QString language, maxConnections, maxPrecision, lockTimeout;     // "N/A" when unknown
@@ -29,9 +31,10 @@ struct Values {
 // The properties of connection c of group g of tree. The counts are the object entries
 // of the tree document. When gServerName and gDatabaseName are both empty, the stored
 // connection string fills the connection globals first (bGlobal::ParseConnectionString);
-// the name and server shown are those globals. The four server settings come from
-// structure (the DATABASE element) only when the connection's own structure is loaded,
-// that is, when it has a temporary structure copy; otherwise they are "N/A".
+// the name and server shown are those globals. The four server settings, and which
+// kinds were not read, come from structure (the DATABASE element) only when the
+// connection's own structure is loaded, that is, when it has a temporary structure
+// copy; otherwise the settings are "N/A" and every kind counts as read.
 // Throws platform::RuntimeError on failure.
 Values Read(cXML& tree, int g, int c, cXML* structure);
 

@@ -16,6 +16,7 @@ namespace NodeSelection {
 namespace {
 
 const QString kReport = QStringLiteral("Report");
+const QString kScale = QStringLiteral("Scale");  // an exact numeric column's scale, beside Length
 
 [[noreturn]] void typeMismatch() { throw platform::RuntimeError(platform::err::TypeMismatch, QStringLiteral("Type mismatch")); }
 
@@ -271,11 +272,15 @@ ObjectDetails DetailsOf(cXML& structure, const QString& sXPath) {
                     if (!value.isEmpty()) row.imageKey = QStringLiteral("PRIMARYKEY");
                     continue;
                 }
+                if (name == kScale) continue;  // shown with the length
                 if (first) out.list.columns.append({name, CaptionOf(name)});
+                const QString shown = name == QLatin1String("Length") && column.hasAttribute(kScale)
+                                          ? value + QLatin1Char(',') + column.attribute(kScale)
+                                          : value;
                 if (i == 0)
-                    row.text = value;
+                    row.text = shown;
                 else
-                    row.cells << value;
+                    row.cells << shown;
             }
             out.list.rows.append(row);
             first = false;

@@ -127,7 +127,7 @@ ListContent ChildrenOf(cXML& tree, const QString& sLHXPath, cXML* structure);
 // How one structure object is shown.
 enum class DetailView {
     Attributes,  // INDEX, FOREIGNKEY and any other element: one row of its attributes
-    Columns,     // TABLE: one row per COLUMN child
+    Columns,     // TABLE: one row per COLUMN child (a Scale shown in its Length cell, "8,2")
     Script,      // TRIGGER, VIEW, STOREDPROCEDURE: the SQL text
 };
 struct ObjectDetails {

@@ -1,5 +1,6 @@
 #include "explorer/frmProperties.h"
 
+#include "core/KindsRead.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/ConnectionProperties.h"
@@ -167,11 +168,12 @@ void frmProperties::PopulateDBProperties() {
         const ConnectionProperties::Values v =
             ConnectionProperties::Read(*oLHXML, gGroupIndex, gConnectionIndex, oStructureXML.get());
         if (!v.found) return;
+        const auto count = [](int n, bool read) { return read ? QString::number(n) : KindsRead::kNotReadText; };
         lblTablesCount->setText(QString::number(v.tables));
-        lblIndexesCount->setText(QString::number(v.indexes));
-        lblTriggersCount->setText(QString::number(v.triggers));
-        lblViewsCount->setText(QString::number(v.views));
-        lblStoredProceduresCount->setText(QString::number(v.procedures));
+        lblIndexesCount->setText(count(v.indexes, v.indexesRead));
+        lblTriggersCount->setText(count(v.triggers, v.triggersRead));
+        lblViewsCount->setText(count(v.views, v.viewsRead));
+        lblStoredProceduresCount->setText(count(v.procedures, v.proceduresRead));
         txtConnectionString->setPlainText(v.connectionString);
         lblDatabaseNameValue->setText(v.databaseName);
         lblServerNameValue->setText(v.serverName);

@@ -1,5 +1,6 @@
 #include "import/WizardSteps.h"
 
+#include "core/KindsRead.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
@@ -36,8 +37,12 @@ int AdvancedBarTwips(int barTwips, int boxTwips, int increment) {
 
 QString ImportSummary() {
     const auto count = [](const char* path, int kind) -> QString {
-        if (!cADODB::ReadsKind(gDatabaseType, kind)) return QStringLiteral("not read");
+        if (!cADODB::ReadsKind(gDatabaseType, kind)) return KindsRead::kNotReadText;
         if (!oStructureXML || !oStructureXML->HasDocument()) return QStringLiteral("0");
+        // A structure file read again says what its own import read; the path's last
+        // step names the kind's elements.
+        const QString element = QString::fromLatin1(path).section(QLatin1Char('/'), -1);
+        if (!KindsRead::WasRead(oStructureXML->FindNode(QStringLiteral("DATABASE")), element)) return KindsRead::kNotReadText;
         return QString::number(oStructureXML->GetNodes(QLatin1String(path)).size());
     };
     const QString crlf = QStringLiteral("\r\n");

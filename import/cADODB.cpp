@@ -1,5 +1,6 @@
 #include "import/cADODB.h"
 
+#include "core/KindsRead.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
@@ -49,6 +50,17 @@ bool isTrue(const QVariant& v) {
     if (v.typeId() == QMetaType::Bool) return v.toBool();
     if (numeric(v, &d)) return d != 0;
     return v.toString().trimmed().compare(QStringLiteral("true"), Qt::CaseInsensitive) == 0;
+}
+
+// The scale of a column whose ADO type is an exact numeric one (NUMERIC, DECIMAL), as
+// the columns rowset gives it; "" for any other type and where the rowset has none.
+QString exactNumericScale(const QVariant& adoType, const QVariant& scale) {
+    double code = 0;
+    if (scale.isNull() || !scale.isValid() || !numeric(adoType, &code)) return {};
+    using namespace platform::ado;
+    const int type = int(code);
+    if (type != adNumeric && type != adDecimal) return {};
+    return QString::number(scale.toInt());
 }
 
 bool atEnd(const RecordsetPtr& rs) { return !rs || rs->State() != platform::ado::adStateOpen || rs->IsBOF() || rs->IsEOF(); }
@@ -401,6 +413,13 @@ void cADODB::StartXML() {
             for (int i = 0; i < 6; ++i) m_rootAttributes << QString();
             GetServerInfo();
         }
+        // The kinds this connection's type does not read, so that a count of them is
+        // not taken for "none".
+        QStringList notRead;
+        for (const auto& [kind, element] : {std::pair{catalogue::Views, "VIEW"}, {catalogue::Procedures, "STOREDPROCEDURE"},
+                                            {catalogue::Triggers, "TRIGGER"}, {catalogue::Indexes, "INDEX"}})
+            if (!ReadsKind(gDatabaseType, kind, Known(kind))) notRead << QLatin1String(element);
+        if (!notRead.isEmpty()) m_rootAttributes << KindsRead::kNotRead + QLatin1Char('=') + notRead.join(QLatin1Char(' '));
         oStructureXML->InitXMLFile(QStringLiteral("DATABASE"), m_rootAttributes);
     });
 }
@@ -483,6 +502,7 @@ void cADODB::ReadColumns(const QString& tableName) {
     std::array<int, 9> at{};
     for (size_t f = 0; f < at.size(); ++f) at[f] = rs->FieldIndex(fields[qsizetype(f)]);
     const int typeNameAt = fallback ? rs->FieldIndex(QStringLiteral("TYPE_NAME")) : -1;
+    const int scaleAt = fallback ? rs->FieldIndex(QStringLiteral("NUMERIC_SCALE")) : -1;
     for (; !rs->IsEOF(); rs->MoveNext()) {
         const QString column = text(rs->Fields(at[1]));
         m_columnLength = 0;
@@ -519,10 +539,17 @@ void cADODB::ReadColumns(const QString& tableName) {
         if (m_cancel) return;
         const QString check = text(GetCheckConstraints(tableName, column));
         if (m_cancel) return;
-        AddTableElement(QStringLiteral("COLUMN"),
-                        {{"Name", column}, {"Datatype", dataType}, {"Length", QString::number(m_columnLength)},
-                         {"Ordinal_Position", text(rs->Fields(at[2]))}, {"Column_Default", columnDefault},
-                         {"Null_Allowed", nullAllowed}, {"Check_Constraint", check}, {"Primary_Key", primaryKey}});
+        XmlNode written =
+            AddTableElement(QStringLiteral("COLUMN"),
+                            {{"Name", column}, {"Datatype", dataType}, {"Length", QString::number(m_columnLength)},
+                             {"Ordinal_Position", text(rs->Fields(at[2]))}, {"Column_Default", columnDefault},
+                             {"Null_Allowed", nullAllowed}, {"Check_Constraint", check}, {"Primary_Key", primaryKey}});
+        // Length holds an exact numeric type's precision; its scale follows the
+        // attributes every column has.
+        if (scaleAt >= 0) {
+            const QString scale = exactNumericScale(vType, rs->Fields(scaleAt));
+            if (!scale.isEmpty() && written) written.setAttribute(QStringLiteral("Scale"), scale);
+        }
     }
 }
 

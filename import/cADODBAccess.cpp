@@ -84,11 +84,16 @@ void cADODB::GenerateAccessTables() {
                 if (m_cancel) return;
                 const QString description = propertyText(column.Property(QStringLiteral("Description")));
                 if (m_cancel) return;
-                AddTableElement(QStringLiteral("COLUMN"),
-                                {{"Name", column.Name}, {"Datatype", dataType}, {"Length", QString::number(m_columnLength)},
-                                 {"Serial_Number", QString::number(serial)}, {"Column_Default", columnDefault},
-                                 {"Null_Allowed", nullAllowed}, {"Check_Constraint", check}, {"Description", description},
-                                 {"Primary_Key", primaryKey}});
+                XmlNode written = AddTableElement(
+                    QStringLiteral("COLUMN"),
+                    {{"Name", column.Name}, {"Datatype", dataType}, {"Length", QString::number(m_columnLength)},
+                     {"Serial_Number", QString::number(serial)}, {"Column_Default", columnDefault},
+                     {"Null_Allowed", nullAllowed}, {"Check_Constraint", check}, {"Description", description},
+                     {"Primary_Key", primaryKey}});
+                // A Decimal's Length is its precision; its scale follows the attributes
+                // every column has.
+                if (column.Type == platform::ado::adNumeric && written)
+                    written.setAttribute(QStringLiteral("Scale"), QString::number(column.NumericScale));
             }
             GenerateIndexXML(name);
             if (m_cancel) return;

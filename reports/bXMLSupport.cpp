@@ -1,6 +1,7 @@
 #include "reports/bXMLSupport.h"
 
 #include "core/FileUtil.h"
+#include "core/KindsRead.h"
 #include "core/bGlobal.h"
 #include "core/XmlText.h"
 #include "core/cXML.h"
@@ -48,19 +49,25 @@ const QStringList kParseKinds = {QStringLiteral("TABLES"), QStringLiteral("INDEX
                                  QStringLiteral("VIEWS"), QStringLiteral("STORED_PROCEDURES")};
 
 // The five lists of the report index document, in their order, with the selection
-// of a one-page report and the wrapper kind that renders them.
+// of a one-page report, the wrapper kind that renders them and the structure
+// document's element of their objects.
 struct IndexList {
     QString list;
     QString pattern;
     QString kind;
+    QString element;
 };
 const IndexList kIndexLists[] = {
-    {QStringLiteral("TABLESLIST"), QStringLiteral("DATABASE/TABLE[@Report $eq$ 1]"), QStringLiteral("TABLES")},
-    {QStringLiteral("VIEWSLIST"), QStringLiteral("DATABASE/VIEW[@Report $eq$ 1]"), QStringLiteral("VIEWS")},
+    {QStringLiteral("TABLESLIST"), QStringLiteral("DATABASE/TABLE[@Report $eq$ 1]"), QStringLiteral("TABLES"),
+     QStringLiteral("TABLE")},
+    {QStringLiteral("VIEWSLIST"), QStringLiteral("DATABASE/VIEW[@Report $eq$ 1]"), QStringLiteral("VIEWS"),
+     QStringLiteral("VIEW")},
     {QStringLiteral("STOREDPROCEDURESLIST"), QStringLiteral("DATABASE/STOREDPROCEDURE[@Report $eq$ 1]"),
-     QStringLiteral("STORED_PROCEDURES")},
-    {QStringLiteral("TRIGGERSLIST"), QStringLiteral("DATABASE/TABLE/TRIGGER[@Report $eq$ 1]"), QStringLiteral("TRIGGERS")},
-    {QStringLiteral("INDEXESLIST"), QStringLiteral("DATABASE/TABLE/INDEX[@Report $eq$ 1]"), QStringLiteral("INDEXES")},
+     QStringLiteral("STORED_PROCEDURES"), QStringLiteral("STOREDPROCEDURE")},
+    {QStringLiteral("TRIGGERSLIST"), QStringLiteral("DATABASE/TABLE/TRIGGER[@Report $eq$ 1]"), QStringLiteral("TRIGGERS"),
+     QStringLiteral("TRIGGER")},
+    {QStringLiteral("INDEXESLIST"), QStringLiteral("DATABASE/TABLE/INDEX[@Report $eq$ 1]"), QStringLiteral("INDEXES"),
+     QStringLiteral("INDEX")},
 };
 
 // ---- module state (one report at a time) --------------------------------------------
@@ -331,13 +338,16 @@ void InitializeIndex(const QString& sPath) {
     });
 }
 
-// Appends one empty list element to DATABASEINDEX.
-void AppendIndexList(const QString& list, int count) {
-    const XmlNode node = oIndexXML->CreateElement(list, {QStringLiteral("Count=") + QString::number(count)});
+// Appends one empty list element to DATABASEINDEX; a kind the structure's import did
+// not read gets NotRead "True", so that its count is not shown as none.
+void AppendIndexList(const IndexList& l, int count) {
+    XmlNode node = oIndexXML->CreateElement(l.list, {QStringLiteral("Count=") + QString::number(count)});
     if (!oIndexXML->AppendChild(QStringLiteral("DATABASEINDEX"), 0))
         throw RuntimeError(err::ObjectRequired, QStringLiteral("Object required"));
-    gIndexLists.insert(list, node);
-    gListCounts[list] = 0;
+    if (!KindsRead::WasRead(oStructureXML->FindNode(QStringLiteral("DATABASE")), l.element))
+        node.setAttribute(KindsRead::kNotRead, QStringLiteral("True"));
+    gIndexLists.insert(l.list, node);
+    gListCounts[l.list] = 0;
 }
 
 // Appends one entry to a list of the index document.
@@ -481,7 +491,7 @@ bool ParseHTML(const QString& html, const QString& sFolder, FolderFlush& written
             // A page holds at least one object; settings below one fall back to the default.
             const qsizetype perPage = gObjectsPerPage >= 1 ? gObjectsPerPage : 5;
             InitializeIndex(sFolder);
-            for (const IndexList& l : kIndexLists) AppendIndexList(l.list, 0);
+            for (const IndexList& l : kIndexLists) AppendIndexList(l, 0);
             gPageTemplateText = QString();
 
             // Every object in page order; without a Number the running count names it.
@@ -554,7 +564,7 @@ void FillSingleIndex(const QString& fileName) {
             QHash<QString, QStringList> anchorsByName;
             for (const Wrapper& w : FindWrappers(gReportHTML, l.kind)) anchorsByName[w.name].append(w.anchor);
             const XmlNodeList nodes = oStructureXML->GetNodes(l.pattern);
-            AppendIndexList(l.list, int(nodes.size()));
+            AppendIndexList(l, int(nodes.size()));
             for (const XmlNode& node : nodes) {
                 if (node.attribute(QStringLiteral("Report")).trimmed().toDouble() != 1) continue;
                 const QString name = node.attribute(QStringLiteral("Name"));

@@ -318,18 +318,31 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
         return false;
     };
 
-    // Pass 1: the relations the query reads, and their aliases.
+    // Pass 1: the relations the query reads, and their aliases, per SELECT: every arm
+    // of a compound SELECT and every subquery reads its own FROM. A subquery's SELECT
+    // sees the relations of the SELECT it stands in; the arms of a compound do not see
+    // each other's.
+    struct Select {
+        qsizetype outer = -1;  // the SELECT this one stands in, -1 for none
+        QList<const Relation*> relations;
+        QHash<QString, const Relation*> names;  // lower-cased relation name or alias
+    };
+    QList<Select> selects{Select{}};
+    QList<qsizetype> selectOf(tokens.size(), 0);  // the SELECT each token belongs to
     QList<const Relation*> used;
-    QHash<QString, const Relation*> names;  // lower-cased relation name or alias
+    QHash<QString, const Relation*> names;  // of every SELECT
     struct Frame {
         bool inFrom = false;
         bool expectRelation = false;
+        qsizetype select = 0;
+        qsizetype outer = -1;  // the SELECT around the parenthesis
     };
     QList<Frame> frames{Frame{}};
     for (qsizetype k = start; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
+        selectOf[k] = frames.last().select;
         if (t.isSymbol('(')) {
-            frames << Frame{};
+            frames << Frame{false, false, frames.last().select, frames.last().select};
             continue;
         }
         if (t.isSymbol(')')) {
@@ -337,6 +350,12 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             continue;
         }
         Frame& f = frames.last();
+        if (t.isWord("SELECT")) {
+            selects << Select{f.outer, {}, {}};
+            f.select = selectOf[k] = selects.size() - 1;
+            f.inFrom = f.expectRelation = false;
+            continue;
+        }
         if (t.isWord("FROM") || t.isWord("JOIN")) {
             f.inFrom = true;
             f.expectRelation = true;
@@ -357,16 +376,23 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             const auto it = relations.constFind(name.toLower());
             if (it == relations.constEnd()) continue;
             const Relation* rel = &it.value();
+            Select& select = selects[f.select];
             if (!used.contains(rel)) used << rel;
+            if (!select.relations.contains(rel)) select.relations << rel;
             names.insert(name.toLower(), rel);
+            select.names.insert(name.toLower(), rel);
             if (j < tokens.size() && tokens[j].isWord("AS")) ++j;
-            if (j < tokens.size() && tokens[j].isName() && !isAny(tokens[j], notAliases))
+            if (j < tokens.size() && tokens[j].isName() && !isAny(tokens[j], notAliases)) {
                 names.insert(tokens[j].text.toLower(), rel);
+                select.names.insert(tokens[j].text.toLower(), rel);
+            }
+            for (qsizetype m = k; m < j; ++m) selectOf[m] = f.select;
             k = j - 1;
         }
     }
 
-    // Pass 2: the columns of those relations the query names.
+    // Pass 2: the columns of those relations the query names, each (table, column)
+    // once.
     QSet<QString> seen;
     QList<ColumnUse> uses;
     auto add = [&](const Relation* rel, const QString& column) {
@@ -381,20 +407,37 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
         }
         return false;
     };
+    // A relation or alias as the SELECT of token k sees it: its own, then those of the
+    // SELECTs around it, then any of the query.
+    auto relationNamed = [&](qsizetype k, const QString& name) -> const Relation* {
+        for (qsizetype s = selectOf[k]; s >= 0; s = selects[s].outer)
+            if (const Relation* rel = selects[s].names.value(name)) return rel;
+        return names.value(name);
+    };
+    // A bare column name goes to the first relation that has it: of the SELECT of token
+    // k, then of the SELECTs around it, then of the whole query.
+    auto addBare = [&](qsizetype k, const QString& column) {
+        for (qsizetype s = selectOf[k]; s >= 0; s = selects[s].outer)
+            for (const Relation* rel : selects[s].relations)
+                if (add(rel, column)) return;
+        for (const Relation* rel : used)
+            if (add(rel, column)) return;
+    };
     for (qsizetype k = start; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
         const bool afterDot = k > 0 && tokens[k - 1].isSymbol('.');
         if (t.isSymbol('*') && k > 0 && !afterDot
             && (tokens[k - 1].isWord("SELECT") || tokens[k - 1].isWord("DISTINCT") || tokens[k - 1].isWord("ALL")
                 || tokens[k - 1].isSymbol(','))) {
-            for (const Relation* rel : used)
+            const QList<const Relation*>& own = selects[selectOf[k]].relations;
+            for (const Relation* rel : own.isEmpty() ? used : own)
                 for (const QString& c : rel->columns) add(rel, c);
             continue;
         }
         if (!t.isName() || afterDot) continue;
         if (k + 1 < tokens.size() && tokens[k + 1].isSymbol('(')) continue;  // a function
         if (k + 2 < tokens.size() && tokens[k + 1].isSymbol('.')) {
-            const Relation* rel = names.value(t.text.toLower());
+            const Relation* rel = relationNamed(k, t.text.toLower());
             if (rel) {
                 if (tokens[k + 2].isSymbol('*')) {
                     for (const QString& c : rel->columns) add(rel, c);
@@ -406,8 +449,7 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             continue;
         }
         if (names.contains(t.text.toLower())) continue;
-        for (const Relation* rel : used)
-            if (add(rel, t.text)) break;
+        addBare(k, t.text);
     }
 
     // In the order of the relations, then of their columns.

@@ -37,7 +37,12 @@
           <tr>
             <xsl:for-each select="TABLESLIST|VIEWSLIST|STOREDPROCEDURESLIST|TRIGGERSLIST|INDEXESLIST">
               <td>
-                <span class="count"><xsl:value-of select="count(*)"/></span>
+                <span class="count">
+                  <xsl:choose>
+                    <xsl:when test="@NotRead = 'True'">not read</xsl:when>
+                    <xsl:otherwise><xsl:value-of select="count(*)"/></xsl:otherwise>
+                  </xsl:choose>
+                </span>
                 <span class="what"><xsl:apply-templates select="." mode="caption"/></span>
               </td>
             </xsl:for-each>

@@ -216,7 +216,10 @@
                   <td class="column-name"><xsl:value-of select="@Name"/></td>
                   <td class="type"><xsl:value-of select="@Datatype"/></td>
                   <td class="num">
-                    <xsl:if test="string(@Length) != '0'"><xsl:value-of select="@Length"/></xsl:if>
+                    <xsl:if test="string(@Length) != '0'">
+                      <xsl:value-of select="@Length"/>
+                      <xsl:if test="@Scale"><xsl:value-of select="concat(',', @Scale)"/></xsl:if>
+                    </xsl:if>
                   </td>
                   <td>
                     <xsl:choose>

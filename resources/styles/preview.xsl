@@ -270,7 +270,9 @@
                 <td class="pv-type" valign="top">
                   <xsl:value-of select="@Datatype"/>
                   <xsl:if test="string(@Length) != '0' and string(@Length) != ''">
-                    <xsl:value-of select="concat('(', @Length, ')')"/>
+                    <xsl:value-of select="concat('(', @Length)"/>
+                    <xsl:if test="@Scale"><xsl:value-of select="concat(',', @Scale)"/></xsl:if>
+                    <xsl:text>)</xsl:text>
                   </xsl:if>
                 </td>
                 <td valign="top">

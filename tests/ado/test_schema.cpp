@@ -369,6 +369,24 @@ TEST(SqliteSchemaTest, BrokenViewLeavesTheOtherColumnsReadable) {
     EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaViews), split("TABLE_NAME")), QStringList({u"stale"_s}));
 }
 
+// A view over a compound SELECT reads the columns of every arm, as SQLite's own
+// authorizer reports them: a column and its table, also where another arm reads a
+// column of the same name (Northwind's "Customer and Suppliers by City").
+TEST(SqliteSchemaTest, AUnionViewUsesTheColumnsOfEveryArm) {
+    testdb::SqliteFile db(QStringLiteral(
+        "CREATE TABLE Customers (CustomerID TEXT PRIMARY KEY, CompanyName TEXT, ContactName TEXT, City TEXT, Phone TEXT);"
+        "CREATE TABLE Suppliers (SupplierID INTEGER PRIMARY KEY, CompanyName TEXT, ContactName TEXT, City TEXT);"
+        "CREATE VIEW [Customer and Suppliers by City] AS "
+        "SELECT City, CompanyName, ContactName, 'Customers' AS Relationship FROM Customers "
+        "UNION SELECT City, CompanyName, ContactName, 'Suppliers' FROM Suppliers ORDER BY City, CompanyName;"));
+    Connection c;
+    c.Open(db.connectionString());
+    EXPECT_EQ(rowsOf(c.OpenSchema(adSchemaViewColumnUsage, restrict(2, QStringLiteral("Customer and Suppliers by City"))),
+                     split("TABLE_NAME COLUMN_NAME")),
+              QStringList({u"Customers|CompanyName"_s, u"Customers|ContactName"_s, u"Customers|City"_s,
+                           u"Suppliers|CompanyName"_s, u"Suppliers|ContactName"_s, u"Suppliers|City"_s}));
+}
+
 // An Access file through the mdbtools driver: tables and columns as the schema
 // rowsets give them, and the rowsets neither the driver nor the file's catalogue
 // answers.

@@ -66,10 +66,11 @@ TEST(SqlTextTest, CreateIndexKeysAndCondition) {
     EXPECT_EQ(parseCreateIndex(QStringLiteral("CREATE INDEX i ON t(a)")).condition, QString());
 }
 
-TEST(SqlTextTest, ViewColumnUsageFollowsAliasesStarsAndConditions) {
+TEST(SqlTextTest, ViewColumnUsageFollowsAliasesStarsConditionsAndEveryArm) {
     QHash<QString, Relation> relations;
     relations.insert(QStringLiteral("customer"), Relation{QStringLiteral("customer"), {u"id"_s, u"name"_s, u"balance"_s, u"region"_s}});
     relations.insert(QStringLiteral("region"), Relation{QStringLiteral("Region"), {u"code"_s, u"title"_s}});
+    relations.insert(QStringLiteral("person"), Relation{QStringLiteral("person"), {u"name"_s, u"region"_s}});
     struct Case {
         const char* sql;
         QStringList uses;
@@ -83,6 +84,17 @@ TEST(SqlTextTest, ViewColumnUsageFollowsAliasesStarsAndConditions) {
         {"CREATE VIEW v AS SELECT r.*, count(*) FROM region AS r, customer GROUP BY r.code",
          {u"Region.code"_s, u"Region.title"_s}},
         {"CREATE VIEW v AS SELECT upper(name) FROM (SELECT name FROM customer) s", {u"customer.name"_s}},
+        // Every arm of a compound SELECT reads its own FROM: a column of the same name
+        // in two arms is two source columns.
+        {"CREATE VIEW v AS SELECT name, balance FROM customer UNION SELECT title, code FROM region ORDER BY name",
+         {u"customer.name"_s, u"customer.balance"_s, u"Region.code"_s, u"Region.title"_s}},
+        {"CREATE VIEW v AS SELECT region FROM customer UNION ALL SELECT region FROM person",
+         {u"customer.region"_s, u"person.region"_s}},
+        {"CREATE VIEW v AS SELECT name FROM customer INTERSECT SELECT name FROM person EXCEPT SELECT title FROM region",
+         {u"customer.name"_s, u"person.name"_s, u"Region.title"_s}},
+        {"CREATE VIEW v AS SELECT name FROM customer c WHERE EXISTS (SELECT 1 FROM person p WHERE p.name = c.name "
+         "UNION SELECT 1 FROM person WHERE region = c.region)",
+         {u"customer.name"_s, u"customer.region"_s, u"person.name"_s, u"person.region"_s}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sql);

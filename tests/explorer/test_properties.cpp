@@ -1,5 +1,6 @@
 // The properties dialog after real imports: the counts of a SQLite database read with
-// its engine's catalogue, and a PostgreSQL connection whose password never shows. A
+// its engine's catalogue or as OTHERS (which reads no procedures and triggers), and a
+// PostgreSQL connection whose password never shows. A
 // screenshot of the dialog goes under the build folder.
 
 #include "ExplorerFixture.h"
@@ -96,6 +97,19 @@ TEST_F(PropertiesDialog, CountsTheObjectsOfAnImportedSqliteDatabase) {
     EXPECT_FALSE(shown.value(QStringLiteral("lblCreatedOnValue")).isEmpty());
     for (const char* setting : {"lblLangValue", "lblMaxConnValue", "lblMaxPrecision", "lblTimeOutValue"})
         EXPECT_EQ(shown.value(QLatin1String(setting)), QStringLiteral("N/A")) << setting;
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+// Through a connection string of one's own, procedures and triggers are not read: the
+// dialog says so instead of counting none; the kinds read count as before.
+TEST_F(PropertiesDialog, KindsTheConnectionDoesNotReadAreNotCountedAsNone) {
+    testdb::SqliteFile db(testsupport::ReadFile(sourceFile("tests/data/import/fixture-sqlite.sql")));
+    gServerName = db.path();
+    const auto shown = Import(db.connectionString(), dbOthers, QStringLiteral("shop"));
+    const QStringList counts = {shown.value(QStringLiteral("lblTablesCount")), shown.value(QStringLiteral("lblIndexesCount")),
+                                shown.value(QStringLiteral("lblTriggersCount")), shown.value(QStringLiteral("lblViewsCount")),
+                                shown.value(QStringLiteral("lblStoredProceduresCount"))};
+    EXPECT_EQ(counts, QStringList({u"4"_s, u"4"_s, u"not read"_s, u"1"_s, u"not read"_s}));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 

@@ -192,6 +192,33 @@ TEST_F(Logic, ScriptsGetLineBreaksAndXmlIsIndentedWithoutTouchingItsText) {
     EXPECT_EQ(Preview::Indented(QStringLiteral("not xml <")), QStringLiteral("not xml <"));
 }
 
+// An exact numeric column shows its scale with its length: "8,2" in the Length cell of
+// the details list (no column of its own, so the cells of columns without a scale stay
+// under their captions) and "numeric(8,2)" in the document preview.
+TEST_F(Logic, AnExactNumericColumnShowsItsScaleWithItsLength) {
+    auto structure = Document(QStringLiteral(
+        "<DATABASE Name=\"till\" DatabaseName=\"till\"><TABLE Name=\"prices\" Report=\"1\">"
+        "<COLUMN Name=\"id\" Datatype=\"integer\" Length=\"10\" Ordinal_Position=\"1\" Null_Allowed=\"False\" Primary_Key=\"pk\"/>"
+        "<COLUMN Name=\"price\" Datatype=\"numeric\" Length=\"8\" Ordinal_Position=\"2\" Null_Allowed=\"True\" Primary_Key=\"\""
+        " Scale=\"2\"/>"
+        "<COLUMN Name=\"note\" Datatype=\"text\" Length=\"0\" Ordinal_Position=\"3\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "</TABLE></DATABASE>"));
+    const NodeSelection::ObjectDetails details = NodeSelection::DetailsOf(*structure, QStringLiteral("DATABASE/TABLE[0]"));
+    QStringList captions, rows;
+    for (const auto& c : details.list.columns) captions << c.caption;
+    for (const auto& r : details.list.rows) rows << (QStringList{r.text} + r.cells).join(QLatin1Char('|'));
+    EXPECT_EQ(captions, QStringList({QStringLiteral("Name"), QStringLiteral("Datatype"), QStringLiteral("Length"),
+                                     QStringLiteral("Ordinal Position"), QStringLiteral("Null Allowed")}));
+    EXPECT_EQ(rows, QStringList({QStringLiteral("id|integer|10|1|False"), QStringLiteral("price|numeric|8,2|2|True"),
+                                 QStringLiteral("note|text|0|3|True")}));
+
+    Preview::Write(*structure, QStringLiteral("/DATABASE/TABLE"));
+    const QString html = testsupport::ReadFile(Preview::HtmlFile());
+    EXPECT_TRUE(html.contains(QStringLiteral("numeric(8,2)"))) << qPrintable(html);
+    EXPECT_TRUE(html.contains(QStringLiteral("integer(10)")));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
 // The preview document of each kind of path, from a structure whose second table and
 // one index are left out of the report.
 TEST_F(Logic, PreviewDocumentsHoldTheReportedObjectsOfThePath) {

@@ -108,6 +108,34 @@ TEST_F(StructureFiles, SaveAsksOnceThenWritesTheSameFileAndOpenGivesTheSameDocum
     EXPECT_EQ(TreeTables(1), Tables());
 }
 
+// What an import of a connection string of one's own adds to the structure document,
+// an exact numeric column's scale and the kinds it did not read, comes back from its
+// structure file.
+TEST_F(StructureFiles, AStructureFileKeepsScalesAndTheKindsNotRead) {
+    db = std::make_unique<testdb::SqliteFile>(QStringLiteral("CREATE TABLE prices (id INTEGER PRIMARY KEY, price NUMERIC(8,2));"));
+    Import(db->connectionString(), QStringLiteral("till"));
+    const QString file = folder.file(QStringLiteral("till.mxs"));
+    host->paths.enqueue(file);
+    w->SaveStructure(false);
+    ASSERT_TRUE(QFileInfo::exists(file));
+
+    gConnectionIndex = qint16(ConnectionCount());
+    QString name = file;
+    gDatabaseName.clear();
+    host->answers.enqueue(platform::ui::Answer::Yes);
+    w->OpenStructure(name);
+    ASSERT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    ASSERT_EQ(ConnectionCount(), 2);
+    EXPECT_EQ(gStructureFilePath, file);
+    const XmlNode price = oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE/COLUMN[@Name $eq$ 'price']"));
+    ASSERT_TRUE(price);
+    EXPECT_EQ(price.attribute(QStringLiteral("Length")), QStringLiteral("8"));
+    EXPECT_EQ(price.attribute(QStringLiteral("Scale")), QStringLiteral("2"));
+    EXPECT_FALSE(oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE/COLUMN[@Name $eq$ 'id']")).hasAttribute(QStringLiteral("Scale")));
+    EXPECT_EQ(oStructureXML->FindNode(QStringLiteral("DATABASE")).attribute(QStringLiteral("NotRead")),
+              QStringLiteral("STOREDPROCEDURE TRIGGER"));
+}
+
 TEST_F(StructureFiles, RefusedFilesChangeNothing) {
     ImportShop();
     const QString good = folder.file(QStringLiteral("good.mxs"));

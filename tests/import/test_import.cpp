@@ -160,7 +160,8 @@ TEST_F(Import, RootAttributesAndTreeEntriesFollowTheLocaleSymbol) {
     for (const auto& [name, value] : root.attributes()) names << name;
     EXPECT_EQ(names, (QStringList{QStringLiteral("Name"), QStringLiteral("DatabaseEngine"), QStringLiteral("DatabaseType"),
                                   QStringLiteral("DatabaseName"), QStringLiteral("ServerName"), QStringLiteral("Time"),
-                                  QStringLiteral("CreatedOn"), QStringLiteral("ServerType"), QStringLiteral("CreatedBy")}));
+                                  QStringLiteral("CreatedOn"), QStringLiteral("ServerType"), QStringLiteral("CreatedBy"),
+                                  QStringLiteral("NotRead")}));
     EXPECT_EQ(root.attribute(QStringLiteral("DatabaseEngine")), QStringLiteral("OTHERS"));
     EXPECT_EQ(root.attribute(QStringLiteral("DatabaseType")), QStringLiteral("12"));
     const QString connection = QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]/DATABASECONNECTION[1]");
@@ -279,6 +280,54 @@ TEST_F(Import, OthersImportKeepsSchemasTypesChecksRulesAndNames) {
         ExpectGolden(NormalizedStructure(), QString::fromUtf8(e.golden));
         EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
     }
+}
+
+// An exact numeric column keeps its scale beside its precision (Length); other
+// columns, and a numeric column declared without precision, get no Scale.
+TEST_F(Import, ExactNumericColumnsKeepTheirScale) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString sql = dir.filePath(QStringLiteral("money.sql"));
+    testsupport::WriteFile(sql, QStringLiteral("CREATE TABLE prices (id INTEGER PRIMARY KEY, price NUMERIC(8,2), rate DECIMAL(12,4),"
+                                               " whole NUMERIC(9), free NUMERIC, ratio REAL, label VARCHAR(20));\n"));
+    const struct {
+        const char* column;
+        const char* length;
+        const char* scale;  // nullptr: no Scale attribute
+    } columns[] = {{"id", "10", nullptr},   {"price", "8", "2"}, {"rate", "12", "4"}, {"whole", "9", "0"},
+                   {"free", "0", nullptr},  {"ratio", nullptr, nullptr}, {"label", "20", nullptr}};
+    for (const bool postgres : {false, true}) {
+        SCOPED_TRACE(postgres ? "PostgreSQL" : "SQLite");
+        if (postgres) MORVALEX_REQUIRE_TEST_PG();  // the SQLite half has run by then
+        NewTreeDocument();
+        ASSERT_TRUE(RunImport(postgres ? PostgresDatabase(sql) : SqliteDatabase(sql), dbOthers, QStringLiteral("money")));
+        for (const auto& c : columns) {
+            SCOPED_TRACE(c.column);
+            const XmlNode column =
+                oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE/COLUMN[@Name $eq$ '%1']").arg(QLatin1String(c.column)));
+            ASSERT_TRUE(column);
+            if (c.length) {
+                EXPECT_EQ(column.attribute(QStringLiteral("Length")), QLatin1String(c.length));
+            }
+            EXPECT_EQ(column.hasAttribute(QStringLiteral("Scale")), c.scale != nullptr);
+            EXPECT_EQ(column.attribute(QStringLiteral("Scale")), QLatin1String(c.scale ? c.scale : ""));
+        }
+    }
+}
+
+// The structure document names the kinds its import did not read, and only those: a
+// connection string of one's own reads no procedures and triggers, a catalogue with
+// every command reads every kind.
+TEST_F(Import, TheDocumentNamesTheKindsNotRead) {
+    const QString cs = SqliteDatabase(fixture("fixture-sqlite.sql"));
+    ASSERT_TRUE(RunImport(cs, dbOthers, QStringLiteral("shop")));
+    const XmlNode root = oStructureXML->FindNode(QStringLiteral("DATABASE"));
+    EXPECT_EQ(root.attribute(QStringLiteral("NotRead")), QStringLiteral("STOREDPROCEDURE TRIGGER"));
+
+    ASSERT_TRUE(oQueriesXML->LoadXMLFile(fixture("catalogue-sqlite.xml")));
+    NewTreeDocument();
+    ASSERT_TRUE(RunImport(cs, dbSQLServer70, QStringLiteral("shop")));
+    EXPECT_FALSE(oStructureXML->FindNode(QStringLiteral("DATABASE")).hasAttribute(QStringLiteral("NotRead")));
 }
 
 // Names go into the tree's keys as the database spells them, "%1" and all, and the

@@ -1,5 +1,5 @@
 // What the import wizard decides without a window: taking out the connection entry a
-// run added, and only that entry.
+// run added, and only that entry; the summary of a structure file read again.
 
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -63,4 +63,23 @@ TEST(WizardStepsTest, RemovingTheAddedConnectionTakesOutThatEntryOnly) {
         EXPECT_EQ(keys(), c.left);
     }
     oLHXML = saved;
+}
+
+// A structure file read again through the wizard says "not read" for the kinds its own
+// import did not read, and counts the others, none as "0".
+TEST(WizardStepsTest, TheSummaryOfAStructureFileSaysWhatItsImportDidNotRead) {
+    const auto savedStructure = oStructureXML;
+    const qint16 savedType = gDatabaseType;
+    gDatabaseType = dbMorvalexXML;
+    oStructureXML = std::make_shared<cXML>();
+    ASSERT_TRUE(oStructureXML->LoadXMLContent(QStringLiteral(
+        "<DATABASE Name=\"\" DatabaseType=\"12\" NotRead=\"STOREDPROCEDURE TRIGGER\">"
+        "<TABLE Name=\"t\"><INDEX Name=\"i\"/></TABLE></DATABASE>")));
+    const QString summary = wizard::ImportSummary();
+    EXPECT_TRUE(summary.contains(QStringLiteral("Number of Tables: 1\r\nNumber of Views: 0\r\n"
+                                                "Number of Stored procedures: not read\r\nNumber of Triggers: not read\r\n"
+                                                "Number of Indexes: 1\r\n")))
+        << summary.toStdString();
+    oStructureXML = savedStructure;
+    gDatabaseType = savedType;
 }

@@ -298,6 +298,56 @@ TEST_F(Reports, SinglePageHoldsContentsThenReportAndLinksToItself) {
     ExpectGolden(QStringLiteral("single.html"), WithoutDate(page));
 }
 
+// A connection string of one's own reads no procedures and triggers: the contents say
+// "not read" for them, in the one-page and in the split report, and count the kinds
+// read, none as 0. The index document marks the lists of the kinds not read.
+TEST_F(Reports, KindsTheImportDidNotReadAreNotCountedAsNone) {
+    LoadStructure(QStringLiteral("others.xml"));
+    const QString single = Out(QStringLiteral("single")) + QStringLiteral("till.html");
+    ASSERT_TRUE(SaveAsHTML(single, false));
+    const QString split = Out(QStringLiteral("split"));
+    ASSERT_TRUE(SaveAsHTML(split, true));
+    EXPECT_TRUE(errors.isEmpty());
+    const auto cell = [](const char* count, const char* what) {
+        return QStringLiteral("<span class=\"count\">%1</span><span class=\"what\">%2</span>")
+            .arg(QLatin1String(count), QLatin1String(what));
+    };
+    for (const QString& page : {testsupport::ReadFile(single), testsupport::ReadFile(split + QStringLiteral("index.html"))}) {
+        EXPECT_TRUE(page.contains(cell("1", "Tables")));
+        EXPECT_TRUE(page.contains(cell("0", "Views")));
+        EXPECT_TRUE(page.contains(cell("not read", "Stored procedures")));
+        EXPECT_TRUE(page.contains(cell("not read", "Triggers")));
+        EXPECT_TRUE(page.contains(cell("1", "Indexes")));
+    }
+    cXML index;
+    ASSERT_TRUE(index.LoadXMLFile(split + QStringLiteral("index.xml")));
+    QStringList notRead;
+    for (const XmlNode& list : index.DocumentElement().childElements())
+        if (list.attribute(QStringLiteral("NotRead")) == QLatin1String("True")) notRead << list.nodeName();
+    EXPECT_EQ(notRead, QStringList({u"STOREDPROCEDURESLIST"_s, u"TRIGGERSLIST"_s}));
+
+    // A structure without the marker counts every kind.
+    LoadStructure(QStringLiteral("shop.xml"));
+    ASSERT_TRUE(SaveAsHTML(single, false));
+    EXPECT_FALSE(testsupport::ReadFile(single).contains(QLatin1String("not read")));
+}
+
+// An exact numeric column shows its scale with its length, in the screen and the
+// printer-friendly layout; a column without Scale shows its length alone.
+TEST_F(Reports, AnExactNumericColumnShowsItsScaleWithItsLength) {
+    LoadStructure(QStringLiteral("others.xml"));
+    for (const bool printerFriendly : {false, true}) {
+        SCOPED_TRACE(printerFriendly ? "printer friendly" : "screen");
+        if (printerFriendly) gReportXSLFile = gIndexXSLFile = AppPath() + QStringLiteral("/styles/morvpfreport.xsl");
+        const QString file = Out(printerFriendly ? QStringLiteral("pf") : QStringLiteral("screen")) + QStringLiteral("till.html");
+        ASSERT_TRUE(SaveAsHTML(file, false));
+        const QString page = testsupport::ReadFile(file);
+        EXPECT_TRUE(page.contains(QLatin1String("<td class=\"type\">numeric</td><td class=\"num\">12,2</td>")));
+        EXPECT_TRUE(page.contains(QLatin1String("<td class=\"type\">integer</td><td class=\"num\">10</td>")));
+        EXPECT_TRUE(page.contains(QLatin1String("<td class=\"type\">numeric</td><td class=\"num\"></td>")));
+    }
+}
+
 struct TemplateCase {
     const char* what;
     QString templateText;  // "" = the installed Word template

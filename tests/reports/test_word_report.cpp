@@ -1,6 +1,6 @@
-// Word reports through the real LibreOffice: the document and its text, the report
-// globals after it, and the ways it fails (no LibreOffice, a conversion that hangs, a
-// target that is a folder, a broken own layout).
+// Word reports through the real LibreOffice: the document and its text (scales, kinds
+// not read), the report globals after it, and the ways it fails (no LibreOffice, a
+// conversion that hangs, a target that is a folder, a broken own layout).
 
 #include "ReportFixture.h"
 #include "reports/WordReport.h"
@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 using namespace bGlobal;
 
@@ -64,6 +65,21 @@ TEST_F(Word, TheDocumentHoldsEveryTableWithItsColumnsAndTheGlobalsStay) {
     }
     // Nothing is left half-written beside the document.
     EXPECT_EQ(QDir(QFileInfo(doc).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("shop.doc")});
+}
+
+// The Word document shows an exact numeric column's scale with its length, and "not
+// read" for the kinds the import did not read.
+TEST_F(Word, TheDocumentShowsScalesAndTheKindsNotRead) {
+    MORVALEX_REQUIRE_PROGRAM("soffice");
+    MORVALEX_REQUIRE_PROGRAM("catdoc");
+    LoadStructure(QStringLiteral("others.xml"));
+    const QString doc = Made(QStringLiteral("word")) + QStringLiteral("till.doc");
+    ASSERT_TRUE(WordReport::Save(doc)) << host->messages().join(QLatin1Char('|')).toStdString();
+    // The text without blanks: where the converter puts them between a count and its
+    // caption varies.
+    const QString text = catdoc(doc).remove(QRegularExpression(QStringLiteral("\\s")));
+    for (const char* shown : {"amountnumeric12,2", "notreadStoredprocedures", "notreadTriggers", "0Views", "1Indexes"})
+        EXPECT_TRUE(text.contains(QLatin1String(shown))) << shown << "\n" << text.toStdString();
 }
 
 TEST_F(Word, WithoutLibreOfficeTheCommandSaysWordIsNotAvailable) {

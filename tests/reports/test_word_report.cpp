@@ -75,7 +75,8 @@ DocLink FieldLink(const QString& instruction) {
         }
         const QString value = t.startsWith(QLatin1Char('"')) ? t.mid(1, t.size() - 2) : t;
         if (pendingSwitch == QLatin1String("\\l")) link.bookmark = value;
-        else if (pendingSwitch.isEmpty() && t.compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0) link.file = value;
+        else if (pendingSwitch.isEmpty() && t.compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0)
+            link.file = value;
         pendingSwitch.clear();
     }
     return link;
@@ -91,7 +92,7 @@ DocxLinks ReadDocxLinks(const QString& docx) {
     DocxLinks out;
     QString paragraph;
     QStringList bookmarksOfParagraph;
-    std::optional<DocLink> link;   // inside a hyperlink element or a field's result
+    std::optional<DocLink> link;  // inside a hyperlink element or a field's result
     QString instruction;
     enum { None, Instruction, Result } field = None;
     while (!xml.atEnd()) {
@@ -104,9 +105,11 @@ DocxLinks ReadDocxLinks(const QString& docx) {
             else if (name == u"hyperlink") {
                 link = DocLink{};
                 link->bookmark = attrs.value(QStringLiteral("w:anchor")).toString();
-                if (attrs.hasAttribute(QStringLiteral("r:id"))) link->file = QStringLiteral("relationship ") + attrs.value(QStringLiteral("r:id")).toString();
+                if (attrs.hasAttribute(QStringLiteral("r:id")))
+                    link->file = QStringLiteral("relationship ") + attrs.value(QStringLiteral("r:id")).toString();
             } else if (name == u"fldSimple") {
-                link = FieldLink(attrs.value(QStringLiteral("w:instr")).toString());
+                const QString instr = attrs.value(QStringLiteral("w:instr")).toString().trimmed();
+                if (instr.startsWith(QLatin1String("HYPERLINK"))) link = FieldLink(instr);
             } else if (name == u"fldChar") {
                 const QStringView type = attrs.value(QStringLiteral("w:fldCharType"));
                 if (type == u"begin") {
@@ -114,7 +117,8 @@ DocxLinks ReadDocxLinks(const QString& docx) {
                     instruction.clear();
                 } else if (type == u"separate") {
                     field = Result;
-                    if (instruction.trimmed().startsWith(QLatin1String("HYPERLINK"))) link = FieldLink(instruction.trimmed());
+                    if (instruction.trimmed().startsWith(QLatin1String("HYPERLINK")))
+                        link = FieldLink(instruction.trimmed());
                 } else if (type == u"end") {
                     field = None;
                     if (link) out.links << *link;
@@ -156,7 +160,8 @@ QString AsDocx(const QString& document, const QString& folder) {
 // Every file and folder under a folder, relative to it, one a line.
 std::string Entries(const QString& folder) {
     QStringList out;
-    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) out << it.next().mid(folder.size() + 1);
     out.sort();
     return out.join(QLatin1Char('\n')).toStdString();
@@ -255,8 +260,8 @@ TEST_F(Word, EveryLinkOfBothFormatsLeadsToItsObjectInsideTheDocument) {
         const QString out = Made(QStringLiteral("links-") + format);
         const QString document = out + QStringLiteral("shop.") + format;
         ASSERT_TRUE(WordReport::Save(document)) << host->messages().join(QLatin1Char('|')).toStdString();
-        const DocxLinks read = ReadDocxLinks(format == QLatin1String("doc") ? AsDocx(document, Made(QStringLiteral("read-doc")))
-                                                                            : document);
+        const DocxLinks read =
+            ReadDocxLinks(format == QLatin1String("doc") ? AsDocx(document, Made(QStringLiteral("read-doc"))) : document);
         QStringList texts;
         for (const DocLink& link : read.links) {
             const QString text = link.text.simplified();

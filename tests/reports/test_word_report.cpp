@@ -251,15 +251,25 @@ TEST_F(Word, EveryLinkOfBothFormatsLeadsToItsObjectInsideTheDocument) {
     MORVALEX_REQUIRE_PROGRAM("unzip");
     // Every reported object, as the contents name it.
     const QStringList objects = {QStringLiteral("Customers"), QStringLiteral("Orders"), QStringLiteral("Order Details"),
-                                 QStringLiteral("pk_customers"), QStringLiteral("ix_customers_email"), QStringLiteral("pk_orders"),
-                                 QStringLiteral("pk_details"), QStringLiteral("trg_orders_stamp"),
-                                 QStringLiteral("trg_details_check"), QStringLiteral("OpenOrders"),
-                                 QStringLiteral("BigCustomers"), QStringLiteral("place_order")};
+                                 QStringLiteral("pk_customers"), QStringLiteral("ix_customers_email"),
+                                 QStringLiteral("pk_orders"), QStringLiteral("pk_details"),
+                                 QStringLiteral("trg_orders_stamp"), QStringLiteral("trg_details_check"),
+                                 QStringLiteral("OpenOrders"), QStringLiteral("BigCustomers"), QStringLiteral("place_order")};
+    // An own layout chosen for HTML reports leaves the Word document as it is.
+    const QString own = folder.file(QStringLiteral("own.xsl"));
+    testsupport::WriteFile(own, QStringLiteral("<xsl:stylesheet version=\"1.0\" "
+                                               "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template "
+                                               "match=\"/\"><p>Own layout</p></xsl:template></xsl:stylesheet>"));
+    gReportXSLFile = gIndexXSLFile = own;
+    gOwnXSL = true;
+    const Globals before = Now();
     for (const QString& format : {QStringLiteral("docx"), QStringLiteral("doc")}) {
         SCOPED_TRACE(qPrintable(format));
         const QString out = Made(QStringLiteral("links-") + format);
         const QString document = out + QStringLiteral("shop.") + format;
         ASSERT_TRUE(WordReport::Save(document)) << host->messages().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(Now(), before);
+        EXPECT_TRUE(gOwnXSL);
         const DocxLinks read =
             ReadDocxLinks(format == QLatin1String("doc") ? AsDocx(document, Made(QStringLiteral("read-doc"))) : document);
         QStringList texts;

@@ -323,30 +323,49 @@ QString cXML::GetHTMLOutput(const QString& sXSLFileName) {
     return ApplyXSL(xsl);
 }
 
-void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
-    const auto release = [this] {
-        m_outDoc.reset();
-        m_outDatabase = m_srcDatabase = nullptr;
-    };
+bool cXML::CopyDatabase(bool bSelected) {
+    RequireDocument();
+    m_outDoc = own(newDoc());
+    XmlNode database = FindNode(QStringLiteral("DATABASE"));
+    if (!database) noDocument();
+    m_srcDatabase = database.raw();
+    // Deep copy of everything, or the element alone filled with the selected objects.
+    m_outDatabase = xmlDocCopyNode(m_srcDatabase, m_outDoc.get(), bSelected ? 2 : 1);
+    xmlDocSetRootElement(m_outDoc.get(), m_outDatabase);
+    return !bSelected || AddSelectedChildren();
+}
+
+void cXML::ReleaseCopy() {
+    m_outDoc.reset();
+    m_outDatabase = m_srcDatabase = nullptr;
+}
+
+bool cXML::CopySelected(cXML& oTarget) {
     try {
-        RequireDocument();
-        m_outDoc = own(newDoc());
-        XmlNode database = FindNode(QStringLiteral("DATABASE"));
-        if (!database) noDocument();
-        m_srcDatabase = database.raw();
-        // Deep copy of everything, or the element alone filled with the selected objects.
-        m_outDatabase = xmlDocCopyNode(m_srcDatabase, m_outDoc.get(), bSelected ? 2 : 1);
-        xmlDocSetRootElement(m_outDoc.get(), m_outDatabase);
-        if (bSelected && !AddSelectedChildren()) {
+        const bool copied = CopyDatabase(true);
+        if (copied) oTarget.Adopt(std::move(m_outDoc), true);
+        ReleaseCopy();
+        return copied;
+    } catch (const std::exception& e) {
+        ReleaseCopy();
+        const auto [n, d] = bGlobal::Describe(e);
+        bGlobal::ShowError(n, d, QStringLiteral("cXML.CopySelected"));
+        return false;
+    }
+}
+
+void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
+    try {
+        if (!CopyDatabase(bSelected)) {
             // Reported already; nothing is written.
-            release();
+            ReleaseCopy();
             return;
         }
         RemoveUnwantedAttributes(m_outDatabase);
         WriteFileAtomic(sPXMLFileName, xmlutil::nodeToUtf8(reinterpret_cast<xmlNodePtr>(m_outDoc.get())));
-        release();
+        ReleaseCopy();
     } catch (const std::exception& e) {
-        release();
+        ReleaseCopy();
         const auto [n, d] = bGlobal::Describe(e);
         if (n == platform::err::PermissionDenied) {
             bGlobal::Critical(QStringLiteral("You dont have permission to save the xml in the selected folder."));

@@ -49,6 +49,10 @@ public:
     // Writes the DATABASE element (all of it, or only the objects marked Report 1) to a
     // file, without the Report and Migrate attributes below DATABASE.
     void SaveXML(const QString& sPXMLFileName, bool bSelected);
+    // Loads into oTarget the DATABASE element with the objects SaveXML(..., true)
+    // writes, their Report and Migrate attributes kept. False after an error has been
+    // reported.
+    bool CopySelected(cXML& oTarget);
     QString GetXMLContent();
     void AddNameSpace(const QString& sNameSpaceName, const QString& sURI);
     void SetCDataContent(const QString& sCDATAContent, const QString& sTargetXPath);
@@ -80,6 +84,10 @@ private:
     void RemoveUnwantedAttributes(_xmlNode* node);
     // False after reporting an error (a Report value that is not a number).
     bool AddSelectedChildren();
+    // Makes m_outDoc: the DATABASE element with all it holds, or with the selected
+    // objects only. False after reporting an error.
+    bool CopyDatabase(bool bSelected);
+    void ReleaseCopy();
     bool Adopt(std::shared_ptr<_xmlDoc> doc, bool declaration);
 
     std::shared_ptr<_xmlDoc> m_doc;

@@ -234,7 +234,9 @@ void frmDatabaseExplorer::SavePreviewInWord() {
         const QString content = WordReport::PreviewContentFile();
         DeleteFileIfExists(content);
         WriteTextFileAtomic(content, PreviewContent());
-        if (WordReport::Convert(content, path)) host().openUrl(path);
+        const bool converted = WordReport::Convert(content, path);
+        DeleteFileIfExists(content);
+        if (converted) host().openUrl(path);
     } catch (const std::exception& e) {
         const auto [n, d] = Describe(e);
         if (n == platform::err::PermissionDenied)

@@ -1,12 +1,13 @@
 #include "reports/WordReport.h"
 
-#include "core/FileUtil.h"
 #include "core/bGlobal.h"
+#include "platform/Error.h"
 #include "reports/bXMLSupport.h"
 #include "reports/ReportSettings.h"
 #include "reports/cWord.h"
 
 #include <QFileInfo>
+#include <QTemporaryDir>
 
 using namespace bGlobal;
 
@@ -20,17 +21,20 @@ const QString kNotCreated = QStringLiteral("Word document could not be created."
 // Puts the report globals back as they were when it was made.
 class ReportGlobals {
 public:
-    ReportGlobals() : m_xsl(gReportXSLFile), m_index(gIndexXSLFile), m_template(gReportTemplateFile) {}
+    ReportGlobals()
+        : m_xsl(gReportXSLFile), m_index(gIndexXSLFile), m_template(gReportTemplateFile), m_ownXSL(gOwnXSL) {}
     ~ReportGlobals() {
         gReportXSLFile = m_xsl;
         gIndexXSLFile = m_index;
         gReportTemplateFile = m_template;
+        gOwnXSL = m_ownXSL;
     }
     ReportGlobals(const ReportGlobals&) = delete;
     ReportGlobals& operator=(const ReportGlobals&) = delete;
 
 private:
     QString m_xsl, m_index, m_template;
+    bool m_ownXSL;
 };
 
 // Whether a conversion into the file may start: LibreOffice is there, and the target
@@ -57,28 +61,30 @@ bool ConvertWith(cWord& word, const QString& sHTMLFile, const QString& sWordFile
 
 }  // namespace
 
-QString ContentFile() { return DataPath() + QStringLiteral("/tempwordcontent.html"); }
 QString PreviewContentFile() { return DataPath() + QStringLiteral("/temppreviewcontent.html"); }
+
+bool WriteHTML(const QString& sHTMLFile) {
+    const ReportGlobals keep;
+    // The Word layout, whatever layout the HTML reports have.
+    gOwnXSL = false;
+    gReportXSLFile = gIndexXSLFile = AppPath() + QStringLiteral("/styles/morvword.xsl");
+    gReportTemplateFile = AppPath() + QStringLiteral("/MorvalexWordTop.template");
+    return bXMLSupport::SaveAsHTML(sHTMLFile, false) && QFileInfo(sHTMLFile).isFile();
+}
 
 bool Save(const QString& sWordFileName) {
     cWord word;
     if (!CanConvertInto(word, sWordFileName)) return false;
     return TrapValue(QStringLiteral("frmDatabaseExplorer.SaveNowInWord"), [&] {
-        const QString content = ContentFile();
-        if (QFileInfo::exists(content)) {
-            QString name = QStringLiteral("tempwordcontent.html");
-            const qint32 open = word.CheckFileAndClose(name);
-            if (open == 0 || open == -1) DeleteFileIfExists(content);
-        }
-        bool written = false;
-        {
-            const ReportGlobals keep;
-            gReportXSLFile = gIndexXSLFile = AppPath() + QStringLiteral("/styles/morvword.xsl");
-            gReportTemplateFile = AppPath() + QStringLiteral("/MorvalexWordTop.template");
-            written = bXMLSupport::SaveAsHTML(content, false);
-        }
+        // In this run's temporary folder, which the next start clears should the
+        // program end before the folder is removed.
+        const QString base = gTempPath.isEmpty() ? DataPath() + QLatin1Char('/') : gTempPath;
+        const QTemporaryDir work(base + QStringLiteral("word-XXXXXX"));
+        if (!work.isValid())
+            throw platform::RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found: ") + base);
+        const QString content = work.filePath(QStringLiteral("tempwordcontent.html"));
         // A report that failed has been told about by the report generator.
-        if (!written || !QFileInfo(content).isFile()) return false;
+        if (!WriteHTML(content)) return false;
         return ConvertWith(word, content, sWordFileName);
     }, false);
 }

@@ -8,10 +8,16 @@
 
 namespace WordReport {
 
-QString ContentFile();         // DataPath()/tempwordcontent.html
 QString PreviewContentFile();  // DataPath()/temppreviewcontent.html
 
-// The Word report of oStructureXML into sWordFileName; True when it was written.
+// The report of oStructureXML in the Word layout, as the one HTML file sHTMLFile (with
+// the report's images/ and styles/ beside it); True when it was written.
+bool WriteHTML(const QString& sHTMLFile);
+
+// The Word report of oStructureXML into sWordFileName; True when it was written. The
+// HTML it converts (tempwordcontent.html) is written into a private folder of its own
+// in this run's temporary folder, which is removed with all it holds once the
+// conversion has ended, whether it succeeded or not.
 bool Save(const QString& sWordFileName);
 
 // Converts an HTML file that is already written into sWordFileName; True when the

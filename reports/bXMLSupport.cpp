@@ -375,9 +375,9 @@ QString GenerateIndex() {
     });
 }
 
-// The report style sheet applied to the structure document; "" when it failed (the
-// user has been told).
-QString TransformReport() {
+// The report style sheet applied to a document; "" when it failed (the user has been
+// told).
+QString TransformReport(cXML& document) {
     cXML xsl;
     if (!xsl.LoadXMLFile(Slashes(gReportXSLFile))) {
         // An own layout that is no XML at all: the user learns which file it is.
@@ -385,7 +385,18 @@ QString TransformReport() {
                  QStringLiteral(" could not be read. Please check the xsl that you have chosen to apply."));
         return QString();
     }
-    return oStructureXML->ApplyXSL(xsl);
+    return document.ApplyXSL(xsl);
+}
+
+// The report of an own layout: the layout's output over the objects chosen for the
+// report, written as it comes, is the whole report (no contents, no page template).
+bool SaveOwnLayout(const QString& sFile) {
+    cXML chosen;
+    if (!oStructureXML->CopySelected(chosen)) return false;
+    const QString page = TransformReport(chosen);
+    if (page.isEmpty()) return false;
+    WriteTextFileAtomic(sFile, page);
+    return true;
 }
 
 // Writes the one-page report: the contents with the report body where its marker
@@ -624,8 +635,14 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         }
 
         gReportHTML.clear();
+        if (gOwnXSL) {
+            // A split report is then that one page, as the folder's index.html.
+            const bool done = SaveOwnLayout(bSplit ? folder + QStringLiteral("index.html") : path);
+            if (done && written) written->flush();
+            return done;
+        }
         if (bSplit) {
-            gReportHTML = TransformReport();
+            gReportHTML = TransformReport(*oStructureXML);
             if (gReportHTML.isEmpty()) return false;
             const bool done = ParseHTML(gReportHTML, folder, *written);
             gReportHTML.clear();
@@ -633,7 +650,7 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         }
 
         InitializeIndex(path);
-        gReportHTML = TransformReport();
+        gReportHTML = TransformReport(*oStructureXML);
         if (gReportHTML.isEmpty()) return false;
         FillSingleIndex(AfterLastSlash(path));
         const bool done = SaveAsSingleHTML(path);

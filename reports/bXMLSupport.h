@@ -22,8 +22,10 @@ namespace bXMLSupport {
 // an .html file for a one-page report, or a folder for a report split into pages of
 // gObjectsPerPage objects (index.html, index.xml and one file per page); "/" and "\"
 // both separate folders. The report's folder also receives images/ (a copy of the
-// installed images) and a copy of the CSS file. Failures have been told to the user
-// (folders that cannot be made, denied permissions) or reported through
+// installed images) and a copy of the CSS file. With an own layout (gOwnXSL) the
+// layout's output over the objects chosen for the report is the whole report: the
+// file, or index.html in the folder of a split report. Failures have been told to the
+// user (folders that cannot be made, denied permissions) or reported through
 // bGlobal::ShowError when False comes back.
 bool SaveAsHTML(const QString& sPath, bool bSplit);
 

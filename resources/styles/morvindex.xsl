@@ -71,10 +71,31 @@
           <xsl:text> </xsl:text>
           <span class="badge"><xsl:value-of select="count(*)"/></span>
         </h3>
+        <!-- The Word layout's bookmarks are named after the objects' Numbers (see
+             morvreport.xsl), which run over tables, indexes, triggers, views and
+             procedures in this order, each kind in the order of its list. -->
+        <xsl:variable name="numbered-before">
+          <xsl:choose>
+            <xsl:when test="self::TABLESLIST">0</xsl:when>
+            <xsl:when test="self::INDEXESLIST"><xsl:value-of select="count(../TABLESLIST/*)"/></xsl:when>
+            <xsl:when test="self::TRIGGERSLIST"><xsl:value-of select="count(../TABLESLIST/* | ../INDEXESLIST/*)"/></xsl:when>
+            <xsl:when test="self::VIEWSLIST">
+              <xsl:value-of select="count(../TABLESLIST/* | ../INDEXESLIST/* | ../TRIGGERSLIST/*)"/>
+            </xsl:when>
+            <xsl:otherwise>
+              <xsl:value-of select="count(../TABLESLIST/* | ../INDEXESLIST/* | ../TRIGGERSLIST/* | ../VIEWSLIST/*)"/>
+            </xsl:otherwise>
+          </xsl:choose>
+        </xsl:variable>
         <ol class="links">
           <xsl:for-each select="*">
             <li>
-              <a href="{@Link}"><xsl:value-of select="@Name"/></a>
+              <a href="{@Link}">
+                <xsl:if test="$layout = 'word'">
+                  <xsl:attribute name="href">#morv_<xsl:value-of select="$numbered-before + position()"/></xsl:attribute>
+                </xsl:if>
+                <xsl:value-of select="@Name"/>
+              </a>
               <xsl:call-template name="owner"/>
             </li>
           </xsl:for-each>

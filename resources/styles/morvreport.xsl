@@ -157,6 +157,7 @@
       <article class="object table" id="{$anchor}">
         <xsl:call-template name="object-head">
           <xsl:with-param name="kind" select="'Table'"/>
+          <xsl:with-param name="number" select="$number"/>
         </xsl:call-template>
         <xsl:if test="string(@CreatedOn) != ''">
           <dl class="meta">
@@ -321,6 +322,7 @@
       <div class="part index" id="{$anchor}">
         <xsl:call-template name="part-head">
           <xsl:with-param name="kind" select="'Index'"/>
+          <xsl:with-param name="number" select="$number"/>
         </xsl:call-template>
         <table class="grid props">
           <tr>
@@ -346,6 +348,7 @@
       <div class="part trigger" id="{$anchor}">
         <xsl:call-template name="part-head">
           <xsl:with-param name="kind" select="'Trigger'"/>
+          <xsl:with-param name="number" select="$number"/>
         </xsl:call-template>
         <xsl:call-template name="sql"/>
       </div>
@@ -361,6 +364,7 @@
       <article class="object view" id="{$anchor}">
         <xsl:call-template name="object-head">
           <xsl:with-param name="kind" select="'View'"/>
+          <xsl:with-param name="number" select="$number"/>
         </xsl:call-template>
         <xsl:if test="string(@CreatedOn) != '' or string(@Updatable) != ''">
           <dl class="meta">
@@ -403,6 +407,7 @@
       <article class="object procedure" id="{$anchor}">
         <xsl:call-template name="object-head">
           <xsl:with-param name="kind" select="'Stored procedure'"/>
+          <xsl:with-param name="number" select="$number"/>
         </xsl:call-template>
         <xsl:if test="string(@CreatedOn) != '' or string(@LastModified) != '' or string(@Type) != ''">
           <dl class="meta">
@@ -438,10 +443,16 @@
 
   <xsl:template name="object-head">
     <xsl:param name="kind"/>
+    <xsl:param name="number"/>
     <header class="object-head">
       <span class="kind"><xsl:value-of select="$kind"/></span>
       <xsl:text> </xsl:text>
-      <h2 class="name"><xsl:value-of select="@Name"/></h2>
+      <h2 class="name">
+        <xsl:call-template name="bookmark">
+          <xsl:with-param name="number" select="$number"/>
+        </xsl:call-template>
+        <xsl:value-of select="@Name"/>
+      </h2>
       <xsl:if test="$layout = 'screen'">
         <a class="to-contents" href="index.html#morv:contents">Contents</a>
       </xsl:if>
@@ -451,7 +462,11 @@
   <!-- Heading of an index or trigger: kind, name and owning table. -->
   <xsl:template name="part-head">
     <xsl:param name="kind"/>
+    <xsl:param name="number"/>
     <h4 class="part-head">
+      <xsl:call-template name="bookmark">
+        <xsl:with-param name="number" select="$number"/>
+      </xsl:call-template>
       <span class="kind"><xsl:value-of select="$kind"/></span>
       <xsl:text> </xsl:text>
       <span class="name"><xsl:value-of select="@Name"/></span>
@@ -465,10 +480,30 @@
     </h4>
   </xsl:template>
 
+  <!-- Word layout: the heading of the object numbered $number carries the bookmark
+       that the contents and the table links lead to. A word processor makes bookmarks
+       of the ids of headings and links only, and takes letters, digits and "_" in their
+       names, up to 40 characters; so the bookmark is "morv_" and the Number. -->
+  <xsl:template name="bookmark">
+    <xsl:param name="number"/>
+    <xsl:if test="$layout = 'word'">
+      <xsl:attribute name="id">morv_<xsl:value-of select="$number"/></xsl:attribute>
+    </xsl:if>
+  </xsl:template>
+
   <!-- A table's name, linked when the table is in the report. -->
   <xsl:template name="table-ref">
     <xsl:param name="name"/>
     <xsl:choose>
+      <xsl:when test="key('table', $name) and $layout = 'word'">
+        <a class="table-link">
+          <xsl:attribute name="href">
+            <xsl:text>#morv_</xsl:text>
+            <xsl:for-each select="key('table', $name)[1]"><xsl:call-template name="number-of"/></xsl:for-each>
+          </xsl:attribute>
+          <xsl:value-of select="$name"/>
+        </a>
+      </xsl:when>
       <xsl:when test="key('table', $name)">
         <a class="table-link" href="#{str:encode-uri($name, true())}"><xsl:value-of select="$name"/></a>
       </xsl:when>

@@ -5,6 +5,7 @@
 #include "ExplorerFixture.h"
 #include "explorer/ExplorerWidgets.h"
 #include "explorer/Preview.h"
+#include "reports/WordReport.h"
 #include "reports/ui/ReportOptionFrames.h"
 #include "reports/ui/frmReportSetup.h"
 #include "support/Prerequisite.h"
@@ -307,6 +308,7 @@ TEST_F(ReportCommands, WordCommandsWriteAndOpenTheDocumentOrSayWordIsMissing) {
         EXPECT_EQ(host->messages(), QStringList(2, QStringLiteral("Microsoft Word does not exist, please install and try again")));
         EXPECT_TRUE(host->openedUrls.isEmpty());
         EXPECT_FALSE(QFileInfo::exists(Out(QStringLiteral("word/none.doc"))));
+        EXPECT_FALSE(QFileInfo::exists(WordReport::PreviewContentFile()));
     }
     MORVALEX_REQUIRE_PROGRAM("soffice");
     MORVALEX_REQUIRE_PROGRAM("catdoc");
@@ -320,4 +322,6 @@ TEST_F(ReportCommands, WordCommandsWriteAndOpenTheDocumentOrSayWordIsMissing) {
     catdoc.start(QStringLiteral("catdoc"), {doc});
     ASSERT_TRUE(catdoc.waitForFinished(30000));
     EXPECT_TRUE(QString::fromLocal8Bit(catdoc.readAllStandardOutput()).contains(QStringLiteral("Order Details")));
+    // The preview's text handed to LibreOffice is not kept.
+    EXPECT_FALSE(QFileInfo::exists(WordReport::PreviewContentFile()));
 }

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QUrl>
 
+#include <libxml/HTMLparser.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -412,6 +414,60 @@ TEST_F(Reports, ContentsWithoutTheMarkerStillCarryTheReport) {
         EXPECT_EQ(page.contains(QLatin1String("Morvalex 4.0 report generated on")), c.contents);
         EXPECT_EQ(page.contains(QLatin1String("<a href=\"r.html#Customers\">")), c.contents);
     }
+}
+
+// True when libxml2's HTML parser meets nothing out of place in the page.
+bool ParsesCleanly(const QString& html) {
+    const QByteArray bytes = html.toUtf8();
+    htmlParserCtxtPtr context = htmlNewParserCtxt();
+    htmlDocPtr doc = htmlCtxtReadMemory(context, bytes.constData(), int(bytes.size()), nullptr, "UTF-8",
+                                        HTML_PARSE_NONET | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING);
+    const bool clean = doc && context->wellFormed;
+    xmlFreeDoc(doc);
+    htmlFreeParserCtxt(context);
+    return clean;
+}
+
+TEST_F(Reports, AnOwnLayoutsOutputOverTheChosenObjectsIsTheWholeReport) {
+    LoadStructure(QStringLiteral("shop.xml"));
+    const QString own = folder.file(QStringLiteral("mine/own layout.xsl"));
+    testsupport::WriteFile(own, uR"(<?xml version="1.0"?>
+<xsl:stylesheet version="1.0" xmlns:xsl="http://www.w3.org/1999/XSL/Transform">
+  <xsl:output method="html" encoding="UTF-8"/>
+  <xsl:template match="/">
+    <html><head><title>Own layout</title></head><body>
+      <h1>Own layout</h1>
+      <ul><xsl:for-each select="//*[@Name]"><li><xsl:value-of select="@Name"/></li></xsl:for-each></ul>
+    </body></html>
+  </xsl:template>
+</xsl:stylesheet>
+)"_s);
+    gReportXSLFile = gIndexXSLFile = own;
+    gOwnXSL = true;
+    const struct {
+        const char* what;
+        QString path;
+        bool split;
+        QString file;  // the report's file
+    } cases[] = {{"one page", Out(u"own-single"_s) + u"mine.html"_s, false, Out(u"own-single"_s) + u"mine.html"_s},
+                 {"split", Out(u"own-split"_s), true, Out(u"own-split"_s) + u"index.html"_s}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_TRUE(SaveAsHTML(c.path, c.split)) << host->messages().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(errors.isEmpty());
+        EXPECT_EQ(HtmlFiles(QFileInfo(c.file).path()), QStringList{QFileInfo(c.file).fileName()});
+        const QString page = testsupport::ReadFile(c.file);
+        EXPECT_EQ(page.count(QLatin1String("<h1>Own layout</h1>")), 1) << qPrintable(page);
+        EXPECT_EQ(page.count(QLatin1String("<html")), 1);
+        EXPECT_EQ(page.count(QLatin1String("<body")), 1);
+        EXPECT_TRUE(ParsesCleanly(page)) << qPrintable(page);
+        // The chosen objects, and only they.
+        for (const char* chosen : {"<li>Customers</li>", "<li>Order Details</li>", "<li>pk_details</li>",
+                                   "<li>trg_orders_stamp</li>", "<li>OpenOrders</li>", "<li>place_order</li>"})
+            EXPECT_TRUE(page.contains(QLatin1String(chosen))) << chosen;
+        for (const char* left : {"AuditLog", "HiddenView", "ix_hidden"}) EXPECT_FALSE(page.contains(QLatin1String(left))) << left;
+    }
+    gOwnXSL = false;
 }
 
 TEST_F(Reports, ACssFileOfTheUsersOwnIsCopiedIntoTheReport) {

@@ -1,17 +1,24 @@
 // Word reports through the real LibreOffice: the document and its text (scales, kinds
-// not read), the report globals after it, and the ways it fails (no LibreOffice, a
-// conversion that hangs, a target that is a folder, a broken own layout).
+// not read), its links, the report globals after it, what it leaves in the data folder,
+// and the ways it fails (no LibreOffice, a conversion that hangs, a target that is a
+// folder, a broken own layout).
 
 #include "ReportFixture.h"
 #include "reports/WordReport.h"
 #include "reports/bXMLSupport.h"
 #include "support/Prerequisite.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <optional>
 
 using namespace bGlobal;
 
@@ -40,6 +47,124 @@ QString catdoc(const QString& file) {
     p.start(QStringLiteral("catdoc"), {QStringLiteral("-w"), file});
     p.waitForFinished(30000);
     return QString::fromLocal8Bit(p.readAllStandardOutput());
+}
+
+// ---- links of a .docx document ----------------------------------------------------------
+
+// A link: the file it leads to ("" for a place inside the document), the bookmark and
+// the link's text.
+struct DocLink {
+    QString file, bookmark, text;
+};
+
+struct DocxLinks {
+    QHash<QString, QString> bookmarks;  // name -> the text of the paragraph it stands in
+    QList<DocLink> links;
+};
+
+// A HYPERLINK field's instruction: HYPERLINK ["file"] [\l "bookmark"] [other switches].
+DocLink FieldLink(const QString& instruction) {
+    static const QRegularExpression token(QStringLiteral("\\\\[A-Za-z]|\"[^\"]*\"|\\S+"));
+    DocLink link;
+    QString pendingSwitch;
+    for (auto it = token.globalMatch(instruction); it.hasNext();) {
+        const QString t = it.next().captured();
+        if (t.startsWith(QLatin1Char('\\'))) {
+            pendingSwitch = t;
+            continue;
+        }
+        const QString value = t.startsWith(QLatin1Char('"')) ? t.mid(1, t.size() - 2) : t;
+        if (pendingSwitch == QLatin1String("\\l")) link.bookmark = value;
+        else if (pendingSwitch.isEmpty() && t.compare(QLatin1String("HYPERLINK"), Qt::CaseInsensitive) != 0)
+            link.file = value;
+        pendingSwitch.clear();
+    }
+    return link;
+}
+
+// The bookmarks and links of word/document.xml: hyperlink elements (to a bookmark, or
+// to a file through a relationship) and HYPERLINK fields.
+DocxLinks ReadDocxLinks(const QString& docx) {
+    QProcess unzip;
+    unzip.start(QStringLiteral("unzip"), {QStringLiteral("-p"), docx, QStringLiteral("word/document.xml")});
+    unzip.waitForFinished(30000);
+    QXmlStreamReader xml(unzip.readAllStandardOutput());
+    DocxLinks out;
+    QString paragraph;
+    QStringList bookmarksOfParagraph;
+    std::optional<DocLink> link;  // inside a hyperlink element or a field's result
+    QString instruction;
+    enum { None, Instruction, Result } field = None;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        const QStringView name = xml.name();
+        if (xml.isStartElement()) {
+            const auto attrs = xml.attributes();
+            if (name == u"p") paragraph.clear();
+            else if (name == u"bookmarkStart") bookmarksOfParagraph << attrs.value(QStringLiteral("w:name")).toString();
+            else if (name == u"hyperlink") {
+                link = DocLink{};
+                link->bookmark = attrs.value(QStringLiteral("w:anchor")).toString();
+                if (attrs.hasAttribute(QStringLiteral("r:id")))
+                    link->file = QStringLiteral("relationship ") + attrs.value(QStringLiteral("r:id")).toString();
+            } else if (name == u"fldSimple") {
+                const QString instr = attrs.value(QStringLiteral("w:instr")).toString().trimmed();
+                if (instr.startsWith(QLatin1String("HYPERLINK"))) link = FieldLink(instr);
+            } else if (name == u"fldChar") {
+                const QStringView type = attrs.value(QStringLiteral("w:fldCharType"));
+                if (type == u"begin") {
+                    field = Instruction;
+                    instruction.clear();
+                } else if (type == u"separate") {
+                    field = Result;
+                    if (instruction.trimmed().startsWith(QLatin1String("HYPERLINK")))
+                        link = FieldLink(instruction.trimmed());
+                } else if (type == u"end") {
+                    field = None;
+                    if (link) out.links << *link;
+                    link.reset();
+                }
+            } else if (name == u"instrText" && field == Instruction) {
+                instruction += xml.readElementText();
+            } else if (name == u"t") {
+                const QString text = xml.readElementText();
+                paragraph += text;
+                if (link) link->text += text;
+            }
+        } else if (xml.isEndElement()) {
+            if ((name == u"hyperlink" || name == u"fldSimple") && link) {
+                out.links << *link;
+                link.reset();
+            } else if (name == u"p") {
+                for (const QString& b : bookmarksOfParagraph) out.bookmarks.insert(b, paragraph.simplified());
+                bookmarksOfParagraph.clear();
+            }
+        }
+    }
+    EXPECT_FALSE(xml.hasError()) << qPrintable(xml.errorString());
+    return out;
+}
+
+// The document converted to .docx by LibreOffice, so both formats are read alike.
+QString AsDocx(const QString& document, const QString& folder) {
+    const QTemporaryDir profile;
+    QProcess soffice;
+    soffice.start(QStringLiteral("soffice"),
+                  {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
+                   QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+                   QStringLiteral("docx:MS Word 2007 XML"), QStringLiteral("--outdir"), folder, document});
+    EXPECT_TRUE(soffice.waitForFinished(180000));
+    return folder + QLatin1Char('/') + QFileInfo(document).completeBaseName() + QStringLiteral(".docx");
+}
+
+// Every file and folder under a folder, relative to it, one a line.
+std::string Entries(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) out << it.next().mid(folder.size() + 1);
+    out.sort();
+    return out.join(QLatin1Char('\n')).toStdString();
 }
 
 }  // namespace
@@ -134,4 +259,80 @@ TEST_F(Word, AnOwnLayoutThatIsNoStyleSheetIsNamedAndNoReportIsWritten) {
     EXPECT_TRUE(host->messages().first().contains(bad));
     EXPECT_FALSE(QFileInfo::exists(page));
     gOwnXSL = false;
+}
+
+TEST_F(Word, EveryLinkOfBothFormatsLeadsToItsObjectInsideTheDocument) {
+    MORVALEX_REQUIRE_PROGRAM("soffice");
+    MORVALEX_REQUIRE_PROGRAM("unzip");
+    // Every reported object, as the contents name it.
+    const QStringList objects = {QStringLiteral("Customers"), QStringLiteral("Orders"), QStringLiteral("Order Details"),
+                                 QStringLiteral("pk_customers"), QStringLiteral("ix_customers_email"),
+                                 QStringLiteral("pk_orders"), QStringLiteral("pk_details"),
+                                 QStringLiteral("trg_orders_stamp"), QStringLiteral("trg_details_check"),
+                                 QStringLiteral("OpenOrders"), QStringLiteral("BigCustomers"), QStringLiteral("place_order")};
+    // An own layout chosen for HTML reports leaves the Word document as it is.
+    const QString own = folder.file(QStringLiteral("own.xsl"));
+    testsupport::WriteFile(own, QStringLiteral("<xsl:stylesheet version=\"1.0\" "
+                                               "xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\"><xsl:template "
+                                               "match=\"/\"><p>Own layout</p></xsl:template></xsl:stylesheet>"));
+    gReportXSLFile = gIndexXSLFile = own;
+    gOwnXSL = true;
+    const Globals before = Now();
+    for (const QString& format : {QStringLiteral("docx"), QStringLiteral("doc")}) {
+        SCOPED_TRACE(qPrintable(format));
+        const QString out = Made(QStringLiteral("links-") + format);
+        const QString document = out + QStringLiteral("shop.") + format;
+        ASSERT_TRUE(WordReport::Save(document)) << host->messages().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(Now(), before);
+        EXPECT_TRUE(gOwnXSL);
+        const DocxLinks read =
+            ReadDocxLinks(format == QLatin1String("doc") ? AsDocx(document, Made(QStringLiteral("read-doc"))) : document);
+        QStringList texts;
+        for (const DocLink& link : read.links) {
+            const QString text = link.text.simplified();
+            texts << text;
+            SCOPED_TRACE(qPrintable(text));
+            EXPECT_TRUE(link.file.isEmpty()) << "leads to the file " << qPrintable(link.file);
+            ASSERT_TRUE(read.bookmarks.contains(link.bookmark)) << "no bookmark " << qPrintable(link.bookmark);
+            // The bookmark stands at the object's heading: its name, with the kind and the
+            // table for an index or a trigger.
+            const QRegularExpression heading(QStringLiteral("^((Index|Trigger) )?") + QRegularExpression::escape(text) +
+                                             QStringLiteral("( on .+)?$"));
+            EXPECT_TRUE(heading.match(read.bookmarks.value(link.bookmark)).hasMatch())
+                << "leads to " << qPrintable(read.bookmarks.value(link.bookmark));
+        }
+        for (const QString& object : objects) EXPECT_TRUE(texts.contains(object)) << "no link to " << qPrintable(object);
+    }
+}
+
+TEST_F(Word, NothingTheReportWroteForItselfStaysInTheDataFolder) {
+    MORVALEX_REQUIRE_PROGRAM("soffice");
+    // The data folder apart from the installed files, with this run's temporary folder
+    // in it, as the program has them.
+    const QTemporaryDir data;
+    SetAppPathForTesting(folder.path(), data.path());
+    gTempPath = data.path() + QStringLiteral("/temp/run-1/");
+    QDir().mkpath(gTempPath);
+    testsupport::WriteFile(data.path() + QStringLiteral("/history.mxh"), QStringLiteral("kept"));
+    const std::string before = Entries(data.path());
+
+    // A stand-in for a LibreOffice that ends without writing anything.
+    const QTemporaryDir bin;
+    testsupport::WriteFile(bin.path() + QStringLiteral("/soffice"), QStringLiteral("#!/bin/sh\nexit 0\n"));
+    QFile::setPermissions(bin.path() + QStringLiteral("/soffice"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const struct {
+        const char* what;
+        QString path;  // "" keeps PATH as it is
+        bool written;
+    } cases[] = {{"converted", QString(), true}, {"conversion failed", bin.path(), false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        testsupport::ScopedEnv path;
+        if (!c.path.isEmpty()) path.set("PATH", c.path + QStringLiteral(":/usr/bin:/bin"));
+        host->prompts.clear();
+        const QString doc = Made(QStringLiteral("clean-") + QLatin1String(c.what)) + QStringLiteral("shop.doc");
+        EXPECT_EQ(WordReport::Save(doc), c.written) << host->messages().join(QLatin1Char('|')).toStdString();
+        EXPECT_EQ(QFileInfo(doc).isFile(), c.written);
+        EXPECT_EQ(Entries(data.path()), before);
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "explorer/frmDatabaseExplorer.h"
 
+#include "core/PasteSafe.h"
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "explorer/ExplorerWidgets.h"
@@ -55,7 +56,7 @@ QToolBar* newToolBar(const QString& name, QWidget* parent) {
 }
 
 QPlainTextEdit* newTextBox(const QString& name, bool readOnly, bool wrap, QWidget* parent) {
-    auto* box = new QPlainTextEdit(parent);
+    auto* box = new PasteSafePlainTextEdit(parent);
     box->setObjectName(name);
     box->setReadOnly(readOnly);
     box->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);

@@ -117,7 +117,7 @@ void frmDatabaseExplorer::BuildMenus() {
         return menu;
     };
 
-    mnuApplication = newMenu("mnuApplication", "File");
+    mnuApplication = newMenu("mnuApplication", "&File");
     fill(mnuApplication, mnuSubFile, "mnuSubFile", &Self::mnuSubFile_Click,
          {{0, "&Open MXS File"}, {1, "&Save MXS File"}, {2, "Save &As MXS File"}, {3, "-"}, {4, "New &Group"},
           {5, "New Database &Structure"}, {6, "-"}, {7, "E&xit"}});

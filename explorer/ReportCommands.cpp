@@ -248,7 +248,10 @@ void frmDatabaseExplorer::SavePreviewInWord() {
 
 void frmDatabaseExplorer::PrintPreview(WebBrowser* browser) {
     try {
-        QPrinter printer(QPrinter::HighResolution);
+        // The pages' style sheets size text in pixels; at the screen's resolution a
+        // pixel on paper is as large as on screen, where a high-resolution printer's
+        // own pixels would print that text microscopic.
+        QPrinter printer(QPrinter::ScreenResolution);
         printer.setDocName(kAppTitle);
         if (host().printDialog(printer, QStringLiteral("Print"))) browser->print(&printer);
     } catch (const std::exception&) {

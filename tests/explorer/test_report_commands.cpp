@@ -257,6 +257,36 @@ TEST_F(ReportCommands, PreviewsAreExportedWithTheirPicturesAndStyles) {
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
 }
 
+TEST_F(ReportCommands, SaveDialogsStartWithTheDatabasesNameOrNothing) {
+    frmDatabaseExplorer& w = Sales();
+    gMultiplePages = false;
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    const struct {
+        const char* command;
+        std::function<void()> run;
+        QString name;
+    } cases[] = {
+        {"Save as HTML", [&] { w.mnuSubReport_Click(1); }, QStringLiteral("Sales.html")},
+        {"Save as XML", [&] { w.mnuSubReport_Click(2); }, QStringLiteral("Sales.xml")},
+        {"Save as Word Document", [&] { w.mnuSubReport_Click(3); }, QStringLiteral("Sales.doc")},
+        {"preview Save as HTML", [&] { w.mnuSubPreviewTool_Click(0); }, QString()},
+        {"Save this XML", [&] { w.tlbXMLPreviewSave_ButtonClick(nullptr); }, QString()},
+        {"preview Save as Word", [&] { w.mnuSubPreviewTool_Click(2); }, QString()},
+    };
+    for (const auto& k : cases) {
+        host->prompts.clear();
+        k.run();  // cancelled
+        ASSERT_EQ(host->prompts.size(), 1) << k.command;
+        EXPECT_EQ(host->prompts[0].kind, QStringLiteral("save")) << k.command;
+        EXPECT_EQ(host->prompts[0].text.section(QLatin1Char('|'), -1), k.name) << k.command;
+    }
+    // A preview page saved under a bare name gets the extension.
+    host->paths.enqueue(Out(QStringLiteral("bare/page")));
+    w.mnuSubPreviewTool_Click(0);
+    EXPECT_TRUE(QFileInfo(Out(QStringLiteral("bare/page.html"))).isFile());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(ReportCommands, BothPreviewsPrintIntoPdfFiles) {
     MORVALEX_REQUIRE_PROGRAM("pdftoppm");
     frmDatabaseExplorer& w = Sales();

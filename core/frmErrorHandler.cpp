@@ -3,6 +3,7 @@
 #include "core/FileUtil.h"
 #include "core/Forms.h"
 #include "core/PasswordMask.h"
+#include "core/PasteSafe.h"
 #include "core/bGlobal.h"
 #include "core/frmDisplayError.h"
 #include "platform/ui/Host.h"
@@ -83,7 +84,7 @@ frmErrorHandler::frmErrorHandler() {
     separator->setFrameShadow(QFrame::Sunken);
     layout->addWidget(separator);
 
-    txtErrorReport = new QTextEdit(this);
+    txtErrorReport = new PasteSafeTextEdit(this);
     txtErrorReport->setObjectName(QStringLiteral("txtErrorReport"));
     txtErrorReport->setVisible(false);
     layout->addWidget(txtErrorReport);

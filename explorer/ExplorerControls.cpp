@@ -4,6 +4,7 @@
 
 #include "explorer/frmDatabaseExplorer.h"
 
+#include "core/PasteSafe.h"
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "explorer/ExplorerWidgets.h"
@@ -55,7 +56,7 @@ QToolBar* newToolBar(const QString& name, QWidget* parent) {
 }
 
 QPlainTextEdit* newTextBox(const QString& name, bool readOnly, bool wrap, QWidget* parent) {
-    auto* box = new QPlainTextEdit(parent);
+    auto* box = new PasteSafePlainTextEdit(parent);
     box->setObjectName(name);
     box->setReadOnly(readOnly);
     box->setLineWrapMode(wrap ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
@@ -116,7 +117,7 @@ void frmDatabaseExplorer::BuildMenus() {
         return menu;
     };
 
-    mnuApplication = newMenu("mnuApplication", "File");
+    mnuApplication = newMenu("mnuApplication", "&File");
     fill(mnuApplication, mnuSubFile, "mnuSubFile", &Self::mnuSubFile_Click,
          {{0, "&Open MXS File"}, {1, "&Save MXS File"}, {2, "Save &As MXS File"}, {3, "-"}, {4, "New &Group"},
           {5, "New Database &Structure"}, {6, "-"}, {7, "E&xit"}});

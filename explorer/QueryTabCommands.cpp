@@ -273,11 +273,10 @@ void frmDatabaseExplorer::SaveQueryFile(bool bSaveAs) {
     Trap(source("SaveQueryFile"), [&] {
         QString path = mQueryFilePath;
         if (bSaveAs || path.isEmpty()) {
-            path = chosen(platform::ui::host().saveFile(QString(), QStringLiteral("SQL Query file (*.sql)"), gReportsFolder,
-                                                        QStringLiteral("*.sql")),
-                          QStringLiteral("*.sql"));
+            path = chosen(
+                platform::ui::saveFileName(QString(), QStringLiteral("SQL Query file (*.sql)"), gReportsFolder, QString()),
+                QStringLiteral("*.sql"));
             if (path.isEmpty()) return;
-            if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".sql");
         }
         try {
             WriteTextFileAtomic(path, txtQuery->toPlainText());
@@ -300,9 +299,9 @@ void frmDatabaseExplorer::SaveQueryOutputAsHTML() {
             Critical(QStringLiteral("Please run query and try to save"));
             return;
         }
-        const QString path = chosen(platform::ui::host().saveFile(QString(), QStringLiteral("HTML file (*.html)"), gReportsFolder,
-                                                                  QStringLiteral("*.html")),
-                                    QStringLiteral("*.html"));
+        const QString path = chosen(
+            platform::ui::saveFileName(QString(), QStringLiteral("HTML file (*.html)"), gReportsFolder, QString()),
+            QStringLiteral("*.html"));
         if (path.isEmpty()) return;
 
         Hourglass wait;

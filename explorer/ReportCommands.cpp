@@ -34,13 +34,14 @@ namespace {
 QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
 
 
-// A Save dialog starting in the reports folder. The chosen path, or "" when the user
-// cancelled or kept the pattern; a name typed without an extension gets 'extension'.
-QString chooseSavePath(const QString& filter, const QString& pattern) {
-    const QString chosen = host().saveFile(QStringLiteral("Save As"), filter, gReportsFolder, pattern);
+// A Save dialog starting in the reports folder, its name box holding 'bareName' with the
+// filter's extension, or empty. The chosen path (a name typed without an extension gets
+// the filter's), or "" when the user cancelled or chose the pattern itself.
+QString chooseSavePath(const QString& filter, const QString& bareName = QString()) {
+    const QString chosen = platform::ui::saveFileName(QStringLiteral("Save As"), filter, gReportsFolder, bareName);
+    const QString extension = platform::ui::filterExtension(filter);
     const QString name = QFileInfo(chosen).fileName();
-    if (chosen.isEmpty() || name == pattern || name.toLower() == pattern.mid(1)) return QString();
-    if (QFileInfo(chosen).suffix().isEmpty() && !QFileInfo(chosen).isDir()) return chosen + pattern.mid(1);
+    if (name == QLatin1Char('*') + extension || name.toLower() == extension) return QString();
     return chosen;
 }
 
@@ -69,7 +70,7 @@ QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
     return TrapValue(source("SaveHTML"), [&] {
         QString path;
         if (!gMultiplePages) {
-            path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
+            path = chooseSavePath(QStringLiteral("HTML Files | *.html"), gDatabaseName);
             if (path.isEmpty() || refused(path)) return QString();
         } else {
             const QString folder = DM_BrowseFolder(QStringLiteral("Select HTML Folder"));
@@ -93,7 +94,7 @@ QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
 
 QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
     return TrapValue(source("SaveXML"), [&] {
-        const QString path = chooseSavePath(QStringLiteral("XML File | *.xml"), QStringLiteral("*.xml"));
+        const QString path = chooseSavePath(QStringLiteral("XML File | *.xml"), gDatabaseName);
         if (path.isEmpty() || refused(path)) return QString();
         if (bSaveNow && oStructureXML) {
             const FileWriteCheck check(path);
@@ -106,7 +107,7 @@ QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
 
 QString frmDatabaseExplorer::SaveInWord(bool bSaveNow) {
     return TrapValue(source("SaveInWord"), [&] {
-        const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), QStringLiteral("*.doc"));
+        const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), gDatabaseName);
         if (path.isEmpty() || refused(path)) return QString();
         if (bSaveNow) {
             const FileWriteCheck check(path);
@@ -202,7 +203,7 @@ void frmDatabaseExplorer::SavePreviewHTML() {
     try {
         const QString page = shownFile(wbReport);
         if (page.isEmpty()) return;
-        const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"), QStringLiteral("*.html"));
+        const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"));
         if (path.isEmpty() || refused(path)) return;
         const Hourglass wait;
         PreviewExport::WriteHtml(page, path);
@@ -217,7 +218,7 @@ void frmDatabaseExplorer::SaveXMLPreview() {
     try {
         const QString shown = shownFile(wbXMLPreview);
         if (shown.isEmpty()) return;
-        const QString path = chooseSavePath(QStringLiteral("XML Files | *.xml"), QStringLiteral("*.xml"));
+        const QString path = chooseSavePath(QStringLiteral("XML Files | *.xml"));
         if (path.isEmpty() || refused(path)) return;
         PreviewExport::WriteXml(shown, path);
     } catch (const std::exception&) {
@@ -229,7 +230,7 @@ void frmDatabaseExplorer::SaveXMLPreview() {
 void frmDatabaseExplorer::SavePreviewInWord() {
     try {
         const Hourglass wait;
-        const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), QStringLiteral("*.doc"));
+        const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"));
         if (path.isEmpty()) return;
         const QString content = WordReport::PreviewContentFile();
         DeleteFileIfExists(content);
@@ -250,7 +251,10 @@ void frmDatabaseExplorer::SavePreviewInWord() {
 
 void frmDatabaseExplorer::PrintPreview(WebBrowser* browser) {
     try {
-        QPrinter printer(QPrinter::HighResolution);
+        // The pages' style sheets size text in pixels; at the screen's resolution a
+        // pixel on paper is as large as on screen, where a high-resolution printer's
+        // own pixels would print that text microscopic.
+        QPrinter printer(QPrinter::ScreenResolution);
         printer.setDocName(kAppTitle);
         if (host().printDialog(printer, QStringLiteral("Print"))) browser->print(&printer);
     } catch (const std::exception&) {

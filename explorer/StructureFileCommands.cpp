@@ -124,7 +124,8 @@ void frmDatabaseExplorer::SaveStructure(bool bSaveAs) {
         }
         QString file = attributeText(connection, QStringLiteral("CurrentMXSFile")).trimmed();
         if (file.isEmpty() || bSaveAs) {
-            file = platform::ui::host().saveFile(QString(), kStructureFilter, gReportsFolder, QStringLiteral("*.mxs"));
+            file = platform::ui::saveFileName(QString(), kStructureFilter, gReportsFolder,
+                                              attributeText(connection, QStringLiteral("Name")).trimmed());
             if (file == QLatin1String("*.mxs")) file.clear();
         }
         if (file.isEmpty()) return;

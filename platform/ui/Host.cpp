@@ -1,5 +1,7 @@
 #include "platform/ui/Host.h"
 
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
 #include <cstdlib>
 
@@ -46,6 +48,21 @@ void setHost(Host* h) { g_host = h; }
 void endProgram(int code) {
     host().endProgram(code);
     std::abort();
+}
+
+QString filterExtension(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*(\\.[A-Za-z0-9]+)"));
+    return pattern.match(filter).captured(1);
+}
+
+QString saveFileName(const QString& title, const QString& filter, const QString& folder, const QString& bareName) {
+    const QString extension = filterExtension(filter);
+    const QString start =
+        bareName.isEmpty() ? QString() : QString(bareName).replace(QLatin1Char('/'), QLatin1Char('_')) + extension;
+    const QString chosen = host().saveFile(title, filter, folder, start);
+    const QFileInfo file(chosen);
+    if (chosen.isEmpty() || !file.suffix().isEmpty() || file.isDir()) return chosen;
+    return chosen + extension;
 }
 
 }  // namespace platform::ui

@@ -55,4 +55,13 @@ void setHost(Host* h);
 // Ends the program through the installed host; never returns.
 [[noreturn]] void endProgram(int code);
 
+// The extension, with its dot, of the first pattern of a dialog filter: ".mxs" for
+// "Morvalex Database ScreenShot file (*.mxs)" or "HTML Files | *.html"; "" for none.
+QString filterExtension(const QString& filter);
+// The Save dialog of the installed host, its answer finished as a Save dialog finishes
+// a name: one typed without an extension gets the filter's; one with an extension, or
+// a folder, stays as it is. The name box starts with 'bareName' and the filter's
+// extension ("/" in the name becomes "_"), or empty. "" when the user cancelled.
+QString saveFileName(const QString& title, const QString& filter, const QString& folder, const QString& bareName);
+
 }  // namespace platform::ui

@@ -77,7 +77,13 @@ QString QtHost::saveFile(const QString& title, const QString& filter, const QStr
                          const QString& suggestedName) {
     QString start = folder;
     if (!suggestedName.isEmpty()) start = QFileInfo(folder + QLatin1Char('/') + suggestedName).filePath();
-    return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, start, qtFilter(filter));
+    QFileDialog dialog(QApplication::activeWindow(), title, start, qtFilter(filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension gets the filter's before the dialog asks
+    // whether to replace a file of that name.
+    dialog.setDefaultSuffix(filterExtension(filter).mid(1));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return QString();
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtHost::browseFolder(const QString& title, const QString& folder) {

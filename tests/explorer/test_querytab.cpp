@@ -278,6 +278,33 @@ TEST_F(QueryTab, TheOutputPageNeedsRowsAndKeepsValuesAsText) {
     EXPECT_EQ(rows[2].value(2), QString(QChar(0xA0)));  // Null
 }
 
+TEST_F(QueryTab, FilesSavedWithoutExtensionGetTheirsAndTheNameBoxStartsEmpty) {
+    testdb::SqliteFile db(QString::fromUtf8(kQuerySql));
+    Import(db.connectionString(), QStringLiteral("shop"));
+    Run(QStringLiteral("SELECT id FROM items"), 0);
+    const struct {
+        const char* what;
+        std::function<void()> save;
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        {"output", [&] { w->SaveQueryOutputAsHTML(); }, "queryout", "queryout.html"},
+        {"output with an extension", [&] { w->SaveQueryOutputAsHTML(); }, "queryout.htm", "queryout.htm"},
+        {"query file", [&] { w->SaveQueryFile(true); }, "query", "query.sql"},
+    };
+    for (const auto& k : cases) {
+        host->prompts.clear();
+        host->paths.enqueue(folder.file(QLatin1String(k.typed)));
+        k.save();
+        ASSERT_EQ(SaveDialogs(), 1) << k.what;
+        EXPECT_EQ(host->prompts[0].text.section(QLatin1Char('|'), -1), QString()) << k.what;
+        EXPECT_TRUE(QFileInfo(folder.file(QLatin1String(k.saved))).isFile()) << k.what;
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("queryout"))));
+    EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
 TEST_F(QueryTab, QueryFilesRoundTrip) {
     const QString file = folder.file(QStringLiteral("q"));
     w->txtQuery->setPlainText(QStringLiteral("SELECT 1;\nSELECT 'é';\n"));

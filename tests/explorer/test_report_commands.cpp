@@ -21,6 +21,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QToolBar>
 
@@ -257,6 +258,36 @@ TEST_F(ReportCommands, PreviewsAreExportedWithTheirPicturesAndStyles) {
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
 }
 
+TEST_F(ReportCommands, SaveDialogsStartWithTheDatabasesNameOrNothing) {
+    frmDatabaseExplorer& w = Sales();
+    gMultiplePages = false;
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    const struct {
+        const char* command;
+        std::function<void()> run;
+        QString name;
+    } cases[] = {
+        {"Save as HTML", [&] { w.mnuSubReport_Click(1); }, QStringLiteral("Sales.html")},
+        {"Save as XML", [&] { w.mnuSubReport_Click(2); }, QStringLiteral("Sales.xml")},
+        {"Save as Word Document", [&] { w.mnuSubReport_Click(3); }, QStringLiteral("Sales.doc")},
+        {"preview Save as HTML", [&] { w.mnuSubPreviewTool_Click(0); }, QString()},
+        {"Save this XML", [&] { w.tlbXMLPreviewSave_ButtonClick(nullptr); }, QString()},
+        {"preview Save as Word", [&] { w.mnuSubPreviewTool_Click(2); }, QString()},
+    };
+    for (const auto& k : cases) {
+        host->prompts.clear();
+        k.run();  // cancelled
+        ASSERT_EQ(host->prompts.size(), 1) << k.command;
+        EXPECT_EQ(host->prompts[0].kind, QStringLiteral("save")) << k.command;
+        EXPECT_EQ(host->prompts[0].text.section(QLatin1Char('|'), -1), k.name) << k.command;
+    }
+    // A preview page saved under a bare name gets the extension.
+    host->paths.enqueue(Out(QStringLiteral("bare/page")));
+    w.mnuSubPreviewTool_Click(0);
+    EXPECT_TRUE(QFileInfo(Out(QStringLiteral("bare/page.html"))).isFile());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+}
+
 TEST_F(ReportCommands, BothPreviewsPrintIntoPdfFiles) {
     MORVALEX_REQUIRE_PROGRAM("pdftoppm");
     frmDatabaseExplorer& w = Sales();
@@ -290,6 +321,40 @@ TEST_F(ReportCommands, BothPreviewsPrintIntoPdfFiles) {
     host->onPrint = nullptr;
     w.tlbPrint_ButtonClick(nullptr);
     EXPECT_EQ(host->prompts.last().kind, QStringLiteral("print"));
+}
+
+TEST_F(ReportCommands, PrintedTextHasTheSizeItHasOnScreen) {
+    MORVALEX_REQUIRE_PROGRAM("pdftotext");
+    frmDatabaseExplorer& w = Sales();
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    const QString pdf = Out(QStringLiteral("print/sizes.pdf"));
+    host->onPrint = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    w.tlbPrint_ButtonClick(nullptr);
+    ASSERT_TRUE(QFileInfo(pdf).size() > 0);
+
+    // Each word with its box on the page, in points.
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    ASSERT_EQ(text.exitCode(), 0) << text.readAllStandardError().toStdString();
+    const QString boxes = QString::fromUtf8(text.readAllStandardOutput());
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    QMap<QString, double> heights;
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        const double height = m.captured(4).toDouble() - m.captured(2).toDouble();
+        heights.insert(m.captured(5), std::min(height, heights.value(m.captured(5), height)));
+    }
+    // The title, a table's name and the column text of its grid: none smaller than 8 pt.
+    for (const QString& shown : {QStringLiteral("Sales"), QStringLiteral("Customers"), QStringLiteral("Id")}) {
+        ASSERT_TRUE(heights.contains(shown)) << qPrintable(shown) << "\n" << qPrintable(boxes);
+        EXPECT_GE(heights.value(shown), 8.0) << qPrintable(shown);
+    }
 }
 
 TEST_F(ReportCommands, WordCommandsWriteAndOpenTheDocumentOrSayWordIsMissing) {

@@ -136,6 +136,30 @@ TEST_F(StructureFiles, AStructureFileKeepsScalesAndTheKindsNotRead) {
               QStringLiteral("STOREDPROCEDURE TRIGGER"));
 }
 
+TEST_F(StructureFiles, ANameTypedWithoutExtensionIsSavedAsAStructureFile) {
+    ImportShop();
+    const struct {
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        {"shopdb", "shopdb.mxs"},
+        {"shop.mxs", "shop.mxs"},
+        {"shop.backup", "shop.backup"},  // a name with an extension of its own keeps it
+    };
+    for (const auto& k : cases) {
+        host->prompts.clear();
+        host->paths.enqueue(folder.file(QLatin1String(k.typed)));
+        w->SaveStructure(true);
+        ASSERT_EQ(SaveDialogs(), 1) << k.typed;
+        // The name box starts with the database's name, not a pattern.
+        EXPECT_EQ(host->prompts[0].text.section(QLatin1Char('|'), -1), QStringLiteral("shop.mxs")) << k.typed;
+        EXPECT_TRUE(QFileInfo(folder.file(QLatin1String(k.saved))).isFile()) << k.typed;
+        EXPECT_EQ(Connection(0).attribute(QStringLiteral("CurrentMXSFile")), folder.file(QLatin1String(k.saved)));
+    }
+    EXPECT_FALSE(QFileInfo::exists(folder.file(QStringLiteral("shopdb"))));
+    EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+}
+
 TEST_F(StructureFiles, RefusedFilesChangeNothing) {
     ImportShop();
     const QString good = folder.file(QStringLiteral("good.mxs"));

@@ -22,6 +22,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -108,7 +109,7 @@ TEST_F(Window, LoadLeavesMenusToolbarsAndTabsInTheirStartState) {
     QStringList bar;
     for (QAction* a : w.menuBar()->actions())
         if (a->isVisible()) bar << a->text();
-    EXPECT_EQ(bar, QStringList({QStringLiteral("File"), QStringLiteral("&Report"), QStringLiteral("&Query"), QStringLiteral("&Help")}));
+    EXPECT_EQ(bar, QStringList({QStringLiteral("&File"), QStringLiteral("&Report"), QStringLiteral("&Query"), QStringLiteral("&Help")}));
 
     const struct {
         const frmDatabaseExplorer::MenuItems& items;
@@ -420,6 +421,20 @@ TEST_F(Window, MenuSeparatorsAreLinesWithoutText) {
         }
     }
     EXPECT_EQ(separators, 9);
+}
+
+TEST_F(Window, EveryMenuOfTheBarOpensWithItsAccessKey) {
+    frmDatabaseExplorer& w = OpenWindow();
+    QApplication::setActiveWindow(&w);
+    const struct {
+        Qt::Key key;
+        QMenu* menu;
+    } keys[] = {{Qt::Key_F, w.mnuApplication}, {Qt::Key_R, w.mnuReport}, {Qt::Key_Q, w.mnuMainQuery}, {Qt::Key_H, w.mnuHelp}};
+    for (const auto& k : keys) {
+        QTest::keyClick(&w, k.key, Qt::AltModifier);
+        EXPECT_EQ(QApplication::activePopupWidget(), k.menu) << qPrintable(k.menu->title());
+        if (QWidget* open = QApplication::activePopupWidget()) open->close();
+    }
 }
 
 TEST_F(Window, TheWindowSeesExecuteAndHelpKeysBeforeItsControls) {

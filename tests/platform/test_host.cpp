@@ -2,9 +2,15 @@
 #include "platform/ui/ScriptedHost.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -51,5 +57,51 @@ TEST(QtHost, HelpReportsAPageNoBrowserCouldShow) {
         timer.start();
         EXPECT_EQ(qt.showHelp(c.file, 0), c.opens) << c.name;
         EXPECT_LT(timer.elapsed(), 10000) << c.name;
+    }
+}
+
+// Qt's own Save dialog (the offscreen platform has no native one), played by a timer:
+// the name box starts with the suggested name, a name typed without an extension comes
+// back with the filter's, and the question whether to replace a file is asked about the
+// file that will be written.
+TEST(QtHost, TheSaveDialogGivesANameWithoutExtensionTheFilters) {
+    QTemporaryDir dir;
+    QFile(dir.filePath(QStringLiteral("old.mxs"))).open(QIODevice::WriteOnly);
+    const struct {
+        const char* typed;
+        const char* chosen;
+        bool replaceAsked;
+    } cases[] = {
+        {"shopdb", "shopdb.mxs", false},
+        {"shop.backup", "shop.backup", false},
+        {"old", "old.mxs", true},
+    };
+    QtHost qt;
+    for (const auto& c : cases) {
+        QString startedWith;
+        bool replaceAsked = false;
+        QTimer user;
+        QObject::connect(&user, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* question = qobject_cast<QMessageBox*>(modal)) {
+                replaceAsked = question->text().contains(QStringLiteral("old.mxs"));
+                if (QAbstractButton* yes = question->button(QMessageBox::Yes)) yes->click();
+                else question->reject();
+            } else if (auto* dialog = qobject_cast<QFileDialog*>(modal)) {
+                auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+                if (!name) return dialog->reject();
+                if (startedWith.isNull()) startedWith = name->text();
+                name->setText(QString::fromLatin1(c.typed));
+                // Queued: the question the dialog may ask is answered by a later turn.
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+            }
+        });
+        user.start(20);
+        EXPECT_EQ(qt.saveFile(QStringLiteral("Save"), QStringLiteral("Morvalex Database ScreenShot file (*.mxs)"), dir.path(),
+                              QStringLiteral("shop.mxs")),
+                  dir.filePath(QString::fromLatin1(c.chosen)))
+            << c.typed;
+        EXPECT_EQ(startedWith, QStringLiteral("shop.mxs")) << c.typed;
+        EXPECT_EQ(replaceAsked, c.replaceAsked) << c.typed;
     }
 }

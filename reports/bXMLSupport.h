@@ -23,8 +23,9 @@ namespace bXMLSupport {
 // gObjectsPerPage objects (index.html, index.xml and one file per page); "/" and "\"
 // both separate folders. The report's folder also receives images/ (a copy of the
 // installed images) and a copy of the CSS file. Failures have been told to the user
-// (folders that cannot be made, denied permissions) or reported through
-// bGlobal::ShowError when False comes back.
+// (folders that cannot be made, denied permissions, a full disk) or reported through
+// bGlobal::ShowError when False comes back; what a failed report added to the folder
+// has been removed again.
 bool SaveAsHTML(const QString& sPath, bool bSplit);
 
 }  // namespace bXMLSupport

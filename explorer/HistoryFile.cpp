@@ -41,7 +41,7 @@ const QStringList kConnectionAttributes = {
     QStringLiteral("CreatedBy"),    QStringLiteral("XMLFile"),      QStringLiteral("TempXMLFileName"),
     QStringLiteral("CurrentMXSFile"), QStringLiteral("SourceType")};
 
-bool isElement(const XmlNode& node, const char* name, const QStringList& attributes) {
+bool elementWith(const XmlNode& node, const char* name, const QStringList& attributes) {
     if (!node.isElement() || node.nodeName() != QLatin1String(name)) return false;
     for (const QString& attribute : attributes)
         if (!node.hasAttribute(attribute)) return false;
@@ -53,11 +53,11 @@ bool isElement(const XmlNode& node, const char* name, const QStringList& attribu
 // attributes. Looks at each node once and never below a connection.
 bool hasHistoryShape(cXML& doc) {
     const XmlNode root = doc.DocumentElement();
-    if (!isElement(root, "DATABASESTRUCTURES", kRootAttributes)) return false;
+    if (!elementWith(root, "DATABASESTRUCTURES", kRootAttributes)) return false;
     for (const XmlNode& group : root.childNodes()) {
-        if (!isElement(group, "DATABASEGROUP", kGroupAttributes)) return false;
+        if (!elementWith(group, "DATABASEGROUP", kGroupAttributes)) return false;
         for (const XmlNode& connection : group.childNodes())
-            if (!isElement(connection, "DATABASECONNECTION", kConnectionAttributes) || connection.hasChildNodes()) return false;
+            if (!elementWith(connection, "DATABASECONNECTION", kConnectionAttributes) || connection.hasChildNodes()) return false;
     }
     return true;
 }

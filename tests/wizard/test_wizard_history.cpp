@@ -3,6 +3,7 @@
 // keeps it; a disk that fills while the structure copy is written is told, and the
 // program and the import stay.
 
+#include "core/StartupInfo.h"
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -36,6 +37,18 @@ const char* const kImported = "imported";
 
 class WizardHistory : public WizardTest {
 protected:
+    // The main window as a start finds it: not loaded yet (an earlier test may have
+    // loaded it).
+    static frmDatabaseExplorer& UnloadedExplorer() {
+        if (frmDatabaseExplorer::exists() && frmDatabaseExplorer::instance().IsLoaded()) {
+            frmDatabaseExplorer::instance().Unload();
+            Settle();
+            oGUID = std::make_shared<cGUID>();  // the splash makes it at start-up
+        }
+        oLHXML.reset();
+        return frmDatabaseExplorer::instance();
+    }
+
     // A first run: the main window opens the wizard, where the user documents the
     // build's sample database and presses Finish.
     void DocumentTheSampleInAFirstRun() {
@@ -50,8 +63,7 @@ protected:
             Click(*w, 2);
             if (w->Step() == 3) Click(*w, 3);
         };
-        oLHXML.reset();
-        frmDatabaseExplorer::instance().Show();
+        UnloadedExplorer().Show();
     }
 };
 
@@ -96,8 +108,7 @@ TEST_F(WizardHistory, KilledRunKeepsTheImportedConnection) {
 
     // The next start on the same data folder has the connection.
     frmDatabaseExplorer::ShowImportWizard.Provide({});
-    oLHXML.reset();
-    frmDatabaseExplorer& explorer = frmDatabaseExplorer::instance();
+    frmDatabaseExplorer& explorer = UnloadedExplorer();
     explorer.Show();
     EXPECT_TRUE(host->messages().isEmpty()) << host->messages().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(ConnectionKeys(), QStringList{QStringLiteral("sample|0|0")});

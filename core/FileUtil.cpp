@@ -3,14 +3,19 @@
 #include "core/bGlobal.h"
 #include "platform/Error.h"
 
-#include <QDir>
-#include <QFile>
 #include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -99,6 +104,18 @@ private:
 }  // namespace
 
 void SetWriteCallForTesting(WriteCall call) { g_writeCall = std::move(call); }
+
+void RemoveStaleNewFiles(const QString& folder) {
+    static const QRegularExpression newFile(QStringLiteral("\\.morv([0-9]{1,9})-[0-9]+\\.tmp$"));
+    for (const QFileInfo& file : QDir(folder).entryInfoList({QStringLiteral("*.morv*.tmp")}, QDir::Files | QDir::Hidden)) {
+        const QRegularExpressionMatch match = newFile.match(file.fileName());
+        if (!match.hasMatch() || file.isSymLink() || file.ownerId() != ::geteuid()) continue;
+        const pid_t pid = pid_t(match.captured(1).toLong());
+        // A process that is running, or that may not be signalled, is still writing.
+        if (pid == ::getpid() || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+        QFile::remove(file.absoluteFilePath());
+    }
+}
 
 void WriteFileAtomic(const QString& path, const QByteArray& bytes, Flush flush) {
     const QByteArray target = QFile::encodeName(path);
@@ -198,6 +215,47 @@ bool DeleteFileIfExists(const QString& path) {
     if (!file.exists()) return true;
     file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
     return file.remove();
+}
+
+AddedFiles::AddedFiles(const QString& folder, const QStringList& subfolders)
+    : m_folder(QDir::cleanPath(QDir(folder).absolutePath())), m_subfolders(subfolders) {
+    List(m_files, m_folders);
+    m_files.sort();
+    m_folders.sort();
+}
+
+AddedFiles::~AddedFiles() {
+    if (m_keep) return;
+    QStringList files, folders;
+    List(files, folders);
+    for (const QString& file : std::as_const(files))
+        if (!std::binary_search(m_files.cbegin(), m_files.cend(), file)) DeleteFileIfExists(file);
+    // Deepest first; a folder that still holds something (another program's file) stays.
+    std::sort(folders.begin(), folders.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    for (const QString& path : std::as_const(folders))
+        if (!std::binary_search(m_folders.cbegin(), m_folders.cend(), path)) QDir().rmdir(path);
+}
+
+void AddedFiles::List(QStringList& files, QStringList& folders) const {
+    // folder and the folders above it (the step may make missing parents).
+    for (QString up = m_folder;; up = QFileInfo(up).path()) {
+        if (QFileInfo(up).isDir()) folders << up;
+        if (QFileInfo(up).path() == up) break;
+    }
+    if (!QFileInfo(m_folder).isDir()) return;
+    for (const QFileInfo& file : QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
+        files << file.absoluteFilePath();
+    for (const QString& sub : m_subfolders) {
+        const QString root = m_folder + QLatin1Char('/') + sub;
+        if (!QFileInfo(root).isDir() || QFileInfo(root).isSymLink()) continue;
+        folders << root;
+        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo entry(it.next());
+            (entry.isDir() && !entry.isSymLink() ? folders : files) << entry.absoluteFilePath();
+        }
+    }
 }
 
 FileWriteCheck::FileWriteCheck(const QString& path)

@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <sys/types.h>
@@ -15,6 +16,7 @@
 // A file inside the per-user data folder (bGlobal::DataPath) is made readable by its
 // owner only (0600); elsewhere a replaced file keeps its permission bits and a new
 // one gets the usual ones.
+// The new file is named <target>.morv<process id>-<n>.tmp while it is written.
 // With Flush::Later the flush is left to a FolderFlush made before the write: the
 // file is in place once the call returns, but only durable (and a full disk found only
 // at the flush only reported) after FolderFlush::flush.
@@ -60,8 +62,38 @@ private:
     qint64 m_before;  // ms since the epoch of the last change; -1 when there was no file
 };
 
+// Removes from folder the new files of WriteFileAtomic that a process ended while
+// writing (killed, or the machine stopped) left behind: those whose process is no longer
+// running. They are whole or partial copies of the files, saved passwords included.
+void RemoveStaleNewFiles(const QString& folder);
+
 // Deletes a file if it exists, read-only or not. True when it is gone.
 bool DeleteFileIfExists(const QString& path);
+
+// What a step that writes many files (a report) adds to a folder, taken away again when
+// the step fails. Made before the step writes, it notes which folders exist (folder, its
+// missing parents, the subfolders at any depth) and which files they hold (folder's own
+// files, the subfolders' files at any depth). Unless Keep() was called, the destructor
+// removes the files that were not there, then the folders that were not there and are
+// empty. Files that were there stay, whatever the step did to them.
+class AddedFiles {
+public:
+    AddedFiles(const QString& folder, const QStringList& subfolders);
+    ~AddedFiles();
+    AddedFiles(const AddedFiles&) = delete;
+    AddedFiles& operator=(const AddedFiles&) = delete;
+    void Keep() { m_keep = true; }
+
+private:
+    // The files and folders there now: folder's own files, the subfolders' everything.
+    void List(QStringList& files, QStringList& folders) const;
+
+    QString m_folder;
+    QStringList m_subfolders;
+    QStringList m_files;    // sorted
+    QStringList m_folders;  // sorted
+    bool m_keep = false;
+};
 
 // The system call WriteFileAtomic writes through. Tests install one that fails (a
 // full disk, say); an empty function restores ::write.

@@ -226,6 +226,7 @@ void Main() {
         // Structure copies and previews carry what the databases hold: they go to a
         // private folder of this run, never to the shared system folder.
         DataFolder::Secure(DataPath());
+        RemoveStaleNewFiles(DataPath());
         gTempPath = DataFolder::RunTempFolder(DataPath());
         if (gTempPath.isEmpty())
             throw platform::RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found: the temporary folder under \"") +
@@ -320,7 +321,16 @@ void SaveTempFile() {
     Trap(QStringLiteral("Main.SaveTempFile"), [] {
         if (!oStructureXML || !oGUID) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
         const QString path = gTempPath + oGUID->GetGUID() + QStringLiteral(".xml");
-        WriteTextFileAtomic(path, oStructureXML->GetXMLContent());
+        try {
+            WriteTextFileAtomic(path, oStructureXML->GetXMLContent());
+        } catch (const platform::RuntimeError& e) {
+            // A full disk ends nothing: the structure stays loaded while its connection is
+            // current. The copy is recorded all the same, so that selecting the connection
+            // again says that its structure could not be loaded.
+            if (e.number() != platform::err::DiskFull) throw;
+            Critical(e.description() + QStringLiteral("\r\nThe structure is shown now; once you select another database, "
+                                                      "Refresh this one to read it again."));
+        }
         if (!oLHXML) return;
         XmlNode node = oLHXML->FindNode(connectionPath(gGroupIndex, gConnectionIndex));
         if (!node) return;

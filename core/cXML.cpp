@@ -132,7 +132,8 @@ std::shared_ptr<_xmlDoc> own(xmlDocPtr doc) {
 // DTD is refused: none of the program's documents has one, and refusing it closes the
 // door on entity expansion. Documents may be large (a structure of 20,000 tables, a
 // view text of many megabytes, a long history), so libxml2's size limits are lifted;
-// with no DTD there is no entity expansion for that to let through.
+// with no DTD there is no entity expansion for that to let through. That option also
+// lifts libxml2's nesting limit, which is kept here (kMaxDepth).
 // True when the prolog (the text before the root element's start tag) holds a
 // document type declaration.
 bool hasDoctype(const QByteArray& bytes) {
@@ -152,6 +153,30 @@ bool hasDoctype(const QByteArray& bytes) {
     }
 }
 
+// libxml2's own nesting limit. The program's documents are a few levels deep, and what
+// walks them (the tree fill, the style sheets) recurses: a deeper document is refused.
+constexpr int kMaxDepth = 256;
+
+// True when an element lies more than kMaxDepth levels deep. Visits each node once.
+bool tooDeep(xmlNodePtr root) {
+    int depth = 1;
+    xmlNodePtr node = root;
+    while (node) {
+        if (node->type == XML_ELEMENT_NODE && depth > kMaxDepth) return true;
+        if (node->type == XML_ELEMENT_NODE && node->children) {
+            node = node->children;
+            ++depth;
+            continue;
+        }
+        while (node != root && !node->next) {
+            node = node->parent;
+            --depth;
+        }
+        node = node == root ? nullptr : node->next;
+    }
+    return false;
+}
+
 std::shared_ptr<_xmlDoc> parse(const QByteArray& bytes, const QByteArray& url) {
     if (hasDoctype(bytes)) return nullptr;
     xmlSetStructuredErrorFunc(nullptr, [](void*, xmlErrorPtr) {});
@@ -159,7 +184,7 @@ std::shared_ptr<_xmlDoc> parse(const QByteArray& bytes, const QByteArray& url) {
                                   nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOWARNING | XML_PARSE_NOERROR | XML_PARSE_HUGE);
     xmlSetStructuredErrorFunc(nullptr, nullptr);
     if (!doc) return nullptr;
-    if (doc->intSubset || doc->extSubset || !xmlDocGetRootElement(doc)) {
+    if (doc->intSubset || doc->extSubset || !xmlDocGetRootElement(doc) || tooDeep(xmlDocGetRootElement(doc))) {
         xmlFreeDoc(doc);
         return nullptr;
     }
@@ -369,6 +394,10 @@ void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
         const auto [n, d] = bGlobal::Describe(e);
         if (n == platform::err::PermissionDenied) {
             bGlobal::Critical(QStringLiteral("You dont have permission to save the xml in the selected folder."));
+            return;
+        }
+        if (n == platform::err::DiskFull) {
+            bGlobal::Critical(d);
             return;
         }
         bGlobal::ShowError(n, d, QStringLiteral("SaveAsSingleXML"));

@@ -27,6 +27,8 @@ public:
     cXML(const cXML&) = delete;
     cXML& operator=(const cXML&) = delete;
 
+    // False, leaving an empty document, for a text that does not parse, carries a DTD
+    // or nests elements more than 256 levels deep.
     bool LoadXMLContent(const QString& sTempXMLContent);
     bool LoadXMLFile(const QString& sXMLFileName);
     XmlNode InitXMLFile(const QString& sRootName, const QStringList& aAttributes);
@@ -47,7 +49,8 @@ public:
     QString GetXMLFolderName() const { return m_folderName; }
 
     // Writes the DATABASE element (all of it, or only the objects marked Report 1) to a
-    // file, without the Report and Migrate attributes below DATABASE.
+    // file, without the Report and Migrate attributes below DATABASE. A file that may
+    // not be written or a full disk is told to the user; the old file stays.
     void SaveXML(const QString& sPXMLFileName, bool bSelected);
     // Loads into oTarget the DATABASE element with the objects SaveXML(..., true)
     // writes, their Report and Migrate attributes kept. False after an error has been

@@ -45,5 +45,7 @@ void frmDisplayError::DisplayError(const QString& sErrorDetails) {
 
 void frmDisplayError::cmdClose_Click() {
     Unload();
+    // The previews and structure copies are not left behind for the next run.
+    bGlobal::ClearAllTemporaryFiles();
     platform::ui::endProgram(1);
 }

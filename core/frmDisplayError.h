@@ -1,5 +1,6 @@
 #pragma once
-// Shows the error report text; closing it ends the program.
+// Shows the error report text; closing it removes the temporary files and ends the
+// program.
 
 #include "core/Forms.h"
 

@@ -1,11 +1,13 @@
 // The main window's history: read into the tree document at load (the first run opens
-// the import wizard), written back when the window closes.
+// the import wizard), written after every change of the groups and connections and
+// again when the window closes.
 
 #include "explorer/frmDatabaseExplorer.h"
 
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/HistoryFile.h"
+#include "platform/ui/Host.h"
 
 #include <QDir>
 
@@ -55,27 +57,54 @@ void frmDatabaseExplorer::LoadHistoryXML() {
     });
 }
 
-void frmDatabaseExplorer::Form_QueryUnload() {
+void frmDatabaseExplorer::SaveHistory() {
+    if (!m_loaded || m_unloading || gErrorOccurred || m_keepHistoryFile || !oLHXML || !oHistoryXML) return;
+    GenerateHistory();
+    // A history that could not be built completely is not written.
+    if (gErrorOccurred) return;
     try {
-        if (!gErrorOccurred && !m_keepHistoryFile && oLHXML && oHistoryXML) {
-            GenerateHistory();
-            // A history that could not be built completely is not written.
-            if (!gErrorOccurred) {
-                const auto saved = HistoryFile::Save(*oHistoryXML, [](const QString& text, const QString& pass) {
-                    return EncryptText(text, pass);
-                });
-                if (saved == HistoryFile::Saved::CipherFailed)
-                    Critical(QStringLiteral("The history could not be enciphered, so the history file has been left as it was."));
+        WriteHistory();
+        m_historyUnsaved = false;
+    } catch (const std::exception& e) {
+        // Told once; the next change and Exit try again.
+        if (m_historyUnsaved) return;
+        m_historyUnsaved = true;
+        const auto [n, d] = Describe(e);
+        Critical((n == platform::err::PermissionDenied ? QStringLiteral("You dont have permission to create the history file")
+                                                       : QStringLiteral("The history could not be saved. ") + d) +
+                 QStringLiteral("\r\nYour changes are kept in this session; the history is saved again with the next change and at Exit."));
+    }
+}
+
+void frmDatabaseExplorer::WriteHistory() {
+    const auto saved = HistoryFile::Save(*oHistoryXML, [](const QString& text, const QString& pass) { return EncryptText(text, pass); });
+    if (saved == HistoryFile::Saved::CipherFailed)
+        Critical(QStringLiteral("The history could not be enciphered, so the history file has been left as it was."));
+}
+
+void frmDatabaseExplorer::Form_QueryUnload() {
+    if (!gErrorOccurred && !m_keepHistoryFile && oLHXML && oHistoryXML) {
+        GenerateHistory();
+        // A history that could not be built completely is not written.
+        bool write = !gErrorOccurred;
+        while (write) {
+            write = false;
+            try {
+                WriteHistory();
+            } catch (const std::exception& e) {
+                const auto [n, d] = Describe(e);
+                if (n == platform::err::PermissionDenied) {
+                    Critical(QStringLiteral("You dont have permission to create the history file"));
+                } else if (n == platform::err::DiskFull) {
+                    // The user may make room meanwhile; Quit without saving gives up.
+                    write = platform::ui::host().message(QStringLiteral("The history could not be saved. ") + d,
+                                                         platform::ui::Icon::Critical, platform::ui::Buttons::RetryQuit,
+                                                         kAppTitle) == platform::ui::Answer::Retry;
+                } else {
+                    ShowError(n, d, source("Form_QueryUnload"));
+                }
             }
         }
-    } catch (const std::exception& e) {
-        const auto [n, d] = Describe(e);
-        if (n == platform::err::PermissionDenied)
-            Critical(QStringLiteral("You dont have permission to create the history file"));
-        else if (n == platform::err::DiskFull)
-            Critical(QStringLiteral("The history could not be saved. ") + d);
-        else
-            ShowError(n, d, source("Form_QueryUnload"));
     }
     mbClosing = true;
 }

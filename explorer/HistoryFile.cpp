@@ -28,6 +28,40 @@ bool isDeleted(const XmlNode& group) {
     return ok && value != 0;
 }
 
+// The attributes the tree document gives its root, a group and a connection; a history
+// keeps them all.
+const QStringList kRootAttributes = {QStringLiteral("CreatedOn"), QStringLiteral("Version"), QStringLiteral("Name"),
+                                     QStringLiteral("Key"), QStringLiteral("RHXPath")};
+const QStringList kGroupAttributes = {QStringLiteral("Name"), QStringLiteral("Key"), QStringLiteral("CreatedOn"),
+                                      QStringLiteral("RHXPath"), QStringLiteral("Deleted")};
+const QStringList kConnectionAttributes = {
+    QStringLiteral("Name"),         QStringLiteral("Key"),          QStringLiteral("ConnectionString"),
+    QStringLiteral("RHXPath"),      QStringLiteral("CreatedOn"),    QStringLiteral("DatabaseType"),
+    QStringLiteral("Deleted"),      QStringLiteral("ServerName"),   QStringLiteral("ServerType"),
+    QStringLiteral("CreatedBy"),    QStringLiteral("XMLFile"),      QStringLiteral("TempXMLFileName"),
+    QStringLiteral("CurrentMXSFile"), QStringLiteral("SourceType")};
+
+bool elementWith(const XmlNode& node, const char* name, const QStringList& attributes) {
+    if (!node.isElement() || node.nodeName() != QLatin1String(name)) return false;
+    for (const QString& attribute : attributes)
+        if (!node.hasAttribute(attribute)) return false;
+    return true;
+}
+
+// True when the document has the history's shape: the root DATABASESTRUCTURES holding
+// groups only, the groups connections only, the connections nothing, each with all its
+// attributes. Looks at each node once and never below a connection.
+bool hasHistoryShape(cXML& doc) {
+    const XmlNode root = doc.DocumentElement();
+    if (!elementWith(root, "DATABASESTRUCTURES", kRootAttributes)) return false;
+    for (const XmlNode& group : root.childNodes()) {
+        if (!elementWith(group, "DATABASEGROUP", kGroupAttributes)) return false;
+        for (const XmlNode& connection : group.childNodes())
+            if (!elementWith(connection, "DATABASECONNECTION", kConnectionAttributes) || connection.hasChildNodes()) return false;
+    }
+    return true;
+}
+
 // Moves a damaged history file aside to the first free name history.mxh.damaged,
 // history.mxh.damaged.1, ...; returns the new path, "" when it could not be moved.
 QString keepAside(const QString& path) {
@@ -64,8 +98,7 @@ LoadResult Load(cXML& history, cXML& tree) {
         return {Found::Damaged, QString(), e.description()};
     }
     const QString plain = DecryptText(cipher, gPassPhrase4);
-    const bool readable = !IsFailureCode(plain) && history.LoadXMLContent(plain) &&
-                          history.FindNode(QStringLiteral("DATABASESTRUCTURES"));
+    const bool readable = !IsFailureCode(plain) && history.LoadXMLContent(plain) && hasHistoryShape(history);
     if (!readable) {
         history.LoadXMLContent(QString());
         tree.LoadXMLContent(QString());

@@ -4,8 +4,8 @@
 // DataPath()/history.mxh.
 //
 // The file is only ever replaced whole (written beside and renamed over), never by a
-// failure code or an empty text. A file that cannot be read back into a document is
-// moved aside, so that nothing overwrites it. Window thread only.
+// failure code or an empty text. A file that cannot be read back into a document of the
+// history's shape is moved aside, so that nothing overwrites it. Window thread only.
 
 #include <QString>
 #include <functional>
@@ -20,7 +20,7 @@ QString Path();
 enum class Found {
     None,     // no history file: a first run
     Read,     // both documents hold the history
-    Damaged,  // the file did not decipher into a document and was moved aside
+    Damaged,  // the file did not decipher into a document of the history's shape and was moved aside
 };
 
 struct LoadResult {

@@ -58,11 +58,14 @@ std::unique_ptr<cXML> Build(cXML& structure, const QString& sPreviewXPath) {
     return preview;
 }
 
-void Write(cXML& structure, const QString& sPreviewXPath) {
+bool Write(cXML& structure, const QString& sPreviewXPath) {
     const std::unique_ptr<cXML> preview = Build(structure, sPreviewXPath);
 
+    // The last preview's file goes first, so that its absence tells a write that failed.
+    DeleteFileIfExists(XmlFile());
     preview->SaveXML(XmlFile(), false);
-    if (QFileInfo::exists(XmlFile())) WriteTextFileAtomic(XmlFile(), Indented(ReadTextFile(XmlFile())));
+    if (!QFileInfo::exists(XmlFile())) return false;
+    WriteTextFileAtomic(XmlFile(), Indented(ReadTextFile(XmlFile())));
 
     if (XmlNode root = preview->DocumentElement()) {
         root.setAttribute(QStringLiteral("CSSFile"), CSSLink());
@@ -71,6 +74,7 @@ void Write(cXML& structure, const QString& sPreviewXPath) {
     cXML xsl;
     xsl.LoadXMLFile(StyleSheet());
     WriteTextFileAtomic(HtmlFile(), preview->ApplyXSL(xsl));
+    return true;
 }
 
 QString Indented(const QString& xml) {

@@ -30,9 +30,10 @@ std::unique_ptr<cXML> Build(cXML& structure, const QString& sPreviewXPath);
 
 // Builds the preview and writes both files: temp1.xml through cXML::SaveXML (no
 // Report or Migrate below DATABASE), then indented for reading; temp2.html from the
-// preview document with CSSFile (CSSLink()) and SourceXPath added to its root. Throws
-// platform::RuntimeError (70 when a file may not be written).
-void Write(cXML& structure, const QString& sPreviewXPath);
+// preview document with CSSFile (CSSLink()) and SourceXPath added to its root. False,
+// with neither file written, when SaveXML could not write temp1.xml (it has told the
+// user). Throws platform::RuntimeError (70 when a file may not be written).
+bool Write(cXML& structure, const QString& sPreviewXPath);
 
 // XML text indented two blanks a level; text and CDATA content stay exactly as they
 // are. Text that does not parse comes back unchanged.

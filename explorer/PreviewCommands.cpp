@@ -21,7 +21,7 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
     try {
         for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, true);
         if (sPreviewXPath.isEmpty() || !oStructureXML || !oStructureXML->HasDocument()) return;
-        Preview::Write(*oStructureXML, sPreviewXPath);
+        if (!Preview::Write(*oStructureXML, sPreviewXPath)) return;
         // The first preview opens the files; later ones reload them.
         const std::pair<WebBrowser*, QString> views[] = {{wbReport, Preview::HtmlFile()}, {wbXMLPreview, Preview::XmlFile()}};
         for (const auto& [browser, file] : views) {
@@ -35,6 +35,8 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
         const auto [n, d] = Describe(e);
         if (n == platform::err::PermissionDenied)
             Critical(QStringLiteral("You dont have permission to create the temporary file for preview."));
+        else if (n == platform::err::DiskFull)
+            Critical(QStringLiteral("The preview could not be shown. ") + d);
         else
             ShowError(n, d, source("PreviewHTML"));
     }

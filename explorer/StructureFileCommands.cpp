@@ -108,6 +108,7 @@ void frmDatabaseExplorer::OpenStructure(QString& sFile) {
         SaveTempFile();
         PopulateLHXML();
         SaveMenus(true);
+        SaveHistory();
     });
 }
 
@@ -225,6 +226,7 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
             DeleteFileIfExists(previousTemp);
         PopulateLHXML();
         FocusConnection();
+        SaveHistory();
     } catch (const std::exception& e) {
         const auto [n, d] = Describe(e);
         ShowError(n, d, QStringLiteral("RefreshDatabaseConnection"));

@@ -242,6 +242,7 @@ void frmDatabaseExplorer::ShowAfterRemoval(int g) {
                            &gPreviewXPath})
         value->clear();
     PopulateLHXML();
+    SaveHistory();
 
     ObjectList::Clear(lsvDescription);
     txtSQLScript->clear();

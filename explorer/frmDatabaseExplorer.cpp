@@ -240,6 +240,7 @@ void frmDatabaseExplorer::RenameCurrentGroup(const QString& sPGroupName) {
         if (!oLHXML) objectRequired();
         TreeDocument::RenameGroup(*oLHXML, gGroupIndex, sPGroupName);
         PopulateLHXML();
+        SaveHistory();
     });
 }
 
@@ -258,6 +259,7 @@ void frmDatabaseExplorer::AddNewGroupName(const QString& sPGroupName) {
         if (!oLHXML) objectRequired();
         TreeDocument::AddGroup(*oLHXML, sPGroupName);
         PopulateLHXML();
+        SaveHistory();
     });
 }
 

@@ -87,6 +87,11 @@ public:
     void SavePreviewInWord();
     // Selects the node iCurrentNodeIndex and handles it as a click.
     void FocusConnection();
+    // Writes the history file now, after a change of the groups or connections (an
+    // import or refresh added, a rename, a removal, a new group). Does nothing before
+    // the window has loaded, once it unloads or after a reported error. A failed write
+    // is told once and the session goes on; the next change and Exit write again.
+    void SaveHistory();
     // Rebuilds the tree from the tree document and shows the node that was selected
     // again (the root when it is gone), so the tree and the list agree after another
     // window changed the document. A connection that is not loaded is selected only.
@@ -295,6 +300,8 @@ private:
     // The history (HistoryCommands.cpp).
     void LoadHistoryXML();
     void GenerateHistory();
+    // Writes oHistoryXML over the history file; throws what the write throws.
+    void WriteHistory();
 
     void FetchXMLDBInfo();
 
@@ -330,8 +337,9 @@ private:
     void DeleteDBGroup();
     void DeleteAllDBGroups();
     // After a removal: no connection is current (gConnectionIndex -1, no structure
-    // document, no connection facts), the tree is refilled, nothing of the removed
-    // entries is shown, and group g (or the root when g is -1) is the current node.
+    // document, no connection facts), the tree is refilled and the history saved,
+    // nothing of the removed entries is shown, and group g (or the root when g is -1)
+    // is the current node.
     void ShowAfterRemoval(int g);
     void RemoveConnChildren(const QString& sXPath);
     void ExpandAll(QTreeWidgetItem* Node);
@@ -388,4 +396,6 @@ private:
     // Set when a damaged history file could not be moved aside: it must not be
     // overwritten in this run.
     bool m_keepHistoryFile = false;
+    // The last write of the history failed and the user has been told.
+    bool m_historyUnsaved = false;
 };

@@ -45,6 +45,8 @@ public:
     void Remove();
     // Forgets the entry; it stays in the tree document.
     void Keep() { *this = {}; }
+    // An entry is remembered, neither removed nor kept yet.
+    bool Held() const { return m_present; }
 
 private:
     bool m_present = false;

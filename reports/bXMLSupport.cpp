@@ -85,9 +85,9 @@ struct Reported : std::exception {
     const char* what() const noexcept override { return "already reported"; }
 };
 
-// Runs a private procedure with its error trap: a permission error (70) passes to the
-// caller, whose message names the folder or file; any other error is reported with
-// the procedure's name and ends the report.
+// Runs a private procedure with its error trap: a permission error (70) or a full disk
+// (61) passes to the caller, whose message names the folder or file; any other error
+// is reported with the procedure's name and ends the report.
 template <class F>
 auto Guard(const char* procedure, F&& body) -> decltype(body()) {
     try {
@@ -95,7 +95,7 @@ auto Guard(const char* procedure, F&& body) -> decltype(body()) {
     } catch (const Reported&) {
         throw;
     } catch (const RuntimeError& e) {
-        if (e.number() == err::PermissionDenied) throw;
+        if (e.number() == err::PermissionDenied || e.number() == err::DiskFull) throw;
         ShowError(e.number(), e.description(), QStringLiteral("bXMLSupport.") + QLatin1String(procedure));
         throw Reported{};
     } catch (const std::exception& e) {
@@ -609,6 +609,8 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
     QString folder = path.contains(QLatin1String(".html")) ? path.left(path.lastIndexOf(QLatin1Char('/')) + 1) : path;
     if (folder.isEmpty()) folder = QStringLiteral("./");
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
+    // A report that fails takes away what it added to the folder.
+    AddedFiles added(folder, {QStringLiteral("images"), QStringLiteral("styles")});
     try {
         if (!oStructureXML || !oStructureXML->HasDocument())
             throw RuntimeError(err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
@@ -639,6 +641,7 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
             // A split report is then that one page, as the folder's index.html.
             const bool done = SaveOwnLayout(bSplit ? folder + QStringLiteral("index.html") : path);
             if (done && written) written->flush();
+            if (done) added.Keep();
             return done;
         }
         if (bSplit) {
@@ -646,6 +649,7 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
             if (gReportHTML.isEmpty()) return false;
             const bool done = ParseHTML(gReportHTML, folder, *written);
             gReportHTML.clear();
+            if (done) added.Keep();
             return done;
         }
 
@@ -655,6 +659,7 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         FillSingleIndex(AfterLastSlash(path));
         const bool done = SaveAsSingleHTML(path);
         gReportHTML.clear();
+        if (done) added.Keep();
         return done;
     } catch (const Reported&) {
         gReportHTML.clear();
@@ -664,6 +669,10 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         const auto [number, description] = Describe(e);
         if (number == err::PermissionDenied) {
             Critical(QStringLiteral("You dont have permission to save the html file in ") + folder + QLatin1Char('.'));
+            return false;
+        }
+        if (number == err::DiskFull) {
+            Critical(QStringLiteral("The report could not be saved. ") + description);
             return false;
         }
         ShowError(number, description, QStringLiteral("bXMLSupport.SaveAsHTML"));

@@ -25,8 +25,9 @@ namespace bXMLSupport {
 // installed images) and a copy of the CSS file. With an own layout (gOwnXSL) the
 // layout's output over the objects chosen for the report is the whole report: the
 // file, or index.html in the folder of a split report. Failures have been told to the
-// user (folders that cannot be made, denied permissions) or reported through
-// bGlobal::ShowError when False comes back.
+// user (folders that cannot be made, denied permissions, a full disk) or reported
+// through bGlobal::ShowError when False comes back; what a failed report added to the
+// folder has been removed again.
 bool SaveAsHTML(const QString& sPath, bool bSplit);
 
 }  // namespace bXMLSupport

@@ -147,4 +147,5 @@ void frmDatabaseConnection::ImportIntoExplorer() {
     explorer.FocusConnection();
     m_added.Keep();
     m_treeShown = true;
+    explorer.SaveHistory();
 }

@@ -119,9 +119,12 @@ void frmDatabaseConnection::QueryUnload(bool& Cancel, int iUnloadMode) {
 void frmDatabaseConnection::Form_Unload() {
     m_unloaded = true;
     hide();
-    // A closed wizard leaves the main window's tree and list showing the tree document.
-    if (!m_treeShown && !gErrorOccurred && frmDatabaseExplorer::exists() && frmDatabaseExplorer::instance().IsLoaded() && oLHXML)
+    // A closed wizard leaves the main window's tree and list showing the tree document,
+    // and the history holding a connection it leaves there without its structure.
+    if (!m_treeShown && !gErrorOccurred && frmDatabaseExplorer::exists() && frmDatabaseExplorer::instance().IsLoaded() && oLHXML) {
         frmDatabaseExplorer::instance().RefreshTreeKeepingSelection();
+        if (m_added.Held()) frmDatabaseExplorer::instance().SaveHistory();
+    }
     ReleaseInstance();
     oADO.reset();
     // While an import is on the stack the object must outlive it; RunImport deletes

@@ -15,7 +15,8 @@ public:
         switch (buttons) {
         case Buttons::YesNo:
         case Buttons::YesNoCancel: return Answer::Yes;
-        case Buttons::RetryCancel: return Answer::Cancel;
+        case Buttons::RetryCancel:
+        case Buttons::RetryQuit: return Answer::Cancel;
         default: return Answer::Ok;
         }
     }

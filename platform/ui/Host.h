@@ -13,7 +13,8 @@ class QPrinter;
 namespace platform::ui {
 
 enum class Icon { None, Critical, Question, Exclamation, Information };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+// RetryQuit: "Retry" and "Quit without saving", which answers Cancel.
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, RetryQuit };
 enum class Answer { Ok, Cancel, Yes, No, Retry };
 
 // Thrown by a host whose endProgram() must not return (the scripted host in tests);

@@ -1,5 +1,6 @@
 #include "platform/ui/QtHost.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -59,11 +60,16 @@ Answer QtHost::message(const QString& text, Icon icon, Buttons buttons, const QS
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
         break;
     case Buttons::RetryCancel: box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel); break;
+    case Buttons::RetryQuit:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Discard);
+        box.button(QMessageBox::Discard)->setText(QStringLiteral("&Quit without saving"));
+        break;
     }
     switch (box.exec()) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
-    case QMessageBox::Cancel: return Answer::Cancel;
+    case QMessageBox::Cancel:
+    case QMessageBox::Discard: return Answer::Cancel;
     case QMessageBox::Retry: return Answer::Retry;
     default: return Answer::Ok;
     }

@@ -6,11 +6,13 @@ namespace platform::ui {
 
 Answer ScriptedHost::message(const QString& text, Icon icon, Buttons buttons, const QString& title) {
     prompts.append({QStringLiteral("message"), text, title, icon, buttons});
+    if (onMessage) onMessage(prompts.last());
     if (!answers.isEmpty()) return answers.dequeue();
     switch (buttons) {
     case Buttons::YesNo:
     case Buttons::YesNoCancel: return Answer::Yes;
     case Buttons::RetryCancel: return Answer::Retry;
+    case Buttons::RetryQuit: return Answer::Cancel;
     default: return Answer::Ok;
     }
 }

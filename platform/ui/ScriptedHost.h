@@ -1,7 +1,8 @@
 #pragma once
 // A host for tests: records every prompt and answers from queues. An empty queue
-// answers the first button (Ok or Yes) and an empty path. endProgram throws
-// ProgramEnded so a test sees that the program would have ended.
+// answers the first button (Ok, Yes or Retry; Quit without saving for RetryQuit, so
+// that a retry nothing changed cannot ask forever) and an empty path. endProgram
+// throws ProgramEnded so a test sees that the program would have ended.
 
 #include "platform/ui/Host.h"
 
@@ -48,6 +49,9 @@ public:
     // Plays the user in the print dialog (sets up the printer, say to print into a
     // file) and answers whether to print. Not set: the dialog is cancelled.
     std::function<bool(QPrinter&)> onPrint;
+    // Called when a message is shown, before it is answered, so a test can act while
+    // the user reads it (free disk space, say).
+    std::function<void(const Prompt&)> onMessage;
     // Called when a window is shown modally, so a test can drive it; the window
     // returns when this returns. Not set: the call returns at once.
     std::function<void(QObject*)> onModal;

@@ -195,6 +195,28 @@ TEST_F(CXml, RefusesMalformedAndHostileXml) {
     EXPECT_FALSE(x.LoadXMLFile(folder.file(QStringLiteral("missing.xml"))));
 }
 
+TEST_F(CXml, RefusesElementsNestedDeeperThanLibxml2sOwnLimit) {
+    // Elements nested depth levels deep, with text and a comment beside the innermost.
+    const auto nested = [](int depth) {
+        return QStringLiteral("<a>").repeated(depth - 1) + QStringLiteral("<b>x<!--c--></b>") + QStringLiteral("</a>").repeated(depth - 1);
+    };
+    const struct {
+        int depth;
+        bool loads;
+    } cases[] = {{3, true}, {256, true}, {257, false}, {200000, false}};
+    for (const auto& c : cases) {
+        cXML x;
+        EXPECT_EQ(x.LoadXMLContent(nested(c.depth)), c.loads) << c.depth;
+        EXPECT_EQ(bool(x.FindNode(QStringLiteral("a"))), c.loads) << c.depth;
+        const QString file = folder.file(QStringLiteral("deep.xml"));
+        testsupport::WriteFile(file, nested(c.depth));
+        EXPECT_EQ(x.LoadXMLFile(file), c.loads) << c.depth;
+    }
+    // Siblings do not add up: a wide, shallow document loads.
+    cXML wide;
+    EXPECT_TRUE(wide.LoadXMLContent(QStringLiteral("<r>") + QStringLiteral("<a><b/></a>").repeated(1000) + QStringLiteral("</r>")));
+}
+
 TEST_F(CXml, ApplyXslTransformsAndReportsABadStyleSheet) {
     cXML doc;
     load(doc, "<DATABASE DatabaseName='shop'><TABLE Name='a&lt;b'/></DATABASE>");

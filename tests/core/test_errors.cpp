@@ -1,5 +1,6 @@
 #include "core/Forms.h"
 #include "core/bGlobal.h"
+#include "core/cXML.h"
 #include "core/frmDisplayError.h"
 #include "core/frmErrorHandler.h"
 #include "support/TestSupport.h"
@@ -79,7 +80,14 @@ TEST_F(Errors, SendReportWritesTheLogAndHandsTheMailOn) {
 
 TEST_F(Errors, ViewErrorShowsTheReportWithLineBreaksThenEnds) {
     QString shown;
-    testsupport::WriteFile(folder.file(QStringLiteral("temp.html")), QStringLiteral("x"));
+    // The previews of the run and a structure copy recorded in the tree document.
+    const QStringList temporary = {folder.file(QStringLiteral("temp1.xml")), folder.file(QStringLiteral("temp2.html")),
+                                   gTempPath + QStringLiteral("AB.xml")};
+    for (const QString& file : temporary) testsupport::WriteFile(file, QStringLiteral("x"));
+    oLHXML = std::make_shared<cXML>();
+    oLHXML->LoadXMLContent(QStringLiteral("<DATABASESTRUCTURES><DATABASEGROUP><DATABASECONNECTION TempXMLFileName=\"%1\"/>"
+                                          "</DATABASEGROUP></DATABASESTRUCTURES>")
+                               .arg(temporary.last()));
     host->onModal = [&](QObject* w) {
         if (w->objectName() == QLatin1String("frmErrorHandler")) {
             w->findChild<QPushButton*>(QStringLiteral("cmdViewError"))->click();
@@ -96,8 +104,8 @@ TEST_F(Errors, ViewErrorShowsTheReportWithLineBreaksThenEnds) {
     EXPECT_EQ(l.mid(2), (QStringList{QStringLiteral("Error Number: 70"), QStringLiteral("Error Description: Permission denied"),
                                      QStringLiteral("Error Source: frmSplash.Form_Load"), QStringLiteral("Build Number: 402")}));
     EXPECT_FALSE(shown.contains(QStringLiteral("%0D")));
-    // Temporary files stay on this path.
-    EXPECT_TRUE(QFile::exists(folder.file(QStringLiteral("temp.html"))));
+    // Closing the report removes what the run wrote for itself.
+    for (const QString& file : temporary) EXPECT_FALSE(QFile::exists(file)) << file.toStdString();
     EXPECT_FALSE(frmDisplayError::exists());
 }
 

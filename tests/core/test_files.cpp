@@ -7,21 +7,24 @@
 #include "core/PasswordMask.h"
 #include "core/bGlobal.h"
 #include "support/TestSupport.h"
+#include "support/TinyDisk.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using platform::RuntimeError;
+using testsupport::TinyDisk;
 
 namespace {
 
@@ -44,40 +47,6 @@ RuntimeError thrownBy(F&& f) {
 
 struct WriteCallReset {
     ~WriteCallReset() { SetWriteCallForTesting({}); }
-};
-
-// A tmpfs of a few pages mounted on a fresh folder, unmounted with the object.
-class TinyDisk {
-public:
-    TinyDisk() {
-        if (::geteuid() != 0) {
-            m_why = "mounting a tmpfs needs root";
-            return;
-        }
-        if (::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, "size=32k") != 0) {
-            m_why = std::string("mounting a tmpfs was refused: ") + strerror(errno);
-            return;
-        }
-        m_mounted = true;
-    }
-    ~TinyDisk() {
-        if (m_mounted) ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
-    }
-    bool mounted() const { return m_mounted; }
-    const std::string& why() const { return m_why; }
-    QString file(const QString& name) const { return m_dir.path() + QLatin1Char('/') + name; }
-    // Fills what space is left with one file.
-    void fill() const {
-        QFile filler(file(QStringLiteral("filler")));
-        filler.open(QIODevice::WriteOnly);
-        const QByteArray block(1024, 'f');
-        while (filler.write(block) == block.size() && filler.flush()) {}
-    }
-
-private:
-    QTemporaryDir m_dir;
-    bool m_mounted = false;
-    std::string m_why;
 };
 
 }  // namespace
@@ -135,7 +104,7 @@ TEST(AtomicWrite, AFullFileSystemKeepsTheOldFile) {
         EXPECT_EQ(e.number(), platform::err::DiskFull) << size;
         EXPECT_EQ(testsupport::ReadFile(path), old) << size;
     }
-    QFile::remove(disk.file(QStringLiteral("filler")));
+    disk.free();
     WriteTextFileAtomic(path, QStringLiteral("n").repeated(11488));
     EXPECT_EQ(QFileInfo(path).size(), 11488);
 }
@@ -217,6 +186,33 @@ TEST(DataFolderTest, StartUpTightensTheFolderAndItsFilesAndUsesAPrivateTemporary
     EXPECT_FALSE(QFileInfo::exists(stale));
     EXPECT_TRUE(QFileInfo::exists(other + QStringLiteral("CD.xml")));
     ::close(holder);
+    DataFolder::ReleaseRunTempFolder();
+}
+
+TEST(DataFolderTest, StartUpRemovesTheNewFilesOfSavesWhoseProcessEnded) {
+    testsupport::AppFolder folder;
+    const QString data = bGlobal::DataPath();
+    // A process that has ended, and one that is still running.
+    const pid_t ended = ::fork();
+    if (ended == 0) ::_exit(0);
+    ASSERT_GT(ended, 0);
+    ::waitpid(ended, nullptr, 0);
+    QProcess running;
+    running.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+    ASSERT_TRUE(running.waitForStarted());
+    const auto newFile = [&](const char* target, qint64 pid, int attempt) {
+        return data + QStringLiteral("/%1.morv%2-%3.tmp").arg(QLatin1String(target)).arg(pid).arg(attempt);
+    };
+    const QStringList left = {newFile("history.mxh", ended, 0), newFile("errors.log", ended, 3)};
+    const QStringList kept = {newFile("history.mxh", running.processId(), 0), newFile("history.mxh", ::getpid(), 1),
+                              data + QStringLiteral("/history.mxh"), data + QStringLiteral("/notes.morvx-0.tmp")};
+    for (const QString& file : left + kept) testsupport::WriteFile(file, QStringLiteral("<DATABASESTRUCTURES/>"));
+
+    bGlobal::Main();
+    for (const QString& file : left) EXPECT_FALSE(QFileInfo::exists(file)) << file.toStdString();
+    for (const QString& file : kept) EXPECT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+    running.kill();
+    running.waitForFinished();
     DataFolder::ReleaseRunTempFolder();
 }
 

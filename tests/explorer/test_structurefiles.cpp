@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 #include "ExplorerImport.h"
 #include "core/FileUtil.h"
+#include "explorer/HistoryFile.h"
 #include "explorer/StructureFile.h"
 #include "explorer/TreeDocument.h"
 #include "support/SilentPort.h"
@@ -179,6 +180,11 @@ TEST_F(StructureFiles, RefusedFilesChangeNothing) {
         {"plain.mxs", oStructureXML->GetXMLContent()},
         {"notastructure.mxs", EncryptText(QStringLiteral("<DATABASESTRUCTURES/>"), gPassPhrase3)},
         {"garbage.mxs", QStringLiteral("\x01\x02 not a cipher at all")},
+        {"toodeep.mxs", EncryptText(QString(oStructureXML->GetXMLContent())
+                                        .replace(QStringLiteral("</DATABASE>"), QStringLiteral("<X>").repeated(300) +
+                                                                                    QStringLiteral("</X>").repeated(300) +
+                                                                                    QStringLiteral("</DATABASE>")),
+                                    gPassPhrase3)},
     };
     const std::shared_ptr<cXML> structure = oStructureXML;
     const QString tree = oLHXML->GetXMLContent();
@@ -228,6 +234,31 @@ TEST_F(StructureFiles, SaveRefusesWithoutAStructureAndReportsAFailedWrite) {
     host->prompts.clear();
     w->SaveStructure(true);
     EXPECT_TRUE(host->messages().isEmpty());
+}
+
+TEST_F(StructureFiles, AnOpenedFileAndARefreshAreInTheHistoryAtOnce) {
+    // The names of the connections the history file holds, in order.
+    const auto saved = [] {
+        QStringList names;
+        cXML history;
+        history.LoadXMLContent(DecryptText(testsupport::ReadFile(HistoryFile::Path()), gPassPhrase4));
+        for (const XmlNode& c : history.GetNodes(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP/DATABASECONNECTION")))
+            names << c.attribute(QStringLiteral("Name"));
+        return names;
+    };
+    cXML stock;
+    ASSERT_TRUE(stock.LoadXMLContent(explorertest::StructureXml(QStringLiteral("Stock"))));
+    QString file = folder.file(QStringLiteral("stock.mxs"));
+    StructureFile::Write(file, stock);
+    w->OpenStructure(file);
+    EXPECT_EQ(saved(), QStringList{QStringLiteral("Stock")});
+
+    // A refresh from its file makes the connection the last of its group.
+    ImportShop();
+    gConnectionIndex = 0;
+    w->RefreshDatabaseConnection(true);
+    EXPECT_EQ(saved(), QStringList({QStringLiteral("shop"), QStringLiteral("Stock")}));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
 TEST_F(StructureFiles, RefreshFollowsASqliteDatabase) {

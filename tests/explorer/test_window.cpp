@@ -8,6 +8,7 @@
 #include "explorer/ExplorerWidgets.h"
 #include "explorer/HistoryFile.h"
 #include "explorer/TreeDocument.h"
+#include "support/TinyDisk.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +29,8 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+
+#include <functional>
 
 using namespace Qt::StringLiterals;
 
@@ -252,14 +255,17 @@ TEST_F(Window, UnloadWritesTheHistoryThenClearsTemporaryFilesThenUnloadsTheOther
 
 TEST_F(Window, AfterAReportedErrorClosingKeepsTheHistoryAndTheTemporaryFiles) {
     WriteHistory({{QStringLiteral("Sales")}});
-    const QString before = testsupport::ReadFile(HistoryFile::Path());
     frmDatabaseExplorer& w = OpenWindow();
     w.AddNewGroupName(QStringLiteral("Second"));
+    // What was saved before the error is what the history keeps.
+    const QString before = testsupport::ReadFile(HistoryFile::Path());
+    EXPECT_TRUE(HistoryText().contains(QStringLiteral("Name=\"Second\"")));
     const QString temp = folder.file(QStringLiteral("temp1.xml"));
     testsupport::WriteFile(temp, QStringLiteral("x"));
     OtherForm other;
     Forms::Register(&other);
     gErrorOccurred = true;
+    w.AddNewGroupName(QStringLiteral("Third"));
     w.close();
     EXPECT_EQ(testsupport::ReadFile(HistoryFile::Path()), before);
     EXPECT_TRUE(QFileInfo::exists(temp));
@@ -277,6 +283,173 @@ TEST_F(Window, ADamagedHistoryIsKeptAsideReportedAndNotOverwritten) {
     EXPECT_EQ(testsupport::ReadFile(HistoryFile::Path() + QStringLiteral(".damaged")), QStringLiteral("not a history"));
     EXPECT_FALSE(QFileInfo::exists(HistoryFile::Path()));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(Window, AHistoryOfAnotherShapeIsKeptAsideReportedAndTheNextStartIsClean) {
+    const QString root = QStringLiteral(
+        "<DATABASESTRUCTURES CreatedOn=\"c\" Version=\"4.0\" Name=\"Database Structures\" Key=\"Database Structures\" "
+        "RHXPath=\"1\">%1</DATABASESTRUCTURES>");
+    const QString group =
+        QStringLiteral("<DATABASEGROUP Name=\"G\" Key=\"G\" CreatedOn=\"c\" RHXPath=\"2.0\" Deleted=\"0\">%1</DATABASEGROUP>");
+    const QString connection = QStringLiteral(
+        "<DATABASECONNECTION Name=\"Sales\" Key=\"Sales|0|0\" ConnectionString=\"DSN=Sales\" RHXPath=\"3.0\" CreatedOn=\"d\" "
+        "DatabaseType=\"12\" Deleted=\"0\" ServerName=\"s\" ServerType=\"OTHERS\" CreatedBy=\"u\" XMLFile=\" \" "
+        "TempXMLFileName=\"\" CurrentMXSFile=\"\" SourceType=\"DB\">%1</DATABASECONNECTION>");
+    const struct {
+        const char* what;
+        QString history;
+    } cases[] = {
+        {"a group inside a group", root.arg(group.arg(group.arg(QString())))},
+        {"a connection without attributes", root.arg(group.arg(QStringLiteral("<DATABASECONNECTION/>")))},
+        {"a connection without its TempXMLFileName",
+         root.arg(group.arg(QString(connection).remove(QStringLiteral("TempXMLFileName=\"\" ")).arg(QString())))},
+        {"a group without its Key", root.arg(QString(group).remove(QStringLiteral("Key=\"G\" ")).arg(QString()))},
+        {"a folder below a connection",
+         root.arg(group.arg(connection.arg(QStringLiteral("<TABLES Name=\"Tables\" Key=\"Tables|0|0\" RHXPath=\"4\"/>"))))},
+        {"a connection outside a group", root.arg(connection.arg(QString()))},
+        {"text between the groups", root.arg(group.arg(QString()) + QStringLiteral("text") + group.arg(QString()))},
+        {"another root", QStringLiteral("<DATABASE Name=\"x\"/>")},
+        {"200,000 levels of nesting",
+         root.arg(group.arg(QStringLiteral("<a>").repeated(200000) + QStringLiteral("</a>").repeated(200000)))},
+    };
+    // A history of the right shape, for comparison, is read.
+    testsupport::WriteFile(HistoryFile::Path(), EncryptText(root.arg(group.arg(connection.arg(QString()))), gPassPhrase4));
+    OpenWindow().Unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString cipher = EncryptText(c.history, gPassPhrase4);
+        testsupport::WriteFile(HistoryFile::Path(), cipher);
+        frmDatabaseExplorer& w = OpenWindow();
+        ASSERT_EQ(host->messages().size(), 1);
+        EXPECT_EQ(host->messages()[0], QStringLiteral("The history file could not be read. It has been kept as \"") +
+                                           HistoryFile::Path() + QStringLiteral(".damaged\" and a new history is started."));
+        EXPECT_EQ(TreeLabels(w.trvMain), QStringList({QStringLiteral("Morvalex Database Structures")}));
+        w.Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(testsupport::ReadFile(HistoryFile::Path() + QStringLiteral(".damaged")), cipher);
+
+        // The next start is a first run.
+        host->prompts.clear();
+        frmDatabaseExplorer& next = OpenWindow();
+        EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+        EXPECT_EQ(TreeLabels(next.trvMain), QStringList({QStringLiteral("Morvalex Database Structures"), QStringLiteral("Morvalex Group"),
+                                                         QStringLiteral("(No Item)")}));
+        next.Unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+        QFile::remove(HistoryFile::Path() + QStringLiteral(".damaged"));
+        host->prompts.clear();
+    }
+}
+
+TEST_F(Window, EachChangeOfGroupsAndConnectionsIsSavedAtOnce) {
+    WriteHistory({{QStringLiteral("Sales"), QStringLiteral("Stock")}, {QStringLiteral("Notes")}});
+    frmDatabaseExplorer& w = OpenWindow();
+    // The history file's groups, each as "name: its connections".
+    const auto saved = [&] {
+        QStringList out;
+        const auto history = Document(HistoryText());
+        for (const XmlNode& g : history->GetNodes(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP"))) {
+            QString line = g.attribute(QStringLiteral("Name")) + QLatin1Char(':');
+            for (const XmlNode& c : g.selectNodes(QStringLiteral("DATABASECONNECTION"))) line += QLatin1Char(' ') + c.attribute(QStringLiteral("Name"));
+            out << line;
+        }
+        return out;
+    };
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        QStringList saved;
+    } steps[] = {
+        {"a new group", [&] { w.AddNewGroupName(QStringLiteral("Third")); },
+         {QStringLiteral("Group 0: Sales Stock"), QStringLiteral("Group 1: Notes"), QStringLiteral("Third:")}},
+        {"a renamed group",
+         [&] {
+             gGroupIndex = 1;
+             w.RenameCurrentGroup(QStringLiteral("Renamed"));
+         },
+         {QStringLiteral("Group 0: Sales Stock"), QStringLiteral("Renamed: Notes"), QStringLiteral("Third:")}},
+        {"a removed connection",
+         [&] {
+             gGroupIndex = 0;
+             gConnectionIndex = 0;
+             w.mnuSubLevel3_Click(2);
+         },
+         {QStringLiteral("Group 0: Stock"), QStringLiteral("Renamed: Notes"), QStringLiteral("Third:")}},
+        {"a removed group",
+         [&] {
+             gGroupIndex = 1;
+             w.mnuSubLevel2_Click(2);
+         },
+         {QStringLiteral("Group 0: Stock"), QStringLiteral("Third:")}},
+        {"all groups removed", [&] { w.mnuSubLevel1_Click(3); }, {}},
+    };
+    for (const auto& s : steps) {
+        s.change();
+        EXPECT_EQ(saved(), s.saved) << s.what;
+    }
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+TEST_F(Window, AFullDiskIsToldOnceWhileTheSessionGoesOnAndExitOffersRetry) {
+    testsupport::TinyDisk disk("64k");
+    MORVALEX_REQUIRE(disk.mounted(), disk.why());
+    // The data folder on a small disk.
+    SetAppPathForTesting(folder.path(), disk.path());
+    const QString fullDisk = QStringLiteral("The history could not be saved. Disk full: ") + HistoryFile::Path();
+    const struct {
+        const char* what;
+        QList<platform::ui::Answer> answers;
+        int roomAtQuestion;  // the question during which the user makes room; 0: never
+        bool saved;
+    } cases[] = {
+        {"Quit without saving", {platform::ui::Answer::Cancel}, 0, false},
+        {"Retry, Retry after making room", {platform::ui::Answer::Retry, platform::ui::Answer::Retry}, 2, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        disk.free();
+        WriteHistory({{QStringLiteral("Sales")}});
+        const QString before = testsupport::ReadFile(HistoryFile::Path());
+        frmDatabaseExplorer& w = OpenWindow();
+        disk.fill();
+        host->prompts.clear();
+
+        // Two changes on the full disk: told once, and the session goes on.
+        w.AddNewGroupName(QStringLiteral("Second"));
+        w.AddNewGroupName(QStringLiteral("Third"));
+        ASSERT_EQ(host->messages().size(), 1);
+        EXPECT_TRUE(host->messages()[0].startsWith(fullDisk)) << qPrintable(host->messages()[0]);
+        EXPECT_FALSE(gErrorOccurred);
+        EXPECT_TRUE(TreeLabels(w.trvMain).contains(QStringLiteral("Third")));
+        EXPECT_EQ(testsupport::ReadFile(HistoryFile::Path()), before);
+
+        // Exit asks whether to try again until the save succeeds or the user gives up.
+        host->prompts.clear();
+        for (const auto answer : c.answers) host->answers.enqueue(answer);
+        int asked = 0;
+        host->onMessage = [&](const platform::ui::Prompt&) {
+            if (++asked == c.roomAtQuestion) disk.free();
+        };
+        w.close();
+        host->onMessage = {};
+        EXPECT_FALSE(frmDatabaseExplorer::exists());
+        ASSERT_EQ(host->prompts.size(), c.answers.size());
+        for (const auto& p : host->prompts) {
+            EXPECT_TRUE(p.text.startsWith(fullDisk)) << qPrintable(p.text);
+            EXPECT_EQ(p.buttons, platform::ui::Buttons::RetryQuit);
+            EXPECT_EQ(p.icon, platform::ui::Icon::Critical);
+        }
+        EXPECT_EQ(HistoryText().contains(QStringLiteral("Name=\"Third\"")), c.saved);
+        if (!c.saved) {
+            EXPECT_EQ(testsupport::ReadFile(HistoryFile::Path()), before);
+        }
+        EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
 }
 
 TEST_F(Window, AHistoryThatCannotBeWrittenIsReportedAndTheWindowStillCloses) {

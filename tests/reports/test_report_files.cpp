@@ -1,5 +1,5 @@
-// The files an HTML report writes: a write that fails part way is reported with the
-// step it stopped in and leaves no temporary file, a report written again into its
+// The files an HTML report writes: a write that fails part way (a full disk) is told
+// with the file's name and leaves nothing the report added, a report written again into its
 // folder replaces copies that changed, and pages land in the folder chosen whatever
 // characters its name holds.
 
@@ -7,6 +7,7 @@
 
 #include "core/FileUtil.h"
 #include "reports/bXMLSupport.h"
+#include "support/TinyDisk.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -46,19 +47,18 @@ QStringList TemporaryFiles(const QString& folder) {
 
 }  // namespace
 
-TEST_F(ReportFiles, AFullDiskPartWayIsReportedWithTheStepThatFailed) {
+TEST_F(ReportFiles, AFullDiskPartWayIsToldWithTheFileAndTakesAwayWhatTheReportAdded) {
     LoadStructure(QStringLiteral("shop.xml"));
     const struct {
         const char* what;
         bool split;
         QString failingFile;  // the first write to a file whose name contains this fails
-        QString source;       // where the error is reported
     } cases[] = {
-        {"paged, an image copy", true, QStringLiteral("/images/"), QStringLiteral("bXMLSupport.SaveAsHTML")},
-        {"paged, the last page", true, QStringLiteral("/shop11To12.html"), QStringLiteral("bXMLSupport.SaveAllParsedFiles")},
-        {"paged, the index document", true, QStringLiteral("/index.xml"), QStringLiteral("bXMLSupport.ParseHTML")},
-        {"one page, the CSS copy", false, QStringLiteral(".css"), QStringLiteral("bXMLSupport.SaveAsHTML")},
-        {"one page, the report", false, QStringLiteral("/report.html"), QStringLiteral("bXMLSupport.SaveAsSingleHTML")},
+        {"paged, an image copy", true, QStringLiteral("/images/")},
+        {"paged, the last page", true, QStringLiteral("/shop11To12.html")},
+        {"paged, the index document", true, QStringLiteral("/index.xml")},
+        {"one page, the CSS copy", false, QStringLiteral(".css")},
+        {"one page, the report", false, QStringLiteral("/report.html")},
     };
     WriteCallReset reset;
     int n = 0;
@@ -72,17 +72,47 @@ TEST_F(ReportFiles, AFullDiskPartWayIsReportedWithTheStepThatFailed) {
             return -1;
         });
         errors.clear();
+        host->prompts.clear();
         EXPECT_FALSE(SaveAsHTML(c.split ? out : out + QStringLiteral("report.html"), c.split)) << c.what;
         EXPECT_TRUE(failed) << c.what << ": no write went to " << qPrintable(c.failingFile);
-        EXPECT_EQ(errors, QStringList{QStringLiteral("61 ") + c.source}) << c.what;
-        EXPECT_EQ(TemporaryFiles(out), QStringList()) << c.what;
-        EXPECT_EQ(host->messages(), QStringList()) << c.what;
+        EXPECT_EQ(errors, QStringList()) << c.what;
+        ASSERT_EQ(host->messages().size(), 1) << c.what;
+        const QString message = host->messages()[0];
+        EXPECT_TRUE(message.startsWith(QStringLiteral("The report could not be saved. Disk full: ") + out)) << qPrintable(message);
+        EXPECT_TRUE(message.contains(c.failingFile)) << qPrintable(message);
+        EXPECT_FALSE(QFileInfo::exists(out)) << c.what << ": the report's new folder is taken away again";
+        EXPECT_EQ(TemporaryFiles(folder.file(QStringLiteral("out"))), QStringList()) << c.what;
     }
     SetWriteCallForTesting({});
 
     // The same report goes through once there is space.
     errors.clear();
     EXPECT_TRUE(SaveAsHTML(Out(QStringLiteral("full1")), true));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char(',')));
+}
+
+TEST_F(ReportFiles, AReportOnAFullDiskLeavesItsFolderAsItWas) {
+    testsupport::TinyDisk disk("64k");
+    MORVALEX_REQUIRE(disk.mounted(), disk.why());
+    LoadStructure(QStringLiteral("shop.xml"));
+    // A folder of the user's with a file in it, and a new folder whose parents are new too.
+    const QString existing = disk.file(QStringLiteral("existing/"));
+    testsupport::WriteFile(existing + QStringLiteral("notes.txt"), QStringLiteral("mine"));
+    const QString fresh = disk.file(QStringLiteral("new/reports/shop/"));
+    disk.fill();
+    for (const QString& target : {existing, fresh}) {
+        host->prompts.clear();
+        EXPECT_FALSE(SaveAsHTML(target, true));
+        ASSERT_EQ(host->messages().size(), 1) << qPrintable(target);
+        EXPECT_TRUE(host->messages()[0].startsWith(QStringLiteral("The report could not be saved. Disk full: ") + target +
+                                                   QStringLiteral("images/")))
+            << qPrintable(host->messages()[0]);
+    }
+    QStringList left;
+    QDirIterator it(disk.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) left << it.next().mid(disk.path().size() + 1);
+    left.sort();
+    EXPECT_EQ(left, QStringList({QStringLiteral("existing"), QStringLiteral("existing/notes.txt"), QStringLiteral("filler")}));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char(',')));
 }
 

@@ -696,6 +696,13 @@ TEST_F(Wizard, AfterTheWizardClosesTheTreeAndTheListAgree) {
         EXPECT_EQ(TreeNodes::Key(explorer.trvMain->currentItem()), QStringLiteral("Morvalex Group"));
         EXPECT_EQ(children(QStringLiteral("Morvalex Group")), c.connections);
         EXPECT_EQ(listed(), c.connections);
+        // The history holds what the tree holds.
+        cXML history;
+        history.LoadXMLContent(DecryptText(testsupport::ReadFile(HistoryFile::Path()), gPassPhrase4));
+        QStringList saved;
+        for (const XmlNode& n : history.GetNodes(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP/DATABASECONNECTION")))
+            saved << n.attribute(QStringLiteral("Name"));
+        EXPECT_EQ(saved, c.connections);
     }
     explorer.Unload();
     Settle();

@@ -10,14 +10,11 @@
 // PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/wizard/run
 // starts the test server and sets them).
 
+#include "bench/BenchProgram.h"
 #include "bench/BenchSchema.h"
 #include "bench/Measure.h"
 #include "core/bGlobal.h"
-#include "core/StartupInfo.h"
-#include "core/cXML.h"
-#include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
-#include "import/cADODB.h"
 #include "import/ui/frmDatabaseConnection.h"
 #include "platform/Allocator.h"
 #include "platform/ui/ScriptedHost.h"
@@ -36,39 +33,8 @@
 namespace {
 
 using bench::Measure;
-
-// The program's start as the wizard tests make it: the build's read-only files, a
-// private data folder, a tree document holding one group, the main window's tree.
-void StartProgram(const QString& dataFolder) {
-    bGlobal::SetAppPathForTesting(QStringLiteral(MORVALEX_RESOURCE_DIR), dataFolder);
-    bGlobal::Main();
-    bGlobal::gTempPath = dataFolder + QStringLiteral("/");
-    bGlobal::oGUID = std::make_shared<cGUID>();
-    bGlobal::oLHXML = std::make_shared<cXML>();
-    TreeDocument::AddGroup(*bGlobal::oLHXML, QStringLiteral("Morvalex Group"));
-    bGlobal::gGroupIndex = 0;
-    bGlobal::gConnectionIndex = 0;
-}
-
-int Tables() {
-    return bGlobal::oStructureXML ? int(bGlobal::oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE")).size()) : -1;
-}
-
-// One import without a window: prints "seconds tables".
-int HeadlessChild(const QString& connectionString) {
-    QTemporaryDir data;
-    StartProgram(data.path());
-    bGlobal::gDatabaseType = qint16(bGlobal::dbOthers);
-    bGlobal::gDatabaseName = QStringLiteral("bench");
-    TreeDocument::AddDBConnection(*bGlobal::oLHXML, connectionString);
-    QElapsedTimer timer;
-    timer.start();
-    cADODB reader;
-    reader.SetConnection(connectionString);
-    if (!reader.ADOConnect() || !reader.GenerateXML()) return 1;
-    std::printf("%.4f %d\n", double(timer.nsecsElapsed()) / 1e9, Tables());
-    return 0;
-}
+using bench::StartProgram;
+using bench::Tables;
 
 // The same import through the wizard, as a user clicks it: the OTHERS panel with the
 // connection string, then Next. Prints "seconds tables".
@@ -159,7 +125,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         platform::ui::ScopedScriptedHost host;
-        return HeadlessChild(QString::fromLocal8Bit(argv[2]));
+        return bench::HeadlessChild(QString::fromLocal8Bit(argv[2]));
     }
 
     QCoreApplication app(argc, argv);

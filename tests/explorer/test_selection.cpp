@@ -291,6 +291,11 @@ struct Selection : explorertest::Fixture {
         ASSERT_TRUE(node) << qPrintable(key);
         w->trvMain_NodeClick(node);
     }
+    // Shows the document preview tab (from the details), which previews the selection.
+    void ShowPreview() {
+        w->ssRHPanel->setCurrentIndex(0);
+        w->ssRHPanel->setCurrentIndex(1);
+    }
 
     QStringList Captions() { return ObjectList::Captions(w->lsvDescription); }
     // Each list row's texts, joined by "|".
@@ -481,6 +486,7 @@ TEST_F(Selection, CheckBoxesWriteReportOnTheObjectAndItsDescendants) {
     // An unticked table is left out of the folder's preview and previews empty alone.
     Item(QStringLiteral("Tables"))->setCheckState(0, Qt::Unchecked);
     Click(QStringLiteral("customers|0|0|2"));
+    ShowPreview();
     const QString xml = testsupport::ReadFile(Preview::XmlFile());
     auto written = Document(xml);
     EXPECT_EQ(explorertest::AttributeNames(written->DocumentElement()),
@@ -557,7 +563,8 @@ TEST_F(Selection, ColumnClicksSortAndDoubleClickOpensTheItemsNode) {
 
 TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
     ImportShop();
-    // The focus after the import previewed the whole connection.
+    // Showing the preview after the import previews the whole connection.
+    ShowPreview();
     auto whole = Document(testsupport::ReadFile(Preview::XmlFile()));
     EXPECT_EQ(whole->GetNodes(QStringLiteral("DATABASE/TABLE")).size(), 5);
     EXPECT_EQ(whole->GetNodes(QStringLiteral("DATABASE/VIEW")).size(), 2);
@@ -566,6 +573,7 @@ TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
     EXPECT_EQ(w->wbXMLPreview->LocationURL(), Preview::XmlFile());
 
     Click(QStringLiteral("orders|0|0|4"));
+    ShowPreview();
     const QString xml = testsupport::ReadFile(Preview::XmlFile());
     auto table = Document(xml);
     EXPECT_EQ(table->GetNodes(QStringLiteral("DATABASE/*")).size(), 1);
@@ -587,6 +595,7 @@ TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
     EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("sqlite_autoindex_orders_1")));
     EXPECT_TRUE(w->wbXMLPreview->toPlainText().contains(QStringLiteral("<TABLE Name=\"orders\"")));
     Click(QStringLiteral("customers|0|0|2"));
+    ShowPreview();
     EXPECT_EQ(w->wbReport->LocationURL(), Preview::HtmlFile());
     EXPECT_FALSE(w->wbReport->toPlainText().contains(QStringLiteral("sqlite_autoindex_orders_1")));
     EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("ux_customers_name")));
@@ -599,8 +608,39 @@ TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
 
     // Switching to the preview tab previews the last path again.
     testsupport::WriteFile(Preview::HtmlFile(), QString());
+    w->ssRHPanel->setCurrentIndex(0);
     w->ssRHPanel->setCurrentIndex(1);
     EXPECT_TRUE(testsupport::ReadFile(Preview::HtmlFile()).contains(QStringLiteral("ux_customers_name")));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+// A preview is built only while its tab is shown: a click shows the details and
+// builds none; showing a preview tab builds the preview of the selection.
+TEST_F(Selection, APreviewIsBuiltOnlyWhenItsTabIsShown) {
+    ImportShop();  // the focus on the connection, as after Finish
+    Click(QStringLiteral("Tables|0|0"));
+    Click(QStringLiteral("orders|0|0|4"));
+    EXPECT_EQ(w->ssRHPanel->currentIndex(), 0);
+    EXPECT_EQ(Tabs(), QStringLiteral("1111"));
+    EXPECT_FALSE(QFileInfo::exists(Preview::XmlFile()));
+    EXPECT_FALSE(QFileInfo::exists(Preview::HtmlFile()));
+    EXPECT_EQ(w->wbReport->LocationURL(), QStringLiteral("about:blank"));
+
+    w->ssRHPanel->setCurrentIndex(2);  // the XML preview
+    const auto previewed = [] {
+        return Document(testsupport::ReadFile(Preview::XmlFile()))->FindNode(QStringLiteral("DATABASE/TABLE")).attribute(QStringLiteral("Name"));
+    };
+    EXPECT_EQ(previewed(), QStringLiteral("orders"));
+    EXPECT_EQ(w->wbXMLPreview->LocationURL(), Preview::XmlFile());
+    EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("sqlite_autoindex_orders_1")));
+
+    // A click from a shown preview goes back to the details and leaves the preview.
+    Click(QStringLiteral("customers|0|0|2"));
+    EXPECT_EQ(w->ssRHPanel->currentIndex(), 0);
+    EXPECT_EQ(previewed(), QStringLiteral("orders"));
+    ShowPreview();
+    EXPECT_EQ(previewed(), QStringLiteral("customers"));
+    EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("ux_customers_name")));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
@@ -616,6 +656,7 @@ TEST_F(Selection, DatabaseTextNeverBecomesMarkupInThePreviews) {
     };
     for (const auto& c : cases) {
         Click(QLatin1String(c.key));
+        ShowPreview();
         const QString html = testsupport::ReadFile(Preview::HtmlFile());
         EXPECT_TRUE(html.contains(QLatin1String(c.escaped))) << c.key;
         for (const char* markup : {"<script", "<img", "<b>", "<i>"}) EXPECT_FALSE(html.contains(QLatin1String(markup))) << c.key << " " << markup;
@@ -627,6 +668,7 @@ TEST_F(Selection, DatabaseTextNeverBecomesMarkupInThePreviews) {
             << c.key;
     }
     Click(QStringLiteral("html_view|0|0|1"));
+    ShowPreview();
     EXPECT_TRUE(w->wbXMLPreview->toPlainText().contains(QStringLiteral("<![CDATA[CREATE VIEW html_view AS SELECT '<img src=x")));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
@@ -646,12 +688,14 @@ TEST_F(Selection, ConnectionsAreLoadedOnceAndAskedForWhenStopped) {
     Click(QStringLiteral("a|7|9|0|1|2"));
     EXPECT_EQ(std::pair(gGroupIndex, gConnectionIndex), std::pair(qint16(0), qint16(1)));
     EXPECT_EQ(Rows().size(), 1);  // the table's column
+    ShowPreview();
     auto stock = Document(testsupport::ReadFile(Preview::XmlFile()));
     EXPECT_EQ(stock->DocumentElement().attribute(QStringLiteral("Name")), QStringLiteral("Stock"));
     EXPECT_EQ(stock->DocumentElement().attribute(QStringLiteral("DatabaseEngine")), QStringLiteral("MS Access 2000"));
 
     // The other connection is loaded from its copy; a second object of it is not.
     Click(QStringLiteral("customers|0|0|2"));
+    ShowPreview();
     EXPECT_EQ(Document(testsupport::ReadFile(Preview::XmlFile()))->DocumentElement().attribute(QStringLiteral("DatabaseEngine")),
               QStringLiteral("SQL Server 7.0"));
     const QString copy = oLHXML->FindNode(TreeDocument::ConnectionPath(0, 0)).attribute(QStringLiteral("TempXMLFileName"));

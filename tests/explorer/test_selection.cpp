@@ -15,6 +15,7 @@
 #include "explorer/Preview.h"
 #include "explorer/TreeDocument.h"
 #include "import/cADODB.h"
+#include "reports/bXMLSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -223,6 +224,77 @@ TEST_F(Logic, PreviewDocumentsHoldTheReportedObjectsOfThePath) {
     EXPECT_EQ(names(*whole, QStringLiteral("DATABASE/TABLE")).size(), 4);
     EXPECT_EQ(names(*whole, QStringLiteral("DATABASE/VIEW")), QStringList{QStringLiteral("V1")});
     EXPECT_TRUE(whole->GetXMLContent().contains(QStringLiteral("<?xml-stylesheet type=\"text/xsl\" href=\"") + Preview::StyleSheet()));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+// A selection of thousands of objects is previewed in part: its first
+// kShownObjects and a line saying how many more are left out and that a report holds
+// them all. A selection of a few objects is previewed whole.
+TEST_F(Logic, AThousandsOfObjectsSelectionIsPreviewedInPart) {
+    const int tables = 2000, shown = Preview::kShownObjects;
+    QString xml = QStringLiteral("<DATABASE Name=\"Big\" DatabaseName=\"Big\" DatabaseType=\"2\">");
+    for (int t = 0; t < tables; ++t)
+        xml += QStringLiteral("<TABLE Name=\"table_%1\" Report=\"%2\"><COLUMN Name=\"id\"/></TABLE>").arg(t).arg(t == 3 ? 0 : 1);
+    xml += QStringLiteral("<VIEW Name=\"v\" Report=\"1\"/></DATABASE>");
+    auto structure = Document(xml);
+    const auto names = [](cXML& doc, const QString& path) {
+        QStringList out;
+        for (const XmlNode& n : doc.GetNodes(path)) out << n.attribute(QStringLiteral("Name"));
+        return out;
+    };
+    QStringList first;
+    for (int t = 0; first.size() < shown; ++t)
+        if (t != 3) first << QStringLiteral("table_%1").arg(t);  // the unreported table is no part of the folder
+
+    const struct {
+        QString path;
+        QStringList objects;
+        int leftOut;
+    } cases[] = {
+        {QStringLiteral("/DATABASE/TABLE"), first, tables - 1 - shown},
+        {QStringLiteral("DATABASE/TABLE | DATABASE/VIEW"), first, tables - shown},
+        {QStringLiteral("DATABASE"), first.mid(0, 3) + QStringList{QStringLiteral("table_3")} + first.mid(3, shown - 4), tables + 1 - shown},
+        {QStringLiteral("DATABASE/TABLE[1500]"), {QStringLiteral("table_1500")}, 0},
+    };
+    for (const auto& c : cases) {
+        int leftOut = -1;
+        auto preview = Preview::Build(*structure, c.path, &leftOut);
+        EXPECT_EQ(names(*preview, QStringLiteral("DATABASE/*")), c.objects) << qPrintable(c.path);
+        EXPECT_EQ(leftOut, c.leftOut) << qPrintable(c.path);
+        EXPECT_EQ(preview->GetNodes(QStringLiteral("DATABASE/*/COLUMN")).size(), c.objects.size()) << qPrintable(c.path);
+    }
+    // The whole connection keeps the database's own attributes.
+    auto whole = Preview::Build(*structure, QStringLiteral("DATABASE"));
+    EXPECT_EQ(explorertest::AttributeNames(whole->DocumentElement()),
+              QStringList({QStringLiteral("Name"), QStringLiteral("DatabaseName"), QStringLiteral("DatabaseType")}));
+    EXPECT_TRUE(whole->GetXMLContent().contains(QStringLiteral("<?xml-stylesheet type=\"text/xsl\" href=\"") + Preview::StyleSheet()));
+
+    // The page and the XML say what is left out; a page of one object says nothing.
+    Preview::Write(*structure, QStringLiteral("/DATABASE/TABLE"));
+    const QString note = QStringLiteral("This preview shows the first %1 objects; 1,%2 more are left out. A report holds them all.")
+                             .arg(shown)
+                             .arg(tables - 1 - shown - 1000, 3, 10, QLatin1Char('0'));
+    const QString html = testsupport::ReadFile(Preview::HtmlFile());
+    EXPECT_TRUE(html.contains(note)) << qPrintable(note);
+    EXPECT_TRUE(html.contains(first.last()));
+    EXPECT_FALSE(html.contains(QStringLiteral("table_1999")));
+    const QString written = testsupport::ReadFile(Preview::XmlFile());
+    EXPECT_TRUE(written.trimmed().endsWith(QStringLiteral("<!-- This preview shows the first %1 objects; %2 more are left out. A report holds them all. -->")
+                                               .arg(shown)
+                                               .arg(tables - 1 - shown)))
+        << qPrintable(written.right(200));
+    EXPECT_EQ(Document(written)->GetNodes(QStringLiteral("DATABASE/TABLE")).size(), shown);
+    Preview::Write(*structure, QStringLiteral("DATABASE/TABLE[1500]"));
+    EXPECT_FALSE(testsupport::ReadFile(Preview::HtmlFile()).contains(QStringLiteral("left out")));
+    EXPECT_FALSE(testsupport::ReadFile(Preview::XmlFile()).contains(QStringLiteral("left out")));
+
+    // A report holds them all.
+    oStructureXML = structure;
+    gMultiplePages = false;
+    const QString report = folder.file(QStringLiteral("report.html"));
+    ASSERT_TRUE(bXMLSupport::SaveAsHTML(report, false));
+    const QString page = testsupport::ReadFile(report);
+    for (const char* name : {"table_0", "table_1000", "table_1999"}) EXPECT_TRUE(page.contains(QLatin1String(name))) << name;
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 

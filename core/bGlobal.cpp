@@ -320,7 +320,7 @@ void SaveTempFile() {
     Trap(QStringLiteral("Main.SaveTempFile"), [] {
         if (!oStructureXML || !oGUID) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
         const QString path = gTempPath + oGUID->GetGUID() + QStringLiteral(".xml");
-        WriteTextFileAtomic(path, oStructureXML->GetXMLContent());
+        oStructureXML->WriteXMLFile(path);
         if (!oLHXML) return;
         XmlNode node = oLHXML->FindNode(connectionPath(gGroupIndex, gConnectionIndex));
         if (!node) return;

@@ -137,9 +137,20 @@ struct Fill {
     bool mainWindow = false;
     int count = 0;
     QList<QTreeWidgetItem*> visible{};
+    // gShownNames as the fill found it, and the connections placed since by label
+    // (case folded).
+    QString shownBefore{};
+    QHash<QString, int> shown{};
 
     QTreeWidgetItem* Make(const QString& key, const QString& text, const QString& imageKey = QString(), const QIcon& image = QIcon()) {
         return newNode(++count, key, text, imageKey, image);
+    }
+    // Counts a connection labelled name: how many connections carry that label,
+    // compared as plain text ignoring case, this one and those in shownBefore included.
+    int Placed(const QString& name) {
+        int& placed = shown[name.toCaseFolded()];
+        if (placed == 0 && !shownBefore.isEmpty()) placed = CountShownName(shownBefore, name);
+        return ++placed;
     }
 };
 
@@ -168,8 +179,7 @@ void addChildren(Fill& fill, const XmlNode& parent, QTreeWidgetItem* relative) {
             node = fill.Make(key, name, element, fill.images->Image(element));
         } else {
             gShownNames += QLatin1Char('<') + name + QLatin1Char('>');
-            // Labels are compared as plain text, ignoring case.
-            const int count = CountShownName(gShownNames, name);
+            const int count = fill.Placed(name);
             const QString label = count < 2 ? name : name + QStringLiteral(" (") + QString::number(count - 1) + QLatin1Char(')');
             const int group = PositionOf(required(parent, QStringLiteral("RHXPath")));
             const int connection = PositionOf(rhxpath);
@@ -220,6 +230,7 @@ void DisplayNodes(QWidget& window, const XmlNode& parent) {
         QTreeWidgetItem* relative = TreeNodes::FindByKey(fill.tree, required(parent, QStringLiteral("Key")));
         if (!relative) elementNotFound();
         fill.count = fill.tree->property(kNodeCount).toInt();
+        fill.shownBefore = gShownNames;
         const Finish finish{fill};
         addChildren(fill, parent, relative);
     });

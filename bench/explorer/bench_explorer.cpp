@@ -342,31 +342,8 @@ int main(int argc, char** argv) {
         }
         Figures previous;
         for (int n : options.sizes) {
-            const QString sqlFile = options.work + QStringLiteral("/schema-%1-%2.sql").arg(engine).arg(n);
-            {
-                QFile f(sqlFile);
-                if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 3;
-                f.write(bench::schemaSql(n, pg).toUtf8());
-            }
-            QString connectionString;
-            bool made = false;
-            if (pg) {
-                const QString db = QStringLiteral("bench_explorer_%1").arg(n);
-                qputenv("PGPASSWORD", server.password.toUtf8());
-                const QStringList psql = server.psql();
-                const auto sql = [&](const QString& database, const QString& command) {
-                    return bench::run(psql + QStringList{QStringLiteral("-d"), database, QStringLiteral("-c"), command}).exitCode == 0;
-                };
-                sql(QStringLiteral("postgres"), QStringLiteral("DROP DATABASE IF EXISTS %1").arg(db));
-                made = sql(QStringLiteral("postgres"), QStringLiteral("CREATE DATABASE %1").arg(db)) &&
-                       bench::run(psql + QStringList{QStringLiteral("-d"), db}, sqlFile).exitCode == 0;
-                connectionString = server.connectionString(db);
-            } else {
-                const QString file = options.work + QStringLiteral("/bench-%1.db").arg(n);
-                made = bench::makeSqliteFile(file, sqlFile).made.exitCode == 0;
-                connectionString = QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(file);
-            }
-            if (!made) {
+            const QString connectionString = bench::makeSchema(options.work, engine, n, server, QStringLiteral("bench_explorer"));
+            if (connectionString.isEmpty()) {
                 std::printf("%s N=%d: creating the schema failed\n", qPrintable(engine), n);
                 continue;
             }

@@ -107,8 +107,6 @@ void Row(const char* what, const Summary& s, const Summary& base) {
                 s.processMedian, s.peakMB, base.median > 0 ? s.median / base.median : 0.0, s.failed ? "   (FAILED)" : "");
 }
 
-bool Run(const QStringList& argv, const QString& stdinFile = QString()) { return bench::run(argv, stdinFile).exitCode == 0; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -147,29 +145,8 @@ int main(int argc, char** argv) {
                 std::printf("%s: skipped (no test server; use bench/wizard/run)\n", qPrintable(engine));
                 continue;
             }
-            const QString sqlFile = options.work + QStringLiteral("/schema-%1-%2.sql").arg(engine).arg(n);
-            {
-                QFile f(sqlFile);
-                if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 3;
-                f.write(bench::schemaSql(n, pg).toUtf8());
-            }
-            QString connectionString;
-            bool made = false;
-            if (pg) {
-                const QString db = QStringLiteral("bench_wizard_%1").arg(n);
-                qputenv("PGPASSWORD", server.password.toUtf8());
-                const QStringList psql = server.psql();
-                Run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("DROP DATABASE IF EXISTS %1").arg(db)});
-                made = Run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("CREATE DATABASE %1").arg(db)}) &&
-                       Run(psql + QStringList{QStringLiteral("-d"), db}, sqlFile);
-                connectionString = server.connectionString(db);
-            } else {
-                const QString file = options.work + QStringLiteral("/bench-%1.db").arg(n);
-                QFile::remove(file);
-                made = Run({QStringLiteral("sqlite3"), file}, sqlFile);
-                connectionString = QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(file);
-            }
-            if (!made) {
+            const QString connectionString = bench::makeSchema(options.work, engine, n, server, QStringLiteral("bench_wizard"));
+            if (connectionString.isEmpty()) {
                 std::printf("%s N=%d: creating the schema failed\n", qPrintable(engine), n);
                 continue;
             }

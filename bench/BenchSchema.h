@@ -125,4 +125,33 @@ struct TestServer {
     }
 };
 
+// The schema of n tables on engine ("postgresql" or "sqlite"), made from the script
+// <work>/schema-<engine>-<n>.sql: on PostgreSQL the database <prefix>_<n>, made anew
+// on server; on SQLite the file <work>/bench-<n>.db (makeSqliteFile). Its connection
+// string, or "" when it could not be made.
+inline QString makeSchema(const QString& work, const QString& engine, int n, const TestServer& server, const QString& prefix) {
+    const bool pg = engine == QLatin1String("postgresql");
+    const QString sqlFile = work + QStringLiteral("/schema-%1-%2.sql").arg(engine).arg(n);
+    {
+        QFile f(sqlFile);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return QString();
+        f.write(schemaSql(n, pg).toUtf8());
+    }
+    if (pg) {
+        const QString db = prefix + QStringLiteral("_%1").arg(n);
+        qputenv("PGPASSWORD", server.password.toUtf8());
+        const QStringList psql = server.psql();
+        const auto command = [&](const QString& sql) {
+            return run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), sql}).exitCode == 0;
+        };
+        command(QStringLiteral("DROP DATABASE IF EXISTS %1").arg(db));
+        const bool made = command(QStringLiteral("CREATE DATABASE %1").arg(db)) &&
+                          run(psql + QStringList{QStringLiteral("-d"), db}, sqlFile).exitCode == 0;
+        return made ? server.connectionString(db) : QString();
+    }
+    const QString file = work + QStringLiteral("/bench-%1.db").arg(n);
+    if (makeSqliteFile(file, sqlFile).made.exitCode != 0) return QString();
+    return QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(file);
+}
+
 }  // namespace bench

@@ -118,6 +118,10 @@ void RemoveStaleNewFiles(const QString& folder) {
 }
 
 void WriteFileAtomic(const QString& path, const QByteArray& bytes, Flush flush) {
+    WriteFileAtomic(path, [&](const FileWriter& write) { write(bytes.constData(), size_t(bytes.size())); }, flush);
+}
+
+void WriteFileAtomic(const QString& path, const std::function<void(const FileWriter& write)>& produce, Flush flush) {
     const QByteArray target = QFile::encodeName(path);
     NewFile file(target);
     if (file.fd() < 0) failWrite(file.error(), path);
@@ -130,15 +134,15 @@ void WriteFileAtomic(const QString& path, const QByteArray& bytes, Flush flush) 
         mode = old.st_mode & 07777;
     if (mode != 0 && ::fchmod(file.fd(), mode) != 0) failWrite(errno, path);
 
-    const char* data = bytes.constData();
-    size_t left = size_t(bytes.size());
-    while (left > 0) {
-        const ssize_t n = writeSome(file.fd(), data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) failWrite(n < 0 ? errno : ENOSPC, path);
-        data += n;
-        left -= size_t(n);
-    }
+    produce([&](const char* data, size_t left) {
+        while (left > 0) {
+            const ssize_t n = writeSome(file.fd(), data, left);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) failWrite(n < 0 ? errno : ENOSPC, path);
+            data += n;
+            left -= size_t(n);
+        }
+    });
     // Space on some file systems is only taken at the flush: its failure is a failed write.
     if (flush == Flush::EachFile && ::fsync(file.fd()) != 0 && errno != EINVAL && errno != EROFS) failWrite(errno, path);
     if (file.close() != 0) failWrite(errno, path);

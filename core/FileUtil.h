@@ -22,6 +22,10 @@
 // at the flush only reported) after FolderFlush::flush.
 enum class Flush { EachFile, Later };
 void WriteFileAtomic(const QString& path, const QByteArray& bytes, Flush flush = Flush::EachFile);
+// The same for bytes made while they are written: produce calls write with each part
+// in order. What write or produce throws leaves the target as it was and is thrown.
+using FileWriter = std::function<void(const char* data, size_t size)>;
+void WriteFileAtomic(const QString& path, const std::function<void(const FileWriter& write)>& produce, Flush flush = Flush::EachFile);
 // The same for text (written as UTF-8).
 void WriteTextFileAtomic(const QString& path, const QString& text, Flush flush = Flush::EachFile);
 

@@ -29,6 +29,16 @@ QString required(const XmlNode& node, const QString& name) {
     return node.attribute(name);
 }
 
+// A node that is in no tree yet: its data changes tell no view.
+QTreeWidgetItem* newNode(int index, const QString& key, const QString& text, const QString& imageKey, const QIcon& image) {
+    auto* node = new QTreeWidgetItem;
+    node->setText(0, text);
+    node->setData(0, TreeNodes::KeyRole, key);
+    node->setData(0, TreeNodes::IndexRole, index);
+    if (!imageKey.isEmpty()) TreeNodes::SetImage(node, imageKey, image);
+    return node;
+}
+
 }  // namespace
 
 // ---- ImageList ---------------------------------------------------------------------
@@ -73,13 +83,13 @@ void Clear(QTreeWidget* tree) {
 
 QTreeWidgetItem* Add(QTreeWidget* tree, QTreeWidgetItem* relative, const QString& key, const QString& text,
                      const QString& imageKey, const QIcon& image) {
-    auto* node = relative ? new QTreeWidgetItem(relative) : new QTreeWidgetItem(tree);
     const int index = tree->property(kNodeCount).toInt() + 1;
     tree->setProperty(kNodeCount, index);
-    node->setText(0, text);
-    node->setData(0, KeyRole, key);
-    node->setData(0, IndexRole, index);
-    if (!imageKey.isEmpty()) SetImage(node, imageKey, image);
+    QTreeWidgetItem* node = newNode(index, key, text, imageKey, image);
+    if (relative)
+        relative->addChild(node);
+    else
+        tree->addTopLevelItem(node);
     return node;
 }
 
@@ -118,14 +128,43 @@ namespace bGlobal {
 
 namespace {
 
+// One fill. Nodes are counted here and the count is handed back to the tree at the
+// end; the nodes to make visible are expanded once they are in the tree.
 struct Fill {
     QWidget& window;
     QTreeWidget* tree = nullptr;
     const ImageList* images = nullptr;  // set on the main window only
     bool mainWindow = false;
+    int count = 0;
+    QList<QTreeWidgetItem*> visible{};
+    // gShownNames as the fill found it, and the connections placed since by label
+    // (case folded).
+    QString shownBefore{};
+    QHash<QString, int> shown{};
+
+    QTreeWidgetItem* Make(const QString& key, const QString& text, const QString& imageKey = QString(), const QIcon& image = QIcon()) {
+        return newNode(++count, key, text, imageKey, image);
+    }
+    // Counts a connection labelled name: how many connections carry that label,
+    // compared as plain text ignoring case, this one and those in shownBefore included.
+    int Placed(const QString& name) {
+        int& placed = shown[name.toCaseFolded()];
+        if (placed == 0 && !shownBefore.isEmpty()) placed = CountShownName(shownBefore, name);
+        return ++placed;
+    }
+};
+
+// Hangs a node under its parent node when it goes out of scope: after its subtree has
+// been built, or when building it failed.
+struct Hang {
+    QTreeWidgetItem* parent;
+    QTreeWidgetItem* node;
+    ~Hang() { parent->addChild(node); }
 };
 
 // Adds the nodes for the children of parent below relative (the node of parent).
+// Each child's subtree is built before it is hung under relative, so a tree shown
+// takes in a whole subtree at once instead of one node at a time.
 void addChildren(Fill& fill, const XmlNode& parent, QTreeWidgetItem* relative) {
     for (const XmlNode& child : parent.childElements()) {
         const QString key = required(child, QStringLiteral("Key"));
@@ -135,35 +174,45 @@ void addChildren(Fill& fill, const XmlNode& parent, QTreeWidgetItem* relative) {
         QTreeWidgetItem* node = nullptr;
 
         if (!fill.mainWindow) {
-            node = TreeNodes::Add(fill.tree, relative, key, name);
+            node = fill.Make(key, name);
         } else if (element != QLatin1String("DATABASECONNECTION")) {
-            node = TreeNodes::Add(fill.tree, relative, key, name, element, fill.images->Image(element));
+            node = fill.Make(key, name, element, fill.images->Image(element));
         } else {
             gShownNames += QLatin1Char('<') + name + QLatin1Char('>');
-            // Labels are compared as plain text, ignoring case.
-            const int count = CountShownName(gShownNames, name);
+            const int count = fill.Placed(name);
             const QString label = count < 2 ? name : name + QStringLiteral(" (") + QString::number(count - 1) + QLatin1Char(')');
             const int group = PositionOf(required(parent, QStringLiteral("RHXPath")));
             const int connection = PositionOf(rhxpath);
             // A value of one blank is "no value" in the tree document.
             const bool loaded = !child.attribute(QStringLiteral("TempXMLFileName")).trimmed().isEmpty();
             const QString image = loaded ? QStringLiteral("DATABASECONNECTION") : QStringLiteral("DATABASECONNECTION_STOPPED");
-            node = TreeNodes::Add(fill.tree, relative, key, label, image, fill.images->Image(image));
+            node = fill.Make(key, label, image, fill.images->Image(image));
             if (group == gGroupIndex && connection == gConnectionIndex)
                 fill.window.setProperty("iCurrentNodeIndex", TreeNodes::Index(node));
         }
+        const Hang hang{relative, node};
 
         TreeNodes::SetTag(node, rhxpath);
-        if (IsLevelCode(rhxpath) && LevelCodeValue(rhxpath) < 5) TreeNodes::EnsureVisible(node);
+        if (IsLevelCode(rhxpath) && LevelCodeValue(rhxpath) < 5) fill.visible << node;
 
         if (!child.hasChildNodes()) {
             if (element == QLatin1String("DATABASEGROUP"))
-                TreeNodes::Add(fill.tree, node, QStringLiteral("NoItem_") + key, QStringLiteral("(No Item)"));
+                node->addChild(fill.Make(QStringLiteral("NoItem_") + key, QStringLiteral("(No Item)")));
         } else {
             addChildren(fill, child, node);
         }
     }
 }
+
+// Hands the fill's node count to the tree and makes its nodes visible, also after a
+// failure.
+struct Finish {
+    Fill& fill;
+    ~Finish() {
+        fill.tree->setProperty(kNodeCount, fill.count);
+        for (QTreeWidgetItem* node : std::as_const(fill.visible)) TreeNodes::EnsureVisible(node);
+    }
+};
 
 }  // namespace
 
@@ -180,6 +229,9 @@ void DisplayNodes(QWidget& window, const XmlNode& parent) {
         }
         QTreeWidgetItem* relative = TreeNodes::FindByKey(fill.tree, required(parent, QStringLiteral("Key")));
         if (!relative) elementNotFound();
+        fill.count = fill.tree->property(kNodeCount).toInt();
+        fill.shownBefore = gShownNames;
+        const Finish finish{fill};
         addChildren(fill, parent, relative);
     });
 }

@@ -210,6 +210,43 @@ QString nodeToString(_xmlNode* node, const char* prefix) {
     return s;
 }
 
+void writeNode(_xmlNode* node, const char* prefix, const std::function<void(const char* data, size_t size)>& write) {
+    if (!node) return;
+    // The parts libxml2 makes (some 4 KB) are gathered into larger ones.
+    struct Sink {
+        const std::function<void(const char*, size_t)>& write;
+        QByteArray pending;
+        std::exception_ptr failure;
+        void flush() {
+            write(pending.constData(), size_t(pending.size()));
+            pending.clear();
+        }
+    } sink{write, QByteArray(), nullptr};
+    constexpr qsizetype kPart = 256 * 1024;
+    sink.pending.reserve(kPart);
+    if (prefix) sink.pending.append(prefix);
+    const auto put = [](void* context, const char* data, int size) -> int {
+        auto* s = static_cast<Sink*>(context);
+        try {
+            s->pending.append(data, size);
+            if (s->pending.size() >= kPart) s->flush();
+            return size;
+        } catch (...) {
+            s->failure = std::current_exception();
+            return -1;
+        }
+    };
+    xmlSaveCtxtPtr save = xmlSaveToIO(put, nullptr, &sink, "UTF-8", XML_SAVE_NO_DECL);
+    if (!save) throw platform::RuntimeError(7, QStringLiteral("Out of memory"));
+    if (node->type == XML_DOCUMENT_NODE)
+        xmlSaveDoc(save, reinterpret_cast<xmlDocPtr>(node));
+    else
+        xmlSaveTree(save, node);
+    xmlSaveClose(save);
+    if (sink.failure) std::rethrow_exception(sink.failure);
+    sink.flush();
+}
+
 QByteArray nodeToUtf8(_xmlNode* node) {
     if (!node) return {};
     xmlBufferPtr buf = markup(node, nullptr);

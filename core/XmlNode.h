@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <memory>
 
 struct _xmlDoc;
@@ -80,6 +81,9 @@ XmlNodeList select(const std::shared_ptr<_xmlDoc>& doc, _xmlNode* context, const
 // as UTF-8 it goes to a file without a detour through UTF-16.
 QString nodeToString(_xmlNode* node, const char* prefix = nullptr);
 QByteArray nodeToUtf8(_xmlNode* node);
+// nodeToString's text as UTF-8, handed to write in parts as it is made, so a large
+// document is never held whole a second time. What write throws is thrown.
+void writeNode(_xmlNode* node, const char* prefix, const std::function<void(const char* data, size_t size)>& write);
 // Position hints (see select) must be dropped when a node of doc is detached, and when
 // doc is freed.
 void structureChanged(_xmlDoc* doc);

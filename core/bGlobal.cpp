@@ -322,7 +322,7 @@ void SaveTempFile() {
         if (!oStructureXML || !oGUID) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
         const QString path = gTempPath + oGUID->GetGUID() + QStringLiteral(".xml");
         try {
-            WriteTextFileAtomic(path, oStructureXML->GetXMLContent());
+            oStructureXML->WriteXMLFile(path);
         } catch (const platform::RuntimeError& e) {
             // A full disk ends nothing: the structure stays loaded while its connection is
             // current. The copy is recorded all the same, so that selecting the connection

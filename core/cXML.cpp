@@ -328,8 +328,7 @@ void cXML::AppendCDataElement(const QString& sNodeName, int iNodeNumber) {
 
 void cXML::CreateXMLFile(const QString& sFileName) {
     try {
-        RequireDocument();
-        WriteTextFileAtomic(sFileName, GetXMLContent());
+        WriteXMLFile(sFileName);
     } catch (const RuntimeError& e) {
         if (e.number() == platform::err::PermissionDenied) {
             bGlobal::Critical(QStringLiteral("You do not have enough permissions to save the xml file."));
@@ -461,10 +460,18 @@ QString cXML::GetXMLContent() {
         RequireDocument();
         // The declaration goes in ahead of the markup, so a large document is not
         // copied once more to put it in front.
-        return xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_doc.get()),
-                                     m_declaration ? "<?xml version=\"1.0\"?>\n" : nullptr);
+        return xmlutil::nodeToString(reinterpret_cast<xmlNodePtr>(m_doc.get()), Declaration());
     }, QString());
 }
+
+void cXML::WriteXMLFile(const QString& sFileName) {
+    RequireDocument();
+    WriteFileAtomic(sFileName, [&](const FileWriter& write) {
+        xmlutil::writeNode(reinterpret_cast<xmlNodePtr>(m_doc.get()), Declaration(), write);
+    });
+}
+
+const char* cXML::Declaration() const { return m_declaration ? "<?xml version=\"1.0\"?>\n" : nullptr; }
 
 void cXML::AddNameSpace(const QString& sNameSpaceName, const QString& sURI) {
     bGlobal::Trap(QStringLiteral("cXML.AddNameSpace"), [&] {

@@ -57,6 +57,9 @@ public:
     // reported.
     bool CopySelected(cXML& oTarget);
     QString GetXMLContent();
+    // Writes GetXMLContent's text as UTF-8 over the file (WriteFileAtomic), without
+    // holding it whole in memory. Throws platform::RuntimeError when it cannot.
+    void WriteXMLFile(const QString& sFileName);
     void AddNameSpace(const QString& sNameSpaceName, const QString& sURI);
     void SetCDataContent(const QString& sCDATAContent, const QString& sTargetXPath);
     XmlNode FindNode(const QString& sXPath);
@@ -84,6 +87,8 @@ private:
     template <class Apply>
     XmlNode StartElement(const QString& sElementName, Apply&& applyAttributes);
     void RequireDocument() const;
+    // The XML declaration the document's text starts with, or null when it has none.
+    const char* Declaration() const;
     void RemoveUnwantedAttributes(_xmlNode* node);
     // False after reporting an error (a Report value that is not a number).
     bool AddSelectedChildren();

@@ -100,7 +100,7 @@ void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
             SetListCheckBoxes(false);
             if (!LoadCurrentDB(node)) return;
             DisplayInList(node.key, node.tag);
-            PreviewHTML(node.tag);
+            if (PreviewTabShown()) PreviewHTML(node.tag);
             for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, true);
             gPreviewXPath = node.tag;
             return;
@@ -158,7 +158,7 @@ void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
         }
         if (miNodeLevel >= 3) {
             for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, true);
-            PreviewHTML(sXPath);
+            if (PreviewTabShown()) PreviewHTML(sXPath);
         } else {
             ssRHPanel->setCurrentIndex(0);
             for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, false);

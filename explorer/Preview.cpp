@@ -40,36 +40,62 @@ QString CSSLink() {
     return QUrl::fromLocalFile(QDir::cleanPath(path)).toString(QUrl::FullyEncoded);
 }
 
-std::unique_ptr<cXML> Build(cXML& structure, const QString& sPreviewXPath) {
+std::unique_ptr<cXML> Build(cXML& structure, const QString& sPreviewXPath, int* leftOut) {
     auto preview = std::make_unique<cXML>();
-    cXML source;
-    source.LoadXMLContent(structure.GetXMLContent());
+    int left = 0;
     if (sPreviewXPath.contains(QLatin1Char('/'))) {
         const QString engine = gDatabaseType >= 0 && gDatabaseType < gDBTypeNames.size() ? gDBTypeNames.at(gDatabaseType) : QString();
         preview->InitXMLFile(QStringLiteral("DATABASE"),
                              {QStringLiteral("Name=") + gDatabaseName, QStringLiteral("DatabaseEngine=") + engine,
                               QStringLiteral("ServerName=") + gServerName, QStringLiteral("Time=") + TreeDocument::NowText()});
-        for (const XmlNode& node : source.GetNodes(sPreviewXPath))
-            if (reported(node)) preview->AppendNode(node, QStringLiteral("DATABASE"));
+        XmlNode database = preview->DocumentElement();
+        int shown = 0;
+        for (const XmlNode& node : structure.GetNodes(sPreviewXPath)) {
+            if (!reported(node)) continue;
+            if (shown < kShownObjects) {
+                database.appendChild(node);  // copied into the preview
+                ++shown;
+            } else {
+                ++left;
+            }
+        }
     } else {
-        const XmlNode node = source.FindNode(sPreviewXPath);
-        preview->AppendRootNode(node, StyleSheet());  // the append copies the node
+        const XmlNode node = structure.FindNode(sPreviewXPath);
+        const XmlNodeList objects = node ? node.childElements() : XmlNodeList();
+        if (objects.size() <= kShownObjects) {
+            preview->AppendRootNode(node, StyleSheet());  // the append copies the node
+        } else {
+            // The element with its attributes, then its first objects.
+            const std::unique_ptr<xmlNode, decltype(&xmlFreeNode)> shell(xmlDocCopyNode(node.raw(), nullptr, 2), &xmlFreeNode);
+            preview->AppendRootNode(XmlNode(nullptr, shell.get()), StyleSheet());
+            XmlNode database = preview->DocumentElement();
+            for (qsizetype i = 0; i < kShownObjects; ++i) database.appendChild(objects[i]);
+            left = int(objects.size()) - kShownObjects;
+        }
     }
+    if (leftOut) *leftOut = left;
     return preview;
 }
 
 bool Write(cXML& structure, const QString& sPreviewXPath) {
-    const std::unique_ptr<cXML> preview = Build(structure, sPreviewXPath);
+    int leftOut = 0;
+    const std::unique_ptr<cXML> preview = Build(structure, sPreviewXPath, &leftOut);
 
     // The last preview's file goes first, so that its absence tells a write that failed.
     DeleteFileIfExists(XmlFile());
     preview->SaveXML(XmlFile(), false);
     if (!QFileInfo::exists(XmlFile())) return false;
-    WriteTextFileAtomic(XmlFile(), Indented(ReadTextFile(XmlFile())));
+    QString text = Indented(ReadTextFile(XmlFile()));
+    if (leftOut > 0)
+        text += QStringLiteral("<!-- This preview shows the first %1 objects; %2 more are left out. A report holds them all. -->\n")
+                    .arg(kShownObjects)
+                    .arg(leftOut);
+    WriteTextFileAtomic(XmlFile(), text);
 
     if (XmlNode root = preview->DocumentElement()) {
         root.setAttribute(QStringLiteral("CSSFile"), CSSLink());
         root.setAttribute(QStringLiteral("SourceXPath"), sPreviewXPath);
+        if (leftOut > 0) root.setAttribute(QStringLiteral("LeftOut"), QString::number(leftOut));
     }
     cXML xsl;
     xsl.LoadXMLFile(StyleSheet());

@@ -41,3 +41,8 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
             ShowError(n, d, source("PreviewHTML"));
     }
 }
+
+bool frmDatabaseExplorer::PreviewTabShown() const {
+    const int tab = ssRHPanel->currentIndex();
+    return tab == 1 || tab == 2;
+}

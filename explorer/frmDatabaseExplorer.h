@@ -155,8 +155,10 @@ public:
     void tlbResult_ButtonClick(QToolButton* Button);
     void tlbExecute_ButtonClick(QToolButton* Button);
     // The node becomes the selection shown on the right: its connection current, the
-    // menus and toolbar after its level, the list, the script box and the previews.
-    // FocusConnection and lsvDescription_DblClick call it too.
+    // menus and toolbar after its level, the list, the script box and the previews. A
+    // preview is built only while its tab is shown: showing the tab builds it for the
+    // selection (ssRHPanel_Click). FocusConnection and lsvDescription_DblClick call it
+    // too.
     void trvMain_NodeClick(QTreeWidgetItem* Node);
     // Sorts the list by that 0-based column, flipping the order at every click.
     void lsvDescription_ColumnClick(int ColumnHeader);
@@ -322,6 +324,8 @@ private:
     QString ReportPathOf(QTreeWidgetItem* Item);
     void SelectChildren(int iReport, const XmlNodeList& oNodes);
     QString GetLHXPath(qint16 level);
+    // The document or the XML preview is the tab shown.
+    bool PreviewTabShown() const;
     // Runs work on a thread of its own while the window keeps painting (the busy
     // animation after a while); user input waits. Rethrows what work threw.
     void RunWhilePainting(const std::function<void()>& work);

@@ -10,14 +10,11 @@
 // PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/wizard/run
 // starts the test server and sets them).
 
+#include "bench/BenchProgram.h"
 #include "bench/BenchSchema.h"
 #include "bench/Measure.h"
 #include "core/bGlobal.h"
-#include "core/StartupInfo.h"
-#include "core/cXML.h"
-#include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
-#include "import/cADODB.h"
 #include "import/ui/frmDatabaseConnection.h"
 #include "platform/Allocator.h"
 #include "platform/ui/ScriptedHost.h"
@@ -36,39 +33,8 @@
 namespace {
 
 using bench::Measure;
-
-// The program's start as the wizard tests make it: the build's read-only files, a
-// private data folder, a tree document holding one group, the main window's tree.
-void StartProgram(const QString& dataFolder) {
-    bGlobal::SetAppPathForTesting(QStringLiteral(MORVALEX_RESOURCE_DIR), dataFolder);
-    bGlobal::Main();
-    bGlobal::gTempPath = dataFolder + QStringLiteral("/");
-    bGlobal::oGUID = std::make_shared<cGUID>();
-    bGlobal::oLHXML = std::make_shared<cXML>();
-    TreeDocument::AddGroup(*bGlobal::oLHXML, QStringLiteral("Morvalex Group"));
-    bGlobal::gGroupIndex = 0;
-    bGlobal::gConnectionIndex = 0;
-}
-
-int Tables() {
-    return bGlobal::oStructureXML ? int(bGlobal::oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE")).size()) : -1;
-}
-
-// One import without a window: prints "seconds tables".
-int HeadlessChild(const QString& connectionString) {
-    QTemporaryDir data;
-    StartProgram(data.path());
-    bGlobal::gDatabaseType = qint16(bGlobal::dbOthers);
-    bGlobal::gDatabaseName = QStringLiteral("bench");
-    TreeDocument::AddDBConnection(*bGlobal::oLHXML, connectionString);
-    QElapsedTimer timer;
-    timer.start();
-    cADODB reader;
-    reader.SetConnection(connectionString);
-    if (!reader.ADOConnect() || !reader.GenerateXML()) return 1;
-    std::printf("%.4f %d\n", double(timer.nsecsElapsed()) / 1e9, Tables());
-    return 0;
-}
+using bench::StartProgram;
+using bench::Tables;
 
 // The same import through the wizard, as a user clicks it: the OTHERS panel with the
 // connection string, then Next. Prints "seconds tables".
@@ -141,8 +107,6 @@ void Row(const char* what, const Summary& s, const Summary& base) {
                 s.processMedian, s.peakMB, base.median > 0 ? s.median / base.median : 0.0, s.failed ? "   (FAILED)" : "");
 }
 
-bool Run(const QStringList& argv, const QString& stdinFile = QString()) { return bench::run(argv, stdinFile).exitCode == 0; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -159,7 +123,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         platform::ui::ScopedScriptedHost host;
-        return HeadlessChild(QString::fromLocal8Bit(argv[2]));
+        return bench::HeadlessChild(QString::fromLocal8Bit(argv[2]));
     }
 
     QCoreApplication app(argc, argv);
@@ -181,29 +145,8 @@ int main(int argc, char** argv) {
                 std::printf("%s: skipped (no test server; use bench/wizard/run)\n", qPrintable(engine));
                 continue;
             }
-            const QString sqlFile = options.work + QStringLiteral("/schema-%1-%2.sql").arg(engine).arg(n);
-            {
-                QFile f(sqlFile);
-                if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return 3;
-                f.write(bench::schemaSql(n, pg).toUtf8());
-            }
-            QString connectionString;
-            bool made = false;
-            if (pg) {
-                const QString db = QStringLiteral("bench_wizard_%1").arg(n);
-                qputenv("PGPASSWORD", server.password.toUtf8());
-                const QStringList psql = server.psql();
-                Run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("DROP DATABASE IF EXISTS %1").arg(db)});
-                made = Run(psql + QStringList{QStringLiteral("-d"), QStringLiteral("postgres"), QStringLiteral("-c"), QStringLiteral("CREATE DATABASE %1").arg(db)}) &&
-                       Run(psql + QStringList{QStringLiteral("-d"), db}, sqlFile);
-                connectionString = server.connectionString(db);
-            } else {
-                const QString file = options.work + QStringLiteral("/bench-%1.db").arg(n);
-                QFile::remove(file);
-                made = Run({QStringLiteral("sqlite3"), file}, sqlFile);
-                connectionString = QStringLiteral("Driver=SQLite3;Database=%1;NoCreat=1").arg(file);
-            }
-            if (!made) {
+            const QString connectionString = bench::makeSchema(options.work, engine, n, server, QStringLiteral("bench_wizard"));
+            if (connectionString.isEmpty()) {
                 std::printf("%s N=%d: creating the schema failed\n", qPrintable(engine), n);
                 continue;
             }

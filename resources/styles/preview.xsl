@@ -9,6 +9,8 @@
   the selected TABLE, INDEX, FOREIGNKEY, TRIGGER, VIEW or STOREDPROCEDURE elements,
   each with its subtree. CSSFile is the style sheet to link (a URL), SourceXPath the
   path that was selected. Everything selected is shown, whatever its Report mark.
+  LeftOut, when present, is the number of selected objects the explorer left out of
+  a large selection; the page says so above the objects.
 
   Every text from the database (names, types, defaults, check clauses, SQL text) is
   written with value-of or as an attribute value, so it reaches the page escaped and
@@ -77,6 +79,16 @@
             <xsl:with-param name="label" select="'by'"/>
             <xsl:with-param name="value" select="@CreatedBy"/>
           </xsl:call-template>
+        </p>
+      </xsl:if>
+
+      <xsl:if test="@LeftOut">
+        <p class="pv-empty">
+          <xsl:text>This preview shows the first </xsl:text>
+          <xsl:value-of select="count($objects)"/>
+          <xsl:text> objects; </xsl:text>
+          <xsl:value-of select="format-number(@LeftOut, '#,##0')"/>
+          <xsl:text> more are left out. A report holds them all.</xsl:text>
         </p>
       </xsl:if>
 

@@ -1,8 +1,11 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "core/FileUtil.h"
 #include "core/XmlText.h"
+#include "platform/Error.h"
 #include "support/TestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -43,6 +46,8 @@ TEST_F(CXml, AttributeListsSplitAtFirstEquals) {
     EXPECT_EQ(apart.attributes(), (QList<std::pair<QString, QString>>{{QStringLiteral("Name"), QStringLiteral("ä%1")},
                                                                       {QStringLiteral("Empty"), QString()}}));
     EXPECT_TRUE(x.GetXMLContent().startsWith(QStringLiteral("<?xml version=\"1.0\"?>")));
+    x.WriteXMLFile(folder.file(QStringLiteral("declared.xml")));
+    EXPECT_EQ(ReadFileBytes(folder.file(QStringLiteral("declared.xml"))), x.GetXMLContent().toUtf8());
     // An entry without "=" is an error, which ends the program.
     EXPECT_THROW(x.CreateElement(QStringLiteral("X"), {QStringLiteral("NoEquals")}), platform::ui::ProgramEnded);
     EXPECT_TRUE(bGlobal::gErrorOccurred);
@@ -299,8 +304,9 @@ TEST_F(CXml, XmlIllegalCharactersAreWrittenVisiblyAndReadBackReversibly) {
         // XML reads a carriage return in text as a line feed.
         EXPECT_EQ(XmlOriginalText(read.text()), QStringLiteral("select '") + QString(c.name).replace(QLatin1Char('\r'), QLatin1Char('\n')) +
                                                     QStringLiteral("'"));
-        // A saved file reads back as well.
+        // A saved file holds the same text and reads back as well.
         x.CreateXMLFile(folder.file(QStringLiteral("hostile.xml")));
+        EXPECT_EQ(ReadFileBytes(folder.file(QStringLiteral("hostile.xml"))), x.GetXMLContent().toUtf8());
         cXML file;
         EXPECT_TRUE(file.LoadXMLFile(folder.file(QStringLiteral("hostile.xml"))));
     }
@@ -321,10 +327,43 @@ TEST_F(CXml, DocumentsOverTenMegabytesReadBack) {
     }
     const QString text = x.GetXMLContent();
     ASSERT_GT(text.size(), 12 * 1024 * 1024);
+    x.WriteXMLFile(folder.file(QStringLiteral("big.xml")));
+    EXPECT_TRUE(ReadFileBytes(folder.file(QStringLiteral("big.xml"))) == text.toUtf8());
     cXML back;
     ASSERT_TRUE(back.LoadXMLContent(text));
     EXPECT_EQ(back.GetNodes(QStringLiteral("DATABASE/TABLE")).size(), 20003);
     EXPECT_EQ(back.FindNode(QStringLiteral("DATABASE/VIEW")).text().size(), x.FindNode(QStringLiteral("DATABASE/VIEW")).text().size());
+}
+
+// A file that cannot be written whole (the disk fills up half way) is left as it was.
+TEST_F(CXml, AWriteThatFailsHalfWayLeavesTheFileAsItWas) {
+    cXML x;
+    x.InitXMLFile(QStringLiteral("DATABASE"), {QStringLiteral("Name=big")});
+    for (int i = 0; i < 20000; ++i) {
+        x.CreateElement(QStringLiteral("TABLE"), {QStringLiteral("Name=t") + QString::number(i)});
+        x.AppendChild(QStringLiteral("DATABASE"), 0);
+    }
+    const QString file = folder.file(QStringLiteral("kept.xml"));
+    testsupport::WriteFile(file, QStringLiteral("<DATABASE Name=\"before\"/>"));
+    size_t written = 0;
+    SetWriteCallForTesting([&](int fd, const void* data, size_t size) -> ssize_t {
+        if (written > 100 * 1024) {
+            errno = ENOSPC;
+            return -1;
+        }
+        written += size;
+        return ::write(fd, data, size);
+    });
+    long number = 0;
+    try {
+        x.WriteXMLFile(file);
+    } catch (const platform::RuntimeError& e) {
+        number = e.number();
+    }
+    SetWriteCallForTesting({});
+    EXPECT_EQ(number, platform::err::DiskFull);
+    EXPECT_EQ(testsupport::ReadFile(file), QStringLiteral("<DATABASE Name=\"before\"/>"));
+    EXPECT_EQ(QDir(folder.file(QString())).entryList({QStringLiteral("kept.xml*")}, QDir::Files), QStringList{QStringLiteral("kept.xml")});
 }
 
 TEST_F(CXml, HandlesIntoARemovedSubtreeStayReadable) {

@@ -15,6 +15,7 @@
 #include "explorer/Preview.h"
 #include "explorer/TreeDocument.h"
 #include "import/cADODB.h"
+#include "reports/bXMLSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -253,6 +254,77 @@ TEST_F(Logic, PreviewDocumentsHoldTheReportedObjectsOfThePath) {
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
+// A selection of thousands of objects is previewed in part: its first
+// kShownObjects and a line saying how many more are left out and that a report holds
+// them all. A selection of a few objects is previewed whole.
+TEST_F(Logic, AThousandsOfObjectsSelectionIsPreviewedInPart) {
+    const int tables = 2000, shown = Preview::kShownObjects;
+    QString xml = QStringLiteral("<DATABASE Name=\"Big\" DatabaseName=\"Big\" DatabaseType=\"2\">");
+    for (int t = 0; t < tables; ++t)
+        xml += QStringLiteral("<TABLE Name=\"table_%1\" Report=\"%2\"><COLUMN Name=\"id\"/></TABLE>").arg(t).arg(t == 3 ? 0 : 1);
+    xml += QStringLiteral("<VIEW Name=\"v\" Report=\"1\"/></DATABASE>");
+    auto structure = Document(xml);
+    const auto names = [](cXML& doc, const QString& path) {
+        QStringList out;
+        for (const XmlNode& n : doc.GetNodes(path)) out << n.attribute(QStringLiteral("Name"));
+        return out;
+    };
+    QStringList first;
+    for (int t = 0; first.size() < shown; ++t)
+        if (t != 3) first << QStringLiteral("table_%1").arg(t);  // the unreported table is no part of the folder
+
+    const struct {
+        QString path;
+        QStringList objects;
+        int leftOut;
+    } cases[] = {
+        {QStringLiteral("/DATABASE/TABLE"), first, tables - 1 - shown},
+        {QStringLiteral("DATABASE/TABLE | DATABASE/VIEW"), first, tables - shown},
+        {QStringLiteral("DATABASE"), first.mid(0, 3) + QStringList{QStringLiteral("table_3")} + first.mid(3, shown - 4), tables + 1 - shown},
+        {QStringLiteral("DATABASE/TABLE[1500]"), {QStringLiteral("table_1500")}, 0},
+    };
+    for (const auto& c : cases) {
+        int leftOut = -1;
+        auto preview = Preview::Build(*structure, c.path, &leftOut);
+        EXPECT_EQ(names(*preview, QStringLiteral("DATABASE/*")), c.objects) << qPrintable(c.path);
+        EXPECT_EQ(leftOut, c.leftOut) << qPrintable(c.path);
+        EXPECT_EQ(preview->GetNodes(QStringLiteral("DATABASE/*/COLUMN")).size(), c.objects.size()) << qPrintable(c.path);
+    }
+    // The whole connection keeps the database's own attributes.
+    auto whole = Preview::Build(*structure, QStringLiteral("DATABASE"));
+    EXPECT_EQ(explorertest::AttributeNames(whole->DocumentElement()),
+              QStringList({QStringLiteral("Name"), QStringLiteral("DatabaseName"), QStringLiteral("DatabaseType")}));
+    EXPECT_TRUE(whole->GetXMLContent().contains(QStringLiteral("<?xml-stylesheet type=\"text/xsl\" href=\"") + Preview::StyleSheet()));
+
+    // The page and the XML say what is left out; a page of one object says nothing.
+    Preview::Write(*structure, QStringLiteral("/DATABASE/TABLE"));
+    const QString note = QStringLiteral("This preview shows the first %1 objects; 1,%2 more are left out. A report holds them all.")
+                             .arg(shown)
+                             .arg(tables - 1 - shown - 1000, 3, 10, QLatin1Char('0'));
+    const QString html = testsupport::ReadFile(Preview::HtmlFile());
+    EXPECT_TRUE(html.contains(note)) << qPrintable(note);
+    EXPECT_TRUE(html.contains(first.last()));
+    EXPECT_FALSE(html.contains(QStringLiteral("table_1999")));
+    const QString written = testsupport::ReadFile(Preview::XmlFile());
+    EXPECT_TRUE(written.trimmed().endsWith(QStringLiteral("<!-- This preview shows the first %1 objects; %2 more are left out. A report holds them all. -->")
+                                               .arg(shown)
+                                               .arg(tables - 1 - shown)))
+        << qPrintable(written.right(200));
+    EXPECT_EQ(Document(written)->GetNodes(QStringLiteral("DATABASE/TABLE")).size(), shown);
+    Preview::Write(*structure, QStringLiteral("DATABASE/TABLE[1500]"));
+    EXPECT_FALSE(testsupport::ReadFile(Preview::HtmlFile()).contains(QStringLiteral("left out")));
+    EXPECT_FALSE(testsupport::ReadFile(Preview::XmlFile()).contains(QStringLiteral("left out")));
+
+    // A report holds them all.
+    oStructureXML = structure;
+    gMultiplePages = false;
+    const QString report = folder.file(QStringLiteral("report.html"));
+    ASSERT_TRUE(bXMLSupport::SaveAsHTML(report, false));
+    const QString page = testsupport::ReadFile(report);
+    for (const char* name : {"table_0", "table_1000", "table_1999"}) EXPECT_TRUE(page.contains(QLatin1String(name))) << name;
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
 // A script of many thousand lines comes out whole: the style sheet's line splitting
 // must not run into the transformer's nesting limit.
 TEST_F(Logic, ALongScriptIsPreviewedWhole) {
@@ -317,6 +389,11 @@ struct Selection : explorertest::Fixture {
         QTreeWidgetItem* node = Node(key);
         ASSERT_TRUE(node) << qPrintable(key);
         w->trvMain_NodeClick(node);
+    }
+    // Shows the document preview tab (from the details), which previews the selection.
+    void ShowPreview() {
+        w->ssRHPanel->setCurrentIndex(0);
+        w->ssRHPanel->setCurrentIndex(1);
     }
 
     QStringList Captions() { return ObjectList::Captions(w->lsvDescription); }
@@ -508,6 +585,7 @@ TEST_F(Selection, CheckBoxesWriteReportOnTheObjectAndItsDescendants) {
     // An unticked table is left out of the folder's preview and previews empty alone.
     Item(QStringLiteral("Tables"))->setCheckState(0, Qt::Unchecked);
     Click(QStringLiteral("customers|0|0|2"));
+    ShowPreview();
     const QString xml = testsupport::ReadFile(Preview::XmlFile());
     auto written = Document(xml);
     EXPECT_EQ(explorertest::AttributeNames(written->DocumentElement()),
@@ -584,7 +662,8 @@ TEST_F(Selection, ColumnClicksSortAndDoubleClickOpensTheItemsNode) {
 
 TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
     ImportShop();
-    // The focus after the import previewed the whole connection.
+    // Showing the preview after the import previews the whole connection.
+    ShowPreview();
     auto whole = Document(testsupport::ReadFile(Preview::XmlFile()));
     EXPECT_EQ(whole->GetNodes(QStringLiteral("DATABASE/TABLE")).size(), 5);
     EXPECT_EQ(whole->GetNodes(QStringLiteral("DATABASE/VIEW")).size(), 2);
@@ -593,6 +672,7 @@ TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
     EXPECT_EQ(w->wbXMLPreview->LocationURL(), Preview::XmlFile());
 
     Click(QStringLiteral("orders|0|0|4"));
+    ShowPreview();
     const QString xml = testsupport::ReadFile(Preview::XmlFile());
     auto table = Document(xml);
     EXPECT_EQ(table->GetNodes(QStringLiteral("DATABASE/*")).size(), 1);
@@ -614,6 +694,7 @@ TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
     EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("sqlite_autoindex_orders_1")));
     EXPECT_TRUE(w->wbXMLPreview->toPlainText().contains(QStringLiteral("<TABLE Name=\"orders\"")));
     Click(QStringLiteral("customers|0|0|2"));
+    ShowPreview();
     EXPECT_EQ(w->wbReport->LocationURL(), Preview::HtmlFile());
     EXPECT_FALSE(w->wbReport->toPlainText().contains(QStringLiteral("sqlite_autoindex_orders_1")));
     EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("ux_customers_name")));
@@ -626,8 +707,39 @@ TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
 
     // Switching to the preview tab previews the last path again.
     testsupport::WriteFile(Preview::HtmlFile(), QString());
+    w->ssRHPanel->setCurrentIndex(0);
     w->ssRHPanel->setCurrentIndex(1);
     EXPECT_TRUE(testsupport::ReadFile(Preview::HtmlFile()).contains(QStringLiteral("ux_customers_name")));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+// A preview is built only while its tab is shown: a click shows the details and
+// builds none; showing a preview tab builds the preview of the selection.
+TEST_F(Selection, APreviewIsBuiltOnlyWhenItsTabIsShown) {
+    ImportShop();  // the focus on the connection, as after Finish
+    Click(QStringLiteral("Tables|0|0"));
+    Click(QStringLiteral("orders|0|0|4"));
+    EXPECT_EQ(w->ssRHPanel->currentIndex(), 0);
+    EXPECT_EQ(Tabs(), QStringLiteral("1111"));
+    EXPECT_FALSE(QFileInfo::exists(Preview::XmlFile()));
+    EXPECT_FALSE(QFileInfo::exists(Preview::HtmlFile()));
+    EXPECT_EQ(w->wbReport->LocationURL(), QStringLiteral("about:blank"));
+
+    w->ssRHPanel->setCurrentIndex(2);  // the XML preview
+    const auto previewed = [] {
+        return Document(testsupport::ReadFile(Preview::XmlFile()))->FindNode(QStringLiteral("DATABASE/TABLE")).attribute(QStringLiteral("Name"));
+    };
+    EXPECT_EQ(previewed(), QStringLiteral("orders"));
+    EXPECT_EQ(w->wbXMLPreview->LocationURL(), Preview::XmlFile());
+    EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("sqlite_autoindex_orders_1")));
+
+    // A click from a shown preview goes back to the details and leaves the preview.
+    Click(QStringLiteral("customers|0|0|2"));
+    EXPECT_EQ(w->ssRHPanel->currentIndex(), 0);
+    EXPECT_EQ(previewed(), QStringLiteral("orders"));
+    ShowPreview();
+    EXPECT_EQ(previewed(), QStringLiteral("customers"));
+    EXPECT_TRUE(w->wbReport->toPlainText().contains(QStringLiteral("ux_customers_name")));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
@@ -643,6 +755,7 @@ TEST_F(Selection, DatabaseTextNeverBecomesMarkupInThePreviews) {
     };
     for (const auto& c : cases) {
         Click(QLatin1String(c.key));
+        ShowPreview();
         const QString html = testsupport::ReadFile(Preview::HtmlFile());
         EXPECT_TRUE(html.contains(QLatin1String(c.escaped))) << c.key;
         for (const char* markup : {"<script", "<img", "<b>", "<i>"}) EXPECT_FALSE(html.contains(QLatin1String(markup))) << c.key << " " << markup;
@@ -654,6 +767,7 @@ TEST_F(Selection, DatabaseTextNeverBecomesMarkupInThePreviews) {
             << c.key;
     }
     Click(QStringLiteral("html_view|0|0|1"));
+    ShowPreview();
     EXPECT_TRUE(w->wbXMLPreview->toPlainText().contains(QStringLiteral("<![CDATA[CREATE VIEW html_view AS SELECT '<img src=x")));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
@@ -673,12 +787,14 @@ TEST_F(Selection, ConnectionsAreLoadedOnceAndAskedForWhenStopped) {
     Click(QStringLiteral("a|7|9|0|1|2"));
     EXPECT_EQ(std::pair(gGroupIndex, gConnectionIndex), std::pair(qint16(0), qint16(1)));
     EXPECT_EQ(Rows().size(), 1);  // the table's column
+    ShowPreview();
     auto stock = Document(testsupport::ReadFile(Preview::XmlFile()));
     EXPECT_EQ(stock->DocumentElement().attribute(QStringLiteral("Name")), QStringLiteral("Stock"));
     EXPECT_EQ(stock->DocumentElement().attribute(QStringLiteral("DatabaseEngine")), QStringLiteral("MS Access 2000"));
 
     // The other connection is loaded from its copy; a second object of it is not.
     Click(QStringLiteral("customers|0|0|2"));
+    ShowPreview();
     EXPECT_EQ(Document(testsupport::ReadFile(Preview::XmlFile()))->DocumentElement().attribute(QStringLiteral("DatabaseEngine")),
               QStringLiteral("SQL Server 7.0"));
     const QString copy = oLHXML->FindNode(TreeDocument::ConnectionPath(0, 0)).attribute(QStringLiteral("TempXMLFileName"));

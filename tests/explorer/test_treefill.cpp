@@ -138,6 +138,18 @@ TEST_F(TreeFill, RepeatedConnectionLabelsAreNumberedAcrossGroupsIgnoringCase) {
     EXPECT_EQ(gShownNames, QStringLiteral("<Sales><C++><S.les><sales><Sales><c++>"));
 }
 
+// A label is numbered after the earlier connections of that label only: labels
+// holding "<" or ">" are not taken for others placed next to each other.
+TEST_F(TreeFill, LabelsHoldingAngleBracketsAreCountedAsThemselves) {
+    auto doc = Document(Tree({Connection(QStringLiteral("a"), 0, 0, {}) + Connection(QStringLiteral("b"), 0, 1, {}) +
+                              Connection(QStringLiteral("a&gt;&lt;b"), 0, 2, {}) + Connection(QStringLiteral("A&gt;&lt;B"), 0, 3, {})}));
+    Window w(QStringLiteral("frmDatabaseExplorer"));
+    w.Fill(*doc);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    EXPECT_EQ(w.Labels(QStringLiteral("3.")), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("a><b"), QStringLiteral("A><B (1)")}));
+    EXPECT_EQ(gShownNames, QStringLiteral("<a><b><a><b><A><B>"));
+}
+
 TEST_F(TreeFill, NodesCarryKeysTagsImagesAndEmptyGroupsShowNoItem) {
     const QString folders = QStringLiteral(
         "<TABLES Name=\"Tables\" Key=\"Tables|0|1\" RHXPath=\"4\">"

@@ -62,6 +62,14 @@ bool hasHistoryShape(cXML& doc) {
     return true;
 }
 
+// True when a connection of the tree holds folder or item entries.
+bool holdsEntries(const XmlNode& root) {
+    for (const XmlNode& group : root.childNodes())
+        for (const XmlNode& connection : group.childNodes())
+            if (connection.hasChildNodes()) return true;
+    return false;
+}
+
 // Moves a damaged history file aside to the first free name history.mxh.damaged,
 // history.mxh.damaged.1, ...; returns the new path, "" when it could not be moved.
 QString keepAside(const QString& path) {
@@ -109,8 +117,12 @@ LoadResult Load(cXML& history, cXML& tree) {
 }
 
 void Generate(cXML& tree, cXML& history) {
-    if (TreeDocument::ContentOf(history) == TreeDocument::ContentOf(tree)) return;
     const XmlNode root = tree.FindNode(QStringLiteral("DATABASESTRUCTURES"));
+    // A tree whose connections hold entries differs from a history without any, and is
+    // then not written out as text to be compared (many megabytes for a large database).
+    const XmlNode historyRoot = history.HasDocument() ? history.DocumentElement() : XmlNode();
+    const bool differs = root && holdsEntries(root) && !(historyRoot && holdsEntries(historyRoot));
+    if (!differs && TreeDocument::ContentOf(history) == TreeDocument::ContentOf(tree)) return;
     if (!root) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
 
     history.InitXMLFile(QStringLiteral("DATABASESTRUCTURES"), TreeDocument::RootAttributes(root.attribute(QStringLiteral("CreatedOn"))));

@@ -195,8 +195,11 @@
       <xsl:if test="count($objects) &gt; 1 or not(contains(@SourceXPath, '/'))">
         <h2 class="pv-group">
           <xsl:value-of select="$title"/>
-          <xsl:text> </xsl:text>
-          <span class="pv-count"><xsl:value-of select="count($nodes)"/></span>
+          <!-- Of a selection shown in part the number would count only what is shown. -->
+          <xsl:if test="not(/*/@LeftOut)">
+            <xsl:text> </xsl:text>
+            <span class="pv-count"><xsl:value-of select="count($nodes)"/></span>
+          </xsl:if>
         </h2>
       </xsl:if>
       <xsl:apply-templates select="$nodes"/>

@@ -273,9 +273,7 @@ void frmDatabaseExplorer::SaveQueryFile(bool bSaveAs) {
     Trap(source("SaveQueryFile"), [&] {
         QString path = mQueryFilePath;
         if (bSaveAs || path.isEmpty()) {
-            path = chosen(
-                platform::ui::saveFileName(QString(), QStringLiteral("SQL Query file (*.sql)"), gReportsFolder, QString()),
-                QStringLiteral("*.sql"));
+            path = platform::ui::saveFileName(QString(), QStringLiteral("SQL Query file (*.sql)"), gReportsFolder, QString());
             if (path.isEmpty()) return;
         }
         try {
@@ -299,9 +297,8 @@ void frmDatabaseExplorer::SaveQueryOutputAsHTML() {
             Critical(QStringLiteral("Please run query and try to save"));
             return;
         }
-        const QString path = chosen(
-            platform::ui::saveFileName(QString(), QStringLiteral("HTML file (*.html)"), gReportsFolder, QString()),
-            QStringLiteral("*.html"));
+        const QString path =
+            platform::ui::saveFileName(QString(), QStringLiteral("HTML file (*.html)"), gReportsFolder, QString());
         if (path.isEmpty()) return;
 
         Hourglass wait;

@@ -36,12 +36,11 @@ QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplor
 
 // A Save dialog starting in the reports folder, its name box holding 'bareName' with the
 // filter's extension, or empty. The chosen path (a name typed without an extension gets
-// the filter's), or "" when the user cancelled or chose the pattern itself.
+// the filter's), or "" when the user cancelled, chose the pattern itself or gave the
+// extension alone as the name.
 QString chooseSavePath(const QString& filter, const QString& bareName = QString()) {
     const QString chosen = platform::ui::saveFileName(QStringLiteral("Save As"), filter, gReportsFolder, bareName);
-    const QString extension = platform::ui::filterExtension(filter);
-    const QString name = QFileInfo(chosen).fileName();
-    if (name == QLatin1Char('*') + extension || name.toLower() == extension) return QString();
+    if (QFileInfo(chosen).fileName().toLower() == platform::ui::filterExtension(filter)) return QString();
     return chosen;
 }
 

@@ -127,7 +127,6 @@ void frmDatabaseExplorer::SaveStructure(bool bSaveAs) {
         if (file.isEmpty() || bSaveAs) {
             file = platform::ui::saveFileName(QString(), kStructureFilter, gReportsFolder,
                                               attributeText(connection, QStringLiteral("Name")).trimmed());
-            if (file == QLatin1String("*.mxs")) file.clear();
         }
         if (file.isEmpty()) return;
         try {

@@ -637,27 +637,23 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         }
 
         gReportHTML.clear();
-        if (gOwnXSL) {
-            // A split report is then that one page, as the folder's index.html.
-            const bool done = SaveOwnLayout(bSplit ? folder + QStringLiteral("index.html") : path);
-            if (done && written) written->flush();
-            if (done) added.Keep();
-            return done;
-        }
-        if (bSplit) {
+        const bool done = [&] {
+            if (gOwnXSL) {
+                // A split report is then that one page, as the folder's index.html.
+                const bool saved = SaveOwnLayout(bSplit ? folder + QStringLiteral("index.html") : path);
+                if (saved && written) written->flush();
+                return saved;
+            }
+            if (bSplit) {
+                gReportHTML = TransformReport(*oStructureXML);
+                return !gReportHTML.isEmpty() && ParseHTML(gReportHTML, folder, *written);
+            }
+            InitializeIndex(path);
             gReportHTML = TransformReport(*oStructureXML);
             if (gReportHTML.isEmpty()) return false;
-            const bool done = ParseHTML(gReportHTML, folder, *written);
-            gReportHTML.clear();
-            if (done) added.Keep();
-            return done;
-        }
-
-        InitializeIndex(path);
-        gReportHTML = TransformReport(*oStructureXML);
-        if (gReportHTML.isEmpty()) return false;
-        FillSingleIndex(AfterLastSlash(path));
-        const bool done = SaveAsSingleHTML(path);
+            FillSingleIndex(AfterLastSlash(path));
+            return SaveAsSingleHTML(path);
+        }();
         gReportHTML.clear();
         if (done) added.Keep();
         return done;

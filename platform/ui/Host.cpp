@@ -62,6 +62,8 @@ QString saveFileName(const QString& title, const QString& filter, const QString&
         bareName.isEmpty() ? QString() : QString(bareName).replace(QLatin1Char('/'), QLatin1Char('_')) + extension;
     const QString chosen = host().saveFile(title, filter, folder, start);
     const QFileInfo file(chosen);
+    // The pattern itself ("*.mxs") is no name.
+    if (file.fileName() == QLatin1Char('*') + extension) return QString();
     if (chosen.isEmpty() || !file.suffix().isEmpty() || file.isDir()) return chosen;
     return chosen + extension;
 }

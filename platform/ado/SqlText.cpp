@@ -377,6 +377,7 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
     QList<Select> selects{Select{}};
     QList<qsizetype> selectOf(tokens.size(), 0);  // the SELECT each token belongs to
     QList<Clause> clauseOf(tokens.size(), OtherClause);
+    QList<bool> namesRelation(tokens.size(), false);  // a relation's name where FROM or JOIN names one
     QList<const Relation*> used;
     QHash<QString, const Relation*> names;  // of every SELECT
     struct Frame {
@@ -433,8 +434,9 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             f.expectRelation = false;
             qsizetype j = k;
             const QString name = qualifiedName(tokens, j);
+            for (qsizetype m = k; m < j; ++m) namesRelation[m] = true;
             const auto it = relations.constFind(name.toLower());
-            if (it == relations.constEnd()) continue;
+            if (it == relations.constEnd()) continue;  // a common table expression, say
             const Relation* rel = &it.value();
             Select& select = selects[f.select];
             if (!used.contains(rel)) used << rel;
@@ -523,8 +525,8 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             afterOperand = t.isSymbol(')') || (t.isSymbol('*') && afterDot);
             continue;
         }
-        if (!t.isName() || afterDot) {
-            afterOperand = true;  // a number, a text, or the column of "x.column"
+        if (!t.isName() || afterDot || namesRelation[k]) {
+            afterOperand = true;  // a number, a text, the column of "x.column" or a relation
             continue;
         }
         if (k + 1 < tokens.size() && tokens[k + 1].isSymbol('(')) {  // a function, or a keyword before its list
@@ -573,7 +575,6 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
         }
         afterOperand = true;
         if (clauseOf[k] == OrderBy && namesResultColumn(k)) continue;
-        if (names.contains(t.text.toLower())) continue;
         addBare(k, t.text);
     }
 

@@ -416,9 +416,12 @@ TEST(SqliteSchemaTest, ViewSourcesAreTheColumnsTheViewReads) {
         {"v_sort_words", "SELECT a AS key FROM kw ORDER BY key COLLATE nocase DESC NULLS LAST", {u"kw|a"_s}},
         {"v_distinct_from", "SELECT a FROM kw WHERE a IS NOT DISTINCT FROM \"order\"", {u"kw|a"_s, u"kw|order"_s}},
         {"v_case", "SELECT CASE WHEN a > 0 THEN key ELSE NULL END \"desc\" FROM kw ORDER BY \"desc\"", {u"kw|a"_s, u"kw|key"_s}},
+        // A column named like a table is a column where an operand stands.
+        {"v_named_like_a_table", "SELECT id FROM t2 WHERE region IN (SELECT code FROM region)",
+         {u"t2|id"_s, u"t2|region"_s, u"region|code"_s}},
     };
     QString sql = QStringLiteral(
-        "CREATE TABLE t2 (id INTEGER, cnt INTEGER, note TEXT);"
+        "CREATE TABLE t2 (id INTEGER, cnt INTEGER, note TEXT, region TEXT); CREATE TABLE region (code TEXT);"
         "CREATE TABLE kw (\"select\" TEXT, \"from\" TEXT, a INTEGER, \"desc\" TEXT, \"key\" TEXT, \"left\" TEXT, \"order\" INTEGER);");
     for (const auto& c : cases) sql += QStringLiteral("CREATE VIEW %1 AS %2;").arg(QLatin1String(c.view), QLatin1String(c.query));
     testdb::SqliteFile db(sql);

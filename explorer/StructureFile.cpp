@@ -1,6 +1,7 @@
 #include "explorer/StructureFile.h"
 
 #include "core/FileUtil.h"
+#include "core/ObjectMarks.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "platform/Error.h"
@@ -37,7 +38,9 @@ std::shared_ptr<cXML> LoadSource(const QString& path) {
     } catch (const platform::RuntimeError&) {
         return nullptr;
     }
-    return IsStructure(*document) ? document : nullptr;
+    if (!IsStructure(*document)) return nullptr;
+    ObjectMarks::MarkAsImported(document->DocumentElement());
+    return document;
 }
 
 }  // namespace StructureFile

@@ -2,6 +2,7 @@
 // its database or its file, and the command line.
 
 #include "core/FileUtil.h"
+#include "core/ObjectMarks.h"
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -99,6 +100,7 @@ void frmDatabaseExplorer::OpenStructure(QString& sFile) {
             gStructureFilePath = previousPath;
             return;
         }
+        ObjectMarks::MarkAsImported(document->DocumentElement());
         const int before = connectionCount(gGroupIndex);
         if (!GenerateLHXML() || connectionCount(gGroupIndex) == before) return;
         XmlNode connection = currentConnection();

@@ -1,6 +1,7 @@
 #include "import/cADODB.h"
 
 #include "core/KindsRead.h"
+#include "core/ObjectMarks.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
@@ -387,6 +388,7 @@ bool cADODB::GenerateXML() {
                 return false;
             oStructureXML = std::make_shared<cXML>();
             oStructureXML->LoadXMLFile(gDataSource);
+            ObjectMarks::MarkAsImported(oStructureXML->DocumentElement());
             Raise(gDatabaseName, QStringLiteral("Database"), QStringLiteral("Imported"), 20, QStringLiteral("XML generated..."));
         }
         return !m_cancel;

@@ -75,6 +75,10 @@ void MigrationSession::Run(cMigrate& generator, const QString& destinationConnSt
                                               const QString& sourceType, const QString& name) {
         DataTypeFailed(name, description, sourceDB, targetDB, sourceType);
     };
+    generator.MigrationDataTypeNarrowed = [this](const QString& name, const QString& sourceType, const QString& targetType,
+                                                 const QString& narrowing, const QString& targetDB, const QString& query) {
+        DataTypeNarrowed(name, sourceType, targetType, narrowing, targetDB, query);
+    };
     generator.MigrationRuleNotCarried = [this](const QString& name, const QString& rules, const QString& targetDB,
                                                const QString& query) { RuleNotCarried(name, rules, targetDB, query); };
     generator.SetConnectionString(destinationConnString);
@@ -99,6 +103,7 @@ void MigrationSession::Run(cMigrate& generator, const QString& destinationConnSt
     generator.WhileMigrating = nullptr;
     generator.MigrationError = nullptr;
     generator.MigrationDataTypeError = nullptr;
+    generator.MigrationDataTypeNarrowed = nullptr;
     generator.MigrationRuleNotCarried = nullptr;
 }
 
@@ -118,6 +123,13 @@ void MigrationSession::DataTypeFailed(const QString& objectName, const QString& 
     AppendEntry(objectName + QStringLiteral(" failed to copy") + kCRLF + QStringLiteral("Error Description: ") + description +
                 kCRLF + QStringLiteral("Source Database: ") + sourceDB + kCRLF + QStringLiteral("Target Database: ") + targetDB +
                 kCRLF + QStringLiteral("Source Datatype: ") + sourceType);
+}
+
+void MigrationSession::DataTypeNarrowed(const QString& objectName, const QString& sourceType, const QString& targetType,
+                                        const QString& narrowing, const QString& targetDB, const QString& query) {
+    AppendEntry(objectName + QStringLiteral(" was created as ") + targetType + QStringLiteral(": ") + narrowing + kCRLF +
+                QStringLiteral("Error Description: The target database's type is narrower than the source's ") + sourceType +
+                kCRLF + QStringLiteral("Target Database: ") + targetDB + kCRLF + QStringLiteral("Query Executed: ") + query);
 }
 
 void MigrationSession::RuleNotCarried(const QString& objectName, const QString& rules, const QString& targetDB,

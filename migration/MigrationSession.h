@@ -40,6 +40,10 @@ public:
     void ObjectFailed(const QString& objectName, const QString& description, const QString& query);
     void DataTypeFailed(const QString& objectName, const QString& description, const QString& sourceDB,
                         const QString& targetDB, const QString& sourceType);
+    // A column created with a narrower type than its source's: its table stays among
+    // the created objects, and the log says what was cut.
+    void DataTypeNarrowed(const QString& objectName, const QString& sourceType, const QString& targetType,
+                          const QString& narrowing, const QString& targetDB, const QString& query);
     // A foreign key created without the rules named: it stays among the created
     // objects, and the log says what it lacks.
     void RuleNotCarried(const QString& objectName, const QString& rules, const QString& targetDB, const QString& query);

@@ -139,7 +139,8 @@ bool cMigrate::OpenTargetConnection() {
 // ---- the data-type map -----------------------------------------------------------------------
 
 QString cMigrate::MapDataType(const QString& sSourceType, const QString& sSourceDB, const QString& sTargetDB,
-                              const QString& sLength, const QString& sScale) {
+                              const QString& sLength, const QString& sScale, QString* sNarrowed) {
+    if (sNarrowed) sNarrowed->clear();
     const auto source = m_map.constFind(sSourceDB.toUpper());
     if (source == m_map.constEnd()) return QString();
     const QString wanted = sSourceType.toUpper();
@@ -153,15 +154,28 @@ QString cMigrate::MapDataType(const QString& sSourceType, const QString& sSource
     if (position < 0 || target == m_map.constEnd() || position >= target->size()) return QString();
     const MapEntry& entry = (*target)[position];
     QString result = entry.text;
+    QStringList narrowed;
+    const auto change = [&](const char* what, long from, long to) {
+        narrowed << QLatin1String(what) + QLatin1Char(' ') + QString::number(from) + QStringLiteral(" became ") + QString::number(to);
+    };
 
     // An exact numeric type: the column's precision (its length) and scale, when it
-    // has a scale; the precision capped at MaxLength and the scale at the precision.
+    // has a scale. A precision over MaxLength is cut to it, and the scale gives way to
+    // the integer digits, so that every whole number the column holds still fits; the
+    // scale never exceeds the precision.
     long scale = 0, precision = 0, maxPrecision = 0;
     if (IsSet(entry.scaleAllowed) && !sScale.trimmed().isEmpty() && WholeNumber(sScale, scale) && scale >= 0 &&
         WholeNumber(sLength, precision) && precision > 0 && WholeNumber(entry.maxLength, maxPrecision)) {
-        if (maxPrecision > 0) precision = std::min(precision, maxPrecision);
-        return result + QLatin1Char('(') + QString::number(precision) + QLatin1Char(',') +
-               QString::number(std::min(scale, precision)) + QLatin1Char(')');
+        long newPrecision = precision, newScale = std::min(scale, precision);
+        if (maxPrecision > 0 && precision > maxPrecision) {
+            newPrecision = maxPrecision;
+            newScale = std::max(0L, maxPrecision - (precision - newScale));
+        }
+        if (newPrecision != precision) change("precision", precision, newPrecision);
+        if (newScale != scale) change("scale", scale, newScale);
+        if (sNarrowed) *sNarrowed = narrowed.join(QStringLiteral(" and "));
+        return result + QLatin1Char('(') + QString::number(newPrecision) + QLatin1Char(',') + QString::number(newScale) +
+               QLatin1Char(')');
     }
     if (IsSet(entry.lengthAllowed)) {
         long maxLength = 0, length = 0;
@@ -169,9 +183,13 @@ QString cMigrate::MapDataType(const QString& sSourceType, const QString& sSource
         if (!WholeNumber(entry.maxLength, maxLength) || !WholeNumber(sLength, length)) return QString();
         if (length > 0) {
             const long value = std::min(length, maxLength);
-            if (value > 0) result += QLatin1Char('(') + QString::number(value) + QLatin1Char(')');
+            if (value > 0) {
+                result += QLatin1Char('(') + QString::number(value) + QLatin1Char(')');
+                if (value < length) change("length", length, value);
+            }
         }
     }
+    if (sNarrowed) *sNarrowed = narrowed.join(QStringLiteral(" and "));
     return result;
 }
 
@@ -208,14 +226,25 @@ bool cMigrate::GenerateTables(Target target, const QString& sSourceDB, bool stop
         RaiseWhile(name, QStringLiteral("Table"), sStatusWorking);
 
         QStringList columns;
+        struct Narrowed {
+            QString column, sourceType, targetType, narrowing;
+        };
+        QList<Narrowed> narrowed;
         for (const XmlNode& column : table.childElements()) {
             if (column.nodeName() != QLatin1String("COLUMN")) continue;
             const QString columnName = column.attribute(QStringLiteral("Name"));
             const QString datatype = column.attribute(QStringLiteral("Datatype"));
-            const QString type = MapDataType(datatype, sSourceDB, key, column.attribute(QStringLiteral("Length")),
-                                             column.attribute(QStringLiteral("Scale")));
+            const QString length = column.attribute(QStringLiteral("Length"));
+            const QString scale = column.attribute(QStringLiteral("Scale"));
+            QString narrowing;
+            const QString type = MapDataType(datatype, sSourceDB, key, length, scale, &narrowing);
             if (type.isEmpty() && MigrationDataTypeError)
                 MigrationDataTypeError(message, sSourceDB, key, datatype, name + QLatin1Char('.') + columnName);
+            if (!narrowing.isEmpty())
+                narrowed.append({name + QLatin1Char('.') + columnName,
+                                 datatype + QLatin1Char('(') + length.trimmed() +
+                                     (scale.trimmed().isEmpty() ? QString() : QLatin1Char(',') + scale.trimmed()) + QLatin1Char(')'),
+                                 type, narrowing});
             const bool notNullable = column.attribute(QStringLiteral("Null_Allowed")).toUpper() == QLatin1String("FALSE");
             const bool keyColumn = !column.attribute(QStringLiteral("Primary_Key")).isEmpty();
             bool notNull = false;
@@ -230,6 +259,8 @@ bool cMigrate::GenerateTables(Target target, const QString& sSourceDB, bool stop
         const QString statement =
             QStringLiteral("Create Table ") + ddl::TableName(target, name) + QLatin1Char('(') + columns.join(QLatin1Char(',')) + QLatin1Char(')');
         if (!Run(statement, name)) result = false;
+        else if (MigrationDataTypeNarrowed)
+            for (const Narrowed& n : narrowed) MigrationDataTypeNarrowed(n.column, n.sourceType, n.targetType, n.narrowing, key, statement);
         RaiseWhile(name, QStringLiteral("Table"), sStatusDone);
         ++lObjectsMigrated;
         AddToScript(statement);

@@ -43,6 +43,14 @@ public:
     std::function<void(const QString& sDescription, const QString& SourceDBType, const QString& TargetDBType,
                        const QString& SourceDataType, const QString& ObjectName)>
         MigrationDataTypeError;
+    // A column created with a narrower type than its source's: a length, precision or
+    // scale cut to what the target's type takes. ObjectName is "table.column";
+    // SourceDataType the source's type with its length or precision and scale;
+    // Narrowing what was cut ("length 500 became 255", joined by " and ");
+    // QueryExecuted the statement that created the table.
+    std::function<void(const QString& ObjectName, const QString& SourceDataType, const QString& TargetDataType,
+                       const QString& Narrowing, const QString& TargetDBType, const QString& QueryExecuted)>
+        MigrationDataTypeNarrowed;
     // A foreign key created without a referential action of the source that the
     // target's statements cannot express. Rules names them ("ON DELETE CASCADE", joined
     // by " and "); QueryExecuted is the statement that created the key.
@@ -79,9 +87,12 @@ public:
     // The target type for a source type, with the column's length appended where the
     // map allows one, or its precision (sLength) and scale where the map allows them
     // and the column has a scale; "" when the map has none. Column length from sLength
-    // ("" = 0), scale from sScale ("" = none).
+    // ("" = 0), scale from sScale ("" = none). A precision over the type's largest is
+    // cut to it and the scale shrinks so that the integer digits stay. sNarrowed, when
+    // given, receives what was cut ("length 500 became 255", "precision 40 became 31
+    // and scale 35 became 26"), "" when nothing was.
     QString MapDataType(const QString& sSourceType, const QString& sSourceDB, const QString& sTargetDB,
-                        const QString& sLength = QString(), const QString& sScale = QString());
+                        const QString& sLength = QString(), const QString& sScale = QString(), QString* sNarrowed = nullptr);
     // True when the data-type map was read and deciphered.
     bool DataTypeMapLoaded() const { return m_mapLoaded; }
 

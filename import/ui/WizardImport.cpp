@@ -2,6 +2,7 @@
 // connection (opened while the window keeps painting), the catalogue reader's run with
 // its progress, a structure file in place of a database, and the summary.
 
+#include "core/ObjectMarks.h"
 #include "core/TreeSearch.h"
 #include "import/ui/WizardForm.h"
 #include "core/bGlobal.h"
@@ -94,7 +95,9 @@ bool frmDatabaseConnection::StructureFileNext() {
     gStructureFilePath = txtXMLPath->text();
     oStructureXML->LoadXMLFile(gStructureFilePath);
     QString content = oStructureXML->GetXMLContent();
-    return ValidateXML(gStructureFilePath, content, true, QStringLiteral("xml"));
+    if (!ValidateXML(gStructureFilePath, content, true, QStringLiteral("xml"))) return false;
+    ObjectMarks::MarkAsImported(oStructureXML->DocumentElement());
+    return true;
 }
 
 // ---- importing -------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <QSet>
 
+#include <initializer_list>
 #include <optional>
 
 namespace platform::ado::sqltext {
@@ -296,6 +297,48 @@ IndexDefinition parseCreateIndex(const QString& sql) {
     return def;
 }
 
+namespace {
+
+bool isAnyWord(const Token& t, std::initializer_list<const char*> words) {
+    for (const char* w : words)
+        if (t.isWord(w)) return true;
+    return false;
+}
+
+// Words SQLite never takes for a column name where an expression may stand.
+bool isReserved(const Token& t) {
+    return isAnyWord(t, {"ADD",        "ALL",        "ALTER",  "AND",         "AS",       "AUTOINCREMENT", "BETWEEN",   "CASE",
+                         "CAST",       "CHECK",      "COLLATE", "COMMIT",     "CONSTRAINT", "CREATE",      "DEFAULT",   "DEFERRABLE",
+                         "DELETE",     "DISTINCT",   "DROP",   "ELSE",        "ESCAPE",   "EXCEPT",        "EXISTS",    "FOREIGN",
+                         "FROM",       "GROUP",      "HAVING", "IN",          "INDEX",    "INSERT",        "INTERSECT", "INTO",
+                         "IS",         "ISNULL",     "JOIN",   "LIMIT",       "NOT",      "NOTHING",       "NOTNULL",   "ON",
+                         "OR",         "ORDER",      "PRIMARY", "RAISE",      "REFERENCES", "RETURNING",   "SELECT",    "SET",
+                         "TABLE",      "THEN",       "TO",     "TRANSACTION", "UNION",    "UNIQUE",        "UPDATE",    "USING",
+                         "VALUES",     "WHEN",       "WHERE"});
+}
+
+// Words SQLite reads as a value of their own, never as a column.
+bool isLiteralWord(const Token& t) { return isAnyWord(t, {"NULL", "CURRENT_DATE", "CURRENT_TIME", "CURRENT_TIMESTAMP"}); }
+
+// Two words that make one keyword, such as ORDER BY or CURRENT ROW, where either may
+// also name a column elsewhere.
+bool isKeywordPair(const Token& first, const Token& second) {
+    static const char* const pairs[][2] = {
+        {"ORDER", "BY"},         {"GROUP", "BY"},           {"PARTITION", "BY"},  {"INDEXED", "BY"},  {"NOT", "INDEXED"},
+        {"NOT", "LIKE"},         {"NOT", "GLOB"},           {"NOT", "REGEXP"},    {"NOT", "MATCH"},   {"NULLS", "FIRST"},
+        {"NULLS", "LAST"},       {"CURRENT", "ROW"},        {"UNBOUNDED", "PRECEDING"}, {"UNBOUNDED", "FOLLOWING"},
+        {"NO", "OTHERS"},        {"WITH", "RECURSIVE"},
+    };
+    for (const auto& pair : pairs)
+        if (first.isWord(pair[0]) && second.isWord(pair[1])) return true;
+    return false;
+}
+
+// Keywords after which an operand follows, where a column may stand.
+bool takesAnOperand(const Token& t) { return isAnyWord(t, {"LIKE", "GLOB", "REGEXP", "MATCH", "BY", "INDEXED"}); }
+
+}  // namespace
+
 QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QString, Relation>& relations) {
     const QList<Token> tokens = tokenize(createViewSql);
     // The query starts after the first AS that follows the view's name.
@@ -321,14 +364,20 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
     // Pass 1: the relations the query reads, and their aliases, per SELECT: every arm
     // of a compound SELECT and every subquery reads its own FROM. A subquery's SELECT
     // sees the relations of the SELECT it stands in; the arms of a compound do not see
-    // each other's.
+    // each other's. Each token of a SELECT's own level is marked with its clause: the
+    // result columns, the ORDER BY, or another.
+    enum Clause : char { OtherClause, ResultColumns, OrderBy };
     struct Select {
         qsizetype outer = -1;  // the SELECT this one stands in, -1 for none
+        qsizetype compound = 0;  // the SELECTs of one compound share this number
         QList<const Relation*> relations;
         QHash<QString, const Relation*> names;  // lower-cased relation name or alias
+        QSet<QString> outputNames;  // lower-cased names given to its result columns
     };
     QList<Select> selects{Select{}};
     QList<qsizetype> selectOf(tokens.size(), 0);  // the SELECT each token belongs to
+    QList<Clause> clauseOf(tokens.size(), OtherClause);
+    QList<bool> namesRelation(tokens.size(), false);  // a relation's name where FROM or JOIN names one
     QList<const Relation*> used;
     QHash<QString, const Relation*> names;  // of every SELECT
     struct Frame {
@@ -336,13 +385,17 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
         bool expectRelation = false;
         qsizetype select = 0;
         qsizetype outer = -1;  // the SELECT around the parenthesis
+        qsizetype id = 0;
+        Clause clause = OtherClause;  // of a SELECT of this level; a window's ORDER BY is no such clause
+        bool ownsSelect = false;
     };
+    qsizetype frameCount = 0;
     QList<Frame> frames{Frame{}};
     for (qsizetype k = start; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
         selectOf[k] = frames.last().select;
         if (t.isSymbol('(')) {
-            frames << Frame{false, false, frames.last().select, frames.last().select};
+            frames << Frame{false, false, frames.last().select, frames.last().select, ++frameCount, OtherClause, false};
             continue;
         }
         if (t.isSymbol(')')) {
@@ -350,17 +403,25 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             continue;
         }
         Frame& f = frames.last();
+        // "a IS [NOT] DISTINCT FROM b" compares; it starts no FROM clause.
+        const bool comparingFrom = t.isWord("FROM") && k > 1 && tokens[k - 1].isWord("DISTINCT") &&
+                                   (tokens[k - 2].isWord("IS") || tokens[k - 2].isWord("NOT"));
         if (t.isWord("SELECT")) {
-            selects << Select{f.outer, {}, {}};
+            selects << Select{f.outer, f.id, {}, {}, {}};
             f.select = selectOf[k] = selects.size() - 1;
             f.inFrom = f.expectRelation = false;
+            f.clause = ResultColumns;
+            f.ownsSelect = true;
             continue;
         }
-        if (t.isWord("FROM") || t.isWord("JOIN")) {
+        if ((t.isWord("FROM") && !comparingFrom) || t.isWord("JOIN")) {
             f.inFrom = true;
             f.expectRelation = true;
+            f.clause = OtherClause;
             continue;
         }
+        if (f.ownsSelect && isAny(t, clauseEnds)) f.clause = t.isWord("ORDER") ? OrderBy : OtherClause;
+        clauseOf[k] = f.clause;
         if (f.inFrom && isAny(t, clauseEnds)) {
             f.inFrom = f.expectRelation = false;
             continue;
@@ -373,8 +434,9 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             f.expectRelation = false;
             qsizetype j = k;
             const QString name = qualifiedName(tokens, j);
+            for (qsizetype m = k; m < j; ++m) namesRelation[m] = true;
             const auto it = relations.constFind(name.toLower());
-            if (it == relations.constEnd()) continue;
+            if (it == relations.constEnd()) continue;  // a common table expression, say
             const Relation* rel = &it.value();
             Select& select = selects[f.select];
             if (!used.contains(rel)) used << rel;
@@ -386,13 +448,19 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
                 names.insert(tokens[j].text.toLower(), rel);
                 select.names.insert(tokens[j].text.toLower(), rel);
             }
-            for (qsizetype m = k; m < j; ++m) selectOf[m] = f.select;
+            for (qsizetype m = k; m < j; ++m) {
+                selectOf[m] = f.select;
+                clauseOf[m] = f.clause;
+            }
             k = j - 1;
         }
     }
 
     // Pass 2: the columns of those relations the query names, each (table, column)
-    // once.
+    // once. A name is a column where an operand may stand: not a keyword, not a name
+    // given after AS, COLLATE or INDEXED BY, not a name that follows an operand (an
+    // alias, or a keyword such as DESC), and in an ORDER BY not a result column's name
+    // standing alone as a term.
     QSet<QString> seen;
     QList<ColumnUse> uses;
     auto add = [&](const Relation* rel, const QString& column) {
@@ -423,6 +491,24 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
         for (const Relation* rel : used)
             if (add(rel, column)) return;
     };
+    // An ORDER BY term that is one name given to a result column of its SELECT (or of
+    // any SELECT of its compound) sorts by that result column.
+    auto namesResultColumn = [&](qsizetype k) {
+        const Token& before = tokens[k - 1];
+        if (!(before.isWord("BY") || before.isSymbol(','))) return false;
+        if (k + 1 < tokens.size()) {
+            const Token& after = tokens[k + 1];
+            if (!(after.isSymbol(',') || after.isSymbol(')') || after.isSymbol(';') ||
+                  isAnyWord(after, {"ASC", "DESC", "COLLATE", "NULLS", "LIMIT"})))
+                return false;
+        }
+        const QString name = tokens[k].text.toLower();
+        const qsizetype compound = selects[selectOf[k]].compound;
+        for (const Select& s : selects)
+            if (s.compound == compound && s.outputNames.contains(name)) return true;
+        return false;
+    };
+    bool afterOperand = false;  // the token before ends an operand: a name, a value, ")"
     for (qsizetype k = start; k < tokens.size(); ++k) {
         const Token& t = tokens[k];
         const bool afterDot = k > 0 && tokens[k - 1].isSymbol('.');
@@ -432,10 +518,21 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             const QList<const Relation*>& own = selects[selectOf[k]].relations;
             for (const Relation* rel : own.isEmpty() ? used : own)
                 for (const QString& c : rel->columns) add(rel, c);
+            afterOperand = true;
             continue;
         }
-        if (!t.isName() || afterDot) continue;
-        if (k + 1 < tokens.size() && tokens[k + 1].isSymbol('(')) continue;  // a function
+        if (t.kind == Token::Symbol) {
+            afterOperand = t.isSymbol(')') || (t.isSymbol('*') && afterDot);
+            continue;
+        }
+        if (!t.isName() || afterDot || namesRelation[k]) {
+            afterOperand = true;  // a number, a text, the column of "x.column" or a relation
+            continue;
+        }
+        if (k + 1 < tokens.size() && tokens[k + 1].isSymbol('(')) {  // a function, or a keyword before its list
+            afterOperand = false;
+            continue;
+        }
         if (k + 2 < tokens.size() && tokens[k + 1].isSymbol('.')) {
             const Relation* rel = relationNamed(k, t.text.toLower());
             if (rel) {
@@ -446,9 +543,38 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
                 }
             }
             k += 2;
+            afterOperand = true;
             continue;
         }
-        if (names.contains(t.text.toLower())) continue;
+        if (k == start && t.isWord("WITH")) {  // the name of the first common table expression follows
+            afterOperand = true;
+            continue;
+        }
+        const Token& before = tokens[k - 1];
+        if (t.kind == Token::Word) {
+            if (isReserved(t)) {
+                afterOperand = false;
+                continue;
+            }
+            if (isLiteralWord(t)) {
+                afterOperand = true;
+                continue;
+            }
+            if (isKeywordPair(before, t) || (k + 1 < tokens.size() && isKeywordPair(t, tokens[k + 1]))) {
+                afterOperand = !takesAnOperand(t) && !isKeywordPair(t, tokens.value(k + 1));
+                continue;
+            }
+        }
+        const bool named = before.isWord("AS") || before.isWord("COLLATE") ||
+                           (before.isWord("BY") && k > start + 1 && tokens[k - 2].isWord("INDEXED"));
+        if (afterOperand || named) {
+            // A name given to what stands before it, or a keyword that follows an operand.
+            if (clauseOf[k] == ResultColumns && !before.isWord("COLLATE")) selects[selectOf[k]].outputNames.insert(t.text.toLower());
+            afterOperand = !(t.kind == Token::Word && takesAnOperand(t));
+            continue;
+        }
+        afterOperand = true;
+        if (clauseOf[k] == OrderBy && namesResultColumn(k)) continue;
         addBare(k, t.text);
     }
 

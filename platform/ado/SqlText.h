@@ -64,8 +64,10 @@ struct IndexDefinition {
 };
 IndexDefinition parseCreateIndex(const QString& sql);
 
-// The tables and columns the query of a CREATE VIEW statement names. 'relations'
-// maps each table or view name, lower-cased, to its name and its column names.
+// The columns of tables and views that the query of a CREATE VIEW statement reads,
+// as SQLite resolves its names: names given to result columns, keywords and the
+// names of relations are not columns. 'relations' maps each table or view name,
+// lower-cased, to its name and its column names.
 struct Relation {
     QString name;
     QStringList columns;

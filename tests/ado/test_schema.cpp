@@ -387,6 +387,54 @@ TEST(SqliteSchemaTest, AUnionViewUsesTheColumnsOfEveryArm) {
                            u"Suppliers|CompanyName"_s, u"Suppliers|ContactName"_s, u"Suppliers|City"_s}));
 }
 
+// A view's source columns are the columns it reads, as SQLite's own authorizer reports
+// them: not a name given to a result column (also where a table has a column of that
+// name), nor a keyword where a table has a column named like it; a column named like a
+// keyword, quoted or not, where the query reads it.
+TEST(SqliteSchemaTest, ViewSourcesAreTheColumnsTheViewReads) {
+    const struct {
+        const char* view;
+        const char* query;
+        QStringList sources;
+    } cases[] = {
+        {"v_alias", "SELECT id AS cnt FROM t2", {u"t2|id"_s}},
+        {"v_bare_alias", "SELECT id cnt FROM t2", {u"t2|id"_s}},
+        {"v_sorted_by_alias", "SELECT id AS cnt FROM t2 ORDER BY cnt", {u"t2|id"_s}},
+        // Outside ORDER BY, and in an ORDER BY expression, a name is a column first.
+        {"v_filtered", "SELECT id AS cnt FROM t2 WHERE cnt > 1", {u"t2|id"_s, u"t2|cnt"_s}},
+        {"v_alias_and_column", "SELECT id AS cnt, cnt FROM t2", {u"t2|id"_s, u"t2|cnt"_s}},
+        {"v_sorted_by_sum", "SELECT id AS n FROM t2 ORDER BY n + cnt", {u"t2|id"_s, u"t2|cnt"_s}},
+        {"v_window", "SELECT id AS cnt, row_number() OVER (ORDER BY cnt) FROM t2", {u"t2|id"_s, u"t2|cnt"_s}},
+        {"v_keywords", "SELECT a FROM kw", {u"kw|a"_s}},
+        {"v_quoted", "SELECT \"select\", a AS \"from\" FROM kw ORDER BY a DESC", {u"kw|select"_s, u"kw|a"_s}},
+        {"v_like", "SELECT key, left FROM kw WHERE a NOT LIKE \"desc\" ESCAPE '!'",
+         {u"kw|a"_s, u"kw|desc"_s, u"kw|key"_s, u"kw|left"_s}},
+        {"v_frame", "SELECT count(*) OVER (PARTITION BY a ORDER BY key ROWS BETWEEN UNBOUNDED PRECEDING AND CURRENT ROW) AS n FROM kw",
+         {u"kw|a"_s, u"kw|key"_s}},
+        {"v_cast", "SELECT CAST(a AS TEXT) AS note, a COLLATE nocase FROM kw", {u"kw|a"_s}},
+        {"v_join", "SELECT t2.id, kw.a FROM t2 LEFT JOIN kw ON kw.a = t2.id ORDER BY cnt", {u"t2|id"_s, u"t2|cnt"_s, u"kw|a"_s}},
+        {"v_sort_words", "SELECT a AS key FROM kw ORDER BY key COLLATE nocase DESC NULLS LAST", {u"kw|a"_s}},
+        {"v_distinct_from", "SELECT a FROM kw WHERE a IS NOT DISTINCT FROM \"order\"", {u"kw|a"_s, u"kw|order"_s}},
+        {"v_case", "SELECT CASE WHEN a > 0 THEN key ELSE NULL END \"desc\" FROM kw ORDER BY \"desc\"", {u"kw|a"_s, u"kw|key"_s}},
+        // A column named like a table is a column where an operand stands.
+        {"v_named_like_a_table", "SELECT id FROM t2 WHERE region IN (SELECT code FROM region)",
+         {u"t2|id"_s, u"t2|region"_s, u"region|code"_s}},
+    };
+    QString sql = QStringLiteral(
+        "CREATE TABLE t2 (id INTEGER, cnt INTEGER, note TEXT, region TEXT); CREATE TABLE region (code TEXT);"
+        "CREATE TABLE kw (\"select\" TEXT, \"from\" TEXT, a INTEGER, \"desc\" TEXT, \"key\" TEXT, \"left\" TEXT, \"order\" INTEGER);");
+    for (const auto& c : cases) sql += QStringLiteral("CREATE VIEW %1 AS %2;").arg(QLatin1String(c.view), QLatin1String(c.query));
+    testdb::SqliteFile db(sql);
+    Connection connection;
+    connection.Open(db.connectionString());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.query);
+        EXPECT_EQ(rowsOf(connection.OpenSchema(adSchemaViewColumnUsage, restrict(2, QLatin1String(c.view))),
+                         split("TABLE_NAME COLUMN_NAME")),
+                  c.sources);
+    }
+}
+
 // An Access file through the mdbtools driver: tables and columns as the schema
 // rowsets give them, and the rowsets neither the driver nor the file's catalogue
 // answers.

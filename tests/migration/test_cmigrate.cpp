@@ -339,7 +339,9 @@ TEST_F(MapDataType, ShippedMapRowPerSourceType) {
 }
 
 // Precision and scale for the exact numeric types that take them, where the column
-// has a scale; lengths as before everywhere else.
+// has a scale; lengths as before everywhere else. What the target's type cannot hold
+// is cut and named: a length to the type's largest, a precision to its largest with
+// the scale giving way to the integer digits, a scale to the precision.
 TEST_F(MapDataType, PrecisionAndScale) {
     UseShippedDataTypeMap();
     cMigrate shipped;
@@ -349,24 +351,38 @@ TEST_F(MapDataType, PrecisionAndScale) {
         const char* length;
         const char* scale;
         const char* expected;
+        const char* narrowed;
     } cases[] = {
-        {"numeric", "SQLSERVER", "8", "2", "numeric(8,2)"},   {"numeric", "SQLSERVER65", "8", "2", "numeric(8,2)"},
-        {"numeric", "ORACLE", "8", "2", "NUMBER(8,2)"},      {"numeric", "IBMDB2", "8", "2", "DECIMAL(8,2)"},
-        {"numeric", "ACCESS", "8", "2", "DECIMAL(8,2)"},     {"decimal", "SQLSERVER", "12", "0", "decimal(12,0)"},
-        {"numeric", "SQLSERVER", "8", "", "numeric"},         // no scale: as before
-        {"numeric", "SQLSERVER", "", "2", "numeric"},         // no precision
-        {"numeric", "SQLSERVER", "60", "4", "numeric(38,4)"}, // precision capped at the type's largest
-        {"numeric", "IBMDB2", "40", "35", "DECIMAL(31,31)"},  // and the scale at the precision
-        {"numeric", "ORACLE", "8", "x", "NUMBER"},            // a scale that is not a number counts as none
-        {"money", "ORACLE", "19", "4", "NUMBER(19,4)"},       // fixed types keep their own
-        {"varchar", "SQLSERVER", "20", "2", "varchar(20)"},   // lengths as before
-        {"integer", "SQLSERVER", "10", "0", "int"},
+        {"numeric", "SQLSERVER", "8", "2", "numeric(8,2)", ""},   {"numeric", "SQLSERVER65", "8", "2", "numeric(8,2)", ""},
+        {"numeric", "ORACLE", "8", "2", "NUMBER(8,2)", ""},      {"numeric", "IBMDB2", "8", "2", "DECIMAL(8,2)", ""},
+        {"numeric", "ACCESS", "8", "2", "DECIMAL(8,2)", ""},     {"decimal", "SQLSERVER", "12", "0", "decimal(12,0)", ""},
+        {"numeric", "SQLSERVER", "8", "", "numeric", ""},         // no scale: as before
+        {"numeric", "SQLSERVER", "", "2", "numeric", ""},         // no precision
+        {"numeric", "IBMDB2", "31", "31", "DECIMAL(31,31)", ""},  // at the type's largest
+        // Precision capped at the type's largest; the integer digits stay.
+        {"numeric", "IBMDB2", "40", "35", "DECIMAL(31,26)", "precision 40 became 31 and scale 35 became 26"},
+        {"numeric", "ORACLE", "40", "35", "NUMBER(38,33)", "precision 40 became 38 and scale 35 became 33"},
+        {"numeric", "IBMDB2", "33", "2", "DECIMAL(31,0)", "precision 33 became 31 and scale 2 became 0"},
+        {"numeric", "SQLSERVER", "60", "4", "numeric(38,0)", "precision 60 became 38 and scale 4 became 0"},
+        {"numeric", "SQLSERVER65", "30", "0", "numeric(28,0)", "precision 30 became 28"},
+        {"numeric", "SQLSERVER", "8", "9", "numeric(8,8)", "scale 9 became 8"},  // the scale at the precision
+        {"numeric", "ORACLE", "8", "x", "NUMBER", ""},            // a scale that is not a number counts as none
+        {"money", "ORACLE", "19", "4", "NUMBER(19,4)", ""},       // fixed types keep their own
+        {"varchar", "SQLSERVER", "20", "2", "varchar(20)", ""},   // lengths as before
+        {"varchar", "SQLSERVER65", "255", "", "varchar(255)", ""},
+        {"varchar", "SQLSERVER65", "500", "", "varchar(255)", "length 500 became 255"},
+        {"char", "IBMDB2", "300", "", "CHAR(254)", "length 300 became 254"},
+        {"text", "SQLSERVER65", "100000", "", "text", ""},        // a type without a length holds it
+        {"integer", "SQLSERVER", "10", "0", "int", ""},
     };
-    for (const Case& c : cases)
+    for (const Case& c : cases) {
+        QString narrowed = QStringLiteral("not set");
         EXPECT_EQ(shipped.MapDataType(QLatin1String(c.type), QStringLiteral("OTHERS"), QLatin1String(c.target), QLatin1String(c.length),
-                                      QLatin1String(c.scale)),
+                                      QLatin1String(c.scale), &narrowed),
                   QLatin1String(c.expected))
             << c.type << " " << c.target << " " << c.length << "," << c.scale;
+        EXPECT_EQ(narrowed, QLatin1String(c.narrowed)) << c.type << " " << c.target << " " << c.length << "," << c.scale;
+    }
 }
 
 struct Generator : MigrationTest {};

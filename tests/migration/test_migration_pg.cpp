@@ -15,6 +15,7 @@
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
+using namespace Qt::StringLiterals;
 using namespace bGlobal;
 using namespace migrationtest;
 
@@ -280,6 +281,59 @@ TEST_F(MigrateToPostgres, PrecisionAndScaleArrive) {
     EXPECT_EQ(Rows(target, QStringLiteral("SELECT column_name, data_type, numeric_precision, numeric_scale FROM information_schema.columns "
                                           "WHERE table_name = 'prices' ORDER BY ordinal_position")),
               (QStringList{QStringLiteral("amount|numeric|8|2"), QStringLiteral("rate|numeric|12|0"), QStringLiteral("whole|numeric||")}));
+}
+
+// A column whose type the target holds less of is created narrower (a length cut to
+// the type's largest; a precision cut with the integer digits kept), and the log names
+// the column, what was cut and the statement, so the result is not "successfully".
+TEST_F(MigrateToPostgres, NarrowedColumnsAreNamedInTheLog) {
+    MORVALEX_REQUIRE_TEST_PG();
+    UseShippedDataTypeMap();
+    const QString structure = QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"notes\" Migrate=\"0\">"
+        "<COLUMN Name=\"id\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"body\" Datatype=\"VARCHAR\" Length=\"500\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"ratio\" Datatype=\"numeric\" Length=\"40\" Scale=\"35\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"title\" Datatype=\"varchar\" Length=\"40\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "</TABLE></DATABASE>");
+    const struct {
+        const char* name;
+        int destination;
+        QStringList columns;    // name|type|length|precision|scale as PostgreSQL reads them
+        QStringList narrowed;   // the first line of each log entry
+        const char* source;     // the source type the first entry names
+        const char* targetKey;
+    } cases[] = {
+        {"SQL Server 6.5", dbSQLServer65,
+         {u"id|integer||32|0"_s, u"body|character varying|255||"_s, u"ratio|numeric||28|23"_s, u"title|character varying|40||"_s},
+         {u"notes.body was created as varchar(255): length 500 became 255"_s,
+          u"notes.ratio was created as numeric(28,23): precision 40 became 28 and scale 35 became 23"_s},
+         "VARCHAR(500)", "SQLSERVER65"},
+        {"DB2", dbIBMDB2,
+         {u"id|integer||32|0"_s, u"body|character varying|500||"_s, u"ratio|numeric||31|26"_s, u"title|character varying|40||"_s},
+         {u"notes.ratio was created as DECIMAL(31,26): precision 40 became 31 and scale 35 became 26"_s}, "numeric(40,35)",
+         "IBMDB2"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MigrationSession session;
+        MigrateAll(session, structure, c.destination);
+        EXPECT_EQ(Rows(target, QStringLiteral("SELECT column_name, data_type, character_maximum_length, numeric_precision, "
+                                              "numeric_scale FROM information_schema.columns WHERE table_name = 'notes' "
+                                              "ORDER BY ordinal_position")),
+                  c.columns);
+        const QStringList log = session.Errors().split(QStringLiteral("\r\n"));
+        ASSERT_EQ(log.size(), 4 * c.narrowed.size()) << qPrintable(session.Errors());
+        for (qsizetype i = 0; i < c.narrowed.size(); ++i) {
+            EXPECT_EQ(log[4 * i], c.narrowed[i]);
+            EXPECT_EQ(log[4 * i + 2], QStringLiteral("Target Database: ") + QLatin1String(c.targetKey));
+            EXPECT_TRUE(log[4 * i + 3].startsWith(QStringLiteral("Query Executed: Create Table notes(id "))) << qPrintable(log[4 * i + 3]);
+        }
+        EXPECT_EQ(log[1], QStringLiteral("Error Description: The target database's type is narrower than the source's ") +
+                              QLatin1String(c.source));
+        EXPECT_EQ(session.ResultLine(), kWithErrors);
+        EXPECT_EQ(session.MigratedObjects(), QStringList{QStringLiteral("notes")});
+    }
 }
 
 // Marks of an earlier migration do not carry over; nothing chosen gives nothing.

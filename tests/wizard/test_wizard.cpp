@@ -7,6 +7,7 @@
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
+#include "explorer/ExplorerWidgets.h"
 #include "explorer/HistoryFile.h"
 #include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
@@ -26,6 +27,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -359,6 +361,74 @@ TEST_F(Wizard, AStructureXmlFileFromNextToFinish) {
     EXPECT_EQ(connection(0).attribute(QStringLiteral("XMLFile")), app.file(QStringLiteral("shop.xml")));
     EXPECT_TRUE(QFileInfo(connection(0).attribute(QStringLiteral("TempXMLFileName"))).isFile());
     Settle();
+}
+
+// A structure saved as XML (which carries no Report marks) and imported again through
+// "Morvalex XML" is marked as an import marks it: the preview of each of its tables and
+// views shows the object, and Save as HTML reports every table, index and view.
+TEST_F(Wizard, AStructureSavedAsXmlAndImportedAgainReportsEveryObject) {
+    frmDatabaseConnection& first = ImportSample();
+    ASSERT_EQ(first.Step(), 3) << host->messages().join(QLatin1Char('|')).toStdString();
+    Click(first, 3);
+    Settle();
+    frmDatabaseExplorer& explorer = frmDatabaseExplorer::instance();
+    QDir().mkpath(app.file(QStringLiteral("out")));
+    const QString saved = app.file(QStringLiteral("out/sample.xml"));
+    host->paths.enqueue(saved);
+    explorer.mnuSubReport_Click(2);
+    ASSERT_TRUE(QFileInfo(saved).isFile());
+    ASSERT_FALSE(testsupport::ReadFile(saved).contains(QStringLiteral("Report=")));
+    const auto names = [](const char* path) {
+        QStringList list;
+        for (const XmlNode& node : oStructureXML->GetNodes(QLatin1String(path))) list << node.attribute(QStringLiteral("Name"));
+        return list;
+    };
+    const QStringList tables = names("/DATABASE/TABLE"), views = names("/DATABASE/VIEW"), indexes = names("/DATABASE/TABLE/INDEX");
+    ASSERT_FALSE(tables.isEmpty() || views.isEmpty() || indexes.isEmpty());
+
+    host->answers.enqueue(Answer::Yes);  // the sample is connected already: connect again
+    frmDatabaseConnection& again = Open();
+    ChooseType(again, dbMorvalexXML);
+    again.txtXMLPath->setText(saved);
+    Click(again, 2);
+    ASSERT_EQ(again.Step(), 3) << host->messages().join(QLatin1Char('|')).toStdString();
+    Click(again, 3);
+    Settle();
+    ASSERT_EQ(connection(gConnectionIndex).attribute(QStringLiteral("SourceType")), QStringLiteral("FILE"));
+    EXPECT_EQ(names("/DATABASE/TABLE"), tables);
+
+    // Every table and view of the re-imported connection, previewed from its tree node.
+    const QString items = QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[%1]/DATABASECONNECTION[%2]/").arg(gGroupIndex).arg(gConnectionIndex);
+    int previewed = 0;
+    for (const char* folder : {"TABLES/TABLE", "VIEWS/VIEW"}) {
+        for (const XmlNode& item : oLHXML->GetNodes(items + QLatin1String(folder))) {
+            const QString name = item.attribute(QStringLiteral("Name"));
+            SCOPED_TRACE(name.toStdString());
+            QTreeWidgetItem* node = TreeNodes::FindByKey(explorer.trvMain, item.attribute(QStringLiteral("Key")));
+            ASSERT_TRUE(node);
+            explorer.trvMain_NodeClick(node);
+            explorer.ssRHPanel->setCurrentIndex(0);
+            explorer.ssRHPanel->setCurrentIndex(1);
+            const QString shown = explorer.wbReport->toPlainText();
+            EXPECT_FALSE(shown.contains(QStringLiteral("Nothing to show"))) << shown.left(300).toStdString();
+            EXPECT_TRUE(shown.contains(name));
+            ++previewed;
+        }
+    }
+    EXPECT_EQ(previewed, tables.size() + views.size());
+
+    // Save as HTML, one file: every table, index and view, counted and named.
+    gMultiplePages = false;
+    const QString report = app.file(QStringLiteral("out/sample.html"));
+    host->paths.enqueue(report);
+    explorer.mnuSubReport_Click(1);
+    const QString html = testsupport::ReadFile(report);
+    ASSERT_FALSE(html.isEmpty());
+    EXPECT_FALSE(html.contains(QStringLiteral("This report holds no objects.")));
+    EXPECT_TRUE(html.contains(QStringLiteral("Tables <span class=\"badge\">%1</span>").arg(tables.size())));
+    EXPECT_TRUE(html.contains(QStringLiteral("Views <span class=\"badge\">%1</span>").arg(views.size())));
+    for (const QString& name : tables + indexes + views) EXPECT_TRUE(html.contains(name)) << name.toStdString();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(Wizard, DecliningToOpenAStructureFileAgainAddsAndChangesNothing) {

@@ -282,11 +282,11 @@ QString cADODB::NamePart(const QString& part) {
 QString cADODB::ObjectName(const QVariant& schema, const QVariant& name) {
     const QString inSchema = text(schema), own = text(name);
     const QString defaultSchema = m_connection.DefaultSchema();
-    // A part holding a dot is quoted, so that schema "s.a" with table "t" and table
-    // "s.a.t" of the default schema keep names of their own.
-    const QString documentName = inSchema.isEmpty() || defaultSchema.isEmpty() || inSchema == defaultSchema
-                                     ? NamePart(own)
-                                     : NamePart(inSchema) + QLatin1Char('.') + NamePart(own);
+    // Where the engine has schemas a part holding a dot is quoted, so that schema "s.a"
+    // with table "t" and table "s.a.t" of the default schema keep names of their own.
+    const QString documentName = inSchema.isEmpty() || defaultSchema.isEmpty() ? own
+                                 : inSchema == defaultSchema                   ? NamePart(own)
+                                                                               : NamePart(inSchema) + QLatin1Char('.') + NamePart(own);
     m_objects.insert(documentName, ObjectPlace{inSchema, own});
     return documentName;
 }

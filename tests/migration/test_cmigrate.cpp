@@ -140,6 +140,22 @@ TEST(MigrationNames, QuotingPerDialect) {
     EXPECT_EQ(ColumnList(Target::SqlServer65, QStringLiteral("a,Go\"")), QStringLiteral("a,\"Go\"\"\""));
 }
 
+// A document name whose parts are quoted because one holds a dot is migrated under
+// the name it had before the parts were quoted; quotes that make no parts stay.
+TEST(MigrationNames, QuotedPartsOfADocumentNameAreJoined) {
+    const struct {
+        const char* document;
+        const char* joined;
+    } cases[] = {
+        {R"("s.dot"."t.dot")", "s.dot.t.dot"}, {R"("s.dot.t.dot")", "s.dot.t.dot"}, {R"(a."t.x")", "a.t.x"},
+        {R"("q""uo".t)", R"(q"uo.t)"},         {"a.t", "a.t"},                     {R"(say "hi")", R"(say "hi")"},
+        {R"("open)", R"("open)"},              {R"("a"b)", R"("a"b)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ddl::JoinedName(QString::fromUtf8(c.document)).toStdString(), c.joined) << c.document;
+    EXPECT_EQ(ddl::TableName(ddl::Target::SqlServer, QStringLiteral("\"s.dot\".\"t.dot\"")), QStringLiteral("\"s.dot.t.dot\""));
+    EXPECT_EQ(ddl::TableName(ddl::Target::Access, QStringLiteral("\"s.dot.t.dot\"")), QStringLiteral("[s.dot.t.dot]"));
+}
+
 // A name the dialect reserves is quoted like any other name that is not plain, in
 // tables, columns and column lists alike; a word another dialect reserves stays bare.
 TEST(MigrationNames, ReservedWordsPerDialect) {

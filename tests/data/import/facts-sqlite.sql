@@ -14,3 +14,4 @@ CREATE TABLE notes (
   other_id INT CONSTRAINT notes_other REFERENCES events (id) DEFERRABLE INITIALLY IMMEDIATE,
   plain_id INT CONSTRAINT notes_plain REFERENCES events (id)
 );
+CREATE TABLE "x.y" (id INTEGER PRIMARY KEY);

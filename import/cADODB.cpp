@@ -63,9 +63,14 @@ QString exactNumericScale(const QVariant& adoType, const QVariant& scale) {
     return QString::number(scale.toInt());
 }
 
+// OLE DB values of the indexes rowset's COLLATION and the foreign keys rowset's
+// DEFERRABILITY.
+constexpr int kCollationDescending = 2;
+constexpr int kInitiallyDeferred = 1, kInitiallyImmediate = 2;
+
 // True when the indexes rowset's row is a key column kept in descending order.
 bool descendingRow(const RecordsetPtr& rs) {
-    return rs->HasField(QStringLiteral("COLLATION")) && rs->Fields(QStringLiteral("COLLATION")).toInt() == 2;
+    return rs->HasField(QStringLiteral("COLLATION")) && rs->Fields(QStringLiteral("COLLATION")).toInt() == kCollationDescending;
 }
 
 // Adds 'item' to the ","-separated list in 'attribute' of 'element'.
@@ -946,9 +951,10 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
                 // it is checked at first.
                 if (key && fromRowset && rs->HasField(QStringLiteral("DEFERRABILITY"))) {
                     const int deferrability = rs->Fields(QStringLiteral("DEFERRABILITY")).toInt();
-                    if (deferrability == 1 || deferrability == 2)
-                        key.setAttribute(QStringLiteral("Deferrable"), deferrability == 1 ? QStringLiteral("INITIALLY DEFERRED")
-                                                                                          : QStringLiteral("INITIALLY IMMEDIATE"));
+                    if (deferrability == kInitiallyDeferred || deferrability == kInitiallyImmediate)
+                        key.setAttribute(QStringLiteral("Deferrable"), deferrability == kInitiallyDeferred
+                                                                           ? QStringLiteral("INITIALLY DEFERRED")
+                                                                           : QStringLiteral("INITIALLY IMMEDIATE"));
                 }
                 i = next(i);
             }

@@ -288,7 +288,8 @@ bool TakesDescending(Target target) { return target != Target::SqlServer65 && ta
 // The key columns of an index in the target's statement, each descending one with
 // DESC where the statement can say so ('descending' false: never); appends to
 // dropped what the target cannot express of the source's index: its method, its
-// descending columns, its included columns, its predicate.
+// descending columns (where they mix with ascending ones), its included columns, its
+// predicate.
 QString IndexColumns(Target target, const XmlNode& index, bool descending, QStringList& dropped) {
     const QStringList down = ListItems(index.attribute(QStringLiteral("Descending")));
     QStringList columns, notDown;
@@ -302,7 +303,9 @@ QString IndexColumns(Target target, const XmlNode& index, bool descending, QStri
     }
     const QString method = index.attribute(QStringLiteral("Method")).trimmed();
     if (!method.isEmpty()) dropped << QStringLiteral("USING ") + method;
-    if (!notDown.isEmpty()) dropped << notDown.join(QLatin1Char(',')) + QStringLiteral(" DESC");
+    // An index whose columns all descend is the ascending one read backwards: only a
+    // mix of directions is lost without DESC.
+    if (!notDown.isEmpty() && notDown.size() < columns.size()) dropped << notDown.join(QLatin1Char(',')) + QStringLiteral(" DESC");
     const QString include = index.attribute(QStringLiteral("Include")).trimmed();
     if (!include.isEmpty()) dropped << QStringLiteral("INCLUDE (") + include + QLatin1Char(')');
     const QString where = index.attribute(QStringLiteral("Where")).trimmed();

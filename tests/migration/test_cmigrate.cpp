@@ -488,7 +488,8 @@ TEST_F(Generator, ReferentialActionsPerDialect) {
 // What an index or key of the source says beyond its columns: written where the
 // dialect's statement takes it (DESC, Oracle's DEFERRABLE); otherwise the index is
 // made with its key columns over the whole table, the key without it, and what was
-// left out is reported with the object's name.
+// left out is reported with the object's name (an index that only descends loses
+// nothing without DESC).
 TEST_F(Generator, IndexAndKeyFactsPerDialect) {
     const QString structure = QStringLiteral(
         "<DATABASE Name=\"d\"><TABLE Name=\"t\" Migrate=\"0\">"
@@ -496,6 +497,7 @@ TEST_F(Generator, IndexAndKeyFactsPerDialect) {
         "<INDEX Name=\"ix_cover\" Column_Name=\"a,b\" Description=\"\" Table_Name=\"t\" Migrate=\"1\" Descending=\"a\" Include=\"c\"/>"
         "<INDEX Name=\"ix_gin\" Column_Name=\"d\" Description=\"\" Table_Name=\"t\" Migrate=\"1\" Method=\"gin\"/>"
         "<INDEX Name=\"ix_plain\" Column_Name=\"b\" Description=\"\" Table_Name=\"t\" Migrate=\"1\"/>"
+        "<INDEX Name=\"ix_down\" Column_Name=\"b,a\" Description=\"\" Table_Name=\"t\" Migrate=\"1\" Descending=\"b,a\"/>"
         "<FOREIGNKEY Name=\"fk_late\" RelatedColumn=\"a\" PrimaryKeyTable=\"p\" ForeignKeyTable=\"t\" UpdateRule=\"NO ACTION\" "
         "DeleteRule=\"CASCADE\" PrimaryKeyColumn=\"id\" Migrate=\"1\" Deferrable=\"INITIALLY DEFERRED\"/>"
         "</TABLE></DATABASE>");
@@ -507,17 +509,18 @@ TEST_F(Generator, IndexAndKeyFactsPerDialect) {
     } cases[] = {
         {"SqlServer65", &cMigrate::GenerateSQLServer65Tables,
          {"Create UNIQUE  INDEX IX_# on t(a)", "Create  INDEX IX_# on t(a,b)", "Create  INDEX IX_# on t(d)",
-          "Create  INDEX IX_# on t(b)", "Alter table t ADD CONSTRAINT FK_# FOREIGN KEY (a) References p(id)"},
+          "Create  INDEX IX_# on t(b)", "Create  INDEX IX_# on t(b,a)",
+          "Alter table t ADD CONSTRAINT FK_# FOREIGN KEY (a) References p(id)"},
          {"ix_part|WHERE b > 0|SQLSERVER65", "ix_cover|a DESC and INCLUDE (c)|SQLSERVER65", "ix_gin|USING gin|SQLSERVER65",
           "fk_late|ON DELETE CASCADE and DEFERRABLE INITIALLY DEFERRED|SQLSERVER65"}},
         {"Oracle", &cMigrate::GenerateOracleTables,
          {"Create UNIQUE  INDEX \"IX_#\" on t(a)", "Create  INDEX \"IX_#\" on t(a DESC,b)", "Create  INDEX \"IX_#\" on t(d)",
-          "Create  INDEX \"IX_#\" on t(b)",
+          "Create  INDEX \"IX_#\" on t(b)", "Create  INDEX \"IX_#\" on t(b DESC,a DESC)",
           "Alter table t ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON DELETE CASCADE DEFERRABLE INITIALLY DEFERRED"},
          {"ix_part|WHERE b > 0|ORACLE", "ix_cover|INCLUDE (c)|ORACLE", "ix_gin|USING gin|ORACLE"}},
         {"Db2", &cMigrate::GenerateDB2Tables,
          {"Create UNIQUE  INDEX \"IX_#\" on t(a)", "Create  INDEX \"IX_#\" on t(a DESC,b)", "Create  INDEX \"IX_#\" on t(d)",
-          "Create  INDEX \"IX_#\" on t(b)",
+          "Create  INDEX \"IX_#\" on t(b)", "Create  INDEX \"IX_#\" on t(b DESC,a DESC)",
           "Alter table t ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON DELETE CASCADE"},
          {"ix_part|WHERE b > 0|IBMDB2", "ix_cover|INCLUDE (c)|IBMDB2", "ix_gin|USING gin|IBMDB2",
           "fk_late|DEFERRABLE INITIALLY DEFERRED|IBMDB2"}},

@@ -38,6 +38,29 @@ XmlNode firstReported(cXML& structure, const QString& path) {
     return {};
 }
 
+// A list of tables where some are partitioned or partitions: a list column for each
+// partitioning fact, blank on the tables without it.
+void AddPartitionColumns(ListContent& list, cXML* structure) {
+    if (!structure || !structure->HasDocument()) return;
+    static const struct {
+        const char* attribute;
+        const char* caption;
+    } facts[] = {{"PartitionKey", "Partition Key"}, {"PartitionOf", "Partition Of"}, {"PartitionBound", "Partition Bound"}};
+    QList<XmlNode> tables;
+    bool any = false;
+    for (const ListRow& row : list.rows) {
+        XmlNode table;
+        if (row.path.startsWith(QLatin1String("DATABASE/TABLE["))) table = structure->FindNode(row.path);
+        if (table && table.nodeName() != QLatin1String("TABLE")) table = XmlNode();
+        for (const auto& f : facts) any = any || (table && table.hasAttribute(QLatin1String(f.attribute)));
+        tables << table;
+    }
+    if (!any) return;
+    for (const auto& f : facts) list.columns.append({QLatin1String(f.attribute), QLatin1String(f.caption)});
+    for (qsizetype i = 0; i < list.rows.size(); ++i)
+        for (const auto& f : facts) list.rows[i].cells << (tables[i] ? tables[i].attribute(QLatin1String(f.attribute)) : QString());
+}
+
 }  // namespace
 
 // ---- node levels and paths ---------------------------------------------------------
@@ -216,6 +239,7 @@ ListContent ChildrenOf(cXML& tree, const QString& sLHXPath, cXML* structure) {
         out.rows.append(row);
         first = false;
     }
+    AddPartitionColumns(out, structure);
     return out;
 }
 
@@ -260,20 +284,29 @@ ObjectDetails DetailsOf(cXML& structure, const QString& sXPath) {
         break;
     }
     case DetailView::Columns: {
-        bool first = true;
-        for (const XmlNode& column : object ? object.childElements() : XmlNodeList()) {
+        // The list's columns are the attributes of every COLUMN, in the order they
+        // first appear: an attribute only some columns carry (Identity, Generated)
+        // has its own list column, blank on the others.
+        const XmlNodeList children = object ? object.childElements() : XmlNodeList();
+        QStringList names;
+        for (const XmlNode& column : children) {
+            if (column.nodeName() != QLatin1String("COLUMN")) continue;
+            for (const auto& attribute : column.attributes()) {
+                const QString& name = attribute.first;
+                if (name.toUpper() == QLatin1String("PRIMARY_KEY") || name == kScale) continue;  // Scale: shown with the length
+                if (!names.contains(name)) names << name;
+            }
+        }
+        for (const QString& name : names) out.list.columns.append({name, CaptionOf(name)});
+        for (const XmlNode& column : children) {
             if (column.nodeName() != QLatin1String("COLUMN")) continue;
             out.found = true;
             ListRow row;
-            const auto attributes = column.attributes();
-            for (qsizetype i = 0; i < attributes.size(); ++i) {
-                const auto& [name, value] = attributes[i];
-                if (name.toUpper() == QLatin1String("PRIMARY_KEY")) {
-                    if (!value.isEmpty()) row.imageKey = QStringLiteral("PRIMARYKEY");
-                    continue;
-                }
-                if (name == kScale) continue;  // shown with the length
-                if (first) out.list.columns.append({name, CaptionOf(name)});
+            for (const auto& [name, value] : column.attributes())
+                if (name.toUpper() == QLatin1String("PRIMARY_KEY") && !value.isEmpty()) row.imageKey = QStringLiteral("PRIMARYKEY");
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                const QString& name = names[i];
+                const QString value = column.attribute(name);
                 const QString shown = name == QLatin1String("Length") && column.hasAttribute(kScale)
                                           ? value + QLatin1Char(',') + column.attribute(kScale)
                                           : value;
@@ -283,7 +316,6 @@ ObjectDetails DetailsOf(cXML& structure, const QString& sXPath) {
                     row.cells << shown;
             }
             out.list.rows.append(row);
-            first = false;
         }
         break;
     }

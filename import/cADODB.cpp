@@ -64,6 +64,22 @@ QString exactNumericScale(const QVariant& adoType, const QVariant& scale) {
     return QString::number(scale.toInt());
 }
 
+// OLE DB values of the indexes rowset's COLLATION and the foreign keys rowset's
+// DEFERRABILITY.
+constexpr int kCollationDescending = 2;
+constexpr int kInitiallyDeferred = 1, kInitiallyImmediate = 2;
+
+// True when the indexes rowset's row is a key column kept in descending order.
+bool descendingRow(const RecordsetPtr& rs) {
+    return rs->HasField(QStringLiteral("COLLATION")) && rs->Fields(QStringLiteral("COLLATION")).toInt() == kCollationDescending;
+}
+
+// Adds 'item' to the ","-separated list in 'attribute' of 'element'.
+void AddToList(XmlNode& element, const QString& attribute, const QString& item) {
+    const QString list = element.attribute(attribute);
+    element.setAttribute(attribute, list.isEmpty() ? item : list + QLatin1Char(',') + item);
+}
+
 bool atEnd(const RecordsetPtr& rs) { return !rs || rs->State() != platform::ado::adStateOpen || rs->IsBOF() || rs->IsEOF(); }
 
 qint16 next(qint16 n) {
@@ -264,11 +280,19 @@ void cADODB::AddScriptTo(XmlNode holder, const QString& script) {
     holder.appendChild(oStructureXML->CreateCDataElement(script));
 }
 
+QString cADODB::NamePart(const QString& part) {
+    if (!part.contains(QLatin1Char('.')) && !part.startsWith(QLatin1Char('"'))) return part;
+    return QLatin1Char('"') + QString(part).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
 QString cADODB::ObjectName(const QVariant& schema, const QVariant& name) {
     const QString inSchema = text(schema), own = text(name);
     const QString defaultSchema = m_connection.DefaultSchema();
-    const QString documentName =
-        inSchema.isEmpty() || defaultSchema.isEmpty() || inSchema == defaultSchema ? own : inSchema + QLatin1Char('.') + own;
+    // Where the engine has schemas a part holding a dot is quoted, so that schema "s.a"
+    // with table "t" and table "s.a.t" of the default schema keep names of their own.
+    const QString documentName = inSchema.isEmpty() || defaultSchema.isEmpty() ? own
+                                 : inSchema == defaultSchema                   ? NamePart(own)
+                                                                               : NamePart(inSchema) + QLatin1Char('.') + NamePart(own);
     m_objects.insert(documentName, ObjectPlace{inSchema, own});
     return documentName;
 }
@@ -475,6 +499,7 @@ void cADODB::GenerateTablesXML() {
             if (m_table == 0) AddTablesFolder();
             if (Raise(name, QStringLiteral("Table"), QStringLiteral("Importing"), 20, QString())) return;
             AddTable(name, created);
+            if (fallback) AddPartitioning(rs);
             ReadColumns(name);
             if (m_cancel) return;
             GenerateIndexXML(name);
@@ -487,6 +512,18 @@ void cADODB::GenerateTablesXML() {
             m_table = next(m_table);
         }
     });
+}
+
+void cADODB::AddPartitioning(const RecordsetPtr& rs) {
+    if (!m_tableElement) return;
+    // The facts stand on a table only where the engine gives them.
+    const auto set = [&](const char* attribute, const QString& value) {
+        if (!value.isEmpty()) m_tableElement.setAttribute(QLatin1String(attribute), value);
+    };
+    if (rs->HasField(QStringLiteral("PARTITION_KEY"))) set("PartitionKey", text(rs->Fields(QStringLiteral("PARTITION_KEY"))));
+    if (rs->HasField(QStringLiteral("PARENT_NAME")) && !text(rs->Fields(QStringLiteral("PARENT_NAME"))).isEmpty())
+        set("PartitionOf", ObjectName(rs->Fields(QStringLiteral("PARENT_SCHEMA")), rs->Fields(QStringLiteral("PARENT_NAME"))));
+    if (rs->HasField(QStringLiteral("PARTITION_BOUND"))) set("PartitionBound", text(rs->Fields(QStringLiteral("PARTITION_BOUND"))));
 }
 
 void cADODB::ReadColumns(const QString& tableName) {
@@ -505,6 +542,9 @@ void cADODB::ReadColumns(const QString& tableName) {
     for (size_t f = 0; f < at.size(); ++f) at[f] = rs->FieldIndex(fields[qsizetype(f)]);
     const int typeNameAt = fallback ? rs->FieldIndex(QStringLiteral("TYPE_NAME")) : -1;
     const int scaleAt = fallback ? rs->FieldIndex(QStringLiteral("NUMERIC_SCALE")) : -1;
+    const int identityAt = fallback ? rs->FieldIndex(QStringLiteral("IDENTITY_GENERATION")) : -1;
+    const int generatedAt = fallback ? rs->FieldIndex(QStringLiteral("GENERATION_EXPRESSION")) : -1;
+    const int storageAt = fallback ? rs->FieldIndex(QStringLiteral("GENERATION_STORAGE")) : -1;
     for (; !rs->IsEOF(); rs->MoveNext()) {
         const QString column = text(rs->Fields(at[1]));
         m_columnLength = 0;
@@ -551,6 +591,16 @@ void cADODB::ReadColumns(const QString& tableName) {
         if (scaleAt >= 0) {
             const QString scale = exactNumericScale(vType, rs->Fields(scaleAt));
             if (!scale.isEmpty() && written) written.setAttribute(QStringLiteral("Scale"), scale);
+        }
+        // An identity or generated column says so after them; a plain column carries
+        // neither.
+        if (!written) continue;
+        const QString identity = identityAt >= 0 ? text(rs->Fields(identityAt)) : QString();
+        if (!identity.isEmpty()) written.setAttribute(QStringLiteral("Identity"), identity);
+        const QString storage = storageAt >= 0 ? text(rs->Fields(storageAt)) : QString();
+        if (!storage.isEmpty()) {
+            written.setAttribute(QStringLiteral("Generated"), generatedAt >= 0 ? text(rs->Fields(generatedAt)) : QString());
+            written.setAttribute(QStringLiteral("Storage"), storage);
         }
     }
 }
@@ -658,9 +708,11 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
                 // A further column of the index just written (the schema rowset gives one
                 // row per indexed column): add it to the element's column list.
                 if (fallback && i > 0) {
-                    if (written && !columns.isEmpty())
+                    if (written && !columns.isEmpty()) {
                         written.setAttribute(QStringLiteral("Column_Name"),
                                              written.attribute(QStringLiteral("Column_Name")) + QLatin1Char(',') + columns);
+                        if (descendingRow(rs)) AddToList(written, QStringLiteral("Descending"), columns);
+                    }
                 }
                 continue;
             }
@@ -678,6 +730,19 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
             written = AddTableElement(QStringLiteral("INDEX"),
                                       {{"Name", indexName}, {"Column_Name", columns}, {"Description", description},
                                        {"Table_Name", sTableName}, {"Report", QStringLiteral("1")}, {"Migrate", QStringLiteral("0")}});
+            if (fallback && written) {
+                if (descendingRow(rs) && !columns.isEmpty()) AddToList(written, QStringLiteral("Descending"), columns);
+                // btree is the engines' default method: only another one is named.
+                const auto set = [&](const char* field, const char* attribute, bool (*keep)(const QString&)) {
+                    if (!rs->HasField(QLatin1String(field))) return;
+                    const QString value = text(rs->Fields(QLatin1String(field)));
+                    if (keep(value)) written.setAttribute(QLatin1String(attribute), value);
+                };
+                set("INDEX_METHOD", "Method",
+                    [](const QString& v) { return !v.isEmpty() && v.compare(QLatin1String("btree"), Qt::CaseInsensitive) != 0; });
+                set("INCLUDED_COLUMNS", "Include", [](const QString& v) { return !v.isEmpty(); });
+                set("FILTER_CONDITION", "Where", [](const QString& v) { return !v.isEmpty(); });
+            }
             AddTableItem(QStringLiteral("INDEX"), QStringLiteral("INDEXES"), indexName, i);
             i = next(i);
         }
@@ -879,11 +944,20 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
                 const QString foreignKeyTable = ListedName(rs, fromRowset, fields[2], QStringLiteral("FK_TABLE_SCHEMA"));
                 if (i == 0) AddTableFolder(QStringLiteral("FOREIGNKEYS"), QStringLiteral("Foreign Keys"), 7);
                 AddTableItem(QStringLiteral("FOREIGNKEY"), QStringLiteral("FOREIGNKEYS"), name, i);
-                AddTableElement(QStringLiteral("FOREIGNKEY"),
+                XmlNode key = AddTableElement(QStringLiteral("FOREIGNKEY"),
                                 {{"Name", name}, {"RelatedColumn", text(rs->Fields(fields[3]))}, {"PrimaryKeyTable", primaryKeyTable},
                                  {"ForeignKeyTable", foreignKeyTable}, {"UpdateRule", text(rs->Fields(fields[4]))},
                                  {"DeleteRule", text(rs->Fields(fields[5]))}, {"PrimaryKeyColumn", text(rs->Fields(fields[6]))},
                                  {"Report", QStringLiteral("1")}, {"Migrate", QStringLiteral("0")}});
+                // A key whose check may wait for the end of the transaction says when
+                // it is checked at first.
+                if (key && fromRowset && rs->HasField(QStringLiteral("DEFERRABILITY"))) {
+                    const int deferrability = rs->Fields(QStringLiteral("DEFERRABILITY")).toInt();
+                    if (deferrability == kInitiallyDeferred || deferrability == kInitiallyImmediate)
+                        key.setAttribute(QStringLiteral("Deferrable"), deferrability == kInitiallyDeferred
+                                                                           ? QStringLiteral("INITIALLY DEFERRED")
+                                                                           : QStringLiteral("INITIALLY IMMEDIATE"));
+                }
                 i = next(i);
             }
         }

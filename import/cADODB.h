@@ -125,6 +125,9 @@ private:
     // Raises WhileImporting with this object's cancel flag; true when cancelled.
     bool Raise(QString objectName, QString objectType, QString importStatus, qint16 increment, QString message);
     void ReadColumns(const QString& tableName);
+    // The partition key, parent and bounds the tables rowset's row 'rs' gives, on the
+    // table element just written.
+    void AddPartitioning(const platform::ado::RecordsetPtr& rs);
     // Appends a new element under the node parentPath[position] of document and returns
     // it (empty when there is no such parent). Each parent is found once per import
     // and then held, so appending walks no path.
@@ -160,6 +163,9 @@ private:
     // schema), "schema.name" elsewhere. The object is remembered under that name, so
     // the requests that follow for it reach exactly it.
     QString ObjectName(const QVariant& schema, const QVariant& name);
+    // One part of a document name: as it is, or double-quoted (inner quotes doubled)
+    // when it holds a dot or starts with a quote.
+    static QString NamePart(const QString& part);
     // The name of the object on a listing's current row: from a schema rowset, its
     // ObjectName (its schema in 'schemaField'); from a catalogue command, as it stands.
     QString ListedName(const platform::ado::RecordsetPtr& rows, bool fromRowset, const QString& nameField,

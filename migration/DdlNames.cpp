@@ -95,7 +95,43 @@ QString BareOrQuoted(Target target, const QString& name) {
     return IsPlainIdentifier(name) && !IsReservedWord(target, name) ? name : DoubleQuoted(name);
 }
 
-QString TableName(Target target, const QString& name) {
+QString JoinedName(const QString& documentName) {
+    if (!documentName.contains(QLatin1Char('"'))) return documentName;
+    QStringList parts;
+    qsizetype k = 0;
+    const qsizetype n = documentName.size();
+    while (k <= n) {
+        QString part;
+        if (k < n && documentName[k] == QLatin1Char('"')) {
+            ++k;
+            for (;; ++k) {
+                if (k >= n) return documentName;  // no closing quote: not a quoted part
+                if (documentName[k] == QLatin1Char('"')) {
+                    if (k + 1 < n && documentName[k + 1] == QLatin1Char('"')) {
+                        part += QLatin1Char('"');
+                        ++k;
+                        continue;
+                    }
+                    ++k;
+                    break;
+                }
+                part += documentName[k];
+            }
+            if (k < n && documentName[k] != QLatin1Char('.')) return documentName;
+        } else {
+            const qsizetype dot = documentName.indexOf(QLatin1Char('.'), k);
+            const qsizetype end = dot < 0 ? n : dot;
+            part = documentName.mid(k, end - k);
+            k = end;
+        }
+        parts << part;
+        ++k;  // past the dot (or the end)
+    }
+    return parts.join(QLatin1Char('.'));
+}
+
+QString TableName(Target target, const QString& documentName) {
+    const QString name = JoinedName(documentName);
     switch (target) {
     case Target::Access: return Bracketed(name);
     case Target::SqlServer: return DoubleQuoted(name);

@@ -26,9 +26,13 @@ bool IsReservedWord(Target target, const QString& name);
 // double-quoted otherwise.
 QString BareOrQuoted(Target target, const QString& name);
 
+// A structure document's name of a table with each quoted part unquoted (a part
+// holding a dot is quoted there): '"s.a"."t"' and '"s.a.t"' give "s.a.t", as names
+// without quotes are given. A name whose quotes do not make parts stays as it is.
+QString JoinedName(const QString& documentName);
 // A table's name in the target's statements (CREATE TABLE and every statement that
-// refers to the table afterwards).
-QString TableName(Target target, const QString& name);
+// refers to the table afterwards): the document's name joined as JoinedName joins it.
+QString TableName(Target target, const QString& documentName);
 // A column's name in the target's statements: CREATE TABLE and every key and index.
 QString ColumnName(Target target, const QString& name);
 // A column list as the structure document writes it ("a,b"), for a key or an index:

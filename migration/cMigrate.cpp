@@ -303,6 +303,49 @@ XmlNode ImpliedPrimaryKey(cXML& doc, const XmlNode& table) {
 }
 }  // namespace
 
+namespace {
+
+// The items of a ","-separated list of the structure document, trimmed.
+QStringList ListItems(const QString& list) {
+    QStringList items;
+    for (const QString& item : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        if (!item.trimmed().isEmpty()) items << item.trimmed();
+    return items;
+}
+
+// Whether the target's CREATE INDEX takes DESC after a column.
+bool TakesDescending(Target target) { return target != Target::SqlServer65 && target != Target::None; }
+
+// The key columns of an index in the target's statement, each descending one with
+// DESC where the statement can say so ('descending' false: never); appends to
+// dropped what the target cannot express of the source's index: its method, its
+// descending columns (where they mix with ascending ones), its included columns, its
+// predicate.
+QString IndexColumns(Target target, const XmlNode& index, bool descending, QStringList& dropped) {
+    const QStringList down = ListItems(index.attribute(QStringLiteral("Descending")));
+    QStringList columns, notDown;
+    for (const QString& column : ListItems(index.attribute(QStringLiteral("Column_Name")))) {
+        QString written = ddl::ColumnName(target, column);
+        if (down.contains(column)) {
+            if (descending) written += QStringLiteral(" DESC");
+            else notDown << column;
+        }
+        columns << written;
+    }
+    const QString method = index.attribute(QStringLiteral("Method")).trimmed();
+    if (!method.isEmpty()) dropped << QStringLiteral("USING ") + method;
+    // An index whose columns all descend is the ascending one read backwards: only a
+    // mix of directions is lost without DESC.
+    if (!notDown.isEmpty() && notDown.size() < columns.size()) dropped << notDown.join(QLatin1Char(',')) + QStringLiteral(" DESC");
+    const QString include = index.attribute(QStringLiteral("Include")).trimmed();
+    if (!include.isEmpty()) dropped << QStringLiteral("INCLUDE (") + include + QLatin1Char(')');
+    const QString where = index.attribute(QStringLiteral("Where")).trimmed();
+    if (!where.isEmpty()) dropped << QStringLiteral("WHERE ") + where;
+    return columns.join(QLatin1Char(','));
+}
+
+}  // namespace
+
 void cMigrate::GenerateIndexes(Target target) {
     XmlNodeList indexes;
     for (XmlNode table : oSourceDoc->GetNodes(QStringLiteral("DATABASE/TABLE"))) {
@@ -316,12 +359,16 @@ void cMigrate::GenerateIndexes(Target target) {
         const QString name = index.attribute(QStringLiteral("Name"));
         RaiseWhile(name, QStringLiteral("Index"), sStatusWorking);
         const QString newName = NewObjectName(QStringLiteral("IX_"));
-        const QString columns = ddl::ColumnList(target, index.attribute(QStringLiteral("Column_Name")));
         const QString description = index.attribute(QStringLiteral("Description"));
         QString table = index.attribute(QStringLiteral("Table_Name"));
         if (table.isEmpty()) table = index.parentNode().attribute(QStringLiteral("Name"));
 
         const bool primaryKey = IsPrimaryKeyIndex(index);
+        // None of the targets has index methods, included columns or partial indexes:
+        // such an index is created over the whole table with its key columns, and
+        // what was left out is told.
+        QStringList dropped;
+        const QString columns = IndexColumns(target, index, !primaryKey && TakesDescending(target), dropped);
         QString statement;
         if (primaryKey) {
             const bool bracketed = target == Target::SqlServer || target == Target::Access;
@@ -341,7 +388,8 @@ void cMigrate::GenerateIndexes(Target target) {
                         QStringLiteral(" INDEX ") + indexName + QStringLiteral(" on ") + ddl::TableName(target, table) +
                         QLatin1Char('(') + columns + QLatin1Char(')');
         }
-        Run(statement, name);
+        if (Run(statement, name) && !dropped.isEmpty() && MigrationRuleNotCarried)
+            MigrationRuleNotCarried(name, dropped.join(QStringLiteral(" and ")), KeyOf(target), statement);
         AddToScript(statement);
         RaiseWhile(name, QStringLiteral("Index"), sStatusDone);
         ++lObjectsMigrated;
@@ -394,7 +442,7 @@ void cMigrate::GenerateForeignKeys(Target target) {
     // A foreign key over several columns is written as one element per column pair,
     // each with the key's name, tables and rules: they make one constraint.
     struct ForeignKey {
-        QString name, foreignKeyTable, primaryKeyTable, updateRule, deleteRule;
+        QString name, foreignKeyTable, primaryKeyTable, updateRule, deleteRule, deferrable;
         QStringList related, referenced;
     };
     QList<ForeignKey> keys;
@@ -409,7 +457,8 @@ void cMigrate::GenerateForeignKeys(Target target) {
         if (found == byIdentity.constEnd()) {
             found = byIdentity.insert(identity, keys.size());
             keys.append({name, fkTable, pkTable, element.attribute(QStringLiteral("UpdateRule")),
-                         element.attribute(QStringLiteral("DeleteRule")), {}, {}});
+                         element.attribute(QStringLiteral("DeleteRule")),
+                         element.attribute(QStringLiteral("Deferrable")).simplified().toUpper(), {}, {}});
         }
         keys[*found].related << element.attribute(QStringLiteral("RelatedColumn"));
         keys[*found].referenced << element.attribute(QStringLiteral("PrimaryKeyColumn"));
@@ -422,6 +471,12 @@ void cMigrate::GenerateForeignKeys(Target target) {
         QString actions;
         QStringList dropped;
         ReferentialActions(target, key.updateRule, key.deleteRule, actions, dropped);
+        // Only Oracle's keys can wait for the end of the transaction.
+        if (key.deferrable == QLatin1String("INITIALLY DEFERRED") || key.deferrable == QLatin1String("INITIALLY IMMEDIATE")) {
+            const QString deferrable = QStringLiteral("DEFERRABLE ") + key.deferrable;
+            if (target == Target::Oracle) actions += QLatin1Char(' ') + deferrable;
+            else dropped << deferrable;
+        }
         const QString statement = QStringLiteral("Alter table ") + ddl::TableName(target, key.foreignKeyTable) +
                                   QStringLiteral(" ADD CONSTRAINT ") + newName + QStringLiteral(" FOREIGN KEY (") +
                                   ddl::ColumnList(target, key.related.join(QLatin1Char(','))) + QStringLiteral(") References ") +

@@ -51,9 +51,12 @@ public:
     std::function<void(const QString& ObjectName, const QString& SourceDataType, const QString& TargetDataType,
                        const QString& Narrowing, const QString& TargetDBType, const QString& QueryExecuted)>
         MigrationDataTypeNarrowed;
-    // A foreign key created without a referential action of the source that the
-    // target's statements cannot express. Rules names them ("ON DELETE CASCADE", joined
-    // by " and "); QueryExecuted is the statement that created the key.
+    // A foreign key or an index created without what the target's statements cannot
+    // express of the source's: a referential action or deferrability of a key; an
+    // index's method, descending columns, included columns or predicate (the index is
+    // then made over the whole table). Rules names them ("ON DELETE CASCADE",
+    // "DEFERRABLE INITIALLY DEFERRED", "USING gin", "a DESC", "INCLUDE (b)", "WHERE
+    // c > 0", joined by " and "); QueryExecuted is the statement that created it.
     std::function<void(const QString& ObjectName, const QString& Rules, const QString& TargetDBType,
                        const QString& QueryExecuted)>
         MigrationRuleNotCarried;

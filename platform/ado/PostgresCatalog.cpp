@@ -77,17 +77,33 @@ ColumnType pgType(const QString& name, int mod, const QString& category) {
     return t;
 }
 
-// The query gives its columns in SQLTables order.
+// The query gives its columns in SQLTables order, then the partitioning facts.
 Rowset tablesOf(odbc::Connection& c) {
-    return tablesFromCatalogue(c.execute(sql(
+    QString query = sql(
         "SELECT current_database(), n.nspname, c.relname, "
-        "  CASE WHEN c.relkind IN ('v','m') THEN 'VIEW' ELSE 'TABLE' END, obj_description(c.oid, 'pg_class') "
+        "  CASE WHEN c.relkind IN ('v','m') THEN 'VIEW' ELSE 'TABLE' END, obj_description(c.oid, 'pg_class') $PARTITIONS "
         "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-        "WHERE c.relkind IN ('r','p','f','v','m') AND $USER_SCHEMA")).rows);
+        "WHERE c.relkind IN ('r','p','f','v','m') AND $USER_SCHEMA");
+    // Declarative partitioning: the key of a partitioned table, a partition's parent
+    // and bounds.
+    query.replace(QLatin1String("$PARTITIONS"),
+                  serverVersion(c) < 100000
+                      ? QLatin1String(", NULL, NULL, NULL, NULL")
+                      : QLatin1String(", CASE WHEN c.relkind = 'p' THEN pg_get_partkeydef(c.oid) END, "
+                                      "  (SELECT pn.nspname FROM pg_inherits h JOIN pg_class p ON p.oid = h.inhparent "
+                                      "   JOIN pg_namespace pn ON pn.oid = p.relnamespace WHERE c.relispartition AND h.inhrelid = c.oid), "
+                                      "  (SELECT p.relname FROM pg_inherits h JOIN pg_class p ON p.oid = h.inhparent "
+                                      "   WHERE c.relispartition AND h.inhrelid = c.oid), "
+                                      "  CASE WHEN c.relispartition THEN pg_get_expr(c.relpartbound, c.oid) END"));
+    return placedRows(c.execute(query).rows, tables::Count,
+                      {tables::TABLE_CATALOG, tables::TABLE_SCHEMA, tables::TABLE_NAME, tables::TABLE_TYPE, tables::DESCRIPTION,
+                       tables::PARTITION_KEY, tables::PARENT_SCHEMA, tables::PARENT_NAME, tables::PARTITION_BOUND},
+                      {tables::TABLE_TYPE, tables::TABLE_CATALOG, tables::TABLE_SCHEMA, tables::TABLE_NAME});
 }
 
 Rowset columnsOf(odbc::Connection& c) {
-    const bool generated = serverVersion(c) >= 120000;
+    const int version = serverVersion(c);
+    const bool generated = version >= 120000;
     QString query = sql(
         "SELECT current_database(), n.nspname, c.relname, a.attname, a.attnum::int, "
         "  CASE WHEN ad.adbin IS NOT NULL $PLAIN THEN pg_get_expr(ad.adbin, ad.adrelid) END, "
@@ -105,7 +121,8 @@ Rowset columnsOf(odbc::Connection& c) {
         "    THEN CASE WHEN etn.nspname IN ('pg_catalog', current_schema()) THEN '' ELSE etn.nspname || '.' END "
         "         || et.typname || '[]' "
         "    ELSE CASE WHEN tn.nspname IN ('pg_catalog', current_schema()) THEN '' ELSE tn.nspname || '.' END "
-        "         || t.typname END "
+        "         || t.typname END, "
+        "  $IDENTITY, $GENERATED "
         "FROM pg_attribute a "
         "JOIN pg_class c ON c.oid = a.attrelid "
         "JOIN pg_namespace n ON n.oid = c.relnamespace "
@@ -118,6 +135,14 @@ Rowset columnsOf(odbc::Connection& c) {
         "WHERE a.attnum > 0 AND NOT a.attisdropped AND c.relkind IN ('r','p','f','v','m') AND $USER_SCHEMA");
     // A generated column's expression is not a default.
     query.replace(QLatin1String("$PLAIN"), generated ? QLatin1String("AND a.attgenerated = ''") : QLatin1String(""));
+    query.replace(QLatin1String("$IDENTITY"),
+                  version >= 100000
+                      ? QLatin1String("CASE a.attidentity WHEN 'a' THEN 'ALWAYS' WHEN 'd' THEN 'BY DEFAULT' END")
+                      : QLatin1String("NULL"));
+    query.replace(QLatin1String("$GENERATED"),
+                  generated ? QLatin1String("CASE WHEN a.attgenerated = 's' THEN pg_get_expr(ad.adbin, ad.adrelid) END, "
+                                            "CASE WHEN a.attgenerated = 's' THEN 'STORED' END")
+                            : QLatin1String("NULL, NULL"));
     Rowset out;
     QVariantList o = emptyRow(columns::Count);
     const QList<int> named = {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME};
@@ -133,6 +158,9 @@ Rowset columnsOf(odbc::Connection& c) {
         o[columns::DOMAIN_NAME] = at(row, 12);
         o[columns::DESCRIPTION] = at(row, 13);
         o[columns::TYPE_NAME] = at(row, 14);
+        o[columns::IDENTITY_GENERATION] = at(row, 15);
+        o[columns::GENERATION_EXPRESSION] = at(row, 16);
+        o[columns::GENERATION_STORAGE] = at(row, 17);
         out.add(o);
     });
     out.sortPacked({columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::ORDINAL_POSITION});
@@ -211,7 +239,7 @@ Rowset indexesOf(odbc::Connection& c) {
         "  i.indisprimary::int, i.indisunique::int, i.indisclustered::int, am.amname::text, k.ord::int, "
         "  CASE WHEN k.attnum > 0 THEN a.attname::text ELSE pg_get_indexdef(i.indexrelid, k.ord::int, false) END, "
         "  i.indoption[k.ord - 1]::int, ic.relpages::int, pg_get_expr(i.indpred, i.indrelid), "
-        "  array_to_string(ic.reloptions, ',') "
+        "  array_to_string(ic.reloptions, ','), $INCLUDED "
         "FROM pg_index i "
         "JOIN pg_class ic ON ic.oid = i.indexrelid "
         "JOIN pg_class c ON c.oid = i.indrelid "
@@ -221,7 +249,14 @@ Rowset indexesOf(odbc::Connection& c) {
         "LEFT JOIN pg_attribute a ON a.attrelid = c.oid AND a.attnum = k.attnum "
         "WHERE $USER_SCHEMA $KEYS");
     // Columns added by INCLUDE are not key columns.
-    query.replace(QLatin1String("$KEYS"), serverVersion(c) >= 110000 ? QLatin1String("AND k.ord <= i.indnkeyatts") : QLatin1String(""));
+    const bool covering = serverVersion(c) >= 110000;
+    query.replace(QLatin1String("$KEYS"), covering ? QLatin1String("AND k.ord <= i.indnkeyatts") : QLatin1String(""));
+    query.replace(QLatin1String("$INCLUDED"),
+                  covering ? QLatin1String("(SELECT string_agg(ia.attname, ',' ORDER BY x.ord) "
+                                           " FROM unnest(i.indkey::int2[]) WITH ORDINALITY AS x(attnum, ord) "
+                                           " JOIN pg_attribute ia ON ia.attrelid = i.indrelid AND ia.attnum = x.attnum "
+                                           " WHERE x.ord > i.indnkeyatts)")
+                           : QLatin1String("NULL"));
     Rowset out;
     QVariantList o = emptyRow(indexes::Count);
     eachRow(c, query, [&](const QVariantList& row) {
@@ -249,6 +284,8 @@ Rowset indexesOf(odbc::Connection& c) {
         o[indexes::NULL_COLLATION] = (descending != nullsFirst) ? DBPROPVAL_NC_LOW : DBPROPVAL_NC_HIGH;
         o[indexes::PAGES] = at(row, 11);
         o[indexes::FILTER_CONDITION] = at(row, 12);
+        o[indexes::INDEX_METHOD] = method;
+        o[indexes::INCLUDED_COLUMNS] = at(row, 14);
         out.add(o);
     });
     out.sortPacked({indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,

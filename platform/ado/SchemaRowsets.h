@@ -16,7 +16,11 @@ namespace platform::ado::schema {
 // Column positions of each rowset, in rowset order.
 namespace tables {
 enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, TABLE_TYPE, TABLE_GUID, DESCRIPTION, TABLE_PROPID, DATE_CREATED,
-       DATE_MODIFIED, Count };
+       DATE_MODIFIED,
+       // Beyond the OLE DB columns: a partitioned table's partition key as the engine
+       // writes it ("RANGE (at)"); a partition's parent table (schema and name) and its
+       // bounds ("FOR VALUES FROM (...) TO (...)"). Null for an ordinary table.
+       PARTITION_KEY, PARENT_SCHEMA, PARENT_NAME, PARTITION_BOUND, Count };
 }
 namespace columns {
 enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, ORDINAL_POSITION,
@@ -27,7 +31,10 @@ enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID, COLUMN
        // Beyond the OLE DB columns: the type as the engine declares it (the declared type
        // of a SQLite column, a PostgreSQL enum, domain or array type by its own name),
        // Null where the engine gives none.
-       TYPE_NAME, Count };
+       TYPE_NAME,
+       // An identity column's kind ("ALWAYS" or "BY DEFAULT"); a generated column's
+       // expression and its storage ("STORED" or "VIRTUAL"). Null for other columns.
+       IDENTITY_GENERATION, GENERATION_EXPRESSION, GENERATION_STORAGE, Count };
 }
 namespace primarykeys {
 enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, ORDINAL, PK_NAME, Count };
@@ -43,7 +50,11 @@ enum { VIEW_CATALOG, VIEW_SCHEMA, VIEW_NAME, TABLE_CATALOG, TABLE_SCHEMA, TABLE_
 namespace indexes {
 enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, INDEX_CATALOG, INDEX_SCHEMA, INDEX_NAME, PRIMARY_KEY, UNIQUE, CLUSTERED,
        TYPE, FILL_FACTOR, INITIAL_SIZE, NULLS, SORT_BOOKMARKS, AUTO_UPDATE, NULL_COLLATION, ORDINAL_POSITION,
-       COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, COLLATION, CARDINALITY, PAGES, FILTER_CONDITION, INTEGRATED, Count };
+       COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, COLLATION, CARDINALITY, PAGES, FILTER_CONDITION, INTEGRATED,
+       // Beyond the OLE DB columns, the same on every row of an index: the engine's
+       // access method by its own name ("btree", "gin", ...) and the non-key columns
+       // it carries (INCLUDE), separated by ","; Null where there are none.
+       INDEX_METHOD, INCLUDED_COLUMNS, Count };
 }
 namespace foreignkeys {
 enum { PK_TABLE_CATALOG, PK_TABLE_SCHEMA, PK_TABLE_NAME, PK_COLUMN_NAME, PK_COLUMN_GUID, PK_COLUMN_PROPID,

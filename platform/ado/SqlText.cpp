@@ -229,6 +229,17 @@ struct ConstraintScan {
                 }
                 if (!fk.deferrable) fk.initiallyDeferred = false;
                 def.foreignKeys << fk;
+            } else if (t.isWord("AS") && !column.isEmpty() && k + 1 < to && tokens[k + 1].isSymbol('(')) {
+                const qsizetype open = k + 1;
+                const qsizetype close = qMin(matchingClose(tokens, open), to - 1);
+                GeneratedColumn g;
+                g.column = column;
+                if (close > open + 1)
+                    g.expression = sql.mid(tokens[open + 1].begin, tokens[close - 1].end - tokens[open + 1].begin);
+                k = close + 1;
+                g.stored = k < to && tokens[k].isWord("STORED");
+                def.generated << g;
+                pendingName.clear();
             } else if (t.isSymbol('(')) {
                 k = matchingClose(tokens, k) + 1;
             } else {

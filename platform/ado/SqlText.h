@@ -45,12 +45,20 @@ struct UniqueConstraint {
     QStringList columns;
 };
 
+// A column computed from the others: "[GENERATED ALWAYS] AS (expression) [STORED|VIRTUAL]".
+struct GeneratedColumn {
+    QString column;
+    QString expression;  // as written between the parentheses
+    bool stored = false;  // VIRTUAL when the statement says neither
+};
+
 struct TableDefinition {
     QString primaryKeyName;  // the name given to the primary key, "" when unnamed
     QStringList primaryKeyColumns;
     QList<CheckConstraint> checks;
     QList<ForeignKey> foreignKeys;
     QList<UniqueConstraint> uniques;
+    QList<GeneratedColumn> generated;
     bool withoutRowid = false;
 };
 

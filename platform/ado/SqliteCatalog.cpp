@@ -20,6 +20,7 @@ struct Column {
     bool notNull = false;
     QVariant defaultValue;
     int pk = 0;  // position in the primary key, 0 when not part of it
+    int hidden = 0;  // pragma table_xinfo: 2 a virtual generated column, 3 a stored one
 };
 
 struct IndexColumn {
@@ -233,6 +234,7 @@ private:
                     c.notNull = at(row, 4).toInt() != 0;
                     c.defaultValue = at(row, 5);
                     c.pk = at(row, 6).toInt();
+                    c.hidden = at(row, 7).toInt();
                     r->columns << c;
                 });
     }
@@ -430,6 +432,13 @@ Rowset columnsOf(Model& m) {
                 type = declared.insert(col.declaredType, {sqliteType(col.declaredType), declaredTypeName(col.declaredType)});
             setColumnType(o, type->type, nullable);
             o[columns::TYPE_NAME] = type->name;
+            o[columns::GENERATION_EXPRESSION] = QVariant();
+            o[columns::GENERATION_STORAGE] = QVariant();
+            if (col.hidden == 2 || col.hidden == 3) {
+                for (const sqltext::GeneratedColumn& g : r.definition.generated)
+                    if (g.column.compare(col.name, Qt::CaseInsensitive) == 0) o[columns::GENERATION_EXPRESSION] = g.expression;
+                o[columns::GENERATION_STORAGE] = col.hidden == 3 ? QStringLiteral("STORED") : QStringLiteral("VIRTUAL");
+            }
             out.add(o);
         }
     });

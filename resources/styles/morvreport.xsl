@@ -167,6 +167,26 @@
             </xsl:call-template>
           </dl>
         </xsl:if>
+        <xsl:if test="@PartitionKey or @PartitionOf">
+          <dl class="meta">
+            <xsl:if test="@PartitionKey">
+              <xsl:call-template name="fact">
+                <xsl:with-param name="label" select="'Partitioned by'"/>
+                <xsl:with-param name="value" select="@PartitionKey"/>
+              </xsl:call-template>
+            </xsl:if>
+            <xsl:if test="@PartitionOf">
+              <xsl:call-template name="fact">
+                <xsl:with-param name="label" select="'Partition of'"/>
+                <xsl:with-param name="value" select="@PartitionOf"/>
+              </xsl:call-template>
+              <xsl:call-template name="fact">
+                <xsl:with-param name="label" select="'Bounds'"/>
+                <xsl:with-param name="value" select="@PartitionBound"/>
+              </xsl:call-template>
+            </xsl:if>
+          </dl>
+        </xsl:if>
         <xsl:call-template name="columns"/>
         <xsl:call-template name="table-parts"/>
       </article>
@@ -232,6 +252,12 @@
                   <td>
                     <xsl:if test="string(@Column_Default) != ''">
                       <code><xsl:value-of select="@Column_Default"/></code>
+                    </xsl:if>
+                    <xsl:if test="@Identity">
+                      <code><xsl:value-of select="concat('GENERATED ', @Identity, ' AS IDENTITY')"/></code>
+                    </xsl:if>
+                    <xsl:if test="@Generated">
+                      <code><xsl:value-of select="concat('GENERATED ALWAYS AS (', @Generated, ') ', @Storage)"/></code>
                     </xsl:if>
                   </td>
                   <td>
@@ -299,7 +325,10 @@
                   <span class="column-name"><xsl:value-of select="@PrimaryKeyColumn"/></span>
                 </td>
                 <td><xsl:value-of select="@UpdateRule"/></td>
-                <td><xsl:value-of select="@DeleteRule"/></td>
+                <td>
+                  <xsl:value-of select="@DeleteRule"/>
+                  <xsl:if test="@Deferrable"><br/><xsl:value-of select="concat('DEFERRABLE ', @Deferrable)"/></xsl:if>
+                </td>
               </tr>
             </xsl:for-each>
           </tbody>
@@ -334,6 +363,24 @@
               <th scope="row">Properties</th>
               <td><xsl:value-of select="str:replace(string(@Description), ',', ', ')"/></td>
             </tr>
+          </xsl:if>
+          <xsl:if test="@Method">
+            <tr><th scope="row">Method</th><td><xsl:value-of select="@Method"/></td></tr>
+          </xsl:if>
+          <xsl:if test="@Descending">
+            <tr>
+              <th scope="row">Descending</th>
+              <td class="column-name"><xsl:value-of select="str:replace(string(@Descending), ',', ', ')"/></td>
+            </tr>
+          </xsl:if>
+          <xsl:if test="@Include">
+            <tr>
+              <th scope="row">Include</th>
+              <td class="column-name"><xsl:value-of select="str:replace(string(@Include), ',', ', ')"/></td>
+            </tr>
+          </xsl:if>
+          <xsl:if test="@Where">
+            <tr><th scope="row">Where</th><td><code><xsl:value-of select="@Where"/></code></td></tr>
           </xsl:if>
         </table>
       </div>

@@ -236,6 +236,20 @@
           <xsl:with-param name="label" select="'Created on'"/>
           <xsl:with-param name="value" select="@CreatedOn"/>
         </xsl:call-template>
+        <xsl:if test="@PartitionKey">
+          <xsl:call-template name="meta">
+            <xsl:with-param name="label" select="'Partitioned by'"/>
+            <xsl:with-param name="value" select="@PartitionKey"/>
+          </xsl:call-template>
+        </xsl:if>
+        <xsl:if test="@PartitionOf">
+          <xsl:call-template name="meta">
+            <xsl:with-param name="label" select="'Partition of'"/>
+            <xsl:with-param name="value" select="@PartitionOf"/>
+            <xsl:with-param name="label2" select="'Bounds'"/>
+            <xsl:with-param name="value2" select="@PartitionBound"/>
+          </xsl:call-template>
+        </xsl:if>
         <xsl:call-template name="columns"/>
         <xsl:if test="INDEX">
           <h3 class="pv-part">Indexes</h3>
@@ -301,6 +315,12 @@
                   <xsl:if test="string(@Column_Default) != ''">
                     <code class="pv-code"><xsl:value-of select="@Column_Default"/></code>
                   </xsl:if>
+                  <xsl:if test="@Identity">
+                    <code class="pv-code"><xsl:value-of select="concat('GENERATED ', @Identity, ' AS IDENTITY')"/></code>
+                  </xsl:if>
+                  <xsl:if test="@Generated">
+                    <code class="pv-code"><xsl:value-of select="concat('GENERATED ALWAYS AS (', @Generated, ') ', @Storage)"/></code>
+                  </xsl:if>
                 </td>
                 <xsl:if test="$checked">
                   <td valign="top">
@@ -355,6 +375,10 @@
               <xsl:call-template name="comma-list">
                 <xsl:with-param name="text" select="string(@Description)"/>
               </xsl:call-template>
+              <xsl:if test="@Method"><div>Method <xsl:value-of select="@Method"/></div></xsl:if>
+              <xsl:if test="@Descending"><div>Descending <xsl:value-of select="@Descending"/></div></xsl:if>
+              <xsl:if test="@Include"><div>Include <xsl:value-of select="@Include"/></div></xsl:if>
+              <xsl:if test="@Where"><div>Where <code class="pv-code"><xsl:value-of select="@Where"/></code></div></xsl:if>
             </td>
           </tr>
         </xsl:for-each>
@@ -391,7 +415,10 @@
               <span class="pv-column"><xsl:value-of select="@PrimaryKeyColumn"/></span>
             </td>
             <td valign="top"><xsl:value-of select="@UpdateRule"/></td>
-            <td valign="top"><xsl:value-of select="@DeleteRule"/></td>
+            <td valign="top">
+              <xsl:value-of select="@DeleteRule"/>
+              <xsl:if test="@Deferrable"><div><xsl:value-of select="concat('DEFERRABLE ', @Deferrable)"/></div></xsl:if>
+            </td>
           </tr>
         </xsl:for-each>
       </tbody>

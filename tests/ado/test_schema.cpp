@@ -118,7 +118,7 @@ TEST_P(SchemaTest, TablesRowsetListsTablesAndViews) {
     RecordsetPtr all = c.OpenSchema(adSchemaTables);
     EXPECT_EQ(all->RecordCount(), 3);
     EXPECT_EQ(all->Names(), split("TABLE_CATALOG TABLE_SCHEMA TABLE_NAME TABLE_TYPE TABLE_GUID DESCRIPTION TABLE_PROPID "
-                                  "DATE_CREATED DATE_MODIFIED"));
+                                  "DATE_CREATED DATE_MODIFIED PARTITION_KEY PARENT_SCHEMA PARENT_NAME PARTITION_BOUND"));
     // Exact, case-sensitive restrictions.
     EXPECT_EQ(c.OpenSchema(adSchemaTables, restrict(2, QStringLiteral("Customer")))->RecordCount(), 0);
     EXPECT_EQ(c.OpenSchema(adSchemaTables, restrict(2, QStringLiteral("customer")))->RecordCount(), 1);

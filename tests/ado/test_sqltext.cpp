@@ -58,6 +58,19 @@ TEST(SqlTextTest, TextThatIsNoCreateTableGivesNothing) {
     }
 }
 
+// Generated columns, in both spellings, with their expression as written and their
+// storage; a CAST(... AS ...) in a default or check is no generation.
+TEST(SqlTextTest, CreateTableGeneratedColumns) {
+    const TableDefinition def = parseCreateTable(QStringLiteral(
+        "CREATE TABLE t (a INT DEFAULT (CAST(1 AS INT)) CHECK (CAST(a AS TEXT) <> ''), "
+        "b INT GENERATED ALWAYS AS (a * (2 + 1)) STORED, c TEXT AS (upper(\"a\")), d INT AS (a) VIRTUAL NOT NULL)"));
+    QStringList got;
+    for (const GeneratedColumn& g : def.generated)
+        got << g.column + QLatin1Char('|') + g.expression + QLatin1Char('|') + (g.stored ? u"STORED"_s : u"VIRTUAL"_s);
+    EXPECT_EQ(got, QStringList({u"b|a * (2 + 1)|STORED"_s, u"c|upper(\"a\")|VIRTUAL"_s, u"d|a|VIRTUAL"_s}));
+    EXPECT_EQ(def.checks.size(), 1);
+}
+
 TEST(SqlTextTest, CreateIndexKeysAndCondition) {
     const IndexDefinition def = parseCreateIndex(QStringLiteral(
         "CREATE INDEX ix ON t (\"last name\" COLLATE NOCASE DESC, lower(first), (a + b) ASC) WHERE active = 1 AND x IS NOT NULL;"));

@@ -220,6 +220,56 @@ TEST_F(Logic, AnExactNumericColumnShowsItsScaleWithItsLength) {
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
+// What the engine records beyond the plain objects is shown where its object is: an
+// identity or generated column's facts in its table's details list (a list column of
+// their own, blank on the other columns), a table's partitioning in the list of
+// tables, an index's and a key's facts in their details list, each in the preview.
+TEST_F(Logic, EngineFactsAreShownInTheListsAndThePreview) {
+    auto structure = std::make_shared<cXML>();
+    ASSERT_TRUE(structure->LoadXMLFile(QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/reports/facts.xml")));
+    const auto listed = [](const NodeSelection::ListContent& list) {
+        QStringList captions, rows;
+        for (const auto& c : list.columns) captions << c.caption;
+        for (const auto& r : list.rows) rows << (QStringList{r.text} + r.cells).join(QLatin1Char('|'));
+        return captions.join(QLatin1Char('|')) + QLatin1Char('\n') + rows.join(QLatin1Char('\n'));
+    };
+    const struct {
+        const char* path;
+        const char* list;
+    } details[] = {
+        {"DATABASE/TABLE[0]",
+         "Name|Datatype|Length|Ordinal Position|Column Default|Null Allowed|Check Constraint|Identity|Generated|Storage\n"
+         "id|int4|10|1||False||ALWAYS||\npid|int4|10|2||True||||\ndoubled|int4|10|3||True|||pid * 2|STORED"},
+        {"DATABASE/TABLE[0]/INDEX[2]",
+         "Name|Column Name|Description|Table Name|Report|Migrate|Descending|Include\nevents_order|pid,id||events|1|0|pid|pcode"},
+        {"DATABASE/TABLE[0]/INDEX[1]",
+         "Name|Column Name|Description|Table Name|Report|Migrate|Where\nevents_clean|pid|Unique|events|1|0|outlier = false"},
+        {"DATABASE/TABLE[0]/FOREIGNKEY[0]",
+         "Name|RelatedColumn|PrimaryKeyTable|ForeignKeyTable|UpdateRule|DeleteRule|PrimaryKeyColumn|Report|Migrate|Deferrable\n"
+         "notes_event|event_id|events|notes|NO ACTION|NO ACTION|id|1|0|INITIALLY DEFERRED"},
+    };
+    for (const auto& d : details) {
+        SCOPED_TRACE(d.path);
+        EXPECT_EQ(listed(NodeSelection::DetailsOf(*structure, QString::fromUtf8(d.path)).list).toStdString(), d.list);
+    }
+    auto tree = Document(QStringLiteral(
+        "<TABLES><TABLE Name=\"events\" Key=\"a\" RHXPath=\"DATABASE/TABLE[0]\" CreatedOn=\"\"/>"
+        "<TABLE Name=\"journal\" Key=\"b\" RHXPath=\"DATABASE/TABLE[1]\" CreatedOn=\"\"/>"
+        "<TABLE Name=\"journal_2026\" Key=\"c\" RHXPath=\"DATABASE/TABLE[2]\" CreatedOn=\"\"/></TABLES>"));
+    EXPECT_EQ(listed(NodeSelection::ChildrenOf(*tree, QStringLiteral("TABLES"), structure.get())).toStdString(),
+              "Name|Created On|Partition Key|Partition Of|Partition Bound\nevents||||\njournal||RANGE (at)||\n"
+              "journal_2026|||journal|FOR VALUES FROM ('2026-01-01') TO ('2027-01-01')");
+
+    Preview::Write(*structure, QStringLiteral("/DATABASE/TABLE"));
+    const QString html = testsupport::ReadFile(Preview::HtmlFile()).remove(QRegularExpression(QStringLiteral("\\s+")));
+    for (const char* shown : {"Partitionedby", "RANGE(at)", "Partitionof", "journal", "Bounds", "FORVALUESFROM('2026-01-01')",
+                              "GENERATEDALWAYSASIDENTITY", "GENERATEDALWAYSAS(pid*2)STORED", "<div>Methodgin</div>",
+                              "<div>Descendingpid</div>", "<div>Includepcode</div>", "Where<codeclass=\"pv-code\">outlier=false",
+                              "DEFERRABLEINITIALLYDEFERRED"})
+        EXPECT_TRUE(html.contains(QLatin1String(shown))) << shown;
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
 // The preview document of each kind of path, from a structure whose second table and
 // one index are left out of the report.
 TEST_F(Logic, PreviewDocumentsHoldTheReportedObjectsOfThePath) {

@@ -137,6 +137,55 @@ TEST_F(StructureFiles, AStructureFileKeepsScalesAndTheKindsNotRead) {
               QStringLiteral("STOREDPROCEDURE TRIGGER"));
 }
 
+// What the engine records beyond the plain objects (partitioning, identity and
+// generated columns, index predicates, methods, descending and included columns,
+// deferrable keys) comes back from the structure file as the import wrote it.
+void ExpectTheEnginesFactsComeBack(StructureFiles& t, const QString& connectionString, qsizetype atLeast) {
+    static const char* const facts[] = {"Where", "Descending", "Include", "Method", "Identity", "Generated", "Storage",
+                                        "Deferrable", "PartitionKey", "PartitionOf", "PartitionBound"};
+    const auto written = [] {
+        QStringList out;
+        for (const char* path : {"DATABASE/TABLE", "DATABASE/TABLE/COLUMN", "DATABASE/TABLE/INDEX", "DATABASE/TABLE/FOREIGNKEY"})
+            for (const XmlNode& node : oStructureXML->GetNodes(QLatin1String(path)))
+                for (const char* fact : facts)
+                    if (node.hasAttribute(QLatin1String(fact)))
+                        out << node.attribute(QStringLiteral("Name")) + QLatin1Char('@') + QLatin1String(fact) + QLatin1Char('=') +
+                                   node.attribute(QLatin1String(fact));
+        return out;
+    };
+    t.Import(connectionString, QStringLiteral("facts"));
+    const QStringList imported = written();
+    EXPECT_GE(imported.size(), atLeast) << qPrintable(imported.join(QLatin1Char('\n')));
+    const QString file = t.folder.file(QStringLiteral("facts.mxs"));
+    t.host->paths.enqueue(file);
+    t.w->SaveStructure(false);
+    ASSERT_TRUE(QFileInfo::exists(file));
+    gConnectionIndex = qint16(t.ConnectionCount());
+    QString name = file;
+    gDatabaseName.clear();
+    t.host->answers.enqueue(platform::ui::Answer::Yes);
+    t.w->OpenStructure(name);
+    ASSERT_TRUE(t.errors.isEmpty()) << qPrintable(t.errors.join(QLatin1Char('\n')));
+    EXPECT_EQ(gStructureFilePath, file);
+    EXPECT_EQ(t.ConnectionCount(), 2);
+    EXPECT_EQ(written(), imported);
+}
+
+QString FactsSql(const char* engine) {
+    return ReadTextFile(QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/facts-%1.sql").arg(QLatin1String(engine)));
+}
+
+TEST_F(StructureFiles, AStructureFileKeepsTheEnginesFactsOfSqlite) {
+    db = std::make_unique<testdb::SqliteFile>(FactsSql("sqlite"));
+    ExpectTheEnginesFactsComeBack(*this, db->connectionString(), 8);
+}
+
+TEST_F(StructureFiles, AStructureFileKeepsTheEnginesFactsOfPostgres) {
+    MORVALEX_REQUIRE_TEST_PG();
+    const testdb::PgDatabase pg(FactsSql("postgresql"));
+    ExpectTheEnginesFactsComeBack(*this, pg.connectionString(), 13);
+}
+
 TEST_F(StructureFiles, ANameTypedWithoutExtensionIsSavedAsAStructureFile) {
     ImportShop();
     const struct {

@@ -448,3 +448,118 @@ TEST_F(Import, ImportThroughAStoppedLinkKeepsTheWindowAliveAndEndsCancelled) {
                     wholeServer ? "server" : "link", frozenAt, cancelAt, endedAt);
     }
 }
+
+// What the engine records beyond the plain objects is documented as the engine's own
+// catalogue says it: a partial index's predicate, descending and included columns and
+// a method other than btree, identity and generated columns, deferrable keys,
+// partitions; where the engine has schemas a name part holding a dot is quoted so
+// that it names one object (SQLite has none: its names stay as they are). A fact
+// the object does not have leaves its attribute out.
+TEST_F(Import, EngineFactsAreDocumentedAsTheCatalogueHasThem) {
+    struct Fact {
+        const char* path;
+        const char* attribute;
+        const char* value;      // nullptr: the attribute is absent
+        const char* catalogue;  // a query whose one value is the expected one, or nullptr
+    };
+    const struct {
+        const char* fixture;
+        bool postgres;
+        const char* tables;
+        std::vector<Fact> facts;
+    } engines[] = {
+        {"facts-sqlite.sql", false, "events notes x.y",
+         {{"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_clean']", "Where", "contains_url = 1 AND outlier = 0",
+           "SELECT trim(substr(sql, instr(sql, 'WHERE') + 5)) FROM sqlite_master WHERE name = 'events_clean'"},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_order']", "Where", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_order']", "Descending", "pid",
+           "SELECT group_concat(name) FROM pragma_index_xinfo('events_order') WHERE \"desc\" = 1 AND \"key\" = 1"},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_order']", "Method", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'doubled']", "Generated", "pid * 2", nullptr},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'doubled']", "Storage", "STORED",
+           "SELECT CASE hidden WHEN 3 THEN 'STORED' WHEN 2 THEN 'VIRTUAL' END FROM pragma_table_xinfo('events') "
+           "WHERE name = 'doubled'"},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'half']", "Generated", "pid / 2", nullptr},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'half']", "Storage", "VIRTUAL",
+           "SELECT CASE hidden WHEN 3 THEN 'STORED' WHEN 2 THEN 'VIRTUAL' END FROM pragma_table_xinfo('events') "
+           "WHERE name = 'half'"},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'pid']", "Storage", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'events']/FOREIGNKEY[@Name $eq$ 'notes_event']", "Deferrable", "INITIALLY DEFERRED", nullptr},
+          {"TABLE[@Name $eq$ 'events']/FOREIGNKEY[@Name $eq$ 'notes_other']", "Deferrable", "INITIALLY IMMEDIATE", nullptr},
+          {"TABLE[@Name $eq$ 'events']/FOREIGNKEY[@Name $eq$ 'notes_plain']", "Deferrable", nullptr, nullptr}}},
+        {"facts-postgresql.sql", true, "events journal journal_2026 notes \"s.dot.t.dot\" \"s.dot\".\"t.dot\"",
+         {{"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_clean']", "Where", "((contains_url = true) AND (outlier = false))",
+           "SELECT pg_get_expr(indpred, indrelid) FROM pg_index WHERE indexrelid = 'events_clean'::regclass"},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_clean']", "Description", "Unique", nullptr},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_order']", "Where", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_order']", "Column_Name", "pid,id", nullptr},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_order']", "Descending", "pid",
+           "SELECT string_agg(a.attname, ',' ORDER BY k.ord) FROM pg_index i, "
+           "unnest(i.indkey::int2[], i.indoption::int2[]) WITH ORDINALITY AS k(att, opt, ord) "
+           "JOIN pg_attribute a ON a.attnum = k.att WHERE a.attrelid = i.indrelid AND k.opt & 1 = 1 "
+           "AND i.indexrelid = 'events_order'::regclass"},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_order']", "Include", "pcode",
+           "SELECT substring(pg_get_indexdef('events_order'::regclass) FROM 'INCLUDE \\((.*)\\)')"},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_order']", "Method", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'events']/INDEX[@Name $eq$ 'events_tags']", "Method", "gin",
+           "SELECT am.amname FROM pg_class c JOIN pg_am am ON am.oid = c.relam WHERE c.oid = 'events_tags'::regclass"},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'id']", "Identity", "ALWAYS",
+           "SELECT identity_generation FROM information_schema.columns WHERE table_name = 'events' AND column_name = 'id'"},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'seq']", "Identity", "BY DEFAULT",
+           "SELECT identity_generation FROM information_schema.columns WHERE table_name = 'events' AND column_name = 'seq'"},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'counter']", "Identity", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'counter']", "Column_Default", "nextval('events_counter_seq'::regclass)",
+           "SELECT column_default FROM information_schema.columns WHERE table_name = 'events' AND column_name = 'counter'"},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'doubled']", "Generated", "(pid * 2)",
+           "SELECT generation_expression FROM information_schema.columns WHERE table_name = 'events' AND column_name = 'doubled'"},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'doubled']", "Storage", "STORED", nullptr},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'doubled']", "Column_Default", "", nullptr},
+          {"TABLE[@Name $eq$ 'events']/COLUMN[@Name $eq$ 'pid']", "Generated", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'events']/FOREIGNKEY[@Name $eq$ 'notes_event']", "Deferrable", "INITIALLY DEFERRED",
+           "SELECT CASE initially_deferred WHEN 'YES' THEN 'INITIALLY DEFERRED' ELSE 'INITIALLY IMMEDIATE' END "
+           "FROM information_schema.table_constraints WHERE constraint_name = 'notes_event' AND is_deferrable = 'YES'"},
+          {"TABLE[@Name $eq$ 'events']/FOREIGNKEY[@Name $eq$ 'notes_other']", "Deferrable", "INITIALLY IMMEDIATE",
+           "SELECT CASE initially_deferred WHEN 'YES' THEN 'INITIALLY DEFERRED' ELSE 'INITIALLY IMMEDIATE' END "
+           "FROM information_schema.table_constraints WHERE constraint_name = 'notes_other' AND is_deferrable = 'YES'"},
+          {"TABLE[@Name $eq$ 'events']/FOREIGNKEY[@Name $eq$ 'notes_plain']", "Deferrable", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'journal']", "PartitionKey", "RANGE (journal_timestamp)",
+           "SELECT pg_get_partkeydef('journal'::regclass)"},
+          {"TABLE[@Name $eq$ 'journal_2026']", "PartitionOf", "journal",
+           "SELECT inhparent::regclass::text FROM pg_inherits WHERE inhrelid = 'journal_2026'::regclass"},
+          {"TABLE[@Name $eq$ 'journal_2026']", "PartitionBound",
+           "FOR VALUES FROM ('2026-01-01 00:00:00') TO ('2027-01-01 00:00:00')",
+           "SELECT pg_get_expr(relpartbound, oid) FROM pg_class WHERE oid = 'journal_2026'::regclass"},
+          {"TABLE[@Name $eq$ 'journal_2026']", "PartitionKey", nullptr, nullptr},
+          {"TABLE[@Name $eq$ 'events']", "PartitionOf", nullptr, nullptr}}},
+    };
+    for (const auto& e : engines) {
+        SCOPED_TRACE(e.fixture);
+        if (e.postgres) MORVALEX_REQUIRE_TEST_PG();  // the SQLite half has run by then
+        const QString cs = e.postgres ? PostgresDatabase(fixture(e.fixture)) : SqliteDatabase(fixture(e.fixture));
+        NewTreeDocument();
+        ASSERT_TRUE(RunImport(cs, dbOthers, QStringLiteral("facts")));
+        QStringList tables;
+        for (const XmlNode& table : oStructureXML->GetNodes(QStringLiteral("DATABASE/TABLE")))
+            tables << table.attribute(QStringLiteral("Name"));
+        EXPECT_EQ(tables.join(QLatin1Char(' ')), QString::fromUtf8(e.tables));
+        platform::ado::Connection engine;
+        engine.ConnectionString = cs;
+        engine.Open();
+        for (const Fact& f : e.facts) {
+            SCOPED_TRACE(std::string(f.path) + " @" + f.attribute);
+            const XmlNode node = oStructureXML->FindNode(QStringLiteral("DATABASE/") + QString::fromUtf8(f.path));
+            ASSERT_TRUE(node);
+            const QString attribute = QString::fromUtf8(f.attribute);
+            EXPECT_EQ(node.hasAttribute(attribute), f.value != nullptr);
+            if (!f.value) continue;
+            EXPECT_EQ(node.attribute(attribute).toStdString(), f.value);
+            if (f.catalogue) {
+                const platform::ado::RecordsetPtr rs = engine.Execute(QString::fromUtf8(f.catalogue));
+                ASSERT_FALSE(rs->IsEOF());
+                EXPECT_EQ(rs->Fields(0).toString().toStdString(), f.value) << "the engine's catalogue";
+            }
+        }
+        engine.Close();
+        EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+    }
+}

@@ -140,6 +140,22 @@ TEST(MigrationNames, QuotingPerDialect) {
     EXPECT_EQ(ColumnList(Target::SqlServer65, QStringLiteral("a,Go\"")), QStringLiteral("a,\"Go\"\"\""));
 }
 
+// A document name whose parts are quoted because one holds a dot is migrated under
+// the name it had before the parts were quoted; quotes that make no parts stay.
+TEST(MigrationNames, QuotedPartsOfADocumentNameAreJoined) {
+    const struct {
+        const char* document;
+        const char* joined;
+    } cases[] = {
+        {R"("s.dot"."t.dot")", "s.dot.t.dot"}, {R"("s.dot.t.dot")", "s.dot.t.dot"}, {R"(a."t.x")", "a.t.x"},
+        {R"("q""uo".t)", R"(q"uo.t)"},         {"a.t", "a.t"},                     {R"(say "hi")", R"(say "hi")"},
+        {R"("open)", R"("open)"},              {R"("a"b)", R"("a"b)"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ddl::JoinedName(QString::fromUtf8(c.document)).toStdString(), c.joined) << c.document;
+    EXPECT_EQ(ddl::TableName(ddl::Target::SqlServer, QStringLiteral("\"s.dot\".\"t.dot\"")), QStringLiteral("\"s.dot.t.dot\""));
+    EXPECT_EQ(ddl::TableName(ddl::Target::Access, QStringLiteral("\"s.dot.t.dot\"")), QStringLiteral("[s.dot.t.dot]"));
+}
+
 // A name the dialect reserves is quoted like any other name that is not plain, in
 // tables, columns and column lists alike; a word another dialect reserves stays bare.
 TEST(MigrationNames, ReservedWordsPerDialect) {
@@ -482,6 +498,66 @@ TEST_F(Generator, ReferentialActionsPerDialect) {
         EXPECT_EQ(Statements(generator.AllQueries()), expectedStatements) << c.name;
         EXPECT_EQ(notCarried, expectedNotCarried) << c.name;
         for (const QString& query : queries) EXPECT_TRUE(generator.AllQueries().contains(query + cMigrate::Separator())) << c.name;
+    }
+}
+
+// What an index or key of the source says beyond its columns: written where the
+// dialect's statement takes it (DESC, Oracle's DEFERRABLE); otherwise the index is
+// made with its key columns over the whole table, the key without it, and what was
+// left out is reported with the object's name (an index that only descends loses
+// nothing without DESC).
+TEST_F(Generator, IndexAndKeyFactsPerDialect) {
+    const QString structure = QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"t\" Migrate=\"0\">"
+        "<INDEX Name=\"ix_part\" Column_Name=\"a\" Description=\"Unique\" Table_Name=\"t\" Migrate=\"1\" Where=\"b > 0\"/>"
+        "<INDEX Name=\"ix_cover\" Column_Name=\"a,b\" Description=\"\" Table_Name=\"t\" Migrate=\"1\" Descending=\"a\" Include=\"c\"/>"
+        "<INDEX Name=\"ix_gin\" Column_Name=\"d\" Description=\"\" Table_Name=\"t\" Migrate=\"1\" Method=\"gin\"/>"
+        "<INDEX Name=\"ix_plain\" Column_Name=\"b\" Description=\"\" Table_Name=\"t\" Migrate=\"1\"/>"
+        "<INDEX Name=\"ix_down\" Column_Name=\"b,a\" Description=\"\" Table_Name=\"t\" Migrate=\"1\" Descending=\"b,a\"/>"
+        "<FOREIGNKEY Name=\"fk_late\" RelatedColumn=\"a\" PrimaryKeyTable=\"p\" ForeignKeyTable=\"t\" UpdateRule=\"NO ACTION\" "
+        "DeleteRule=\"CASCADE\" PrimaryKeyColumn=\"id\" Migrate=\"1\" Deferrable=\"INITIALLY DEFERRED\"/>"
+        "</TABLE></DATABASE>");
+    struct Case {
+        const char* name;
+        GeneratorFn generate;
+        std::vector<const char*> statements;
+        std::vector<const char*> notCarried;
+    } cases[] = {
+        {"SqlServer65", &cMigrate::GenerateSQLServer65Tables,
+         {"Create UNIQUE  INDEX IX_# on t(a)", "Create  INDEX IX_# on t(a,b)", "Create  INDEX IX_# on t(d)",
+          "Create  INDEX IX_# on t(b)", "Create  INDEX IX_# on t(b,a)",
+          "Alter table t ADD CONSTRAINT FK_# FOREIGN KEY (a) References p(id)"},
+         {"ix_part|WHERE b > 0|SQLSERVER65", "ix_cover|a DESC and INCLUDE (c)|SQLSERVER65", "ix_gin|USING gin|SQLSERVER65",
+          "fk_late|ON DELETE CASCADE and DEFERRABLE INITIALLY DEFERRED|SQLSERVER65"}},
+        {"Oracle", &cMigrate::GenerateOracleTables,
+         {"Create UNIQUE  INDEX \"IX_#\" on t(a)", "Create  INDEX \"IX_#\" on t(a DESC,b)", "Create  INDEX \"IX_#\" on t(d)",
+          "Create  INDEX \"IX_#\" on t(b)", "Create  INDEX \"IX_#\" on t(b DESC,a DESC)",
+          "Alter table t ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON DELETE CASCADE DEFERRABLE INITIALLY DEFERRED"},
+         {"ix_part|WHERE b > 0|ORACLE", "ix_cover|INCLUDE (c)|ORACLE", "ix_gin|USING gin|ORACLE"}},
+        {"Db2", &cMigrate::GenerateDB2Tables,
+         {"Create UNIQUE  INDEX \"IX_#\" on t(a)", "Create  INDEX \"IX_#\" on t(a DESC,b)", "Create  INDEX \"IX_#\" on t(d)",
+          "Create  INDEX \"IX_#\" on t(b)", "Create  INDEX \"IX_#\" on t(b DESC,a DESC)",
+          "Alter table t ADD CONSTRAINT \"FK_#\" FOREIGN KEY (a) References p(id) ON DELETE CASCADE"},
+         {"ix_part|WHERE b > 0|IBMDB2", "ix_cover|INCLUDE (c)|IBMDB2", "ix_gin|USING gin|IBMDB2",
+          "fk_late|DEFERRABLE INITIALLY DEFERRED|IBMDB2"}},
+    };
+    testdb::SqliteFile target;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        cMigrate generator;
+        QStringList notCarried;
+        generator.MigrationRuleNotCarried = [&](const QString& name, const QString& rules, const QString& targetDB, const QString&) {
+            notCarried << name + QLatin1Char('|') + rules + QLatin1Char('|') + targetDB;
+        };
+        generator.SetConnectionString(target.connectionString());
+        generator.SetDBXMLContent(structure);
+        generator.ExecuteImmediately(false);
+        (generator.*c.generate)(QStringLiteral("OTHERS"));
+        QStringList expectedStatements, expectedNotCarried;
+        for (const char* statement : c.statements) expectedStatements << QLatin1String(statement);
+        for (const char* entry : c.notCarried) expectedNotCarried << QLatin1String(entry);
+        EXPECT_EQ(Statements(generator.AllQueries()), expectedStatements);
+        EXPECT_EQ(notCarried, expectedNotCarried);
     }
 }
 

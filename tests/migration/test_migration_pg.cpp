@@ -265,6 +265,42 @@ TEST_F(MigrateToPostgres, CascadingKeyCascadesOrIsReported) {
     EXPECT_EQ(Rows(target, deleteType), QStringList{QStringLiteral("a")});
 }
 
+// A partial, covering or descending index arrives as the dialect can write it: over
+// the whole table with its key columns (descending where the dialect says DESC), and
+// the log names the predicate and included columns it could not carry, as it names a
+// deferrable key made without its deferral.
+TEST_F(MigrateToPostgres, IndexAndKeyFactsArriveOrAreLogged) {
+    MORVALEX_REQUIRE_TEST_PG();
+    const QString structure = QStringLiteral(
+        "<DATABASE Name=\"d\"><TABLE Name=\"t\" Migrate=\"0\">"
+        "<COLUMN Name=\"id\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"False\" Primary_Key=\"pk\"/>"
+        "<COLUMN Name=\"a\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"b\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<COLUMN Name=\"c\" Datatype=\"integer\" Length=\"10\" Null_Allowed=\"True\" Primary_Key=\"\"/>"
+        "<INDEX Name=\"ix_part\" Column_Name=\"a\" Description=\"Unique\" Table_Name=\"t\" Migrate=\"0\" Where=\"b > 0\"/>"
+        "<INDEX Name=\"ix_cover\" Column_Name=\"a,b\" Description=\"\" Table_Name=\"t\" Migrate=\"0\" Descending=\"a\" Include=\"c\"/>"
+        "<FOREIGNKEY Name=\"fk_late\" RelatedColumn=\"b\" PrimaryKeyTable=\"t\" ForeignKeyTable=\"t\" UpdateRule=\"NO ACTION\" "
+        "DeleteRule=\"NO ACTION\" PrimaryKeyColumn=\"id\" Migrate=\"0\" Deferrable=\"INITIALLY DEFERRED\"/>"
+        "</TABLE></DATABASE>");
+    MigrationSession session;
+    MigrateAll(session, structure, dbIBMDB2);
+    const QString log = session.Errors();
+    for (const char* entry : {"ix_part was created without WHERE b > 0", "ix_cover was created without INCLUDE (c)",
+                              "fk_late was created without DEFERRABLE INITIALLY DEFERRED"})
+        EXPECT_TRUE(log.contains(QLatin1String(entry))) << entry << "\n" << qPrintable(log);
+    EXPECT_FALSE(log.contains(QLatin1String("DESC\r\n"))) << qPrintable(log);
+    EXPECT_EQ(session.ResultLine(), kWithErrors);
+    // The target's own catalogue: every index over the whole table, "a" descending in
+    // the two-column one, no included column, a key checked at once.
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT i.indnatts, i.indisunique::int, i.indpred IS NULL, i.indoption::text "
+                                          "FROM pg_index i WHERE i.indrelid = 't'::regclass AND NOT i.indisprimary "
+                                          "ORDER BY i.indnatts")),
+              QStringList({QStringLiteral("1|1|1|0"), QStringLiteral("2|0|1|3 0")}));
+    EXPECT_EQ(Rows(target, QStringLiteral("SELECT condeferrable::int FROM pg_constraint WHERE conrelid = 't'::regclass "
+                                          "AND contype = 'f'")),
+              QStringList{QStringLiteral("0")});
+}
+
 // Precision and scale of an exact numeric column arrive through the shipped map; a
 // column without a scale is written as before.
 TEST_F(MigrateToPostgres, PrecisionAndScaleArrive) {

@@ -350,6 +350,36 @@ TEST_F(Reports, AnExactNumericColumnShowsItsScaleWithItsLength) {
     }
 }
 
+// What the engine records beyond the plain objects stands with its object in the
+// screen and the printer-friendly layout: a table's partitioning, an identity or
+// generated column, an index's method, descending and included columns and
+// predicate, a deferrable key.
+TEST_F(Reports, EngineFactsStandWithTheirObjects) {
+    LoadStructure(QStringLiteral("facts.xml"));
+    const char* const shown[] = {
+        "<dt>Partitioned by</dt><dd>RANGE (at)</dd>",
+        "<dt>Partition of</dt><dd>journal</dd>",
+        "<dt>Bounds</dt><dd>FOR VALUES FROM ('2026-01-01') TO ('2027-01-01')</dd>",
+        "<code>GENERATED ALWAYS AS IDENTITY</code>",
+        "<code>GENERATED ALWAYS AS (pid * 2) STORED</code>",
+        "<th scope=\"row\">Method</th><td>gin</td>",
+        "<th scope=\"row\">Descending</th><td class=\"column-name\">pid</td>",
+        "<th scope=\"row\">Include</th><td class=\"column-name\">pcode</td>",
+        "<th scope=\"row\">Where</th><td><code>outlier = false</code></td>",
+        "DEFERRABLE INITIALLY DEFERRED",
+    };
+    for (const bool printerFriendly : {false, true}) {
+        SCOPED_TRACE(printerFriendly ? "printer friendly" : "screen");
+        if (printerFriendly) gReportXSLFile = gIndexXSLFile = AppPath() + QStringLiteral("/styles/morvpfreport.xsl");
+        const QString file = Out(printerFriendly ? QStringLiteral("pf") : QStringLiteral("screen")) + QStringLiteral("facts.html");
+        ASSERT_TRUE(SaveAsHTML(file, false));
+        const QString page = testsupport::ReadFile(file);
+        for (const char* text : shown) EXPECT_TRUE(page.contains(QLatin1String(text))) << text;
+        // An index without them has no such rows.
+        EXPECT_EQ(page.count(QLatin1String("<th scope=\"row\">Method</th>")), 1);
+    }
+}
+
 struct TemplateCase {
     const char* what;
     QString templateText;  // "" = the installed Word template

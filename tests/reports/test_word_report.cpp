@@ -207,6 +207,21 @@ TEST_F(Word, TheDocumentShowsScalesAndTheKindsNotRead) {
         EXPECT_TRUE(text.contains(QLatin1String(shown))) << shown << "\n" << text.toStdString();
 }
 
+// The Word document shows what the engine records beyond the plain objects, each with
+// its object.
+TEST_F(Word, TheDocumentShowsTheEnginesFacts) {
+    MORVALEX_REQUIRE_PROGRAM("soffice");
+    MORVALEX_REQUIRE_PROGRAM("catdoc");
+    LoadStructure(QStringLiteral("facts.xml"));
+    const QString doc = Made(QStringLiteral("word")) + QStringLiteral("facts.doc");
+    ASSERT_TRUE(WordReport::Save(doc)) << host->messages().join(QLatin1Char('|')).toStdString();
+    const QString text = catdoc(doc).remove(QRegularExpression(QStringLiteral("\\s")));
+    for (const char* shown : {"PartitionedbyRANGE(at)", "Partitionofjournal", "BoundsFORVALUESFROM('2026-01-01')TO('2027-01-01')",
+                              "GENERATEDALWAYSASIDENTITY", "GENERATEDALWAYSAS(pid*2)STORED", "Methodgin", "Descendingpid",
+                              "Includepcode", "Whereoutlier=false", "DEFERRABLEINITIALLYDEFERRED"})
+        EXPECT_TRUE(text.contains(QLatin1String(shown))) << shown << "\n" << text.toStdString();
+}
+
 TEST_F(Word, WithoutLibreOfficeTheCommandSaysWordIsNotAvailable) {
     const QTemporaryDir empty;
     const testsupport::ScopedEnv path("PATH", empty.path());

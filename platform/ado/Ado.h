@@ -217,6 +217,16 @@ QString TranslateConnectionString(const QString& connectionString);
 QString TranslateConnectionString(const QString& connectionString, const QStringList& installedDrivers);
 // True when the string names an ODBC driver or data source ("Driver=" or "DSN=").
 bool IsOdbcConnectionString(const QString& connectionString);
+// Where a connection string leads: the driver (an ODBC string's Driver, a data source
+// as "dsn:" and its name, or an OLE DB string's Provider), the server, the port (an
+// explicit Port, or what follows the last "," of the server as SQL Server writes it)
+// and the database, each in lower case. Logins, options and the order of the keys play
+// no part, so two strings with equal addresses reach the same database.
+struct DatabaseAddress {
+    QString driver, server, port, database;
+    bool operator==(const DatabaseAddress&) const = default;
+};
+DatabaseAddress AddressOf(const QString& connectionString);
 // A value for an OLE DB connection string that reads back as exactly one value: as it
 // is when it holds no ";" and does not start with a quote (after blanks), otherwise in
 // double quotes (single quotes when it holds a double quote and no single one), a

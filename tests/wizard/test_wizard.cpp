@@ -375,6 +375,56 @@ TEST_F(Wizard, DecliningToOpenAStructureFileAgainAddsAndChangesNothing) {
     EXPECT_EQ(TreeText(), before);
 }
 
+// A connection in the tree counts as the one being connected only when it leads to the
+// same driver, server, port and database; a login, the order of the keys or the case of
+// a name do not make it another.
+TEST_F(Wizard, AlreadyConnectedMeansTheWholeAddress) {
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase db(QStringLiteral("CREATE TABLE t (id integer PRIMARY KEY);"));
+    const testdb::PgServer s = testdb::PgServerFacts();
+    struct Case {
+        const char* name;
+        QString stored;  // the connection already in the tree
+        bool asks;
+    } cases[] = {
+        {"the same database name on another port of the host",
+         QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;UID=u;PWD=p").arg(s.host).arg(s.port + 1).arg(db.name()),
+         false},
+        {"the same database name on another host",
+         QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.2;Port=%1;Database=%2;UID=u;PWD=p").arg(s.port).arg(db.name()),
+         false},
+        {"the same address, another login and key order",
+         QStringLiteral("database=%3;uid=other;Port=%2;SERVER=%1;Driver={PostgreSQL Unicode}").arg(s.host).arg(s.port).arg(db.name().toUpper()),
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host->prompts.clear();
+        oLHXML = std::make_shared<cXML>();
+        TreeDocument::AddGroup(*oLHXML, QStringLiteral("Morvalex Group"));
+        gGroupIndex = 0;
+        gDatabaseName = db.name();
+        TreeDocument::AddDBConnection(*oLHXML, c.stored);
+        const QString before = TreeText();
+        if (c.asks) host->answers.enqueue(Answer::No);
+        frmDatabaseConnection& w = Open();
+        ChooseType(w, dbOthers);
+        w.txtConnectionString->setText(db.connectionString());
+        Click(w, 2);
+        if (c.asks) {
+            EXPECT_EQ(host->messages(), QStringList{QStringLiteral("This database is already connected, do you want to connect again?")});
+            EXPECT_EQ(w.Step(), 1);
+            EXPECT_EQ(TreeText(), before);
+        } else {
+            EXPECT_TRUE(host->messages().isEmpty()) << host->messages().join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(w.Step(), 3);
+            EXPECT_EQ(ConnectionKeys().size(), 2);
+        }
+        w.Unload();
+        Settle();
+    }
+}
+
 // ---- bad input ----------------------------------------------------------------------------------
 
 TEST_F(Wizard, EveryFieldCheckShowsItsMessageAndChangesNothingElse) {

@@ -141,7 +141,14 @@ void frmDatabaseExplorer::Unload() {
 }
 
 void frmDatabaseExplorer::closeEvent(QCloseEvent* e) {
-    // Closing never is refused: the history is written and the window unloads.
+    // Closing never is refused: the history is written and the window unloads. A
+    // statement still running is cancelled first; the window closes once it has ended.
+    if (m_queryRunning && !m_unloading) {
+        m_closeAfterQuery = true;
+        cmdCancelQuery_Click();
+        e->ignore();
+        return;
+    }
     if (!m_unloading) Unload();
     e->accept();
 }
@@ -159,6 +166,7 @@ bool frmDatabaseExplorer::eventFilter(QObject* watched, QEvent* e) {
             }
         }
     }
+    if (m_queryRunning && DropInputWhileQueryRuns(watched, e)) return true;
     switch (e->type()) {
     case QEvent::KeyPress:
         if (watched->isWidgetType()) {

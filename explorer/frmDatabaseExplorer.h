@@ -24,6 +24,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTableView;
@@ -154,6 +155,11 @@ public:
     void tlbQuery_ButtonClick(QToolButton* Button);
     void tlbResult_ButtonClick(QToolButton* Button);
     void tlbExecute_ButtonClick(QToolButton* Button);
+    // Stops the statement the query tab runs (the button, Escape or Alt+L while one
+    // runs): the driver is asked to cancel it, the statements after it in the
+    // selection are not run, and the tab says so. Nothing when none runs.
+    void cmdCancelQuery_Click();
+    bool QueryRunning() const { return m_queryRunning; }
     // The node becomes the selection shown on the right: its connection current, the
     // menus and toolbar after its level, the list, the script box and the previews. A
     // preview is built only while its tab is shown: showing the tab builds it for the
@@ -244,6 +250,8 @@ public:
     QTabWidget* ssQueryResult = nullptr;
     QTableView* dgResult = nullptr;
     QPlainTextEdit* txtMessages = nullptr;
+    // In the status bar, shown only while a statement of the query tab runs.
+    QPushButton* cmdCancelQuery = nullptr;
 
     QMenu* mnuApplication = nullptr;
     MenuItems mnuSubFile;
@@ -326,9 +334,15 @@ private:
     QString GetLHXPath(qint16 level);
     // The document or the XML preview is the tab shown.
     bool PreviewTabShown() const;
-    // Runs work on a thread of its own while the window keeps painting (the busy
-    // animation after a while); user input waits. Rethrows what work threw.
+    // Runs work (which waits for the driver in event loops of its own) while the window
+    // keeps painting (the busy animation after a while); of the user's input only the
+    // cancel command reaches the window meanwhile. Rethrows what work threw.
     void RunWhilePainting(const std::function<void()>& work);
+    // While a statement runs: whether this user-input event is one for the window to
+    // drop, after acting on the ones that cancel.
+    bool DropInputWhileQueryRuns(QObject* watched, QEvent* e);
+    // The query tab says the statement was cancelled (sDetail, when given, says more).
+    void ShowCancelled(const QString& sDetail);
     // Switches the list's check boxes on or off (also for items added later).
     void SetListCheckBoxes(bool bOn);
 
@@ -360,6 +374,10 @@ private:
     QString mQueryFilePath;
     qint32 mQueryCount = 0;
     bool m_queryRunning = false;
+    bool m_queryCancelRequested = false;
+    // Closing was asked for while a statement ran: it was cancelled, and the window
+    // closes once it has ended.
+    bool m_closeAfterQuery = false;
     bool mbClosing = false;
     bool mSplitterDragging = false;
     float mGrabX = 0, mGrabY = 0;

@@ -165,8 +165,9 @@ public:
     // Runs a statement and hands its rows to onRows in batches of at most batchSize as
     // they are fetched, keeping none (a large rowset never is in memory whole).
     // onColumns gets the field names once, before any rows; it is not called for a
-    // statement that returns no rows. Both run on the calling thread. Errors as for
-    // Execute.
+    // statement that returns no rows. Both run on the calling thread, or on the worker
+    // thread under WaitInEventLoop (which cancels as it does for Execute). Errors as
+    // for Execute.
     void ExecuteInBatches(const QString& commandText, int batchSize, const std::function<void(const QStringList& names)>& onColumns,
                           const std::function<void(QList<QVariantList>&& rows)>& onRows, long* recordsAffected = nullptr);
     // A schema rowset with the OLE DB column names. Restrictions follow the rowset's

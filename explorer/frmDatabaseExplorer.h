@@ -61,6 +61,11 @@ public:
     static inline FormOpener<const QString&> ShowImportWizard;
     // The program's arguments joined by blanks: the structure file to open at load.
     static inline QString CommandLine;
+    // The command line of a later start of the program on the same data folder: the
+    // structure file it names is opened as at load, and the window comes to the front.
+    // Until the window has loaded, and while a modal dialog or a statement keeps it
+    // busy, the lines wait and are handled in the order they came.
+    static void HandOver(const QString& sCommandLine);
     // Opens the migration wizard modally for a connection (group, position) with a
     // table to pre-select ("" for none): (iGroup, iConnection, sSelectedTable).
     // Provided by frmStructureMigration::Install; without it the tree's "&Migrate"
@@ -374,6 +379,11 @@ private:
     QString mQueryFilePath;
     qint32 mQueryCount = 0;
     bool m_queryRunning = false;
+    // Handles the command lines of later starts that wait (HandOver), or tries again
+    // a moment later while the window cannot take them.
+    static void HandlePendingStarts();
+    static inline QStringList s_pendingStarts;
+    static inline bool s_pendingRetry = false;
     bool m_queryCancelRequested = false;
     // Closing was asked for while a statement ran: it was cancelled, and the window
     // closes once it has ended.

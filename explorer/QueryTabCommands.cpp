@@ -3,7 +3,6 @@
 // output page and "Open All Rows".
 
 #include "core/FileUtil.h"
-#include "platform/OffThread.h"
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -15,7 +14,6 @@
 #include "platform/ui/Host.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,7 +28,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <exception>
-#include <thread>
 
 using namespace bGlobal;
 

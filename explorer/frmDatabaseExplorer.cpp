@@ -154,6 +154,7 @@ void frmDatabaseExplorer::closeEvent(QCloseEvent* e) {
 }
 
 bool frmDatabaseExplorer::eventFilter(QObject* watched, QEvent* e) {
+    if (m_queryRunning && DropInputWhileQueryRuns(watched, e)) return true;
     // The tree's menu key and Shift+F10 open the selected node's context menu; the
     // tree has no other context menu.
     if (trvMain && (watched == trvMain || watched == trvMain->viewport())) {
@@ -166,7 +167,6 @@ bool frmDatabaseExplorer::eventFilter(QObject* watched, QEvent* e) {
             }
         }
     }
-    if (m_queryRunning && DropInputWhileQueryRuns(watched, e)) return true;
     switch (e->type()) {
     case QEvent::KeyPress:
         if (watched->isWidgetType()) {

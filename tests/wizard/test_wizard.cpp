@@ -17,6 +17,8 @@
 #include <QComboBox>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QStringEncoder>
 #include <QMessageBox>
 #include <QFile>
 #include <QFileInfo>
@@ -535,12 +537,23 @@ TEST_F(Wizard, ScreenshotOfAFailedConnect) {
     EXPECT_EQ(w.Step(), 1);
 }
 
+// A structure file in UTF-16 whose document type declares entities nested eight deep.
+QByteArray Utf16EntityFile() {
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?><!DOCTYPE DATABASE [<!ENTITY a0 \"aaaaaaaaaa\">");
+    for (int i = 1; i <= 8; ++i) text += QStringLiteral("<!ENTITY a%1 \"%2\">").arg(i).arg(QStringLiteral("&a%1;").arg(i - 1).repeated(10));
+    text += QStringLiteral("]><DATABASE DatabaseEngine=\"&a8;\" ServerType=\"x\" DatabaseType=\"12\" DatabaseName=\"shop\" "
+                           "ServerName=\"srv\"/>");
+    QStringEncoder encode(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    return encode(text);
+}
+
 TEST_F(Wizard, AFileThatIsNoStructureFileIsRefused) {
     struct Case {
         const char* name;
         const char* file;
         QString text;
         QString message;
+        QByteArray bytes = {};  // written instead of text when given
     } cases[] = {
         {"wrong extension", "shop.txt", structureText(), QStringLiteral("Select a valid xml file.")},
         {"root attributes missing", "bare.xml", QStringLiteral("<DATABASE DatabaseName=\"shop\"><TABLE Name=\"t\"/></DATABASE>"),
@@ -548,6 +561,8 @@ TEST_F(Wizard, AFileThatIsNoStructureFileIsRefused) {
         {"not XML at all", "junk.xml", QStringLiteral("DatabaseEngine ServerType DatabaseType DatabaseName ServerName <DATABASE"),
          QStringLiteral("Invalid morvalex structure file")},
         {"no such file", "gone.xml", QString(), QStringLiteral("Invalid morvalex structure file")},
+        {"a document type in UTF-16", "entities.xml", QString(), QStringLiteral("Invalid morvalex structure file"),
+         Utf16EntityFile()},
     };
     const QString before = TreeText();
     for (const Case& c : cases) {
@@ -555,10 +570,18 @@ TEST_F(Wizard, AFileThatIsNoStructureFileIsRefused) {
         host->prompts.clear();
         const QString path = app.file(QLatin1String(c.file));
         if (!c.text.isEmpty()) testsupport::WriteFile(path, c.text);
+        if (!c.bytes.isEmpty()) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(c.bytes);
+        }
         frmDatabaseConnection& w = Open();
         ChooseType(w, dbMorvalexXML);
         w.txtXMLPath->setText(path);
+        QElapsedTimer clock;
+        clock.start();
         Click(w, 2);
+        EXPECT_LT(clock.elapsed(), 1000) << "refused only after reading";
         // A failed connect's message may carry the driver's reason below it.
         ASSERT_EQ(host->messages().size(), 1);
         EXPECT_EQ(host->messages().first().section(QStringLiteral("\r\n\r\n"), 0, 0), c.message);

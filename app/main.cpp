@@ -2,6 +2,7 @@
 
 #include "core/bGlobal.h"
 #include "core/frmErrorHandler.h"
+#include "core/SingleInstance.h"
 #include "core/frmSplash.h"
 #include "explorer/frmDatabaseExplorer.h"
 #include "import/ui/frmDatabaseConnection.h"
@@ -10,6 +11,7 @@
 #include "platform/ui/QtHost.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QIcon>
 
 int main(int argc, char** argv) {
@@ -27,7 +29,17 @@ int main(int argc, char** argv) {
     frmDatabaseExplorer::Install();
     frmDatabaseConnection::Install();
     frmStructureMigration::Install();
-    frmDatabaseExplorer::CommandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
+    const QString commandLine = QApplication::arguments().mid(1).join(QLatin1Char(' '));
+    // One program per data folder: a program already running on it takes the command
+    // line (opens the file it names and comes to the front), and this start ends.
+    SingleInstance instance(bGlobal::DataPath());
+    // The running program may have another working folder: a relative name is handed
+    // over as a full path.
+    const QString handed = commandLine.isEmpty() || QDir::isAbsolutePath(commandLine) ? commandLine
+                                                                                     : QDir::current().absoluteFilePath(commandLine);
+    if (instance.Claim(handed) == SingleInstance::Outcome::HandedOver) return 0;
+    QObject::connect(&instance, &SingleInstance::CommandLineReceived, &frmDatabaseExplorer::HandOver);
+    frmDatabaseExplorer::CommandLine = commandLine;
 
     frmSplash::instance().Form_Load();
     if (!frmDatabaseExplorer::exists()) return bGlobal::gErrorOccurred ? 1 : 0;

@@ -7,12 +7,14 @@
 #include "platform/ui/Host.h"
 
 #include <QFile>
+#include <QUrl>
 #include <cstddef>
 #include <cstring>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/dict.h>
 #include <libxml/xmlsave.h>
+#include <libxslt/documents.h>
 #include <libxslt/security.h>
 #include <libxslt/transform.h>
 #include <libxslt/xsltInternals.h>
@@ -127,30 +129,15 @@ std::shared_ptr<_xmlDoc> own(xmlDocPtr doc) {
                : nullptr;
 }
 
-// Parses text as the program's documents are parsed: no network, no external
-// entities or DTD loading, whitespace-only text dropped. A document that carries a
-// DTD is refused: none of the program's documents has one, and refusing it closes the
-// door on entity expansion. Documents may be large (a structure of 20,000 tables, a
-// view text of many megabytes, a long history), so libxml2's size limits are lifted;
-// with no DTD there is no entity expansion for that to let through. That option also
-// lifts libxml2's nesting limit, which is kept here (kMaxDepth).
-// True when the prolog (the text before the root element's start tag) holds a
-// document type declaration.
-bool hasDoctype(const QByteArray& bytes) {
-    qsizetype i = 0;
-    for (;;) {
-        i = bytes.indexOf('<', i);
-        if (i < 0 || i + 1 >= bytes.size()) return false;
-        const char next = bytes[i + 1];
-        if (next == '?') {
-            i = bytes.indexOf("?>", i + 2);
-        } else if (bytes.mid(i, 4) == "<!--") {
-            i = bytes.indexOf("-->", i + 4);
-        } else {
-            return bytes.mid(i, 9) == "<!DOCTYPE";
-        }
-        if (i < 0) return false;
-    }
+// The parser's internal-subset callback: libxml2 calls it as soon as it has read the
+// name of a document type declaration, whatever the document's encoding, and before
+// any declaration inside it. None of the program's documents has one, so the parse
+// ends there as a failure: no entity is declared, none expanded, no external subset
+// or entity read.
+void refuseDocumentType(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(ctx);
+    ctxt->wellFormed = 0;
+    xmlStopParser(ctxt);
 }
 
 // libxml2's own nesting limit. The program's documents are a few levels deep, and what
@@ -177,18 +164,61 @@ bool tooDeep(xmlNodePtr root) {
     return false;
 }
 
-std::shared_ptr<_xmlDoc> parse(const QByteArray& bytes, const QByteArray& url) {
-    if (hasDoctype(bytes)) return nullptr;
+// Parses bytes as the program's documents are parsed: the encoding found from a byte
+// order mark, the first characters or the declaration; no network; whitespace-only
+// text dropped; a document type declaration refused at the parser (above). Documents
+// may be large (a structure of 20,000 tables, a view text of many megabytes, a long
+// history), so libxml2's size limits are lifted; with no DTD there is no entity
+// expansion for that to let through. That option also lifts libxml2's nesting limit,
+// which is kept here (kMaxDepth). dict, when given, holds the names (libxslt wants
+// the documents it loads to share the style sheet's). Null when refused.
+xmlDocPtr parseRaw(const QByteArray& bytes, const QByteArray& url, xmlDictPtr dict = nullptr) {
+    if (bytes.isEmpty()) return nullptr;
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt) return nullptr;
+    if (dict) {
+        xmlDictFree(ctxt->dict);
+        ctxt->dict = dict;
+        xmlDictReference(dict);
+    }
+    ctxt->sax->internalSubset = refuseDocumentType;
+    ctxt->sax->externalSubset = nullptr;
     xmlSetStructuredErrorFunc(nullptr, [](void*, xmlErrorPtr) {});
-    xmlDocPtr doc = xmlReadMemory(bytes.constData(), int(bytes.size()), url.isEmpty() ? nullptr : url.constData(),
-                                  nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOWARNING | XML_PARSE_NOERROR | XML_PARSE_HUGE);
+    xmlDocPtr doc = xmlCtxtReadMemory(ctxt, bytes.constData(), int(bytes.size()), url.isEmpty() ? nullptr : url.constData(),
+                                      nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_NOWARNING | XML_PARSE_NOERROR | XML_PARSE_HUGE);
     xmlSetStructuredErrorFunc(nullptr, nullptr);
+    const bool refused = ctxt->errNo == XML_ERR_USER_STOP;
+    xmlFreeParserCtxt(ctxt);
     if (!doc) return nullptr;
-    if (doc->intSubset || doc->extSubset || !xmlDocGetRootElement(doc) || tooDeep(xmlDocGetRootElement(doc))) {
+    if (refused || doc->intSubset || doc->extSubset || !xmlDocGetRootElement(doc) || tooDeep(xmlDocGetRootElement(doc))) {
         xmlFreeDoc(doc);
         return nullptr;
     }
-    return own(doc);
+    return doc;
+}
+
+std::shared_ptr<_xmlDoc> parse(const QByteArray& bytes, const QByteArray& url) { return own(parseRaw(bytes, url)); }
+
+// What libxslt loads besides the style sheet itself (xsl:include, xsl:import,
+// document()) is parsed as every other document: a file named by path or file: URL,
+// with a document type declaration refused. The security preferences of ApplyXSL
+// refuse the network before this is asked.
+xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadType) {
+    if (!uri) return nullptr;
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(uri));
+    QString path = text;
+    if (text.startsWith(QStringLiteral("file:"), Qt::CaseInsensitive)) {
+        path = QUrl(text).toLocalFile();
+    } else if (text.contains(QStringLiteral("://"))) {
+        return nullptr;
+    }
+    QByteArray bytes;
+    try {
+        bytes = ReadFileBytes(path);
+    } catch (const RuntimeError&) {
+        return nullptr;
+    }
+    return parseRaw(bytes, QFile::encodeName(path), dict);
 }
 
 [[noreturn]] void noDocument() { throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required")); }
@@ -512,6 +542,7 @@ QString cXML::ApplyXSL(cXML& oXSLDOM) {
     QString out;
     bool ok = false;
     if (m_doc && oXSLDOM.m_doc) {
+        xsltSetLoaderFunc(loadForXslt);
         // libxslt takes the style-sheet document over, so it gets a copy.
         xmlDocPtr sheetDoc = xmlCopyDoc(oXSLDOM.m_doc.get(), 1);
         xsltStylesheetPtr sheet = sheetDoc ? xsltParseStylesheetDoc(sheetDoc) : nullptr;

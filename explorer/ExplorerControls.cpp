@@ -24,6 +24,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -357,6 +358,13 @@ void frmDatabaseExplorer::BuildStatusBar() {
             sbMorvalex->addPermanentWidget(panel);
     }
     for (int i : {4, 5, 6}) sbPanels[i]->setEnabled(false);
+    cmdCancelQuery = new QPushButton(QStringLiteral("Cance&l"), sbMorvalex);
+    cmdCancelQuery->setObjectName(QStringLiteral("cmdCancelQuery"));
+    cmdCancelQuery->setToolTip(QStringLiteral("Stop the statement that runs (Esc)"));
+    cmdCancelQuery->setFocusPolicy(Qt::NoFocus);
+    cmdCancelQuery->hide();
+    sbMorvalex->addWidget(cmdCancelQuery);
+    connect(cmdCancelQuery, &QPushButton::clicked, this, [this] { cmdCancelQuery_Click(); });
     m_clock = new QTimer(this);
     m_clock->setInterval(1000);
     connect(m_clock, &QTimer::timeout, this, &frmDatabaseExplorer::UpdateClock);

@@ -3,7 +3,6 @@
 // output page and "Open All Rows".
 
 #include "core/FileUtil.h"
-#include "platform/OffThread.h"
 #include "core/TreeFill.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -15,10 +14,12 @@
 #include "platform/ui/Host.h"
 
 #include <QApplication>
-#include <QEventLoop>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QTableView>
@@ -27,7 +28,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <exception>
-#include <thread>
 
 using namespace bGlobal;
 
@@ -86,6 +86,7 @@ void frmDatabaseExplorer::tlbResult_ButtonClick(QToolButton* Button) {
 void frmDatabaseExplorer::tlbExecute_ButtonClick(QToolButton*) {
     Trap(source("tlbExecute_ButtonClick"), [&] {
         if (m_queryRunning) return;
+        m_queryCancelRequested = false;
         QTextCursor cursor = txtQuery->textCursor();
         const int anchor = cursor.anchor(), position = cursor.position();
         const int start = cursor.selectionStart(), length = cursor.selectionEnd() - start;
@@ -95,6 +96,7 @@ void frmDatabaseExplorer::tlbExecute_ButtonClick(QToolButton*) {
         for (const QString& statement : statements) {
             ProcessQuery(statement);
             if (!self || mbClosing) return;
+            if (m_queryCancelRequested) break;  // the rest of the selection is not run
         }
         cursor.setPosition(anchor);
         cursor.setPosition(position, QTextCursor::KeepAnchor);
@@ -116,15 +118,17 @@ void frmDatabaseExplorer::AppendMessage(const QString& sMessage) {
 }
 
 void frmDatabaseExplorer::RunWhilePainting(const std::function<void()>& work) {
-    // The work runs on a thread of its own while this thread keeps the window
-    // painted; the controls that could start more work or change the connection are
-    // off meanwhile.
+    // The work waits for the driver in event loops of its own, so this thread keeps
+    // the window painted; the controls that could start more work or change the
+    // connection are off meanwhile, and the user's input other than the cancel command
+    // is dropped (DropInputWhileQueryRuns).
     m_queryRunning = true;
     pctTools->setEnabled(false);
     txtQuery->setReadOnly(true);
     EnableControls(false);
+    cmdCancelQuery->setEnabled(true);
+    cmdCancelQuery->show();
     std::exception_ptr failure;
-    QEventLoop loop;
     bool animating = false;
     QTimer busy;
     busy.setSingleShot(true);
@@ -134,7 +138,7 @@ void frmDatabaseExplorer::RunWhilePainting(const std::function<void()>& work) {
     });
     busy.start(kBusyAfterMs);
     try {
-        platform::RunOffThread(work, loop, QEventLoop::ExcludeUserInputEvents);
+        work();
     } catch (...) {
         failure = std::current_exception();
     }
@@ -143,11 +147,54 @@ void frmDatabaseExplorer::RunWhilePainting(const std::function<void()>& work) {
         StopAnimation();
         ssRHPanel->setCurrentIndex(kQueryTab);
     }
+    cmdCancelQuery->hide();
     EnableControls(true);
     txtQuery->setReadOnly(false);
     pctTools->setEnabled(true);
     m_queryRunning = false;
+    if (m_closeAfterQuery) {
+        // The close asked for meanwhile goes ahead once the command in hand has ended.
+        m_closeAfterQuery = false;
+        QTimer::singleShot(0, this, [this] { close(); });
+    }
     if (failure) std::rethrow_exception(failure);
+}
+
+void frmDatabaseExplorer::cmdCancelQuery_Click() {
+    Trap(source("cmdCancelQuery_Click"), [&] {
+        // The connection's wait sees the request within its poll and sends the
+        // driver's cancel (SQLCancel) from a thread of its own.
+        if (!m_queryRunning) return;
+        m_queryCancelRequested = true;
+        cmdCancelQuery->setEnabled(false);
+        sbPanels[1]->setText(QStringLiteral("Cancelling the statement..."));
+    });
+}
+
+bool frmDatabaseExplorer::DropInputWhileQueryRuns(QObject* watched, QEvent* e) {
+    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) return false;
+    switch (e->type()) {
+    case QEvent::ShortcutOverride:
+        // Taken here, so that no shortcut of the window's fires; the key press follows.
+        e->accept();
+        return true;
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        if (key->key() == Qt::Key_Escape || (key->key() == Qt::Key_L && key->modifiers() == Qt::AltModifier))
+            cmdCancelQuery_Click();
+        return true;
+    }
+    case QEvent::KeyRelease:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        return watched != cmdCancelQuery;
+    default:
+        return false;
+    }
 }
 
 bool frmDatabaseExplorer::ProcessQuery(const QString& sQuery) {
@@ -182,8 +229,17 @@ bool frmDatabaseExplorer::ProcessQuery(const QString& sQuery) {
             }
             model->AppendRows(std::move(*rows));
         };
+        // The connection waits for the driver on a thread of its own and cancels the
+        // statement once the cancel command has been given.
+        connection->WaitInEventLoop = true;
+        connection->CancelRequested = [self] { return !self || self->m_queryCancelRequested; };
+        bool skipped = false;
         RunWhilePainting([&] {
             connection->Open();
+            if (m_queryCancelRequested) {
+                skipped = true;  // cancelled while connecting: the statement is not sent
+                return;
+            }
             connection->ExecuteInBatches(
                 sQuery, QueryResultModel::kBatch,
                 [&](const QStringList& columns) {
@@ -198,6 +254,10 @@ bool frmDatabaseExplorer::ProcessQuery(const QString& sQuery) {
                 &affected);
         });
         if (!self || mbClosing) return false;
+        if (skipped) {
+            ShowCancelled(QString());
+            return false;
+        }
 
         const int count = model ? model->TotalRows() : 0;
         if (hasColumns)
@@ -218,6 +278,13 @@ bool frmDatabaseExplorer::ProcessQuery(const QString& sQuery) {
         ssQueryResult->setCurrentIndex(kMessagesTab);
         return false;
     } catch (const std::exception& e) {
+        if (m_queryCancelRequested) {
+            // A connection whose server did not answer the cancel was closed: its own
+            // description says so.
+            const bool closed = !mQueryConnection || mQueryConnection->State() != platform::ado::adStateOpen;
+            ShowCancelled(closed ? Describe(e).second : QString());
+            return false;
+        }
         if (mQueryConnection && !mQueryConnection->Errors().isEmpty()) {
             QStringList descriptions;
             for (const platform::ado::Error& error : mQueryConnection->Errors()) descriptions << error.Description;
@@ -231,6 +298,12 @@ bool frmDatabaseExplorer::ProcessQuery(const QString& sQuery) {
     }
 }
 
+void frmDatabaseExplorer::ShowCancelled(const QString& sDetail) {
+    AppendMessage(sDetail.isEmpty() ? QStringLiteral("The statement was cancelled.") : sDetail);
+    ssQueryResult->setCurrentIndex(kMessagesTab);
+    sbPanels[1]->setText(QStringLiteral("The statement was cancelled."));
+}
+
 void frmDatabaseExplorer::OpenAllRows() {
     Trap(source("OpenAllRows"), [&] {
         QTreeWidgetItem* node = TreeNodes::FindByIndex(trvMain, iCurrentNodeIndex);
@@ -239,6 +312,7 @@ void frmDatabaseExplorer::OpenAllRows() {
         txtQuery->setPlainText(statement);
         txtQuery->selectAll();
         AppendMessage(QString());
+        m_queryCancelRequested = false;
         ProcessQuery(statement);
         ssRHPanel->setCurrentIndex(kQueryTab);
         EnableMainQuery(true);

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QPointer>
+#include <QTimer>
 #include <QTreeWidget>
 
 using namespace bGlobal;
@@ -253,4 +254,33 @@ void frmDatabaseExplorer::HandleCLP() {
         }
         OpenStructure(file);
     });
+}
+
+void frmDatabaseExplorer::HandOver(const QString& sCommandLine) {
+    s_pendingStarts << sCommandLine;
+    HandlePendingStarts();
+}
+
+void frmDatabaseExplorer::HandlePendingStarts() {
+    if (s_pendingStarts.isEmpty()) return;
+    const bool ready = exists() && instance().IsLoaded() && !instance().m_unloading && !instance().m_queryRunning &&
+                       !QApplication::activeModalWidget() && !QApplication::activePopupWidget();
+    if (!ready) {
+        if (s_pendingRetry) return;
+        s_pendingRetry = true;
+        QTimer::singleShot(300, qApp, [] {
+            s_pendingRetry = false;
+            HandlePendingStarts();
+        });
+        return;
+    }
+    frmDatabaseExplorer& w = instance();
+    w.setWindowState(w.windowState() & ~Qt::WindowMinimized);
+    w.show();
+    w.raise();
+    w.activateWindow();
+    while (!s_pendingStarts.isEmpty() && exists()) {
+        CommandLine = s_pendingStarts.takeFirst();
+        instance().HandleCLP();
+    }
 }

@@ -141,12 +141,20 @@ void frmDatabaseExplorer::Unload() {
 }
 
 void frmDatabaseExplorer::closeEvent(QCloseEvent* e) {
-    // Closing never is refused: the history is written and the window unloads.
+    // Closing never is refused: the history is written and the window unloads. A
+    // statement still running is cancelled first; the window closes once it has ended.
+    if (m_queryRunning && !m_unloading) {
+        m_closeAfterQuery = true;
+        cmdCancelQuery_Click();
+        e->ignore();
+        return;
+    }
     if (!m_unloading) Unload();
     e->accept();
 }
 
 bool frmDatabaseExplorer::eventFilter(QObject* watched, QEvent* e) {
+    if (m_queryRunning && DropInputWhileQueryRuns(watched, e)) return true;
     // The tree's menu key and Shift+F10 open the selected node's context menu; the
     // tree has no other context menu.
     if (trvMain && (watched == trvMain || watched == trvMain->viewport())) {

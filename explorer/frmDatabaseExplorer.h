@@ -24,6 +24,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class QStatusBar;
 class QTabWidget;
 class QTableView;
@@ -60,6 +61,11 @@ public:
     static inline FormOpener<const QString&> ShowImportWizard;
     // The program's arguments joined by blanks: the structure file to open at load.
     static inline QString CommandLine;
+    // The command line of a later start of the program on the same data folder: the
+    // structure file it names is opened as at load, and the window comes to the front.
+    // Until the window has loaded, and while a modal dialog or a statement keeps it
+    // busy, the lines wait and are handled in the order they came.
+    static void HandOver(const QString& sCommandLine);
     // Opens the migration wizard modally for a connection (group, position) with a
     // table to pre-select ("" for none): (iGroup, iConnection, sSelectedTable).
     // Provided by frmStructureMigration::Install; without it the tree's "&Migrate"
@@ -154,6 +160,11 @@ public:
     void tlbQuery_ButtonClick(QToolButton* Button);
     void tlbResult_ButtonClick(QToolButton* Button);
     void tlbExecute_ButtonClick(QToolButton* Button);
+    // Stops the statement the query tab runs (the button, Escape or Alt+L while one
+    // runs): the driver is asked to cancel it, the statements after it in the
+    // selection are not run, and the tab says so. Nothing when none runs.
+    void cmdCancelQuery_Click();
+    bool QueryRunning() const { return m_queryRunning; }
     // The node becomes the selection shown on the right: its connection current, the
     // menus and toolbar after its level, the list, the script box and the previews. A
     // preview is built only while its tab is shown: showing the tab builds it for the
@@ -244,6 +255,8 @@ public:
     QTabWidget* ssQueryResult = nullptr;
     QTableView* dgResult = nullptr;
     QPlainTextEdit* txtMessages = nullptr;
+    // In the status bar, shown only while a statement of the query tab runs.
+    QPushButton* cmdCancelQuery = nullptr;
 
     QMenu* mnuApplication = nullptr;
     MenuItems mnuSubFile;
@@ -326,9 +339,15 @@ private:
     QString GetLHXPath(qint16 level);
     // The document or the XML preview is the tab shown.
     bool PreviewTabShown() const;
-    // Runs work on a thread of its own while the window keeps painting (the busy
-    // animation after a while); user input waits. Rethrows what work threw.
+    // Runs work (which waits for the driver in event loops of its own) while the window
+    // keeps painting (the busy animation after a while); of the user's input only the
+    // cancel command reaches the window meanwhile. Rethrows what work threw.
     void RunWhilePainting(const std::function<void()>& work);
+    // While a statement runs: whether this user-input event is one for the window to
+    // drop, after acting on the ones that cancel.
+    bool DropInputWhileQueryRuns(QObject* watched, QEvent* e);
+    // The query tab says the statement was cancelled (sDetail, when given, says more).
+    void ShowCancelled(const QString& sDetail);
     // Switches the list's check boxes on or off (also for items added later).
     void SetListCheckBoxes(bool bOn);
 
@@ -360,6 +379,15 @@ private:
     QString mQueryFilePath;
     qint32 mQueryCount = 0;
     bool m_queryRunning = false;
+    // Handles the command lines of later starts that wait (HandOver), or tries again
+    // a moment later while the window cannot take them.
+    static void HandlePendingStarts();
+    static inline QStringList s_pendingStarts;
+    static inline bool s_pendingRetry = false;
+    bool m_queryCancelRequested = false;
+    // Closing was asked for while a statement ran: it was cancelled, and the window
+    // closes once it has ended.
+    bool m_closeAfterQuery = false;
     bool mbClosing = false;
     bool mSplitterDragging = false;
     float mGrabX = 0, mGrabY = 0;

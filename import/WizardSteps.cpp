@@ -5,6 +5,7 @@
 #include "core/cXML.h"
 #include "import/CatalogueQuery.h"
 #include "import/cADODB.h"
+#include "platform/ado/Ado.h"
 
 using namespace bGlobal;
 
@@ -62,6 +63,17 @@ int ConnectionCount(int group) {
 
 QString ConnectionPath(int group, int connection) {
     return groupPath(group) + QStringLiteral("/DATABASECONNECTION[%1]").arg(connection);
+}
+
+int ConnectionsAtAddress(const QString& sConnectionString) {
+    if (!oLHXML || !oLHXML->HasDocument() || !oLHXML->DocumentElement()) return 0;
+    const platform::ado::DatabaseAddress wanted = platform::ado::AddressOf(sConnectionString);
+    int count = 0;
+    for (const XmlNode& c : oLHXML->GetNodes(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP/DATABASECONNECTION"))) {
+        const QString stored = c.attribute(QStringLiteral("ConnectionString")).trimmed();
+        if (!stored.isEmpty() && platform::ado::AddressOf(stored) == wanted) ++count;
+    }
+    return count;
 }
 
 void AddedConnection::Remember(int group, int connection) {

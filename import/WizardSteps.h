@@ -34,6 +34,11 @@ QString ImportSummary();
 int ConnectionCount(int group);
 QString ConnectionPath(int group, int connection);
 
+// The connections of the tree document that lead where sConnectionString leads: the
+// same driver, server, port and database (platform::ado::AddressOf). A connection
+// taken from a file has no address and is never counted.
+int ConnectionsAtAddress(const QString& sConnectionString);
+
 // The connection entry a run of the wizard added to the tree document, while it is
 // there, so that closing the wizard can take it out again.
 class AddedConnection {

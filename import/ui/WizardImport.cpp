@@ -3,7 +3,6 @@
 // its progress, a structure file in place of a database, and the summary.
 
 #include "core/ObjectMarks.h"
-#include "core/TreeSearch.h"
 #include "import/ui/WizardForm.h"
 #include "core/bGlobal.h"
 #include "core/cXML.h"
@@ -47,7 +46,7 @@ bool frmDatabaseConnection::Connect2DB() {
         SetPanelFields(fields);
         if (!built) return false;
         ConnectionStrings::fStoreDBInfo(fields);
-        if (!gDatabaseName.isEmpty() && SearchInLHXML(gDatabaseName) > 0) {
+        if (!gDatabaseName.isEmpty() && wizard::ConnectionsAtAddress(sConnectionString) > 0) {
             const Answer answer = platform::ui::host().message(
                 QStringLiteral("This database is already connected, do you want to connect again?"), Icon::Question,
                 Buttons::YesNo, kAppTitle);

@@ -165,8 +165,9 @@ public:
     // Runs a statement and hands its rows to onRows in batches of at most batchSize as
     // they are fetched, keeping none (a large rowset never is in memory whole).
     // onColumns gets the field names once, before any rows; it is not called for a
-    // statement that returns no rows. Both run on the calling thread. Errors as for
-    // Execute.
+    // statement that returns no rows. Both run on the calling thread, or on the worker
+    // thread under WaitInEventLoop (which cancels as it does for Execute). Errors as
+    // for Execute.
     void ExecuteInBatches(const QString& commandText, int batchSize, const std::function<void(const QStringList& names)>& onColumns,
                           const std::function<void(QList<QVariantList>&& rows)>& onRows, long* recordsAffected = nullptr);
     // A schema rowset with the OLE DB column names. Restrictions follow the rowset's
@@ -217,6 +218,16 @@ QString TranslateConnectionString(const QString& connectionString);
 QString TranslateConnectionString(const QString& connectionString, const QStringList& installedDrivers);
 // True when the string names an ODBC driver or data source ("Driver=" or "DSN=").
 bool IsOdbcConnectionString(const QString& connectionString);
+// Where a connection string leads: the driver (an ODBC string's Driver, a data source
+// as "dsn:" and its name, or an OLE DB string's Provider), the server, the port (an
+// explicit Port, or what follows the last "," of the server as SQL Server writes it)
+// and the database, each in lower case. Logins, options and the order of the keys play
+// no part, so two strings with equal addresses reach the same database.
+struct DatabaseAddress {
+    QString driver, server, port, database;
+    bool operator==(const DatabaseAddress&) const = default;
+};
+DatabaseAddress AddressOf(const QString& connectionString);
 // A value for an OLE DB connection string that reads back as exactly one value: as it
 // is when it holds no ";" and does not start with a quote (after blanks), otherwise in
 // double quotes (single quotes when it holds a double quote and no single one), a

@@ -385,21 +385,23 @@ void Connection::ExecuteInBatches(const QString& commandText, int batchSize,
     d->requireOpen();
     d->errors.clear();
     if (!isPlainSelect(commandText)) d->cache.clear();
-    odbc::Result result;
-    bool described = false;
-    try {
-        result = d->odbc.executeInBatches(commandText, CommandTimeout, batchSize,
-                                          [&](const odbc::Result& columns, QList<QVariantList>&& batch) {
-                                              if (!described) {
-                                                  described = true;
-                                                  onColumns(columns.names);
-                                              }
-                                              if (!batch.isEmpty()) onRows(std::move(batch));
-                                          });
-    } catch (const odbc::Failure& failure) {
-        d->fail(failure, false);
-    }
-    if (recordsAffected) *recordsAffected = result.rowCount;
+    RunWaiting([&] {
+        odbc::Result result;
+        bool described = false;
+        try {
+            result = d->odbc.executeInBatches(commandText, CommandTimeout, batchSize,
+                                              [&](const odbc::Result& columns, QList<QVariantList>&& batch) {
+                                                  if (!described) {
+                                                      described = true;
+                                                      onColumns(columns.names);
+                                                  }
+                                                  if (!batch.isEmpty()) onRows(std::move(batch));
+                                              });
+        } catch (const odbc::Failure& failure) {
+            d->fail(failure, false);
+        }
+        if (recordsAffected) *recordsAffected = result.rowCount;
+    }, true);
 }
 
 RecordsetPtr Connection::OpenSchemaHere(int schemaId, const QVariantList& restrictions) {

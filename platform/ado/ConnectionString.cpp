@@ -201,6 +201,31 @@ bool IsOdbcConnectionString(const QString& connectionString) {
     return false;
 }
 
+DatabaseAddress AddressOf(const QString& connectionString) {
+    const QList<Pair> pairs = parsePairs(connectionString);
+    DatabaseAddress a;
+    bool isDsn = false;
+    a.driver = valueOf(pairs, {"Driver"});
+    if (a.driver.isEmpty()) {
+        a.driver = valueOf(pairs, {"DSN"}, &isDsn);
+        if (!isDsn) a.driver = valueOf(pairs, {"Provider"});
+    }
+    if (a.driver.startsWith(QLatin1Char('{')) && a.driver.endsWith(QLatin1Char('}')))
+        a.driver = a.driver.mid(1, a.driver.size() - 2).trimmed();
+    if (isDsn) a.driver.prepend(QStringLiteral("dsn:"));
+    a.server = valueOf(pairs, {"Server", "Servername", "Host", "Hostname", "Address", "Addr", "Network Address", "Data Source"});
+    a.port = valueOf(pairs, {"Port"});
+    // SQL Server writes its port after the server name: "host,1433".
+    const qsizetype comma = a.server.lastIndexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        if (a.port.isEmpty()) a.port = a.server.mid(comma + 1).trimmed();
+        a.server = a.server.left(comma).trimmed();
+    }
+    a.database = valueOf(pairs, {"Database", "Initial Catalog", "DBQ", "DBName"});
+    for (QString* part : {&a.driver, &a.server, &a.port, &a.database}) *part = part->toLower();
+    return a;
+}
+
 QString TranslateConnectionString(const QString& connectionString, const QStringList& installedDrivers) {
     if (IsOdbcConnectionString(connectionString)) return connectionString;
     const QList<Pair> pairs = parsePairs(connectionString);

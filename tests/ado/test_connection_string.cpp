@@ -98,3 +98,31 @@ TEST(ConnectionStringTest, UsesTheDriversTheRegistryHolds) {
 }
 
 }  // namespace
+
+// Two strings lead to the same database when driver, server, port and database agree,
+// whatever the login, the options, the order or the case of the keys.
+TEST(ConnectionStringTest, TheAddressOfADatabaseIsItsDriverServerPortAndDatabase) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"Driver={PostgreSQL Unicode};Server=h;Port=5432;Database=shop;UID=a;PWD=x",
+         "pwd=y;uid=b;database=SHOP;port=5432;server=H;driver={postgresql unicode};sslmode=require", true},
+        {"Driver={PostgreSQL Unicode};Server=h;Port=5432;Database=shop", "Driver={PostgreSQL Unicode};Server=h;Port=5433;Database=shop", false},
+        {"Driver={PostgreSQL Unicode};Server=h;Port=5432;Database=shop", "Driver={PostgreSQL Unicode};Server=g;Port=5432;Database=shop", false},
+        {"Driver={PostgreSQL Unicode};Server=h;Port=5432;Database=shop", "Driver={MariaDB Unicode};Server=h;Port=5432;Database=shop", false},
+        {"Driver={PostgreSQL Unicode};Server=h;Port=5432;Database=shop", "Driver={PostgreSQL Unicode};Server=h;Port=5432;Database=shop2", false},
+        // SQL Server names its port after the server.
+        {"Provider=SQLOLEDB;Data Source=dbhost,1433;Initial Catalog=Sales;User Id=sa", "Provider=sqloledb;Server=DBHOST;Port=1433;Database=sales", true},
+        {"Provider=SQLOLEDB;Data Source=dbhost,1433;Initial Catalog=Sales", "Provider=SQLOLEDB;Data Source=dbhost,1434;Initial Catalog=Sales", false},
+        // A data source is a driver of its own.
+        {"DSN=shop;UID=a", "DSN=SHOP;UID=b", true},
+        {"DSN=shop", "Driver=shop", false},
+        {"Driver=SQLite3;Database=/x/shop.db", "Driver=SQLite3;Database=/y/shop.db", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.a) + " | " + c.b);
+        EXPECT_EQ(AddressOf(QLatin1String(c.a)) == AddressOf(QLatin1String(c.b)), c.same);
+    }
+}

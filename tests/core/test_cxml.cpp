@@ -6,8 +6,13 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QStringEncoder>
+#include <QUrl>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using testsupport::AppFolder;
 using testsupport::ReadFile;
@@ -200,6 +205,71 @@ TEST_F(CXml, RefusesMalformedAndHostileXml) {
     EXPECT_FALSE(x.LoadXMLFile(folder.file(QStringLiteral("missing.xml"))));
 }
 
+// A document type declaration is refused by the parser itself, in whatever encoding
+// the file is written, before any entity is expanded or any file it names is opened.
+// The same document without one loads in every encoding, so the refusal is no failure
+// to read the encoding. inotify tells whether the named file was opened at all.
+TEST_F(CXml, RefusesADocumentTypeInEveryEncodingBeforeReadingAnything) {
+    const QString secret = folder.file(QStringLiteral("secret.txt"));
+    testsupport::WriteFile(secret, QStringLiteral("TOPSECRET"));
+    QString laughs = QStringLiteral("<!DOCTYPE r [<!ENTITY a0 \"aaaaaaaaaa\">");
+    for (int i = 1; i <= 7; ++i) laughs += QStringLiteral("<!ENTITY a%1 \"%2\">").arg(i).arg(QStringLiteral("&a%1;").arg(i - 1).repeated(10));
+    laughs += QStringLiteral("]><r a=\"&a7;\">&a7;</r>");
+    const struct {
+        const char* name;
+        QString body;
+        bool loads;
+    } payloads[] = {
+        {"no document type", QStringLiteral("<r a=\"\u00e9\u4e2d\">text</r>"), true},
+        {"nested entities", laughs, false},
+        {"an external entity naming a local file", QStringLiteral("<!DOCTYPE r [<!ENTITY x SYSTEM \"file://%1\">]><r>&x;</r>").arg(secret), false},
+        {"an external subset naming a local file", QStringLiteral("<!DOCTYPE r SYSTEM \"%1\"><r/>").arg(secret), false},
+    };
+    const struct {
+        const char* name;
+        QStringConverter::Encoding encoding;
+        const char* declared;
+        bool bom;
+    } encodings[] = {
+        {"UTF-8", QStringConverter::Utf8, "UTF-8", false},
+        {"UTF-8 with a byte order mark", QStringConverter::Utf8, "UTF-8", true},
+        {"UTF-16 LE with a byte order mark", QStringConverter::Utf16LE, "UTF-16", true},
+        {"UTF-16 LE without one", QStringConverter::Utf16LE, "UTF-16", false},
+        {"UTF-16 BE with a byte order mark", QStringConverter::Utf16BE, "UTF-16", true},
+        {"UTF-16 BE without one", QStringConverter::Utf16BE, "UTF-16", false},
+        {"UCS-4", QStringConverter::Utf32BE, "UCS-4", false},
+    };
+    const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    ASSERT_GE(inotify_add_watch(watcher, QFile::encodeName(secret).constData(), IN_OPEN | IN_ACCESS), 0);
+    for (const auto& e : encodings) {
+        for (const auto& p : payloads) {
+            SCOPED_TRACE(std::string(e.name) + ", " + p.name);
+            const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"%1\"?>").arg(QLatin1String(e.declared)) + p.body;
+            QStringEncoder encode(e.encoding, e.bom ? QStringConverter::Flag::WriteBom : QStringConverter::Flag::Default);
+            const QByteArray bytes = encode(text);
+            const QString path = folder.file(QStringLiteral("doc.xml"));
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(bytes);
+            file.close();
+            cXML x;
+            QElapsedTimer clock;
+            clock.start();
+            EXPECT_EQ(x.LoadXMLFile(path), p.loads);
+            EXPECT_LT(clock.elapsed(), 100);
+            if (p.loads) {
+                EXPECT_EQ(x.FindNode(QStringLiteral("r")).attribute(QStringLiteral("a")), QStringLiteral("\u00e9\u4e2d"));
+            } else {
+                EXPECT_FALSE(x.FindNode(QStringLiteral("r")));
+            }
+        }
+    }
+    char events[4096];
+    EXPECT_LE(read(watcher, events, sizeof events), 0) << "the file named in an entity was opened";
+    close(watcher);
+}
+
 TEST_F(CXml, RefusesElementsNestedDeeperThanLibxml2sOwnLimit) {
     // Elements nested depth levels deep, with text and a comment beside the innermost.
     const auto nested = [](int depth) {
@@ -243,6 +313,45 @@ TEST_F(CXml, ApplyXslTransformsAndReportsABadStyleSheet) {
         <xsl:template match="/"><exsl:document href="pwned.txt">x</exsl:document></xsl:template></xsl:stylesheet>)");
     doc.ApplyXSL(writer);
     EXPECT_FALSE(QFile::exists(QStringLiteral("pwned.txt")));
+}
+
+// What a style sheet includes or reads with document() is parsed as every other file:
+// one with a document type declaration is refused, and the file its entity names is
+// never read.
+TEST_F(CXml, AStyleSheetCannotBringInADocumentType) {
+    const QString secret = folder.file(QStringLiteral("secret.txt"));
+    testsupport::WriteFile(secret, QStringLiteral("TOPSECRET"));
+    const QString hostile = QStringLiteral("<!DOCTYPE r [<!ENTITY x SYSTEM \"file://%1\">]>").arg(secret);
+    testsupport::WriteFile(folder.file(QStringLiteral("part.xsl")),
+                           hostile + QStringLiteral("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                                                    "<xsl:template match=\"/\"><p>&x;</p></xsl:template></xsl:stylesheet>"));
+    testsupport::WriteFile(folder.file(QStringLiteral("data.xml")), hostile + QStringLiteral("<r>&x;</r>"));
+    const struct {
+        const char* name;
+        QString sheet;
+    } cases[] = {
+        {"xsl:include", QStringLiteral("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                                       "<xsl:include href=\"%1\"/></xsl:stylesheet>")
+                            .arg(QUrl::fromLocalFile(folder.file(QStringLiteral("part.xsl"))).toString())},
+        {"document()", QStringLiteral("<xsl:stylesheet version=\"1.0\" xmlns:xsl=\"http://www.w3.org/1999/XSL/Transform\">"
+                                      "<xsl:template match=\"/\"><p><xsl:value-of select=\"document('%1')\"/></p></xsl:template>"
+                                      "</xsl:stylesheet>")
+                           .arg(folder.file(QStringLiteral("data.xml")))},
+    };
+    const int watcher = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watcher, 0);
+    ASSERT_GE(inotify_add_watch(watcher, QFile::encodeName(secret).constData(), IN_OPEN | IN_ACCESS), 0);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        cXML doc;
+        load(doc, "<DATABASE/>");
+        cXML xsl;
+        ASSERT_TRUE(xsl.LoadXMLContent(c.sheet));
+        EXPECT_FALSE(doc.ApplyXSL(xsl).contains(QStringLiteral("TOPSECRET")));
+    }
+    char events[4096];
+    EXPECT_LE(read(watcher, events, sizeof events), 0) << "the file named in an entity was opened";
+    close(watcher);
 }
 
 // Positional paths are walked with remembered positions; removing or moving a node must

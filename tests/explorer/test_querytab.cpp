@@ -7,8 +7,13 @@
 #include "core/TreeFill.h"
 #include "explorer/QueryResultModel.h"
 #include "explorer/QueryText.h"
+#include "platform/ado/Ado.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
 #include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
@@ -21,6 +26,8 @@
 #include <QTreeWidget>
 #include <libxml/HTMLparser.h>
 #include <libxml/tree.h>
+
+#include <functional>
 
 using namespace bGlobal;
 
@@ -250,6 +257,74 @@ TEST_F(QueryTab, ALongStatementKeepsTheWindowPaintingWithTheBusyAnimation) {
     EXPECT_EQ(w->ssRHPanel->currentIndex(), 3);
     EXPECT_TRUE(w->trvMain->isEnabled());
     EXPECT_EQ(Messages(), QStringList({QStringLiteral("1 record(s) affected by the query")}));
+}
+
+// The statements of one test database the server is running, other than the asking one.
+int ActiveStatements(const testdb::PgDatabase& pg) {
+    platform::ado::Connection c;
+    c.Open(pg.connectionString());
+    const auto rs = c.Execute(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                             "AND state = 'active' AND pid <> pg_backend_pid()"));
+    return rs->Fields(0).toInt();
+}
+
+// A long statement stops at the cancel command, through the driver: the run is back
+// within half a second, the tab says so, the statement after it in the selection is
+// not run, the server runs nothing of ours any more, and the next statement runs.
+// Closing the window while one runs cancels it first and then closes.
+TEST_F(QueryTab, CancelStopsALongStatementThroughTheDriver) {
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase pg(QStringLiteral("CREATE TABLE t (x INTEGER)"));
+    Import(pg.connectionString(), QStringLiteral("slow"));
+    QPointer<frmDatabaseExplorer> window(w);
+    const struct {
+        const char* name;
+        std::function<void()> cancel;
+        bool closes;
+    } ways[] = {
+        {"the button", [&] { w->cmdCancelQuery->click(); }, false},
+        {"Escape", [&] { QTest::keyClick(w->txtQuery, Qt::Key_Escape); }, false},
+        {"its access key", [&] { QTest::keyClick(w->txtQuery, Qt::Key_L, Qt::AltModifier); }, false},
+        {"closing the window", [&] { w->close(); }, true},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        QElapsedTimer clock;
+        qint64 cancelledAt = -1;
+        bool offered = false, painting = false;
+        QTimer::singleShot(300, [&] {
+            offered = w->cmdCancelQuery->isVisible() && w->cmdCancelQuery->isEnabled();
+            cancelledAt = clock.elapsed();
+            way.cancel();
+        });
+        QTimer::singleShot(150, [&] { painting = true; });
+        clock.start();
+        Run(QStringLiteral("SELECT pg_sleep(30)\nINSERT INTO t VALUES (1)"), 0);
+        const qint64 back = clock.elapsed();
+        ASSERT_GE(cancelledAt, 0) << "the statement ended before the cancel";
+        EXPECT_TRUE(painting) << "the window's timers stopped";
+        EXPECT_TRUE(offered);
+        EXPECT_LT(back - cancelledAt, 500);
+        EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+        EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+        EXPECT_EQ(ActiveStatements(pg), 0);
+        if (way.closes) {
+            QElapsedTimer closing;
+            closing.start();
+            while (window && closing.elapsed() < 2000) QTest::qWait(20);
+            EXPECT_FALSE(window) << "the window did not close";
+            EXPECT_FALSE(frmDatabaseExplorer::exists());
+            break;
+        }
+        EXPECT_EQ(Messages(), QStringList{QStringLiteral("The statement was cancelled.")}) << qPrintable(Messages().join(QLatin1Char('|')));
+        EXPECT_EQ(ResultTab(), QStringLiteral("Messages"));
+        EXPECT_FALSE(w->cmdCancelQuery->isVisible());
+        EXPECT_TRUE(w->trvMain->isEnabled());
+        EXPECT_FALSE(w->txtQuery->isReadOnly());
+        Run(QStringLiteral("SELECT count(*) FROM t"), 0);
+        EXPECT_EQ(Messages(), QStringList{QStringLiteral("1 record(s) affected by the query")});
+        EXPECT_EQ(w->dgResult->model()->data(w->dgResult->model()->index(0, 0)).toInt(), 0) << "the second line ran";
+    }
 }
 
 TEST_F(QueryTab, TheOutputPageNeedsRowsAndKeepsValuesAsText) {

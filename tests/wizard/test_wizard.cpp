@@ -18,6 +18,8 @@
 #include <QComboBox>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QStringEncoder>
 #include <QMessageBox>
 #include <QFile>
 #include <QFileInfo>
@@ -445,6 +447,56 @@ TEST_F(Wizard, DecliningToOpenAStructureFileAgainAddsAndChangesNothing) {
     EXPECT_EQ(TreeText(), before);
 }
 
+// A connection in the tree counts as the one being connected only when it leads to the
+// same driver, server, port and database; a login, the order of the keys or the case of
+// a name do not make it another.
+TEST_F(Wizard, AlreadyConnectedMeansTheWholeAddress) {
+    MORVALEX_REQUIRE_TEST_PG();
+    testdb::PgDatabase db(QStringLiteral("CREATE TABLE t (id integer PRIMARY KEY);"));
+    const testdb::PgServer s = testdb::PgServerFacts();
+    struct Case {
+        const char* name;
+        QString stored;  // the connection already in the tree
+        bool asks;
+    } cases[] = {
+        {"the same database name on another port of the host",
+         QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;UID=u;PWD=p").arg(s.host).arg(s.port + 1).arg(db.name()),
+         false},
+        {"the same database name on another host",
+         QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.2;Port=%1;Database=%2;UID=u;PWD=p").arg(s.port).arg(db.name()),
+         false},
+        {"the same address, another login and key order",
+         QStringLiteral("database=%3;uid=other;Port=%2;SERVER=%1;Driver={PostgreSQL Unicode}").arg(s.host).arg(s.port).arg(db.name().toUpper()),
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        host->prompts.clear();
+        oLHXML = std::make_shared<cXML>();
+        TreeDocument::AddGroup(*oLHXML, QStringLiteral("Morvalex Group"));
+        gGroupIndex = 0;
+        gDatabaseName = db.name();
+        TreeDocument::AddDBConnection(*oLHXML, c.stored);
+        const QString before = TreeText();
+        if (c.asks) host->answers.enqueue(Answer::No);
+        frmDatabaseConnection& w = Open();
+        ChooseType(w, dbOthers);
+        w.txtConnectionString->setText(db.connectionString());
+        Click(w, 2);
+        if (c.asks) {
+            EXPECT_EQ(host->messages(), QStringList{QStringLiteral("This database is already connected, do you want to connect again?")});
+            EXPECT_EQ(w.Step(), 1);
+            EXPECT_EQ(TreeText(), before);
+        } else {
+            EXPECT_TRUE(host->messages().isEmpty()) << host->messages().join(QLatin1Char('|')).toStdString();
+            EXPECT_EQ(w.Step(), 3);
+            EXPECT_EQ(ConnectionKeys().size(), 2);
+        }
+        w.Unload();
+        Settle();
+    }
+}
+
 // ---- bad input ----------------------------------------------------------------------------------
 
 TEST_F(Wizard, EveryFieldCheckShowsItsMessageAndChangesNothingElse) {
@@ -555,12 +607,23 @@ TEST_F(Wizard, ScreenshotOfAFailedConnect) {
     EXPECT_EQ(w.Step(), 1);
 }
 
+// A structure file in UTF-16 whose document type declares entities nested eight deep.
+QByteArray Utf16EntityFile() {
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?><!DOCTYPE DATABASE [<!ENTITY a0 \"aaaaaaaaaa\">");
+    for (int i = 1; i <= 8; ++i) text += QStringLiteral("<!ENTITY a%1 \"%2\">").arg(i).arg(QStringLiteral("&a%1;").arg(i - 1).repeated(10));
+    text += QStringLiteral("]><DATABASE DatabaseEngine=\"&a8;\" ServerType=\"x\" DatabaseType=\"12\" DatabaseName=\"shop\" "
+                           "ServerName=\"srv\"/>");
+    QStringEncoder encode(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    return encode(text);
+}
+
 TEST_F(Wizard, AFileThatIsNoStructureFileIsRefused) {
     struct Case {
         const char* name;
         const char* file;
         QString text;
         QString message;
+        QByteArray bytes = {};  // written instead of text when given
     } cases[] = {
         {"wrong extension", "shop.txt", structureText(), QStringLiteral("Select a valid xml file.")},
         {"root attributes missing", "bare.xml", QStringLiteral("<DATABASE DatabaseName=\"shop\"><TABLE Name=\"t\"/></DATABASE>"),
@@ -568,6 +631,8 @@ TEST_F(Wizard, AFileThatIsNoStructureFileIsRefused) {
         {"not XML at all", "junk.xml", QStringLiteral("DatabaseEngine ServerType DatabaseType DatabaseName ServerName <DATABASE"),
          QStringLiteral("Invalid morvalex structure file")},
         {"no such file", "gone.xml", QString(), QStringLiteral("Invalid morvalex structure file")},
+        {"a document type in UTF-16", "entities.xml", QString(), QStringLiteral("Invalid morvalex structure file"),
+         Utf16EntityFile()},
     };
     const QString before = TreeText();
     for (const Case& c : cases) {
@@ -575,10 +640,18 @@ TEST_F(Wizard, AFileThatIsNoStructureFileIsRefused) {
         host->prompts.clear();
         const QString path = app.file(QLatin1String(c.file));
         if (!c.text.isEmpty()) testsupport::WriteFile(path, c.text);
+        if (!c.bytes.isEmpty()) {
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(c.bytes);
+        }
         frmDatabaseConnection& w = Open();
         ChooseType(w, dbMorvalexXML);
         w.txtXMLPath->setText(path);
+        QElapsedTimer clock;
+        clock.start();
         Click(w, 2);
+        EXPECT_LT(clock.elapsed(), 1000) << "refused only after reading";
         // A failed connect's message may carry the driver's reason below it.
         ASSERT_EQ(host->messages().size(), 1);
         EXPECT_EQ(host->messages().first().section(QStringLiteral("\r\n\r\n"), 0, 0), c.message);

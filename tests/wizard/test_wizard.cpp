@@ -361,6 +361,48 @@ TEST_F(Wizard, AStructureXmlFileFromNextToFinish) {
     Settle();
 }
 
+// The summary of a structure file names what the file documents, whatever a connection
+// tried before it in the same wizard, or the explorer's current one, left behind.
+TEST_F(Wizard, TheSummaryOfAStructureFileNamesTheFilesServer) {
+    const struct {
+        const char* name;
+        std::function<void(frmDatabaseConnection&)> before;  // on page 1, before the file is chosen
+    } cases[] = {
+        {"after a connection that failed",
+         [&](frmDatabaseConnection& w) {
+             ChooseType(w, dbOthers);
+             w.txtConnectionString->setText(
+                 QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x;UID=u;PWD=p"));
+             Click(w, 2);
+             ASSERT_EQ(w.Step(), 1);
+             ASSERT_EQ(gServerName, QStringLiteral("127.0.0.1"));
+         }},
+        {"with another connection current",
+         [&](frmDatabaseConnection&) {
+             gServerName = QStringLiteral("elsewhere");
+             gDataSource = QStringLiteral("elsewhere.db");
+         }},
+    };
+    const QString path = app.file(QStringLiteral("shop.xml"));
+    testsupport::WriteFile(path, structureText());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        frmDatabaseConnection& w = Open();
+        c.before(w);
+        ChooseType(w, dbMorvalexXML);
+        w.txtXMLPath->setText(path);
+        Click(w, 2);
+        ASSERT_EQ(w.Step(), 3) << host->messages().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(w.GenerateSummary().startsWith(QStringLiteral("Server Name: srv\r\nDatabase Name: shop\r\n")))
+            << w.GenerateSummary().toStdString();
+        EXPECT_TRUE(w.txtSummary->toPlainText().startsWith(QStringLiteral("Server Name: srv\nDatabase Name: shop\n")));
+        host->answers.enqueue(Answer::No);  // do not import it
+        Click(w, 0);
+        Settle();
+    }
+    EXPECT_TRUE(ConnectionKeys().isEmpty());
+}
+
 TEST_F(Wizard, DecliningToOpenAStructureFileAgainAddsAndChangesNothing) {
     // The tree already holds "shop" as its current connection, with its own copy.
     gDatabaseName = QStringLiteral("shop");

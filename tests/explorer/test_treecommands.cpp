@@ -257,7 +257,7 @@ TEST_F(Commands, EachLevelOpensItsMenuWithTheCommandsThatFit) {
          {u"+New &Group"_s, u"+&Remove All Groups"_s, u"-&Expand All Groups"_s, u"+&Collapse All Groups"_s}},
         {QStringLiteral("Second"), 2,
          {u"+New Database &Structure"_s, u"+Re&name Group"_s, u"+&Remove"_s, u"-&Expand All"_s, u"+C&ollapse All"_s, u"+&Copy Names"_s}},
-        {north, 3, {u"+Re&fresh"_s, u"+&Remove"_s, u"+E&xpand All"_s, u"-C&ollapse All"_s, u"+&Migrate"_s, u"+P&roperties"_s}},
+        {north, 3, {u"+Re&fresh"_s, u"+&Remove"_s, u"+E&xpand All"_s, u"-C&ollapse All"_s, u"+&Migrate"_s, u"+&Properties"_s}},
         {QStringLiteral("Order Details|0|0|3"), 4,
          {u"+E&xpand All"_s, u"-C&ollapse All"_s, u"+Copy &Names"_s, u"+&Migrate"_s, u"+Open &All Rows"_s}},
         {QStringLiteral("PK_OD|0|0|3|0"), 4, {u"-E&xpand All"_s, u"-C&ollapse All"_s, u"+Copy &Names"_s, u"-&Migrate"_s, u"-Open &All Rows"_s}},

@@ -11,7 +11,9 @@
 #include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
 #include "platform/ui/QtHost.h"
+#include "support/AccessKeys.h"
 #include "support/WizardSupport.h"
+#include "reports/ui/ReportOptionFrames.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -401,6 +404,84 @@ TEST_F(Wizard, TheSummaryOfAStructureFileNamesTheFilesServer) {
         Settle();
     }
     EXPECT_TRUE(ConnectionKeys().isEmpty());
+}
+
+// On every page and data-source panel a key is claimed once, and each key reaches what
+// its caption names: a box, a choice, a button (the navigation buttons go where they
+// say).
+TEST_F(Wizard, EachAccessKeyOfEveryPageIsClaimedOnceAndReachesItsControl) {
+    const auto text = [](const QStringList& list) { return list.join(QStringLiteral("; ")).toStdString(); };
+    const auto describe = [](const QList<testsupport::AccessKey>& keys) {
+        QStringList out;
+        for (const auto& k : keys) out << QString(k.key) + QLatin1Char('=') + k.caption;
+        return out.join(QStringLiteral(", ")).toStdString();
+    };
+    // Presses every key that is not a navigation button; reset puts back what a key
+    // changed (a choice, a ticked box) before the next.
+    const auto pressAll = [&](frmDatabaseConnection& w, const std::function<void()>& reset) {
+        const QList<testsupport::AccessKey> keys = testsupport::VisibleAccessKeys(&w);
+        EXPECT_EQ(text(testsupport::Clashes(keys)), "") << describe(keys);
+        for (const auto& k : keys) {
+            if (std::find(w.cmdNavigate.begin(), w.cmdNavigate.end(), k.owner) != w.cmdNavigate.end()) continue;
+            SCOPED_TRACE(qPrintable(k.caption));
+            reset();
+            EXPECT_EQ(testsupport::PressAndSee(&w, k).toStdString(), "");
+        }
+    };
+
+    frmDatabaseConnection& w = Open();
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(text(testsupport::Clashes(testsupport::VisibleAccessKeys(&w))), "");
+    testsupport::PressAlt(&w, u'N');
+    ASSERT_EQ(w.Step(), 1);
+    // Each panel once, by the first type that shows it.
+    QSet<QFrame*> panelsSeen;
+    for (int type = 1; type < w.cboDBTypes->count(); ++type) {
+        SCOPED_TRACE(qPrintable(w.cboDBTypes->itemText(type)));
+        w.cboDBTypes->setCurrentIndex(type);
+        QFrame* panel = *std::find_if(w.pctDBConnInfo.begin(), w.pctDBConnInfo.end(), [&](QFrame* f) { return f->isVisibleTo(&w); });
+        if (panelsSeen.contains(panel)) continue;
+        panelsSeen.insert(panel);
+        pressAll(w, [&] {
+            w.cboDBTypes->setCurrentIndex(type);
+            for (QRadioButton* option : {w.optSQLAuthentication[1], w.optORAAuthentication[1]}) option->setChecked(true);
+            for (QCheckBox* blank : {w.chkSQLBlankPassword, w.chkORABlankPassword, w.chkDB2BlankPassword}) blank->setChecked(false);
+            w.txtDatabasePath->setText(QStringLiteral("shop.mdb"));
+        });
+    }
+    EXPECT_EQ(panelsSeen.size(), 6);
+    testsupport::PressAlt(&w, u'B');
+    EXPECT_EQ(w.Step(), 0);
+
+    // The report pages, after a structure file.
+    const QString path = app.file(QStringLiteral("shop.xml"));
+    testsupport::WriteFile(path, structureText());
+    ChooseType(w, dbMorvalexXML);
+    w.txtXMLPath->setText(path);
+    Click(w, 2);
+    ASSERT_EQ(w.Step(), 3) << host->messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(text(testsupport::Clashes(testsupport::VisibleAccessKeys(&w))), "");
+    Click(w, 2);
+    ASSERT_EQ(w.Step(), 4);
+    pressAll(w, [&] {
+        w.optOutputType[1]->setChecked(true);
+        w.options->chkGenerateMultipleXML->setChecked(true);
+        w.options->chkOwnXSL->setChecked(true);
+        w.options->cboStyleSheet->setCurrentIndex(w.options->cboStyleSheet->count() - 1);  // "Custom"
+    });
+    w.options->chkOwnXSL->setChecked(false);
+    w.options->chkGenerateMultipleXML->setChecked(false);
+    w.options->cboStyleSheet->setCurrentIndex(0);
+    Click(w, 2);
+    ASSERT_EQ(w.Step(), 5) << host->messages().join(QLatin1Char('|')).toStdString();
+    pressAll(w, [] {});
+    // Cancel asks whether to import; No leaves the tree without the connection.
+    host->answers.enqueue(Answer::No);
+    testsupport::PressAlt(&w, u'C');
+    Settle();
+    EXPECT_FALSE(frmDatabaseConnection::exists());
+    EXPECT_TRUE(ConnectionKeys().isEmpty());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
 }
 
 TEST_F(Wizard, DecliningToOpenAStructureFileAgainAddsAndChangesNothing) {

@@ -105,6 +105,8 @@ QAction* frmDatabaseExplorer::AddItem(QMenu* menu, MenuItems& items, const QStri
     return item;
 }
 
+// Access keys: a letter marks one control of the window (the menu bar, the tool bars of
+// every tab and the tabs together), and one item of each menu.
 void frmDatabaseExplorer::BuildMenus() {
     using Self = frmDatabaseExplorer;
     auto fill = [&](QMenu* menu, MenuItems& items, const char* array, void (Self::*handler)(int),
@@ -121,7 +123,7 @@ void frmDatabaseExplorer::BuildMenus() {
     mnuApplication = newMenu("mnuApplication", "&File");
     fill(mnuApplication, mnuSubFile, "mnuSubFile", &Self::mnuSubFile_Click,
          {{0, "&Open MXS File"}, {1, "&Save MXS File"}, {2, "Save &As MXS File"}, {3, "-"}, {4, "New &Group"},
-          {5, "New Database &Structure"}, {6, "-"}, {7, "E&xit"}});
+          {5, "New &Database Structure"}, {6, "-"}, {7, "E&xit"}});
     mnuReport = newMenu("mnuReport", "&Report");
     fill(mnuReport, mnuSubReport, "mnuSubReport", &Self::mnuSubReport_Click,
          {{1, "Save as &HTML"}, {2, "Save as &XML"}, {3, "Save as &Word Document"}, {4, "-"}, {5, "Report &Options"}});
@@ -147,7 +149,7 @@ void frmDatabaseExplorer::BuildMenus() {
     mnuLevel[3] = newMenu("mnuLevel_3", "Level3");
     fill(mnuLevel[3], mnuSubLevel3, "mnuSubLevel3", &Self::mnuSubLevel3_Click,
          {{0, "Re&fresh"}, {1, "&Save"}, {2, "&Remove"}, {3, "E&xpand All"}, {4, "C&ollapse All"}, {5, "-"},
-          {6, "&Migrate"}, {7, "P&roperties"}});
+          {6, "&Migrate"}, {7, "&Properties"}});
     mnuSubLevel3.value(1)->setVisible(false);
     mnuLevel[4] = newMenu("mnuLevel_4", "Level4");
     fill(mnuLevel[4], mnuSubLevel4, "mnuSubLevel4", &Self::mnuSubLevel4_Click,
@@ -270,7 +272,7 @@ void frmDatabaseExplorer::BuildPanes() {
     listCell->addWidget(txtSQLScript, 0, 0);
     listCell->addWidget(pctAnimation, 0, 0, Qt::AlignCenter);
     detailsLayout->addLayout(listCell, 1);
-    ssRHPanel->addTab(details, QStringLiteral("D&etails"));
+    ssRHPanel->addTab(details, QStringLiteral("Deta&ils"));
 
     // Tab 1: the document preview.
     auto* preview = newPreviewPage(QStringLiteral("tabDocumentPreview"));
@@ -278,10 +280,10 @@ void frmDatabaseExplorer::BuildPanes() {
     AddButton(tlbTemplate, QStringLiteral("Template"), QStringLiteral("&Template"), QString(), mnuTemplate,
               &frmDatabaseExplorer::tlbTemplate_ButtonClick);
     tlbPreview = newToolBar(QStringLiteral("tlbPreview"), preview);
-    AddButton(tlbPreview, QStringLiteral("SaveThisPage"), QStringLiteral("Save this &page"), QString(), mnuPreviewTool,
+    AddButton(tlbPreview, QStringLiteral("SaveThisPage"), QStringLiteral("Sa&ve this page"), QString(), mnuPreviewTool,
               &frmDatabaseExplorer::tlbPreview_ButtonClick);
     tlbPrint = newToolBar(QStringLiteral("tlbPrint"), preview);
-    AddButton(tlbPrint, QStringLiteral("PrintThisPage"), QStringLiteral("&Print this page"), QString(), nullptr,
+    AddButton(tlbPrint, QStringLiteral("PrintThisPage"), QStringLiteral("Pri&nt this page"), QString(), nullptr,
               &frmDatabaseExplorer::tlbPrint_ButtonClick);
     wbReport = addPreviewBrowser(preview, {tlbTemplate, tlbPreview, tlbPrint}, QStringLiteral("wbReport"));
     ssRHPanel->addTab(preview, QStringLiteral("Document &Preview"));
@@ -289,10 +291,10 @@ void frmDatabaseExplorer::BuildPanes() {
     // Tab 2: the XML preview.
     auto* xml = newPreviewPage(QStringLiteral("tabXMLPreview"));
     tlbXMLPreviewSave = newToolBar(QStringLiteral("tlbXMLPreviewSave"), xml);
-    AddButton(tlbXMLPreviewSave, QStringLiteral("SavePreview"), QStringLiteral("Save this &XML"), QString(), mnuPreviewTool,
+    AddButton(tlbXMLPreviewSave, QStringLiteral("SavePreview"), QStringLiteral("S&ave this XML"), QString(), mnuPreviewTool,
               &frmDatabaseExplorer::tlbXMLPreviewSave_ButtonClick);
     tlbXMLPreviewPrint = newToolBar(QStringLiteral("tlbXMLPreviewPrint"), xml);
-    AddButton(tlbXMLPreviewPrint, QStringLiteral("PrintPreview"), QStringLiteral("&Print this XML"), QString(), nullptr,
+    AddButton(tlbXMLPreviewPrint, QStringLiteral("PrintPreview"), QStringLiteral("Print this X&ML"), QString(), nullptr,
               &frmDatabaseExplorer::tlbXMLPreviewPrint_ButtonClick);
     wbXMLPreview = addPreviewBrowser(xml, {tlbXMLPreviewSave, tlbXMLPreviewPrint}, QStringLiteral("wbXMLPreview"));
     ssRHPanel->addTab(xml, QStringLiteral("&XML Preview"));
@@ -311,7 +313,7 @@ void frmDatabaseExplorer::BuildPanes() {
     toolsLayout->setContentsMargins(0, 0, 0, 0);
     toolsLayout->setSpacing(0);
     tlbQuery = newToolBar(QStringLiteral("tlbQuery"), pctTools);
-    AddButton(tlbQuery, QStringLiteral("Query"), QStringLiteral("&Query"), QString(), mnuQuery, &frmDatabaseExplorer::tlbQuery_ButtonClick);
+    AddButton(tlbQuery, QStringLiteral("Query"), QStringLiteral("Q&uery"), QString(), mnuQuery, &frmDatabaseExplorer::tlbQuery_ButtonClick);
     tlbResult = newToolBar(QStringLiteral("tlbResult"), pctTools);
     AddButton(tlbResult, QStringLiteral("Output"), QStringLiteral("&Output"), QString(), mnuOutput, &frmDatabaseExplorer::tlbResult_ButtonClick);
     tlbExecute = newToolBar(QStringLiteral("tlbExecute"), pctTools);
@@ -333,7 +335,7 @@ void frmDatabaseExplorer::BuildPanes() {
     ssQueryResult->addTab(dgResult, QStringLiteral("Output"));
     txtMessages = newTextBox(QStringLiteral("txtMessages"), true, false, nullptr);
     ssQueryResult->addTab(txtMessages, QStringLiteral("Messages"));
-    ssRHPanel->addTab(m_queryPage, QStringLiteral("&Execute Query"));
+    ssRHPanel->addTab(m_queryPage, QStringLiteral("Execute Quer&y"));
 
     connect(ssRHPanel, &QTabWidget::currentChanged, this, [this](int) {
         const int previous = m_previousTab;

@@ -74,15 +74,19 @@ void frmDatabaseExplorer::RefreshTreeKeepingSelection() {
     Trap(source("RefreshTreeKeepingSelection"), [&] {
         const QString key = TreeNodes::Key(trvMain->currentItem());
         PopulateLHXML();
-        QTreeWidgetItem* node = key.isEmpty() ? nullptr : TreeNodes::FindByKey(trvMain, key);
-        if (!node) node = trvMain->topLevelItem(0);
-        if (!node) return;
-        for (QTreeWidgetItem* up = node->parent(); up; up = up->parent()) up->setExpanded(true);
-        trvMain->setCurrentItem(node);
-        // Asking again whether to connect would come out of nowhere.
-        if (TreeNodes::ImageKey(node) == kStopped) return;
-        trvMain_NodeClick(node);
+        ShowSelection(key.isEmpty() ? nullptr : TreeNodes::FindByKey(trvMain, key));
     });
+}
+
+void frmDatabaseExplorer::ShowSelection(QTreeWidgetItem* Node) {
+    if (!Node) Node = trvMain->topLevelItem(0);
+    if (!Node) return;
+    for (QTreeWidgetItem* up = Node->parent(); up; up = up->parent()) up->setExpanded(true);
+    trvMain->setCurrentItem(Node);
+    iCurrentNodeIndex = qint16(TreeNodes::Index(Node));
+    // Asking again whether to connect would come out of nowhere.
+    if (TreeNodes::ImageKey(Node) == kStopped) return;
+    trvMain_NodeClick(Node);
 }
 
 void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {

@@ -23,8 +23,13 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QPrinter>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QToolButton>
 #include <QUrl>
+
+#include <memory>
 
 using namespace bGlobal;
 using platform::ui::host;
@@ -32,6 +37,26 @@ using platform::ui::host;
 namespace {
 
 QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplorer.") + QLatin1String(procedure); }
+
+// Prints what a browser shows. A view that keeps its lines whole on screen (the XML's
+// text, scrolled sideways) is printed from a copy whose lines wrap at the paper's edge,
+// in the colours the view gives them.
+void PrintView(WebBrowser* browser, QPrinter* printer) {
+    if (browser->lineWrapMode() != QTextEdit::NoWrap) {
+        browser->print(printer);
+        return;
+    }
+    const QTextDocument* shown = browser->document();
+    const std::unique_ptr<QTextDocument> copy(shown->clone());
+    QTextOption option = copy->defaultTextOption();
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    copy->setDefaultTextOption(option);
+    // The highlighter's colours live in the shown blocks' layouts, which a copy lacks.
+    for (QTextBlock from = shown->firstBlock(), to = copy->firstBlock(); from.isValid() && to.isValid();
+         from = from.next(), to = to.next())
+        to.layout()->setFormats(from.layout()->formats());
+    copy->print(printer);
+}
 
 
 // A Save dialog starting in the reports folder, its name box holding 'bareName' with the
@@ -255,7 +280,7 @@ void frmDatabaseExplorer::PrintPreview(WebBrowser* browser) {
         // own pixels would print that text microscopic.
         QPrinter printer(QPrinter::ScreenResolution);
         printer.setDocName(kAppTitle);
-        if (host().printDialog(printer, QStringLiteral("Print"))) browser->print(&printer);
+        if (host().printDialog(printer, QStringLiteral("Print"))) PrintView(browser, &printer);
     } catch (const std::exception&) {
         // Printing problems are the printer's; the window goes on.
     }

@@ -16,6 +16,7 @@
 #include "platform/ui/Host.h"
 
 #include <QAction>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTabWidget>
@@ -260,6 +261,10 @@ void frmDatabaseExplorer::ShowAfterRemoval(int g) {
     trvMain->setCurrentItem(node);
     iCurrentNodeIndex = qint16(TreeNodes::Index(node));
     SetLevelCommands(group ? 2 : 1, node);
+    // The list shows what the node now selected holds.
+    sbPanels[1]->setText(node->text(0));
+    SetListCheckBoxes(false);
+    DisplayChildren(NodeSelection::LHXPath(group ? 2 : 1, g, gConnectionIndex, gTableIndex));
 }
 
 void frmDatabaseExplorer::RemoveConnChildren(const QString& sXPath) {

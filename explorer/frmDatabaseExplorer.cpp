@@ -51,6 +51,24 @@ QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplor
     throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
 }
 
+// A node's place: its row under each of its ancestors, from the top; empty for none.
+QList<int> rowsOf(QTreeWidgetItem* node) {
+    QList<int> rows;
+    for (; node; node = node->parent())
+        rows.prepend(node->parent() ? node->parent()->indexOfChild(node) : node->treeWidget()->indexOfTopLevelItem(node));
+    return rows;
+}
+
+// The node at that place, or null when the tree has none there.
+QTreeWidgetItem* nodeAt(QTreeWidget* tree, const QList<int>& rows) {
+    QTreeWidgetItem* node = nullptr;
+    for (int row : rows) {
+        node = node ? node->child(row) : tree->topLevelItem(row);
+        if (!node) return nullptr;
+    }
+    return node;
+}
+
 const QStringList kTreeImageKeys = {
     QStringLiteral("TABLES"), QStringLiteral("TABLE"), QStringLiteral("TRIGGERS"), QStringLiteral("TRIGGER"),
     QStringLiteral("INDEXES"), QStringLiteral("INDEX"), QStringLiteral("VIEWS"), QStringLiteral("VIEW"),
@@ -247,8 +265,11 @@ void frmDatabaseExplorer::RenameCurrentGroup(const QString& sPGroupName) {
     Trap(source("RenameCurrentGroup"), [&] {
         if (!oLHXML) objectRequired();
         TreeDocument::RenameGroup(*oLHXML, gGroupIndex, sPGroupName);
+        // The renamed group has a new key but keeps its place.
+        const QList<int> selected = rowsOf(trvMain->currentItem());
         PopulateLHXML();
         SaveHistory();
+        ShowSelection(nodeAt(trvMain, selected));
     });
 }
 
@@ -266,8 +287,11 @@ void frmDatabaseExplorer::AddNewGroupName(const QString& sPGroupName) {
     Trap(source("AddNewGroupName"), [&] {
         if (!oLHXML) objectRequired();
         TreeDocument::AddGroup(*oLHXML, sPGroupName);
+        // The new group comes last: every other node keeps its place.
+        const QList<int> selected = rowsOf(trvMain->currentItem());
         PopulateLHXML();
         SaveHistory();
+        ShowSelection(nodeAt(trvMain, selected));
     });
 }
 

@@ -102,6 +102,10 @@ public:
     // again (the root when it is gone), so the tree and the list agree after another
     // window changed the document. A connection that is not loaded is selected only.
     void RefreshTreeKeepingSelection();
+    // Selects the node (the root when it is null), opening its ancestors, makes it the
+    // current node and handles it as a click, so the list and previews show it; a
+    // connection that is not loaded is selected only.
+    void ShowSelection(QTreeWidgetItem* Node);
     // Makes connection iConnection of group iGroup current (its structure loaded) and
     // opens the migration wizard for it, with sSelectedTable pre-selected ("" for none).
     void MigrateStructure(qint16 iGroup, qint16 iConnection, const QString& sSelectedTable = QString());
@@ -362,7 +366,7 @@ private:
     // After a removal: no connection is current (gConnectionIndex -1, no structure
     // document, no connection facts), the tree is refilled and the history saved,
     // nothing of the removed entries is shown, and group g (or the root when g is -1)
-    // is the current node.
+    // is the current node, its connections (or the groups) in the list.
     void ShowAfterRemoval(int g);
     void RemoveConnChildren(const QString& sXPath);
     void ExpandAll(QTreeWidgetItem* Node);

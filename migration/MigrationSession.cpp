@@ -61,6 +61,11 @@ QString MigrationSession::TargetKey(int databaseType) {
     }
 }
 
+QString MigrationSession::CannotReceive(int databaseType, const QString& typeName) {
+    if (!TargetKey(databaseType).isEmpty()) return QString();
+    return QStringLiteral("Morvalex cannot create database objects in a destination of type ") + typeName + QLatin1Char('.');
+}
+
 void MigrationSession::Run(cMigrate& generator, const QString& destinationConnString, const QString& structureXML,
                            int destinationType, const QString& sourceKey, const QString& destinationTypeName,
                            const std::function<void(const QString&)>& onProgress) {
@@ -94,8 +99,7 @@ void MigrationSession::Run(cMigrate& generator, const QString& destinationConnSt
     else if (key == QLatin1String("IBMDB2")) generator.GenerateDB2Tables(sourceKey);
     else {
         m_migrated.clear();
-        AppendEntry(QStringLiteral("Nothing was migrated: Morvalex cannot create database objects in a destination of type ") +
-                    destinationTypeName + QLatin1Char('.'));
+        AppendEntry(QStringLiteral("Nothing was migrated: ") + CannotReceive(destinationType, destinationTypeName));
     }
     m_objectsMigrated = generator.ObjectsMigrated();
     // Nothing processed (the destination refused the connection, say): nothing created.

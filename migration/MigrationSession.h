@@ -29,6 +29,10 @@ public:
     // The target key for a destination type code; "" when nothing can be generated
     // for it.
     static QString TargetKey(int databaseType);
+    // What to tell a user who chooses a destination of that type code (named
+    // typeName) that nothing can be created in; "" for a destination that can receive
+    // objects.
+    static QString CannotReceive(int databaseType, const QString& typeName);
 
     // Connects the generator's events to this session, configures it and runs the
     // generator for the destination's type. A destination type without a generator

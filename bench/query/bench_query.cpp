@@ -62,6 +62,8 @@ int child(int argc, char** argv, const QString& database, const QString& work) {
     QApplication app(argc, argv);
     platform::ui::ScriptedHost host;
     platform::ui::setHost(&host);
+    // The build's read-only files (catalogue, styles) and a data folder of this run's own.
+    bGlobal::SetAppPathForTesting(QStringLiteral(MORVALEX_RESOURCE_DIR), work + QStringLiteral("/data"));
     bGlobal::Main();
     bGlobal::oGUID = std::make_shared<cGUID>();
     frmDatabaseExplorer& w = frmDatabaseExplorer::instance();

@@ -90,12 +90,18 @@ bool frmDatabaseConnection::RequestUnloadAfterConnect(int mode) {
 }
 
 bool frmDatabaseConnection::StructureFileNext() {
+    // The file alone describes this structure: what a connection tried before it in
+    // this wizard, or the explorer's current connection, left in the globals must not
+    // name it.
+    for (QString* value : {&gServerName, &gDatabaseName, &gDataSource, &gLoginName, &gPassword}) value->clear();
     oStructureXML = std::make_shared<cXML>();
     gStructureFilePath = txtXMLPath->text();
     oStructureXML->LoadXMLFile(gStructureFilePath);
     QString content = oStructureXML->GetXMLContent();
     if (!ValidateXML(gStructureFilePath, content, true, QStringLiteral("xml"))) return false;
     ObjectMarks::MarkAsImported(oStructureXML->DocumentElement());
+    // The server the file documents, as its connection entry records it.
+    gServerName = oStructureXML->FindNode(QStringLiteral("DATABASE")).attribute(QStringLiteral("ServerName"));
     return true;
 }
 

@@ -141,12 +141,28 @@ void frmStructureMigration::cboSourceConn_Click() {
         AddConnections(cboDestinationConn, sSourceConnString);
         cboDestinationConn->setCurrentIndex(-1);
         sDestinationConnString.clear();
+        ShowDestinationNote();
     });
 }
 
 void frmStructureMigration::cboDestinationConn_Click() {
     const int i = cboDestinationConn->currentIndex();
     sDestinationConnString = i >= 0 ? cboDstConnStrs->itemText(i) : QString();
+    ShowDestinationNote();
+}
+
+QString frmStructureMigration::DestinationTypeName() const {
+    const int type = cboDestinationConn->currentData().toInt();
+    return type > 0 && type < gDBTypeNames.size() ? gDBTypeNames[type] : QString::number(type);
+}
+
+void frmStructureMigration::ShowDestinationNote() {
+    // Told when the destination is chosen, not after the objects were picked.
+    const QString note = cboDestinationConn->currentIndex() < 0
+                             ? QString()
+                             : MigrationSession::CannotReceive(cboDestinationConn->currentData().toInt(), DestinationTypeName());
+    lblDestinationNote->setText(note.isEmpty() ? QString() : note + QStringLiteral(" Choose another destination."));
+    lblDestinationNote->setVisible(!note.isEmpty());
 }
 
 // ---- the object lists ----------------------------------------------------------------------------
@@ -322,10 +338,8 @@ void frmStructureMigration::MigrateDatabase() {
         m_barTwips = 0;
         oMorvMigrate = std::make_unique<cMigrate>();
         const int destinationType = cboDestinationConn->currentData().toInt();
-        const QString typeName =
-            destinationType > 0 && destinationType < gDBTypeNames.size() ? gDBTypeNames[destinationType] : QString::number(destinationType);
         m_session->Run(*oMorvMigrate, sDestinationConnString, oStructureXML ? oStructureXML->GetXMLContent() : QString(),
-                       destinationType, MigrationSession::SourceKey(gDatabaseType), typeName,
+                       destinationType, MigrationSession::SourceKey(gDatabaseType), DestinationTypeName(),
                        [this](const QString& status) { ShowProgress(status); });
         shpProgress->setGeometry(2, 2, std::max(0, pctProgress->width() - 4), std::max(0, pctProgress->height() - 4));
     });

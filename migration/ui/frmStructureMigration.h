@@ -87,6 +87,9 @@ public:
     QComboBox* cboSourceConn = nullptr;
     QLabel* lblSourceDatabase = nullptr;
     QComboBox* cboDestinationConn = nullptr;
+    // Below the destination list: shown while the chosen destination cannot receive
+    // objects, saying so.
+    QLabel* lblDestinationNote = nullptr;
     QComboBox* cboSrcConnStrs = nullptr;
     QComboBox* cboDstConnStrs = nullptr;
     QLabel* lblAvailableTitle = nullptr;
@@ -121,6 +124,9 @@ private:
     void SetButtons();
     void AddObjectItem(const QString& element, const QString& name, const QString& createdOn, const QString& path);
     void ShowProgress(const QString& status);
+    // The database type name of the chosen destination (its code when it has none).
+    QString DestinationTypeName() const;
+    void ShowDestinationNote();
     void Form_Unload();
 
     qint16 iCurrentStep = 0;

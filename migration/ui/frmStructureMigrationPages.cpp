@@ -121,6 +121,11 @@ QFrame* frmStructureMigration::BuildConnectionsPage() {
     cboDestinationConn->setObjectName(QStringLiteral("cboDestinationConn"));
     cboDestinationConn->setProperty("Tag", QStringLiteral("cboDstConnStrs"));
     form->addRow(QStringLiteral("Destination Database"), cboDestinationConn);
+    lblDestinationNote = new QLabel(page);
+    lblDestinationNote->setObjectName(QStringLiteral("lblDestinationNote"));
+    lblDestinationNote->setWordWrap(true);
+    lblDestinationNote->hide();
+    form->addRow(QString(), lblDestinationNote);
     v->addLayout(form);
     cboSrcConnStrs = new QComboBox(page);
     cboSrcConnStrs->setObjectName(QStringLiteral("cboSrcConnStrs"));

@@ -60,12 +60,15 @@ QWidget* pictureBox(QWidget* parent, const QString& name, QLineEdit* box, QPushB
 
 ReportOptionFrames::ReportOptionFrames(QWidget* window, bool bEmptyOnClear)
     : QObject(window), m_window(window), m_emptyOnClear(bEmptyOnClear) {
+    // The frames stand in the Report Setup dialog and on the import wizard's report
+    // page: their access keys leave free the letters of the controls beside them there
+    // (B, C, F, H, N, S and U).
     // HTML Paging
     fraHTMLPaging = named(new QGroupBox(QStringLiteral("HTML Paging"), window), QStringLiteral("fraHTMLPaging"));
     chkGenerateMultipleXML = named(new QCheckBox(QStringLiteral("Generate &Multiple HTML Files"), fraHTMLPaging),
                                    QStringLiteral("chkGenerateMultipleXML"));
     txtNumberOfPages = named(new QLineEdit, QStringLiteral("txtNumberOfPages"));
-    lblNumberOfTables = new QLabel(QStringLiteral("Number of &objects per page"), fraHTMLPaging);
+    lblNumberOfTables = new QLabel(QStringLiteral("Numbe&r of objects per page"), fraHTMLPaging);
     lblNumberOfTables->setObjectName(QStringLiteral("lblNumberOfTables"));
     lblNumberOfTables->setBuddy(txtNumberOfPages);
     {
@@ -86,12 +89,12 @@ ReportOptionFrames::ReportOptionFrames(QWidget* window, bool bEmptyOnClear)
     pctPreview->setScaledContents(true);
     txtCSSFileName = named(new QLineEdit, QStringLiteral("txtCSSFileName"));
     cmdOpenCSS = named(new QPushButton(QStringLiteral("&Open")), QStringLiteral("cmdOpenCSS"));
-    cmdCSSHelp = named(new QPushButton(QStringLiteral("&Help"), fraCSS), QStringLiteral("cmdCSSHelp"));
+    cmdCSSHelp = named(new QPushButton(QStringLiteral("H&elp"), fraCSS), QStringLiteral("cmdCSSHelp"));
     {
         auto* grid = new QGridLayout(fraCSS);
-        auto* lblStyleSheet = named(new QLabel(QStringLiteral("&StyleSheet (CSS)"), fraCSS), QStringLiteral("lblStyleSheet"));
+        auto* lblStyleSheet = named(new QLabel(QStringLiteral("S&tyleSheet (CSS)"), fraCSS), QStringLiteral("lblStyleSheet"));
         lblStyleSheet->setBuddy(cboStyleSheet);
-        auto* lblCSSFileName = named(new QLabel(QStringLiteral("&CSS FileName"), fraCSS), QStringLiteral("lblCSSFileName"));
+        auto* lblCSSFileName = named(new QLabel(QStringLiteral("CSS F&ileName"), fraCSS), QStringLiteral("lblCSSFileName"));
         lblCSSFileName->setBuddy(txtCSSFileName);
         grid->addWidget(lblStyleSheet, 0, 0);
         grid->addWidget(cboStyleSheet, 1, 0);
@@ -106,8 +109,8 @@ ReportOptionFrames::ReportOptionFrames(QWidget* window, bool bEmptyOnClear)
     fraOutputFormat = named(new QGroupBox(QStringLiteral("HTML Layout (XSL)"), window), QStringLiteral("fraOutputFormat"));
     chkOwnXSL = named(new QCheckBox(QStringLiteral("Your own &XSL"), fraOutputFormat), QStringLiteral("chkOwnXSL"));
     txtXSLFile = named(new QLineEdit, QStringLiteral("txtXSLFile"));
-    cmdOpenXSL = named(new QPushButton(QStringLiteral("&Open")), QStringLiteral("cmdOpenXSL"));
-    cmdXSLHelp = named(new QPushButton(QStringLiteral("&Help"), fraOutputFormat), QStringLiteral("cmdXSLHelp"));
+    cmdOpenXSL = named(new QPushButton(QStringLiteral("O&pen")), QStringLiteral("cmdOpenXSL"));
+    cmdXSLHelp = named(new QPushButton(QStringLiteral("He&lp"), fraOutputFormat), QStringLiteral("cmdXSLHelp"));
     {
         auto* v = new QVBoxLayout(fraOutputFormat);
         v->addWidget(chkOwnXSL);

@@ -43,6 +43,11 @@
                     <xsl:otherwise><xsl:value-of select="count(*)"/></xsl:otherwise>
                   </xsl:choose>
                 </span>
+                <!-- A word processor does not set the count above its kind: there
+                     a blank keeps the two apart. -->
+                <xsl:if test="$layout = 'word'">
+                  <xsl:text> </xsl:text>
+                </xsl:if>
                 <span class="what"><xsl:apply-templates select="." mode="caption"/></span>
               </td>
             </xsl:for-each>
@@ -88,6 +93,13 @@
           </xsl:choose>
         </xsl:variable>
         <ol class="links">
+          <!-- A word processor places an entry's text after its number, and moves
+               the text of entries whose number is wider than the room it leaves
+               (10 and up) to the next tab stop. Room for numbers of four digits keeps
+               every entry's text at one place. -->
+          <xsl:if test="$layout = 'word'">
+            <xsl:attribute name="style">margin-left:54pt; text-indent:-36pt</xsl:attribute>
+          </xsl:if>
           <xsl:for-each select="*">
             <li>
               <a href="{@Link}">

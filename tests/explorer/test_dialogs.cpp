@@ -10,6 +10,7 @@
 #include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseGroup.h"
 #include "explorer/frmProperties.h"
+#include "support/AccessKeys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -260,6 +261,52 @@ TEST_F(GroupDialog, Screenshot) {
         dialog->cmdCancel->click();
     };
     frmDatabaseGroup::ShowDialog(QStringLiteral("New"));
+}
+
+// Each access key of the group dialog and the about box, pressed in the shown dialog:
+// claimed once, and doing what its caption names.
+TEST_F(GroupDialog, EachAccessKeyOfTheSmallDialogsDoesWhatItsCaptionNames) {
+    const struct {
+        const char* what;
+        std::function<void()> open;
+        QString typed;  // into the group name box first
+        QChar key;
+        bool staysOpen;
+        QStringList groups;  // afterwards
+    } cases[] = {
+        {"group name box", [] { frmDatabaseGroup::ShowDialog(QStringLiteral("New")); }, QString(), u'G', true,
+         {u"Morvalex Group/Morvalex Group"_s, u"Second/Second"_s}},
+        {"OK", [] { frmDatabaseGroup::ShowDialog(QStringLiteral("New")); }, QStringLiteral("Third"), u'O', false,
+         {u"Morvalex Group/Morvalex Group"_s, u"Second/Second"_s, u"Third/Third"_s}},
+        {"Cancel", [] { frmDatabaseGroup::ShowDialog(QStringLiteral("New")); }, QStringLiteral("Fourth"), u'C', false,
+         {u"Morvalex Group/Morvalex Group"_s, u"Second/Second"_s, u"Third/Third"_s}},
+        {"about box OK", [this] { frmAbout::ShowDialog(w); }, QString(), u'O', false,
+         {u"Morvalex Group/Morvalex Group"_s, u"Second/Second"_s, u"Third/Third"_s}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool open = false;
+        host->onModal = [&](QObject* window) {
+            auto* dialog = qobject_cast<QWidget*>(window);
+            ASSERT_TRUE(dialog);
+            dialog->show();
+            QApplication::setActiveWindow(dialog);
+            EXPECT_EQ(testsupport::Clashes(testsupport::VisibleAccessKeys(dialog)).join(QStringLiteral("; ")), QString());
+            auto* group = qobject_cast<frmDatabaseGroup*>(window);
+            if (group && !c.typed.isEmpty()) group->txtGroupName->setText(c.typed);
+            testsupport::PressAlt(dialog, c.key);
+            open = frmDatabaseGroup::exists() || frmAbout::exists();
+            if (open && group) {
+                EXPECT_EQ(QApplication::focusWidget(), group->txtGroupName);
+                group->cmdCancel->click();
+            }
+        };
+        c.open();
+        host->onModal = nullptr;
+        EXPECT_EQ(open, c.staysOpen);
+        EXPECT_EQ(Groups(), c.groups);
+    }
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }
 
 // ---- the about box -----------------------------------------------------------------------------

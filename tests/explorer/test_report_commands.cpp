@@ -357,6 +357,60 @@ TEST_F(ReportCommands, PrintedTextHasTheSizeItHasOnScreen) {
     }
 }
 
+// A line of the XML preview longer than the paper is wide goes on below on paper, as
+// it does in a browser's print of a file's text: nothing of it falls off the page.
+TEST_F(ReportCommands, PrintedXmlWrapsItsLongLinesInsideThePage) {
+    MORVALEX_REQUIRE_PROGRAM("pdftotext");
+    QStringList words;
+    for (int i = 1; i <= 60; ++i) words << QStringLiteral("word%1").arg(i, 2, 10, QLatin1Char('0'));
+    QString unbroken;
+    for (int i = 1; i <= 30; ++i) unbroken += QStringLiteral("piece%1").arg(i, 2, 10, QLatin1Char('0'));
+    const struct {
+        const char* name;
+        QString value;      // the Name of a table, on one line of the XML
+        QStringList shown;  // what the printed words must hold, in order
+    } cases[] = {
+        {"words", words.join(QLatin1Char(' ')), words},
+        {"one long word", unbroken, {unbroken}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        frmDatabaseExplorer& w = Sales();
+        oStructureXML->FindNode(QStringLiteral("DATABASE/TABLE[0]")).setAttribute(QStringLiteral("Name"), c.value);
+        w.PreviewHTML(QStringLiteral("DATABASE"));
+        const QString pdf = Out(QStringLiteral("print/wrap-%1.pdf").arg(QString::fromLatin1(c.name).replace(QLatin1Char(' '), QLatin1Char('-'))));
+        host->onPrint = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            return true;
+        };
+        w.tlbXMLPreviewPrint_ButtonClick(nullptr);
+        ASSERT_TRUE(QFileInfo(pdf).size() > 0);
+
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        ASSERT_TRUE(text.waitForFinished(30000));
+        ASSERT_EQ(text.exitCode(), 0) << text.readAllStandardError().toStdString();
+        const QString boxes = QString::fromUtf8(text.readAllStandardOutput());
+        static const QRegularExpression page(QStringLiteral("<page width=\"([\\d.]+)\""));
+        const double width = page.match(boxes).captured(1).toDouble();
+        ASSERT_GT(width, 0) << qPrintable(boxes);
+        static const QRegularExpression word(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\" "
+                                                            "yMax=\"[\\d.]+\">([^<]*)</word>"));
+        QString printed;  // every word, run together in reading order
+        for (auto it = word.globalMatch(boxes); it.hasNext();) {
+            const auto m = it.next();
+            EXPECT_LE(m.captured(2).toDouble(), width) << qPrintable(m.captured(3));
+            printed += m.captured(3);
+        }
+        qsizetype from = 0;
+        for (const QString& shown : c.shown) {
+            from = printed.indexOf(shown, from);
+            ASSERT_GE(from, 0) << "not printed whole: " << qPrintable(shown);
+        }
+    }
+}
+
 TEST_F(ReportCommands, WordCommandsWriteAndOpenTheDocumentOrSayWordIsMissing) {
     frmDatabaseExplorer& w = Sales();
     w.PreviewHTML(QStringLiteral("DATABASE"));

@@ -11,14 +11,17 @@
 #include "explorer/NodeSelection.h"
 #include "explorer/TreeDocument.h"
 #include "explorer/TreeMaintenance.h"
+#include "explorer/frmDatabaseGroup.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QToolBar>
@@ -230,6 +233,12 @@ struct Commands : explorertest::Fixture {
         return out;
     }
     bool Enabled(const char* button) { return frmDatabaseExplorer::Button(w->tlbAdmin, QLatin1String(button))->isEnabled(); }
+    // The names the Details list shows, in order.
+    QStringList Listed() {
+        QStringList out;
+        for (int i = 0; i < w->lsvDescription->topLevelItemCount(); ++i) out << w->lsvDescription->topLevelItem(i)->text(0);
+        return out;
+    }
 };
 
 const Groups kShop = {{QStringLiteral("Morvalex Group"), {QStringLiteral("North"), QStringLiteral("South"), QStringLiteral("East")}},
@@ -248,7 +257,7 @@ TEST_F(Commands, EachLevelOpensItsMenuWithTheCommandsThatFit) {
          {u"+New &Group"_s, u"+&Remove All Groups"_s, u"-&Expand All Groups"_s, u"+&Collapse All Groups"_s}},
         {QStringLiteral("Second"), 2,
          {u"+New Database &Structure"_s, u"+Re&name Group"_s, u"+&Remove"_s, u"-&Expand All"_s, u"+C&ollapse All"_s, u"+&Copy Names"_s}},
-        {north, 3, {u"+Re&fresh"_s, u"+&Remove"_s, u"+E&xpand All"_s, u"-C&ollapse All"_s, u"+&Migrate"_s, u"+P&roperties"_s}},
+        {north, 3, {u"+Re&fresh"_s, u"+&Remove"_s, u"+E&xpand All"_s, u"-C&ollapse All"_s, u"+&Migrate"_s, u"+&Properties"_s}},
         {QStringLiteral("Order Details|0|0|3"), 4,
          {u"+E&xpand All"_s, u"-C&ollapse All"_s, u"+Copy &Names"_s, u"+&Migrate"_s, u"+Open &All Rows"_s}},
         {QStringLiteral("PK_OD|0|0|3|0"), 4, {u"-E&xpand All"_s, u"-C&ollapse All"_s, u"+Copy &Names"_s, u"-&Migrate"_s, u"-Open &All Rows"_s}},
@@ -354,16 +363,20 @@ TEST_F(Commands, RemovalsRenumberTheTreeAndLeaveNoStaleConnection) {
         int menu, item; // the command
         QStringList labels;  // top levels of the tree after it: groups and their connections
         QString current;     // key of the current node after it
+        QStringList listed;  // the Details list after it: what the current node holds
     } cases[] = {
         {"first connection", QStringLiteral("North|0|0"), 3, 2,
-         {u"Morvalex Group"_s, u"South"_s, u"East"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group")},
+         {u"Morvalex Group"_s, u"South"_s, u"East"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group"),
+         {u"South"_s, u"East"_s}},
         {"middle connection", QStringLiteral("South|0|1"), 3, 2,
-         {u"Morvalex Group"_s, u"North"_s, u"East"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group")},
+         {u"Morvalex Group"_s, u"North"_s, u"East"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group"),
+         {u"North"_s, u"East"_s}},
         {"last connection", QStringLiteral("East|0|2"), 3, 2,
-         {u"Morvalex Group"_s, u"North"_s, u"South"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group")},
+         {u"Morvalex Group"_s, u"North"_s, u"South"_s, u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s}, QStringLiteral("Morvalex Group"),
+         {u"North"_s, u"South"_s}},
         {"first group", QStringLiteral("Morvalex Group"), 2, 2, {u"Second"_s, u"West"_s, u"Empty"_s, u"(No Item)"_s},
-         QStringLiteral("Database Structures")},
-        {"all groups", QStringLiteral("Database Structures"), 1, 3, {}, QStringLiteral("Database Structures")},
+         QStringLiteral("Database Structures"), {u"Second"_s, u"Empty"_s}},
+        {"all groups", QStringLiteral("Database Structures"), 1, 3, {}, QStringLiteral("Database Structures"), {}},
     };
     for (const auto& k : cases) {
         Show(kShop);
@@ -401,7 +414,8 @@ TEST_F(Commands, RemovalsRenumberTheTreeAndLeaveNoStaleConnection) {
         EXPECT_EQ(gConnectionIndex, -1) << k.name;
         EXPECT_FALSE(oStructureXML) << k.name;
         EXPECT_TRUE(gDatabaseName.isEmpty() && gServerName.isEmpty() && gPreviewXPath.isEmpty()) << k.name;
-        EXPECT_EQ(w->lsvDescription->topLevelItemCount(), 0) << k.name;
+        EXPECT_EQ(Listed(), k.listed) << k.name;
+        EXPECT_FALSE(w->lsvDescription->isHidden()) << k.name;
         EXPECT_TRUE(w->txtSQLScript->toPlainText().isEmpty()) << k.name;
         EXPECT_EQ(w->wbReport->LocationURL(), QStringLiteral("about:blank")) << k.name;
         EXPECT_FALSE(w->ssRHPanel->isTabEnabled(1)) << k.name;
@@ -423,6 +437,53 @@ TEST_F(Commands, TheConnectionThatMovesIntoARemovedPlaceShowsItsOwnStructure) {
     EXPECT_EQ(oStructureXML->FindNode(QStringLiteral("DATABASE")).attribute(QStringLiteral("Name")), QStringLiteral("South"));
     EXPECT_EQ(gDatabaseName, QStringLiteral("South"));
     EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
+// After a group is named, through the group dialog as a user names it, the tree keeps
+// the node the user was at and the Details list shows what that node holds now.
+TEST_F(Commands, NamingAGroupLeavesTheDetailsListShowingTheSelection) {
+    const QString root = QStringLiteral("Database Structures");
+    const struct {
+        const char* name;
+        QString shown;    // left-clicked first: what the list shows
+        QString clicked;  // right-clicked for its menu ("" for the File menu)
+        int menu, item;
+        QString typed;
+        QString current;     // key of the current node after it
+        QStringList listed;  // the list after it ("" for as before)
+    } cases[] = {
+        {"new group from the root's menu", root, root, 1, 0, QStringLiteral("Fourth"), root,
+         {u"Morvalex Group"_s, u"Second"_s, u"Empty"_s, u"Fourth"_s}},
+        {"new group from the File menu beside a connection", QStringLiteral("North|0|0"), QString(), 0, 4,
+         QStringLiteral("Fourth"), QStringLiteral("North|0|0"), {}},
+        {"renamed group", root, QStringLiteral("Second"), 2, 1, QStringLiteral("Renamed"), QStringLiteral("Renamed"), {u"West"_s}},
+    };
+    for (const auto& k : cases) {
+        SCOPED_TRACE(k.name);
+        Show(kShop);
+        w->trvMain->setCurrentItem(Node(k.shown));  // as a click selects it
+        w->trvMain_NodeClick(Node(k.shown));
+        const QStringList before = Listed();
+        ASSERT_FALSE(before.isEmpty());
+        host->onModal = [&](QObject* window) {
+            auto* dialog = qobject_cast<frmDatabaseGroup*>(window);
+            ASSERT_TRUE(dialog);
+            dialog->txtGroupName->setText(k.typed);
+            dialog->cmdOK->click();
+        };
+        if (k.menu == 0) w->mnuSubFile_Click(k.item);
+        else ASSERT_EQ(RightClick(k.clicked), k.menu);
+        if (k.menu == 1) w->mnuSubLevel1_Click(k.item);
+        if (k.menu == 2) w->mnuSubLevel2_Click(k.item);
+        host->onModal = nullptr;
+        CloseMenus();
+        ASSERT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+        ASSERT_TRUE(Labels().contains(k.typed));
+        EXPECT_EQ(TreeNodes::Key(w->trvMain->currentItem()), k.current);
+        EXPECT_EQ(TreeNodes::Key(TreeNodes::FindByIndex(w->trvMain, w->iCurrentNodeIndex)), k.current);
+        EXPECT_EQ(Listed(), k.listed.isEmpty() ? before : k.listed);
+        EXPECT_EQ(w->PanelText(1), w->trvMain->currentItem() ? w->trvMain->currentItem()->text(0) : QString());
+    }
 }
 
 TEST_F(Commands, AnsweringNoChangesNothing) {

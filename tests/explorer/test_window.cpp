@@ -118,13 +118,13 @@ TEST_F(Window, LoadLeavesMenusToolbarsAndTabsInTheirStartState) {
         const frmDatabaseExplorer::MenuItems& items;
         QStringList captions;
     } menus[] = {
-        {w.mnuSubFile, {u"0 &Open MXS File"_s, u"1 &Save MXS File"_s, u"2 Save &As MXS File"_s, u"3 -"_s, u"4 New &Group"_s, u"5 New Database &Structure"_s, u"6 -"_s, u"7 E&xit"_s}},
+        {w.mnuSubFile, {u"0 &Open MXS File"_s, u"1 &Save MXS File"_s, u"2 Save &As MXS File"_s, u"3 -"_s, u"4 New &Group"_s, u"5 New &Database Structure"_s, u"6 -"_s, u"7 E&xit"_s}},
         {w.mnuSubReport, {u"1 Save as &HTML"_s, u"2 Save as &XML"_s, u"3 Save as &Word Document"_s, u"4 -"_s, u"5 Report &Options"_s}},
         {w.mnuSubMainQuery, {u"0 &New"_s, u"1 &Open"_s, u"2 &Save"_s, u"3 Save &As"_s, u"4 -"_s, u"5 Save Output As &HTML"_s, u"6 -"_s, u"7 &Execute"_s}},
         {w.mnuSubHelp, {u"0 &Morvalex Help"_s, u"2 -"_s, u"3 &About Morvalex"_s}},
         {w.mnuSubLevel1, {u"0 New &Group"_s, u"1 New &Database Structure"_s, u"2 -"_s, u"3 &Remove All Groups"_s, u"4 &Expand All Groups"_s, u"5 &Collapse All Groups"_s}},
         {w.mnuSubLevel2, {u"0 New Database &Structure"_s, u"1 Re&name Group"_s, u"2 &Remove"_s, u"3 &Expand All"_s, u"4 C&ollapse All"_s, u"5 &Copy Names"_s}},
-        {w.mnuSubLevel3, {u"0 Re&fresh"_s, u"1 &Save"_s, u"2 &Remove"_s, u"3 E&xpand All"_s, u"4 C&ollapse All"_s, u"5 -"_s, u"6 &Migrate"_s, u"7 P&roperties"_s}},
+        {w.mnuSubLevel3, {u"0 Re&fresh"_s, u"1 &Save"_s, u"2 &Remove"_s, u"3 E&xpand All"_s, u"4 C&ollapse All"_s, u"5 -"_s, u"6 &Migrate"_s, u"7 &Properties"_s}},
         {w.mnuSubLevel4, {u"0 E&xpand All"_s, u"1 C&ollapse All"_s, u"2 Copy &Names"_s, u"3 -"_s, u"4 &Migrate"_s, u"5 Open &All Rows"_s}},
         {w.mnuSubToolbar, {u"1 Save as &HTML"_s, u"2 Save as &XML"_s, u"3 Save as &Word Document"_s}},
         {w.mnuSubPreviewTool, {u"0 Save as &HTML"_s, u"1 Save as &XML"_s, u"2 Save as &Word"_s}},
@@ -158,9 +158,9 @@ TEST_F(Window, LoadLeavesMenusToolbarsAndTabsInTheirStartState) {
         const char* tip;
     } buttons[] = {{w.tlbAdmin, "NewGroup", "New &Group    ", "Create new group"}, {w.tlbAdmin, "NewDatabase", "New &Database", "New Connection"},
                    {w.tlbAdmin, "SaveReport", "&Save Report   ", "Report as HTML"},  {w.tlbTemplate, "Template", "&Template", ""},
-                   {w.tlbPreview, "SaveThisPage", "Save this &page", ""},            {w.tlbPrint, "PrintThisPage", "&Print this page", ""},
-                   {w.tlbXMLPreviewSave, "SavePreview", "Save this &XML", ""},       {w.tlbXMLPreviewPrint, "PrintPreview", "&Print this XML", ""},
-                   {w.tlbQuery, "Query", "&Query", ""}, {w.tlbResult, "Output", "&Output", ""}, {w.tlbExecute, "Execute", "&Execute", ""}};
+                   {w.tlbPreview, "SaveThisPage", "Sa&ve this page", ""},            {w.tlbPrint, "PrintThisPage", "Pri&nt this page", ""},
+                   {w.tlbXMLPreviewSave, "SavePreview", "S&ave this XML", ""},       {w.tlbXMLPreviewPrint, "PrintPreview", "Print this X&ML", ""},
+                   {w.tlbQuery, "Query", "Q&uery", ""}, {w.tlbResult, "Output", "&Output", ""}, {w.tlbExecute, "Execute", "&Execute", ""}};
     for (const auto& b : buttons) {
         QToolButton* button = frmDatabaseExplorer::Button(b.toolbar, QLatin1String(b.key));
         ASSERT_TRUE(button) << b.key;
@@ -170,7 +170,7 @@ TEST_F(Window, LoadLeavesMenusToolbarsAndTabsInTheirStartState) {
     }
 
     ASSERT_EQ(w.ssRHPanel->count(), 4);
-    const char* tabs[] = {"D&etails", "Document &Preview", "&XML Preview", "&Execute Query"};
+    const char* tabs[] = {"Deta&ils", "Document &Preview", "&XML Preview", "Execute Quer&y"};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(w.ssRHPanel->tabText(i), QLatin1String(tabs[i]));
         EXPECT_TRUE(w.ssRHPanel->isTabVisible(i));

@@ -146,6 +146,45 @@ TEST_F(Wizard, SourceChosenFromTheList) {
     });
 }
 
+// A destination that nothing can be created in says so as soon as it is chosen, before
+// any object is picked.
+TEST_F(Wizard, ADestinationThatCannotReceiveObjectsSaysSoWhenChosen) {
+    gGroupIndex = -1;
+    Open(QString(), [&](frmStructureMigration& w) {
+        w.cmdNavigate[2]->click();
+        w.cboSourceConn->setCurrentIndex(w.cboSourceConn->findText(QStringLiteral("down")));
+        w.cboSourceConn_Click();
+        EXPECT_TRUE(w.lblDestinationNote->isHidden());
+        const struct {
+            const char* destination;
+            QString note;  // "" for none
+        } cases[] = {
+            {"shop", QStringLiteral("Morvalex cannot create database objects in a destination of type OTHERS. "
+                                    "Choose another destination.")},
+            {"pg", QString()},
+            {"xmlfile", QStringLiteral("Morvalex cannot create database objects in a destination of type Morvalex XML. "
+                                       "Choose another destination.")},
+            {"down", QString()},
+        };
+        for (const auto& c : cases) {
+            SCOPED_TRACE(c.destination);
+            Choose(w, QLatin1String(c.destination));
+            EXPECT_EQ(w.lblDestinationNote->isHidden(), c.note.isEmpty());
+            if (!c.note.isEmpty()) {
+                EXPECT_EQ(w.lblDestinationNote->text(), c.note);
+                Shot(w, QStringLiteral("page-1-cannot-receive"));
+            }
+        }
+        // Another source empties the destination choice, and its note with it.
+        Choose(w, QStringLiteral("xmlfile"));
+        w.cboSourceConn->setCurrentIndex(w.cboSourceConn->findText(QStringLiteral("shop")));
+        w.cboSourceConn_Click();
+        EXPECT_TRUE(w.lblDestinationNote->isHidden());
+        EXPECT_TRUE(host->messages().isEmpty());
+        w.cmdNavigate[0]->click();
+    });
+}
+
 // The table chosen in the tree arrives selected; an empty choice is refused; a
 // destination nothing can be generated for migrates nothing and says so.
 TEST_F(Wizard, PreselectedTableAndNoGenerator) {

@@ -157,6 +157,40 @@ QString AsDocx(const QString& document, const QString& folder) {
     return folder + QLatin1Char('/') + QFileInfo(document).completeBaseName() + QStringLiteral(".docx");
 }
 
+// The document converted to PDF by LibreOffice, as it would be printed.
+QString AsPdf(const QString& document, const QString& folder) {
+    const QTemporaryDir profile;
+    QProcess soffice;
+    soffice.start(QStringLiteral("soffice"),
+                  {QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(profile.path()).toString(),
+                   QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--convert-to"), QStringLiteral("pdf"),
+                   QStringLiteral("--outdir"), folder, document});
+    EXPECT_TRUE(soffice.waitForFinished(180000));
+    return folder + QLatin1Char('/') + QFileInfo(document).completeBaseName() + QStringLiteral(".pdf");
+}
+
+// A word of a PDF page and where it begins, in points.
+struct PdfWord {
+    QString text;
+    double x = 0, y = 0;
+};
+
+// The words of a PDF in reading order (pdftotext -bbox), each with its place.
+QList<PdfWord> PdfWords(const QString& pdf) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.waitForFinished(30000));
+    static const QRegularExpression word(
+        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+    QList<PdfWord> out;
+    const QString boxes = QString::fromUtf8(text.readAllStandardOutput());
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        out << PdfWord{m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()};
+    }
+    return out;
+}
+
 // Every file and folder under a folder, relative to it, one a line.
 std::string Entries(const QString& folder) {
     QStringList out;
@@ -220,6 +254,46 @@ TEST_F(Word, TheDocumentShowsTheEnginesFacts) {
                               "GENERATEDALWAYSASIDENTITY", "GENERATEDALWAYSAS(pid*2)STORED", "Methodgin", "Descendingpid",
                               "Includepcode", "Whereoutlier=false", "DEFERRABLEINITIALLYDEFERRED"})
         EXPECT_TRUE(text.contains(QLatin1String(shown))) << shown << "\n" << text.toStdString();
+}
+
+// Printed from LibreOffice, the document's counts read as the HTML report shows them
+// (a count, its kind, the next count), and a contents list of twelve entries starts
+// every name at one place, the tenth as the first.
+TEST_F(Word, TheCountsStandApartAndLongListsKeepOneIndent) {
+    MORVALEX_REQUIRE_PROGRAM("soffice");
+    MORVALEX_REQUIRE_PROGRAM("pdftotext");
+    QString xml = testsupport::ReadFile(reporttest::DataFile(QStringLiteral("others.xml")));
+    QStringList names = {QStringLiteral("Prices")};
+    QString more;
+    for (int t = 2; t <= 12; ++t) {
+        names << QStringLiteral("Shelf%1").arg(t, 2, 10, QLatin1Char('0'));
+        more += QStringLiteral("<TABLE Name=\"%1\" CreatedOn=\"\" Report=\"1\" Migrate=\"0\"><COLUMN Name=\"id\" "
+                               "Datatype=\"integer\" Length=\"10\" Ordinal_Position=\"1\" Null_Allowed=\"False\"/></TABLE>")
+                    .arg(names.last());
+    }
+    xml.replace(QStringLiteral("</DATABASE>"), more + QStringLiteral("</DATABASE>"));
+    oStructureXML = std::make_shared<cXML>();
+    ASSERT_TRUE(oStructureXML->LoadXMLContent(xml));
+    const QString out = Made(QStringLiteral("print"));
+    const QString doc = out + QStringLiteral("till.doc");
+    ASSERT_TRUE(WordReport::Save(doc)) << host->messages().join(QLatin1Char('|')).toStdString();
+    const QList<PdfWord> words = PdfWords(AsPdf(doc, out));
+    ASSERT_FALSE(words.isEmpty());
+
+    QStringList texts;
+    for (const PdfWord& w : words) texts << w.text;
+    const QString line = texts.join(QLatin1Char(' '));
+    EXPECT_TRUE(line.contains(QStringLiteral("12 Tables 0 Views not read Stored procedures not read Triggers 1 Indexes")))
+        << line.toStdString();
+
+    // The first time each table is named is its entry in the contents.
+    QList<double> starts;
+    for (const QString& name : names) {
+        const auto at = std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == name; });
+        ASSERT_NE(at, words.end()) << qPrintable(name);
+        starts << at->x;
+    }
+    for (int i = 1; i < starts.size(); ++i) EXPECT_NEAR(starts[i], starts[0], 0.5) << qPrintable(names[i]);
 }
 
 TEST_F(Word, WithoutLibreOfficeTheCommandSaysWordIsNotAvailable) {

@@ -12,7 +12,9 @@
 #include "explorer/TreeDocument.h"
 #include "explorer/frmDatabaseExplorer.h"
 #include "platform/ui/QtHost.h"
+#include "support/AccessKeys.h"
 #include "support/WizardSupport.h"
+#include "reports/ui/ReportOptionFrames.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,6 +32,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QSet>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -430,6 +433,126 @@ TEST_F(Wizard, AStructureSavedAsXmlAndImportedAgainReportsEveryObject) {
     EXPECT_TRUE(html.contains(QStringLiteral("Tables <span class=\"badge\">%1</span>").arg(tables.size())));
     EXPECT_TRUE(html.contains(QStringLiteral("Views <span class=\"badge\">%1</span>").arg(views.size())));
     for (const QString& name : tables + indexes + views) EXPECT_TRUE(html.contains(name)) << name.toStdString();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+}
+
+// The summary of a structure file names what the file documents, whatever a connection
+// tried before it in the same wizard, or the explorer's current one, left behind.
+TEST_F(Wizard, TheSummaryOfAStructureFileNamesTheFilesServer) {
+    const struct {
+        const char* name;
+        std::function<void(frmDatabaseConnection&)> before;  // on page 1, before the file is chosen
+    } cases[] = {
+        {"after a connection that failed",
+         [&](frmDatabaseConnection& w) {
+             ChooseType(w, dbOthers);
+             w.txtConnectionString->setText(
+                 QStringLiteral("Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=1;Database=x;UID=u;PWD=p"));
+             Click(w, 2);
+             ASSERT_EQ(w.Step(), 1);
+             ASSERT_EQ(gServerName, QStringLiteral("127.0.0.1"));
+         }},
+        {"with another connection current",
+         [&](frmDatabaseConnection&) {
+             gServerName = QStringLiteral("elsewhere");
+             gDataSource = QStringLiteral("elsewhere.db");
+         }},
+    };
+    const QString path = app.file(QStringLiteral("shop.xml"));
+    testsupport::WriteFile(path, structureText());
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        frmDatabaseConnection& w = Open();
+        c.before(w);
+        ChooseType(w, dbMorvalexXML);
+        w.txtXMLPath->setText(path);
+        Click(w, 2);
+        ASSERT_EQ(w.Step(), 3) << host->messages().join(QLatin1Char('|')).toStdString();
+        EXPECT_TRUE(w.GenerateSummary().startsWith(QStringLiteral("Server Name: srv\r\nDatabase Name: shop\r\n")))
+            << w.GenerateSummary().toStdString();
+        EXPECT_TRUE(w.txtSummary->toPlainText().startsWith(QStringLiteral("Server Name: srv\nDatabase Name: shop\n")));
+        host->answers.enqueue(Answer::No);  // do not import it
+        Click(w, 0);
+        Settle();
+    }
+    EXPECT_TRUE(ConnectionKeys().isEmpty());
+}
+
+// On every page and data-source panel a key is claimed once, and each key reaches what
+// its caption names: a box, a choice, a button (the navigation buttons go where they
+// say).
+TEST_F(Wizard, EachAccessKeyOfEveryPageIsClaimedOnceAndReachesItsControl) {
+    const auto text = [](const QStringList& list) { return list.join(QStringLiteral("; ")).toStdString(); };
+    const auto describe = [](const QList<testsupport::AccessKey>& keys) {
+        QStringList out;
+        for (const auto& k : keys) out << QString(k.key) + QLatin1Char('=') + k.caption;
+        return out.join(QStringLiteral(", ")).toStdString();
+    };
+    // Presses every key that is not a navigation button; reset puts back what a key
+    // changed (a choice, a ticked box) before the next.
+    const auto pressAll = [&](frmDatabaseConnection& w, const std::function<void()>& reset) {
+        const QList<testsupport::AccessKey> keys = testsupport::VisibleAccessKeys(&w);
+        EXPECT_EQ(text(testsupport::Clashes(keys)), "") << describe(keys);
+        for (const auto& k : keys) {
+            if (std::find(w.cmdNavigate.begin(), w.cmdNavigate.end(), k.owner) != w.cmdNavigate.end()) continue;
+            SCOPED_TRACE(qPrintable(k.caption));
+            reset();
+            EXPECT_EQ(testsupport::PressAndSee(&w, k).toStdString(), "");
+        }
+    };
+
+    frmDatabaseConnection& w = Open();
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(text(testsupport::Clashes(testsupport::VisibleAccessKeys(&w))), "");
+    testsupport::PressAlt(&w, u'N');
+    ASSERT_EQ(w.Step(), 1);
+    // Each panel once, by the first type that shows it.
+    QSet<QFrame*> panelsSeen;
+    for (int type = 1; type < w.cboDBTypes->count(); ++type) {
+        SCOPED_TRACE(qPrintable(w.cboDBTypes->itemText(type)));
+        w.cboDBTypes->setCurrentIndex(type);
+        QFrame* panel = *std::find_if(w.pctDBConnInfo.begin(), w.pctDBConnInfo.end(), [&](QFrame* f) { return f->isVisibleTo(&w); });
+        if (panelsSeen.contains(panel)) continue;
+        panelsSeen.insert(panel);
+        pressAll(w, [&] {
+            w.cboDBTypes->setCurrentIndex(type);
+            for (QRadioButton* option : {w.optSQLAuthentication[1], w.optORAAuthentication[1]}) option->setChecked(true);
+            for (QCheckBox* blank : {w.chkSQLBlankPassword, w.chkORABlankPassword, w.chkDB2BlankPassword}) blank->setChecked(false);
+            w.txtDatabasePath->setText(QStringLiteral("shop.mdb"));
+        });
+    }
+    EXPECT_EQ(panelsSeen.size(), 6);
+    testsupport::PressAlt(&w, u'B');
+    EXPECT_EQ(w.Step(), 0);
+
+    // The report pages, after a structure file.
+    const QString path = app.file(QStringLiteral("shop.xml"));
+    testsupport::WriteFile(path, structureText());
+    ChooseType(w, dbMorvalexXML);
+    w.txtXMLPath->setText(path);
+    Click(w, 2);
+    ASSERT_EQ(w.Step(), 3) << host->messages().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(text(testsupport::Clashes(testsupport::VisibleAccessKeys(&w))), "");
+    Click(w, 2);
+    ASSERT_EQ(w.Step(), 4);
+    pressAll(w, [&] {
+        w.optOutputType[1]->setChecked(true);
+        w.options->chkGenerateMultipleXML->setChecked(true);
+        w.options->chkOwnXSL->setChecked(true);
+        w.options->cboStyleSheet->setCurrentIndex(w.options->cboStyleSheet->count() - 1);  // "Custom"
+    });
+    w.options->chkOwnXSL->setChecked(false);
+    w.options->chkGenerateMultipleXML->setChecked(false);
+    w.options->cboStyleSheet->setCurrentIndex(0);
+    Click(w, 2);
+    ASSERT_EQ(w.Step(), 5) << host->messages().join(QLatin1Char('|')).toStdString();
+    pressAll(w, [] {});
+    // Cancel asks whether to import; No leaves the tree without the connection.
+    host->answers.enqueue(Answer::No);
+    testsupport::PressAlt(&w, u'C');
+    Settle();
+    EXPECT_FALSE(frmDatabaseConnection::exists());
+    EXPECT_TRUE(ConnectionKeys().isEmpty());
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
 }
 

@@ -197,7 +197,12 @@ bool frmDatabaseExplorer::LoadCurrentDB(const NodeSelection::NodeValue& node) {
         switch (NodeSelection::MakeCurrent(g, c)) {
         case NodeSelection::Load::NoConnection: return false;
         case NodeSelection::Load::LoadFailed:
-            platform::ui::host().message(QStringLiteral("Your database structure could not be loaded, please contact morvalex help"),
+            // Nothing of the connection selected before stays shown under this one.
+            ObjectList::Clear(lsvDescription);
+            gPreviewXPath.clear();
+            ShowEmptyPreviews();
+            platform::ui::host().message(QStringLiteral("Your database structure could not be loaded. Select the database and "
+                                                        "choose Refresh to read its structure again."),
                                          platform::ui::Icon::Information, platform::ui::Buttons::Ok, kAppTitle);
             return false;
         case NodeSelection::Load::AlreadyCurrent:

@@ -227,8 +227,7 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
         FocusConnection();
         SaveHistory();
     } catch (const std::exception& e) {
-        const auto [n, d] = Describe(e);
-        ShowError(n, d, QStringLiteral("RefreshDatabaseConnection"));
+        CommandError(e, QStringLiteral("RefreshDatabaseConnection"));
     }
 }
 

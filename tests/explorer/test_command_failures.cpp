@@ -1,0 +1,196 @@
+// The user's commands against a disk that fails them: full, out of inodes, read-only,
+// or filling while the command writes. Each failure is told in one message, the
+// program goes on, nothing half-written stays and nothing else in the folder changes,
+// not even a file another program writes there meanwhile.
+
+#include "ExplorerFixture.h"
+#include "core/FileUtil.h"
+#include "explorer/ExplorerWidgets.h"
+#include "explorer/Preview.h"
+#include "reports/WordReport.h"
+#include "support/Prerequisite.h"
+#include "support/TinyDisk.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+
+#include <cerrno>
+#include <functional>
+#include <memory>
+
+using namespace bGlobal;
+using explorertest::StructureXml;
+using testsupport::TinyDisk;
+
+namespace {
+
+// Every entry under folder with a digest of each file's bytes: what "nothing else
+// changed" compares.
+QStringList Snapshot(const QString& folder) {
+    QStringList out;
+    QDirIterator it(folder, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo entry(it.next());
+        QString line = entry.absoluteFilePath().mid(folder.size());
+        if (entry.isFile()) {
+            QFile f(entry.absoluteFilePath());
+            f.open(QIODevice::ReadOnly);
+            line += QLatin1Char(' ') + QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Md5).toHex());
+        }
+        out << line;
+    }
+    out.sort();
+    return out;
+}
+
+// A destination that fails the command: its folder, and how long it lives.
+struct Destination {
+    std::unique_ptr<TinyDisk> disk;
+    std::unique_ptr<QTemporaryDir> plain;
+    QString folder;
+    bool seam = false;
+    ~Destination() {
+        if (seam) SetWriteCallForTesting({});
+    }
+};
+
+// How a destination fails.
+struct Failure {
+    const char* name;
+    std::function<bool(Destination&)> make;  // false: the disk could not be mounted
+    bool midway = false;                     // only commands that write many files reach it
+};
+
+const Failure kFailures[] = {
+    {"a full disk",
+     [](Destination& d) {
+         d.disk = std::make_unique<TinyDisk>("64k");
+         if (!d.disk->mounted()) return false;
+         d.folder = d.disk->file(QStringLiteral("out"));
+         QDir().mkpath(d.folder);
+         d.disk->fill();
+         return true;
+     }},
+    {"a disk out of inodes, where no folder can be made",
+     [](Destination& d) {
+         d.disk = std::make_unique<TinyDisk>("1m", "nr_inodes=16");
+         if (!d.disk->mounted()) return false;
+         d.folder = d.disk->file(QStringLiteral("out"));
+         QDir().mkpath(d.folder);
+         d.disk->fillInodes();
+         return true;
+     }},
+    {"a read-only disk",
+     [](Destination& d) {
+         d.disk = std::make_unique<TinyDisk>("1m");
+         if (!d.disk->mounted()) return false;
+         d.folder = d.disk->file(QStringLiteral("out"));
+         QDir().mkpath(d.folder);
+         return d.disk->makeReadOnly();
+     }},
+    {"a disk that fills while the command writes",
+     [](Destination& d) {
+         d.plain = std::make_unique<QTemporaryDir>();
+         d.folder = d.plain->path();
+         // The first writes go through; then the disk is full.
+         auto calls = std::make_shared<int>(0);
+         SetWriteCallForTesting([calls](int fd, const void* data, size_t size) -> ssize_t {
+             if (++*calls > 3) {
+                 errno = ENOSPC;
+                 return -1;
+             }
+             return ::write(fd, data, size);
+         });
+         d.seam = true;
+         return true;
+     },
+     true},
+};
+
+struct CommandFailures : explorertest::Fixture {
+    frmDatabaseExplorer& Sales() {
+        oStructureXML = explorertest::Document(StructureXml(QStringLiteral("Sales"), {QStringLiteral("V_Sales")}));
+        gDatabaseName = QStringLiteral("Sales");
+        gGroupIndex = gConnectionIndex = 0;
+        frmDatabaseExplorer& w = OpenWindow();
+        w.GenerateLHXML();
+        w.PopulateLHXML();
+        return w;
+    }
+};
+
+}  // namespace
+
+TEST_F(CommandFailures, EachCommandTellsTheFailureOnceAndLeavesTheFolderAsItWas) {
+    frmDatabaseExplorer& w = Sales();
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    ASSERT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+    const bool haveSoffice = !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty();
+
+    // What the user answers in the dialog (a name in the folder, or the folder), and
+    // the command.
+    const struct {
+        const char* name;
+        const char* answer;  // "" answers the folder itself
+        std::function<void()> run;
+        bool needsSoffice = false;
+        bool manyFiles = false;
+    } commands[] = {
+        {"HTML report, one page named in capitals", "Report.HTML", [&] { gMultiplePages = false; w.mnuSubReport_Click(1); }, false, true},
+        {"HTML report, one page .htm", "report.htm", [&] { gMultiplePages = false; w.mnuSubReport_Click(1); }, false, true},
+        {"HTML report in pages", "", [&] { gMultiplePages = true; gObjectsPerPage = 1; w.mnuSubReport_Click(1); }, false, true},
+        {"XML report", "r.xml", [&] { w.mnuSubReport_Click(2); }},
+        {"Word report", "r.doc", [&] { w.mnuSubReport_Click(3); }, true, true},
+        {"preview saved as HTML", "page.html", [&] { w.mnuSubPreviewTool_Click(0); }, false, true},
+        {"XML preview saved", "page.xml", [&] { w.tlbXMLPreviewSave_ButtonClick(nullptr); }},
+        {"preview saved as Word", "page.doc", [&] { w.mnuSubPreviewTool_Click(2); }, true},
+        {"structure file saved", "Sales.mxs", [&] { w.SaveStructure(true); }},
+        {"query file saved", "q.sql", [&] { w.txtQuery->setPlainText(QStringLiteral("SELECT 1")); w.SaveQueryFile(true); }},
+    };
+    for (const Failure& failure : kFailures) {
+        for (const auto& c : commands) {
+            if (failure.midway && !c.manyFiles) continue;
+            SCOPED_TRACE(std::string(c.name) + " on " + failure.name);
+            if (c.needsSoffice && !haveSoffice) {
+                if (testsupport::InCI()) ADD_FAILURE() << "soffice is missing in CI";
+                continue;
+            }
+            Destination d;
+            if (!failure.make(d)) {
+                MORVALEX_REQUIRE(false, "a tmpfs could not be mounted (needs root)");
+            }
+            const QStringList before = Snapshot(d.folder);
+            host->prompts.clear();
+            host->openedUrls.clear();
+            errors.clear();
+            host->paths.enqueue(*c.answer ? d.folder + QLatin1Char('/') + QLatin1String(c.answer) : d.folder);
+            // Another program saves into the folder while the user reads the message
+            // (where the disk lets it: a full one may leave its file empty).
+            const QString other = d.folder + QStringLiteral("/.download.part");
+            QStringList otherEntry;
+            host->onMessage = [&](const platform::ui::Prompt&) {
+                if (!otherEntry.isEmpty()) return;
+                QFile f(other);
+                if (f.open(QIODevice::WriteOnly)) f.write("partial");
+                f.close();
+                if (QFileInfo::exists(other)) otherEntry = Snapshot(d.folder).filter(QStringLiteral("/.download.part"));
+            };
+            EXPECT_NO_THROW(c.run());
+            host->onMessage = nullptr;
+
+            EXPECT_EQ(host->messages().size(), 1) << qPrintable(host->messages().join(QLatin1Char('\n')));
+            EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+            EXPECT_EQ(host->endedWith, -1);
+            EXPECT_TRUE(host->openedUrls.isEmpty()) << qPrintable(host->openedUrls.join(QLatin1Char(' ')));
+            QStringList expected = before + otherEntry;
+            expected.sort();
+            EXPECT_EQ(Snapshot(d.folder).join(QLatin1Char('\n')).toStdString(), expected.join(QLatin1Char('\n')).toStdString());
+            SetWriteCallForTesting({});
+        }
+    }
+    EXPECT_FALSE(QFileInfo::exists(WordReport::PreviewContentFile()));
+}

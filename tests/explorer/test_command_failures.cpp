@@ -8,6 +8,7 @@
 #include "explorer/ExplorerWidgets.h"
 #include "explorer/Preview.h"
 #include "reports/WordReport.h"
+#include "reports/ui/frmReportSetup.h"
 #include "support/Prerequisite.h"
 #include "support/TinyDisk.h"
 
@@ -16,6 +17,8 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
+#include <QStandardPaths>
 #include <QPlainTextEdit>
 
 #include <cerrno>
@@ -193,4 +196,118 @@ TEST_F(CommandFailures, EachCommandTellsTheFailureOnceAndLeavesTheFolderAsItWas)
         }
     }
     EXPECT_FALSE(QFileInfo::exists(WordReport::PreviewContentFile()));
+}
+
+// The program's own folder on a disk that fails: the page a preview or a Word export
+// writes there, and the Word report's working folder.
+TEST_F(CommandFailures, FilesOfTheDataFolderThatCannotBeWrittenAreToldAndThePreviewsShowNothingStale) {
+    frmDatabaseExplorer& w = Sales();
+    TinyDisk disk("256k", "nr_inodes=64");
+    MORVALEX_REQUIRE(disk.mounted(), disk.why());
+    SetAppPathForTesting(folder.path(), disk.path());
+    gTempPath = disk.path() + QStringLiteral("/tmp/");
+    QDir().mkpath(gTempPath);
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    ASSERT_TRUE(QFileInfo::exists(Preview::HtmlFile()));
+    ASSERT_NE(w.wbReport->LocationURL(), QStringLiteral("about:blank"));
+    const QString out = folder.file(QStringLiteral("out"));
+    QDir().mkpath(out);
+    const bool haveSoffice = !QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty();
+
+    const struct {
+        const char* name;
+        std::function<void()> run;
+        bool needsSoffice = false;
+    } cases[] = {
+        {"preview saved as Word",
+         [&] {
+             host->paths.enqueue(out + QStringLiteral("/page.doc"));
+             w.mnuSubPreviewTool_Click(2);
+             EXPECT_FALSE(QFileInfo::exists(WordReport::PreviewContentFile()));
+         }},
+        {"Word report, whose working folder cannot be made",
+         [&] {
+             host->paths.enqueue(out + QStringLiteral("/r.doc"));
+             w.mnuSubReport_Click(3);
+             EXPECT_TRUE(host->messages().value(0).startsWith(QStringLiteral("Disk full: "))) << qPrintable(host->messages().value(0));
+         },
+         true},
+        // Last: the previews have nothing to show after it.
+        {"preview of another selection",
+         [&] {
+             w.PreviewHTML(QStringLiteral("DATABASE/TABLE"));
+             EXPECT_EQ(w.wbReport->LocationURL(), QStringLiteral("about:blank"));
+             EXPECT_EQ(w.wbXMLPreview->LocationURL(), QStringLiteral("about:blank"));
+         }},
+    };
+    disk.fill();
+    disk.fillInodes();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsSoffice && !haveSoffice) {
+            if (testsupport::InCI()) ADD_FAILURE() << "soffice is missing in CI";
+            continue;
+        }
+        host->prompts.clear();
+        errors.clear();
+        EXPECT_NO_THROW(c.run());
+        EXPECT_EQ(host->messages().size(), 1) << qPrintable(host->messages().join(QLatin1Char('\n')));
+        EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+        EXPECT_EQ(host->endedWith, -1);
+        EXPECT_TRUE(QDir(out).isEmpty());
+        EXPECT_TRUE(QDir(gTempPath).isEmpty()) << qPrintable(QDir(gTempPath).entryList().join(QLatin1Char(' ')));
+    }
+}
+
+// Names that are no names, and files written that nothing could open.
+TEST_F(CommandFailures, NamesThatAreNoNamesAreRefusedAndAFileNothingOpensIsToldWithItsPath) {
+    frmDatabaseExplorer& w = Sales();
+    const QString out = folder.file(QStringLiteral("out"));
+    QDir().mkpath(out);
+    const struct {
+        const char* name;
+        const char* answer;
+        std::function<void()> run;
+    } refusals[] = {
+        {"structure file named by the extension alone", ".mxs", [&] { w.SaveStructure(true); }},
+        {"structure file named by the pattern in capitals", "*.MXS", [&] { w.SaveStructure(true); }},
+        {"query file named by the extension alone", ".sql", [&] { w.SaveQueryFile(true); }},
+        {"XML report named by the pattern", "*.xml", [&] { w.mnuSubReport_Click(2); }},
+    };
+    for (const auto& c : refusals) {
+        SCOPED_TRACE(c.name);
+        host->prompts.clear();
+        host->paths.enqueue(out + QLatin1Char('/') + QLatin1String(c.answer));
+        c.run();
+        ASSERT_EQ(host->messages().size(), 1);
+        EXPECT_TRUE(host->messages()[0].contains(QLatin1String(c.answer))) << qPrintable(host->messages()[0]);
+        EXPECT_TRUE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    }
+
+    // No program opens what was written: the user learns where it is.
+    host->urlsOpen = false;
+    const QString report = out + QStringLiteral("/Sales.html");
+    gMultiplePages = false;
+    host->prompts.clear();
+    host->paths.enqueue(report);
+    w.mnuSubReport_Click(1);
+    ASSERT_TRUE(QFileInfo::exists(report));
+    ASSERT_EQ(host->messages().size(), 1);
+    EXPECT_TRUE(host->messages()[0].contains(QStringLiteral("was written but could not be opened")));
+    EXPECT_TRUE(host->messages()[0].endsWith(report)) << qPrintable(host->messages()[0]);
+
+    // Nor the help, from the report settings.
+    host->prompts.clear();
+    host->helpOpens = false;
+    host->onModal = [](QObject* window) {
+        if (auto* setup = qobject_cast<frmReportSetup*>(window)) {
+            QKeyEvent f1(QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier);
+            QCoreApplication::sendEvent(setup, &f1);
+            static_cast<QDialog*>(setup)->reject();
+        }
+    };
+    w.mnuSubReport_Click(5);
+    ASSERT_EQ(host->messages().size(), 1);
+    EXPECT_TRUE(host->messages()[0].endsWith(QDir::toNativeSeparators(gHelpFile))) << qPrintable(host->messages()[0]);
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 }

@@ -813,6 +813,11 @@ TEST_F(Selection, ConnectionsAreLoadedOnceAndAskedForWhenStopped) {
     EXPECT_EQ(host->messages(), QStringList{QStringLiteral("Your database structure could not be loaded. Select the database and "
                                                            "choose Refresh to read its structure again.")});
     EXPECT_TRUE(Rows().isEmpty());
+    // The previews then show nothing, and opening them is no error.
+    ShowPreview();
+    EXPECT_EQ(w->wbReport->LocationURL(), QStringLiteral("about:blank"));
+    EXPECT_EQ(w->wbXMLPreview->LocationURL(), QStringLiteral("about:blank"));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 
     // A connection without a loaded structure asks first; No leaves everything shown.
     host->prompts.clear();

@@ -143,6 +143,7 @@ TEST_F(CommandFailures, EachCommandTellsTheFailureOnceAndLeavesTheFolderAsItWas)
         bool needsSoffice = false;
         bool manyFiles = false;
     } commands[] = {
+        {"HTML report, one page", "Sales.html", [&] { gMultiplePages = false; w.mnuSubReport_Click(1); }, false, true},
         {"HTML report, one page named in capitals", "Report.HTML", [&] { gMultiplePages = false; w.mnuSubReport_Click(1); }, false, true},
         {"HTML report, one page .htm", "report.htm", [&] { gMultiplePages = false; w.mnuSubReport_Click(1); }, false, true},
         {"HTML report in pages", "", [&] { gMultiplePages = true; gObjectsPerPage = 1; w.mnuSubReport_Click(1); }, false, true},
@@ -283,6 +284,21 @@ TEST_F(CommandFailures, NamesThatAreNoNamesAreRefusedAndAFileNothingOpensIsToldW
         EXPECT_TRUE(host->messages()[0].contains(QLatin1String(c.answer))) << qPrintable(host->messages()[0]);
         EXPECT_TRUE(QDir(out).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
     }
+
+    // A one-page report named with ".HTML" or ".htm" in any case is that file.
+    for (const char* name : {"Report.HTML", "report.Htm"}) {
+        SCOPED_TRACE(name);
+        host->prompts.clear();
+        host->openedUrls.clear();
+        gMultiplePages = false;
+        const QString file = out + QLatin1Char('/') + QLatin1String(name);
+        host->paths.enqueue(file);
+        w.mnuSubReport_Click(1);
+        EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
+        EXPECT_TRUE(QFileInfo(file).isFile());
+        EXPECT_EQ(host->openedUrls, QStringList{file});
+    }
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 
     // No program opens what was written: the user learns where it is.
     host->urlsOpen = false;

@@ -86,7 +86,7 @@ void frmDatabaseExplorer::RefreshTreeKeepingSelection() {
 }
 
 void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
-    Trap(source("trvMain_NodeClick"), [&] {
+    CommandTrap(source("trvMain_NodeClick"), [&] {
         if (!Node) objectRequired();
         miLastNodeIndex = qint16(TreeNodes::Index(Node));
         sbPanels[1]->setText(Node->text(0));

@@ -64,7 +64,7 @@ QString shownFile(const WebBrowser* browser) {
 // ---- reports ---------------------------------------------------------------------------------
 
 QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
-    return TrapValue(source("SaveHTML"), [&] {
+    return CommandTrapValue(source("SaveHTML"), [&] {
         QString path;
         if (!gMultiplePages) {
             path = chooseSavePath(QStringLiteral("HTML Files | *.html"), gDatabaseName);
@@ -90,7 +90,7 @@ QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
 }
 
 QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
-    return TrapValue(source("SaveXML"), [&] {
+    return CommandTrapValue(source("SaveXML"), [&] {
         const QString path = chooseSavePath(QStringLiteral("XML File | *.xml"), gDatabaseName);
         if (path.isEmpty() || refused(path)) return QString();
         if (bSaveNow && oStructureXML) {
@@ -103,7 +103,7 @@ QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
 }
 
 QString frmDatabaseExplorer::SaveInWord(bool bSaveNow) {
-    return TrapValue(source("SaveInWord"), [&] {
+    return CommandTrapValue(source("SaveInWord"), [&] {
         const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), gDatabaseName);
         if (path.isEmpty() || refused(path)) return QString();
         if (bSaveNow) {
@@ -121,7 +121,7 @@ void frmDatabaseExplorer::SaveNowInWord(const QString& sWordFileName) {
 }
 
 void frmDatabaseExplorer::mnuSubReport_Click(int Index) {
-    Trap(source("mnuSubReport_Click"), [&] {
+    CommandTrap(source("mnuSubReport_Click"), [&] {
         switch (Index) {
         case 1: SaveHTML(true); break;
         case 2: SaveXML(true); break;

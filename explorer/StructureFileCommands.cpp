@@ -53,7 +53,7 @@ std::shared_ptr<cXML> copyOfTree() {
 }  // namespace
 
 void frmDatabaseExplorer::mnuSubFile_Click(int Index) {
-    Trap(source("mnuSubFile_Click"), [&] {
+    CommandTrap(source("mnuSubFile_Click"), [&] {
         if (trvMain->topLevelItemCount() == 0 || trvMain->topLevelItem(0)->childCount() == 0)
             AddNewGroupName(QStringLiteral("Morvalex Group"));
         if (Index == 0) gConnectionIndex = qint16(connectionCount(gGroupIndex));
@@ -74,7 +74,7 @@ void frmDatabaseExplorer::mnuSubFile_Click(int Index) {
 }
 
 void frmDatabaseExplorer::OpenStructure(QString& sFile) {
-    Trap(source("OpenStructure"), [&] {
+    CommandTrap(source("OpenStructure"), [&] {
         if (sFile.isEmpty()) {
             sFile = platform::ui::host().openFile(QString(), kStructureFilter, gReportsFolder);
             if (!sFile.isEmpty() && !QFileInfo(sFile).isFile()) {
@@ -113,7 +113,7 @@ void frmDatabaseExplorer::OpenStructure(QString& sFile) {
 }
 
 void frmDatabaseExplorer::SaveStructure(bool bSaveAs) {
-    Trap(source("SaveStructure"), [&] {
+    CommandTrap(source("SaveStructure"), [&] {
         if (!oStructureXML || !oStructureXML->HasDocument()) {
             Critical(QStringLiteral("Database is not connected, please connect and try again"));
             return;
@@ -232,7 +232,7 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
 }
 
 void frmDatabaseExplorer::HandleCLP() {
-    Trap(source("HandleCLP"), [&] {
+    CommandTrap(source("HandleCLP"), [&] {
         QString file = CommandLine;
         if (file.isEmpty()) return;
         if (!file.toLower().contains(QLatin1String(".mxs"))) {

@@ -345,8 +345,8 @@ void ClearAllTemporaryFiles() {
         QStringList fixed;
         if (!gTempPath.isEmpty()) fixed << gTempPath + QStringLiteral("tempmorvpreview.html");
         const QString data = DataPath();
-        for (const char* name : {"temp.html", "temp.xml", "tempwordcontent.html", "temppreviewcontent.html", "temp1.xml", "temp1.html",
-                                 "temp2.xml", "temp2.html"})
+        for (const char* name : {"temp.html", "temp.xml", "tempwordcontent.html", "temppreviewcontent.html", "temp1.xml",
+                                 "temp1.html", "temp2.xml", "temp2.html"})
             fixed << data + QLatin1Char('/') + QLatin1String(name);
         for (const QString& path : fixed) DeleteFileIfExists(path);
 
@@ -508,6 +508,11 @@ bool IsOutsideError(long number) {
     case err::NotSupported:      // the provider cannot do it
     case err::ProviderNotFound:  // no such driver
     case kCancelled:
+    // An Access file that cannot be found, opened or read, or wants another password.
+    case 3024:
+    case 3031:
+    case 3051:
+    case 3343:
         return true;
     default:
         // The ADO errors of a driver or database are HRESULTs, negative as a long.

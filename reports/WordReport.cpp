@@ -60,6 +60,7 @@ bool ConvertWith(cWord& word, const QString& sHTMLFile, const QString& sWordFile
     if (word.SaveAsWord(sHTMLFile, sWordFileName)) return true;
     QString text = kNotCreated;
     if (word.TimedOut()) text += QStringLiteral("\nLibreOffice did not finish the conversion in time.");
+    else if (!word.LastError().isEmpty()) text += QStringLiteral("\n") + word.LastError();
     Critical(text);
     return false;
 }

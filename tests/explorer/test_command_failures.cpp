@@ -187,6 +187,10 @@ TEST_F(CommandFailures, EachCommandTellsTheFailureOnceAndLeavesTheFolderAsItWas)
             host->onMessage = nullptr;
 
             EXPECT_EQ(host->messages().size(), 1) << qPrintable(host->messages().join(QLatin1Char('\n')));
+            // The message names where it failed: the file or its folder (the Word report's
+            // own working copy is in the program's temporary folder).
+            const QString told = host->messages().value(0);
+            EXPECT_TRUE(told.contains(d.folder) || told.contains(gTempPath)) << qPrintable(told);
             EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
             EXPECT_EQ(host->endedWith, -1);
             EXPECT_TRUE(host->openedUrls.isEmpty()) << qPrintable(host->openedUrls.join(QLatin1Char(' ')));

@@ -146,8 +146,11 @@ void WriteFileAtomic(const QString& path, const std::function<void(const FileWri
     // Space on some file systems is only taken at the flush: its failure is a failed write.
     if (flush == Flush::EachFile && ::fsync(file.fd()) != 0 && errno != EINVAL && errno != EROFS) failWrite(errno, path);
     if (file.close() != 0) failWrite(errno, path);
+    struct stat existing {};
+    const bool isNew = ::lstat(target.constData(), &existing) != 0;
     if (::rename(file.path().constData(), target.constData()) != 0) failWrite(errno, path);
     file.renamed();
+    if (isNew) AddedFiles::NoteFile(path);
 }
 
 void WriteTextFileAtomic(const QString& path, const QString& text, Flush flush) { WriteFileAtomic(path, text.toUtf8(), flush); }
@@ -221,45 +224,55 @@ bool DeleteFileIfExists(const QString& path) {
     return file.remove();
 }
 
-AddedFiles::AddedFiles(const QString& folder, const QStringList& subfolders)
-    : m_folder(QDir::cleanPath(QDir(folder).absolutePath())), m_subfolders(subfolders) {
-    List(m_files, m_folders);
-    m_files.sort();
-    m_folders.sort();
-}
+namespace {
+thread_local AddedFiles* t_noting = nullptr;
+}  // namespace
+
+AddedFiles::AddedFiles() : m_outer(t_noting) { t_noting = this; }
 
 AddedFiles::~AddedFiles() {
-    if (m_keep) return;
-    QStringList files, folders;
-    List(files, folders);
-    for (const QString& file : std::as_const(files))
-        if (!std::binary_search(m_files.cbegin(), m_files.cend(), file)) DeleteFileIfExists(file);
+    t_noting = m_outer;
+    if (m_keep) {
+        // What a kept inner step made is the outer step's to take away should it fail.
+        if (m_outer) {
+            m_outer->m_files += m_files;
+            m_outer->m_folders += m_folders;
+        }
+        return;
+    }
+    for (const QString& file : std::as_const(m_files)) DeleteFileIfExists(file);
     // Deepest first; a folder that still holds something (another program's file) stays.
-    std::sort(folders.begin(), folders.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
-    for (const QString& path : std::as_const(folders))
-        if (!std::binary_search(m_folders.cbegin(), m_folders.cend(), path)) QDir().rmdir(path);
+    std::sort(m_folders.begin(), m_folders.end(), [](const QString& a, const QString& b) { return a.size() > b.size(); });
+    for (const QString& path : std::as_const(m_folders)) ::rmdir(QFile::encodeName(path).constData());
 }
 
-void AddedFiles::List(QStringList& files, QStringList& folders) const {
-    // folder and the folders above it (the step may make missing parents).
-    for (QString up = m_folder;; up = QFileInfo(up).path()) {
-        if (QFileInfo(up).isDir()) folders << up;
-        if (QFileInfo(up).path() == up) break;
+void AddedFiles::NoteFile(const QString& path) {
+    if (t_noting) t_noting->m_files << QFileInfo(path).absoluteFilePath();
+}
+
+void AddedFiles::NoteFolder(const QString& path) {
+    if (t_noting) t_noting->m_folders << QDir::cleanPath(QDir(path).absolutePath());
+}
+
+void ThrowWriteError(int code, const QString& path) { failWrite(code, path); }
+
+void MakeFolders(const QString& folder) {
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    if (QFileInfo(path).isDir()) return;
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+    if (cut > 0) MakeFolders(path.left(cut));
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) {
+        AddedFiles::NoteFolder(path);
+        return;
     }
-    if (!QFileInfo(m_folder).isDir()) return;
-    for (const QFileInfo& file : QDir(m_folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System))
-        files << file.absoluteFilePath();
-    for (const QString& sub : m_subfolders) {
-        const QString root = m_folder + QLatin1Char('/') + sub;
-        if (!QFileInfo(root).isDir() || QFileInfo(root).isSymLink()) continue;
-        folders << root;
-        QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                        QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QFileInfo entry(it.next());
-            (entry.isDir() && !entry.isSymLink() ? folders : files) << entry.absoluteFilePath();
-        }
-    }
+    const int code = errno;
+    if (code == EEXIST && QFileInfo(path).isDir()) return;
+    // A file in the folder's place.
+    if (code == EEXIST) failWrite(ENOTDIR, path);
+    if (code == ENOSPC || code == EDQUOT)
+        throw RuntimeError(kDiskFull, QStringLiteral("Disk full: the folder ") + quoted(path) +
+                                          QStringLiteral(" could not be made. Free some space and try again."));
+    failWrite(code, path);
 }
 
 FileWriteCheck::FileWriteCheck(const QString& path)

@@ -74,30 +74,42 @@ void RemoveStaleNewFiles(const QString& folder);
 // Deletes a file if it exists, read-only or not. True when it is gone.
 bool DeleteFileIfExists(const QString& path);
 
-// What a step that writes many files (a report) adds to a folder, taken away again when
-// the step fails. Made before the step writes, it notes which folders exist (folder, its
-// missing parents, the subfolders at any depth) and which files they hold (folder's own
-// files, the subfolders' files at any depth). Unless Keep() was called, the destructor
-// removes the files that were not there, then the folders that were not there and are
-// empty. Files that were there stay, whatever the step did to them.
+// What a step that writes many files (a report) adds, taken away again when the step
+// fails. While the object lives, every file that WriteFileAtomic makes where there was
+// none and every folder that MakeFolders makes on this thread is noted. Unless Keep()
+// was called, the destructor removes the noted files, then the noted folders that are
+// empty, deepest first. Nothing else is touched: files that were there stay, whatever
+// the step did to them, and so does whatever another program puts in the folders
+// meanwhile. Objects nest; each notes what is made while it is the innermost.
 class AddedFiles {
 public:
-    AddedFiles(const QString& folder, const QStringList& subfolders);
+    AddedFiles();
     ~AddedFiles();
     AddedFiles(const AddedFiles&) = delete;
     AddedFiles& operator=(const AddedFiles&) = delete;
     void Keep() { m_keep = true; }
 
-private:
-    // The files and folders there now: folder's own files, the subfolders' everything.
-    void List(QStringList& files, QStringList& folders) const;
+    // Called by the writes above; a no-op when no object is noting.
+    static void NoteFile(const QString& path);
+    static void NoteFolder(const QString& path);
 
-    QString m_folder;
-    QStringList m_subfolders;
-    QStringList m_files;    // sorted
-    QStringList m_folders;  // sorted
+private:
+    AddedFiles* m_outer;
+    QStringList m_files;
+    QStringList m_folders;
     bool m_keep = false;
 };
+
+// Makes a folder and its missing parents (each noted by AddedFiles). A folder that
+// cannot be made is thrown as a failed write of it: "Disk full" when the disk or its
+// inodes are used up, "Permission denied", "Path not found" when a file stands in the
+// way.
+void MakeFolders(const QString& folder);
+
+// Throws the run-time error of a failed write of path for an errno value: 70
+// permission denied, 76 path not found, 61 disk full, 75 any other. The description
+// names the file and says why.
+[[noreturn]] void ThrowWriteError(int code, const QString& path);
 
 // The system call WriteFileAtomic writes through. Tests install one that fails (a
 // full disk, say); an empty function restores ::write.

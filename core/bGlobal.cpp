@@ -345,8 +345,8 @@ void ClearAllTemporaryFiles() {
         QStringList fixed;
         if (!gTempPath.isEmpty()) fixed << gTempPath + QStringLiteral("tempmorvpreview.html");
         const QString data = DataPath();
-        for (const char* name : {"temp.html", "temp.xml", "tempwordcontent.html", "temp1.xml", "temp1.html",
-                                 "temp2.xml", "temp2.html"})
+        for (const char* name : {"temp.html", "temp.xml", "tempwordcontent.html", "temppreviewcontent.html", "temp1.xml",
+                                 "temp1.html", "temp2.xml", "temp2.html"})
             fixed << data + QLatin1Char('/') + QLatin1String(name);
         for (const QString& path : fixed) DeleteFileIfExists(path);
 
@@ -479,6 +479,73 @@ void ShowError(long number, const QString& description, const QString& source, Q
 std::pair<long, QString> Describe(const std::exception& e) {
     if (const auto* r = dynamic_cast<const platform::RuntimeError*>(&e)) return {r->number(), r->description()};
     return {platform::err::InvalidArgument, QString::fromLocal8Bit(e.what())};
+}
+
+namespace {
+// A driver's operation the user cancelled (ADO's adErrOperationCancelled).
+constexpr long kCancelled = 3712;
+}  // namespace
+
+bool IsOutsideError(long number) {
+    namespace err = platform::err;
+    switch (number) {
+    case 52:  // bad file name or number
+    case err::FileNotFound:
+    case 55:  // file already open
+    case 57:  // device I/O error
+    case 58:  // file already exists
+    case err::DiskFull:
+    case 67:  // too many files
+    case 68:  // device unavailable
+    case err::PermissionDenied:
+    case 71:  // disk not ready
+    case 74:  // rename with a different drive
+    case err::PathFileAccessError:
+    case err::PathNotFound:
+    case err::InvalidFileFormat:
+    case err::ComponentMissing:
+    case err::CipherFailed:
+    case err::NotSupported:      // the provider cannot do it
+    case err::ProviderNotFound:  // no such driver
+    case kCancelled:
+    // An Access file that cannot be found, opened or read, or wants another password.
+    case 3024:
+    case 3031:
+    case 3051:
+    case 3343:
+        return true;
+    default:
+        // The ADO errors of a driver or database are HRESULTs, negative as a long.
+        return number < 0;
+    }
+}
+
+void CommandError(const std::exception& e, const QString& source, const QString& abandoned) {
+    const auto [number, description] = Describe(e);
+    if (!IsOutsideError(number)) {
+        ShowError(number, description, source);
+        return;
+    }
+    // The user cancelled it: nothing to tell.
+    if (number == kCancelled) return;
+    Critical(abandoned + MaskPasswords(description));
+}
+
+void OpenWrittenFile(const QString& path) {
+    if (platform::ui::host().openUrl(path)) return;
+    platform::ui::host().message(QStringLiteral("The file was written but could not be opened; no program to show it "
+                                                "was found. You can open it yourself; it is at\r\n") +
+                                     QDir::toNativeSeparators(path),
+                                 platform::ui::Icon::Exclamation, platform::ui::Buttons::Ok, kAppTitle);
+}
+
+void ShowHelp(int contextId) {
+    if (!platform::ui::host().showHelp(gHelpFile, contextId)) TellHelpNotShown();
+}
+
+void TellHelpNotShown() {
+    Critical(QStringLiteral("The help page could not be opened in a browser. You can open it yourself; it is at\r\n") +
+             QDir::toNativeSeparators(gHelpFile));
 }
 
 void Critical(const QString& text) {

@@ -157,6 +157,70 @@ void Trap(const QString& source, F&& body) {
     }
 }
 
+// ---- the one sorting of errors ------------------------------------------------------------
+// True for an error that comes from outside the program: a file or folder that cannot
+// be read, written or made, a full disk, a name the file system refuses, a file that
+// does not parse, a missing component (LibreOffice), a database or driver error. False
+// for a fault of the program itself.
+bool IsOutsideError(long number);
+// The error trap of a user's command: an error from outside the program is told in one
+// message (its description names what failed and why) and the program goes on; a fault
+// of the program goes to ShowError. The message is 'abandoned' ("The report could not
+// be saved. ", say) followed by the description. The caller has already taken away
+// what the command half-wrote (AddedFiles, WriteFileAtomic) and leaves its windows
+// consistent.
+void CommandError(const std::exception& e, const QString& source, const QString& abandoned = QString());
+template <class R, class F>
+R CommandTrapValue(const QString& source, F&& body, R onError) {
+    try {
+        return body();
+    } catch (const std::exception& e) {
+        CommandError(e, source);
+        return onError;
+    }
+}
+template <class F>
+void CommandTrap(const QString& source, F&& body) {
+    try {
+        body();
+    } catch (const std::exception& e) {
+        CommandError(e, source);
+    }
+}
+
+// The error trap of a step inside a command: a fault of the program is handed to
+// ShowError here with the step's source and the step returns onError; an error from
+// outside the program passes on, so that the command's trap (CommandTrap) abandons the
+// whole command and tells it once.
+template <class R, class F>
+R TrapFaultValue(const QString& source, F&& body, R onError) {
+    try {
+        return body();
+    } catch (const platform::RuntimeError& e) {
+        if (IsOutsideError(e.number())) throw;
+        ShowError(e.number(), e.description(), source);
+        return onError;
+    } catch (const std::exception& e) {
+        const auto [number, description] = Describe(e);
+        ShowError(number, description, source);
+        return onError;
+    }
+}
+template <class F>
+void TrapFault(const QString& source, F&& body) {
+    TrapFaultValue(source, [&] { body(); return true; }, false);
+}
+
+// Opens a file the program has just written (a report, a page) with the desktop's
+// opener; when nothing opens it the user is told the file was written and where.
+void OpenWrittenFile(const QString& path);
+
+// Opens the help (gHelpFile) at a context in the desktop's browser; when no browser
+// shows it the user is told where the page is, to open it by hand.
+void ShowHelp(int contextId);
+// Tells that the help page could not be shown and where it is.
+void TellHelpNotShown();
+
 // A message box with the critical icon and the application's title.
 void Critical(const QString& text);
 

@@ -364,10 +364,9 @@ void cXML::CreateXMLFile(const QString& sFileName) {
             bGlobal::Critical(QStringLiteral("You do not have enough permissions to save the xml file."));
             return;
         }
-        bGlobal::ShowError(e.number(), e.description(), QStringLiteral("CreateXMLFile"));
+        bGlobal::CommandError(e, QStringLiteral("CreateXMLFile"));
     } catch (const std::exception& e) {
-        const auto [n, d] = bGlobal::Describe(e);
-        bGlobal::ShowError(n, d, QStringLiteral("CreateXMLFile"));
+        bGlobal::CommandError(e, QStringLiteral("CreateXMLFile"));
     }
 }
 
@@ -425,11 +424,7 @@ void cXML::SaveXML(const QString& sPXMLFileName, bool bSelected) {
             bGlobal::Critical(QStringLiteral("You dont have permission to save the xml in the selected folder."));
             return;
         }
-        if (n == platform::err::DiskFull) {
-            bGlobal::Critical(d);
-            return;
-        }
-        bGlobal::ShowError(n, d, QStringLiteral("SaveAsSingleXML"));
+        bGlobal::CommandError(e, QStringLiteral("SaveAsSingleXML"));
     }
 }
 

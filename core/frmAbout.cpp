@@ -120,7 +120,9 @@ void frmAbout::cmdOK_Click() {
     Trap(source("cmdOK_Click"), [&] { Unload(); });
 }
 
-void frmAbout::OpenHelpPage() { platform::ui::host().openUrl(gHelpFile); }
+void frmAbout::OpenHelpPage() {
+    if (!platform::ui::host().openUrl(gHelpFile)) TellHelpNotShown();
+}
 
 void frmAbout::lblKestrova_Click() {
     Trap(source("lblKestrova_Click"), [&] { OpenHelpPage(); });

@@ -71,15 +71,17 @@ void frmDatabaseExplorer::SaveHistory() {
         m_historyUnsaved = true;
         const auto [n, d] = Describe(e);
         Critical((n == platform::err::PermissionDenied ? QStringLiteral("You dont have permission to create the history file")
+                  : n == platform::err::CipherFailed   ? d
                                                        : QStringLiteral("The history could not be saved. ") + d) +
                  QStringLiteral("\r\nYour changes are kept in this session; the history is saved again with the next change and at Exit."));
     }
 }
 
 void frmDatabaseExplorer::WriteHistory() {
-    const auto saved = HistoryFile::Save(*oHistoryXML, [](const QString& text, const QString& pass) { return EncryptText(text, pass); });
+    const auto saved = HistoryFile::Save(*oHistoryXML, HistoryCipher);
     if (saved == HistoryFile::Saved::CipherFailed)
-        Critical(QStringLiteral("The history could not be enciphered, so the history file has been left as it was."));
+        throw platform::RuntimeError(platform::err::CipherFailed,
+                                     QStringLiteral("The history could not be enciphered, so the history file has been left as it was."));
 }
 
 void frmDatabaseExplorer::Form_QueryUnload() {
@@ -101,7 +103,7 @@ void frmDatabaseExplorer::Form_QueryUnload() {
                                                          platform::ui::Icon::Critical, platform::ui::Buttons::RetryQuit,
                                                          kAppTitle) == platform::ui::Answer::Retry;
                 } else {
-                    ShowError(n, d, source("Form_QueryUnload"));
+                    CommandError(e, source("Form_QueryUnload"));
                 }
             }
         }

@@ -90,7 +90,7 @@ void frmDatabaseExplorer::ShowSelection(QTreeWidgetItem* Node) {
 }
 
 void frmDatabaseExplorer::trvMain_NodeClick(QTreeWidgetItem* Node) {
-    Trap(source("trvMain_NodeClick"), [&] {
+    CommandTrap(source("trvMain_NodeClick"), [&] {
         if (!Node) objectRequired();
         miLastNodeIndex = qint16(TreeNodes::Index(Node));
         sbPanels[1]->setText(Node->text(0));
@@ -201,7 +201,12 @@ bool frmDatabaseExplorer::LoadCurrentDB(const NodeSelection::NodeValue& node) {
         switch (NodeSelection::MakeCurrent(g, c)) {
         case NodeSelection::Load::NoConnection: return false;
         case NodeSelection::Load::LoadFailed:
-            platform::ui::host().message(QStringLiteral("Your database structure could not be loaded, please contact morvalex help"),
+            // Nothing of the connection selected before stays shown under this one.
+            ObjectList::Clear(lsvDescription);
+            gPreviewXPath.clear();
+            ShowEmptyPreviews();
+            platform::ui::host().message(QStringLiteral("Your database structure could not be loaded. Select the database and "
+                                                        "choose Refresh to read its structure again."),
                                          platform::ui::Icon::Information, platform::ui::Buttons::Ok, kAppTitle);
             return false;
         case NodeSelection::Load::AlreadyCurrent:

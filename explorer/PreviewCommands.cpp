@@ -18,10 +18,18 @@ QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplor
 }  // namespace
 
 void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
+    bool shown = false;
     try {
         for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, true);
-        if (sPreviewXPath.isEmpty() || !oStructureXML || !oStructureXML->HasDocument()) return;
-        if (!Preview::Write(*oStructureXML, sPreviewXPath)) return;
+        if (sPreviewXPath.isEmpty() || !oStructureXML || !oStructureXML->HasDocument() || !oStructureXML->DocumentElement()) {
+            // No structure to show: an empty page rather than another selection's.
+            ShowEmptyPreviews();
+            return;
+        }
+        if (!Preview::Write(*oStructureXML, sPreviewXPath)) {
+            ShowEmptyPreviews();
+            return;
+        }
         // The first preview opens the files; later ones reload them.
         const std::pair<WebBrowser*, QString> views[] = {{wbReport, Preview::HtmlFile()}, {wbXMLPreview, Preview::XmlFile()}};
         for (const auto& [browser, file] : views) {
@@ -31,15 +39,21 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
             else
                 browser->Refresh();
         }
+        shown = true;
     } catch (const std::exception& e) {
+        // The previous selection's pages must not stand under the new selection.
+        if (!shown) ShowEmptyPreviews();
         const auto [n, d] = Describe(e);
         if (n == platform::err::PermissionDenied)
             Critical(QStringLiteral("You dont have permission to create the temporary file for preview."));
-        else if (n == platform::err::DiskFull)
-            Critical(QStringLiteral("The preview could not be shown. ") + d);
         else
-            ShowError(n, d, source("PreviewHTML"));
+            CommandError(e, source("PreviewHTML"), QStringLiteral("The preview could not be shown. "));
     }
+}
+
+void frmDatabaseExplorer::ShowEmptyPreviews() {
+    for (WebBrowser* browser : {wbReport, wbXMLPreview})
+        if (browser) browser->Navigate(QStringLiteral("about:blank"));
 }
 
 bool frmDatabaseExplorer::PreviewTabShown() const {

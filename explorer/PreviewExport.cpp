@@ -12,22 +12,16 @@
 #include <QUrl>
 
 using namespace bGlobal;
-using platform::RuntimeError;
 
 namespace PreviewExport {
 
 namespace {
 
-[[noreturn]] void denied() { throw RuntimeError(platform::err::PermissionDenied, QStringLiteral("Permission denied")); }
-
-void makeFolder(const QString& folder) {
-    if (!QDir().mkpath(folder)) denied();
-}
+void makeFolder(const QString& folder) { MakeFolders(folder); }
 
 void copyFile(const QString& from, const QString& to) {
     if (QFileInfo(from).absoluteFilePath() == QFileInfo(to).absoluteFilePath()) return;
-    QFile::remove(to);
-    if (!QFile::copy(from, to)) denied();
+    WriteFileAtomic(to, ReadFileBytes(from));
 }
 
 // Copies the files of a folder tree over those of another, overwriting.

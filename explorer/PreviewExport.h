@@ -1,8 +1,9 @@
 #pragma once
 // Exports of what the two previews show: the document preview page with its pictures
 // and style sheets beside it, and the XML preview's text. Qt Core only; window thread
-// only. Failures throw platform::RuntimeError (70 when a folder or file may not be
-// written).
+// only. Failures throw platform::RuntimeError naming the file or folder and why (70
+// permission denied, 61 disk full); what an export made before it failed is noted for
+// AddedFiles.
 
 #include <QString>
 

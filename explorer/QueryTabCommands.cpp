@@ -329,7 +329,7 @@ void frmDatabaseExplorer::NewQueryFile() {
 }
 
 void frmDatabaseExplorer::OpenQueryFile() {
-    Trap(source("OpenQueryFile"), [&] {
+    CommandTrap(source("OpenQueryFile"), [&] {
         const QString path = chosen(platform::ui::host().openFile(QString(), QStringLiteral("Morvalex Database ScreenShot file (*.sql)"),
                                                                   gReportsFolder),
                                     QStringLiteral("*.sql"));
@@ -344,7 +344,7 @@ void frmDatabaseExplorer::OpenQueryFile() {
 }
 
 void frmDatabaseExplorer::SaveQueryFile(bool bSaveAs) {
-    Trap(source("SaveQueryFile"), [&] {
+    CommandTrap(source("SaveQueryFile"), [&] {
         QString path = mQueryFilePath;
         if (bSaveAs || path.isEmpty()) {
             path = platform::ui::saveFileName(QString(), QStringLiteral("SQL Query file (*.sql)"), gReportsFolder, QString());
@@ -361,7 +361,7 @@ void frmDatabaseExplorer::SaveQueryFile(bool bSaveAs) {
 }
 
 void frmDatabaseExplorer::SaveQueryOutputAsHTML() {
-    Trap(source("SaveQueryOutputAsHTML"), [&] {
+    CommandTrap(source("SaveQueryOutputAsHTML"), [&] {
         const auto* model = qobject_cast<const QueryResultModel*>(dgResult->model());
         if (mQueryRowset == QueryRowset::None || (mQueryRowset == QueryRowset::Rows && !model)) {
             Critical(QStringLiteral("No results found to save"));

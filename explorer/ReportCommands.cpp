@@ -64,9 +64,7 @@ void PrintView(WebBrowser* browser, QPrinter* printer) {
 // the filter's), or "" when the user cancelled, chose the pattern itself or gave the
 // extension alone as the name.
 QString chooseSavePath(const QString& filter, const QString& bareName = QString()) {
-    const QString chosen = platform::ui::saveFileName(QStringLiteral("Save As"), filter, gReportsFolder, bareName);
-    if (QFileInfo(chosen).fileName().toLower() == platform::ui::filterExtension(filter)) return QString();
-    return chosen;
+    return platform::ui::saveFileName(QStringLiteral("Save As"), filter, gReportsFolder, bareName);
 }
 
 // A destination the report cannot be written to (a folder where a file is wanted, a
@@ -91,7 +89,7 @@ QString shownFile(const WebBrowser* browser) {
 // ---- reports ---------------------------------------------------------------------------------
 
 QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
-    return TrapValue(source("SaveHTML"), [&] {
+    return CommandTrapValue(source("SaveHTML"), [&] {
         QString path;
         if (!gMultiplePages) {
             path = chooseSavePath(QStringLiteral("HTML Files | *.html"), gDatabaseName);
@@ -110,33 +108,33 @@ QString frmDatabaseExplorer::SaveHTML(bool bSaveNow) {
                 written = bXMLSupport::SaveAsHTML(path, gMultiplePages);
             }
             // A report that failed has been told about; nothing is opened.
-            if (written) host().openUrl(path.contains(QLatin1String(".html")) ? path : path + QStringLiteral("index.html"));
+            if (written) OpenWrittenFile(bXMLSupport::IsHtmlFileName(path) ? path : path + QStringLiteral("index.html"));
         }
         return path;
     }, QString());
 }
 
 QString frmDatabaseExplorer::SaveXML(bool bSaveNow) {
-    return TrapValue(source("SaveXML"), [&] {
+    return CommandTrapValue(source("SaveXML"), [&] {
         const QString path = chooseSavePath(QStringLiteral("XML File | *.xml"), gDatabaseName);
         if (path.isEmpty() || refused(path)) return QString();
         if (bSaveNow && oStructureXML) {
             const FileWriteCheck check(path);
             oStructureXML->SaveXML(path, true);
-            if (check.Written()) host().openUrl(path);
+            if (check.Written()) OpenWrittenFile(path);
         }
         return path;
     }, QString());
 }
 
 QString frmDatabaseExplorer::SaveInWord(bool bSaveNow) {
-    return TrapValue(source("SaveInWord"), [&] {
+    return CommandTrapValue(source("SaveInWord"), [&] {
         const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"), gDatabaseName);
         if (path.isEmpty() || refused(path)) return QString();
         if (bSaveNow) {
             const FileWriteCheck check(path);
             SaveNowInWord(path);
-            if (check.Written()) host().openUrl(path);
+            if (check.Written()) OpenWrittenFile(path);
         }
         return path;
     }, QString());
@@ -148,7 +146,7 @@ void frmDatabaseExplorer::SaveNowInWord(const QString& sWordFileName) {
 }
 
 void frmDatabaseExplorer::mnuSubReport_Click(int Index) {
-    Trap(source("mnuSubReport_Click"), [&] {
+    CommandTrap(source("mnuSubReport_Click"), [&] {
         switch (Index) {
         case 1: SaveHTML(true); break;
         case 2: SaveXML(true); break;
@@ -223,52 +221,48 @@ QString frmDatabaseExplorer::SavePreviewXML() {
     }, QString());
 }
 
+// The preview exports: a file that cannot be written, copied or made is told with its
+// name and why, and what the export made is taken away again.
 void frmDatabaseExplorer::SavePreviewHTML() {
-    try {
+    CommandTrap(source("SavePreviewHTML"), [&] {
         const QString page = shownFile(wbReport);
         if (page.isEmpty()) return;
         const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"));
         if (path.isEmpty() || refused(path)) return;
         const Hourglass wait;
+        AddedFiles added;
         PreviewExport::WriteHtml(page, path);
-    } catch (const std::exception& e) {
-        const auto [n, d] = Describe(e);
-        if (n == platform::err::PermissionDenied) Critical(QStringLiteral("You do not have enought previleges to write file."));
-        else ShowError(n, d, source("SavePreviewHTML"));
-    }
+        added.Keep();
+    });
 }
 
 void frmDatabaseExplorer::SaveXMLPreview() {
-    try {
+    CommandTrap(source("SaveXMLPreview"), [&] {
         const QString shown = shownFile(wbXMLPreview);
         if (shown.isEmpty()) return;
         const QString path = chooseSavePath(QStringLiteral("XML Files | *.xml"));
         if (path.isEmpty() || refused(path)) return;
+        AddedFiles added;
         PreviewExport::WriteXml(shown, path);
-    } catch (const std::exception&) {
-        // A file that could not be written is told; nothing else stops the command.
-        Critical(QStringLiteral("You do not have enought previleges to write file."));
-    }
+        added.Keep();
+    });
 }
 
 void frmDatabaseExplorer::SavePreviewInWord() {
-    try {
+    CommandTrap(source("SavePreviewInWord"), [&] {
         const Hourglass wait;
         const QString path = chooseSavePath(QStringLiteral("Microsoft Word Document | *.doc"));
         if (path.isEmpty()) return;
         const QString content = WordReport::PreviewContentFile();
+        // The page handed to LibreOffice goes whether the conversion worked or not.
+        struct RemoveContent {
+            QString file;
+            ~RemoveContent() { DeleteFileIfExists(file); }
+        } removeContent{content};
         DeleteFileIfExists(content);
         WriteTextFileAtomic(content, PreviewContent());
-        const bool converted = WordReport::Convert(content, path);
-        DeleteFileIfExists(content);
-        if (converted) host().openUrl(path);
-    } catch (const std::exception& e) {
-        const auto [n, d] = Describe(e);
-        if (n == platform::err::PermissionDenied)
-            Critical(QStringLiteral("You dont have enough previleges to write file in this directory."));
-        else
-            ShowError(n, d, source("SavePreviewInWord"));
-    }
+        if (WordReport::Convert(content, path)) OpenWrittenFile(path);
+    });
 }
 
 // ---- printing --------------------------------------------------------------------------------

@@ -55,7 +55,7 @@ std::shared_ptr<cXML> copyOfTree() {
 }  // namespace
 
 void frmDatabaseExplorer::mnuSubFile_Click(int Index) {
-    Trap(source("mnuSubFile_Click"), [&] {
+    CommandTrap(source("mnuSubFile_Click"), [&] {
         if (trvMain->topLevelItemCount() == 0 || trvMain->topLevelItem(0)->childCount() == 0)
             AddNewGroupName(QStringLiteral("Morvalex Group"));
         if (Index == 0) gConnectionIndex = qint16(connectionCount(gGroupIndex));
@@ -76,7 +76,7 @@ void frmDatabaseExplorer::mnuSubFile_Click(int Index) {
 }
 
 void frmDatabaseExplorer::OpenStructure(QString& sFile) {
-    Trap(source("OpenStructure"), [&] {
+    CommandTrap(source("OpenStructure"), [&] {
         if (sFile.isEmpty()) {
             sFile = platform::ui::host().openFile(QString(), kStructureFilter, gReportsFolder);
             if (!sFile.isEmpty() && !QFileInfo(sFile).isFile()) {
@@ -116,7 +116,7 @@ void frmDatabaseExplorer::OpenStructure(QString& sFile) {
 }
 
 void frmDatabaseExplorer::SaveStructure(bool bSaveAs) {
-    Trap(source("SaveStructure"), [&] {
+    CommandTrap(source("SaveStructure"), [&] {
         if (!oStructureXML || !oStructureXML->HasDocument()) {
             Critical(QStringLiteral("Database is not connected, please connect and try again"));
             return;
@@ -230,13 +230,12 @@ void frmDatabaseExplorer::RefreshDatabaseConnection(bool bUseFile) {
         FocusConnection();
         SaveHistory();
     } catch (const std::exception& e) {
-        const auto [n, d] = Describe(e);
-        ShowError(n, d, QStringLiteral("RefreshDatabaseConnection"));
+        CommandError(e, QStringLiteral("RefreshDatabaseConnection"));
     }
 }
 
 void frmDatabaseExplorer::HandleCLP() {
-    Trap(source("HandleCLP"), [&] {
+    CommandTrap(source("HandleCLP"), [&] {
         QString file = CommandLine;
         if (file.isEmpty()) return;
         if (!file.toLower().contains(QLatin1String(".mxs"))) {

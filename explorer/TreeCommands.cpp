@@ -135,7 +135,7 @@ void frmDatabaseExplorer::SetLevelCommands(int level, QTreeWidgetItem* Node) {
 // ---- the four menus -----------------------------------------------------------------------
 
 void frmDatabaseExplorer::mnuSubLevel1_Click(int Index) {
-    Trap(source("mnuSubLevel1_Click"), [&] {
+    CommandTrap(source("mnuSubLevel1_Click"), [&] {
         QTreeWidgetItem* root = trvMain->topLevelItem(0);
         switch (Index) {
         case 0: frmDatabaseGroup::ShowDialog(QStringLiteral("New")); break;
@@ -150,7 +150,7 @@ void frmDatabaseExplorer::mnuSubLevel1_Click(int Index) {
 }
 
 void frmDatabaseExplorer::mnuSubLevel2_Click(int Index) {
-    Trap(source("mnuSubLevel2_Click"), [&] {
+    CommandTrap(source("mnuSubLevel2_Click"), [&] {
         QTreeWidgetItem* node = CurrentNode();
         switch (Index) {
         case 0:
@@ -169,7 +169,7 @@ void frmDatabaseExplorer::mnuSubLevel2_Click(int Index) {
 }
 
 void frmDatabaseExplorer::mnuSubLevel3_Click(int Index) {
-    Trap(source("mnuSubLevel3_Click"), [&] {
+    CommandTrap(source("mnuSubLevel3_Click"), [&] {
         QTreeWidgetItem* node = CurrentNode();
         switch (Index) {
         case 0: RefreshDatabaseConnection(false); break;
@@ -190,7 +190,7 @@ void frmDatabaseExplorer::mnuSubLevel3_Click(int Index) {
 }
 
 void frmDatabaseExplorer::mnuSubLevel4_Click(int Index) {
-    Trap(source("mnuSubLevel4_Click"), [&] {
+    CommandTrap(source("mnuSubLevel4_Click"), [&] {
         QTreeWidgetItem* node = CurrentNode();
         switch (Index) {
         case 0: ExpandAll(node); break;

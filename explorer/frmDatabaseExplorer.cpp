@@ -414,9 +414,7 @@ void frmDatabaseExplorer::KeyHelp() {
         const QWidget* active = QApplication::focusWidget();
         int context = active && active->window() == this ? active->property("HelpContextID").toInt() : 0;
         if (context == 0) context = property("HelpContextID").toInt();
-        if (!platform::ui::host().showHelp(gHelpFile, context))
-            Critical(QStringLiteral("The help page could not be opened in a browser. You can open it yourself; it is at\r\n") +
-                     QDir::toNativeSeparators(gHelpFile));
+        ShowHelp(context);
     });
 }
 

@@ -9,6 +9,7 @@
 // windows) and releases the shared instance. Window thread only.
 
 #include "core/Forms.h"
+#include "core/bGlobal.h"
 #include "core/XmlNode.h"
 #include "platform/ado/Ado.h"
 
@@ -59,6 +60,9 @@ public:
     // or empty to leave the mode as it is. Provided by frmDatabaseConnection::Install;
     // without it the commands that open the wizard do nothing.
     static inline FormOpener<const QString&> ShowImportWizard;
+    // What enciphers the history file's text (text, pass phrase) into its cipher text or
+    // a failure code; bGlobal::EncryptText unless a test puts a failing one here.
+    static inline std::function<QString(const QString&, const QString&)> HistoryCipher = bGlobal::EncryptText;
     // The program's arguments joined by blanks: the structure file to open at load.
     static inline QString CommandLine;
     // The command line of a later start of the program on the same data folder: the
@@ -81,6 +85,8 @@ public:
     // structure and refills the tree).
     void AddNewDBConnection(const QString& sConnectionString);
     void PreviewHTML(const QString& sPreviewXPath);
+    // Both previews show an empty page (after a preview that could not be written).
+    void ShowEmptyPreviews();
     QString SaveInWord(bool bSaveNow);
     void SaveNowInWord(const QString& sWordFileName);
     QString SaveXML(bool bSaveNow);

@@ -370,6 +370,8 @@ void cADODB::ReportConnectFailure(const std::exception& e) {
     else if (number == platform::ado::adErrProviderNotFound)
         box(QStringLiteral("Selected provider does not exist, please install required components and check again."),
             gApplicationTitle.isEmpty() ? kAppTitle : gApplicationTitle);
+    else if (IsOutsideError(number))
+        box(description, kAppTitle);  // the driver's own text
     else
         ShowError(number, description, QStringLiteral("ADOConnect"));
     if (m_connection.State() == platform::ado::adStateOpen) m_connection.Close();
@@ -393,7 +395,7 @@ bool cADODB::GenerateXML() {
     m_parents.clear();
     m_known = {};
     m_primaryKeys = {};
-    return TrapValue(QStringLiteral("GenerateXML"), [&] {
+    return CommandTrapValue(QStringLiteral("GenerateXML"), [&] {
         if (gConnectionString != QLatin1String("XML")) {
             if (m_connection.State() != platform::ado::adStateOpen) return false;
             if (Raise(gDatabaseName, QStringLiteral("Database"), QStringLiteral("Importing"), 20,
@@ -420,7 +422,7 @@ bool cADODB::GenerateXML() {
 }
 
 void cADODB::StartXML() {
-    Trap(QStringLiteral("StartXML"), [&] {
+    TrapFault(QStringLiteral("StartXML"), [&] {
         m_parents.clear();
         oStructureXML = std::make_shared<cXML>();
         const QString typeName = gDBTypeNames.value(gDatabaseType);
@@ -475,7 +477,7 @@ bool cADODB::GetServerInfo() {
 // ---- tables, columns, primary keys --------------------------------------------------------
 
 void cADODB::GenerateTablesXML() {
-    Trap(QStringLiteral("GenerateTablesXML"), [&] {
+    TrapFault(QStringLiteral("GenerateTablesXML"), [&] {
         m_table = 0;
         if (gDatabaseType >= dbAccessXP && gDatabaseType <= dbAccess97) {
             GenerateAccessTables();
@@ -606,7 +608,7 @@ void cADODB::ReadColumns(const QString& tableName) {
 }
 
 QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnName) {
-    return TrapValue(QStringLiteral("GetPrimaryKey"), [&] {
+    return TrapFaultValue(QStringLiteral("GetPrimaryKey"), [&] {
         const KnownEntry& known = Known(catalogue::PrimaryKeys);
         const catalogue::Entry& entry = known.entry;
         QString columnField = QStringLiteral("COLUMN_NAME"), keyField = QStringLiteral("PK_NAME");
@@ -647,7 +649,7 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
 
 QString cADODB::GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH, qint32 lDATETIME_PRECISION,
                              qint32 lNUMERIC_PRECISION) {
-    return TrapValue(QStringLiteral("GetFieldType"), [&] {
+    return TrapFaultValue(QStringLiteral("GetFieldType"), [&] {
         RecordsetPtr rs = m_connection.OpenSchema(platform::ado::adSchemaProviderTypes);
         if (atEnd(rs)) return QString();
         for (; !rs->IsEOF(); rs->MoveNext()) {
@@ -673,7 +675,7 @@ QString cADODB::GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH
 // ---- indexes and triggers ------------------------------------------------------------------
 
 void cADODB::GenerateIndexXML(const QString& sTableName) {
-    Trap(QStringLiteral("GenerateIndexXML"), [&] {
+    TrapFault(QStringLiteral("GenerateIndexXML"), [&] {
         const KnownEntry& known = Known(catalogue::Indexes);
         const catalogue::Entry& entry = known.entry;
         if (!entry.exists()) return;
@@ -750,7 +752,7 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
 }
 
 void cADODB::GenerateTriggersXML(const QString& sTableName) {
-    Trap(QStringLiteral("GenerateTriggersXML"), [&] {
+    TrapFault(QStringLiteral("GenerateTriggersXML"), [&] {
         if (!ReadsKind(gDatabaseType, catalogue::Triggers, Known(catalogue::Triggers))) return;
         const KnownEntry& known = Known(catalogue::Triggers);
         const catalogue::Entry& entry = known.entry;
@@ -781,7 +783,7 @@ void cADODB::GenerateTriggersXML(const QString& sTableName) {
 // ---- views and stored procedures -------------------------------------------------------------
 
 void cADODB::GenerateViewsXML() {
-    Trap(QStringLiteral("GenerateViewsXML"), [&] {
+    TrapFault(QStringLiteral("GenerateViewsXML"), [&] {
         if (m_cancel) return;
         if (gDatabaseType >= dbAccessXP && gDatabaseType <= dbAccess97) {
             GenerateAccessViewsXML();
@@ -845,7 +847,7 @@ void cADODB::GenerateViewsXML() {
 }
 
 void cADODB::GenerateStoredProceduresXML() {
-    Trap(QStringLiteral("GenerateStoredProceduresXML"), [&] {
+    TrapFault(QStringLiteral("GenerateStoredProceduresXML"), [&] {
         if (m_cancel) return;
         qint16 s = 0;
         if (!ReadsKind(gDatabaseType, catalogue::Procedures, Known(catalogue::Procedures))) return;
@@ -901,7 +903,7 @@ bool cADODB::IsNumber(const QString& value) {
 }
 
 void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
-    Trap(QStringLiteral("cADODB.GenerateForeignKeyElement"), [&] {
+    TrapFault(QStringLiteral("cADODB.GenerateForeignKeyElement"), [&] {
         const KnownEntry& known = Known(catalogue::ForeignKeys);
         const catalogue::Entry& entry = known.entry;
         if (!entry.exists()) return;

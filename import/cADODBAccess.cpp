@@ -53,7 +53,7 @@ QString cADODB::GetAccessDataType(qint32 lType, qint32 lLength, bool bFixedLengt
 }
 
 void cADODB::GenerateAccessTables() {
-    Trap(QStringLiteral("cADODB.GenerateAccessTables"), [&] {
+    TrapFault(QStringLiteral("cADODB.GenerateAccessTables"), [&] {
         platform::adox::Catalog catalog;
         catalog.ActiveConnection(m_connectionString);
         m_table = 0;
@@ -105,7 +105,7 @@ void cADODB::GenerateAccessTables() {
 }
 
 void cADODB::GenerateAccessViewsXML() {
-    Trap(QStringLiteral("GenerateAccessViewsXML"), [&] {
+    TrapFault(QStringLiteral("GenerateAccessViewsXML"), [&] {
         platform::adox::Catalog catalog;
         catalog.ActiveConnection(m_connectionString);
         m_view = 0;

@@ -38,6 +38,8 @@ constexpr long SubscriptOutOfRange = 9;
 constexpr long FileDialogCancelled = 32755;
 constexpr long DiskFull = 61;
 constexpr long InvalidFileFormat = 321;
+// A text that could not be enciphered (the cipher library failed).
+constexpr long CipherFailed = 32756;
 }  // namespace err
 
 }  // namespace platform

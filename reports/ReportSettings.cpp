@@ -144,7 +144,8 @@ QString DestinationProblem(const QString& path, bool bFolder) {
     while (!existing.exists() && existing.absoluteFilePath() != existing.absolutePath())
         existing = QFileInfo(existing.absolutePath());
     if (!existing.isDir() || !existing.isWritable() || (!bFolder && QFileInfo(p).exists() && !QFileInfo(p).isWritable()))
-        return QStringLiteral("You dont have enough previleges to write file in this directory.");
+        return QStringLiteral("You dont have enough previleges to write file in this directory.\r\n") +
+               QDir::toNativeSeparators(existing.absoluteFilePath());
     return QString();
 }
 

@@ -1,13 +1,18 @@
 #include "reports/WordReport.h"
 
+#include "core/FileUtil.h"
 #include "core/bGlobal.h"
 #include "platform/Error.h"
 #include "reports/bXMLSupport.h"
 #include "reports/ReportSettings.h"
 #include "reports/cWord.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstdlib>
 
 using namespace bGlobal;
 
@@ -55,6 +60,7 @@ bool ConvertWith(cWord& word, const QString& sHTMLFile, const QString& sWordFile
     if (word.SaveAsWord(sHTMLFile, sWordFileName)) return true;
     QString text = kNotCreated;
     if (word.TimedOut()) text += QStringLiteral("\nLibreOffice did not finish the conversion in time.");
+    else if (!word.LastError().isEmpty()) text += QStringLiteral("\n") + word.LastError();
     Critical(text);
     return false;
 }
@@ -75,13 +81,24 @@ bool WriteHTML(const QString& sHTMLFile) {
 bool Save(const QString& sWordFileName) {
     cWord word;
     if (!CanConvertInto(word, sWordFileName)) return false;
-    return TrapValue(QStringLiteral("frmDatabaseExplorer.SaveNowInWord"), [&] {
+    return CommandTrapValue(QStringLiteral("frmDatabaseExplorer.SaveNowInWord"), [&] {
         // In this run's temporary folder, which the next start clears should the
         // program end before the folder is removed.
         const QString base = gTempPath.isEmpty() ? DataPath() + QLatin1Char('/') : gTempPath;
-        const QTemporaryDir work(base + QStringLiteral("word-XXXXXX"));
-        if (!work.isValid())
-            throw platform::RuntimeError(platform::err::PathNotFound, QStringLiteral("Path not found: ") + base);
+        QByteArray pattern = QFile::encodeName(base + QStringLiteral("word-XXXXXX"));
+        if (!::mkdtemp(pattern.data())) {
+            const int code = errno;
+            if (code == ENOSPC || code == EDQUOT)
+                throw platform::RuntimeError(platform::err::DiskFull,
+                                             QStringLiteral("Disk full: the working folder of the Word report could not be made in ") +
+                                                 QDir::toNativeSeparators(base) + QStringLiteral(". Free some space and try again."));
+            ThrowWriteError(code, QFile::decodeName(pattern));
+        }
+        const struct WorkFolder {
+            QString path;
+            ~WorkFolder() { QDir(path).removeRecursively(); }
+            QString filePath(const QString& name) const { return path + QLatin1Char('/') + name; }
+        } work{QFile::decodeName(pattern)};
         const QString content = work.filePath(QStringLiteral("tempwordcontent.html"));
         // A report that failed has been told about by the report generator.
         if (!WriteHTML(content)) return false;

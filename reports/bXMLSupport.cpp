@@ -85,9 +85,9 @@ struct Reported : std::exception {
     const char* what() const noexcept override { return "already reported"; }
 };
 
-// Runs a private procedure with its error trap: a permission error (70) or a full disk
-// (61) passes to the caller, whose message names the folder or file; any other error
-// is reported with the procedure's name and ends the report.
+// Runs a private procedure with its error trap: an error from outside the program (a
+// file, a folder, the disk) passes to the caller, which tells it and ends the report;
+// a fault of the program is reported with the procedure's name.
 template <class F>
 auto Guard(const char* procedure, F&& body) -> decltype(body()) {
     try {
@@ -95,7 +95,7 @@ auto Guard(const char* procedure, F&& body) -> decltype(body()) {
     } catch (const Reported&) {
         throw;
     } catch (const RuntimeError& e) {
-        if (e.number() == err::PermissionDenied || e.number() == err::DiskFull) throw;
+        if (IsOutsideError(e.number())) throw;
         ShowError(e.number(), e.description(), QStringLiteral("bXMLSupport.") + QLatin1String(procedure));
         throw Reported{};
     } catch (const std::exception& e) {
@@ -107,30 +107,17 @@ auto Guard(const char* procedure, F&& body) -> decltype(body()) {
 
 // ---- files --------------------------------------------------------------------------
 
-[[noreturn]] void ThrowErrno(int code) {
-    switch (code) {
-    case EACCES:
-    case EPERM:
-    case EROFS: throw RuntimeError(err::PermissionDenied, QStringLiteral("Permission denied"));
-    case ENOENT:
-    case ENOTDIR: throw RuntimeError(err::PathNotFound, QStringLiteral("Path not found"));
-    default: throw RuntimeError(err::PathFileAccessError, QStringLiteral("Path/File access error"));
-    }
-}
-
 // Makes a folder and its missing parents. False when it cannot be made for a reason
-// other than permissions (a file in the way, a bad name); a denied permission is
-// error 70.
+// other than permissions or a full disk (a file in the way, a bad name); those two
+// are thrown.
 bool MakeFolder(const QString& folder) {
-    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
-    if (QFileInfo(path).isDir()) return true;
-    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
-    if (cut > 0 && !MakeFolder(path.left(cut))) return false;
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0) return true;
-    const int code = errno;
-    if (code == EEXIST && QFileInfo(path).isDir()) return true;
-    if (code == EACCES || code == EPERM || code == EROFS) ThrowErrno(code);
-    return false;
+    try {
+        MakeFolders(folder);
+        return true;
+    } catch (const RuntimeError& e) {
+        if (e.number() == err::PermissionDenied || e.number() == err::DiskFull) throw;
+        return false;
+    }
 }
 
 // Copies a file for the report; a target that already holds the same bytes (a report
@@ -313,7 +300,7 @@ void InitializeIndex(const QString& sPath) {
     Guard("InitializeIndex", [&] {
         QString cssPath = CSSRelativePath();
         const QString setting = Slashes(gReportCSSFile);
-        const QString location = sPath.contains(QLatin1String(".html")) ? sPath.mid(sPath.lastIndexOf(QLatin1Char('/')))
+        const QString location = IsHtmlFileName(sPath) ? sPath.mid(sPath.lastIndexOf(QLatin1Char('/')))
                                                                           : sPath;
         if (!location.isEmpty()) {
             const qsizetype at = setting.toLower().indexOf(location.toLower());
@@ -595,6 +582,11 @@ void RegisterExtensions() {
 
 }  // namespace
 
+bool IsHtmlFileName(const QString& path) {
+    const QString name = path.mid(std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1).toLower();
+    return name.endsWith(QLatin1String(".html")) || name.endsWith(QLatin1String(".htm"));
+}
+
 bool SaveAsHTML(const QString& sPath, bool bSplit) {
     RegisterExtensions();
     // What one report keeps between its steps is let go when it ends.
@@ -606,11 +598,11 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         }
     } state;
     const QString path = Slashes(sPath);
-    QString folder = path.contains(QLatin1String(".html")) ? path.left(path.lastIndexOf(QLatin1Char('/')) + 1) : path;
+    QString folder = IsHtmlFileName(path) ? path.left(path.lastIndexOf(QLatin1Char('/')) + 1) : path;
     if (folder.isEmpty()) folder = QStringLiteral("./");
     if (!folder.endsWith(QLatin1Char('/'))) folder += QLatin1Char('/');
     // A report that fails takes away what it added to the folder.
-    AddedFiles added(folder, {QStringLiteral("images"), QStringLiteral("styles")});
+    AddedFiles added;
     try {
         if (!oStructureXML || !oStructureXML->HasDocument())
             throw RuntimeError(err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
@@ -667,11 +659,7 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
             Critical(QStringLiteral("You dont have permission to save the html file in ") + folder + QLatin1Char('.'));
             return false;
         }
-        if (number == err::DiskFull) {
-            Critical(QStringLiteral("The report could not be saved. ") + description);
-            return false;
-        }
-        ShowError(number, description, QStringLiteral("bXMLSupport.SaveAsHTML"));
+        CommandError(e, QStringLiteral("bXMLSupport.SaveAsHTML"), QStringLiteral("The report could not be saved. "));
         return false;
     }
 }

@@ -30,4 +30,8 @@ namespace bXMLSupport {
 // folder has been removed again.
 bool SaveAsHTML(const QString& sPath, bool bSplit);
 
+// True when a report destination names a file rather than a folder: its last part
+// ends in ".html" or ".htm", in any case ("Report.HTML").
+bool IsHtmlFileName(const QString& path);
+
 }  // namespace bXMLSupport

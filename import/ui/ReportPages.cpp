@@ -55,7 +55,7 @@ void frmDatabaseConnection::BuildReportOptionsPage() {
         txtDestinationPath->setText(AssignInitialPath(extensionOf(sOutputKind), txtDestinationPath->text()));
     };
     options->onHelp = [this](QWidget* control) {
-        platform::ui::host().showHelp(gHelpFile, control ? control->property("HelpContextID").toInt() : 0);
+        ShowHelp(control ? control->property("HelpContextID").toInt() : 0);
     };
 
     auto* output = new QGroupBox(QStringLiteral("Output Format"), page);
@@ -188,7 +188,7 @@ void frmDatabaseConnection::RetrieveReportSettings() {
 }
 
 bool frmDatabaseConnection::FinalSave() {
-    return TrapValue(kForm + QStringLiteral("FinalSave"), [&] {
+    return CommandTrapValue(kForm + QStringLiteral("FinalSave"), [&] {
         if (!oStructureXML || !oStructureXML->HasDocument()) return false;
         if (sOutputKind == QLatin1String("xml")) {
             const FileWriteCheck check(sOutputPath);
@@ -197,7 +197,7 @@ bool frmDatabaseConnection::FinalSave() {
         }
         if (sOutputKind == QLatin1String("html")) {
             const Hourglass wait;
-            return bXMLSupport::SaveAsHTML(sOutputPath, gMultiplePages && !sOutputPath.contains(QLatin1String(".html")));
+            return bXMLSupport::SaveAsHTML(sOutputPath, gMultiplePages && !bXMLSupport::IsHtmlFileName(sOutputPath));
         }
         const FileWriteCheck check(sOutputPath);
         frmDatabaseExplorer::instance().SaveNowInWord(sOutputPath);
@@ -207,9 +207,7 @@ bool frmDatabaseConnection::FinalSave() {
 
 void frmDatabaseConnection::OpenReport() {
     const QString path = sOutputPath.trimmed();
-    platform::ui::host().openUrl(path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'))
-                                     ? path + QStringLiteral("index.html")
-                                     : path);
+    OpenWrittenFile(path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')) ? path + QStringLiteral("index.html") : path);
 }
 
 void frmDatabaseConnection::cmdPreview_Click() {
@@ -223,7 +221,7 @@ void frmDatabaseConnection::cmdPreview_Click() {
         if (word) optOutputType[1]->setChecked(true);
         sOutputPath = gTempPath + (sOutputKind == QLatin1String("xml") ? QStringLiteral("tempmorvpreview.xml")
                                                                         : QStringLiteral("tempmorvpreview.html"));
-        if (FinalSave()) platform::ui::host().openUrl(sOutputPath);
+        if (FinalSave()) OpenWrittenFile(sOutputPath);
         if (word) optOutputType[2]->setChecked(true);
         gMultiplePages = paging;
         sOutputPath = outputPath;

@@ -63,7 +63,7 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
         if (Index == 0) RequestUnloadAfterConnect(vbFormCode);
         return;
     }
-    Trap(kForm + QStringLiteral("cmdNavigate_Click"), [&] {
+    CommandTrap(kForm + QStringLiteral("cmdNavigate_Click"), [&] {
         switch (Index) {
         case 0: UnloadWith(vbFormCode); return;
         case 1:

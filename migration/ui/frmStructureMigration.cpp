@@ -332,7 +332,7 @@ void frmStructureMigration::ShowProgress(const QString& status) {
 }
 
 void frmStructureMigration::MigrateDatabase() {
-    Trap(kForm + QStringLiteral("MigrateDatabase"), [&] {
+    CommandTrap(kForm + QStringLiteral("MigrateDatabase"), [&] {
         if (sDestinationConnString.isEmpty() || !m_session) return;
         Hourglass hourglass;
         m_barTwips = 0;

@@ -1,5 +1,6 @@
 #include "platform/ui/Host.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <cstdio>
@@ -62,8 +63,18 @@ QString saveFileName(const QString& title, const QString& filter, const QString&
         bareName.isEmpty() ? QString() : QString(bareName).replace(QLatin1Char('/'), QLatin1Char('_')) + extension;
     const QString chosen = host().saveFile(title, filter, folder, start);
     const QFileInfo file(chosen);
-    // The pattern itself ("*.mxs") is no name.
-    if (file.fileName() == QLatin1Char('*') + extension) return QString();
+    // The pattern itself ("*.mxs", "*.MXS") and the extension alone (".mxs", which
+    // would be a hidden file) are no names: refused, and nothing is saved.
+    const QString name = file.fileName();
+    if (!chosen.isEmpty() && !extension.isEmpty() && !file.isDir() &&
+        (name.compare(QLatin1Char('*') + extension, Qt::CaseInsensitive) == 0 ||
+         name.compare(extension, Qt::CaseInsensitive) == 0)) {
+        const QString caption = QCoreApplication::applicationName();
+        host().message(QStringLiteral("\"") + name + QStringLiteral("\" is not a file name: it is the extension alone. Nothing was saved; "
+                                                                    "save again and type a name before the extension."),
+                       Icon::Exclamation, Buttons::Ok, caption.isEmpty() ? title : caption);
+        return QString();
+    }
     if (chosen.isEmpty() || !file.suffix().isEmpty() || file.isDir()) return chosen;
     return chosen + extension;
 }

@@ -62,8 +62,9 @@ QString filterExtension(const QString& filter);
 // The Save dialog of the installed host, its answer finished as a Save dialog finishes
 // a name: one typed without an extension gets the filter's; one with an extension, or
 // a folder, stays as it is. The name box starts with 'bareName' and the filter's
-// extension ("/" in the name becomes "_"), or empty. "" when the user cancelled or
-// chose the filter's pattern itself ("*.mxs").
+// extension ("/" in the name becomes "_"), or empty. "" when the user cancelled; also
+// "", after a message saying why, when the name is the filter's pattern itself
+// ("*.mxs", in any case) or its extension alone (".mxs").
 QString saveFileName(const QString& title, const QString& filter, const QString& folder, const QString& bareName);
 
 }  // namespace platform::ui

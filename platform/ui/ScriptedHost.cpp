@@ -36,7 +36,7 @@ QString ScriptedHost::browseFolder(const QString& title, const QString&) {
 bool ScriptedHost::openUrl(const QString& target) {
     prompts.append({QStringLiteral("url"), target, QString()});
     openedUrls.append(target);
-    return true;
+    return urlsOpen;
 }
 
 bool ScriptedHost::showHelp(const QString& helpFile, int contextId) {

@@ -45,6 +45,8 @@ public:
     QString clipboard;
     // What showHelp answers: whether a browser showed the page.
     bool helpOpens = true;
+    // What openUrl answers: whether the desktop's opener showed the file.
+    bool urlsOpen = true;
     int endedWith = -1;
     // Plays the user in the print dialog (sets up the printer, say to print into a
     // file) and answers whether to print. Not set: the dialog is cancelled.

@@ -99,8 +99,10 @@ Conversion convertHtml(const QString& htmlFile, const QString& target, int timeo
     // so a failure never leaves half a document.
     const QString partial = targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName() + QStringLiteral(".part");
     QFile::remove(partial);
-    if (!QFile::copy(written, partial)) {
-        result.error = QStringLiteral("Cannot write into ") + targetInfo.absolutePath();
+    QFile document(written);
+    if (!document.copy(partial)) {
+        QFile::remove(partial);
+        result.error = QStringLiteral("Cannot write into ") + targetInfo.absolutePath() + QStringLiteral(": ") + document.errorString();
         return result;
     }
     QFile::remove(target);

@@ -191,7 +191,7 @@ void frmReportSetup::KeyHelp(QWidget* control) {
     Trap(kForm + QStringLiteral("KeyHelp"), [&] {
         int context = control ? control->property("HelpContextID").toInt() : 0;
         if (context == 0) context = property("HelpContextID").toInt();
-        platform::ui::host().showHelp(gHelpFile, context);
+        ShowHelp(context);
     });
 }
 

@@ -11,6 +11,9 @@
 #include <QPlainTextEdit>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <stdexcept>
+
 using namespace bGlobal;
 using platform::ui::ProgramEnded;
 
@@ -119,4 +122,49 @@ TEST_F(Errors, ReportTextLinesInOrder) {
     EXPECT_EQ(lines(l.mid(3)), lines({QStringLiteral("Error Description: Login failed"), QStringLiteral("Error Source: cADODB.ADOConnect"),
                                       QStringLiteral("Build Number: 402")}));
     frmErrorHandler::instance().Unload();
+}
+
+// A command's trap: what comes from outside the program is told in one message and the
+// program goes on; a fault of the program still reaches the error report, which ends
+// it. A step inside the command passes an outside error on, abandoning the command.
+TEST_F(Errors, ACommandTellsAnOutsideErrorAndReportsAFaultOfTheProgram) {
+    host->onModal = [](QObject* w) {
+        if (w->objectName() == QLatin1String("frmErrorHandler")) w->findChild<QPushButton*>(QStringLiteral("cmdDontSend"))->click();
+    };
+    const struct {
+        const char* what;
+        std::function<void()> fail;
+        bool ends;
+        const char* told;  // the message, or nullptr
+    } cases[] = {
+        {"a full disk", [] { throw platform::RuntimeError(61, QStringLiteral("Disk full: /r/x.html")); }, false,
+         "Disk full: /r/x.html"},
+        {"the driver's refusal", [] { throw platform::RuntimeError(-2147217900, QStringLiteral("[SQLite]file is not a database")); },
+         false, "[SQLite]file is not a database"},
+        {"a cancelled statement", [] { throw platform::RuntimeError(3712, QStringLiteral("cancelled")); }, false, nullptr},
+        {"a broken invariant", [] { throw platform::RuntimeError(91, QStringLiteral("Object required")); }, true, nullptr},
+        {"a standard exception", [] { throw std::out_of_range("index"); }, true, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        host->prompts.clear();
+        host->endedWith = -1;
+        gErrorOccurred = false;
+        bool passedOn = false;
+        const auto command = [&] {
+            CommandTrap(QStringLiteral("frmDatabaseExplorer.SaveHTML"), [&] {
+                TrapFault(QStringLiteral("bXMLSupport.ParseHTML"), c.fail);
+                passedOn = true;
+            });
+        };
+        if (c.ends) {
+            EXPECT_THROW(command(), ProgramEnded);
+            continue;
+        }
+        EXPECT_NO_THROW(command());
+        EXPECT_FALSE(passedOn) << "the step did not abandon the command";
+        EXPECT_EQ(host->endedWith, -1);
+        EXPECT_EQ(host->messages(), c.told ? QStringList{QLatin1String(c.told)} : QStringList());
+    }
+    gErrorOccurred = false;
 }

@@ -855,12 +855,19 @@ TEST_F(Selection, ConnectionsAreLoadedOnceAndAskedForWhenStopped) {
     EXPECT_TRUE(host->messages().isEmpty());
     EXPECT_EQ(Rows().size(), 4);
 
-    // A copy that cannot be loaded stops the handling with a message.
+    // A copy that cannot be loaded stops the handling with a message that names the
+    // way out; the list no longer shows the connection selected before.
     Click(QStringLiteral("Stock|0|1"));
-    const QStringList before = Rows();
+    ASSERT_FALSE(Rows().isEmpty());
     Click(QStringLiteral("orders|0|0|4"));
-    EXPECT_EQ(host->messages(), QStringList{QStringLiteral("Your database structure could not be loaded, please contact morvalex help")});
-    EXPECT_EQ(Rows(), before);
+    EXPECT_EQ(host->messages(), QStringList{QStringLiteral("Your database structure could not be loaded. Select the database and "
+                                                           "choose Refresh to read its structure again.")});
+    EXPECT_TRUE(Rows().isEmpty());
+    // The previews then show nothing, and opening them is no error.
+    ShowPreview();
+    EXPECT_EQ(w->wbReport->LocationURL(), QStringLiteral("about:blank"));
+    EXPECT_EQ(w->wbXMLPreview->LocationURL(), QStringLiteral("about:blank"));
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
 
     // A connection without a loaded structure asks first; No leaves everything shown.
     host->prompts.clear();

@@ -563,3 +563,27 @@ TEST_F(Import, EngineFactsAreDocumentedAsTheCatalogueHasThem) {
         EXPECT_TRUE(host->messages().isEmpty()) << qPrintable(host->messages().join(QLatin1Char('\n')));
     }
 }
+
+// A database that fails while its structure is read (its file damaged under the
+// import): the import ends with the driver's reason in one message, and the program
+// goes on.
+TEST_F(Import, ADatabaseThatFailsDuringTheImportIsToldOnceAndEndsNothing) {
+    const QString cs = SqliteDatabase(fixture("fixture-sqlite.sql"));
+    const QString file = cs.section(QStringLiteral("Database="), 1).section(QLatin1Char(';'), 0, 0);
+    ASSERT_TRUE(QFile::exists(file)) << qPrintable(file);
+    host->prompts.clear();
+    bool damaged = false;
+    bool imported = true;
+    EXPECT_NO_THROW(imported = RunImport(cs, dbOthers, QStringLiteral("shop"), [&](const QString&, const QString&, int) {
+        if (!damaged) {
+            QFile f(file);
+            damaged = f.open(QIODevice::ReadWrite) && f.write(QByteArray(4096, 'x')) == 4096;
+        }
+        return false;
+    }));
+    ASSERT_TRUE(damaged);
+    EXPECT_FALSE(imported);
+    EXPECT_EQ(host->messages().size(), 1) << qPrintable(host->messages().join(QLatin1Char('\n')));
+    EXPECT_EQ(host->endedWith, -1);
+    EXPECT_FALSE(gErrorOccurred);
+}

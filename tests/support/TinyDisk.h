@@ -18,13 +18,15 @@ namespace testsupport {
 
 class TinyDisk {
 public:
-    explicit TinyDisk(const char* size = "32k") {
+    // options: more tmpfs options ("nr_inodes=8": a disk whose files and folders run
+    // out before its space does).
+    explicit TinyDisk(const char* size = "32k", const char* options = nullptr) {
         if (::geteuid() != 0) {
             m_why = "mounting a tmpfs needs root";
             return;
         }
-        const QByteArray options = QByteArray("size=") + size;
-        if (::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, options.constData()) != 0) {
+        m_options = QByteArray("size=") + size + (options ? QByteArray(",") + options : QByteArray());
+        if (::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", 0, m_options.constData()) != 0) {
             m_why = std::string("mounting a tmpfs was refused: ") + strerror(errno);
             return;
         }
@@ -49,9 +51,22 @@ public:
     }
     // Gives the space back.
     void free() const { QFile::remove(file(QStringLiteral("filler"))); }
+    // Uses up the files the disk can hold (with empty files named inode-<n>).
+    void fillInodes() const {
+        for (int n = 0;; ++n) {
+            QFile one(file(QStringLiteral("inode-%1").arg(n)));
+            if (!one.open(QIODevice::WriteOnly)) break;
+        }
+    }
+    // Mounts the disk again read-only: every write is refused (EROFS), even to root.
+    bool makeReadOnly() const {
+        return ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(), "tmpfs", MS_REMOUNT | MS_RDONLY,
+                       m_options.constData()) == 0;
+    }
 
 private:
     QTemporaryDir m_dir;
+    QByteArray m_options;
     bool m_mounted = false;
     std::string m_why;
 };

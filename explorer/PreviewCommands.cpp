@@ -6,8 +6,12 @@
 #include "core/cXML.h"
 #include "explorer/ExplorerWidgets.h"
 #include "explorer/Preview.h"
+#include "core/FileUtil.h"
+#include "platform/Error.h"
 
 #include <QTabWidget>
+#include <QThreadPool>
+#include <atomic>
 
 using namespace bGlobal;
 
@@ -17,29 +21,126 @@ QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplor
 
 }  // namespace
 
+// A preview whose files a worker thread writes. The worker sets done (and the error
+// it met) and then leaves the job alone; the window reads them after the worker has
+// finished (a queued call, or waiting for the pool).
+struct frmDatabaseExplorer::PendingPreview {
+    std::unique_ptr<Preview::Job> job;
+    std::atomic<bool> abandoned{false};
+    bool done = false;
+    bool failed = false;
+    long error = 0;
+    QString description;
+};
+
+namespace {
+
+// Tells the failure of a preview as PreviewHTML does.
+void tellPreviewFailed(long n, const QString& d) {
+    if (n == platform::err::PermissionDenied)
+        Critical(QStringLiteral("You dont have permission to create the temporary file for preview."));
+    else if (n == platform::err::DiskFull)
+        Critical(QStringLiteral("The preview could not be shown. ") + d);
+    else if (n == Preview::kTransformFailed)
+        Preview::TellTransformFailed();
+    else
+        ShowError(n, d, source("PreviewHTML"));
+}
+
+}  // namespace
+
 void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
     try {
         for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, true);
         if (sPreviewXPath.isEmpty() || !oStructureXML || !oStructureXML->HasDocument()) return;
-        if (!Preview::Write(*oStructureXML, sPreviewXPath)) return;
-        // The first preview opens the files; later ones reload them.
-        const std::pair<WebBrowser*, QString> views[] = {{wbReport, Preview::HtmlFile()}, {wbXMLPreview, Preview::XmlFile()}};
-        for (const auto& [browser, file] : views) {
-            const QString location = browser->LocationURL();
-            if (location.isEmpty() || location == QLatin1String("about:blank"))
-                browser->Navigate(file);
-            else
-                browser->Refresh();
+        // A new selection abandons what of the last preview is still on its way.
+        AbandonPendingPreview();
+        // A worker still writing the files of the last one finishes first: the files
+        // are shared.
+        if (m_previewThread) m_previewThread->waitForDone();
+        wbReport->Stop();
+        wbXMLPreview->Stop();
+        std::unique_ptr<Preview::Job> job = Preview::Prepare(*oStructureXML, sPreviewXPath);
+        if (!job) return;
+        if (job->objects <= Preview::kFinishedAtOnce) {
+            try {
+                Preview::Finish(*job);
+            } catch (const platform::RuntimeError& e) {
+                if (e.number() != Preview::kTransformFailed) throw;
+                Preview::TellTransformFailed();
+                WriteTextFileAtomic(Preview::HtmlFile(), QString());
+            }
+            ShowPreviewFiles();
+            return;
         }
+        // A long page: its text is made and written on the worker while the window
+        // paints; the views show nothing of the last selection meanwhile.
+        wbReport->Navigate(QStringLiteral("about:blank"));
+        wbXMLPreview->Navigate(QStringLiteral("about:blank"));
+        if (!m_previewThread) {
+            m_previewThread = new QThreadPool(this);
+            m_previewThread->setMaxThreadCount(1);  // one at a time: the files are shared
+        }
+        auto pending = std::make_shared<PendingPreview>();
+        pending->job = std::move(job);
+        m_pendingPreview = pending;
+        m_previewThread->start([this, pending] {
+            if (!pending->abandoned) {
+                try {
+                    Preview::Finish(*pending->job);
+                } catch (const platform::RuntimeError& e) {
+                    pending->failed = true;
+                    pending->error = e.number();
+                    pending->description = e.description();
+                } catch (const std::exception& e) {
+                    const auto [n, d] = Describe(e);
+                    pending->failed = true;
+                    pending->error = n;
+                    pending->description = d;
+                }
+            }
+            pending->done = true;
+            QMetaObject::invokeMethod(this, [this, pending] {
+                if (m_pendingPreview == pending) FinishPendingPreview();
+            }, Qt::QueuedConnection);
+        });
     } catch (const std::exception& e) {
         const auto [n, d] = Describe(e);
-        if (n == platform::err::PermissionDenied)
-            Critical(QStringLiteral("You dont have permission to create the temporary file for preview."));
-        else if (n == platform::err::DiskFull)
-            Critical(QStringLiteral("The preview could not be shown. ") + d);
-        else
-            ShowError(n, d, source("PreviewHTML"));
+        tellPreviewFailed(n, d);
     }
+}
+
+void frmDatabaseExplorer::FinishPendingPreview() {
+    const std::shared_ptr<PendingPreview> pending = std::move(m_pendingPreview);
+    if (!pending) return;
+    m_previewThread->waitForDone();
+    if (pending->failed) {
+        if (pending->error == Preview::kTransformFailed) WriteTextFileAtomic(Preview::HtmlFile(), QString());
+        tellPreviewFailed(pending->error, pending->description);
+        if (pending->error != Preview::kTransformFailed) return;
+    }
+    ShowPreviewFiles();
+}
+
+void frmDatabaseExplorer::AbandonPendingPreview() {
+    if (m_pendingPreview) m_pendingPreview->abandoned = true;
+    m_pendingPreview.reset();
+}
+
+void frmDatabaseExplorer::ShowPreviewFiles() {
+    // The first preview opens the files; later ones reload them.
+    const std::pair<WebBrowser*, QString> views[] = {{wbReport, Preview::HtmlFile()}, {wbXMLPreview, Preview::XmlFile()}};
+    for (const auto& [browser, file] : views) {
+        const QString location = browser->LocationURL();
+        if (location.isEmpty() || location == QLatin1String("about:blank"))
+            browser->Navigate(file);
+        else
+            browser->Refresh();
+    }
+}
+
+bool frmDatabaseExplorer::PreviewPending() const {
+    return m_pendingPreview || wbReport->Busy() || wbXMLPreview->Busy();
 }
 
 bool frmDatabaseExplorer::PreviewTabShown() const {

@@ -187,6 +187,7 @@ void frmDatabaseExplorer::mnuSubPreviewTool_Click(int Index) {
 }
 
 QString frmDatabaseExplorer::PreviewContent() {
+    FinishPendingPreview();
     // Both output kinds export the page the document preview shows: the preview style
     // sheet has already turned the preview document into it.
     return shownFile(wbReport).isEmpty() ? QString() : SavePreviewXML();
@@ -200,6 +201,7 @@ QString frmDatabaseExplorer::SavePreviewXML() {
 
 void frmDatabaseExplorer::SavePreviewHTML() {
     try {
+        FinishPendingPreview();
         const QString page = shownFile(wbReport);
         if (page.isEmpty()) return;
         const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"));
@@ -215,6 +217,7 @@ void frmDatabaseExplorer::SavePreviewHTML() {
 
 void frmDatabaseExplorer::SaveXMLPreview() {
     try {
+        FinishPendingPreview();
         const QString shown = shownFile(wbXMLPreview);
         if (shown.isEmpty()) return;
         const QString path = chooseSavePath(QStringLiteral("XML Files | *.xml"));
@@ -255,7 +258,10 @@ void frmDatabaseExplorer::PrintPreview(WebBrowser* browser) {
         // own pixels would print that text microscopic.
         QPrinter printer(QPrinter::ScreenResolution);
         printer.setDocName(kAppTitle);
-        if (host().printDialog(printer, QStringLiteral("Print"))) browser->print(&printer);
+        FinishPendingPreview();
+        if (!host().printDialog(printer, QStringLiteral("Print"))) return;
+        browser->Complete();  // the whole page, also while it is still filling in
+        browser->print(&printer);
     } catch (const std::exception&) {
         // Printing problems are the printer's; the window goes on.
     }

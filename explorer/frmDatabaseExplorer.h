@@ -34,6 +34,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class SplitterBar;
 class WebBrowser;
+class QThreadPool;
 namespace NodeSelection {
 struct NodeValue;
 }
@@ -75,6 +76,9 @@ public:
     // structure and refills the tree).
     void AddNewDBConnection(const QString& sConnectionString);
     void PreviewHTML(const QString& sPreviewXPath);
+    // The last preview is still on its way: its files being written, or its pages
+    // filling in.
+    bool PreviewPending() const;
     QString SaveInWord(bool bSaveNow);
     void SaveNowInWord(const QString& sWordFileName);
     QString SaveXML(bool bSaveNow);
@@ -326,6 +330,14 @@ private:
     QString GetLHXPath(qint16 level);
     // The document or the XML preview is the tab shown.
     bool PreviewTabShown() const;
+    // A long preview's files are written on a worker thread (PreviewCommands.cpp);
+    // these two make the window wait for the one on its way and show it, or drop it.
+    void FinishPendingPreview();
+    void AbandonPendingPreview();
+    void ShowPreviewFiles();
+    struct PendingPreview;
+    std::shared_ptr<PendingPreview> m_pendingPreview;
+    QThreadPool* m_previewThread = nullptr;
     // Runs work on a thread of its own while the window keeps painting (the busy
     // animation after a while); user input waits. Rethrows what work threw.
     void RunWhilePainting(const std::function<void()>& work);

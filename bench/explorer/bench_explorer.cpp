@@ -313,7 +313,8 @@ int main(int argc, char** argv) {
     const QByteArray mode = argc >= 3 ? QByteArray(argv[1]) : QByteArray();
     if (mode == "--explorer" || mode == "--headless" || mode == "--startup") {
         platform::TuneAllocator();
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Offscreen unless a platform is asked for: on a display the window can be watched.
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
         QApplication app(argc, argv);
         platform::ui::ScopedScriptedHost host;
         if (mode == "--explorer") return ExplorerChild(QString::fromLocal8Bit(argv[2]));

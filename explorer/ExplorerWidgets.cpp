@@ -113,10 +113,7 @@ void WebBrowser::load(const QUrl& target) {
         document()->setBaseUrl(target);
         setHtml(m_steps.First(m_next));
     }
-    if (Busy())
-        m_timer->start();
-    else
-        emit loadFinished();
+    if (Busy()) m_timer->start();
 }
 
 void WebBrowser::step() {
@@ -137,7 +134,6 @@ void WebBrowser::append(qsizetype to) {
         end.insertHtml(m_steps.Fragment(m_next, to));
     }
     m_next = to;
-    if (!Busy()) emit loadFinished();
 }
 
 QVariant WebBrowser::loadResource(int type, const QUrl& name) {

@@ -48,10 +48,6 @@ public:
     static constexpr int kPiecesPerStep = 5;
     static constexpr int kLinesPerStep = 500;
 
-signals:
-    // The page has filled in completely.
-    void loadFinished();
-
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
 

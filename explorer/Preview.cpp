@@ -117,22 +117,26 @@ void Finish(const Job& job) {
     WriteTextFileAtomic(HtmlFile(), page);
 }
 
+void FinishTelling(const Job& job) {
+    try {
+        Finish(job);
+    } catch (const platform::RuntimeError& e) {
+        if (e.number() != kTransformFailed) throw;
+        TransformFailed();
+    }
+}
+
 bool Write(cXML& structure, const QString& sPreviewXPath) {
     const std::unique_ptr<Job> job = Prepare(structure, sPreviewXPath);
     if (!job) return false;
-    try {
-        Finish(*job);
-    } catch (const platform::RuntimeError& e) {
-        if (e.number() != kTransformFailed) throw;
-        TellTransformFailed();
-        WriteTextFileAtomic(HtmlFile(), QString());
-    }
+    FinishTelling(*job);
     return true;
 }
 
-void TellTransformFailed() {
+void TransformFailed() {
     platform::ui::host().message(QStringLiteral("Please check the xsl that you have chosen to apply. Try again with the default xsl."),
                                  platform::ui::Icon::Critical, platform::ui::Buttons::Ok, kAppTitle);
+    WriteTextFileAtomic(HtmlFile(), QString());
 }
 
 QString Indented(const QString& xml) {

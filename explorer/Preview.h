@@ -63,8 +63,12 @@ std::unique_ptr<Job> Prepare(cXML& structure, const QString& sPreviewXPath);
 // style sheet could not be applied: nobody has been told).
 void Finish(const Job& job);
 constexpr int kTransformFailed = -1;
-// The message of a style sheet that could not be applied. Window thread only.
-void TellTransformFailed();
+// Tells that the style sheet could not be applied and leaves temp2.html empty.
+// Window thread only.
+void TransformFailed();
+// Finish on the window thread: a style sheet that could not be applied is told
+// (TransformFailed); any other failure is thrown.
+void FinishTelling(const Job& job);
 
 // Builds the preview and writes both files (Prepare, then Finish): temp1.xml through cXML::SaveXML (no
 // Report or Migrate below DATABASE), then indented for reading; temp2.html from the

@@ -6,7 +6,6 @@
 #include "core/cXML.h"
 #include "explorer/ExplorerWidgets.h"
 #include "explorer/Preview.h"
-#include "core/FileUtil.h"
 #include "platform/Error.h"
 
 #include <QTabWidget>
@@ -21,13 +20,12 @@ QString source(const char* procedure) { return QStringLiteral("frmDatabaseExplor
 
 }  // namespace
 
-// A preview whose files a worker thread writes. The worker sets done (and the error
-// it met) and then leaves the job alone; the window reads them after the worker has
-// finished (a queued call, or waiting for the pool).
+// A preview whose files a worker thread writes. The worker records the error it met
+// and then leaves the job alone; the window reads it after the worker has finished (a
+// queued call, or waiting for the pool).
 struct frmDatabaseExplorer::PendingPreview {
     std::unique_ptr<Preview::Job> job;
     std::atomic<bool> abandoned{false};
-    bool done = false;
     bool failed = false;
     long error = 0;
     QString description;
@@ -42,7 +40,7 @@ void tellPreviewFailed(long n, const QString& d) {
     else if (n == platform::err::DiskFull)
         Critical(QStringLiteral("The preview could not be shown. ") + d);
     else if (n == Preview::kTransformFailed)
-        Preview::TellTransformFailed();
+        Preview::TransformFailed();
     else
         ShowError(n, d, source("PreviewHTML"));
 }
@@ -63,13 +61,7 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
         std::unique_ptr<Preview::Job> job = Preview::Prepare(*oStructureXML, sPreviewXPath);
         if (!job) return;
         if (job->objects <= Preview::kFinishedAtOnce) {
-            try {
-                Preview::Finish(*job);
-            } catch (const platform::RuntimeError& e) {
-                if (e.number() != Preview::kTransformFailed) throw;
-                Preview::TellTransformFailed();
-                WriteTextFileAtomic(Preview::HtmlFile(), QString());
-            }
+            Preview::FinishTelling(*job);
             ShowPreviewFiles();
             return;
         }
@@ -88,18 +80,13 @@ void frmDatabaseExplorer::PreviewHTML(const QString& sPreviewXPath) {
             if (!pending->abandoned) {
                 try {
                     Preview::Finish(*pending->job);
-                } catch (const platform::RuntimeError& e) {
-                    pending->failed = true;
-                    pending->error = e.number();
-                    pending->description = e.description();
                 } catch (const std::exception& e) {
-                    const auto [n, d] = Describe(e);
+                    const auto [n, d] = Describe(e);  // touches nothing shared
                     pending->failed = true;
                     pending->error = n;
                     pending->description = d;
                 }
             }
-            pending->done = true;
             QMetaObject::invokeMethod(this, [this, pending] {
                 if (m_pendingPreview == pending) FinishPendingPreview();
             }, Qt::QueuedConnection);
@@ -115,8 +102,8 @@ void frmDatabaseExplorer::FinishPendingPreview() {
     if (!pending) return;
     m_previewThread->waitForDone();
     if (pending->failed) {
-        if (pending->error == Preview::kTransformFailed) WriteTextFileAtomic(Preview::HtmlFile(), QString());
         tellPreviewFailed(pending->error, pending->description);
+        // A page the style sheet could not make is shown empty, as a short one is.
         if (pending->error != Preview::kTransformFailed) return;
     }
     ShowPreviewFiles();

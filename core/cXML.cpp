@@ -534,8 +534,20 @@ void cXML::ChangeAttributeValue(XmlNode sSourceNode, const QString& sNewAttribut
 }
 
 QString cXML::ApplyXSL(cXML& oXSLDOM) {
-    QString out;
     bool ok = false;
+    const QString out = Transformed(oXSLDOM, ok);
+    if (!ok) {
+        platform::ui::host().message(
+            QStringLiteral("Please check the xsl that you have chosen to apply. Try again with the default xsl."),
+            platform::ui::Icon::Critical, platform::ui::Buttons::Ok, bGlobal::kAppTitle);
+        return {};
+    }
+    return out;
+}
+
+QString cXML::Transformed(const cXML& oXSLDOM, bool& ok) const {
+    QString out;
+    ok = false;
     if (m_doc && oXSLDOM.m_doc) {
         xsltSetLoaderFunc(loadForXslt);
         // libxslt takes the style-sheet document over, so it gets a copy.
@@ -566,12 +578,6 @@ QString cXML::ApplyXSL(cXML& oXSLDOM) {
             if (result) xmlFreeDoc(result);
             xsltFreeStylesheet(sheet);
         }
-    }
-    if (!ok) {
-        platform::ui::host().message(
-            QStringLiteral("Please check the xsl that you have chosen to apply. Try again with the default xsl."),
-            platform::ui::Icon::Critical, platform::ui::Buttons::Ok, bGlobal::kAppTitle);
-        return {};
     }
     return out;
 }

@@ -67,6 +67,9 @@ public:
     // The document transformed by the style sheet held in oXSLDOM; "" after telling
     // the user when the transform fails.
     QString ApplyXSL(cXML& oXSLDOM);
+    // The same transform, telling nobody: ok is false when it failed. Neither document
+    // is changed, so it may run on any thread while no other touches the two.
+    QString Transformed(const cXML& oXSLDOM, bool& ok) const;
     void RemoveNode(const QString& sRemoveXPath);
     XmlNode AppendNode(const XmlNode& oSourceNode, const QString& sParentXPath);
     XmlNodeList GetNodes(const QString& sXPath);

@@ -30,42 +30,122 @@ bool showsAsText(const QUrl& target) {
     return target.isLocalFile() && suffix != QLatin1String("html") && suffix != QLatin1String("htm");
 }
 
-void showText(QTextBrowser* browser, const QUrl& target) {
+QString fileText(const QUrl& target) {
     QFile file(target.toLocalFile());
-    browser->setPlainText(file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString());
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+// A text as blocks of `lines` lines, each but the last ending in its line break.
+QStringList lineBlocks(const QString& text, int lines) {
+    QStringList blocks;
+    qsizetype start = 0, at = 0;
+    int count = 0;
+    while ((at = text.indexOf(QLatin1Char('\n'), at)) >= 0) {
+        ++at;
+        if (++count == lines) {
+            blocks << text.mid(start, at - start);
+            start = at;
+            count = 0;
+        }
+    }
+    if (start < text.size() || blocks.isEmpty()) blocks << text.mid(start);
+    return blocks;
+}
+
+QUrl targetOf(const QString& location) {
+    return location.startsWith(QLatin1String("file:")) ? QUrl(location) : QUrl::fromLocalFile(location);
 }
 }  // namespace
 
 // ---- WebBrowser ---------------------------------------------------------------------
 
-WebBrowser::WebBrowser(QWidget* parent) : QTextBrowser(parent), m_location(QStringLiteral("about:blank")) {
+WebBrowser::WebBrowser(QWidget* parent)
+    : QTextBrowser(parent), m_location(QStringLiteral("about:blank")), m_timer(new QTimer(this)) {
     setOpenExternalLinks(false);
     setOpenLinks(false);
+    m_timer->setSingleShot(true);
+    m_timer->setInterval(0);
+    connect(m_timer, &QTimer::timeout, this, [this] { step(); });
 }
 
 void WebBrowser::Navigate(const QString& url) {
+    Stop();
     if (url.isEmpty() || url == QLatin1String("about:blank")) {
+        m_steps = {};
+        m_next = 0;
         clear();
         setSource(QUrl());
         m_location = QStringLiteral("about:blank");
         return;
     }
-    const QUrl target = url.startsWith(QLatin1String("file:")) ? QUrl(url) : QUrl::fromLocalFile(url);
     m_location = url;
-    if (showsAsText(target)) {
-        showText(this, target);
-        return;
-    }
-    setSource(target);
+    load(targetOf(url));
 }
 
 void WebBrowser::Refresh() {
     if (m_location == QLatin1String("about:blank")) return;
-    const QUrl target = m_location.startsWith(QLatin1String("file:")) ? QUrl(m_location) : QUrl::fromLocalFile(m_location);
-    if (showsAsText(target))
-        showText(this, target);
-    else
-        reload();
+    Stop();
+    load(targetOf(m_location));
+}
+
+void WebBrowser::Stop() {
+    m_timer->stop();
+    m_next = m_steps.pieces.size();
+}
+
+void WebBrowser::Complete() {
+    m_timer->stop();
+    if (Busy()) append(m_steps.pieces.size());
+}
+
+void WebBrowser::load(const QUrl& target) {
+    m_target = target;
+    m_plain = showsAsText(target);
+    const QString text = fileText(target);
+    m_steps = {};
+    if (m_plain) {
+        m_steps.pieces = lineBlocks(text, kLinesPerStep);
+        m_next = 1;
+        setPlainText(m_steps.pieces.constFirst());
+    } else {
+        m_steps = PageSteps::Split(text);
+        m_next = qMin<qsizetype>(kPiecesPerStep, m_steps.pieces.size());
+        document()->setBaseUrl(target);
+        setHtml(m_steps.First(m_next));
+    }
+    if (Busy()) m_timer->start();
+}
+
+void WebBrowser::step() {
+    append(qMin<qsizetype>(m_next + (m_plain ? 1 : kPiecesPerStep), m_steps.pieces.size()));
+    if (Busy())
+        m_timer->start();
+}
+
+void WebBrowser::append(qsizetype to) {
+    // A cursor of its own, so the view's cursor and scroll position stay where they are.
+    QTextCursor end(document());
+    end.movePosition(QTextCursor::End);
+    if (m_plain) {
+        QString text;
+        for (qsizetype i = m_next; i < to; ++i) text += m_steps.pieces.at(i);
+        end.insertText(text);
+    } else {
+        end.insertHtml(m_steps.Fragment(m_next, to));
+    }
+    m_next = to;
+}
+
+QVariant WebBrowser::loadResource(int type, const QUrl& name) {
+    const QUrl resolved = name.isRelative() && m_target.isValid() ? m_target.resolved(name) : name;
+    QVariant resource = QTextBrowser::loadResource(type, resolved);
+    // A preview page uses only the preview's rules of the report style sheet; matching
+    // the others against every element of a long page would cost for nothing.
+    if (type == QTextDocument::StyleSheetResource && m_steps.Cut() && resource.isValid()) {
+        const QString css = resource.typeId() == QMetaType::QByteArray ? QString::fromUtf8(resource.toByteArray()) : resource.toString();
+        resource = PageSteps::PreviewRules(css);
+    }
+    return resource;
 }
 
 // ---- SplitterBar --------------------------------------------------------------------

@@ -3,9 +3,11 @@
 // picture. Window thread only.
 
 #include "core/Hourglass.h"
+#include "explorer/PageSteps.h"
 
 #include <QApplication>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWidget>
 #include <functional>
@@ -21,6 +23,11 @@ int vbShift(Qt::KeyboardModifiers m);
 // A read-only page view with the browser operations the window uses: it navigates to
 // a local file or to "about:blank" (an empty page) and remembers where it is. HTML
 // pages (.html, .htm) are rendered; other files are shown as their plain text.
+//
+// A long page fills in over several turns of the event loop, a few of its objects
+// (PageSteps) or a block of its lines at a time, so the window keeps painting and the
+// page can be scrolled while it fills. Navigating or refreshing again abandons what
+// was still to come; Complete takes it in at once (printing needs the whole page).
 class WebBrowser : public QTextBrowser {
     Q_OBJECT
 public:
@@ -30,12 +37,31 @@ public:
     QString LocationURL() const { return m_location; }
     // Loads the current page again from its file.
     void Refresh();
-    // Pages load at once, so the view is never busy.
-    bool Busy() const { return false; }
-    void Stop() {}
+    // The page is still filling in.
+    bool Busy() const { return m_next < m_steps.pieces.size(); }
+    // Abandons what of the page is still to come.
+    void Stop();
+    // Takes in at once what of the page is still to come.
+    void Complete();
+
+    // Objects of a page, and lines of a text, taken in per turn of the event loop.
+    static constexpr int kPiecesPerStep = 5;
+    static constexpr int kLinesPerStep = 500;
+
+protected:
+    QVariant loadResource(int type, const QUrl& name) override;
 
 private:
+    void load(const QUrl& target);
+    void step();
+    void append(qsizetype to);
+
     QString m_location;
+    QUrl m_target;
+    bool m_plain = false;    // the pieces are blocks of lines of a plain text
+    PageSteps::Page m_steps; // what is shown and still to come
+    qsizetype m_next = 0;    // the first piece not shown yet
+    QTimer* m_timer = nullptr;
 };
 
 // A bar the user drags to move a pane border. The owner receives the mouse events

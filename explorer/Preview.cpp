@@ -4,6 +4,8 @@
 #include "core/bGlobal.h"
 #include "core/cXML.h"
 #include "explorer/TreeDocument.h"
+#include "platform/Error.h"
+#include "platform/ui/Host.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -77,30 +79,64 @@ std::unique_ptr<cXML> Build(cXML& structure, const QString& sPreviewXPath, int* 
     return preview;
 }
 
-bool Write(cXML& structure, const QString& sPreviewXPath) {
-    int leftOut = 0;
-    const std::unique_ptr<cXML> preview = Build(structure, sPreviewXPath, &leftOut);
+Job::Job() = default;
+Job::~Job() = default;
+
+std::unique_ptr<Job> Prepare(cXML& structure, const QString& sPreviewXPath) {
+    auto job = std::make_unique<Job>();
+    job->sourceXPath = sPreviewXPath;
+    job->preview = Build(structure, sPreviewXPath, &job->leftOut);
 
     // The last preview's file goes first, so that its absence tells a write that failed.
     DeleteFileIfExists(XmlFile());
-    preview->SaveXML(XmlFile(), false);
-    if (!QFileInfo::exists(XmlFile())) return false;
-    QString text = Indented(ReadTextFile(XmlFile()));
-    if (leftOut > 0)
-        text += QStringLiteral("<!-- This preview shows the first %1 objects; %2 more are left out. A report holds them all. -->\n")
-                    .arg(kShownObjects)
-                    .arg(leftOut);
-    WriteTextFileAtomic(XmlFile(), text);
+    job->preview->SaveXML(XmlFile(), false);
+    if (!QFileInfo::exists(XmlFile())) return nullptr;
+    job->savedXml = ReadTextFile(XmlFile());
 
-    if (XmlNode root = preview->DocumentElement()) {
+    if (XmlNode root = job->preview->DocumentElement()) {
+        job->objects = int(root.childElements().size());
         root.setAttribute(QStringLiteral("CSSFile"), CSSLink());
         root.setAttribute(QStringLiteral("SourceXPath"), sPreviewXPath);
-        if (leftOut > 0) root.setAttribute(QStringLiteral("LeftOut"), QString::number(leftOut));
+        if (job->leftOut > 0) root.setAttribute(QStringLiteral("LeftOut"), QString::number(job->leftOut));
     }
-    cXML xsl;
-    xsl.LoadXMLFile(StyleSheet());
-    WriteTextFileAtomic(HtmlFile(), preview->ApplyXSL(xsl));
+    job->xsl = std::make_unique<cXML>();
+    job->xsl->LoadXMLFile(StyleSheet());
+    return job;
+}
+
+void Finish(const Job& job) {
+    QString text = Indented(job.savedXml);
+    if (job.leftOut > 0)
+        text += QStringLiteral("<!-- This preview shows the first %1 objects; %2 more are left out. A report holds them all. -->\n")
+                    .arg(kShownObjects)
+                    .arg(job.leftOut);
+    WriteTextFileAtomic(XmlFile(), text);
+    bool ok = false;
+    const QString page = job.preview->Transformed(*job.xsl, ok);
+    if (!ok) throw platform::RuntimeError(kTransformFailed, QStringLiteral("The preview style sheet could not be applied."));
+    WriteTextFileAtomic(HtmlFile(), page);
+}
+
+void FinishTelling(const Job& job) {
+    try {
+        Finish(job);
+    } catch (const platform::RuntimeError& e) {
+        if (e.number() != kTransformFailed) throw;
+        TransformFailed();
+    }
+}
+
+bool Write(cXML& structure, const QString& sPreviewXPath) {
+    const std::unique_ptr<Job> job = Prepare(structure, sPreviewXPath);
+    if (!job) return false;
+    FinishTelling(*job);
     return true;
+}
+
+void TransformFailed() {
+    platform::ui::host().message(QStringLiteral("Please check the xsl that you have chosen to apply. Try again with the default xsl."),
+                                 platform::ui::Icon::Critical, platform::ui::Buttons::Ok, kAppTitle);
+    WriteTextFileAtomic(HtmlFile(), QString());
 }
 
 QString Indented(const QString& xml) {

@@ -10,10 +10,11 @@
 // whose Report is 1, each with its whole subtree. The connection path "DATABASE"
 // gives a copy of the whole structure, every object whatever its Report.
 //
-// A preview is for looking at: of a selection of more than kShownObjects objects (a
-// folder of thousands of tables) it holds the first kShownObjects. The page then says
-// how many more are left out and that a report holds them all; the XML ends with a
-// comment saying the same. A preview of a few objects holds them all.
+// A preview holds every selected object up to kShownObjects, a bound that keeps the
+// memory of the page view in check (about a third of a megabyte per object shown). Of
+// a larger selection (a folder of thousands of tables) it holds the first
+// kShownObjects; the page then says how many more are left out and that a report
+// holds them all, and the XML ends with a comment saying the same.
 
 #include <QString>
 #include <memory>
@@ -30,13 +31,46 @@ QString StyleSheet();  // AppPath()/styles/preview.xsl
 // relative to the program's folder or a full path ("\" or "/" separators).
 QString CSSLink();
 
-constexpr int kShownObjects = 10;
+constexpr int kShownObjects = 500;
+// A preview of at most this many objects costs little to finish: the window finishes
+// it at once rather than on a worker thread.
+constexpr int kFinishedAtOnce = 25;
 
 // The preview document of sPreviewXPath; leftOut (when given) receives the number of
 // selected objects it leaves out. The objects are copied from structure.
 std::unique_ptr<cXML> Build(cXML& structure, const QString& sPreviewXPath, int* leftOut = nullptr);
 
-// Builds the preview and writes both files: temp1.xml through cXML::SaveXML (no
+// A preview on its way: made on the window thread by Prepare, its files written by
+// Finish, which may run on another thread (it touches nothing but the job and the two
+// files). The job owns its documents.
+struct Job {
+    std::unique_ptr<cXML> preview;  // CSSFile, SourceXPath and LeftOut set on its root
+    std::unique_ptr<cXML> xsl;
+    QString savedXml;               // the XML preview as SaveXML wrote it
+    QString sourceXPath;
+    int objects = 0;                // objects the preview holds
+    int leftOut = 0;
+    Job();
+    ~Job();
+};
+
+// Builds the preview of sPreviewXPath and writes temp1.xml through cXML::SaveXML.
+// Null, with no file left, when SaveXML could not write it (it has told the user).
+// Window thread only.
+std::unique_ptr<Job> Prepare(cXML& structure, const QString& sPreviewXPath);
+// Writes temp1.xml indented for reading and temp2.html. Throws
+// platform::RuntimeError (70 when a file may not be written, kTransformFailed when the
+// style sheet could not be applied: nobody has been told).
+void Finish(const Job& job);
+constexpr int kTransformFailed = -1;
+// Tells that the style sheet could not be applied and leaves temp2.html empty.
+// Window thread only.
+void TransformFailed();
+// Finish on the window thread: a style sheet that could not be applied is told
+// (TransformFailed); any other failure is thrown.
+void FinishTelling(const Job& job);
+
+// Builds the preview and writes both files (Prepare, then Finish): temp1.xml through cXML::SaveXML (no
 // Report or Migrate below DATABASE), then indented for reading; temp2.html from the
 // preview document with CSSFile (CSSLink()) and SourceXPath added to its root, and
 // LeftOut (the number of objects left out) when it leaves any out. False, with neither

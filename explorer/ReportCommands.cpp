@@ -210,6 +210,7 @@ void frmDatabaseExplorer::mnuSubPreviewTool_Click(int Index) {
 }
 
 QString frmDatabaseExplorer::PreviewContent() {
+    FinishPendingPreview();
     // Both output kinds export the page the document preview shows: the preview style
     // sheet has already turned the preview document into it.
     return shownFile(wbReport).isEmpty() ? QString() : SavePreviewXML();
@@ -225,6 +226,7 @@ QString frmDatabaseExplorer::SavePreviewXML() {
 // name and why, and what the export made is taken away again.
 void frmDatabaseExplorer::SavePreviewHTML() {
     CommandTrap(source("SavePreviewHTML"), [&] {
+        FinishPendingPreview();
         const QString page = shownFile(wbReport);
         if (page.isEmpty()) return;
         const QString path = chooseSavePath(QStringLiteral("HTML Files | *.html"));
@@ -238,6 +240,7 @@ void frmDatabaseExplorer::SavePreviewHTML() {
 
 void frmDatabaseExplorer::SaveXMLPreview() {
     CommandTrap(source("SaveXMLPreview"), [&] {
+        FinishPendingPreview();
         const QString shown = shownFile(wbXMLPreview);
         if (shown.isEmpty()) return;
         const QString path = chooseSavePath(QStringLiteral("XML Files | *.xml"));
@@ -274,7 +277,10 @@ void frmDatabaseExplorer::PrintPreview(WebBrowser* browser) {
         // own pixels would print that text microscopic.
         QPrinter printer(QPrinter::ScreenResolution);
         printer.setDocName(kAppTitle);
-        if (host().printDialog(printer, QStringLiteral("Print"))) PrintView(browser, &printer);
+        FinishPendingPreview();
+        if (!host().printDialog(printer, QStringLiteral("Print"))) return;
+        browser->Complete();  // the whole page, also while it is still filling in
+        PrintView(browser, &printer);
     } catch (const std::exception&) {
         // Printing problems are the printer's; the window goes on.
     }

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QThreadPool>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFileInfo>
@@ -147,6 +148,9 @@ void frmDatabaseExplorer::Show() {
 void frmDatabaseExplorer::Unload() {
     if (m_unloading) return;
     m_unloading = true;
+    // A preview's worker writes no file once the temporary files are cleared away.
+    AbandonPendingPreview();
+    if (m_previewThread) m_previewThread->waitForDone();
     if (m_loaded) {
         Form_QueryUnload();
         Form_Unload();

@@ -36,6 +36,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class SplitterBar;
 class WebBrowser;
+class QThreadPool;
 namespace NodeSelection {
 struct NodeValue;
 }
@@ -87,6 +88,9 @@ public:
     void PreviewHTML(const QString& sPreviewXPath);
     // Both previews show an empty page (after a preview that could not be written).
     void ShowEmptyPreviews();
+    // The last preview is still on its way: its files being written, or its pages
+    // filling in.
+    bool PreviewPending() const;
     QString SaveInWord(bool bSaveNow);
     void SaveNowInWord(const QString& sWordFileName);
     QString SaveXML(bool bSaveNow);
@@ -349,6 +353,14 @@ private:
     QString GetLHXPath(qint16 level);
     // The document or the XML preview is the tab shown.
     bool PreviewTabShown() const;
+    // A long preview's files are written on a worker thread (PreviewCommands.cpp);
+    // these two make the window wait for the one on its way and show it, or drop it.
+    void FinishPendingPreview();
+    void AbandonPendingPreview();
+    void ShowPreviewFiles();
+    struct PendingPreview;
+    std::shared_ptr<PendingPreview> m_pendingPreview;
+    QThreadPool* m_previewThread = nullptr;
     // Runs work (which waits for the driver in event loops of its own) while the window
     // keeps painting (the busy animation after a while); of the user's input only the
     // cancel command reaches the window meanwhile. Rethrows what work threw.

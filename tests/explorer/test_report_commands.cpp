@@ -14,6 +14,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
+#include <functional>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -63,6 +65,49 @@ void Screenshot(QWidget* window, const QString& name) {
     const QString dir = QStringLiteral(MORVALEX_BINARY_DIR "/screenshots");
     QDir().mkpath(dir);
     EXPECT_TRUE(window->grab().save(dir + QLatin1Char('/') + name + QStringLiteral(".png")));
+}
+
+// A structure of `tables` tables big_00, big_01, ... with two columns each and one
+// view, every object marked for the report; `unmarked` is not.
+QString BigStructure(int tables, int unmarked = -1) {
+    QString xml = QStringLiteral("<DATABASE Name=\"Big\" DatabaseEngine=\"OTHERS\" DatabaseType=\"12\" DatabaseName=\"Big\" "
+                                 "ServerName=\"s\" Time=\"\" CreatedOn=\"\" ServerType=\"OTHERS\" CreatedBy=\"x\">");
+    for (int t = 0; t < tables; ++t)
+        xml += QStringLiteral("<TABLE Name=\"big_%1\" CreatedOn=\"\" Report=\"%2\" Migrate=\"0\"><COLUMN Name=\"id\"/>"
+                              "<COLUMN Name=\"note\"/></TABLE>")
+                   .arg(t, 2, 10, QLatin1Char('0'))
+                   .arg(t == unmarked ? 0 : 1);
+    return xml + QStringLiteral("<VIEW Name=\"big_view\" CreatedOn=\"\" Report=\"1\" Migrate=\"0\"/></DATABASE>");
+}
+
+// Turns the event loop until done() holds (at most ten seconds); the number of turns.
+int TurnUntil(const std::function<bool()>& done) {
+    QElapsedTimer timer;
+    timer.start();
+    int turns = 0;
+    while (!done() && timer.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        ++turns;
+    }
+    return turns;
+}
+
+// The names big_.. that a text holds.
+QStringList BigNames(const QString& text) {
+    static const QRegularExpression name(QStringLiteral("big_(\\d\\d|view)"));
+    QStringList names;
+    for (auto it = name.globalMatch(text); it.hasNext();) names << it.next().captured(0);
+    names.removeDuplicates();
+    names.sort();
+    return names;
+}
+
+QStringList BigExpected(int tables, int unmarked = -1, bool view = true) {
+    QStringList names;
+    for (int t = 0; t < tables; ++t)
+        if (t != unmarked) names << QStringLiteral("big_%1").arg(t, 2, 10, QLatin1Char('0'));
+    if (view) names << QStringLiteral("big_view");
+    return names;
 }
 
 void Type(QWidget* box, const QString& text) {
@@ -443,4 +488,113 @@ TEST_F(ReportCommands, WordCommandsWriteAndOpenTheDocumentOrSayWordIsMissing) {
     EXPECT_TRUE(QString::fromLocal8Bit(catdoc.readAllStandardOutput()).contains(QStringLiteral("Order Details")));
     // The preview's text handed to LibreOffice is not kept.
     EXPECT_FALSE(QFileInfo::exists(WordReport::PreviewContentFile()));
+}
+
+// A preview of many objects fills its page in over many turns of the event loop;
+// whatever moment an export is asked for, the saved page, the saved XML and the
+// printed page hold every object of the selection.
+TEST_F(ReportCommands, ALongPreviewFillsInStepsAndItsExportsHoldEveryObject) {
+    MORVALEX_REQUIRE_PROGRAM("pdftotext");
+    frmDatabaseExplorer& w = Sales();
+    const int tables = 60;
+    oStructureXML = explorertest::Document(BigStructure(tables));
+    const QStringList all = BigExpected(tables);
+
+    // Left alone, the page grows turn by turn until it shows everything.
+    w.PreviewHTML(QStringLiteral("DATABASE"));
+    EXPECT_TRUE(w.PreviewPending());
+    int growing = 0;
+    qsizetype shown = -1;
+    TurnUntil([&] {
+        const qsizetype now = BigNames(w.wbReport->toPlainText()).size();
+        if (now != shown && now > 0) ++growing;
+        shown = now;
+        return !w.PreviewPending();
+    });
+    EXPECT_GT(growing, 3) << "the page came in in " << growing << " steps";
+    EXPECT_EQ(BigNames(w.wbReport->toPlainText()), all);
+    EXPECT_EQ(BigNames(w.wbXMLPreview->toPlainText()), all);
+
+    const struct {
+        const char* when;
+        std::function<bool()> reached;
+    } moments[] = {
+        {"while its files are being written", [] { return true; }},
+        {"while its page fills in", [&] { return w.wbReport->Busy(); }},
+    };
+    const struct {
+        const char* name;
+        std::function<QString(const QString& out)> save;
+    } exports[] = {
+        {"page", [&](const QString& out) {
+             host->paths.enqueue(out + QStringLiteral(".html"));
+             w.mnuSubPreviewTool_Click(0);
+             return testsupport::ReadFile(out + QStringLiteral(".html"));
+         }},
+        {"xml", [&](const QString& out) {
+             host->paths.enqueue(out + QStringLiteral(".xml"));
+             w.tlbXMLPreviewSave_ButtonClick(nullptr);
+             return testsupport::ReadFile(out + QStringLiteral(".xml"));
+         }},
+        {"print", [&](const QString& out) {
+             host->onPrint = [&](QPrinter& printer) {
+                 printer.setOutputFormat(QPrinter::PdfFormat);
+                 printer.setOutputFileName(out + QStringLiteral(".pdf"));
+                 return true;
+             };
+             w.tlbPrint_ButtonClick(nullptr);
+             host->onPrint = nullptr;
+             QProcess text;
+             text.start(QStringLiteral("pdftotext"), {out + QStringLiteral(".pdf"), QStringLiteral("-")});
+             return text.waitForFinished(30000) ? QString::fromUtf8(text.readAllStandardOutput()) : QString();
+         }},
+    };
+    for (const auto& m : moments) {
+        for (const auto& e : exports) {
+            SCOPED_TRACE(std::string(e.name) + " " + m.when);
+            w.PreviewHTML(QStringLiteral("DATABASE"));
+            TurnUntil(m.reached);
+            ASSERT_TRUE(m.reached());
+            EXPECT_EQ(BigNames(e.save(Out(QStringLiteral("long/%1").arg(QLatin1String(e.name))))), all);
+            TurnUntil([&] { return !w.PreviewPending(); });
+        }
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
+}
+
+// A new selection while a long page fills in abandons the rest of it: the previews
+// end up showing the new selection alone.
+TEST_F(ReportCommands, ANewSelectionDuringAFillShowsOnlyTheNewSelection) {
+    frmDatabaseExplorer& w = Sales();
+    const int tables = 60, unmarked = 17;
+    oStructureXML = explorertest::Document(BigStructure(tables, unmarked));
+    const struct {
+        const char* path;
+        QStringList shown;
+    } cases[] = {
+        {"DATABASE/TABLE[7]", {QStringLiteral("big_07")}},
+        {"/DATABASE/TABLE", BigExpected(tables, unmarked, false)},
+    };
+    const struct {
+        const char* when;
+        std::function<bool()> reached;
+    } moments[] = {
+        {"while its files are being written", [] { return true; }},
+        {"while its page fills in", [&] { return w.wbReport->Busy(); }},
+    };
+    for (const auto& m : moments) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.path) + " " + m.when);
+            w.PreviewHTML(QStringLiteral("DATABASE"));
+            TurnUntil(m.reached);
+            ASSERT_TRUE(m.reached());
+            w.PreviewHTML(QLatin1String(c.path));
+            TurnUntil([&] { return !w.PreviewPending(); });
+            EXPECT_EQ(BigNames(w.wbReport->toPlainText()), c.shown);
+            EXPECT_EQ(BigNames(w.wbXMLPreview->toPlainText()), c.shown);
+            EXPECT_EQ(BigNames(testsupport::ReadFile(Preview::HtmlFile())), c.shown);
+            EXPECT_EQ(BigNames(testsupport::ReadFile(Preview::XmlFile())), c.shown);
+        }
+    }
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('|')).toStdString();
 }

@@ -16,6 +16,7 @@
 #include "explorer/TreeDocument.h"
 #include "import/cADODB.h"
 #include "reports/bXMLSupport.h"
+#include "support/Prerequisite.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include <QKeyEvent>
 #include <QUrl>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -420,13 +422,17 @@ struct Selection : explorertest::Fixture {
     void ImportShop() {
         db = std::make_unique<testdb::SqliteFile>(testsupport::ReadFile(sourceFile("tests/data/import/fixture-sqlite.sql")) +
                                                   QString::fromUtf8(kHostileSql));
+        Import(QStringLiteral("shop"), db->path(), db->connectionString());
+    }
+    // Imports a SQLite file as connection `name` of the first group, as ImportShop does.
+    void Import(const QString& name, const QString& file, const QString& connectionString) {
         gGroupIndex = 0;
-        gDatabaseName = QStringLiteral("shop");
+        gDatabaseName = name;
         gDatabaseType = 2;
-        gServerName = db->path();
-        w->AddNewDBConnection(db->connectionString());
+        gServerName = file;
+        w->AddNewDBConnection(connectionString);
         cADODB reader;
-        reader.SetConnection(db->connectionString());
+        reader.SetConnection(connectionString);
         ASSERT_TRUE(reader.ADOConnect());
         ASSERT_TRUE(reader.GenerateXML());
         SaveTempFile();
@@ -767,6 +773,39 @@ TEST_F(Selection, PreviewFilesHoldTheSelectionAndTheBrowsersShowThem) {
 
 // A preview is built only while its tab is shown: a click shows the details and
 // builds none; showing a preview tab builds the preview of the selection.
+TEST_F(Selection, ThePreviewsOfTheSampleDatabaseShowEveryTableAndView) {
+    // The sample database the import wizard offers: twelve tables and three views.
+    const QString sample = QStringLiteral(MORVALEX_BINARY_DIR "/resources/samples/sample.db");
+    MORVALEX_REQUIRE(QFileInfo(sample).isFile(), "the sample database is not built (target morvalex_sample_db)");
+    Import(QStringLiteral("sample"), sample, QStringLiteral("Driver=SQLite3;Database=") + sample + QStringLiteral(";NoCreat=1"));
+    const QStringList tables = QStringLiteral("publishers authors categories books book_authors customers addresses orders "
+                                              "order_items payments stock reviews")
+                                   .split(QLatin1Char(' '));
+    const QStringList views = QStringLiteral("v_order_totals v_book_catalogue v_reorder").split(QLatin1Char(' '));
+    const struct {
+        const char* key;
+        QStringList shown;
+    } cases[] = {
+        {"Tables|0|0", tables},
+        {"sample|0|0", tables + views},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.key);
+        Click(QLatin1String(c.key));
+        ShowPreview();
+        QElapsedTimer timer;
+        timer.start();
+        while (w->PreviewPending() && timer.elapsed() < 10000) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        const QString page = w->wbReport->toPlainText(), xml = w->wbXMLPreview->toPlainText();
+        for (const QString& name : c.shown) {
+            EXPECT_TRUE(page.contains(name)) << qPrintable(name);
+            EXPECT_TRUE(xml.contains(QStringLiteral(" Name=\"") + name + QLatin1Char('"'))) << qPrintable(name);
+        }
+        EXPECT_FALSE(page.contains(QStringLiteral("left out")));
+    }
+    EXPECT_TRUE(errors.isEmpty()) << qPrintable(errors.join(QLatin1Char('\n')));
+}
+
 TEST_F(Selection, APreviewIsBuiltOnlyWhenItsTabIsShown) {
     ImportShop();  // the focus on the connection, as after Finish
     Click(QStringLiteral("Tables|0|0"));

@@ -87,6 +87,13 @@ QString UseTestOdbc() { return registry().dir.path(); }
 
 QStringList RegisteredDrivers() { return registry().drivers; }
 
+void AddDataSource(const QString& name, const QStringList& lines) {
+    QFile file(registry().dir.filePath(QStringLiteral("odbc.ini")));
+    if (!file.open(QIODevice::Append))
+        throw std::runtime_error("cannot write the private odbc.ini: " + file.errorString().toStdString());
+    file.write(QStringLiteral("[%1]\n%2\n\n").arg(name, lines.join(QLatin1Char('\n'))).toUtf8());
+}
+
 SqliteFile::SqliteFile(const QString& sqlText) {
     UseTestOdbc();
     m_path = m_dir.filePath(QStringLiteral("test.db"));

@@ -29,6 +29,10 @@ QString UseTestOdbc();
 // The driver names the private registry holds.
 QStringList RegisteredDrivers();
 
+// Adds a data source to the private registry's odbc.ini: "[name]" with the given
+// "Key=value" lines (Driver=... among them), for a "DSN=name" connection string.
+void AddDataSource(const QString& name, const QStringList& lines);
+
 // A fresh SQLite database file made from SQL text (any number of statements), removed
 // with the object.
 class SqliteFile {

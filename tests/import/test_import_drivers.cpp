@@ -37,6 +37,11 @@ QStringList names(const QString& path, const QString& attribute = QStringLiteral
     return list;
 }
 
+// The same joined by blanks, as text a failure prints readably.
+std::string joined(const QString& path, const QString& attribute = QStringLiteral("Name")) {
+    return names(path, attribute).join(QLatin1Char(' ')).toStdString();
+}
+
 QString notRead() { return oStructureXML->FindNode(QStringLiteral("DATABASE")).attribute(QStringLiteral("NotRead")); }
 
 // A private copy of the Access sample file.
@@ -47,11 +52,11 @@ QString nwindCopy(const QTemporaryDir& dir) {
 }
 
 // Text of the first column of every row a statement gives, joined by blanks.
-QString firstColumn(platform::ado::Connection& c, const QString& sql) {
+std::string firstColumn(platform::ado::Connection& c, const QString& sql) {
     QStringList values;
     for (const platform::ado::RecordsetPtr rs = c.Execute(sql); !rs->IsEOF(); rs->MoveNext())
         values << rs->Fields(0).toString();
-    return values.join(QLatin1Char(' '));
+    return values.join(QLatin1Char(' ')).toStdString();
 }
 
 }  // namespace
@@ -119,34 +124,34 @@ TEST_F(ImportDrivers, MariadbImportDocumentsTheCurrentDatabaseOnly) {
     platform::ado::Connection c;
     c.Open(db.connectionString());
     const QString inThisDatabase = QStringLiteral("table_schema = DATABASE()");
-    EXPECT_EQ(names(QStringLiteral("DATABASE/TABLE")).join(QLatin1Char(' ')),
+    EXPECT_EQ(joined(QStringLiteral("DATABASE/TABLE")),
               firstColumn(c, QStringLiteral("SELECT table_name FROM information_schema.tables WHERE %1 AND table_type = 'BASE TABLE'"
                                             " ORDER BY table_name").arg(inThisDatabase)));
-    EXPECT_EQ(names(QStringLiteral("DATABASE/VIEW")), QStringList{QStringLiteral("actor_names")});
+    EXPECT_EQ(joined(QStringLiteral("DATABASE/VIEW")), "actor_names");
     for (const char* table : {"actor", "film", "film_actor"}) {
         SCOPED_TRACE(table);
         const QString path = QStringLiteral("DATABASE/TABLE[@Name $eq$ '%1']/").arg(QLatin1String(table));
         const QString where = QStringLiteral("%1 AND table_name = '%2'").arg(inThisDatabase, QLatin1String(table));
-        EXPECT_EQ(names(path + QStringLiteral("COLUMN")).join(QLatin1Char(' ')),
+        EXPECT_EQ(joined(path + QStringLiteral("COLUMN")),
                   firstColumn(c, QStringLiteral("SELECT column_name FROM information_schema.columns WHERE %1 ORDER BY ordinal_position")
                                      .arg(where)));
-        EXPECT_EQ(names(path + QStringLiteral("COLUMN[@Primary_Key $eq$ 'PRIMARY']")).join(QLatin1Char(' ')),
+        EXPECT_EQ(joined(path + QStringLiteral("COLUMN[@Primary_Key $eq$ 'PRIMARY']")),
                   firstColumn(c, QStringLiteral("SELECT column_name FROM information_schema.key_column_usage WHERE %1 AND"
                                                 " constraint_name = 'PRIMARY' ORDER BY ordinal_position").arg(where)));
-        EXPECT_EQ(names(path + QStringLiteral("INDEX")).join(QLatin1Char(' ')),
+        EXPECT_EQ(joined(path + QStringLiteral("INDEX")),
                   firstColumn(c, QStringLiteral("SELECT DISTINCT index_name FROM information_schema.statistics WHERE %1"
                                                 " ORDER BY BINARY index_name").arg(where)));
-        EXPECT_EQ(names(path + QStringLiteral("INDEX[@Name $eq$ 'PRIMARY']"), QStringLiteral("Column_Name")).join(QLatin1Char(' ')),
+        EXPECT_EQ(joined(path + QStringLiteral("INDEX[@Name $eq$ 'PRIMARY']"), QStringLiteral("Column_Name")),
                   firstColumn(c, QStringLiteral("SELECT GROUP_CONCAT(column_name ORDER BY seq_in_index) FROM"
                                                 " information_schema.statistics WHERE %1 AND index_name = 'PRIMARY'").arg(where)));
         // A table's foreign keys are listed under the table they refer to.
-        EXPECT_EQ(names(path + QStringLiteral("FOREIGNKEY")).join(QLatin1Char(' ')),
+        EXPECT_EQ(joined(path + QStringLiteral("FOREIGNKEY")),
                   firstColumn(c, QStringLiteral("SELECT constraint_name FROM information_schema.referential_constraints WHERE"
                                                 " constraint_schema = DATABASE() AND referenced_table_name = '%1'"
                                                 " ORDER BY constraint_name").arg(QLatin1String(table))));
     }
     const QString fk = QStringLiteral("DATABASE/TABLE[@Name $eq$ 'actor']/FOREIGNKEY");
-    EXPECT_EQ(names(fk, QStringLiteral("UpdateRule")), QStringList{QStringLiteral("CASCADE")});
-    EXPECT_EQ(names(fk, QStringLiteral("DeleteRule")), QStringList{QStringLiteral("RESTRICT")});
-    EXPECT_EQ(names(fk, QStringLiteral("ForeignKeyTable")), QStringList{QStringLiteral("film_actor")});
+    EXPECT_EQ(joined(fk, QStringLiteral("UpdateRule")), "CASCADE");
+    EXPECT_EQ(joined(fk, QStringLiteral("DeleteRule")), "RESTRICT");
+    EXPECT_EQ(joined(fk, QStringLiteral("ForeignKeyTable")), "film_actor");
 }

@@ -120,10 +120,11 @@ platform::ado::RecordsetPtr execute(platform::ado::Connection& connection, const
 // The rows listing a kind of object: the schema rowset under the restrictions when
 // the catalogue has no command of its own for the kind ('fromRowset'), else the
 // answer to the kind's catalogue command (about 'objectName' where it takes one).
+using RowsetOpener = std::function<platform::ado::RecordsetPtr(int schemaId, const QVariantList& restrictions)>;
 platform::ado::RecordsetPtr openListing(platform::ado::Connection& connection, const catalogue::Entry& entry, int kind,
-                                        bool fromRowset, int schemaId, const QVariantList& restrictions = QVariantList(),
-                                        const QString& objectName = QString()) {
-    if (fromRowset) return connection.OpenSchema(schemaId, restrictions);
+                                        bool fromRowset, int schemaId, const RowsetOpener& openRowset,
+                                        const QVariantList& restrictions = QVariantList(), const QString& objectName = QString()) {
+    if (fromRowset) return openRowset(schemaId, restrictions);
     return execute(connection, catalogue::BuildCommand(entry, kind, objectName));
 }
 
@@ -285,7 +286,7 @@ QString cADODB::NamePart(const QString& part) {
     return QLatin1Char('"') + QString(part).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
 }
 
-QString cADODB::ObjectName(const QVariant& schema, const QVariant& name) {
+QString cADODB::ObjectName(const QVariant& catalog, const QVariant& schema, const QVariant& name, bool listed) {
     const QString inSchema = text(schema), own = text(name);
     const QString defaultSchema = m_connection.DefaultSchema();
     // Where the engine has schemas a part holding a dot is quoted, so that schema "s.a"
@@ -293,20 +294,51 @@ QString cADODB::ObjectName(const QVariant& schema, const QVariant& name) {
     const QString documentName = inSchema.isEmpty() || defaultSchema.isEmpty() ? own
                                  : inSchema == defaultSchema                   ? NamePart(own)
                                                                                : NamePart(inSchema) + QLatin1Char('.') + NamePart(own);
-    m_objects.insert(documentName, ObjectPlace{inSchema, own});
+    if (listed || !m_objects.contains(documentName)) m_objects.insert(documentName, ObjectPlace{text(catalog), inSchema, own});
     return documentName;
 }
 
-QString cADODB::ListedName(const RecordsetPtr& rows, bool fromRowset, const QString& nameField, const QString& schemaField) {
-    return fromRowset ? ObjectName(rows->Fields(schemaField), rows->Fields(nameField)) : text(rows->Fields(nameField));
+QString cADODB::ListedName(const RecordsetPtr& rows, bool fromRowset, const QString& nameField, const QString& schemaField,
+                           bool listed) {
+    if (!fromRowset) return text(rows->Fields(nameField));
+    QString catalogField = schemaField;
+    catalogField.replace(QLatin1String("SCHEMA"), QLatin1String("CATALOG"));
+    const QVariant catalog = rows->HasField(catalogField) ? rows->Fields(catalogField) : QVariant();
+    return ObjectName(catalog, rows->Fields(schemaField), rows->Fields(nameField), listed);
 }
 
 QVariantList cADODB::ObjectRestriction(const QString& documentName, int namePosition) const {
     const auto it = m_objects.constFind(documentName);
     if (it == m_objects.constEnd()) return restriction(namePosition, documentName);
     QVariantList r = restriction(namePosition, it->name);
+    if (!it->catalog.isEmpty()) r[0] = it->catalog;
     if (!it->schema.isEmpty()) r[1] = it->schema;
     return r;
+}
+
+RecordsetPtr cADODB::OpenRowset(int schemaId, const QVariantList& restrictions, const QString& element) {
+    const auto none = [&] {
+        if (!element.isEmpty() && !m_notRead.contains(element)) m_notRead << element;
+        return std::make_shared<platform::ado::Recordset>();
+    };
+    if (m_unsupported.contains(schemaId)) return none();
+    try {
+        return m_connection.OpenSchema(schemaId, restrictions);
+    } catch (const RuntimeError& e) {
+        if (e.number() != platform::ado::adErrNotSupported) throw;
+        m_unsupported.insert(schemaId);
+        return none();
+    }
+}
+
+void cADODB::RecordKindsNotRead() {
+    if (m_notRead.isEmpty() || !oStructureXML) return;
+    XmlNode database = oStructureXML->FindNode(QStringLiteral("DATABASE"));
+    if (!database) return;
+    QStringList kinds = database.attribute(KindsRead::kNotRead).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    for (const QString& kind : std::as_const(m_notRead))
+        if (!kinds.contains(kind)) kinds << kind;
+    database.setAttribute(KindsRead::kNotRead, kinds.join(QLatin1Char(' ')));
 }
 
 // ---- connection and driver -------------------------------------------------------------
@@ -385,6 +417,8 @@ bool cADODB::GenerateXML() {
         ~ReleaseRowsets() {
             reader.m_connection.ReleaseSchemaCache();
             reader.m_objects.clear();
+            reader.m_unsupported.clear();
+            reader.m_notRead.clear();
             reader.m_parents.clear();
             reader.m_tableElement = reader.m_tableItem = XmlNode();
             reader.m_tableFolders.clear();
@@ -395,6 +429,8 @@ bool cADODB::GenerateXML() {
     m_parents.clear();
     m_known = {};
     m_primaryKeys = {};
+    m_unsupported.clear();
+    m_notRead.clear();
     return CommandTrapValue(QStringLiteral("GenerateXML"), [&] {
         if (gConnectionString != QLatin1String("XML")) {
             if (m_connection.State() != platform::ado::adStateOpen) return false;
@@ -406,6 +442,7 @@ bool cADODB::GenerateXML() {
             if (m_cancel) return false;
             GenerateViewsXML();
             if (gImportStoredProcedures) GenerateStoredProceduresXML();
+            RecordKindsNotRead();
             Raise(gDatabaseName, QStringLiteral("Database"), QStringLiteral("Imported"), 20,
                   QStringLiteral("XML generated, please click finish to view the structure in database explorer"));
         } else {
@@ -492,7 +529,7 @@ void cADODB::GenerateTablesXML() {
             nameField = entry.column(1);
             createdField = entry.column(2);
         }
-        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Tables, fallback, platform::ado::adSchemaTables,
+        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Tables, fallback, platform::ado::adSchemaTables, Rowsets(QStringLiteral("TABLE")),
                                             restriction(3, QStringLiteral("TABLE")));
         if (atEnd(rs)) return;
         for (; !rs->IsEOF(); rs->MoveNext()) {
@@ -524,7 +561,8 @@ void cADODB::AddPartitioning(const RecordsetPtr& rs) {
     };
     if (rs->HasField(QStringLiteral("PARTITION_KEY"))) set("PartitionKey", text(rs->Fields(QStringLiteral("PARTITION_KEY"))));
     if (rs->HasField(QStringLiteral("PARENT_NAME")) && !text(rs->Fields(QStringLiteral("PARENT_NAME"))).isEmpty())
-        set("PartitionOf", ObjectName(rs->Fields(QStringLiteral("PARENT_SCHEMA")), rs->Fields(QStringLiteral("PARENT_NAME"))));
+        set("PartitionOf", ObjectName(rs->HasField(QStringLiteral("TABLE_CATALOG")) ? rs->Fields(QStringLiteral("TABLE_CATALOG")) : QVariant(),
+                                      rs->Fields(QStringLiteral("PARENT_SCHEMA")), rs->Fields(QStringLiteral("PARENT_NAME")), false));
     if (rs->HasField(QStringLiteral("PARTITION_BOUND"))) set("PartitionBound", text(rs->Fields(QStringLiteral("PARTITION_BOUND"))));
 }
 
@@ -537,7 +575,7 @@ void cADODB::ReadColumns(const QString& tableName) {
                           QStringLiteral("DATETIME_PRECISION")};
     const bool fallback = !entry.exists() || known.type == QLatin1String("ADO");
     if (!fallback) fields = entry.columns(int(fields.size()));
-    const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Columns, fallback, platform::ado::adSchemaColumns,
+    const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Columns, fallback, platform::ado::adSchemaColumns, Rowsets(QStringLiteral("COLUMN")),
                                         ObjectRestriction(tableName, 2), tableName);
     if (atEnd(rs)) return;
     std::array<int, 9> at{};
@@ -622,7 +660,7 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
         if (!m_primaryKeys.rows || m_primaryKeys.table != sTableName) {
             m_primaryKeys.rows.reset();
             m_primaryKeys.rows = openListing(m_connection, entry, catalogue::PrimaryKeys, fallback,
-                                             platform::ado::adSchemaPrimaryKeys, ObjectRestriction(sTableName, 2), sTableName);
+                                             platform::ado::adSchemaPrimaryKeys, Rowsets(QString()), ObjectRestriction(sTableName, 2), sTableName);
             m_primaryKeys.table = sTableName;
         } else if (m_primaryKeys.rows->State() == platform::ado::adStateOpen) {
             m_primaryKeys.rows->MoveFirst();
@@ -650,7 +688,7 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
 QString cADODB::GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH, qint32 lDATETIME_PRECISION,
                              qint32 lNUMERIC_PRECISION) {
     return TrapFaultValue(QStringLiteral("GetFieldType"), [&] {
-        RecordsetPtr rs = m_connection.OpenSchema(platform::ado::adSchemaProviderTypes);
+        RecordsetPtr rs = OpenRowset(platform::ado::adSchemaProviderTypes, {}, QString());
         if (atEnd(rs)) return QString();
         for (; !rs->IsEOF(); rs->MoveNext()) {
             if (rs->Fields(QStringLiteral("DATA_TYPE")).toInt() != lFieldType) continue;
@@ -687,7 +725,7 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
             columnField = names[1];
             descriptionField = names[2];
         }
-        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Indexes, fallback, platform::ado::adSchemaIndexes,
+        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Indexes, fallback, platform::ado::adSchemaIndexes, Rowsets(QStringLiteral("INDEX")),
                                             ObjectRestriction(sTableName, 4), sTableName);
         if (atEnd(rs)) return;
         qint16 i = 0;
@@ -797,7 +835,8 @@ void cADODB::GenerateViewsXML() {
         QStringList fields = {QStringLiteral("TABLE_NAME"), QStringLiteral("VIEW_DEFINITION"), QStringLiteral("IS_UPDATABLE"),
                               QStringLiteral("DATE_CREATED")};
         if (!fallback) fields = entry.columns(4);
-        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Views, fallback, platform::ado::adSchemaViews);
+        const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Views, fallback, platform::ado::adSchemaViews,
+                                            Rowsets(QStringLiteral("VIEW")));
         if (atEnd(rs)) return;
         const int g = gGroupIndex, c = gConnectionIndex;
         const QString connection = ConnectionPath();
@@ -829,12 +868,13 @@ void cADODB::GenerateViewsXML() {
                     columnField = names[2];
                 }
                 const RecordsetPtr columns = openListing(m_connection, columnsEntry, catalogue::ViewColumns, fallback,
-                                                         platform::ado::adSchemaViewColumnUsage, ObjectRestriction(name, 2), name);
+                                                         platform::ado::adSchemaViewColumnUsage, Rowsets(QString()),
+                                                         ObjectRestriction(name, 2), name);
                 if (!atEnd(columns)) {
                     Raise(name, QString(), QString(), 20, QStringLiteral("Fetchings columns of ") + name);
                     for (; !columns->IsEOF(); columns->MoveNext()) {
                         const QString nameEntry = QStringLiteral("Name=") + text(columns->Fields(columnField));
-                        const QString source = ListedName(columns, fallback, tableField);
+                        const QString source = ListedName(columns, fallback, tableField, QStringLiteral("TABLE_SCHEMA"), false);
                         AddStructureElement(QStringLiteral("COLUMN"), {nameEntry, QStringLiteral("SourceTable=") + source},
                                             QStringLiteral("DATABASE/VIEW"), m_view);
                         Raise(nameEntry, QStringLiteral("Column"), QString(), 20, QStringLiteral("Column Name ") + nameEntry);
@@ -919,7 +959,7 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
         const bool temporaryProcedure = type == QLatin1String("SP") && gDatabaseType == dbSQLServer65;
         RecordsetPtr rs;
         if (type == QLatin1String("ADO")) {
-            rs = m_connection.OpenSchema(platform::ado::adSchemaForeignKeys, ObjectRestriction(sTableName, 2));
+            rs = OpenRowset(platform::ado::adSchemaForeignKeys, ObjectRestriction(sTableName, 2), QStringLiteral("FOREIGNKEY"));
         } else {
             fields = entry.columns(7);
             if (temporaryProcedure) {
@@ -942,8 +982,8 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
             for (; !rs->IsEOF(); rs->MoveNext()) {
                 const QString name = text(rs->Fields(fields[0]));
                 const bool fromRowset = type == QLatin1String("ADO");
-                const QString primaryKeyTable = ListedName(rs, fromRowset, fields[1], QStringLiteral("PK_TABLE_SCHEMA"));
-                const QString foreignKeyTable = ListedName(rs, fromRowset, fields[2], QStringLiteral("FK_TABLE_SCHEMA"));
+                const QString primaryKeyTable = ListedName(rs, fromRowset, fields[1], QStringLiteral("PK_TABLE_SCHEMA"), false);
+                const QString foreignKeyTable = ListedName(rs, fromRowset, fields[2], QStringLiteral("FK_TABLE_SCHEMA"), false);
                 if (i == 0) AddTableFolder(QStringLiteral("FOREIGNKEYS"), QStringLiteral("Foreign Keys"), 7);
                 AddTableItem(QStringLiteral("FOREIGNKEY"), QStringLiteral("FOREIGNKEYS"), name, i);
                 XmlNode key = AddTableElement(QStringLiteral("FOREIGNKEY"),
@@ -1051,13 +1091,14 @@ QVariant cADODB::ColumnCheckFromUsage(const QString& sTableName, const QString& 
     const RecordsetPtr usage = m_connection.OpenSchema(adSchemaConstraintColumnUsage, onColumn);
     if (atEnd(usage)) return QVariant(QString());
     for (; !usage->IsEOF(); usage->MoveNext()) {
+        const QVariant catalog = usage->Fields(QStringLiteral("CONSTRAINT_CATALOG"));
         const QVariant schema = usage->Fields(QStringLiteral("CONSTRAINT_SCHEMA"));
         const QVariant name = usage->Fields(QStringLiteral("CONSTRAINT_NAME"));
-        const RecordsetPtr checks = m_connection.OpenSchema(adSchemaCheckConstraints, {QVariant(), schema, name});
+        const RecordsetPtr checks = m_connection.OpenSchema(adSchemaCheckConstraints, {catalog, schema, name});
         if (atEnd(checks)) continue;  // a key, not a check
         // A check lands on a column when it is the check's only column in this table.
         QVariantList ofConstraint = onColumn.mid(0, 3);
-        ofConstraint << QVariant() << QVariant() << schema << name;
+        ofConstraint << QVariant() << catalog << schema << name;
         const RecordsetPtr columns = m_connection.OpenSchema(adSchemaConstraintColumnUsage, ofConstraint);
         if (columns->RecordCount() != 1) continue;
         if (checks->RecordCount() == 1) return checks->Fields(QStringLiteral("CHECK_CLAUSE"));
@@ -1065,6 +1106,7 @@ QVariant cADODB::ColumnCheckFromUsage(const QString& sTableName, const QString& 
         // their tables, so the table's place among the constraint's tables picks its
         // clause; when the counts disagree no clause is guessed.
         QVariantList everyTable = restriction(6, name.toString());
+        everyTable[4] = catalog;
         everyTable[5] = schema;
         const RecordsetPtr tables = m_connection.OpenSchema(adSchemaConstraintColumnUsage, everyTable);
         QStringList seen;

@@ -11,6 +11,7 @@
 #include "platform/ado/Ado.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -160,20 +161,35 @@ private:
     void AddTableItem(const QString& element, const QString& folder, const QString& name, int i);
     // The name a table or view read from a schema rowset has in the documents: its
     // plain name in the connection's default schema (or where the engine names no
-    // schema), "schema.name" elsewhere. The object is remembered under that name, so
-    // the requests that follow for it reach exactly it.
-    QString ObjectName(const QVariant& schema, const QVariant& name);
+    // schema), "schema.name" elsewhere; where the engine has schemas a part holding a
+    // dot is quoted (NamePart). The object is remembered under that name with its
+    // catalogue and schema, so the requests that follow for it reach exactly it. A
+    // listing of the objects themselves ('listed') decides where a name lives; a mere
+    // reference (a foreign key's other table) only names an object not yet known.
+    QString ObjectName(const QVariant& catalog, const QVariant& schema, const QVariant& name, bool listed = true);
     // One part of a document name: as it is, or double-quoted (inner quotes doubled)
     // when it holds a dot or starts with a quote.
     static QString NamePart(const QString& part);
     // The name of the object on a listing's current row: from a schema rowset, its
-    // ObjectName (its schema in 'schemaField'); from a catalogue command, as it stands.
+    // ObjectName (its schema in 'schemaField', its catalogue in the field of the same
+    // name with CATALOG for SCHEMA); from a catalogue command, as it stands.
     QString ListedName(const platform::ado::RecordsetPtr& rows, bool fromRowset, const QString& nameField,
-                       const QString& schemaField = QStringLiteral("TABLE_SCHEMA"));
-    // A restriction list for the object known by its document name: its schema in
-    // position 1 and its own name in namePosition (only the name when the object was
-    // not read from a schema rowset).
+                       const QString& schemaField = QStringLiteral("TABLE_SCHEMA"), bool listed = true);
+    // A restriction list for the object known by its document name: its catalogue in
+    // position 0, its schema in position 1 and its own name in namePosition (only the
+    // name when the object was not read from a schema rowset).
     QVariantList ObjectRestriction(const QString& documentName, int namePosition) const;
+    // A listing from the schema rowset 'schemaId'; where the driver cannot give that
+    // rowset the listing is empty and 'element' (TABLE, COLUMN, INDEX, FOREIGNKEY,
+    // VIEW; none when empty) is recorded as not read, so the import goes on.
+    platform::ado::RecordsetPtr OpenRowset(int schemaId, const QVariantList& restrictions, const QString& element);
+    // OpenRowset for the kind 'element', as a listing takes it.
+    std::function<platform::ado::RecordsetPtr(int, const QVariantList&)> Rowsets(const QString& element) {
+        return [this, element](int schemaId, const QVariantList& restrictions) { return OpenRowset(schemaId, restrictions, element); };
+    }
+    // Writes the kinds found not read while importing into the DATABASE element's
+    // NotRead, after those the connection's type never reads.
+    void RecordKindsNotRead();
     // The check clause of the one-column checks on a column, found through the
     // constraint-column-usage rowset; throws 3251 where the engine gives no such rowset.
     QVariant ColumnCheckFromUsage(const QString& sTableName, const QString& sColumnName);
@@ -186,10 +202,13 @@ private:
     qint16 m_view = 0;   // v: position of the next view
     qint32 m_columnLength = 0;
     struct ObjectPlace {
+        QString catalog;
         QString schema;
         QString name;
     };
     QHash<QString, ObjectPlace> m_objects;  // document name -> where the object lives
+    QSet<int> m_unsupported;    // schema rowsets the driver could not give in this import
+    QStringList m_notRead;      // the kinds those rowsets held, in the order met
     QHash<QString, XmlNode> m_parents;       // "path[position]" -> the element appended under
     std::array<std::optional<KnownEntry>, catalogue::CheckConstraints + 1> m_known;
     struct {

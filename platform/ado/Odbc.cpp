@@ -576,6 +576,19 @@ QString Connection::infoText(SQLUSMALLINT item) const {
     });
 }
 
+QString Connection::currentCatalog() const {
+    if (!m_dbc || infoText(SQL_CATALOG_NAME) != QLatin1String("Y")) return QString();
+    SQLWCHAR buffer[512] = {};
+    SQLINTEGER length = 0;
+    const SQLRETURN rc = m_wide ? SQLGetConnectAttrW(m_dbc, SQL_ATTR_CURRENT_CATALOG, buffer, SQLINTEGER(sizeof buffer), &length)
+                                : SQLGetConnectAttr(m_dbc, SQL_ATTR_CURRENT_CATALOG, buffer, SQLINTEGER(sizeof buffer), &length);
+    if (!SQL_SUCCEEDED(rc) || length <= 0) return QString();
+    const QString name =
+        m_wide ? fromWide(buffer, qMin<qsizetype>(length / qsizetype(sizeof(SQLWCHAR)), qsizetype(sizeof buffer / sizeof(SQLWCHAR)) - 1))
+               : fromNarrow(reinterpret_cast<const SQLCHAR*>(buffer), qMin<qsizetype>(length, qsizetype(sizeof buffer) - 1));
+    return name.isEmpty() ? QString() : name;
+}
+
 QList<QPair<QString, QString>> attributes(const QString& connectionString) {
     QList<QPair<QString, QString>> list;
     const QString& t = connectionString;

@@ -103,6 +103,10 @@ public:
 
     // A text item of SQLGetInfo (SQL_DBMS_NAME, SQL_DRIVER_NAME, ...); "" on failure.
     QString infoText(SQLUSMALLINT item) const;
+    // The connection's current catalogue (SQL_ATTR_CURRENT_CATALOG) where the driver
+    // has catalogues (SQL_CATALOG_NAME "Y"); a null text where it has none, gives none
+    // or the connection names none.
+    QString currentCatalog() const;
 
     SQLHDBC handle() const { return m_dbc; }
     // True when text goes to the driver as UTF-16 through the wide-character calls;

@@ -1,6 +1,10 @@
 // Schema rowsets from the ODBC catalogue functions, for drivers whose engine has no
-// reader of its own. Views, view columns, check constraints and constraint columns
-// are not in the ODBC catalogue; those rowsets raise 3251.
+// reader of its own. Every call is restricted to the connection's current catalogue
+// where the driver has catalogues, so a server's other databases are left out. Views
+// are the tables of type VIEW (without their text) and a view's columns are the
+// columns the driver lists for it (without their source). Check constraints and
+// constraint columns are not in the ODBC catalogue; those rowsets raise 3251, as does
+// a rowset whose catalogue function the driver lacks.
 
 #include "platform/ado/SchemaRowsets.h"
 
@@ -27,20 +31,62 @@ struct TableRef {
 
 using odbc::TextArg;
 
-odbc::Result allTables(odbc::Connection& connection) {
+// The catalogue the calls are restricted to: the current one, or Null for all that the
+// driver answers for.
+QVariant scopeOf(const odbc::Connection& connection) {
+    const QString catalog = connection.currentCatalog();
+    return catalog.isNull() ? QVariant() : QVariant(catalog);
+}
+
+// Whether a row of catalogue 'rowCatalog' lies in the scope (a driver may take the
+// catalogue argument as a pattern, so the rows are checked again).
+bool inScope(const QVariant& scope, const QVariant& rowCatalog) {
+    return scope.isNull() || rowCatalog.isNull() || rowCatalog.toString() == scope.toString();
+}
+
+// Every table, view and other listed object of the scope, in SQLTables order.
+QList<QVariantList> allTables(odbc::Connection& connection, const QVariant& scope) {
     const bool w = connection.isWide();
-    return runCatalogue(connection, [w](SQLHSTMT stmt) {
-        TextArg p(QStringLiteral("%"), w);
-        return w ? SQLTablesW(stmt, nullptr, 0, nullptr, 0, p.wide(), p.length(), nullptr, 0)
-                 : SQLTables(stmt, nullptr, 0, nullptr, 0, p.narrow(), p.length(), nullptr, 0);
+    const odbc::Result result = runCatalogue(connection, [&](SQLHSTMT stmt) {
+        TextArg k(scope, w), p(QStringLiteral("%"), w);
+        return w ? SQLTablesW(stmt, k.wide(), k.length(), nullptr, 0, p.wide(), p.length(), nullptr, 0)
+                 : SQLTables(stmt, k.narrow(), k.length(), nullptr, 0, p.narrow(), p.length(), nullptr, 0);
     });
+    QList<QVariantList> rows;
+    for (const QVariantList& row : result.rows)
+        if (inScope(scope, at(row, 0))) rows << row;
+    return rows;
+}
+
+QList<TableRef> tablesOfType(odbc::Connection& connection, const QVariant& scope, QLatin1String type) {
+    QList<TableRef> list;
+    for (const QVariantList& row : allTables(connection, scope))
+        if (at(row, 3).toString() == type) list << TableRef{at(row, 0), at(row, 1), at(row, 2)};
+    return list;
 }
 
 QList<TableRef> baseTables(odbc::Connection& connection) {
-    QList<TableRef> list;
-    for (const QVariantList& row : allTables(connection).rows)
-        if (at(row, 3).toString() == QLatin1String("TABLE")) list << TableRef{at(row, 0), at(row, 1), at(row, 2)};
-    return list;
+    return tablesOfType(connection, scopeOf(connection), QLatin1String("TABLE"));
+}
+
+// The driver's columns of the tables named 'table' (a pattern) in a catalogue and schema.
+odbc::Result columnsLike(odbc::Connection& connection, const QVariant& catalog, const QVariant& schema, const QString& table) {
+    const bool w = connection.isWide();
+    return runCatalogue(connection, [&](SQLHSTMT stmt) {
+        TextArg k(catalog, w), s(schema, w), t(table, w), c(QStringLiteral("%"), w);
+        return w ? SQLColumnsW(stmt, k.wide(), k.length(), s.wide(), s.length(), t.wide(), t.length(), c.wide(), c.length())
+                 : SQLColumns(stmt, k.narrow(), k.length(), s.narrow(), s.length(), t.narrow(), t.length(), c.narrow(),
+                              c.length());
+    });
+}
+
+// The columns of one table or view: the name is a pattern ("_" matches any character),
+// so only the rows of the object itself are kept.
+QList<QVariantList> columnsOfObject(odbc::Connection& connection, const TableRef& t) {
+    QList<QVariantList> rows;
+    for (const QVariantList& row : columnsLike(connection, t.catalog, t.schema, t.name.toString()).rows)
+        if (at(row, 2) == t.name && at(row, 1) == t.schema && inScope(t.catalog, at(row, 0))) rows << row;
+    return rows;
 }
 
 int precisionFor(int adoType) {
@@ -57,29 +103,20 @@ int precisionFor(int adoType) {
     }
 }
 
-Rowset readTables(odbc::Connection& connection) { return tablesFromCatalogue(allTables(connection).rows); }
+Rowset readTables(odbc::Connection& connection) { return tablesFromCatalogue(allTables(connection, scopeOf(connection))); }
 
 Rowset readColumns(odbc::Connection& connection) {
-    const bool w = connection.isWide();
-    auto columnsLike = [&](const QVariant& catalog, const QVariant& schema, const QString& table) {
-        return runCatalogue(connection, [&](SQLHSTMT stmt) {
-            TextArg k(catalog, w), s(schema, w), t(table, w), c(QStringLiteral("%"), w);
-            return w ? SQLColumnsW(stmt, k.wide(), k.length(), s.wide(), s.length(), t.wide(), t.length(), c.wide(), c.length())
-                     : SQLColumns(stmt, k.narrow(), k.length(), s.narrow(), s.length(), t.narrow(), t.length(), c.narrow(),
-                                  c.length());
-        });
-    };
-    odbc::Result result = columnsLike(QVariant(), QVariant(), QStringLiteral("%"));
+    const QVariant scope = scopeOf(connection);
+    QList<QVariantList> found;
+    for (const QVariantList& row : columnsLike(connection, scope, QVariant(), QStringLiteral("%")).rows)
+        if (inScope(scope, at(row, 0))) found << row;
     // Some drivers (mdbtools) answer only for one named table at a time.
-    if (result.rows.isEmpty()) {
-        for (const QVariantList& table : allTables(connection).rows) {
-            const odbc::Result one = columnsLike(at(table, 0), at(table, 1), at(table, 2).toString());
-            for (const QVariantList& row : one.rows)  // the name is a pattern: "_" matches any character
-                if (at(row, 2) == at(table, 2)) result.rows << row;
-        }
+    if (found.isEmpty()) {
+        for (const QVariantList& table : allTables(connection, scope))
+            found << columnsOfObject(connection, TableRef{at(table, 0), at(table, 1), at(table, 2)});
     }
     Rowset out;
-    for (const QVariantList& row : result.rows) {
+    for (const QVariantList& row : found) {
         QVariantList r =
             placed(row, columns::Count, {columns::TABLE_CATALOG, columns::TABLE_SCHEMA, columns::TABLE_NAME, columns::COLUMN_NAME});
         const int sqlType = at(row, 4).toInt();
@@ -119,7 +156,8 @@ Rowset readColumns(odbc::Connection& connection) {
     QString lastTable;
     int ordinal = 0;
     for (QVariantList& r : out.rows) {
-        const QString table = r[columns::TABLE_SCHEMA].toString() + QLatin1Char('.') + r[columns::TABLE_NAME].toString();
+        const QString table = r[columns::TABLE_CATALOG].toString() + QChar(0x1f) + r[columns::TABLE_SCHEMA].toString() +
+                              QChar(0x1f) + r[columns::TABLE_NAME].toString();
         ordinal = table == lastTable ? ordinal + 1 : 1;
         lastTable = table;
         if (r[columns::ORDINAL_POSITION].isNull()) r[columns::ORDINAL_POSITION] = ordinal;
@@ -242,6 +280,39 @@ Rowset readForeignKeys(odbc::Connection& connection) {
     return out;
 }
 
+// The views are the objects the driver lists as of type VIEW; their text is unknown.
+Rowset readViews(odbc::Connection& connection) {
+    Rowset out;
+    for (const QVariantList& row : allTables(connection, scopeOf(connection))) {
+        if (at(row, 3).toString() != QLatin1String("VIEW")) continue;
+        QVariantList r = emptyRow(views::Count);
+        r[views::TABLE_CATALOG] = at(row, 0);
+        r[views::TABLE_SCHEMA] = at(row, 1);
+        r[views::TABLE_NAME] = at(row, 2);
+        r[views::DESCRIPTION] = at(row, 4);
+        out.rows << r;
+    }
+    sortRows(out.rows, {views::TABLE_CATALOG, views::TABLE_SCHEMA, views::TABLE_NAME});
+    return out;
+}
+
+// A view's columns as the driver lists them, in their order; the table each comes
+// from is unknown, so the table columns stay Null.
+Rowset readViewColumns(odbc::Connection& connection) {
+    Rowset out;
+    for (const TableRef& view : tablesOfType(connection, scopeOf(connection), QLatin1String("VIEW"))) {
+        for (const QVariantList& row : columnsOfObject(connection, view)) {
+            QVariantList r = emptyRow(viewcolumns::Count);
+            r[viewcolumns::VIEW_CATALOG] = at(row, 0);
+            r[viewcolumns::VIEW_SCHEMA] = at(row, 1);
+            r[viewcolumns::VIEW_NAME] = at(row, 2);
+            r[viewcolumns::COLUMN_NAME] = at(row, 3);
+            out.rows << r;
+        }
+    }
+    return out;
+}
+
 }  // namespace
 
 Rowset providerTypesFromTypeInfo(odbc::Connection& connection) {
@@ -288,6 +359,8 @@ Rowset readOdbc(odbc::Connection& connection, int schemaId) {
         {adSchemaPrimaryKeys, readPrimaryKeys},
         {adSchemaIndexes, readIndexes},
         {adSchemaForeignKeys, readForeignKeys},
+        {adSchemaViews, readViews},
+        {adSchemaViewColumnUsage, readViewColumns},
         {adSchemaProviderTypes, providerTypesFromTypeInfo},
     };
     return readRowset(readers, schemaId, connection);

@@ -325,30 +325,44 @@ TEST_F(Wizard, OthersSqliteFileFromNextToFinish) {
     Settle();
 }
 
-TEST_F(Wizard, OthersPostgresServerFromNextToFinish) {
-    MORVALEX_REQUIRE_TEST_PG();
-    testdb::PgDatabase db(QStringLiteral(
+// A database server through a connection string of one's own, PostgreSQL and MariaDB
+// alike: the import completes, and the summary counts the connection's database only.
+TEST_F(Wizard, OthersDatabaseServerFromNextToFinish) {
+    const QString sql = QStringLiteral(
         "CREATE TABLE authors (author_id integer PRIMARY KEY, name varchar(80) NOT NULL CHECK (name <> ''));"
         "CREATE TABLE books (book_id integer PRIMARY KEY, author_id integer NOT NULL REFERENCES authors (author_id),"
         " title varchar(200) NOT NULL, price numeric(8,2) CHECK (price >= 0));"
         "CREATE INDEX ix_books_title ON books (title);"
-        "CREATE VIEW v_books AS SELECT b.title, a.name FROM books b JOIN authors a ON a.author_id = b.author_id;"));
-    frmDatabaseConnection& w = Open();
-    ChooseType(w, dbOthers);
-    w.txtConnectionString->setText(db.connectionString());
-    Click(w, 2);
-    ASSERT_EQ(w.Step(), 3) << host->messages().join(QLatin1Char('|')).toStdString();
-    // The ODBC keys name the server and the database; what is not read says so.
-    EXPECT_EQ(w.GenerateSummary(), QStringLiteral("Server Name: %1\r\nDatabase Name: %2\r\nNumber of Tables: 2\r\n"
-                                                  "Number of Views: 1\r\nNumber of Stored procedures: not read\r\n"
-                                                  "Number of Triggers: not read\r\nNumber of Indexes: %3\r\n")
-                                       .arg(testdb::PgServerFacts().host, db.name())
-                                       .arg(oStructureXML->GetNodes(QStringLiteral("/DATABASE/TABLE/INDEX")).size()));
-    Click(w, 3);
-    ASSERT_EQ(ConnectionKeys().size(), 1);
-    EXPECT_EQ(oLHXML->GetNodes(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]/DATABASECONNECTION[0]/TABLES/TABLE")).size(), 2);
-    EXPECT_TRUE(QFileInfo(connection(0).attribute(QStringLiteral("TempXMLFileName"))).isFile());
-    Settle();
+        "CREATE VIEW v_books AS SELECT b.title, a.name FROM books b JOIN authors a ON a.author_id = b.author_id;");
+    for (const bool mariadb : {false, true}) {
+        SCOPED_TRACE(mariadb ? "MariaDB" : "PostgreSQL");
+        // The PostgreSQL half has run by then.
+        if (mariadb) MORVALEX_REQUIRE_TEST_MY();
+        else MORVALEX_REQUIRE_TEST_PG();
+        std::unique_ptr<testdb::PgDatabase> pg;
+        std::unique_ptr<testdb::MyDatabase> my;
+        if (mariadb) my = std::make_unique<testdb::MyDatabase>(sql);
+        else pg = std::make_unique<testdb::PgDatabase>(sql);
+        const QString name = mariadb ? my->name() : pg->name();
+        const QString server = mariadb ? testdb::MyServerFacts().host : testdb::PgServerFacts().host;
+        frmDatabaseConnection& w = Open();
+        ChooseType(w, dbOthers);
+        w.txtConnectionString->setText(mariadb ? my->connectionString() : pg->connectionString());
+        Click(w, 2);
+        ASSERT_EQ(w.Step(), 3) << host->messages().join(QLatin1Char('|')).toStdString();
+        // The ODBC keys name the server and the database; what is not read says so.
+        EXPECT_EQ(w.GenerateSummary(), QStringLiteral("Server Name: %1\r\nDatabase Name: %2\r\nNumber of Tables: 2\r\n"
+                                                      "Number of Views: 1\r\nNumber of Stored procedures: not read\r\n"
+                                                      "Number of Triggers: not read\r\nNumber of Indexes: %3\r\n")
+                                           .arg(server, name)
+                                           .arg(oStructureXML->GetNodes(QStringLiteral("/DATABASE/TABLE/INDEX")).size()));
+        Click(w, 3);
+        ASSERT_EQ(ConnectionKeys().size(), mariadb ? 2 : 1);
+        const int at = int(ConnectionKeys().size()) - 1;
+        EXPECT_EQ(oLHXML->GetNodes(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[0]/DATABASECONNECTION[%1]/TABLES/TABLE").arg(at)).size(), 2);
+        EXPECT_TRUE(QFileInfo(connection(at).attribute(QStringLiteral("TempXMLFileName"))).isFile());
+        Settle();
+    }
 }
 
 TEST_F(Wizard, AStructureXmlFileFromNextToFinish) {

@@ -51,6 +51,7 @@ Registry& registry() {
             {"PostgreSQL Unicode", "psqlodbcw.so", "Debug=0\nCommLog=0\n"},
             {"FreeTDS", "libtdsodbc.so", ""},
             {"MDBTools", "libmdbodbc.so", ""},
+            {"MariaDB Unicode", "libmaodbc.so", ""},
         };
         QString ini = QStringLiteral("[ODBC]\nTrace=No\n\n");
         for (const Entry& e : entries) {
@@ -85,6 +86,13 @@ void runOn(const QString& connectionString, const QStringList& statements) {
 QString UseTestOdbc() { return registry().dir.path(); }
 
 QStringList RegisteredDrivers() { return registry().drivers; }
+
+void AddDataSource(const QString& name, const QStringList& lines) {
+    QFile file(registry().dir.filePath(QStringLiteral("odbc.ini")));
+    if (!file.open(QIODevice::Append))
+        throw std::runtime_error("cannot write the private odbc.ini: " + file.errorString().toStdString());
+    file.write(QStringLiteral("[%1]\n%2\n\n").arg(name, lines.join(QLatin1Char('\n'))).toUtf8());
+}
 
 SqliteFile::SqliteFile(const QString& sqlText) {
     UseTestOdbc();
@@ -176,6 +184,65 @@ QString PgDatabase::connectionString() const { return PgConnectionString(m_name)
 
 void PgDatabase::exec(const QString& sqlText) const { runOn(connectionString(), SplitStatements(sqlText)); }
 
+bool MyConfigured() {
+    return qEnvironmentVariableIsSet("MORVALEX_TEST_MY_HOST") && qEnvironmentVariableIsSet("MORVALEX_TEST_MY_PORT")
+           && qEnvironmentVariableIsSet("MORVALEX_TEST_MY_USER") && qEnvironmentVariableIsSet("MORVALEX_TEST_MY_PASSWORD")
+           && RegisteredDrivers().contains(QStringLiteral("MariaDB Unicode"));
+}
+
+MyServer MyServerFacts() {
+    MyServer s;
+    s.host = qEnvironmentVariable("MORVALEX_TEST_MY_HOST");
+    s.port = qEnvironmentVariable("MORVALEX_TEST_MY_PORT").toInt();
+    s.user = qEnvironmentVariable("MORVALEX_TEST_MY_USER");
+    s.password = qEnvironmentVariable("MORVALEX_TEST_MY_PASSWORD");
+    return s;
+}
+
+QString MySkipMessage() {
+    if (!RegisteredDrivers().contains(QStringLiteral("MariaDB Unicode")))
+        return QStringLiteral("the MariaDB ODBC driver (libmaodbc.so) is not installed: scripts/install-deps installs "
+                              "odbc-mariadb");
+    return QStringLiteral("MariaDB test server not configured (MORVALEX_TEST_MY_* unset): run scripts/run-tests, or "
+                          "`scripts/test-db start <build>` and source <build>/test-db.env");
+}
+
+QString MyConnectionString(const QString& database, const QString& password) {
+    UseTestOdbc();
+    const MyServer s = MyServerFacts();
+    QString text = QStringLiteral("Driver={MariaDB Unicode};Server=%1;Port=%2;").arg(s.host).arg(s.port);
+    if (!database.isEmpty()) text += QStringLiteral("Database=%1;").arg(database);
+    return text + QStringLiteral("Uid=%1;Pwd=%2").arg(s.user, password.isNull() ? s.password : password);
+}
+
+MyDatabase::MyDatabase(const QString& sqlText) {
+    if (!MyConfigured()) throw std::runtime_error(MySkipMessage().toStdString());
+    static std::atomic<int> counter{0};
+    m_name = QStringLiteral("mvx_%1_%2_%3")
+                 .arg(QCoreApplication::applicationPid())
+                 .arg(++counter)
+                 .arg(QRandomGenerator::global()->generate() & 0xffffff, 6, 16, QLatin1Char('0'));
+    try {
+        runOn(MyConnectionString(QString()),
+              {QStringLiteral("CREATE DATABASE `%1` CHARACTER SET utf8mb4 COLLATE utf8mb4_general_ci").arg(m_name)});
+        if (!sqlText.isEmpty()) exec(sqlText);
+    } catch (const platform::RuntimeError& e) {
+        throw std::runtime_error("MariaDB fixture failed: " + e.description().toStdString());
+    }
+}
+
+MyDatabase::~MyDatabase() {
+    try {
+        runOn(MyConnectionString(QString()), {QStringLiteral("DROP DATABASE IF EXISTS `%1`").arg(m_name)});
+    } catch (...) {
+        // The server may be gone already; its data folder is thrown away after the run.
+    }
+}
+
+QString MyDatabase::connectionString() const { return MyConnectionString(m_name); }
+
+void MyDatabase::exec(const QString& sqlText) const { runOn(connectionString(), SplitStatements(sqlText)); }
+
 QStringList SplitStatements(const QString& sqlText) {
     QStringList statements;
     QString current;
@@ -183,7 +250,7 @@ QStringList SplitStatements(const QString& sqlText) {
     qsizetype i = 0;
     while (i < n) {
         const QChar c = sqlText[i];
-        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"') || c == QLatin1Char('`')) {
             const qsizetype start = i++;
             while (i < n) {
                 if (sqlText[i] == c) {

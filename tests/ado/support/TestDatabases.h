@@ -1,16 +1,17 @@
 #pragma once
 // Real databases for tests: a private ODBC driver registry, fresh SQLite files and
-// fresh PostgreSQL databases on the test server that scripts/test-db starts.
+// fresh PostgreSQL and MariaDB databases on the test servers that scripts/test-db starts.
 //
 // The first call of any function here points ODBCSYSINI and ODBCINI at a private
 // folder holding an odbcinst.ini that registers "SQLite3", "PostgreSQL Unicode"
-// (logging off, so no log files appear under /tmp) and, when installed, "FreeTDS" and
-// "MDBTools". Call UseTestOdbc() before the first ODBC call of a test program when
+// (logging off, so no log files appear under /tmp) and, when installed, "FreeTDS",
+// "MDBTools" and "MariaDB Unicode". Call UseTestOdbc() before the first ODBC call of a test program when
 // the test itself opens no database through these helpers.
 //
 // PostgreSQL tests start with MORVALEX_REQUIRE_TEST_PG(), which skips the test with
 // a message when the server is not configured (run through scripts/run-tests, or
-// source <build>/test-db.env after `scripts/test-db start <build>`).
+// source <build>/test-db.env after `scripts/test-db start <build>`). MariaDB tests
+// start with MORVALEX_REQUIRE_TEST_MY() in the same way.
 
 #include "tests/support/TestSupport.h"
 
@@ -27,6 +28,10 @@ QString UseTestOdbc();
 
 // The driver names the private registry holds.
 QStringList RegisteredDrivers();
+
+// Adds a data source to the private registry's odbc.ini: "[name]" with the given
+// "Key=value" lines (Driver=... among them), for a "DSN=name" connection string.
+void AddDataSource(const QString& name, const QStringList& lines);
 
 // A fresh SQLite database file made from SQL text (any number of statements), removed
 // with the object.
@@ -83,7 +88,43 @@ private:
 // The ODBC string of a database on the test server (any name, existing or not).
 QString PgConnectionString(const QString& database, const QString& password = QString());
 
-// Splits SQL text into statements at semicolons outside quotes, comments and
+// The MariaDB test server's facts from the environment (MORVALEX_TEST_MY_HOST, _PORT,
+// _USER, _PASSWORD).
+struct MyServer {
+    QString host;
+    int port = 0;
+    QString user;
+    QString password;
+};
+// True when the environment names a MariaDB test server and its driver is registered.
+bool MyConfigured();
+MyServer MyServerFacts();
+// Why a MariaDB test is skipped.
+QString MySkipMessage();
+
+// A fresh MariaDB database (utf8mb4) with a unique name, made from SQL text (any number
+// of statements, run with that database current); dropped with the object.
+class MyDatabase {
+public:
+    explicit MyDatabase(const QString& sqlText = QString());
+    ~MyDatabase();
+    MyDatabase(const MyDatabase&) = delete;
+    MyDatabase& operator=(const MyDatabase&) = delete;
+
+    QString name() const { return m_name; }
+    // "Driver={MariaDB Unicode};Server=...;Port=...;Database=<name>;Uid=...;Pwd=..."
+    QString connectionString() const;
+    void exec(const QString& sqlText) const;
+
+private:
+    QString m_name;
+};
+
+// The ODBC string of a database on the MariaDB test server (any name, existing or not;
+// an empty name connects without a current database).
+QString MyConnectionString(const QString& database, const QString& password = QString());
+
+// Splits SQL text into statements at semicolons outside quotes (', ", `), comments and
 // dollar-quoted bodies; empty statements are dropped.
 QStringList SplitStatements(const QString& sqlText);
 
@@ -91,3 +132,6 @@ QStringList SplitStatements(const QString& sqlText);
 
 #define MORVALEX_REQUIRE_TEST_PG() \
     MORVALEX_REQUIRE(::testdb::PgConfigured(), ::testdb::PgSkipMessage().toStdString())
+
+#define MORVALEX_REQUIRE_TEST_MY() \
+    MORVALEX_REQUIRE(::testdb::MyConfigured(), ::testdb::MySkipMessage().toStdString())

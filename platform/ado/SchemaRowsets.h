@@ -43,7 +43,10 @@ enum { VIEW_CATALOG, VIEW_SCHEMA, VIEW_NAME, TABLE_CATALOG, TABLE_SCHEMA, TABLE_
 namespace indexes {
 enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, INDEX_CATALOG, INDEX_SCHEMA, INDEX_NAME, PRIMARY_KEY, UNIQUE, CLUSTERED,
        TYPE, FILL_FACTOR, INITIAL_SIZE, NULLS, SORT_BOOKMARKS, AUTO_UPDATE, NULL_COLLATION, ORDINAL_POSITION,
-       COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, COLLATION, CARDINALITY, PAGES, FILTER_CONDITION, INTEGRATED, Count };
+       COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, COLLATION, CARDINALITY, PAGES, FILTER_CONDITION, INTEGRATED,
+       // Beyond the OLE DB columns: the engine's own name of a kind of index that TYPE
+       // cannot tell (MariaDB's FULLTEXT and SPATIAL), Null for any other index.
+       INDEX_KIND, Count };
 }
 namespace foreignkeys {
 enum { PK_TABLE_CATALOG, PK_TABLE_SCHEMA, PK_TABLE_NAME, PK_COLUMN_NAME, PK_COLUMN_GUID, PK_COLUMN_PROPID,
@@ -149,13 +152,15 @@ Rowset readRowset(const RowsetReader<Source> (&readers)[N], int schema, Source& 
     notSupported();
 }
 
-enum class Engine { PostgreSQL, SQLite, Other };
+enum class Engine { PostgreSQL, SQLite, MariaDB, Other };
 Engine engineFor(const QString& dbmsName);
 
 // Readers of the whole unrestricted rowset on an open connection. They throw
 // RuntimeError(adErrNotSupported) for a rowset the engine cannot give and
 // odbc::Failure when the driver fails.
 Rowset readPostgres(odbc::Connection& connection, int schema);
+// MariaDB and MySQL: the connection's current database only.
+Rowset readMariadb(odbc::Connection& connection, int schema);
 // The SQLite reader keeps what it read of the database in 'catalogue' (made on the
 // first request) for the requests that follow; the owner drops it with the cache.
 class SqliteCatalogue;

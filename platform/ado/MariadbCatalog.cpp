@@ -154,15 +154,15 @@ Rowset columnsOf(odbc::Connection& c) {
     return out;
 }
 
-// The query gives its columns in SQLPrimaryKeys order.
+// The query gives its columns in SQLPrimaryKeys order. A primary key is always named
+// PRIMARY, a name no other constraint may have. Each rowset reads its
+// INFORMATION_SCHEMA tables one by one: a join of two of them makes the server build
+// the second once for every row of the first.
 Rowset primaryKeys(odbc::Connection& c) {
     return primaryKeysFromCatalogue(c.execute(sql(c,
-        "SELECT k.TABLE_SCHEMA, NULL, k.TABLE_NAME, k.COLUMN_NAME, k.ORDINAL_POSITION, k.CONSTRAINT_NAME "
-        "FROM information_schema.TABLE_CONSTRAINTS t "
-        "JOIN information_schema.KEY_COLUMN_USAGE k ON k.CONSTRAINT_SCHEMA = t.CONSTRAINT_SCHEMA "
-        "  AND CAST(k.TABLE_NAME AS BINARY) = CAST(t.TABLE_NAME AS BINARY) AND k.CONSTRAINT_NAME = t.CONSTRAINT_NAME "
-        "WHERE t.CONSTRAINT_TYPE = 'PRIMARY KEY' AND t.CONSTRAINT_SCHEMA = $DB AND k.CONSTRAINT_SCHEMA = $DB "
-        "  AND k.TABLE_SCHEMA = $DB")).rows);
+        "SELECT TABLE_SCHEMA, NULL, TABLE_NAME, COLUMN_NAME, ORDINAL_POSITION, CONSTRAINT_NAME "
+        "FROM information_schema.KEY_COLUMN_USAGE "
+        "WHERE TABLE_SCHEMA = $DB AND CONSTRAINT_SCHEMA = $DB AND CONSTRAINT_NAME = 'PRIMARY'")).rows);
 }
 
 Rowset viewsOf(odbc::Connection& c) {
@@ -219,22 +219,30 @@ Rowset indexesOf(odbc::Connection& c) {
 }
 
 Rowset foreignKeys(odbc::Connection& c) {
+    // The rules of each key by its table and name (names compared exactly: a database
+    // may hold tables named Mixed and mixed).
+    QHash<QString, QVariantList> rules;
+    const auto key = [](const QVariant& table, const QVariant& name) {
+        return table.toString() + QChar(0x1f) + name.toString();
+    };
+    for (const QVariantList& row : c.execute(sql(c,
+             "SELECT TABLE_NAME, CONSTRAINT_NAME, UPDATE_RULE, DELETE_RULE, UNIQUE_CONSTRAINT_NAME "
+             "FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB")).rows)
+        rules.insert(key(at(row, 0), at(row, 1)), row);
     const odbc::Result r = c.execute(sql(c,
-        "SELECT k.REFERENCED_TABLE_SCHEMA, NULL, k.REFERENCED_TABLE_NAME, k.REFERENCED_COLUMN_NAME, "
-        "  k.TABLE_SCHEMA, NULL, k.TABLE_NAME, k.COLUMN_NAME, k.ORDINAL_POSITION, "
-        "  r.UPDATE_RULE, r.DELETE_RULE, r.UNIQUE_CONSTRAINT_NAME, r.CONSTRAINT_NAME "
-        "FROM information_schema.REFERENTIAL_CONSTRAINTS r "
-        "JOIN information_schema.KEY_COLUMN_USAGE k ON k.CONSTRAINT_SCHEMA = r.CONSTRAINT_SCHEMA "
-        "  AND CAST(k.TABLE_NAME AS BINARY) = CAST(r.TABLE_NAME AS BINARY) AND k.CONSTRAINT_NAME = r.CONSTRAINT_NAME "
-        "WHERE r.CONSTRAINT_SCHEMA = $DB AND k.CONSTRAINT_SCHEMA = $DB AND k.TABLE_SCHEMA = $DB "
-        "  AND k.REFERENCED_TABLE_NAME IS NOT NULL"));
+        "SELECT REFERENCED_TABLE_SCHEMA, NULL, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME, "
+        "  TABLE_SCHEMA, NULL, TABLE_NAME, COLUMN_NAME, ORDINAL_POSITION, CONSTRAINT_NAME "
+        "FROM information_schema.KEY_COLUMN_USAGE "
+        "WHERE TABLE_SCHEMA = $DB AND CONSTRAINT_SCHEMA = $DB AND REFERENCED_TABLE_NAME IS NOT NULL"));
     Rowset out;
     for (const QVariantList& row : r.rows) {
+        const auto rule = rules.constFind(key(at(row, 6), at(row, 9)));
+        if (rule == rules.constEnd()) continue;
         QVariantList o = foreignKeyFromCatalogue(row);  // the first nine columns in SQLForeignKeys order
-        o[foreignkeys::UPDATE_RULE] = at(row, 9);
-        o[foreignkeys::DELETE_RULE] = at(row, 10);
-        o[foreignkeys::PK_NAME] = at(row, 11);
-        o[foreignkeys::FK_NAME] = at(row, 12);
+        o[foreignkeys::UPDATE_RULE] = at(*rule, 2);
+        o[foreignkeys::DELETE_RULE] = at(*rule, 3);
+        o[foreignkeys::PK_NAME] = at(*rule, 4);
+        o[foreignkeys::FK_NAME] = at(row, 9);
         o[foreignkeys::DEFERRABILITY] = DBPROPVAL_DF_NOT_DEFERRABLE;
         out.rows << o;
     }
@@ -243,31 +251,36 @@ Rowset foreignKeys(odbc::Connection& c) {
     return out;
 }
 
-// The checks with their tables: MariaDB names a check's table in CHECK_CONSTRAINTS
-// (check names are unique per table there), MySQL in TABLE_CONSTRAINTS (unique per
-// database). The query gives catalog, table name, check name, clause and whether the
-// check was declared on a column (MariaDB then names it after that column).
-QString checksQuery(odbc::Connection& c) {
+// The checks with their tables, each as catalog, table name, check name, clause and
+// whether it was declared on a column (MariaDB then names it after that column).
+// MariaDB names a check's table in CHECK_CONSTRAINTS (check names are unique per table
+// there), MySQL in TABLE_CONSTRAINTS (unique per database).
+QList<QVariantList> checksOf(odbc::Connection& c) {
     const odbc::Result shape = c.execute(QStringLiteral(
         "SELECT COUNT(*) FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = 'information_schema' "
         "AND TABLE_NAME = 'CHECK_CONSTRAINTS' AND COLUMN_NAME = 'LEVEL'"));
-    const bool perTable = !shape.rows.isEmpty() && shape.rows.first().value(0).toLongLong() > 0;
-    if (perTable)
-        return sql(c, "SELECT CONSTRAINT_SCHEMA, TABLE_NAME, CONSTRAINT_NAME, CHECK_CLAUSE, "
-                      "  CASE WHEN LEVEL = 'Column' THEN 1 ELSE 0 END "
-                      "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB");
-    return sql(c, "SELECT t.CONSTRAINT_SCHEMA, t.TABLE_NAME, t.CONSTRAINT_NAME, k.CHECK_CLAUSE, 0 "
-                  "FROM information_schema.TABLE_CONSTRAINTS t JOIN information_schema.CHECK_CONSTRAINTS k "
-                  "  ON k.CONSTRAINT_SCHEMA = t.CONSTRAINT_SCHEMA AND k.CONSTRAINT_NAME = t.CONSTRAINT_NAME "
-                  "WHERE t.CONSTRAINT_TYPE = 'CHECK' AND t.CONSTRAINT_SCHEMA = $DB AND k.CONSTRAINT_SCHEMA = $DB");
+    if (!shape.rows.isEmpty() && shape.rows.first().value(0).toLongLong() > 0)
+        return c.execute(sql(c, "SELECT CONSTRAINT_SCHEMA, TABLE_NAME, CONSTRAINT_NAME, CHECK_CLAUSE, "
+                                "  CASE WHEN LEVEL = 'Column' THEN 1 ELSE 0 END "
+                                "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB"))
+            .rows;
+    QHash<QString, QVariant> clauses;
+    for (const QVariantList& row : c.execute(sql(c, "SELECT CONSTRAINT_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
+                                                    "WHERE CONSTRAINT_SCHEMA = $DB")).rows)
+        clauses.insert(at(row, 0).toString(), at(row, 1));
+    QList<QVariantList> rows;
+    for (const QVariantList& row : c.execute(sql(c, "SELECT CONSTRAINT_SCHEMA, TABLE_NAME, CONSTRAINT_NAME "
+                                                    "FROM information_schema.TABLE_CONSTRAINTS "
+                                                    "WHERE CONSTRAINT_SCHEMA = $DB AND CONSTRAINT_TYPE = 'CHECK'")).rows)
+        rows << QVariantList{at(row, 0), at(row, 1), at(row, 2), clauses.value(at(row, 2).toString()), 0};
+    return rows;
 }
 
 Rowset checkConstraints(odbc::Connection& c) {
-    const odbc::Result r = c.execute(checksQuery(c));
     // Checks of one name on several tables stand in the order of their tables, as
     // the constraint-column-usage rowset lists them.
     QList<QVariantList> keyed;
-    for (const QVariantList& row : r.rows) {
+    for (const QVariantList& row : checksOf(c)) {
         QVariantList o = emptyRow(checks::Count + 1);
         o[checks::CONSTRAINT_CATALOG] = at(row, 0);
         o[checks::CONSTRAINT_NAME] = at(row, 2);
@@ -284,24 +297,41 @@ Rowset checkConstraints(odbc::Connection& c) {
     return out;
 }
 
-// The columns each check reads: a check declared on a column reads that column; a
-// table's check reads the columns its clause names (the engine writes them quoted
-// with backticks).
-Rowset constraintColumnUsage(odbc::Connection& c) {
-    const odbc::Result checks = c.execute(checksQuery(c));
-    if (checks.rows.isEmpty()) return Rowset();
-    QHash<QString, QStringList> columnsOf;  // table -> its columns
-    eachRow(c, sql(c, "SELECT TABLE_NAME, COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = $DB"),
-            [&](const QVariantList& row) { columnsOf[at(row, 0).toString()] << at(row, 1).toString(); });
-    QList<QVariantList> rows;
-    for (const QVariantList& check : checks.rows) {
-        const QString table = at(check, 1).toString(), name = at(check, 2).toString(), clause = at(check, 3).toString();
-        for (const QString& column : columnsOf.value(table)) {
-            const QString quoted = QLatin1Char('`') + QString(column).replace(QLatin1Char('`'), QLatin1String("``")) + QLatin1Char('`');
-            const bool reads = yes(check, 4) ? column.compare(name, Qt::CaseInsensitive) == 0
-                                             : clause.contains(quoted, Qt::CaseInsensitive);
-            if (reads) rows << QVariantList{at(check, 0), QVariant(), table, column, at(check, 0), QVariant(), name};
+// The names a clause holds between backticks (the engine writes every column name so),
+// each once; a doubled backtick inside stands for one. Quoted texts are passed over.
+QStringList quotedNames(const QString& clause) {
+    QStringList names;
+    for (qsizetype i = 0; i < clause.size(); ++i) {
+        const QChar q = clause[i];
+        if (q != QLatin1Char('`') && q != QLatin1Char('\'') && q != QLatin1Char('"')) continue;
+        QString name;
+        for (++i; i < clause.size(); ++i) {
+            if (clause[i] == QLatin1Char('\\') && q != QLatin1Char('`') && i + 1 < clause.size()) {
+                ++i;
+                continue;
+            }
+            if (clause[i] == q) {
+                if (i + 1 < clause.size() && clause[i + 1] == q) {
+                    name += q;
+                    ++i;
+                    continue;
+                }
+                break;
+            }
+            name += clause[i];
         }
+        if (q == QLatin1Char('`') && !names.contains(name)) names << name;
+    }
+    return names;
+}
+
+// The columns each check reads: a check declared on a column reads that column, a
+// table's check the columns its clause names.
+Rowset constraintColumnUsage(odbc::Connection& c) {
+    QList<QVariantList> rows;
+    for (const QVariantList& check : checksOf(c)) {
+        const QStringList read = yes(check, 4) ? QStringList{at(check, 2).toString()} : quotedNames(at(check, 3).toString());
+        for (const QString& column : read) rows << QVariantList{at(check, 0), QVariant(), at(check, 1), column, at(check, 0), QVariant(), at(check, 2)};
     }
     const QList<int> named = {constraintcolumns::TABLE_CATALOG, constraintcolumns::TABLE_SCHEMA, constraintcolumns::TABLE_NAME,
                               constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_CATALOG,

@@ -142,7 +142,9 @@ Rowset columnsOf(odbc::Connection& c) {
         o[columns::COLUMN_HASDEFAULT] = !columnDefault.isNull();
         const QString columnType = at(row, 7).toString();
         const bool binaryText = at(row, 13).toString() == QLatin1String("binary");
-        setColumnType(o, myType(at(row, 6).toString(), columnType, at(row, 8), at(row, 9), at(row, 10), at(row, 11), at(row, 12), binaryText),
+        setColumnType(o,
+                      myType(at(row, 6).toString(), columnType, at(row, 8), at(row, 9), at(row, 10), at(row, 11), at(row, 12),
+                             binaryText),
                       yes(row, 5));
         o[columns::CHARACTER_SET_NAME] = at(row, 13);
         o[columns::COLLATION_NAME] = at(row, 14);
@@ -210,7 +212,8 @@ Rowset indexesOf(odbc::Connection& c) {
         o[indexes::SORT_BOOKMARKS] = false;
         o[indexes::AUTO_UPDATE] = true;
         o[indexes::CARDINALITY] = number(at(row, 7));
-        o[indexes::INDEX_KIND] = kind == QLatin1String("FULLTEXT") || kind == QLatin1String("SPATIAL") ? QVariant(kind) : QVariant();
+        const bool named = kind == QLatin1String("FULLTEXT") || kind == QLatin1String("SPATIAL");
+        o[indexes::INDEX_KIND] = named ? QVariant(kind) : QVariant();
         out.add(o);
     });
     out.sortPacked({indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::TABLE_NAME, indexes::INDEX_NAME,
@@ -254,19 +257,22 @@ Rowset foreignKeys(odbc::Connection& c) {
 // The checks with their tables, each as catalog, table name, check name, clause and
 // whether it was declared on a column (MariaDB then names it after that column).
 // MariaDB names a check's table in CHECK_CONSTRAINTS (check names are unique per table
-// there), MySQL in TABLE_CONSTRAINTS (unique per database).
+// there), MySQL in TABLE_CONSTRAINTS (unique per database); a server older than checks
+// (MySQL 5.7) has no CHECK_CONSTRAINTS.
 QList<QVariantList> checksOf(odbc::Connection& c) {
     const odbc::Result shape = c.execute(QStringLiteral(
-        "SELECT COUNT(*) FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = 'information_schema' "
-        "AND TABLE_NAME = 'CHECK_CONSTRAINTS' AND COLUMN_NAME = 'LEVEL'"));
-    if (!shape.rows.isEmpty() && shape.rows.first().value(0).toLongLong() > 0)
+        "SELECT COUNT(*), SUM(COLUMN_NAME = 'LEVEL') FROM information_schema.COLUMNS "
+        "WHERE TABLE_SCHEMA = 'information_schema' AND TABLE_NAME = 'CHECK_CONSTRAINTS'"));
+    const QVariantList counts = shape.rows.value(0);
+    if (at(counts, 0).toLongLong() == 0) return {};
+    if (at(counts, 1).toLongLong() > 0)
         return c.execute(sql(c, "SELECT CONSTRAINT_SCHEMA, TABLE_NAME, CONSTRAINT_NAME, CHECK_CLAUSE, "
                                 "  CASE WHEN LEVEL = 'Column' THEN 1 ELSE 0 END "
                                 "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB"))
             .rows;
     QHash<QString, QVariant> clauses;
-    for (const QVariantList& row : c.execute(sql(c, "SELECT CONSTRAINT_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS "
-                                                    "WHERE CONSTRAINT_SCHEMA = $DB")).rows)
+    for (const QVariantList& row : c.execute(sql(c, "SELECT CONSTRAINT_NAME, CHECK_CLAUSE "
+                                                    "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB")).rows)
         clauses.insert(at(row, 0).toString(), at(row, 1));
     QList<QVariantList> rows;
     for (const QVariantList& row : c.execute(sql(c, "SELECT CONSTRAINT_SCHEMA, TABLE_NAME, CONSTRAINT_NAME "
@@ -331,7 +337,8 @@ Rowset constraintColumnUsage(odbc::Connection& c) {
     QList<QVariantList> rows;
     for (const QVariantList& check : checksOf(c)) {
         const QStringList read = yes(check, 4) ? QStringList{at(check, 2).toString()} : quotedNames(at(check, 3).toString());
-        for (const QString& column : read) rows << QVariantList{at(check, 0), QVariant(), at(check, 1), column, at(check, 0), QVariant(), at(check, 2)};
+        for (const QString& column : read)
+            rows << QVariantList{at(check, 0), QVariant(), at(check, 1), column, at(check, 0), QVariant(), at(check, 2)};
     }
     const QList<int> named = {constraintcolumns::TABLE_CATALOG, constraintcolumns::TABLE_SCHEMA, constraintcolumns::TABLE_NAME,
                               constraintcolumns::COLUMN_NAME, constraintcolumns::CONSTRAINT_CATALOG,

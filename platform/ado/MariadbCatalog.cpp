@@ -271,9 +271,9 @@ QList<QVariantList> checksOf(odbc::Connection& c) {
                                 "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB"))
             .rows;
     QHash<QString, QVariant> clauses;
-    for (const QVariantList& row : c.execute(sql(c, "SELECT CONSTRAINT_NAME, CHECK_CLAUSE "
-                                                    "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB")).rows)
-        clauses.insert(at(row, 0).toString(), at(row, 1));
+    const odbc::Result checks = c.execute(sql(c, "SELECT CONSTRAINT_NAME, CHECK_CLAUSE "
+                                                 "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB"));
+    for (const QVariantList& row : checks.rows) clauses.insert(at(row, 0).toString(), at(row, 1));
     QList<QVariantList> rows;
     for (const QVariantList& row : c.execute(sql(c, "SELECT CONSTRAINT_SCHEMA, TABLE_NAME, CONSTRAINT_NAME "
                                                     "FROM information_schema.TABLE_CONSTRAINTS "

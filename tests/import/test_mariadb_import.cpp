@@ -269,7 +269,7 @@ TEST_F(MariadbImport, OthersImportDocumentsTheDatabaseAsInformationSchema) {
           {"TABLE[@Name $eq$ 'Mixed']/COLUMN", "Name", "Key"},
           {"TABLE[@Name $eq$ 'mixed']/COLUMN", "Name", "key"}},
          {{"kinds", "qty", "qty"}, {"kinds", "price", "price_positive"}, {"kinds", "doc", "doc"},
-          {"mixed", "odd name#1", "odd name#1"}, {"ranges", "qty", "qty"}}},
+          {"mixed", "odd name#1", "odd name#1"}, {"ranges", "qty", "qty"}, {"tick`s", "we`ird", "odd"}}},
         {"rental-mariadb.sql", "actor category film film_actor film_category inventory language store",
          {{"TABLE[@Name $eq$ 'film_actor']/INDEX[@Name $eq$ 'PRIMARY']", "Column_Name", "actor_id,film_id"},
           {"TABLE[@Name $eq$ 'film_actor']/COLUMN[@Name $eq$ 'film_id']", "Primary_Key", "PRIMARY"},
@@ -313,7 +313,8 @@ TEST_F(MariadbImport, OthersImportDocumentsTheDatabaseAsInformationSchema) {
                 if (column.nodeName() != QLatin1String("COLUMN")) continue;
                 const QString key =
                     table.attribute(QStringLiteral("Name")) + QLatin1Char('|') + column.attribute(QStringLiteral("Name"));
-                EXPECT_EQ(column.attribute(QStringLiteral("Check_Constraint")), clauses.value(key)) << qPrintable(key);
+                EXPECT_EQ(column.attribute(QStringLiteral("Check_Constraint")).toStdString(), clauses.value(key).toStdString())
+                    << qPrintable(key);
             }
     }
 }

@@ -38,7 +38,8 @@ CREATE TABLE kinds (
 );
 CREATE TABLE `Mixed` (`Key` INT NOT NULL PRIMARY KEY);
 CREATE TABLE mixed (`key` INT NOT NULL PRIMARY KEY, `odd name#1` VARCHAR(10) CHECK (`odd name#1` <> ''));
-CREATE TABLE `tick``s` (`ünï` VARCHAR(5) NOT NULL, `b` INT NOT NULL, PRIMARY KEY (`ünï`, `b`));
+CREATE TABLE `tick``s` (`ünï` VARCHAR(5) NOT NULL, `b` INT NOT NULL, `we``ird` VARCHAR(5), PRIMARY KEY (`ünï`, `b`),
+  CONSTRAINT `odd` CHECK (`we``ird` <> 'no`b' AND `we``ird` <> "`b`"));
 CREATE VIEW kind_names AS SELECT k.id, p.name FROM kinds k JOIN parent p ON p.id = k.parent_id;
 -- A column check of the same name as one of kinds (MariaDB names a column's check
 -- after its column) and a table check over two columns, which lands on neither.

@@ -51,6 +51,28 @@ inline QString schemaSql(int n, bool postgres) {
     return sql;
 }
 
+// The same N tables as SQL for MariaDB (InnoDB): the foreign keys are checked only
+// once the tables exist, the triggers set the column themselves.
+inline QString mariadbSchemaSql(int n) {
+    QString sql;
+    QTextStream out(&sql);
+    out << "SET foreign_key_checks = 0;\n";
+    for (int t = 0; t < n; ++t) {
+        out << "CREATE TABLE t" << t << " (id INTEGER NOT NULL AUTO_INCREMENT PRIMARY KEY, parent_id INTEGER";
+        out << ", code VARCHAR(20) NOT NULL, name VARCHAR(100), amount NUMERIC(12,2) DEFAULT 0"
+               ", qty INTEGER CHECK (qty >= 0), created DATE, flag SMALLINT, note TEXT, ref_code CHAR(8)";
+        if (t > 0) out << ", FOREIGN KEY (parent_id) REFERENCES t" << (t - 1) << "(id)";
+        out << ");\n";
+        out << "CREATE INDEX ix_t" << t << "_code ON t" << t << " (code);\n";
+        if (t % 2 == 0) out << "CREATE UNIQUE INDEX ux_t" << t << "_ref ON t" << t << " (ref_code, code);\n";
+        if (t % 10 == 0) out << "CREATE VIEW v" << t << " AS SELECT id, code, name FROM t" << t << " WHERE qty > 0;\n";
+        if (t % 20 == 0)
+            out << "CREATE TRIGGER tr" << t << " BEFORE INSERT ON t" << t << " FOR EACH ROW SET NEW.qty = COALESCE(NEW.qty, 0);\n";
+    }
+    out << "SET foreign_key_checks = 1;\n";
+    return sql;
+}
+
 // The SQLite file 'file' made by the sqlite3 shell from the script 'sqlFile', or kept
 // as it is when an earlier run made it from the same script: the statements' catalogue
 // scans make the time grow with the square of the tables (minutes at 20,000). The
@@ -121,6 +143,23 @@ struct TestServer {
     }
     QString connectionString(const QString& database) const {
         return QStringLiteral("Driver={PostgreSQL Unicode};Server=%1;Port=%2;Database=%3;Uid=%4;Pwd=%5")
+            .arg(host, port, database, user, password);
+    }
+};
+
+// The MariaDB test server from MORVALEX_TEST_MY_HOST/_PORT/_USER/_PASSWORD; no port
+// when it is not running.
+struct MariadbServer {
+    QString host = qEnvironmentVariable("MORVALEX_TEST_MY_HOST"), port = qEnvironmentVariable("MORVALEX_TEST_MY_PORT"),
+            user = qEnvironmentVariable("MORVALEX_TEST_MY_USER"), password = qEnvironmentVariable("MORVALEX_TEST_MY_PASSWORD");
+    // The start of a command line of one of the server's clients (mariadb,
+    // mariadb-dump) on this server over TCP.
+    QStringList client(const char* program) const {
+        return {QLatin1String(program), QStringLiteral("--protocol=tcp"), QStringLiteral("-h"), host, QStringLiteral("-P"), port,
+                QStringLiteral("-u"), user, QStringLiteral("--password=") + password};
+    }
+    QString connectionString(const QString& database) const {
+        return QStringLiteral("Driver={MariaDB Unicode};Server=%1;Port=%2;Database=%3;Uid=%4;Pwd=%5")
             .arg(host, port, database, user, password);
     }
 };

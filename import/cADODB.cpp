@@ -588,11 +588,11 @@ void cADODB::ReadColumns(const QString& tableName) {
     for (; !rs->IsEOF(); rs->MoveNext()) {
         const QString column = text(rs->Fields(at[1]));
         m_columnLength = 0;
-        qint32 characterLength = 0, datetimePrecision = 0, numericPrecision = 0;
+        qint64 characterLength = 0, datetimePrecision = 0, numericPrecision = 0;
         const QVariant vChar = rs->Fields(at[6]), vDate = rs->Fields(at[8]), vNum = rs->Fields(at[7]);
-        if (!vChar.isNull()) m_columnLength = characterLength = vChar.toInt();
-        else if (!vDate.isNull()) m_columnLength = datetimePrecision = vDate.toInt();
-        else if (!vNum.isNull()) m_columnLength = numericPrecision = vNum.toInt();
+        if (!vChar.isNull()) m_columnLength = characterLength = vChar.toLongLong();
+        else if (!vDate.isNull()) m_columnLength = datetimePrecision = vDate.toLongLong();
+        else if (!vNum.isNull()) m_columnLength = numericPrecision = vNum.toLongLong();
 
         const QVariant vType = rs->Fields(at[5]);
         double code = 0;
@@ -685,15 +685,15 @@ QString cADODB::GetPrimaryKey(const QString& sTableName, const QString& sColumnN
     }, QString());
 }
 
-QString cADODB::GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH, qint32 lDATETIME_PRECISION,
-                             qint32 lNUMERIC_PRECISION) {
+QString cADODB::GetFieldType(qint32 lFieldType, qint64 lCHARACTER_MAXIMUM_LENGTH, qint64 lDATETIME_PRECISION,
+                             qint64 lNUMERIC_PRECISION) {
     return TrapFaultValue(QStringLiteral("GetFieldType"), [&] {
         RecordsetPtr rs = OpenRowset(platform::ado::adSchemaProviderTypes, {}, QString());
         if (atEnd(rs)) return QString();
         for (; !rs->IsEOF(); rs->MoveNext()) {
             if (rs->Fields(QStringLiteral("DATA_TYPE")).toInt() != lFieldType) continue;
             QString name = text(rs->Fields(QStringLiteral("TYPE_NAME")));
-            for (qint32 length : {lCHARACTER_MAXIMUM_LENGTH, lNUMERIC_PRECISION, lDATETIME_PRECISION})
+            for (qint64 length : {lCHARACTER_MAXIMUM_LENGTH, lNUMERIC_PRECISION, lDATETIME_PRECISION})
                 if (length != 0) {
                     m_columnLength = length;
                     break;
@@ -728,6 +728,7 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
         const RecordsetPtr rs = openListing(m_connection, entry, catalogue::Indexes, fallback, platform::ado::adSchemaIndexes, Rowsets(QStringLiteral("INDEX")),
                                             ObjectRestriction(sTableName, 4), sTableName);
         if (atEnd(rs)) return;
+        const int kindAt = fallback ? rs->FieldIndex(QStringLiteral("INDEX_KIND")) : -1;
         qint16 i = 0;
         QString previous;
         XmlNode written;  // the INDEX element of the previous row's index
@@ -765,6 +766,8 @@ void cADODB::GenerateIndexXML(const QString& sTableName) {
                 if (isTrue(rs->Fields(QStringLiteral("UNIQUE")))) words << QStringLiteral("Unique");
                 if (isTrue(rs->Fields(QStringLiteral("PRIMARY_KEY")))) words << QStringLiteral("Primary Key");
                 if (isTrue(rs->Fields(QStringLiteral("CLUSTERED")))) words << QStringLiteral("Clustered");
+                // A kind of index the engine names beyond these (FULLTEXT, SPATIAL).
+                if (kindAt >= 0 && !text(rs->Fields(kindAt)).isEmpty()) words << text(rs->Fields(kindAt));
                 description = words.join(QLatin1Char(','));
             }
             written = AddTableElement(QStringLiteral("INDEX"),

@@ -44,8 +44,10 @@ public:
     void GenerateTriggersXML(const QString& sTableName);
     void GenerateStoredProceduresXML();
     void GenerateIndexXML(const QString& sTableName);
-    QString GetFieldType(qint32 lFieldType, qint32 lCHARACTER_MAXIMUM_LENGTH, qint32 lDATETIME_PRECISION,
-                         qint32 lNUMERIC_PRECISION);
+    // The lengths are those of the columns rowset: an engine's length can be an
+    // unsigned 32-bit number (MariaDB's LONGTEXT holds 4294967295 characters).
+    QString GetFieldType(qint32 lFieldType, qint64 lCHARACTER_MAXIMUM_LENGTH, qint64 lDATETIME_PRECISION,
+                         qint64 lNUMERIC_PRECISION);
     bool GenerateXML();
     void StartXML();
     // Opens the connection on the calling thread; false after telling the user why not.
@@ -200,7 +202,7 @@ private:
     bool m_cancel = false;
     qint16 m_table = 0;  // t: position of the table being read
     qint16 m_view = 0;   // v: position of the next view
-    qint32 m_columnLength = 0;
+    qint64 m_columnLength = 0;  // a rowset's unsigned 32-bit lengths too
     struct ObjectPlace {
         QString catalog;
         QString schema;

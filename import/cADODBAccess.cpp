@@ -70,7 +70,7 @@ void cADODB::GenerateAccessTables() {
                 const bool fixedLength = propertyTrue(column.Property(QStringLiteral("Fixed Length")));
                 const bool autoIncrement = propertyTrue(column.Property(QStringLiteral("AutoIncrement")));
                 const bool hyperlink = propertyTrue(column.Property(QStringLiteral("Jet OLEDB:Hyperlink")));
-                const QString dataType = GetAccessDataType(column.Type, m_columnLength, fixedLength, autoIncrement, hyperlink);
+                const QString dataType = GetAccessDataType(column.Type, qint32(m_columnLength), fixedLength, autoIncrement, hyperlink);
                 const QString columnDefault = propertyText(column.Property(QStringLiteral("Default")));
                 // Whether the column takes Null, for text columns too: "Allow Zero Length"
                 // is about empty texts, and a text column that takes Null but no empty

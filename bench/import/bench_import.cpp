@@ -1,22 +1,24 @@
 // Import benchmark: generates a schema of N tables (10 columns, a primary key, about
 // 1.5 indexes and one foreign key each, a view for every tenth table, a trigger for
-// every twentieth) in PostgreSQL and in a SQLite file, imports each through cADODB as
-// OTHERS in a child process, and prints wall time and peak memory beside
-// pg_dump --schema-only and sqlite3 .schema on the same schema, and beside a bulk read
+// every twentieth) in PostgreSQL, in MariaDB and in a SQLite file, imports each through
+// cADODB as OTHERS in a child process, and prints wall time and peak memory beside
+// pg_dump --schema-only, mariadb-dump --no-data and sqlite3 .schema on the same schema,
+// and beside a bulk read
 // of the same facts with the engine's own client (the floor). The Access case imports
 // a copy of nwind.mdb as the wizard does (MS Access XP) beside mdb-schema on the same
 // file. Each import shows twice: the whole child process (start-up, import, teardown
 // of the documents at exit) and, below it, the connect and import alone as the child
 // times it; the floor excludes its interpreter's start-up.
 //
-//   bench_import [--sizes 500,5000,20000] [--engines postgresql,sqlite,access] [--runs 3] [--work DIR]
+//   bench_import [--sizes 500,5000,20000] [--engines postgresql,mariadb,sqlite,access] [--runs 3] [--work DIR]
 //                [--compare OTHER_BENCH_IMPORT] [--keep DIR]
 // --compare runs the import of another build of this program (a copy of the binary
 // before a change) beside this one's, the two alternating run by run so the machine's
 // load falls on both alike. --keep writes each import's structure and tree documents
 // under DIR (<engine>-<size>-<binary>-{structure,tree}.xml) so the two can be compared.
 // PostgreSQL comes from MORVALEX_TEST_PG_HOST/_PORT/_USER/_PASSWORD (bench/import/run
-// starts the test server and sets them).
+// starts the test server and sets them), MariaDB from MORVALEX_TEST_MY_HOST/_PORT/_USER/
+// _PASSWORD; an engine without its server is skipped.
 
 #include "bench/BenchSchema.h"
 #include "bench/Measure.h"
@@ -103,6 +105,18 @@ SELECT c.relname, pg_get_viewdef(c.oid) FROM pg_class c JOIN pg_namespace n ON n
 SELECT t.tgrelid, t.tgname, pg_get_triggerdef(t.oid) FROM pg_trigger t WHERE NOT t.tgisinternal;
 )sql";
 
+// MariaDB: one mariadb run of the INFORMATION_SCHEMA queries for the current database.
+const char* const kMariadbFloor = R"sql(
+SELECT TABLE_NAME, TABLE_TYPE, TABLE_COMMENT FROM information_schema.TABLES WHERE TABLE_SCHEMA = DATABASE();
+SELECT TABLE_NAME, COLUMN_NAME, ORDINAL_POSITION, COLUMN_DEFAULT, IS_NULLABLE, COLUMN_TYPE, CHARACTER_MAXIMUM_LENGTH, NUMERIC_PRECISION, NUMERIC_SCALE, DATETIME_PRECISION, GENERATION_EXPRESSION FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = DATABASE();
+SELECT TABLE_NAME, INDEX_NAME, NON_UNIQUE, SEQ_IN_INDEX, COLUMN_NAME, INDEX_TYPE FROM information_schema.STATISTICS WHERE TABLE_SCHEMA = DATABASE();
+SELECT TABLE_NAME, CONSTRAINT_NAME, COLUMN_NAME, ORDINAL_POSITION, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = DATABASE();
+SELECT TABLE_NAME, CONSTRAINT_NAME, UPDATE_RULE, DELETE_RULE FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE();
+SELECT TABLE_NAME, CONSTRAINT_NAME, CHECK_CLAUSE FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = DATABASE();
+SELECT TABLE_NAME, VIEW_DEFINITION FROM information_schema.VIEWS WHERE TABLE_SCHEMA = DATABASE();
+SELECT TRIGGER_NAME, EVENT_OBJECT_TABLE, ACTION_STATEMENT FROM information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = DATABASE();
+)sql";
+
 // One import by a build of this program in a child: the whole process (start-up,
 // import, teardown) measured from outside, and the time the child reports for its
 // connect and import alone (0 when it reports none). The child's messages go to
@@ -167,7 +181,7 @@ int main(int argc, char** argv) {
 
     QList<int> sizes = {500, 5000, 20000};
     int runs = 3;
-    QStringList engines = {QStringLiteral("postgresql"), QStringLiteral("sqlite"), QStringLiteral("access")};
+    QStringList engines = {QStringLiteral("postgresql"), QStringLiteral("mariadb"), QStringLiteral("sqlite"), QStringLiteral("access")};
     QString work = QDir::tempPath() + QStringLiteral("/morvalex-bench");
     QString other, keep;
     for (int i = 1; i + 1 < args.size(); i += 2) {
@@ -191,6 +205,7 @@ int main(int argc, char** argv) {
     const QString self = QCoreApplication::applicationFilePath();
     const bench::TestServer server;
     const QString &host = server.host, &port = server.port, &user = server.user, &password = server.password;
+    const bench::MariadbServer mariadb;
 
     if (engines.removeAll(QStringLiteral("access")) > 0) {
         const QString file = work + QStringLiteral("/nwind.mdb");
@@ -213,8 +228,8 @@ int main(int argc, char** argv) {
 
     for (int n : sizes) {
         for (const QString& engine : engines) {
-            const bool pg = engine == QLatin1String("postgresql");
-            if (pg && port.isEmpty()) {
+            const bool pg = engine == QLatin1String("postgresql"), my = engine == QLatin1String("mariadb");
+            if ((pg && port.isEmpty()) || (my && mariadb.port.isEmpty())) {
                 std::printf("%s: skipped (no test server; use bench/import/run)\n", qPrintable(engine));
                 continue;
             }
@@ -222,13 +237,26 @@ int main(int argc, char** argv) {
             {
                 QFile f(sqlFile);
                 f.open(QIODevice::WriteOnly | QIODevice::Truncate);
-                f.write(schemaSql(n, pg).toUtf8());
+                f.write((my ? bench::mariadbSchemaSql(n) : schemaSql(n, pg)).toUtf8());
             }
             Measure create;
             bool kept = false;
             std::function<Measure()> baseline, floor;
             QString connectionString;
-            if (pg) {
+            if (my) {
+                const QString db = QStringLiteral("bench_%1").arg(n);
+                const QStringList client = mariadb.client("mariadb");
+                run(client + QStringList{QStringLiteral("-e"), QStringLiteral("DROP DATABASE IF EXISTS %1; CREATE DATABASE %1").arg(db)});
+                create = run(client + QStringList{db}, sqlFile);
+                baseline = [=] { return run(mariadb.client("mariadb-dump") + QStringList{QStringLiteral("--no-data"), db}); };
+                const QString floorFile = work + QStringLiteral("/floor-mariadb.sql");
+                QFile f(floorFile);
+                f.open(QIODevice::WriteOnly | QIODevice::Truncate);
+                f.write(kMariadbFloor);
+                f.close();
+                floor = [=] { return run(client + QStringList{db}, floorFile); };
+                connectionString = mariadb.connectionString(db);
+            } else if (pg) {
                 const QString db = QStringLiteral("bench_%1").arg(n);
                 qputenv("PGPASSWORD", password.toUtf8());
                 const QStringList psql = server.psql();
@@ -298,8 +326,11 @@ int main(int argc, char** argv) {
             const QString made = kept ? QStringLiteral("schema file kept from an earlier run")
                                       : QStringLiteral("schema made in %1 s").arg(create.seconds, 0, 'f', 1);
             std::printf("%s, N = %d tables (%s); medians of %d runs (fastest-slowest)\n", qPrintable(engine), n, qPrintable(made), runs);
-            row(pg ? "pg_dump --schema-only" : "sqlite3 .schema", base, base, bulk);
-            row(pg ? "bulk read (psql, pg_catalog)" : "bulk read (python3 sqlite3)", bulk, base, bulk);
+            row(my ? "mariadb-dump --no-data" : pg ? "pg_dump --schema-only" : "sqlite3 .schema", base, base, bulk);
+            row(my   ? "bulk read (mariadb, I_S)"
+                : pg ? "bulk read (psql, pg_catalog)"
+                     : "bulk read (python3 sqlite3)",
+                bulk, base, bulk);
             if (!theirs.isEmpty()) row("compared build's import", replay(theirs, false), base, bulk);
             row("Morvalex import (OTHERS)", import, base, bulk);
             if (!theirs.isEmpty()) row("  compared: connect+import", replay(theirs, true), base, bulk);

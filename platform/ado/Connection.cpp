@@ -219,6 +219,7 @@ public:
         switch (schema::engineFor(dbmsName)) {
         case schema::Engine::PostgreSQL: return schema::readPostgres(odbc, schemaId);
         case schema::Engine::SQLite: return schema::readSqlite(odbc, schemaId, cache.sqlite);
+        case schema::Engine::MariaDB: return schema::readMariadb(odbc, schemaId);
         case schema::Engine::Other: break;
         }
         return schema::readOdbc(odbc, schemaId);

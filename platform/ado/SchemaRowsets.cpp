@@ -64,8 +64,8 @@ std::map<int, Definition> makeDefinitions() {
     add(adSchemaIndexes,
         "TABLE_CATALOG TABLE_SCHEMA TABLE_NAME INDEX_CATALOG INDEX_SCHEMA INDEX_NAME PRIMARY_KEY UNIQUE CLUSTERED TYPE "
         "FILL_FACTOR INITIAL_SIZE NULLS SORT_BOOKMARKS AUTO_UPDATE NULL_COLLATION ORDINAL_POSITION COLUMN_NAME "
-        "COLUMN_GUID COLUMN_PROPID COLLATION CARDINALITY PAGES FILTER_CONDITION INTEGRATED INDEX_METHOD INCLUDED_COLUMNS",
-        {S, S, S, S, S, S, B, B, B, US, I, I, I, B, B, I, U, S, G, U, SI, UB, I, S, B, S, S},
+        "COLUMN_GUID COLUMN_PROPID COLLATION CARDINALITY PAGES FILTER_CONDITION INTEGRATED INDEX_METHOD INCLUDED_COLUMNS INDEX_KIND",
+        {S, S, S, S, S, S, B, B, B, US, I, I, I, B, B, I, U, S, G, U, SI, UB, I, S, B, S, S, S},
         {indexes::TABLE_CATALOG, indexes::TABLE_SCHEMA, indexes::INDEX_NAME, indexes::TYPE, indexes::TABLE_NAME});
 
     add(adSchemaForeignKeys,
@@ -107,6 +107,9 @@ const Definition* definition(int schema) {
 Engine engineFor(const QString& dbmsName) {
     if (dbmsName.startsWith(QLatin1String("PostgreSQL"), Qt::CaseInsensitive)) return Engine::PostgreSQL;
     if (dbmsName.startsWith(QLatin1String("SQLite"), Qt::CaseInsensitive)) return Engine::SQLite;
+    if (dbmsName.startsWith(QLatin1String("MariaDB"), Qt::CaseInsensitive)
+        || dbmsName.startsWith(QLatin1String("MySQL"), Qt::CaseInsensitive))
+        return Engine::MariaDB;
     return Engine::Other;
 }
 

@@ -53,8 +53,10 @@ enum { TABLE_CATALOG, TABLE_SCHEMA, TABLE_NAME, INDEX_CATALOG, INDEX_SCHEMA, IND
        COLUMN_NAME, COLUMN_GUID, COLUMN_PROPID, COLLATION, CARDINALITY, PAGES, FILTER_CONDITION, INTEGRATED,
        // Beyond the OLE DB columns, the same on every row of an index: the engine's
        // access method by its own name ("btree", "gin", ...) and the non-key columns
-       // it carries (INCLUDE), separated by ","; Null where there are none.
-       INDEX_METHOD, INCLUDED_COLUMNS, Count };
+       // it carries (INCLUDE), separated by ","; Null where there are none. Then the
+       // engine's own name of a kind of index that TYPE cannot tell (MariaDB's FULLTEXT
+       // and SPATIAL), Null for any other index.
+       INDEX_METHOD, INCLUDED_COLUMNS, INDEX_KIND, Count };
 }
 namespace foreignkeys {
 enum { PK_TABLE_CATALOG, PK_TABLE_SCHEMA, PK_TABLE_NAME, PK_COLUMN_NAME, PK_COLUMN_GUID, PK_COLUMN_PROPID,
@@ -160,13 +162,15 @@ Rowset readRowset(const RowsetReader<Source> (&readers)[N], int schema, Source& 
     notSupported();
 }
 
-enum class Engine { PostgreSQL, SQLite, Other };
+enum class Engine { PostgreSQL, SQLite, MariaDB, Other };
 Engine engineFor(const QString& dbmsName);
 
 // Readers of the whole unrestricted rowset on an open connection. They throw
 // RuntimeError(adErrNotSupported) for a rowset the engine cannot give and
 // odbc::Failure when the driver fails.
 Rowset readPostgres(odbc::Connection& connection, int schema);
+// MariaDB and MySQL: the connection's current database only.
+Rowset readMariadb(odbc::Connection& connection, int schema);
 // The SQLite reader keeps what it read of the database in 'catalogue' (made on the
 // first request) for the requests that follow; the owner drops it with the cache.
 class SqliteCatalogue;

@@ -22,16 +22,7 @@ using namespace importtest;
 
 namespace {
 
-struct Import : ::testing::Test {
-    testsupport::AppFolder folder;
-    platform::ui::ScopedScriptedHost host;
-    void SetUp() override {
-        testdb::UseTestOdbc();
-        testsupport::StartProgram();
-        NewTreeDocument();
-    }
-    void TearDown() override { DropDatabases(); }
-};
+struct Import : ImportTest {};
 
 QString fixture(const char* name) { return QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/") + QLatin1String(name); }
 

@@ -20,16 +20,7 @@ using namespace importtest;
 
 namespace {
 
-struct ImportDrivers : ::testing::Test {
-    testsupport::AppFolder folder;
-    platform::ui::ScopedScriptedHost host;
-    void SetUp() override {
-        testdb::UseTestOdbc();
-        testsupport::StartProgram();
-        NewTreeDocument();
-    }
-    void TearDown() override { DropDatabases(); }
-};
+struct ImportDrivers : ImportTest {};
 
 QStringList names(const QString& path, const QString& attribute = QStringLiteral("Name")) {
     QStringList list;

@@ -35,15 +35,7 @@ QStringList rows(const testdb::MyDatabase& db, QString query) {
     return out;
 }
 
-struct MariadbImport : ::testing::Test {
-    testsupport::AppFolder folder;
-    platform::ui::ScopedScriptedHost host;
-    void SetUp() override {
-        testdb::UseTestOdbc();
-        testsupport::StartProgram();
-        NewTreeDocument();
-    }
-};
+struct MariadbImport : ImportTest {};
 
 QString fixture(const char* name) {
     QFile file(QStringLiteral(MORVALEX_SOURCE_DIR "/tests/data/import/") + QLatin1String(name));

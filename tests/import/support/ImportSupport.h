@@ -2,8 +2,13 @@
 // Helpers for the import tests: a tree document to import into, one import run, the
 // structure and tree documents as stable text, golden files and test databases.
 
+#include "ado/support/TestDatabases.h"
+#include "platform/ui/ScriptedHost.h"
+#include "support/TestSupport.h"
+
 #include <QString>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace importtest {
 
@@ -36,5 +41,19 @@ QString PostgresWrongPassword();
 // Drops the databases made by SqliteDatabase and PostgresDatabase; every test that
 // makes one calls it when it ends (before the program's statics go away).
 void DropDatabases();
+
+// The fixture of an import test: a program folder of its own, a scripted host, the
+// tests' ODBC registry, a started program and a fresh tree document; the databases it
+// made are dropped at the end.
+struct ImportTest : ::testing::Test {
+    testsupport::AppFolder folder;
+    platform::ui::ScopedScriptedHost host;
+    void SetUp() override {
+        testdb::UseTestOdbc();
+        testsupport::StartProgram();
+        NewTreeDocument();
+    }
+    void TearDown() override { DropDatabases(); }
+};
 
 }  // namespace importtest

@@ -381,23 +381,17 @@ TEST_F(ReportCommands, PrintedTextHasTheSizeItHasOnScreen) {
     w.tlbPrint_ButtonClick(nullptr);
     ASSERT_TRUE(QFileInfo(pdf).size() > 0);
 
-    // Each word with its box on the page, in points.
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    ASSERT_TRUE(text.waitForFinished(30000));
-    ASSERT_EQ(text.exitCode(), 0) << text.readAllStandardError().toStdString();
-    const QString boxes = QString::fromUtf8(text.readAllStandardOutput());
-    static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    // Each word's smallest height on the page, in points.
     QMap<QString, double> heights;
-    for (auto it = word.globalMatch(boxes); it.hasNext();) {
-        const auto m = it.next();
-        const double height = m.captured(4).toDouble() - m.captured(2).toDouble();
-        heights.insert(m.captured(5), std::min(height, heights.value(m.captured(5), height)));
+    QStringList printed;
+    for (const testsupport::PdfWord& word : testsupport::PdfWords(pdf).words) {
+        const double height = word.yMax - word.yMin;
+        heights.insert(word.text, std::min(height, heights.value(word.text, height)));
+        printed << word.text;
     }
     // The title, a table's name and the column text of its grid: none smaller than 8 pt.
     for (const QString& shown : {QStringLiteral("Sales"), QStringLiteral("Customers"), QStringLiteral("Id")}) {
-        ASSERT_TRUE(heights.contains(shown)) << qPrintable(shown) << "\n" << qPrintable(boxes);
+        ASSERT_TRUE(heights.contains(shown)) << qPrintable(shown) << "\n" << qPrintable(printed.join(QLatin1Char(' ')));
         EXPECT_GE(heights.value(shown), 8.0) << qPrintable(shown);
     }
 }
@@ -432,21 +426,12 @@ TEST_F(ReportCommands, PrintedXmlWrapsItsLongLinesInsideThePage) {
         w.tlbXMLPreviewPrint_ButtonClick(nullptr);
         ASSERT_TRUE(QFileInfo(pdf).size() > 0);
 
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-        ASSERT_TRUE(text.waitForFinished(30000));
-        ASSERT_EQ(text.exitCode(), 0) << text.readAllStandardError().toStdString();
-        const QString boxes = QString::fromUtf8(text.readAllStandardOutput());
-        static const QRegularExpression page(QStringLiteral("<page width=\"([\\d.]+)\""));
-        const double width = page.match(boxes).captured(1).toDouble();
-        ASSERT_GT(width, 0) << qPrintable(boxes);
-        static const QRegularExpression word(QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"[\\d.]+\" xMax=\"([\\d.]+)\" "
-                                                            "yMax=\"[\\d.]+\">([^<]*)</word>"));
+        const testsupport::PdfText text = testsupport::PdfWords(pdf);
+        ASSERT_GT(text.pageWidth, 0);
         QString printed;  // every word, run together in reading order
-        for (auto it = word.globalMatch(boxes); it.hasNext();) {
-            const auto m = it.next();
-            EXPECT_LE(m.captured(2).toDouble(), width) << qPrintable(m.captured(3));
-            printed += m.captured(3);
+        for (const testsupport::PdfWord& word : text.words) {
+            EXPECT_LE(word.xMax, text.pageWidth) << qPrintable(word.text);
+            printed += word.text;
         }
         qsizetype from = 0;
         for (const QString& shown : c.shown) {

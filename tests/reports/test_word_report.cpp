@@ -169,27 +169,7 @@ QString AsPdf(const QString& document, const QString& folder) {
     return folder + QLatin1Char('/') + QFileInfo(document).completeBaseName() + QStringLiteral(".pdf");
 }
 
-// A word of a PDF page and where it begins, in points.
-struct PdfWord {
-    QString text;
-    double x = 0, y = 0;
-};
-
-// The words of a PDF in reading order (pdftotext -bbox), each with its place.
-QList<PdfWord> PdfWords(const QString& pdf) {
-    QProcess text;
-    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-    EXPECT_TRUE(text.waitForFinished(30000));
-    static const QRegularExpression word(
-        QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"[\\d.]+\" yMax=\"[\\d.]+\">([^<]*)</word>"));
-    QList<PdfWord> out;
-    const QString boxes = QString::fromUtf8(text.readAllStandardOutput());
-    for (auto it = word.globalMatch(boxes); it.hasNext();) {
-        const auto m = it.next();
-        out << PdfWord{m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()};
-    }
-    return out;
-}
+using testsupport::PdfWord;
 
 // Every file and folder under a folder, relative to it, one a line.
 std::string Entries(const QString& folder) {
@@ -277,7 +257,7 @@ TEST_F(Word, TheCountsStandApartAndLongListsKeepOneIndent) {
     const QString out = Made(QStringLiteral("print"));
     const QString doc = out + QStringLiteral("till.doc");
     ASSERT_TRUE(WordReport::Save(doc)) << host->messages().join(QLatin1Char('|')).toStdString();
-    const QList<PdfWord> words = PdfWords(AsPdf(doc, out));
+    const QList<PdfWord> words = testsupport::PdfWords(AsPdf(doc, out)).words;
     ASSERT_FALSE(words.isEmpty());
 
     QStringList texts;
@@ -291,7 +271,7 @@ TEST_F(Word, TheCountsStandApartAndLongListsKeepOneIndent) {
     for (const QString& name : names) {
         const auto at = std::find_if(words.begin(), words.end(), [&](const PdfWord& w) { return w.text == name; });
         ASSERT_NE(at, words.end()) << qPrintable(name);
-        starts << at->x;
+        starts << at->xMin;
     }
     for (int i = 1; i < starts.size(); ++i) EXPECT_NEAR(starts[i], starts[0], 0.5) << qPrintable(names[i]);
 }

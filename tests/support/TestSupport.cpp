@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
 
 namespace testsupport {
 
@@ -79,6 +81,25 @@ void ExpectGolden(const QString& text, const QString& goldenPath) {
     WriteFile(actual, text);
     ADD_FAILURE() << "differs from " << qPrintable(goldenPath) << "; the new text is in " << qPrintable(actual)
                   << " (MORVALEX_UPDATE_GOLDEN=1 rewrites the golden file)";
+}
+
+PdfText PdfWords(const QString& pdf) {
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const bool finished = text.waitForFinished(30000);
+    EXPECT_TRUE(finished && text.exitCode() == 0) << text.readAllStandardError().toStdString();
+    const QString boxes = QString::fromUtf8(text.readAllStandardOutput());
+    PdfText out;
+    static const QRegularExpression page(QStringLiteral("<page width=\"([\\d.]+)\""));
+    out.pageWidth = page.match(boxes).captured(1).toDouble();
+    static const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+    for (auto it = word.globalMatch(boxes); it.hasNext();) {
+        const auto m = it.next();
+        out.words << PdfWord{m.captured(5), m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                             m.captured(4).toDouble()};
+    }
+    return out;
 }
 
 }  // namespace testsupport

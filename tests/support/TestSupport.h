@@ -61,6 +61,19 @@ bool InCI();
 // <build>/tests/actual/<file name> so it can be diffed and reviewed.
 void ExpectGolden(const QString& text, const QString& goldenPath);
 
+// A word of a PDF page and its box, in points.
+struct PdfWord {
+    QString text;
+    double xMin = 0, yMin = 0, xMax = 0, yMax = 0;
+};
+// The words of a PDF in reading order as pdftotext -bbox gives them, and the first
+// page's width; empty when pdftotext fails (the failure is a test failure).
+struct PdfText {
+    double pageWidth = 0;
+    QList<PdfWord> words;
+};
+PdfText PdfWords(const QString& pdf);
+
 // Counts the turns of a timer started on construction: a check that the calling
 // thread's events keep flowing while it waits for something.
 struct TimerTicks {

@@ -5,6 +5,8 @@
 #include <QLocalSocket>
 #include <QLockFile>
 
+#include <memory>
+
 namespace {
 
 // The message is the command line in UTF-8 ended by a line feed; the running program
@@ -66,8 +68,9 @@ bool SingleInstance::Listen() {
 void SingleInstance::Accept() {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto* received = new QByteArray;
-        connect(socket, &QObject::destroyed, this, [received] { delete received; });
+        // The bytes read so far live as long as the connection to readyRead, which
+        // goes with the socket.
+        const auto received = std::make_shared<QByteArray>();
         const auto read = [this, socket, received] {
             *received += socket->readAll();
             const qsizetype end = received->indexOf(kEnd);

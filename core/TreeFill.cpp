@@ -15,6 +15,62 @@ namespace {
 
 constexpr long kElementNotFound = 35601;
 const char* const kNodeCount = "TreeNodes.count";
+// Data role of a folder whose child nodes are still to be made: its number in the
+// tree's registry of such folders.
+constexpr int kPendingRole = TreeNodes::ImageRole + 1;
+
+// What a folder needs to make its child nodes later: its element, the index its first
+// descendant gets and how many descendants it has.
+struct PendingFolder {
+    QWidget* window = nullptr;  // the tree's window, alive while the tree is
+    XmlNode element;
+    int first = 0;
+    int size = 0;
+};
+
+// The folders of one tree whose child nodes are still to be made; a child of the tree,
+// emptied when the tree is cleared. Expanding such a folder fills it.
+class PendingFolders : public QObject {
+public:
+    explicit PendingFolders(QTreeWidget* tree) : QObject(tree) {
+        setObjectName(QStringLiteral("TreeNodes.pending"));
+        connect(tree, &QTreeWidget::itemExpanded, this, [](QTreeWidgetItem* node) { TreeNodes::EnsureFilled(node); });
+    }
+    static PendingFolders* Of(const QTreeWidget* tree) {
+        return tree ? tree->findChild<PendingFolders*>(QStringLiteral("TreeNodes.pending"), Qt::FindDirectChildrenOnly) : nullptr;
+    }
+    static PendingFolders& Make(QTreeWidget* tree) {
+        PendingFolders* folders = Of(tree);
+        return folders ? *folders : *new PendingFolders(tree);
+    }
+    // The pending folder of node, null when node is not one.
+    static const PendingFolder* Find(const QTreeWidgetItem* node) {
+        if (!node) return nullptr;
+        const QVariant id = node->data(0, kPendingRole);
+        if (!id.isValid()) return nullptr;
+        const PendingFolders* folders = Of(node->treeWidget());
+        if (!folders) return nullptr;
+        const auto it = folders->m_folders.constFind(id.toInt());
+        return it == folders->m_folders.constEnd() ? nullptr : &*it;
+    }
+    int Add(const PendingFolder& folder) {
+        m_folders.insert(++m_last, folder);
+        return m_last;
+    }
+    void Remove(int id) { m_folders.remove(id); }
+    void Clear() { m_folders.clear(); }
+
+private:
+    QHash<int, PendingFolder> m_folders;
+    int m_last = 0;
+};
+
+// True when element or one of its descendants has that Key.
+bool holdsKey(const XmlNode& element, const QString& key) {
+    for (const XmlNode& child : element.childElements())
+        if (child.attribute(QStringLiteral("Key")) == key || (child.hasChildNodes() && holdsKey(child, key))) return true;
+    return false;
+}
 
 [[noreturn]] void elementNotFound() {
     throw platform::RuntimeError(kElementNotFound, QStringLiteral("Element not found"));
@@ -77,6 +133,7 @@ QIcon ImageList::Image(const QString& key) const {
 namespace TreeNodes {
 
 void Clear(QTreeWidget* tree) {
+    if (PendingFolders* folders = PendingFolders::Of(tree)) folders->Clear();
     tree->clear();
     tree->setProperty(kNodeCount, 0);
 }
@@ -104,17 +161,27 @@ void SetImage(QTreeWidgetItem* node, const QString& imageKey, const QIcon& image
     node->setIcon(0, image);
 }
 
+// A folder still to be filled is filled before the walk goes on into it, when it holds
+// the node looked for.
 QTreeWidgetItem* FindByKey(QTreeWidget* tree, const QString& key) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         if ((*it)->data(0, KeyRole).toString() == key) return *it;
+        if (const PendingFolder* folder = PendingFolders::Find(*it); folder && holdsKey(folder->element, key)) EnsureFilled(*it);
+    }
     return nullptr;
 }
 
 QTreeWidgetItem* FindByIndex(QTreeWidget* tree, int index) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         if ((*it)->data(0, IndexRole).toInt() == index) return *it;
+        if (const PendingFolder* folder = PendingFolders::Find(*it);
+            folder && index >= folder->first && index < folder->first + folder->size)
+            EnsureFilled(*it);
+    }
     return nullptr;
 }
+
+bool HasChildren(const QTreeWidgetItem* node) { return node && (node->childCount() > 0 || PendingFolders::Find(node)); }
 
 void EnsureVisible(QTreeWidgetItem* node) {
     for (QTreeWidgetItem* p = node ? node->parent() : nullptr; p; p = p->parent()) p->setExpanded(true);
@@ -135,6 +202,8 @@ struct Fill {
     QTreeWidget* tree = nullptr;
     const ImageList* images = nullptr;  // set on the main window only
     bool mainWindow = false;
+    // Folders of many objects get their nodes when first expanded (main window only).
+    bool defer = false;
     int count = 0;
     QList<QTreeWidgetItem*> visible{};
     // gShownNames as the fill found it, and the connections placed since by label
@@ -153,6 +222,27 @@ struct Fill {
         return ++placed;
     }
 };
+
+// The number of descendants of a folder element, when they may be made later: -1 when
+// one of them is a group or connection, is to be made visible, or lacks a Key or an
+// RHXPath (an immediate fill then reports what it reports).
+int deferrableSize(const XmlNode& element) {
+    int size = 0;
+    for (const XmlNode& child : element.childElements()) {
+        const QString name = child.nodeName();
+        if (name == QLatin1String("DATABASEGROUP") || name == QLatin1String("DATABASECONNECTION")) return -1;
+        if (!child.hasAttribute(QStringLiteral("Key")) || !child.hasAttribute(QStringLiteral("RHXPath"))) return -1;
+        const QString rhxpath = child.attribute(QStringLiteral("RHXPath"));
+        if (IsLevelCode(rhxpath) && LevelCodeValue(rhxpath) < 5) return -1;
+        ++size;
+        if (child.hasChildNodes()) {
+            const int below = deferrableSize(child);
+            if (below < 0) return -1;
+            size += below;
+        }
+    }
+    return size;
+}
 
 // Hangs a node under its parent node when it goes out of scope: after its subtree has
 // been built, or when building it failed.
@@ -198,9 +288,19 @@ void addChildren(Fill& fill, const XmlNode& parent, QTreeWidgetItem* relative) {
         if (!child.hasChildNodes()) {
             if (element == QLatin1String("DATABASEGROUP"))
                 node->addChild(fill.Make(QStringLiteral("NoItem_") + key, QStringLiteral("(No Item)")));
-        } else {
-            addChildren(fill, child, node);
+            continue;
         }
+        if (fill.defer && element != QLatin1String("DATABASEGROUP") && element != QLatin1String("DATABASECONNECTION") &&
+            element != QLatin1String("DATABASESTRUCTURES")) {
+            // The indexes of the folder's descendants are kept for them.
+            if (const int size = deferrableSize(child); size >= TreeNodes::kDeferredFolderNodes) {
+                node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+                node->setData(0, kPendingRole, PendingFolders::Make(fill.tree).Add(PendingFolder{&fill.window, child, fill.count + 1, size}));
+                fill.count += size;
+                continue;
+            }
+        }
+        addChildren(fill, child, node);
     }
 }
 
@@ -230,6 +330,7 @@ void DisplayNodes(QWidget& window, const XmlNode& parent) {
         QTreeWidgetItem* relative = TreeNodes::FindByKey(fill.tree, required(parent, QStringLiteral("Key")));
         if (!relative) elementNotFound();
         fill.count = fill.tree->property(kNodeCount).toInt();
+        fill.defer = fill.mainWindow;
         fill.shownBefore = gShownNames;
         const Finish finish{fill};
         addChildren(fill, parent, relative);
@@ -237,3 +338,31 @@ void DisplayNodes(QWidget& window, const XmlNode& parent) {
 }
 
 }  // namespace bGlobal
+
+namespace TreeNodes {
+
+void EnsureFilled(QTreeWidgetItem* node) {
+    const PendingFolder* pending = PendingFolders::Find(node);
+    if (!pending) return;
+    const PendingFolder folder = *pending;
+    QTreeWidget* tree = node->treeWidget();
+    PendingFolders::Of(tree)->Remove(node->data(0, kPendingRole).toInt());
+    node->setData(0, kPendingRole, QVariant());
+    node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    bGlobal::Trap(QStringLiteral("bGlobal.DisplayNodes"), [&] {
+        QWidget* window = folder.window;
+        bGlobal::Fill fill{*window};
+        fill.tree = tree;
+        fill.mainWindow = true;
+        fill.images = window->findChild<ImageList*>(QStringLiteral("imlTreeIcons"));
+        if (!fill.images) objectRequired();
+        fill.count = folder.first - 1;
+        fill.defer = true;
+        // The children are built apart and taken in at once.
+        QTreeWidgetItem holder;
+        bGlobal::addChildren(fill, folder.element, &holder);
+        node->addChildren(holder.takeChildren());
+    });
+}
+
+}  // namespace TreeNodes

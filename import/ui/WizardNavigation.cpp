@@ -140,7 +140,8 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
 
 void frmDatabaseConnection::ImportIntoExplorer() {
     UpdateXMLForReport();
-    SaveTempFile();
+    // The copy is written once the main window has painted the new connection.
+    SaveTempFileLater();
     frmDatabaseExplorer& explorer = frmDatabaseExplorer::instance();
     explorer.PopulateLHXML();
     explorer.SaveMenus(true);

@@ -90,7 +90,11 @@ void WizardTest::ChooseType(frmDatabaseConnection& w, int type) {
     w.cboDBTypes->setCurrentIndex(type);
 }
 
-void WizardTest::Click(frmDatabaseConnection& w, int button) { w.cmdNavigate[button]->click(); }
+void WizardTest::Click(frmDatabaseConnection& w, int button) {
+    w.cmdNavigate[button]->click();
+    // Finish leaves the structure copy to be written once the window has painted.
+    if (button == 3) bGlobal::FlushTempFiles();
+}
 
 QString WizardTest::TreeText() { return oLHXML ? oLHXML->GetXMLContent() : QString(); }
 

@@ -10,6 +10,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QWidget>
+#include <libxml/tree.h>
 
 namespace {
 
@@ -65,10 +66,24 @@ private:
     int m_last = 0;
 };
 
-// True when element or one of its descendants has that Key.
-bool holdsKey(const XmlNode& element, const QString& key) {
-    for (const XmlNode& child : element.childElements())
-        if (child.attribute(QStringLiteral("Key")) == key || (child.hasChildNodes() && holdsKey(child, key))) return true;
+// True when one of element's descendants has that Key (as UTF-8).
+bool holdsKey(const xmlNode* element, const QByteArray& key) {
+    for (const xmlNode* child = element->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE) continue;
+        if (const xmlAttr* attr = xmlHasProp(child, reinterpret_cast<const xmlChar*>("Key"))) {
+            const xmlNode* value = attr->children;
+            const char* text =
+                value && value->type == XML_TEXT_NODE && !value->next ? reinterpret_cast<const char*>(value->content) : nullptr;
+            if (text) {
+                if (key == text) return true;
+            } else if (xmlChar* whole = xmlGetProp(child, reinterpret_cast<const xmlChar*>("Key"))) {
+                const bool same = key == reinterpret_cast<const char*>(whole);
+                xmlFree(whole);
+                if (same) return true;
+            }
+        }
+        if (child->children && holdsKey(child, key)) return true;
+    }
     return false;
 }
 
@@ -164,9 +179,10 @@ void SetImage(QTreeWidgetItem* node, const QString& imageKey, const QIcon& image
 // A folder still to be filled is filled before the walk goes on into it, when it holds
 // the node looked for.
 QTreeWidgetItem* FindByKey(QTreeWidget* tree, const QString& key) {
+    const QByteArray utf8 = key.toUtf8();
     for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         if ((*it)->data(0, KeyRole).toString() == key) return *it;
-        if (const PendingFolder* folder = PendingFolders::Find(*it); folder && holdsKey(folder->element, key)) EnsureFilled(*it);
+        if (const PendingFolder* folder = PendingFolders::Find(*it); folder && holdsKey(folder->element.raw(), utf8)) EnsureFilled(*it);
     }
     return nullptr;
 }
@@ -202,8 +218,10 @@ struct Fill {
     QTreeWidget* tree = nullptr;
     const ImageList* images = nullptr;  // set on the main window only
     bool mainWindow = false;
-    // Folders of many objects get their nodes when first expanded (main window only).
+    // Folders of many objects get their nodes when first expanded (main window only):
+    // those with at least deferFrom nodes below them.
     bool defer = false;
+    int deferFrom = TreeNodes::kDeferredFolderNodes;
     int count = 0;
     QList<QTreeWidgetItem*> visible{};
     // gShownNames as the fill found it, and the connections placed since by label
@@ -223,19 +241,16 @@ struct Fill {
     }
 };
 
-// The number of descendants of a folder element, when they may be made later: -1 when
-// one of them is a group or connection, is to be made visible, or lacks a Key or an
-// RHXPath (an immediate fill then reports what it reports).
-int deferrableSize(const XmlNode& element) {
+// The number of element descendants of element, -1 when one of them is a group or a
+// connection (such a subtree is always made at once).
+int deferrableSize(const xmlNode* element) {
     int size = 0;
-    for (const XmlNode& child : element.childElements()) {
-        const QString name = child.nodeName();
-        if (name == QLatin1String("DATABASEGROUP") || name == QLatin1String("DATABASECONNECTION")) return -1;
-        if (!child.hasAttribute(QStringLiteral("Key")) || !child.hasAttribute(QStringLiteral("RHXPath"))) return -1;
-        const QString rhxpath = child.attribute(QStringLiteral("RHXPath"));
-        if (IsLevelCode(rhxpath) && LevelCodeValue(rhxpath) < 5) return -1;
+    for (const xmlNode* child = element->children; child; child = child->next) {
+        if (child->type != XML_ELEMENT_NODE) continue;
+        const auto* name = reinterpret_cast<const char*>(child->name);
+        if (qstrcmp(name, "DATABASEGROUP") == 0 || qstrcmp(name, "DATABASECONNECTION") == 0) return -1;
         ++size;
-        if (child.hasChildNodes()) {
+        if (child->children) {
             const int below = deferrableSize(child);
             if (below < 0) return -1;
             size += below;
@@ -293,9 +308,10 @@ void addChildren(Fill& fill, const XmlNode& parent, QTreeWidgetItem* relative) {
         if (fill.defer && element != QLatin1String("DATABASEGROUP") && element != QLatin1String("DATABASECONNECTION") &&
             element != QLatin1String("DATABASESTRUCTURES")) {
             // The indexes of the folder's descendants are kept for them.
-            if (const int size = deferrableSize(child); size >= TreeNodes::kDeferredFolderNodes) {
+            if (const int size = deferrableSize(child.raw()); size >= fill.deferFrom) {
                 node->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
-                node->setData(0, kPendingRole, PendingFolders::Make(fill.tree).Add(PendingFolder{&fill.window, child, fill.count + 1, size}));
+                const int id = PendingFolders::Make(fill.tree).Add(PendingFolder{&fill.window, child, fill.count + 1, size});
+                node->setData(0, kPendingRole, id);
                 fill.count += size;
                 continue;
             }
@@ -357,7 +373,9 @@ void EnsureFilled(QTreeWidgetItem* node) {
         fill.images = window->findChild<ImageList*>(QStringLiteral("imlTreeIcons"));
         if (!fill.images) objectRequired();
         fill.count = folder.first - 1;
+        // Below a large folder every object's own children wait for their turn too.
         fill.defer = true;
+        fill.deferFrom = 1;
         // The children are built apart and taken in at once.
         QTreeWidgetItem holder;
         bGlobal::addChildren(fill, folder.element, &holder);

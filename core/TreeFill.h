@@ -63,8 +63,8 @@ void SetImage(QTreeWidgetItem* node, const QString& imageKey, const QIcon& image
 QTreeWidgetItem* FindByKey(QTreeWidget* tree, const QString& key);
 QTreeWidgetItem* FindByIndex(QTreeWidget* tree, int index);
 // On the main window a folder of many objects gets its child nodes when it is first
-// expanded (or a lookup reaches into it): until then it shows an expand indicator and
-// childCount() is 0. EnsureFilled makes them now, with the indexes, keys and tags an
+// expanded (or a lookup reaches into it), and so do the objects in it that have child
+// nodes: until then such a node shows an expand indicator and childCount() is 0. EnsureFilled makes them now, with the indexes, keys and tags an
 // immediate fill gives; nothing for a node that is filled already. Whoever walks a
 // node's children calls it first.
 void EnsureFilled(QTreeWidgetItem* node);

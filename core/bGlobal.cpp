@@ -368,8 +368,8 @@ void SaveTempFile() {
 void SaveTempFileLater() {
     Trap(QStringLiteral("Main.SaveTempFile"), [] {
         recordCopy([](const QString& path) { pendingCopies().append(PendingCopy{oStructureXML, path}); });
-        // A zero timer runs after the posted paint of this turn.
-        QTimer::singleShot(0, [] { FlushTempFiles(); });
+        // A timer, not a queued call: the window paints and the event loop turns first.
+        QTimer::singleShot(10, [] { FlushTempFiles(); });
     });
 }
 

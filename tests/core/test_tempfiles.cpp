@@ -6,8 +6,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace bGlobal;
@@ -73,6 +75,15 @@ TEST_F(TempFiles, ClearAllRemovesFixedAndRecordedFilesAndReleasesDocuments) {
     gGroupIndex = gConnectionIndex = 0;
 }
 
+namespace {
+// Turns the event loop until done holds or ms have passed.
+void TurnEventLoop(int ms, const std::function<bool()>& done) {
+    QElapsedTimer wait;
+    wait.start();
+    while (!done() && wait.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+}
+}  // namespace
+
 // A copy written later is recorded at once; it is there for whoever reads it, and a
 // clearing before it was written leaves no file behind.
 TEST_F(TempFiles, ACopyWrittenLaterIsRecordedAtOnceAndLeftOutWhenClearedFirst) {
@@ -89,7 +100,7 @@ TEST_F(TempFiles, ACopyWrittenLaterIsRecordedAtOnceAndLeftOutWhenClearedFirst) {
     // The document as it was when the copy was recorded, even once another is current.
     oStructureXML = std::make_shared<cXML>();
     oStructureXML->LoadXMLContent(QStringLiteral("<DATABASE DatabaseName='other'/>"));
-    QCoreApplication::processEvents();
+    TurnEventLoop(5000, [] { return !TempFilesPending(); });
     EXPECT_FALSE(TempFilesPending());
     EXPECT_TRUE(testsupport::ReadFile(copy).contains(QStringLiteral("<DATABASE DatabaseName=\"shop\"/>")));
 
@@ -105,7 +116,7 @@ TEST_F(TempFiles, ACopyWrittenLaterIsRecordedAtOnceAndLeftOutWhenClearedFirst) {
     const QString third = oLHXML->FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[1]/DATABASECONNECTION[1]"))
                               .attribute(QStringLiteral("TempXMLFileName"));
     ClearAllTemporaryFiles();
-    QCoreApplication::processEvents();
+    TurnEventLoop(200, [] { return false; });
     EXPECT_FALSE(QFile::exists(third));
     EXPECT_FALSE(QFile::exists(second));
     // The first copy is no longer recorded (the second replaced it on its connection).

@@ -73,6 +73,8 @@ void WizardTest::SetUp() {
 
 void WizardTest::TearDown() {
     if (frmDatabaseConnection::exists()) frmDatabaseConnection::instance().Unload();
+    // A copy left to be written goes into this test's folder, not a later test's.
+    bGlobal::FlushTempFiles();
     Settle();
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
 }

@@ -58,9 +58,20 @@ void SetTag(QTreeWidgetItem* node, const QString& tag);
 int Index(const QTreeWidgetItem* node);
 QString ImageKey(const QTreeWidgetItem* node);
 void SetImage(QTreeWidgetItem* node, const QString& imageKey, const QIcon& image);
-// The first node in tree order with that key / that index; null when none.
+// The first node in tree order with that key / that index; null when none. A folder
+// whose nodes are not made yet is filled when it holds the node looked for.
 QTreeWidgetItem* FindByKey(QTreeWidget* tree, const QString& key);
 QTreeWidgetItem* FindByIndex(QTreeWidget* tree, int index);
+// On the main window a folder of many objects gets its child nodes when it is first
+// expanded (or a lookup reaches into it), and so do the objects in it that have child
+// nodes: until then such a node shows an expand indicator and childCount() is 0. EnsureFilled makes them now, with the indexes, keys and tags an
+// immediate fill gives; nothing for a node that is filled already. Whoever walks a
+// node's children calls it first.
+void EnsureFilled(QTreeWidgetItem* node);
+// True when the node has child nodes, made or still to be made.
+bool HasChildren(const QTreeWidgetItem* node);
+// A folder with at least this many nodes below it is filled when first expanded.
+constexpr int kDeferredFolderNodes = 1000;
 // Expands every ancestor, so the node can be seen.
 void EnsureVisible(QTreeWidgetItem* node);
 

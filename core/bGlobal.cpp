@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QTimer>
+#include <functional>
 #include <cstdio>
 
 #ifndef MORVALEX_INSTALL_DATADIR
@@ -317,31 +319,73 @@ QString connectionPath(int group, int connection) {
 }
 }  // namespace
 
+namespace {
+
+// A copy recorded but not written yet: the document as it was when it was recorded.
+struct PendingCopy {
+    std::shared_ptr<cXML> document;
+    QString path;
+};
+QList<PendingCopy>& pendingCopies() {
+    static QList<PendingCopy> copies;
+    return copies;
+}
+
+void writeCopy(cXML& document, const QString& path) {
+    try {
+        document.WriteXMLFile(path);
+    } catch (const platform::RuntimeError& e) {
+        // A full disk ends nothing: the structure stays loaded while its connection is
+        // current. The copy is recorded all the same, so that selecting the connection
+        // again says that its structure could not be loaded.
+        if (e.number() != platform::err::DiskFull) throw;
+        Critical(e.description() + QStringLiteral("\r\nThe structure is shown now; once you select another database, "
+                                                  "Refresh this one to read it again."));
+    }
+}
+
+// A new copy's path, recorded on the current connection.
+QString recordCopy(const std::function<void(const QString&)>& write) {
+    if (!oStructureXML || !oGUID) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
+    const QString path = gTempPath + oGUID->GetGUID() + QStringLiteral(".xml");
+    write(path);
+    if (!oLHXML) return path;
+    XmlNode node = oLHXML->FindNode(connectionPath(gGroupIndex, gConnectionIndex));
+    if (!node) return path;
+    if (!node.hasAttribute(QStringLiteral("TempXMLFileName")))
+        throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
+    node.setAttribute(QStringLiteral("TempXMLFileName"), path);
+    return path;
+}
+
+}  // namespace
+
 void SaveTempFile() {
+    FlushTempFiles();
+    Trap(QStringLiteral("Main.SaveTempFile"), [] { recordCopy([](const QString& path) { writeCopy(*oStructureXML, path); }); });
+}
+
+void SaveTempFileLater() {
     Trap(QStringLiteral("Main.SaveTempFile"), [] {
-        if (!oStructureXML || !oGUID) throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required"));
-        const QString path = gTempPath + oGUID->GetGUID() + QStringLiteral(".xml");
-        try {
-            oStructureXML->WriteXMLFile(path);
-        } catch (const platform::RuntimeError& e) {
-            // A full disk ends nothing: the structure stays loaded while its connection is
-            // current. The copy is recorded all the same, so that selecting the connection
-            // again says that its structure could not be loaded.
-            if (e.number() != platform::err::DiskFull) throw;
-            Critical(e.description() + QStringLiteral("\r\nThe structure is shown now; once you select another database, "
-                                                      "Refresh this one to read it again."));
-        }
-        if (!oLHXML) return;
-        XmlNode node = oLHXML->FindNode(connectionPath(gGroupIndex, gConnectionIndex));
-        if (!node) return;
-        if (!node.hasAttribute(QStringLiteral("TempXMLFileName")))
-            throw platform::RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object variable or With block variable not set"));
-        node.setAttribute(QStringLiteral("TempXMLFileName"), path);
+        recordCopy([](const QString& path) { pendingCopies().append(PendingCopy{oStructureXML, path}); });
+        // A timer, not a queued call: the window paints and the event loop turns first.
+        QTimer::singleShot(10, [] { FlushTempFiles(); });
     });
 }
 
+void FlushTempFiles() {
+    while (!pendingCopies().isEmpty()) {
+        const PendingCopy copy = pendingCopies().takeFirst();
+        Trap(QStringLiteral("Main.SaveTempFile"), [&] { writeCopy(*copy.document, copy.path); });
+    }
+}
+
+bool TempFilesPending() { return !pendingCopies().isEmpty(); }
+
 void ClearAllTemporaryFiles() {
     Trap(QStringLiteral("bGlobal.ClearAllTemporaryFiles"), [] {
+        // Copies not written yet would only be removed again.
+        pendingCopies().clear();
         QStringList fixed;
         if (!gTempPath.isEmpty()) fixed << gTempPath + QStringLiteral("tempmorvpreview.html");
         const QString data = DataPath();

@@ -116,7 +116,18 @@ bool IsFailureCode(const QString& result);
 bool SetDatabaseQueries();
 
 // ---- temporary files, connection strings, validation ---------------------------------
+// Writes the structure document to a new copy in gTempPath and records its path on
+// the current connection of the tree document.
 void SaveTempFile();
+// As SaveTempFile, but the path is recorded at once and the copy is written on a later
+// turn of the event loop (after the window has painted) from the document as it is
+// now. Whatever reads or removes copies first calls FlushTempFiles; a crash before the
+// write leaves no file (every copy is written whole or not at all).
+void SaveTempFileLater();
+// Writes every copy still waiting; nothing when none is.
+void FlushTempFiles();
+// True while a copy is waiting to be written.
+bool TempFilesPending();
 void ClearAllTemporaryFiles();
 void ParseConnectionString(const QString& sConnectionString);
 bool ValidateXML(const QString& filePath, QString& sXMLContent, bool bShowMessage, const QString& extension);

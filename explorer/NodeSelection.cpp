@@ -180,6 +180,7 @@ Load MakeCurrent(int g, int c) {
     if (connection.hasAttribute(QStringLiteral("TempXMLFileName"))) {
         const QString file = connection.attribute(QStringLiteral("TempXMLFileName"));
         if (!isBlank(file)) {
+            FlushTempFiles();
             if (!oStructureXML) oStructureXML = std::make_shared<cXML>();
             if (!oStructureXML->LoadXMLFile(file)) return Load::LoadFailed;
         }

@@ -72,7 +72,7 @@ void frmDatabaseExplorer::OpenNodeMenu(QTreeWidgetItem* Node, const QPoint& glob
     const int level = node.MenuLevel();
     if (level == 0) return;
 
-    const bool expandable = Node->childCount() > 0 && !Node->isExpanded();
+    const bool expandable = TreeNodes::HasChildren(Node) && !Node->isExpanded();
     const bool collapsible = Node->isExpanded();
     if (oLHXML && oLHXML->HasDocument())
         if (const XmlNode connection = oLHXML->FindNode(TreeDocument::ConnectionPath(gGroupIndex, gConnectionIndex)))
@@ -278,6 +278,7 @@ void frmDatabaseExplorer::RemoveConnChildren(const QString& sXPath) {
 void frmDatabaseExplorer::ExpandAll(QTreeWidgetItem* Node) {
     Trap(source("ExpandAll"), [&] {
         if (!Node) return;
+        TreeNodes::EnsureFilled(Node);
         for (int i = 0; i < Node->childCount(); ++i) {
             TreeNodes::EnsureVisible(Node->child(i));
             ExpandAll(Node->child(i));
@@ -302,7 +303,8 @@ void frmDatabaseExplorer::CollapseAllAndNode(QTreeWidgetItem* Node) {
 
 void frmDatabaseExplorer::CopyChildNamesToClipboard() {
     Trap(source("CopyChildNamesToClipboard"), [&] {
-        const QTreeWidgetItem* node = CurrentNode();
+        QTreeWidgetItem* node = CurrentNode();
+        TreeNodes::EnsureFilled(node);
         QStringList names;
         if (node)
             for (int i = node->childCount() - 1; i >= 0; --i) names << node->child(i)->text(0);

@@ -64,6 +64,7 @@ QList<int> rowsOf(QTreeWidgetItem* node) {
 QTreeWidgetItem* nodeAt(QTreeWidget* tree, const QList<int>& rows) {
     QTreeWidgetItem* node = nullptr;
     for (int row : rows) {
+        TreeNodes::EnsureFilled(node);
         node = node ? node->child(row) : tree->topLevelItem(row);
         if (!node) return nullptr;
     }

@@ -72,7 +72,7 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
             ShowStep();
             return;
         case 3: {
-            ImportIntoExplorer();
+            ImportIntoExplorer(true);
             if (nStep == 5 && FinalSave()) OpenReport();
             bFinished = true;
             UnloadWith(vbFormCode);
@@ -138,9 +138,12 @@ void frmDatabaseConnection::cmdNavigate_Click(int Index) {
     });
 }
 
-void frmDatabaseConnection::ImportIntoExplorer() {
+void frmDatabaseConnection::ImportIntoExplorer(bool copyLater) {
     UpdateXMLForReport();
-    SaveTempFile();
+    if (copyLater)
+        SaveTempFileLater();
+    else
+        SaveTempFile();
     frmDatabaseExplorer& explorer = frmDatabaseExplorer::instance();
     explorer.PopulateLHXML();
     explorer.SaveMenus(true);

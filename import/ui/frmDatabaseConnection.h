@@ -267,7 +267,8 @@ private:
 
     // Finish, or Yes when asked on closing: marks the report objects, saves the
     // structure's temporary copy and shows the connection in the main window.
-    void ImportIntoExplorer();
+    // copyLater: the structure copy is written once the main window has painted.
+    void ImportIntoExplorer(bool copyLater = false);
 
     // Runs QueryUnload for mode and, unless it cancels, Form_Unload; true when the
     // wizard is unloaded.

@@ -4,8 +4,12 @@
 #include "core/cXML.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace bGlobal;
@@ -68,6 +72,55 @@ TEST_F(TempFiles, ClearAllRemovesFixedAndRecordedFilesAndReleasesDocuments) {
     ClearAllTemporaryFiles();
     EXPECT_FALSE(QFile::exists(fixed[1]));
     EXPECT_FALSE(gErrorOccurred);
+    gGroupIndex = gConnectionIndex = 0;
+}
+
+namespace {
+// Turns the event loop until done holds or ms have passed.
+void TurnEventLoop(int ms, const std::function<bool()>& done) {
+    QElapsedTimer wait;
+    wait.start();
+    while (!done() && wait.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
+}
+}  // namespace
+
+// A copy written later is recorded at once; it is there for whoever reads it, and a
+// clearing before it was written leaves no file behind.
+TEST_F(TempFiles, ACopyWrittenLaterIsRecordedAtOnceAndLeftOutWhenClearedFirst) {
+    gGroupIndex = 1;
+    gConnectionIndex = 0;
+    const auto recorded = [] {
+        return oLHXML->FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[1]/DATABASECONNECTION[0]")).attribute(QStringLiteral("TempXMLFileName"));
+    };
+    SaveTempFileLater();
+    const QString copy = recorded();
+    ASSERT_TRUE(copy.startsWith(gTempPath));
+    EXPECT_FALSE(QFile::exists(copy));
+    EXPECT_TRUE(TempFilesPending());
+    // The document as it was when the copy was recorded, even once another is current.
+    oStructureXML = std::make_shared<cXML>();
+    oStructureXML->LoadXMLContent(QStringLiteral("<DATABASE DatabaseName='other'/>"));
+    TurnEventLoop(5000, [] { return !TempFilesPending(); });
+    EXPECT_FALSE(TempFilesPending());
+    EXPECT_TRUE(testsupport::ReadFile(copy).contains(QStringLiteral("<DATABASE DatabaseName=\"shop\"/>")));
+
+    // Written on demand before the event loop turns.
+    SaveTempFileLater();
+    const QString second = recorded();
+    FlushTempFiles();
+    EXPECT_TRUE(testsupport::ReadFile(second).contains(QStringLiteral("DatabaseName=\"other\"")));
+
+    // Cleared (as at Exit) before the write: no file, also after the loop turns.
+    gConnectionIndex = 1;
+    SaveTempFileLater();
+    const QString third = oLHXML->FindNode(QStringLiteral("DATABASESTRUCTURES/DATABASEGROUP[1]/DATABASECONNECTION[1]"))
+                              .attribute(QStringLiteral("TempXMLFileName"));
+    ClearAllTemporaryFiles();
+    TurnEventLoop(200, [] { return false; });
+    EXPECT_FALSE(QFile::exists(third));
+    EXPECT_FALSE(QFile::exists(second));
+    // The first copy is no longer recorded (the second replaced it on its connection).
+    EXPECT_EQ(QDir(gTempPath).entryList(QDir::Files), QStringList{QFileInfo(copy).fileName()});
     gGroupIndex = gConnectionIndex = 0;
 }
 

@@ -102,6 +102,30 @@ TEST_F(Logic, ANodeTakesItsConnectionFromTheNodesAboveIt) {
     }
 }
 
+// A structure copy still to be written is written before a selection loads it.
+TEST_F(Logic, SelectingAConnectionWhoseCopyIsStillToBeWrittenLoadsIt) {
+    oLHXML = std::make_shared<cXML>();
+    TreeDocument::AddGroup(*oLHXML, QStringLiteral("G"));
+    for (const char* name : {"shop", "other"}) {
+        gDatabaseName = QLatin1String(name);
+        TreeDocument::AddDBConnection(*oLHXML, QStringLiteral("Driver=SQLite3;Database=/data/%1.db").arg(QLatin1String(name)));
+    }
+    oStructureXML = std::make_shared<cXML>();
+    oStructureXML->LoadXMLContent(QStringLiteral("<DATABASE DatabaseName='shop'/>"));
+    gGroupIndex = 0;
+    gConnectionIndex = 0;
+    SaveTempFileLater();
+    oStructureXML = std::make_shared<cXML>();
+    oStructureXML->LoadXMLContent(QStringLiteral("<DATABASE DatabaseName='other'/>"));
+    gConnectionIndex = 1;
+    ASSERT_TRUE(TempFilesPending());
+    EXPECT_EQ(NodeSelection::MakeCurrent(0, 0), NodeSelection::Load::Loaded);
+    EXPECT_FALSE(TempFilesPending());
+    EXPECT_EQ(oStructureXML->FindNode(QStringLiteral("DATABASE")).attribute(QStringLiteral("DatabaseName")), QStringLiteral("shop"));
+    ClearAllTemporaryFiles();
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
+}
+
 TEST_F(Logic, TagsKeysAndObjectPathsAreDecoded) {
     gTableIndex = 3;
     const struct {

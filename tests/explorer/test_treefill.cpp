@@ -6,6 +6,7 @@
 
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
+#include <functional>
 
 using namespace bGlobal;
 using explorertest::Document;
@@ -231,4 +232,100 @@ TEST_F(TreeFill, MissingImageOrParentNodeIsReported) {
     auto orphan = Document(QStringLiteral("<DATABASEGROUP Name=\"G\" Key=\"elsewhere\" RHXPath=\"2.0\"><X Key=\"x\" RHXPath=\"1\"/></DATABASEGROUP>"));
     DisplayNodes(w.widget, orphan->FindNode(QStringLiteral("DATABASEGROUP")));
     EXPECT_EQ(errors, QStringList({QStringLiteral("bGlobal.DisplayNodes: Element not found")}));
+}
+
+namespace {
+
+// A connection with a Tables folder of `tables` tables (each with an Indexes folder of
+// one index) and a small folder of one trigger.
+QString LargeConnection(int tables) {
+    QString folder;
+    for (int t = 0; t < tables; ++t)
+        folder += QStringLiteral("<TABLE Name=\"t%1\" Key=\"T%1\" RHXPath=\"/DATABASE/TABLE[%1]\">"
+                                 "<INDEXES Name=\"Indexes\" Key=\"I%1\" RHXPath=\"5.%1\">"
+                                 "<INDEX Name=\"ix%1\" Key=\"IX%1\" RHXPath=\"/DATABASE/TABLE[%1]/INDEX[0]\"/></INDEXES></TABLE>")
+                      .arg(t);
+    return Connection(QStringLiteral("big"), 0, 0, QStringLiteral("copy.xml"),
+                      QStringLiteral("<TABLES Name=\"Tables\" Key=\"Tables|0|0\" RHXPath=\"4\">") + folder +
+                          QStringLiteral("</TABLES><TRIGGERS Name=\"Triggers\" Key=\"Triggers|0|0\" RHXPath=\"8\">"
+                                         "<TRIGGER Name=\"tr\" Key=\"TR0\" RHXPath=\"/DATABASE/TRIGGER[0]\"/></TRIGGERS>"));
+}
+
+// Key, tag, index and label of every element of the document in document order, as
+// the nodes of a complete fill carry them (the root node comes first, index 1).
+QStringList DocumentOrder(const XmlNode& element, int& index) {
+    QStringList out;
+    for (const XmlNode& child : element.childElements()) {
+        out << QStringLiteral("%1 %2 %3 %4").arg(child.attribute(QStringLiteral("Key")), child.attribute(QStringLiteral("RHXPath")))
+                   .arg(++index)
+                   .arg(child.attribute(QStringLiteral("Name")));
+        out << DocumentOrder(child, index);
+    }
+    return out;
+}
+
+// The same of every node of the tree, each folder filled as the walk reaches it.
+QStringList TreeOrder(QTreeWidget* tree) {
+    QStringList out;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (TreeNodes::EnsureFilled(*it); (*it)->parent())
+            out << QStringLiteral("%1 %2 %3 %4").arg(TreeNodes::Key(*it), TreeNodes::Tag(*it)).arg(TreeNodes::Index(*it)).arg((*it)->text(0));
+    return out;
+}
+
+}  // namespace
+
+// A large folder gets its nodes late, and whoever looks a node up still finds it as a
+// complete fill would have made it.
+TEST_F(TreeFill, ALargeFolderIsFilledWhenALookupOrAnExpansionReachesIt) {
+    const int tables = TreeNodes::kDeferredFolderNodes / 2;
+    cXML doc;
+    doc.LoadXMLContent(Tree({LargeConnection(tables)}));
+    const XmlNode top = doc.FindNode(QStringLiteral("DATABASESTRUCTURES"));
+    int index = 1;
+    const QStringList complete = DocumentOrder(top, index);
+
+    const struct {
+        const char* what;
+        std::function<QTreeWidgetItem*(QTreeWidget*)> reach;
+        const char* key;  // the node reached
+    } cases[] = {
+        {"by key", [](QTreeWidget* t) { return TreeNodes::FindByKey(t, QStringLiteral("IX300")); }, "IX300"},
+        {"by index", [](QTreeWidget* t) { return TreeNodes::FindByIndex(t, 5 + 3 * 400); }, "T400"},
+        {"by expanding", [](QTreeWidget* t) {
+             QTreeWidgetItem* tablesNode = TreeNodes::FindByKey(t, QStringLiteral("Tables|0|0"));
+             tablesNode->setExpanded(true);
+             return tablesNode->child(9);
+         }, "T9"},
+    };
+    for (const auto& c : cases) {
+        Window w(QStringLiteral("frmDatabaseExplorer"));
+        w.Fill(doc);
+        QTreeWidgetItem* tablesNode = TreeNodes::FindByKey(w.tree, QStringLiteral("Tables|0|0"));
+        ASSERT_TRUE(tablesNode) << c.what;
+        // Not made yet, but shown as having children; the small folder is complete.
+        EXPECT_EQ(tablesNode->childCount(), 0) << c.what;
+        EXPECT_TRUE(TreeNodes::HasChildren(tablesNode)) << c.what;
+        EXPECT_EQ(TreeNodes::FindByKey(w.tree, QStringLiteral("Triggers|0|0"))->childCount(), 1) << c.what;
+        EXPECT_EQ(TreeNodes::Index(TreeNodes::FindByKey(w.tree, QStringLiteral("TR0"))), index) << c.what;
+
+        QTreeWidgetItem* node = c.reach(w.tree);
+        ASSERT_TRUE(node) << c.what;
+        EXPECT_EQ(TreeNodes::Key(node), QLatin1String(c.key)) << c.what;
+        EXPECT_EQ(tablesNode->childCount(), tables) << c.what;
+        // Every node as a complete fill makes it, and a second fill changes nothing.
+        EXPECT_EQ(TreeOrder(w.tree).join(QLatin1Char('\n')).toStdString(), complete.join(QLatin1Char('\n')).toStdString()) << c.what;
+        TreeNodes::EnsureFilled(tablesNode);
+        EXPECT_EQ(tablesNode->childCount(), tables) << c.what;
+    }
+    // A node the document does not hold is not found, and a small tree is filled at once.
+    Window w(QStringLiteral("frmDatabaseExplorer"));
+    w.Fill(doc);
+    EXPECT_FALSE(TreeNodes::FindByKey(w.tree, QStringLiteral("nothing")));
+    EXPECT_FALSE(TreeNodes::FindByIndex(w.tree, index + 1));
+    cXML small;
+    small.LoadXMLContent(Tree({LargeConnection(3)}));
+    Window few(QStringLiteral("frmDatabaseExplorer"));
+    few.Fill(small);
+    EXPECT_EQ(TreeNodes::FindByKey(few.tree, QStringLiteral("Tables|0|0"))->childCount(), 3);
 }

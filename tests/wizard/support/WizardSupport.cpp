@@ -73,6 +73,8 @@ void WizardTest::SetUp() {
 
 void WizardTest::TearDown() {
     if (frmDatabaseConnection::exists()) frmDatabaseConnection::instance().Unload();
+    // A copy left to be written goes into this test's folder, not a later test's.
+    bGlobal::FlushTempFiles();
     Settle();
     EXPECT_TRUE(errors.isEmpty()) << errors.join(QLatin1Char('\n')).toStdString();
 }
@@ -90,7 +92,11 @@ void WizardTest::ChooseType(frmDatabaseConnection& w, int type) {
     w.cboDBTypes->setCurrentIndex(type);
 }
 
-void WizardTest::Click(frmDatabaseConnection& w, int button) { w.cmdNavigate[button]->click(); }
+void WizardTest::Click(frmDatabaseConnection& w, int button) {
+    w.cmdNavigate[button]->click();
+    // Finish leaves the structure copy to be written once the window has painted.
+    if (button == 3) bGlobal::FlushTempFiles();
+}
 
 QString WizardTest::TreeText() { return oLHXML ? oLHXML->GetXMLContent() : QString(); }
 

@@ -127,19 +127,29 @@ void SqliteFile::exec(const QString& sqlText) const {
     if (rc != SQLITE_OK) throw std::runtime_error("SQLite fixture failed: " + message);
 }
 
-bool PgConfigured() {
-    return qEnvironmentVariableIsSet("MORVALEX_TEST_PG_HOST") && qEnvironmentVariableIsSet("MORVALEX_TEST_PG_PORT")
-           && qEnvironmentVariableIsSet("MORVALEX_TEST_PG_USER") && qEnvironmentVariableIsSet("MORVALEX_TEST_PG_PASSWORD");
+namespace {
+
+// MORVALEX_TEST_<engine>_<fact>.
+QString serverVariable(const char* engine, const char* fact) {
+    return QStringLiteral("MORVALEX_TEST_%1_%2").arg(QLatin1String(engine), QLatin1String(fact));
 }
 
-PgServer PgServerFacts() {
-    PgServer s;
-    s.host = qEnvironmentVariable("MORVALEX_TEST_PG_HOST");
-    s.port = qEnvironmentVariable("MORVALEX_TEST_PG_PORT").toInt();
-    s.user = qEnvironmentVariable("MORVALEX_TEST_PG_USER");
-    s.password = qEnvironmentVariable("MORVALEX_TEST_PG_PASSWORD");
-    return s;
+bool serverConfigured(const char* engine) {
+    for (const char* fact : {"HOST", "PORT", "USER", "PASSWORD"})
+        if (!qEnvironmentVariableIsSet(serverVariable(engine, fact).toLatin1().constData())) return false;
+    return true;
 }
+
+ServerFacts serverFacts(const char* engine) {
+    const auto value = [engine](const char* fact) { return qEnvironmentVariable(serverVariable(engine, fact).toLatin1().constData()); };
+    return ServerFacts{value("HOST"), value("PORT").toInt(), value("USER"), value("PASSWORD")};
+}
+
+}  // namespace
+
+bool PgConfigured() { return serverConfigured("PG"); }
+
+PgServer PgServerFacts() { return serverFacts("PG"); }
 
 QString PgSkipMessage() {
     return QStringLiteral("PostgreSQL test server not configured (MORVALEX_TEST_PG_* unset): run scripts/run-tests, or "
@@ -184,20 +194,9 @@ QString PgDatabase::connectionString() const { return PgConnectionString(m_name)
 
 void PgDatabase::exec(const QString& sqlText) const { runOn(connectionString(), SplitStatements(sqlText)); }
 
-bool MyConfigured() {
-    return qEnvironmentVariableIsSet("MORVALEX_TEST_MY_HOST") && qEnvironmentVariableIsSet("MORVALEX_TEST_MY_PORT")
-           && qEnvironmentVariableIsSet("MORVALEX_TEST_MY_USER") && qEnvironmentVariableIsSet("MORVALEX_TEST_MY_PASSWORD")
-           && RegisteredDrivers().contains(QStringLiteral("MariaDB Unicode"));
-}
+bool MyConfigured() { return serverConfigured("MY") && RegisteredDrivers().contains(QStringLiteral("MariaDB Unicode")); }
 
-MyServer MyServerFacts() {
-    MyServer s;
-    s.host = qEnvironmentVariable("MORVALEX_TEST_MY_HOST");
-    s.port = qEnvironmentVariable("MORVALEX_TEST_MY_PORT").toInt();
-    s.user = qEnvironmentVariable("MORVALEX_TEST_MY_USER");
-    s.password = qEnvironmentVariable("MORVALEX_TEST_MY_PASSWORD");
-    return s;
-}
+MyServer MyServerFacts() { return serverFacts("MY"); }
 
 QString MySkipMessage() {
     if (!RegisteredDrivers().contains(QStringLiteral("MariaDB Unicode")))

@@ -53,14 +53,15 @@ private:
     QString m_path;
 };
 
-// The test server's facts from the environment (MORVALEX_TEST_PG_HOST, _PORT, _USER,
-// _PASSWORD).
-struct PgServer {
+// A test server's facts from the environment: MORVALEX_TEST_<engine>_HOST, _PORT, _USER
+// and _PASSWORD, with PG for PostgreSQL and MY for MariaDB.
+struct ServerFacts {
     QString host;
     int port = 0;
     QString user;
     QString password;
 };
+using PgServer = ServerFacts;
 // True when the environment names a test server.
 bool PgConfigured();
 PgServer PgServerFacts();
@@ -88,14 +89,8 @@ private:
 // The ODBC string of a database on the test server (any name, existing or not).
 QString PgConnectionString(const QString& database, const QString& password = QString());
 
-// The MariaDB test server's facts from the environment (MORVALEX_TEST_MY_HOST, _PORT,
-// _USER, _PASSWORD).
-struct MyServer {
-    QString host;
-    int port = 0;
-    QString user;
-    QString password;
-};
+// The MariaDB test server's facts (MORVALEX_TEST_MY_*).
+using MyServer = ServerFacts;
 // True when the environment names a MariaDB test server and its driver is registered.
 bool MyConfigured();
 MyServer MyServerFacts();

@@ -372,7 +372,7 @@ void cMigrate::GenerateIndexes(Target target) {
         QString statement;
         if (primaryKey) {
             const bool bracketed = target == Target::SqlServer || target == Target::Access;
-            statement = QStringLiteral("Alter table ") + (bracketed ? ddl::Bracketed(table) : ddl::TableName(target, table)) +
+            statement = QStringLiteral("Alter table ") + (bracketed ? ddl::Bracketed(ddl::JoinedName(table)) : ddl::TableName(target, table)) +
                         QStringLiteral(" ADD CONSTRAINT ") + (bracketed ? ddl::DoubleQuoted(newName) : newName) +
                         QStringLiteral(" PRIMARY KEY (") + columns + QLatin1Char(')');
         } else {

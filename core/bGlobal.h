@@ -207,12 +207,9 @@ template <class R, class F>
 R TrapFaultValue(const QString& source, F&& body, R onError) {
     try {
         return body();
-    } catch (const platform::RuntimeError& e) {
-        if (IsOutsideError(e.number())) throw;
-        ShowError(e.number(), e.description(), source);
-        return onError;
     } catch (const std::exception& e) {
         const auto [number, description] = Describe(e);
+        if (IsOutsideError(number)) throw;
         ShowError(number, description, source);
         return onError;
     }

@@ -212,13 +212,14 @@ xmlDocPtr loadForXslt(const xmlChar* uri, xmlDictPtr dict, int, void*, xsltLoadT
     } else if (text.contains(QStringLiteral("://"))) {
         return nullptr;
     }
-    QByteArray bytes;
-    try {
-        bytes = ReadFileBytes(path);
-    } catch (const RuntimeError&) {
-        return nullptr;
+    // A name libxslt built from a relative reference may come percent-escaped.
+    for (const QString& name : {path, QUrl::fromPercentEncoding(path.toUtf8())}) {
+        try {
+            return parseRaw(ReadFileBytes(name), QFile::encodeName(name), dict);
+        } catch (const RuntimeError&) {
+        }
     }
-    return parseRaw(bytes, QFile::encodeName(path), dict);
+    return nullptr;
 }
 
 [[noreturn]] void noDocument() { throw RuntimeError(platform::err::ObjectRequired, QStringLiteral("Object required")); }
@@ -549,7 +550,9 @@ QString cXML::Transformed(const cXML& oXSLDOM, bool& ok) const {
     QString out;
     ok = false;
     if (m_doc && oXSLDOM.m_doc) {
-        xsltSetLoaderFunc(loadForXslt);
+        // libxslt's loader is one for the whole process: set once, before any transform.
+        static const bool loaderSet = (xsltSetLoaderFunc(loadForXslt), true);
+        (void)loaderSet;
         // libxslt takes the style-sheet document over, so it gets a copy.
         xmlDocPtr sheetDoc = xmlCopyDoc(oXSLDOM.m_doc.get(), 1);
         xsltStylesheetPtr sheet = sheetDoc ? xsltParseStylesheetDoc(sheetDoc) : nullptr;

@@ -31,26 +31,20 @@ int reportNumber(const QString& value) {
 
 bool isBlank(const QString& value) { return value.trimmed().isEmpty(); }
 
-// The first element at path (in structure) that has a Report attribute.
-XmlNode firstReported(cXML& structure, const QString& path) {
-    for (const XmlNode& node : structure.GetNodes(path))
-        if (node.hasAttribute(kReport)) return node;
-    return {};
-}
 
 // A list of tables where some are partitioned or partitions: a list column for each
-// partitioning fact, blank on the tables without it.
-void AddPartitionColumns(ListContent& list, cXML* structure) {
-    if (!structure || !structure->HasDocument()) return;
+// partitioning fact, blank on the tables without it. objects holds each row's first
+// element in the structure (null where it has none).
+void AddPartitionColumns(ListContent& list, const QList<XmlNode>& objects) {
     static const struct {
         const char* attribute;
         const char* caption;
     } facts[] = {{"PartitionKey", "Partition Key"}, {"PartitionOf", "Partition Of"}, {"PartitionBound", "Partition Bound"}};
     QList<XmlNode> tables;
     bool any = false;
-    for (const ListRow& row : list.rows) {
+    for (qsizetype i = 0; i < list.rows.size(); ++i) {
         XmlNode table;
-        if (row.path.startsWith(QLatin1String("DATABASE/TABLE["))) table = structure->FindNode(row.path);
+        if (list.rows[i].path.startsWith(QLatin1String("DATABASE/TABLE["))) table = objects.value(i);
         if (table && table.nodeName() != QLatin1String("TABLE")) table = XmlNode();
         for (const auto& f : facts) any = any || (table && table.hasAttribute(QLatin1String(f.attribute)));
         tables << table;
@@ -196,12 +190,14 @@ ListContent ChildrenOf(cXML& tree, const QString& sLHXPath, cXML* structure) {
     const XmlNode parent = tree.FindNode(sLHXPath);
     if (!parent) return out;
     bool first = true;
+    QList<XmlNode> objects;  // each row's first element in the structure
     for (const XmlNode& child : parent.childElements()) {
         const QString element = child.nodeName();
         if (element.toLower() == QLatin1String("xml")) continue;
         if (first) out.columns = {{QStringLiteral("Name"), QStringLiteral("Name")}};
 
         ListRow row;
+        XmlNode object;
         row.text = child.attribute(QStringLiteral("Name"));
         row.key = child.attribute(QStringLiteral("Key"));
 
@@ -213,9 +209,16 @@ ListContent ChildrenOf(cXML& tree, const QString& sLHXPath, cXML* structure) {
             } else {
                 row.path = rhxpath;
             }
-            if (!row.path.isEmpty() && structure && structure->HasDocument())
-                if (const XmlNode marked = firstReported(*structure, row.path))
-                    row.report = reportNumber(marked.attribute(kReport));
+            if (!row.path.isEmpty() && structure && structure->HasDocument()) {
+                const XmlNodeList nodes = structure->GetNodes(row.path);
+                if (!nodes.isEmpty()) object = nodes.first();
+                // The first element there that has a Report attribute gives the mark.
+                for (const XmlNode& node : nodes)
+                    if (node.hasAttribute(kReport)) {
+                        row.report = reportNumber(node.attribute(kReport));
+                        break;
+                    }
+            }
         }
 
         if (element == QLatin1String("DATABASECONNECTION"))
@@ -238,9 +241,10 @@ ListContent ChildrenOf(cXML& tree, const QString& sLHXPath, cXML* structure) {
             row.cells << (ok && type >= 0 && type < gDBTypeNames.size() ? gDBTypeNames.at(type) : QString());
         }
         out.rows.append(row);
+        objects.append(object);
         first = false;
     }
-    AddPartitionColumns(out, structure);
+    AddPartitionColumns(out, objects);
     return out;
 }
 

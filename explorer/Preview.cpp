@@ -84,7 +84,6 @@ Job::~Job() = default;
 
 std::unique_ptr<Job> Prepare(cXML& structure, const QString& sPreviewXPath) {
     auto job = std::make_unique<Job>();
-    job->sourceXPath = sPreviewXPath;
     job->preview = Build(structure, sPreviewXPath, &job->leftOut);
 
     // The last preview's file goes first, so that its absence tells a write that failed.

@@ -47,7 +47,6 @@ struct Job {
     std::unique_ptr<cXML> preview;  // CSSFile, SourceXPath and LeftOut set on its root
     std::unique_ptr<cXML> xsl;
     QString savedXml;               // the XML preview as SaveXML wrote it
-    QString sourceXPath;
     int objects = 0;                // objects the preview holds
     int leftOut = 0;
     Job();

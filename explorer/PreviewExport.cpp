@@ -17,8 +17,6 @@ namespace PreviewExport {
 
 namespace {
 
-void makeFolder(const QString& folder) { MakeFolders(folder); }
-
 void copyFile(const QString& from, const QString& to) {
     if (QFileInfo(from).absoluteFilePath() == QFileInfo(to).absoluteFilePath()) return;
     WriteFileAtomic(to, ReadFileBytes(from));
@@ -26,12 +24,12 @@ void copyFile(const QString& from, const QString& to) {
 
 // Copies the files of a folder tree over those of another, overwriting.
 void copyFolder(const QString& from, const QString& to) {
-    makeFolder(to);
+    MakeFolders(to);
     QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString src = it.next();
         const QString dst = to + src.mid(from.size());
-        makeFolder(QFileInfo(dst).path());
+        MakeFolders(QFileInfo(dst).path());
         copyFile(src, dst);
     }
 }
@@ -50,7 +48,7 @@ QString PortablePage(const QString& pageText) {
 
 void WriteHtml(const QString& pageFile, const QString& sPath) {
     const QString folder = QFileInfo(sPath).absolutePath();
-    makeFolder(folder);
+    MakeFolders(folder);
     copyFolder(AppPath() + QStringLiteral("/images"), folder + QStringLiteral("/images"));
     copyFolder(AppPath() + QStringLiteral("/styles"), folder + QStringLiteral("/styles"));
     const QString css = QUrl(Preview::CSSLink()).toLocalFile();
@@ -60,7 +58,7 @@ void WriteHtml(const QString& pageFile, const QString& sPath) {
 }
 
 void WriteXml(const QString& xmlFile, const QString& sPath) {
-    makeFolder(QFileInfo(sPath).absolutePath());
+    MakeFolders(QFileInfo(sPath).absolutePath());
     WriteTextFileAtomic(sPath, ReadTextFile(xmlFile));
 }
 

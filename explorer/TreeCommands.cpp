@@ -247,8 +247,7 @@ void frmDatabaseExplorer::ShowAfterRemoval(int g) {
 
     ObjectList::Clear(lsvDescription);
     txtSQLScript->clear();
-    wbReport->Navigate(QStringLiteral("about:blank"));
-    wbXMLPreview->Navigate(QStringLiteral("about:blank"));
+    ShowEmptyPreviews();
     ssRHPanel->setCurrentIndex(0);
     for (int tab : {1, 2, 3}) ssRHPanel->setTabEnabled(tab, false);
     SaveMenus(false);

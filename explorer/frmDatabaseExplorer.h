@@ -178,7 +178,6 @@ public:
     // runs): the driver is asked to cancel it, the statements after it in the
     // selection are not run, and the tab says so. Nothing when none runs.
     void cmdCancelQuery_Click();
-    bool QueryRunning() const { return m_queryRunning; }
     // The node becomes the selection shown on the right: its connection current, the
     // menus and toolbar after its level, the list, the script box and the previews. A
     // preview is built only while its tab is shown: showing the tab builds it for the

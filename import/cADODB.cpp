@@ -64,14 +64,9 @@ QString exactNumericScale(const QVariant& adoType, const QVariant& scale) {
     return QString::number(scale.toInt());
 }
 
-// OLE DB values of the indexes rowset's COLLATION and the foreign keys rowset's
-// DEFERRABILITY.
-constexpr int kCollationDescending = 2;
-constexpr int kInitiallyDeferred = 1, kInitiallyImmediate = 2;
-
 // True when the indexes rowset's row is a key column kept in descending order.
 bool descendingRow(const RecordsetPtr& rs) {
-    return rs->HasField(QStringLiteral("COLLATION")) && rs->Fields(QStringLiteral("COLLATION")).toInt() == kCollationDescending;
+    return rs->HasField(QStringLiteral("COLLATION")) && rs->Fields(QStringLiteral("COLLATION")).toInt() == platform::ado::DB_COLLATION_DESC;
 }
 
 // Adds 'item' to the ","-separated list in 'attribute' of 'element'.
@@ -998,8 +993,8 @@ void cADODB::GenerateForeignKeyElement(const QString& sTableName) {
                 // it is checked at first.
                 if (key && fromRowset && rs->HasField(QStringLiteral("DEFERRABILITY"))) {
                     const int deferrability = rs->Fields(QStringLiteral("DEFERRABILITY")).toInt();
-                    if (deferrability == kInitiallyDeferred || deferrability == kInitiallyImmediate)
-                        key.setAttribute(QStringLiteral("Deferrable"), deferrability == kInitiallyDeferred
+                    if (deferrability == platform::ado::DBPROPVAL_DF_INITIALLY_DEFERRED || deferrability == platform::ado::DBPROPVAL_DF_INITIALLY_IMMEDIATE)
+                        key.setAttribute(QStringLiteral("Deferrable"), deferrability == platform::ado::DBPROPVAL_DF_INITIALLY_DEFERRED
                                                                            ? QStringLiteral("INITIALLY DEFERRED")
                                                                            : QStringLiteral("INITIALLY IMMEDIATE"));
                 }

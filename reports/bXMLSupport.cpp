@@ -20,13 +20,9 @@
 #include <libexslt/exslt.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using platform::RuntimeError;
 namespace err = platform::err;
@@ -654,7 +650,7 @@ bool SaveAsHTML(const QString& sPath, bool bSplit) {
         return false;
     } catch (const std::exception& e) {
         gReportHTML.clear();
-        const auto [number, description] = Describe(e);
+        const long number = Describe(e).first;
         if (number == err::PermissionDenied) {
             Critical(QStringLiteral("You dont have permission to save the html file in ") + folder + QLatin1Char('.'));
             return false;

@@ -60,6 +60,11 @@ struct Error {
     QString Source;
 };
 
+// OLE DB values of the indexes rowset's COLLATION and the foreign keys rowset's
+// DEFERRABILITY, which the rowsets' readers write and their callers read.
+constexpr int DB_COLLATION_ASC = 1, DB_COLLATION_DESC = 2;
+constexpr int DBPROPVAL_DF_INITIALLY_DEFERRED = 1, DBPROPVAL_DF_INITIALLY_IMMEDIATE = 2, DBPROPVAL_DF_NOT_DEFERRABLE = 3;
+
 namespace schema {
 struct PackedRow;
 }

@@ -21,19 +21,13 @@ QString currentDatabase(odbc::Connection& c) {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-// The query with $DB standing for the current database's literal.
-QString sql(odbc::Connection& c, const char* text) {
+// The query with $DB standing for the database literal 'db' (currentDatabase).
+QString sql(const QString& db, const char* text) {
     QString s = QString::fromLatin1(text);
-    s.replace(QLatin1String("$DB"), currentDatabase(c));
+    s.replace(QLatin1String("$DB"), db);
     return s;
 }
-
-template <typename PerRow>
-void eachRow(odbc::Connection& connection, const QString& query, PerRow perRow) {
-    connection.executeInBatches(query, 0, 2000, [&](const odbc::Result&, QList<QVariantList>&& batch) {
-        for (const QVariantList& row : batch) perRow(row);
-    });
-}
+QString sql(odbc::Connection& c, const char* text) { return sql(currentDatabase(c), text); }
 
 bool yes(const QVariantList& row, int i) {
     const QString v = at(row, i).toString();
@@ -228,11 +222,12 @@ Rowset foreignKeys(odbc::Connection& c) {
     const auto key = [](const QVariant& table, const QVariant& name) {
         return table.toString() + QChar(0x1f) + name.toString();
     };
-    for (const QVariantList& row : c.execute(sql(c,
+    const QString db = currentDatabase(c);
+    for (const QVariantList& row : c.execute(sql(db,
              "SELECT TABLE_NAME, CONSTRAINT_NAME, UPDATE_RULE, DELETE_RULE, UNIQUE_CONSTRAINT_NAME "
              "FROM information_schema.REFERENTIAL_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB")).rows)
         rules.insert(key(at(row, 0), at(row, 1)), row);
-    const odbc::Result r = c.execute(sql(c,
+    const odbc::Result r = c.execute(sql(db,
         "SELECT REFERENCED_TABLE_SCHEMA, NULL, REFERENCED_TABLE_NAME, REFERENCED_COLUMN_NAME, "
         "  TABLE_SCHEMA, NULL, TABLE_NAME, COLUMN_NAME, ORDINAL_POSITION, CONSTRAINT_NAME "
         "FROM information_schema.KEY_COLUMN_USAGE "
@@ -270,12 +265,13 @@ QList<QVariantList> checksOf(odbc::Connection& c) {
                                 "  CASE WHEN LEVEL = 'Column' THEN 1 ELSE 0 END "
                                 "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB"))
             .rows;
+    const QString db = currentDatabase(c);
     QHash<QString, QVariant> clauses;
-    const odbc::Result checks = c.execute(sql(c, "SELECT CONSTRAINT_NAME, CHECK_CLAUSE "
+    const odbc::Result checks = c.execute(sql(db, "SELECT CONSTRAINT_NAME, CHECK_CLAUSE "
                                                  "FROM information_schema.CHECK_CONSTRAINTS WHERE CONSTRAINT_SCHEMA = $DB"));
     for (const QVariantList& row : checks.rows) clauses.insert(at(row, 0).toString(), at(row, 1));
     QList<QVariantList> rows;
-    for (const QVariantList& row : c.execute(sql(c, "SELECT CONSTRAINT_SCHEMA, TABLE_NAME, CONSTRAINT_NAME "
+    for (const QVariantList& row : c.execute(sql(db, "SELECT CONSTRAINT_SCHEMA, TABLE_NAME, CONSTRAINT_NAME "
                                                     "FROM information_schema.TABLE_CONSTRAINTS "
                                                     "WHERE CONSTRAINT_SCHEMA = $DB AND CONSTRAINT_TYPE = 'CHECK'")).rows)
         rows << QVariantList{at(row, 0), at(row, 1), at(row, 2), clauses.value(at(row, 2).toString()), 0};

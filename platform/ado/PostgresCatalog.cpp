@@ -22,14 +22,6 @@ int serverVersion(odbc::Connection& connection) {
     return r.rows.isEmpty() ? 0 : r.rows.first().value(0).toString().toInt();
 }
 
-// Runs 'query' and hands each result row to perRow, reading the rows in batches.
-template <typename PerRow>
-void eachRow(odbc::Connection& connection, const QString& query, PerRow perRow) {
-    connection.executeInBatches(query, 0, 2000, [&](const odbc::Result&, QList<QVariantList>&& batch) {
-        for (const QVariantList& row : batch) perRow(row);
-    });
-}
-
 bool flag(const QVariantList& row, int i) { return at(row, i).toString() == QLatin1String("1"); }
 
 // The ADO view of a column of the built-in type 'name' (pg_type.typname of the base

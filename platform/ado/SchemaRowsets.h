@@ -77,11 +77,9 @@ enum { TYPE_NAME, DATA_TYPE, COLUMN_SIZE, LITERAL_PREFIX, LITERAL_SUFFIX, CREATE
 }
 
 // OLE DB values used in the rowsets.
-constexpr int DB_COLLATION_ASC = 1, DB_COLLATION_DESC = 2;
 constexpr int DBPROPVAL_IT_BTREE = 1, DBPROPVAL_IT_HASH = 2, DBPROPVAL_IT_OTHER = 4;
 constexpr int DBPROPVAL_IN_ALLOWNULL = 0, DBPROPVAL_IN_DISALLOWNULL = 1;
 constexpr int DBPROPVAL_NC_HIGH = 2, DBPROPVAL_NC_LOW = 4;
-constexpr int DBPROPVAL_DF_INITIALLY_DEFERRED = 1, DBPROPVAL_DF_INITIALLY_IMMEDIATE = 2, DBPROPVAL_DF_NOT_DEFERRABLE = 3;
 constexpr int DBCOLUMNFLAGS_WRITEUNKNOWN = 0x8, DBCOLUMNFLAGS_ISFIXEDLENGTH = 0x10, DBCOLUMNFLAGS_ISNULLABLE = 0x20,
               DBCOLUMNFLAGS_MAYBENULL = 0x40, DBCOLUMNFLAGS_ISLONG = 0x80;
 
@@ -180,6 +178,14 @@ struct SqliteCatalogueDeleter {
 using SqliteCataloguePtr = std::unique_ptr<SqliteCatalogue, SqliteCatalogueDeleter>;
 Rowset readSqlite(odbc::Connection& connection, int schema, SqliteCataloguePtr& catalogue);
 Rowset readOdbc(odbc::Connection& connection, int schema);
+
+// Runs 'query' and hands each result row to perRow, reading the rows in batches.
+template <typename PerRow>
+void eachRow(odbc::Connection& connection, const QString& query, PerRow perRow) {
+    connection.executeInBatches(query, 0, 2000, [&](const odbc::Result&, QList<QVariantList>&& batch) {
+        for (const QVariantList& row : batch) perRow(row);
+    });
+}
 
 // Sorts rows by the given columns (Nulls first, text by code point, numbers by value);
 // rows equal on every column keep their order.

@@ -310,11 +310,13 @@ IndexDefinition parseCreateIndex(const QString& sql) {
 
 namespace {
 
-bool isAnyWord(const Token& t, std::initializer_list<const char*> words) {
+template <typename Words>
+bool isAnyWord(const Token& t, const Words& words) {
     for (const char* w : words)
         if (t.isWord(w)) return true;
     return false;
 }
+bool isAnyWord(const Token& t, std::initializer_list<const char*> words) { return isAnyWord<decltype(words)>(t, words); }
 
 // Words SQLite never takes for a column name where an expression may stand.
 bool isReserved(const Token& t) {
@@ -366,11 +368,6 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
     static const char* const notAliases[] = {"JOIN", "LEFT", "RIGHT", "FULL", "INNER", "OUTER", "CROSS", "NATURAL",
                                              "ON", "USING", "WHERE", "GROUP", "ORDER", "LIMIT", "HAVING", "UNION",
                                              "EXCEPT", "INTERSECT", "WINDOW", "INDEXED", "NOT"};
-    auto isAny = [](const Token& t, auto& words) {
-        for (const char* w : words)
-            if (t.isWord(w)) return true;
-        return false;
-    };
 
     // Pass 1: the relations the query reads, and their aliases, per SELECT: every arm
     // of a compound SELECT and every subquery reads its own FROM. A subquery's SELECT
@@ -431,9 +428,9 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             f.clause = OtherClause;
             continue;
         }
-        if (f.ownsSelect && isAny(t, clauseEnds)) f.clause = t.isWord("ORDER") ? OrderBy : OtherClause;
+        if (f.ownsSelect && isAnyWord(t, clauseEnds)) f.clause = t.isWord("ORDER") ? OrderBy : OtherClause;
         clauseOf[k] = f.clause;
-        if (f.inFrom && isAny(t, clauseEnds)) {
+        if (f.inFrom && isAnyWord(t, clauseEnds)) {
             f.inFrom = f.expectRelation = false;
             continue;
         }
@@ -455,7 +452,7 @@ QList<ColumnUse> viewColumnUsage(const QString& createViewSql, const QHash<QStri
             names.insert(name.toLower(), rel);
             select.names.insert(name.toLower(), rel);
             if (j < tokens.size() && tokens[j].isWord("AS")) ++j;
-            if (j < tokens.size() && tokens[j].isName() && !isAny(tokens[j], notAliases)) {
+            if (j < tokens.size() && tokens[j].isName() && !isAnyWord(tokens[j], notAliases)) {
                 names.insert(tokens[j].text.toLower(), rel);
                 select.names.insert(tokens[j].text.toLower(), rel);
             }

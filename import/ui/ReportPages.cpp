@@ -207,7 +207,13 @@ bool frmDatabaseConnection::FinalSave() {
 
 void frmDatabaseConnection::OpenReport() {
     const QString path = sOutputPath.trimmed();
-    OpenWrittenFile(path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')) ? path + QStringLiteral("index.html") : path);
+    // An HTML report not named as a file is a folder with its index page, as FinalSave
+    // wrote it.
+    const bool separated = path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\'));
+    if (separated || (sOutputKind == QLatin1String("html") && !bXMLSupport::IsHtmlFileName(path)))
+        OpenWrittenFile(path + (separated ? QString() : QStringLiteral("/")) + QStringLiteral("index.html"));
+    else
+        OpenWrittenFile(path);
 }
 
 void frmDatabaseConnection::cmdPreview_Click() {
